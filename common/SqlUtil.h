@@ -1,0 +1,37 @@
+#pragma once
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+
+namespace sql {
+
+// Quotes an identifier that comes from data (parameter, instrument, column
+// names): "…" with every inner " doubled. Never paste such text unquoted.
+QString quoteIdentifier(const QString &name);
+QString quoteIdentifiers(const QStringList &names, const QString &separator = QStringLiteral(", "));
+
+// A statement's text with its last error, for console messages.
+QString errorText(const class QSqlQuery &query);
+
+} // namespace sql
+
+// Begins a transaction on construction; rolls back on every exit that did not
+// commit. A failed commit is reported by commit() and errorText().
+class TransactionGuard
+{
+public:
+    explicit TransactionGuard(QSqlDatabase db);
+    ~TransactionGuard();
+    TransactionGuard(const TransactionGuard &) = delete;
+    TransactionGuard &operator=(const TransactionGuard &) = delete;
+
+    bool isActive() const { return m_active; }
+    bool commit();
+    void rollback();
+    QString errorText() const { return m_error; }
+
+private:
+    QSqlDatabase m_db;
+    bool m_active = false;
+    QString m_error;
+};

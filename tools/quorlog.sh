@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# Set-up, build and run (or test) Quorlog on Debian 12.
+#   tools/quorlog.sh run    install what is missing, build, start the program
+#   tools/quorlog.sh test   install what is missing, build, run every test
+set -euo pipefail
+action=${1:-run}
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build=${QUORLOG_BUILD_DIR:-$root/build}
+
+packages=(
+  cmake g++ make ccache pkg-config
+  qtbase5-dev qtbase5-dev-tools libqt5sql5-sqlite libqt5svg5-dev qttools5-dev qttools5-dev-tools
+  qttranslations5-l10n libqt5opengl5-dev
+  libcurl4-openssl-dev libssl-dev zlib1g-dev
+  python3 python3-pyftpdlib python3-openssl openssl
+  poppler-utils gnupg fonts-dejavu-core
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  echo "Installing: ${missing[*]}"
+  sudo_cmd=()
+  [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+  "${sudo_cmd[@]}" apt-get update -q
+  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+
+jobs=$(nproc)
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$build" -j "$jobs"
+
+case "$action" in
+  run)
+    cd "$build/bin"
+    exec ./quorlog
+    ;;
+  test)
+    cd "$build"
+    exec ctest -j "$jobs" --output-on-failure
+    ;;
+  *)
+    echo "usage: $0 run|test" >&2
+    exit 2
+    ;;
+esac
