@@ -1,0 +1,8 @@
+#include "database/ArchiveManager.h"
+
+ArchiveManager::ArchiveManager(QObject *parent)
+    : QObject(parent)
+{
+}
+
+ArchiveManager::~ArchiveManager() = default;

@@ -1,0 +1,6 @@
+#include "readers/moxbdatabasemanager.h"
+
+moxbdatabasemanager::moxbdatabasemanager(QObject *parent)
+    : QObject(parent)
+{
+}
