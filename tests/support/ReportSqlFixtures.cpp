@@ -1,6 +1,7 @@
 #include "support/ReportSqlFixtures.h"
 
 #include "common/SqlUtil.h"
+#include "database/DatabaseStructure.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -10,32 +11,31 @@ namespace reportfixtures {
 
 bool createNarrowTables(QSqlDatabase db)
 {
-    QSqlQuery q(db);
-    return q.exec(QStringLiteral(
-               "CREATE TABLE Devices (id INTEGER PRIMARY KEY AUTOINCREMENT NOT NULL, name VARCHAR(50), "
-               "type SMALLINT DEFAULT(0), filesPath VARCHAR(500), onlineCfgEnable INTEGER1 DEFAULT(0), "
-               "addresIP VARCHAR(50), protocolType INTEGER1, user VARCHAR(50), pass VARCHAR(50), otherCfg BLOB )"))
-        && q.exec(QStringLiteral(
-               "CREATE TABLE Parameters (id INTEGER PRIMARY KEY AUTOINCREMENT NOT NULL, idDevices INTEGER, "
-               "name VARCHAR(80), unit VARCHAR(10), unitId INTEGER, unitPrefixId INTEGER, unitPreferredId INTEGER, "
-               "nominal DOUBLE, precisionDigits INTEGER, resolution DOUBLE, valueTypeGuid VARCHAR(40), "
-               "characteristicGuid VARCHAR(40),  FOREIGN KEY(idDevices) REFERENCES Devices(id) ON DELETE CASCADE "
-               "ON UPDATE CASCADE)"))
-        && q.exec(QStringLiteral(
-               "CREATE TABLE Data (id integer PRIMARY KEY, idParameters INTEGER, value DOUBLE, flag SMALLINT, "
-               "dateTime INT8, observationId INT8,  FOREIGN KEY(idParameters) REFERENCES Parameters(id) "
-               "ON DELETE CASCADE ON UPDATE CASCADE)"));
+    DatabaseStructure structure;
+    return structure.initStructure(db);
 }
 
 bool createWideTable(QSqlDatabase db, const QString &table, const QStringList &columns)
 {
-    QString ddl = QStringLiteral("CREATE TABLE %1 (id INTEGER PRIMARY KEY AUTOINCREMENT NOT NULL, date TEXT, time TEXT")
-                      .arg(sql::quoteIdentifier(table));
-    for (const QString &c : columns)
-        ddl += QStringLiteral(", ") + sql::quoteIdentifier(c) + QStringLiteral(" TEXT");
-    ddl += QLatin1Char(')');
-    QSqlQuery q(db);
-    return q.exec(ddl);
+    QStringList all{QStringLiteral("date"), QStringLiteral("time")};
+    all += columns;
+    DatabaseStructure structure;
+    if (table == QLatin1String("DataMoxB")) {
+        structure.ensureDataMoxBTable(db, all);
+    } else if (table == QLatin1String("DataMoxA")) {
+        structure.ensureDataMoxATable(db, all);
+    } else {
+        // The Data table of an opened MoxB archive has the same shape.
+        QString ddl = QStringLiteral("CREATE TABLE %1 (id INTEGER PRIMARY KEY AUTOINCREMENT NOT NULL")
+                          .arg(sql::quoteIdentifier(table));
+        for (const QString &c : all)
+            ddl += QStringLiteral(", ") + sql::quoteIdentifier(c) + QStringLiteral(" TEXT");
+        ddl += QLatin1Char(')');
+        QSqlQuery q(db);
+        if (!q.exec(ddl))
+            return false;
+    }
+    return db.record(table).count() == all.size() + 1;
 }
 
 bool insertWideRows(QSqlDatabase db, const QString &table, const QStringList &columns,

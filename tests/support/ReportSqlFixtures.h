@@ -1,7 +1,7 @@
 #pragma once
-// Small databases for the report statements: the narrow tables Devices,
-// Parameters and Data, and wide recorder tables (id, date, time, one TEXT
-// column per name).
+// Small databases for the report statements, made with the application
+// database schema: the narrow tables Devices, Parameters and Data, and wide
+// recorder tables (id, date, time, one TEXT column per name).
 #include <QList>
 #include <QSqlDatabase>
 #include <QStringList>
