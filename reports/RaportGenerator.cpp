@@ -302,11 +302,11 @@ QString RaportGenerator::buildWideQuery(const QString &table, bool ranged, const
     const QString where = ranged ? wideRangeClause() : QString();
     if (s.aggregationName == QLatin1String("inc")) {
         const QString statement = buildWideIncrement(table, where);
-        TRACE() << "[SQL] Generated " << logTag << " Query (INC): \n" << statement;
+        TRACE() << QStringLiteral("[SQL] Generated %1 Query (INC):\n").arg(QLatin1String(logTag)) + statement;
         return statement;
     }
     const QString statement = buildWideAggregate(table, where);
-    TRACE() << "[SQL] Generated " << logTag << " Query: " << statement;
+    TRACE() << QStringLiteral("[SQL] Generated %1 Query: ").arg(QLatin1String(logTag)) + statement;
     return statement;
 }
 
