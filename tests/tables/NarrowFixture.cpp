@@ -1,6 +1,7 @@
 #include "tables/NarrowFixture.h"
 
 #include "common/SqlUtil.h"
+#include "database/DatabaseStructure.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -24,33 +25,13 @@ bool run(QSqlQuery &q, const QString &text, QString *error)
 
 bool createSchema(QSqlDatabase db, QString *error)
 {
-    // The application database's tables as the schema code creates them.
-    const QStringList ddl{
-        QStringLiteral("CREATE TABLE IF NOT EXISTS Devices (id INTEGER PRIMARY KEY AUTOINCREMENT NOT NULL, "
-                       "name VARCHAR(50), type SMALLINT DEFAULT(0), filesPath VARCHAR(500), "
-                       "onlineCfgEnable INTEGER1 DEFAULT(0), addresIP VARCHAR(50), protocolType INTEGER1, "
-                       "user VARCHAR(50), pass VARCHAR(50), otherCfg BLOB)"),
-        QStringLiteral("CREATE TABLE IF NOT EXISTS Parameters (id INTEGER PRIMARY KEY AUTOINCREMENT NOT NULL, "
-                       "idDevices INTEGER, name VARCHAR(80), unit VARCHAR(10), unitId INTEGER, "
-                       "unitPrefixId INTEGER, unitPreferredId INTEGER, nominal DOUBLE, precisionDigits INTEGER, "
-                       "resolution DOUBLE, valueTypeGuid VARCHAR(40), characteristicGuid VARCHAR(40), "
-                       "FOREIGN KEY(idDevices) REFERENCES Devices(id) ON DELETE CASCADE ON UPDATE CASCADE)"),
-        QStringLiteral("CREATE TABLE IF NOT EXISTS Data (id integer PRIMARY KEY, idParameters INTEGER, "
-                       "value DOUBLE, flag SMALLINT, dateTime INT8, observationId INT8, "
-                       "FOREIGN KEY(idParameters) REFERENCES Parameters(id) ON DELETE CASCADE ON UPDATE CASCADE)"),
-        QStringLiteral("CREATE TABLE IF NOT EXISTS Events (id integer PRIMARY KEY, idDevices INTEGER, "
-                       "name VARCHAR(200), dateTime INT8, eventType CHAR, date VARCHAR(50), time VARCHAR(50), "
-                       "event VARCHAR(500), "
-                       "FOREIGN KEY(idDevices) REFERENCES Devices(id) ON DELETE CASCADE ON UPDATE CASCADE)"),
-        QStringLiteral("CREATE INDEX IF NOT EXISTS Data_idParameters_dateTime ON Data(idParameters, dateTime)"),
-        QStringLiteral("CREATE INDEX IF NOT EXISTS Data_dateTime ON Data(dateTime)"),
-        QStringLiteral("CREATE INDEX IF NOT EXISTS Parameters_idDevices_name ON Parameters(idDevices, name)"),
-    };
-    QSqlQuery q(db);
-    for (const QString &s : ddl)
-        if (!run(q, s, error))
-            return false;
-    return true;
+    // The application database's own schema code, indexes included.
+    DatabaseStructure structure;
+    if (structure.initStructure(db))
+        return true;
+    if (error)
+        *error = QStringLiteral("cannot create the schema: ") + db.lastError().text();
+    return false;
 }
 
 bool writeSmall(QSqlDatabase db, QString *error)

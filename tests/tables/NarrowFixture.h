@@ -4,7 +4,8 @@
 #include <QtGlobal>
 
 // Small narrow-table databases for the table model tests and benchmark:
-// the application schema (Devices, Parameters, Data, Events) with its indexes.
+// the application schema (Devices, Parameters, Data, Events) with its indexes,
+// made by the schema code itself.
 namespace NarrowFixture {
 
 // Creates the schema in an empty database. False (with the error in
