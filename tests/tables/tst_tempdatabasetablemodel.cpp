@@ -100,6 +100,8 @@ private slots:
     void rejectedQueryReported();
     void groupedWithoutParametersRunsNoPivot();
     void fetchCap();
+    void fewOfManyParameters_data();
+    void fewOfManyParameters();
     void cloneStartsFlatAndLazy();
     void queryTimeLine();
     void builtOnWorkerReadOnGuiThread();
@@ -479,6 +481,45 @@ void TestTempDatabaseTableModel::fetchCap()
     QCOMPARE(m.rowCount(), 3000);
 }
 
+void TestTempDatabaseTableModel::fewOfManyParameters_data()
+{
+    // One of 130 parameters is read through the parameter index, three of
+    // them in time order: the same rows either way.
+    QTest::addColumn<QList<int>>("ids");
+    QTest::addColumn<bool>("period");
+    QTest::newRow("one") << QList<int>{5} << false;
+    QTest::newRow("one, period") << QList<int>{5} << true;
+    QTest::newRow("three") << QList<int>{5, 6, 7} << false;
+    QTest::newRow("three, period") << QList<int>{5, 6, 7} << true;
+}
+
+void TestTempDatabaseTableModel::fewOfManyParameters()
+{
+    QFETCH(QList<int>, ids);
+    QFETCH(bool, period);
+    static QSqlDatabase db;
+    if (!db.isValid()) {
+        db = makeDb(QStringLiteral("many"));
+        QString error;
+        QVERIFY2(NarrowFixture::writeLarge(db, 130 * 10, 130, &error), qPrintable(error));
+    }
+    // Time stamps are T0 + k s, k = 0..9; the period keeps k = 2..6.
+    const FiltersCfg f = period ? filter(ids, T0 + 2000, T0 + 6000) : filter(ids);
+    const int times = period ? 5 : 10;
+    TempDatabaseTableModel m(db, f);
+    QCOMPARE(m.rowCount(), times * ids.size());
+    for (int r = 0; r < m.rowCount(); ++r) {
+        QVERIFY(ids.contains(text(m, r, 2).mid(1).toInt()));
+        if (r > 0)
+            QVERIFY(text(m, r - 1, 0) <= text(m, r, 0));
+    }
+    QCOMPARE(text(m, 0, 0), period ? QStringLiteral("2023-11-14 22:13:22") : QStringLiteral("2023-11-14 22:13:20"));
+    m.setGroupByDate(true);
+    QCOMPARE(m.rowCount(), times);
+    QCOMPARE(m.columnCount(), 1 + 2 * ids.size());
+    QCOMPARE(m.headerData(1, Qt::Horizontal).toString(), QStringLiteral("P5 [V]"));
+}
+
 void TestTempDatabaseTableModel::cloneStartsFlatAndLazy()
 {
     const FiltersCfg f = filter({1, 2}, T0, T0 + 10000000);
@@ -528,8 +569,14 @@ void TestTempDatabaseTableModel::builtOnWorkerReadOnGuiThread()
     future.waitForFinished();
     std::unique_ptr<TempDatabaseTableModel> m(future.result());
     QCOMPARE(m->thread(), gui);
+    // The worker's statement was let go on the worker; the rows come back
+    // from this thread's own connection.
+    QCOMPARE(m->rowCount(), 0);
     QTRY_COMPARE(m->rowCount(), NarrowFixture::SmallRowCount);
     QCOMPARE(text(*m, 0, 0), QStringLiteral("2023-11-14 22:13:20"));
+    QCOMPARE(m->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Time"));
+    QCOMPARE(m->headerData(5, Qt::Horizontal).toString(), QStringLiteral("Flag"));
+    QCOMPARE(m->data(m->index(0, 5)).toString(), QStringLiteral("\u2714"));
     m->setGroupByDate(true);
     QCOMPARE(m->rowCount(), NarrowFixture::SmallTimeCount);
     const auto records = readExport(*m, 8);
