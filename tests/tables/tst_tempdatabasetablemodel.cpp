@@ -99,6 +99,7 @@ private slots:
     void missingParametersReportedOnce();
     void rejectedQueryReported();
     void groupedWithoutParametersRunsNoPivot();
+    void parametersWithoutInstrumentColumn();
     void fetchCap();
     void fewOfManyParameters_data();
     void fewOfManyParameters();
@@ -313,8 +314,10 @@ void TestTempDatabaseTableModel::viewSeesFlatAndGroupedCounts()
     QVERIFY(QTest::qWaitForWindowExposed(&view));
     QCOMPARE(view.horizontalHeader()->count(), 6);
     QCOMPARE(view.verticalHeader()->count(), 22);
+    QSignalSpy resets(&m, &QAbstractItemModel::modelReset);
 
     m.setGroupByDate(true);
+    QCOMPARE(resets.count(), 1);
     QCOMPARE(view.horizontalHeader()->count(), 9);
     QCOMPARE(view.verticalHeader()->count(), 6);
     QCOMPARE(view.model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("U1 [V]\n(Meter A)"));
@@ -324,6 +327,9 @@ void TestTempDatabaseTableModel::viewSeesFlatAndGroupedCounts()
     QCOMPARE(view.horizontalHeader()->count(), 6);
     QCOMPARE(view.verticalHeader()->count(), 22);
     QCOMPARE(view.model()->headerData(5, Qt::Horizontal).toString(), QStringLiteral("Flag"));
+    m.setLoadAllData(true);
+    QCOMPARE(resets.count(), 3);
+    QCOMPARE(view.verticalHeader()->count(), 22);
 }
 
 void TestTempDatabaseTableModel::exportPages_data()
@@ -446,6 +452,30 @@ void TestTempDatabaseTableModel::groupedWithoutParametersRunsNoPivot()
     QVERIFY(m.getColumnsVisibilityList().isEmpty());
     m.setGroupByDate(false);
     QCOMPARE(m.columnCount(), 6);
+    QVERIFY(errorsOf(console).isEmpty());
+}
+
+void TestTempDatabaseTableModel::parametersWithoutInstrumentColumn()
+{
+    // A reader's temporary database may lack Parameters.idDevices and Devices.
+    QSqlDatabase db = makeDb(QStringLiteral("bare"));
+    QSqlQuery q(db);
+    QVERIFY(q.exec(QStringLiteral("CREATE TABLE Parameters (id INTEGER PRIMARY KEY, name VARCHAR(80), unit VARCHAR(10))")));
+    QVERIFY(q.exec(QStringLiteral("CREATE TABLE Data (id integer PRIMARY KEY, idParameters INTEGER, value DOUBLE, "
+                                  "flag SMALLINT, dateTime INT8, observationId INT8)")));
+    QVERIFY(q.exec(QStringLiteral("INSERT INTO Parameters VALUES (1, 'T', '\u00B0C'), (2, 'RH', '%')")));
+    QVERIFY(q.exec(QStringLiteral("INSERT INTO Data VALUES (NULL, 1, 21.5, 0, 1700000000000, NULL), "
+                                  "(NULL, 2, 40, 2, 1700000000000, NULL), (NULL, 1, 22, 1, 1700000060000, NULL)")));
+    TempDatabaseTableModel m(db);
+    QSignalSpy console(&m, &MyAbstractTableModel::consoleMessage);
+    QCOMPARE(m.rowCount(), 3);
+    QCOMPARE(text(m, 0, 2), QStringLiteral("T"));
+    QVERIFY(text(m, 0, 1).isEmpty());
+    m.setGroupByDate(true);
+    QCOMPARE(m.rowCount(), 2);
+    QCOMPARE(m.headerData(1, Qt::Horizontal).toString(), QStringLiteral("T [\u00B0C]"));
+    QCOMPARE(text(m, 0, 3), QStringLiteral("---"));
+    QTest::qWait(20);
     QVERIFY(errorsOf(console).isEmpty());
 }
 
