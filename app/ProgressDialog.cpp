@@ -181,9 +181,11 @@ void ProgressDialog::centerOnParent(QWidget *parent, QWidget *dialog)
     const QRect parentFrame = parent->isWindow()
         ? parent->frameGeometry()
         : QRect(parent->mapToGlobal(QPoint(0, 0)), parent->size());
+    // A window that was never shown reports a frame one pixel smaller than
+    // its size; the larger of the two is the true extent.
     const QRect dialogFrame = dialog->frameGeometry();
-    const int width = dialogFrame.width();
-    const int height = dialogFrame.height();
+    const int width = qMax(dialogFrame.width(), dialog->width());
+    const int height = qMax(dialogFrame.height(), dialog->height());
     int x = parentFrame.x() + (parentFrame.width() - width) / 2;
     int y = parentFrame.y() + (parentFrame.height() - height) / 2;
 
