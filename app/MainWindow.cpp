@@ -167,7 +167,7 @@ void MainWindow::highlightButtonOf(EPageIndexes index)
             repolish(button);
         }
     } else {
-        TRACE() << "No specific button to highlight for page index:" << int(index);
+        TRACE() << "No menu button to highlight for page index:" << int(index);
     }
 }
 
