@@ -1,0 +1,223 @@
+#include "readers/LineReaderKit.h"
+
+#include "common/GuiCall.h"
+#include "common/SqlUtil.h"
+#include "common/Trace.h"
+
+#include <QCoreApplication>
+
+#if __has_include("app/ProgressDialog.h")
+#include "app/ProgressDialog.h"
+#define QUORLOG_HAVE_PROGRESS_DIALOG 1
+#endif
+
+namespace readers {
+
+namespace {
+
+QObject *progressObject(ProgressDialog *progress)
+{
+#ifdef QUORLOG_HAVE_PROGRESS_DIALOG
+    return progress;
+#else
+    Q_UNUSED(progress)
+    return nullptr;
+#endif
+}
+
+QString numbered(const QString &text, qint64 lineNumber)
+{
+    return text + QStringLiteral(" (") + QString::number(lineNumber) + QLatin1Char(')');
+}
+
+} // namespace
+
+LineReaderKit::LineReaderKit(const char *context, ProgressDialog *progress, QAtomicInteger<char> *cancelFlag,
+                             int maxLineLength, QObject *parent)
+    : QObject(parent)
+    , m_context(context)
+    , m_progress(progressObject(progress))
+    , m_cancelFlag(cancelFlag)
+    , m_maxLineLength(maxLineLength)
+{
+}
+
+LineReaderKit::~LineReaderKit()
+{
+    if (m_file.isOpen())
+        m_file.close();
+}
+
+QString LineReaderKit::text(const char *source) const
+{
+    return QCoreApplication::translate(m_context, source);
+}
+
+bool LineReaderKit::openFile(const QString &path)
+{
+    if (m_file.isOpen())
+        m_file.close();
+    m_file.setFileName(path);
+    if (!m_file.open(QIODevice::ReadOnly)) {
+        const QString msg = text("Unable to open file");
+        emit consoleMessage(msg, 3);
+        emit dialogMessage(msg, QString(), 3);
+        return false;
+    }
+    return true;
+}
+
+bool LineReaderKit::rewind()
+{
+    return m_file.seek(0);
+}
+
+LineReaderKit::Read LineReaderKit::readLine(Field *line)
+{
+    if (m_buffer.size() != m_maxLineLength)
+        m_buffer.resize(m_maxLineLength);
+    if (!m_file.isOpen() || m_file.atEnd())
+        return Read::End;
+    const qint64 n = m_file.readLine(m_buffer.data(), m_maxLineLength);
+    if (n < 0)
+        return m_file.atEnd() ? Read::End : Read::Error;
+    *line = Field{m_buffer.constData(), int(n)};
+    // A full buffer without a line feed means the physical line goes on:
+    // reading its pieces as lines of their own would invent records.
+    if (n == m_maxLineLength - 1 && m_buffer[int(n) - 1] != '\n' && !m_file.atEnd())
+        return Read::TooLong;
+    return Read::Line;
+}
+
+void LineReaderKit::reportInvalidFormat()
+{
+    const QString msg = text("File has invalid format!");
+    emit consoleMessage(msg, 3);
+    emit dialogMessage(msg, QString(), 3);
+}
+
+void LineReaderKit::reportInvalidLine(qint64 lineNumber, const Field &line)
+{
+    const QString msg = numbered(text("Invalid line in file"), lineNumber);
+    emit consoleMessage(msg, 3);
+    emit dialogMessage(msg, QString(), 3);
+    TRACE() << "line len = " << line.size << ", conenet = " << line.bytes();
+}
+
+void LineReaderKit::reportDatabaseError(const QString &errorText, const QString &statement)
+{
+    TRACE() << statement << ", " << errorText;
+    emit consoleMessage(errorText, 3);
+}
+
+void LineReaderKit::startParse()
+{
+    m_timer.start();
+}
+
+void LineReaderKit::setProgressMaximum()
+{
+#ifdef QUORLOG_HAVE_PROGRESS_DIALOG
+    // The dialog lives on the GUI thread and may have gone after a cancel: a
+    // queued, guarded call that reaches it before the first progress value.
+    if (m_progress) {
+        const QPointer<ProgressDialog> dialog(static_cast<ProgressDialog *>(m_progress.data()));
+        callQueued(dialog, [](ProgressDialog *d) { d->setMaximum(100); });
+    }
+#endif
+}
+
+bool LineReaderKit::cancelRequested() const
+{
+    return m_cancelFlag && m_cancelFlag->loadAcquire() != 0;
+}
+
+bool LineReaderKit::runReadLoop(QSqlDatabase db, int *count, qint64 firstLineNumber, const char *emptyLineTrace,
+                                const LineHandler &handleLine)
+{
+    if (!m_timer.isValid())
+        m_timer.start();
+    setProgressMaximum();
+    emit progressValueChanged(0);
+    const qint64 size = m_file.size();
+
+    TransactionGuard transaction(db);
+    if (!transaction.isActive()) {
+        reportDatabaseError(transaction.errorText(), QStringLiteral("BEGIN"));
+        return false;
+    }
+    if (!m_writer.prepare(db)) {
+        reportDatabaseError(m_writer.errorText(), m_writer.failedStatement());
+        return false;
+    }
+
+    qint64 lineNumber = firstLineNumber;
+    qint64 bytesRead = 0;
+    int nextPercent = 1;
+    // Nothing is delivered to this thread's objects while reading; the event
+    // loop is given a turn now and then rather than per line.
+    QElapsedTimer sinceEvents;
+    sinceEvents.start();
+    Field line;
+
+    for (;;) {
+        if (sinceEvents.elapsed() >= 50) {
+            QCoreApplication::processEvents();
+            sinceEvents.restart();
+        }
+        if (cancelRequested()) {
+            TRACE() << "Parser work was canceled";
+            transaction.rollback();
+            m_writer.finish();
+            emit consoleMessage(text("Parser work was canceled in: ") + QString::number(m_timer.elapsed())
+                                    + QStringLiteral(" ms"),
+                                0);
+            return false;
+        }
+        const Read r = readLine(&line);
+        if (r == Read::End)
+            break;
+        ++lineNumber;
+        if (r == Read::Error) {
+            TRACE() << m_file.fileName() << ", " << m_file.errorString();
+            emit consoleMessage(m_file.errorString(), 3);
+            m_writer.finish();
+            return false;
+        }
+        if (r == Read::TooLong) {
+            reportInvalidLine(lineNumber, line);
+            m_writer.finish();
+            return false;
+        }
+        bytesRead += line.size;
+        if (size > 0) {
+            const double p = double(bytesRead) / double(size) * 100.0;
+            if (p > nextPercent) {
+                ++nextPercent;
+                TRACE() << "progress: " << int(p);
+                emit progressValueChanged(int(p));
+            }
+        }
+        if (line.size < 3) {
+            TRACE() << emptyLineTrace;
+            emit consoleMessage(numbered(text("Empty line in file"), lineNumber), 2);
+            continue;
+        }
+        if (!handleLine(line, lineNumber)) {
+            m_writer.finish();
+            return false;
+        }
+    }
+
+    m_writer.finish();
+    if (!transaction.commit()) {
+        reportDatabaseError(transaction.errorText(), QStringLiteral("COMMIT"));
+        return false;
+    }
+    emit consoleMessage(text("Parse table data in: ") + QString::number(m_timer.elapsed()) + QStringLiteral(" ms"), 0);
+    if (count)
+        *count = int(lineNumber);
+    return true;
+}
+
+} // namespace readers
