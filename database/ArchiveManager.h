@@ -1,16 +1,65 @@
 #pragma once
+#include <QMetaType>
 #include <QObject>
+#include <QSqlDatabase>
 #include <QString>
 
+// Time span and row count of the measurements of an archive (or of one
+// instrument). Times are milliseconds since 1970-01-01 UTC; all 0 when nothing
+// was read.
+struct ArchiveInfo
+{
+    qint64 firstRecordDate = 0;
+    qint64 lastRecordDate = 0;
+    quint32 allRecordsCnt = 0;
+};
+Q_DECLARE_METATYPE(ArchiveInfo)
+
 // Owner of the application database's records and of temporary databases.
+// The application database is the registry's "Data_con"; this class never
+// registers that name, whoever opens a ".qdb" file does.
 class ArchiveManager : public QObject
 {
     Q_OBJECT
 public:
+    using ArchiveInfo = ::ArchiveInfo;
+
     explicit ArchiveManager(QObject *parent = nullptr);
     ~ArchiveManager() override;
 
+    // Creates (or empties) an application database file with the schema.
+    // An existing file is replaced only once the new one is complete.
+    static bool createDatabase(const QString &path);
+
+    // A fresh database with the application schema in the system temporary
+    // folder, "<name>_TmpDb.sqlite", registered as a scratch connection under
+    // name. The handle belongs to the calling thread. Invalid when an old
+    // file cannot be deleted; not open when the new one cannot be set up.
+    QSqlDatabase openTmpDatabase(const QString &name);
+
+    // Time span and row count of all measurements of the open application
+    // database (narrow and wide tables together), upgrading its schema first.
+    ArchiveInfo getArchiveInfo();
+
+    QString tmpDbFilePath() const { return m_tmpDbFilePath; }
+
+    static QString tmpDatabasePath(const QString &name);
+
 signals:
     void dialogMessage(QString msg, QString title, int icon);
-    void consoleMessage(QString msg, int icon);
+    void consoleMessage(QString msg, int icon = 0);
+
+public slots:
+    void forwardDialogMessage(QString msg, QString title = QString(), int icon = 0);
+    void forwardConsoleMessage(QString msg, int icon = 0);
+
+protected:
+    // The calling thread's "Data_con" handle when it is open; otherwise reports
+    // "Database is not opened." (icon 2) on the chosen channel and returns an
+    // invalid handle.
+    enum class Channel { Dialog, Console };
+    QSqlDatabase dataConnection(Channel channel);
+
+private:
+    QString m_tmpDbFilePath;
 };

@@ -1,0 +1,431 @@
+#include "common/Connections.h"
+#include "database/ArchiveManager.h"
+#include "database/DatabaseStructure.h"
+#include "support/TestMain.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QtConcurrent>
+
+namespace {
+
+const QString kDataCon = QStringLiteral("Data_con");
+const QString kUpdated = QStringLiteral("The Quorlog database has been updated.");
+
+QStringList exec(QSqlDatabase db, const QStringList &statements)
+{
+    QStringList failures;
+    QSqlQuery q(db);
+    for (const QString &s : statements) {
+        if (!q.exec(s))
+            failures << s + QLatin1Char(' ') + q.lastError().text();
+    }
+    return failures;
+}
+
+QStringList tables(QSqlDatabase db)
+{
+    QSqlQuery q(db);
+    q.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite_%' ORDER BY rowid"));
+    QStringList out;
+    while (q.next())
+        out << q.value(0).toString();
+    return out;
+}
+
+qint64 count(QSqlDatabase db, const QString &table)
+{
+    QSqlQuery q(db);
+    if (!q.exec(QStringLiteral("SELECT COUNT(*) FROM %1").arg(table)) || !q.next())
+        return -1;
+    return q.value(0).toLongLong();
+}
+
+// "yyyy-MM-dd HH:mm:ss[.zzz]" as UTC wall-clock.
+qint64 utcMs(const char *text)
+{
+    const QString s = QString::fromLatin1(text);
+    const QDate date = QDate::fromString(s.left(10), QStringLiteral("yyyy-MM-dd"));
+    QTime time = QTime::fromString(s.mid(11), QStringLiteral("HH:mm:ss.zzz"));
+    if (!time.isValid())
+        time = QTime::fromString(s.mid(11), QStringLiteral("HH:mm:ss"));
+    return QDateTime(date, time, Qt::UTC).toMSecsSinceEpoch();
+}
+
+int messagesWith(const QSignalSpy &spy, const QString &text, int icon)
+{
+    int n = 0;
+    for (const QList<QVariant> &args : spy) {
+        if (args.at(0).toString() == text && args.at(1).toInt() == icon)
+            ++n;
+    }
+    return n;
+}
+
+const QStringList kSchemaTables{"Devices", "Parameters", "Data", "Events"};
+
+} // namespace
+
+class TestArchiveManager : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cleanup();
+
+    void constructionAndTemporaryFile();
+    void relaySlots();
+    void openTmpDatabaseTwiceGivesFreshSchema();
+    void openTmpDatabaseOnWorkerThread();
+    void openTmpDatabaseLeavesUndeletableFile();
+    void createDatabaseOverFilledFile();
+    void createDatabaseFailures();
+    void createDatabaseReplacesOpenApplicationDatabase();
+    void getArchiveInfo_data();
+    void getArchiveInfo();
+    void updateMessageOnceOnOlderFile();
+    void failedUpgradeIsReportedNotAnnounced();
+    void notOpened();
+
+private:
+    QString newDatabase(const QString &fileName);
+
+    QTemporaryDir m_dir;
+};
+
+void TestArchiveManager::cleanup()
+{
+    Connections::remove(kDataCon);
+}
+
+QString TestArchiveManager::newDatabase(const QString &fileName)
+{
+    const QString path = m_dir.filePath(fileName);
+    if (!ArchiveManager::createDatabase(path))
+        return QString();
+    return path;
+}
+
+void TestArchiveManager::constructionAndTemporaryFile()
+{
+    const QString fixed = QDir::tempPath() + QStringLiteral("/qrlgTmpDbFile.sqlite");
+    DatabaseStructure *before = g_databaseStructure;
+    {
+        ArchiveManager manager;
+        QVERIFY(g_databaseStructure);
+        QVERIFY(g_databaseStructure != before);
+        QCOMPARE(manager.tmpDbFilePath(), fixed);
+        QFile f(fixed);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("x");
+    }
+    QVERIFY(!QFile::exists(fixed));
+    // Nothing there: the destructor has nothing to do.
+    { ArchiveManager manager; }
+    QVERIFY(!QFile::exists(fixed));
+}
+
+void TestArchiveManager::relaySlots()
+{
+    ArchiveManager manager;
+    QSignalSpy dialogs(&manager, &ArchiveManager::dialogMessage);
+    QSignalSpy console(&manager, &ArchiveManager::consoleMessage);
+    manager.forwardDialogMessage(QStringLiteral("only text"));
+    manager.forwardDialogMessage(QStringLiteral("all"), QStringLiteral("Title"), 3);
+    manager.forwardConsoleMessage(QStringLiteral("line"));
+    manager.forwardConsoleMessage(QStringLiteral("warn"), 2);
+    QCOMPARE(dialogs.size(), 2);
+    QCOMPARE(dialogs.at(0), (QList<QVariant>{"only text", QString(), 0}));
+    QCOMPARE(dialogs.at(1), (QList<QVariant>{"all", "Title", 3}));
+    QCOMPARE(console.size(), 2);
+    QCOMPARE(console.at(0), (QList<QVariant>{"line", 0}));
+    QCOMPARE(console.at(1), (QList<QVariant>{"warn", 2}));
+}
+
+void TestArchiveManager::openTmpDatabaseTwiceGivesFreshSchema()
+{
+    ArchiveManager manager;
+    const QString path = QDir::tempPath() + QStringLiteral("/ZelB_TmpDb.sqlite");
+    {
+        QSqlDatabase db = manager.openTmpDatabase(QStringLiteral("ZelB"));
+        QVERIFY(db.isOpen());
+        QCOMPARE(QFileInfo(db.databaseName()).absoluteFilePath(), QFileInfo(path).absoluteFilePath());
+        QCOMPARE(tables(db), kSchemaTables);
+        QCOMPARE(exec(db, {QStringLiteral("INSERT INTO Parameters (name, unit) VALUES ('U1', 'V')"),
+                           QStringLiteral("INSERT INTO Data VALUES (NULL, 1, 1.5, 0, 1000, NULL)")}),
+                 QStringList());
+        // Foreign keys are on for the handle the readers get.
+        QCOMPARE(exec(db, {QStringLiteral("INSERT INTO Data VALUES (NULL, 42, 1.5, 0, 1000, NULL)")}).size(), 1);
+    }
+    QVERIFY(QFile::exists(path));
+    {
+        QSqlDatabase db = manager.openTmpDatabase(QStringLiteral("ZelB"));
+        QVERIFY(db.isOpen());
+        QCOMPARE(tables(db), kSchemaTables);
+        QCOMPARE(count(db, QStringLiteral("Parameters")), 0);
+        QCOMPARE(count(db, QStringLiteral("Data")), 0);
+    }
+    // Another kind has a file of its own; the first stays.
+    {
+        QSqlDatabase db = manager.openTmpDatabase(QStringLiteral("temp_Data_con"));
+        QVERIFY(db.isOpen());
+        QVERIFY(QFile::exists(QDir::tempPath() + QStringLiteral("/temp_Data_con_TmpDb.sqlite")));
+    }
+    QVERIFY(QFile::exists(path));
+    Connections::remove(QStringLiteral("ZelB"));
+    Connections::remove(QStringLiteral("temp_Data_con"));
+}
+
+void TestArchiveManager::openTmpDatabaseOnWorkerThread()
+{
+    ArchiveManager manager;
+    // The workers ask for their database and use it on their own thread.
+    auto work = [&manager]() -> qint64 {
+        QSqlDatabase db = manager.openTmpDatabase(QStringLiteral("WexA"));
+        if (!db.isOpen())
+            return -1;
+        QSqlQuery q(db);
+        if (!q.exec(QStringLiteral("INSERT INTO Parameters (name, unit) VALUES ('I1', 'A')")))
+            return -2;
+        if (!q.exec(QStringLiteral("SELECT COUNT(*) FROM Parameters")) || !q.next())
+            return -3;
+        return q.value(0).toLongLong();
+    };
+    QCOMPARE(QtConcurrent::run(work).result(), 1);
+    QCOMPARE(QtConcurrent::run(work).result(), 1);
+    Connections::remove(QStringLiteral("WexA"));
+}
+
+void TestArchiveManager::openTmpDatabaseLeavesUndeletableFile()
+{
+    ArchiveManager manager;
+    // A folder in place of the file cannot be deleted as a file.
+    const QString path = QDir::tempPath() + QStringLiteral("/Brena_TmpDb.sqlite");
+    QVERIFY(QDir().mkpath(path));
+    QFile inside(path + QStringLiteral("/keep.txt"));
+    QVERIFY(inside.open(QIODevice::WriteOnly));
+    inside.close();
+    // An earlier connection of that name stays as it was.
+    const QString earlier = m_dir.filePath(QStringLiteral("earlier.sqlite"));
+    Connections::registerFile(QStringLiteral("Brena"), earlier);
+    QVERIFY(Connections::database(QStringLiteral("Brena")).isOpen());
+
+    QSqlDatabase db = manager.openTmpDatabase(QStringLiteral("Brena"));
+    QVERIFY(!db.isValid());
+    QVERIFY(!db.isOpen());
+    QVERIFY(QFileInfo(path).isDir());
+    QVERIFY(QFile::exists(path + QStringLiteral("/keep.txt")));
+    QCOMPARE(Connections::filePath(QStringLiteral("Brena")), earlier);
+    QVERIFY(Connections::database(QStringLiteral("Brena")).isOpen());
+    Connections::remove(QStringLiteral("Brena"));
+}
+
+void TestArchiveManager::createDatabaseOverFilledFile()
+{
+    ArchiveManager manager;
+    const QString path = newDatabase(QStringLiteral("filled.qdb"));
+    QVERIFY(!path.isEmpty());
+    QVERIFY(!Connections::contains(kDataCon)); // left to the session
+    Connections::registerFile(QStringLiteral("check"), path);
+    {
+        QSqlDatabase db = Connections::database(QStringLiteral("check"));
+        QCOMPARE(tables(db), kSchemaTables);
+        QCOMPARE(exec(db, {QStringLiteral("INSERT INTO Devices (name, type) VALUES ('M1', 4)"),
+                           QStringLiteral("CREATE TABLE extra (x)")}),
+                 QStringList());
+    }
+    Connections::remove(QStringLiteral("check"));
+
+    QVERIFY(ArchiveManager::createDatabase(path));
+    QVERIFY(!Connections::contains(kDataCon));
+    QVERIFY(!QFile::exists(path + QStringLiteral(".creating")));
+    QVERIFY(!QFile::exists(path + QStringLiteral("-wal")));
+    Connections::registerFile(QStringLiteral("check"), path);
+    {
+        QSqlDatabase db = Connections::database(QStringLiteral("check"));
+        QCOMPARE(tables(db), kSchemaTables);
+        QCOMPARE(count(db, QStringLiteral("Devices")), 0);
+    }
+    Connections::remove(QStringLiteral("check"));
+}
+
+void TestArchiveManager::createDatabaseFailures()
+{
+    ArchiveManager manager;
+    // A folder that does not exist: nothing is created.
+    const QString missing = m_dir.filePath(QStringLiteral("no/such/folder/x.qdb"));
+    QVERIFY(!ArchiveManager::createDatabase(missing));
+    QVERIFY(!QFile::exists(missing));
+    // A folder in place of the file.
+    const QString folder = m_dir.filePath(QStringLiteral("folder.qdb"));
+    QVERIFY(QDir().mkpath(folder));
+    QVERIFY(!ArchiveManager::createDatabase(folder));
+    QVERIFY(QFileInfo(folder).isDir());
+    QVERIFY(!Connections::contains(kDataCon));
+}
+
+void TestArchiveManager::createDatabaseReplacesOpenApplicationDatabase()
+{
+    ArchiveManager manager;
+    const QString path = newDatabase(QStringLiteral("open.qdb"));
+    QVERIFY(!path.isEmpty());
+    Connections::registerFile(kDataCon, path);
+    {
+        QSqlDatabase db = Connections::database(kDataCon);
+        QCOMPARE(exec(db, {QStringLiteral("INSERT INTO Devices (name, type) VALUES ('M1', 4)")}), QStringList());
+    }
+    QVERIFY(ArchiveManager::createDatabase(path));
+    // The connection of the replaced file is gone; the session reopens.
+    QVERIFY(!Connections::contains(kDataCon));
+    Connections::registerFile(kDataCon, path);
+    QSqlDatabase db = Connections::database(kDataCon);
+    QCOMPARE(tables(db), kSchemaTables);
+    QCOMPARE(count(db, QStringLiteral("Devices")), 0);
+}
+
+void TestArchiveManager::getArchiveInfo_data()
+{
+    QTest::addColumn<QStringList>("setup");
+    QTest::addColumn<QStringList>("moxB"); // wide-table columns, empty: no table
+    QTest::addColumn<QStringList>("moxA");
+    QTest::addColumn<qint64>("first");
+    QTest::addColumn<qint64>("last");
+    QTest::addColumn<quint32>("rows");
+
+    const QStringList devices{QStringLiteral("INSERT INTO Devices (name, type) VALUES ('R1', 17)"),
+                              QStringLiteral("INSERT INTO Devices (name, type) VALUES ('M1', 4)"),
+                              QStringLiteral("INSERT INTO Devices (name, type) VALUES ('A1', 20)"),
+                              QStringLiteral("INSERT INTO Parameters (idDevices, name, unit) VALUES (2, 'U1', 'V')")};
+    const QStringList narrow{QStringLiteral("INSERT INTO Data VALUES (NULL, 1, 1, 0, 1700000003000, NULL)"),
+                             QStringLiteral("INSERT INTO Data VALUES (NULL, 1, 2, 0, 1700000001000, NULL)"),
+                             QStringLiteral("INSERT INTO Data VALUES (NULL, 1, 3, 0, 1700000009000, NULL)")};
+    const QStringList wideB{QStringLiteral("INSERT INTO DataMoxB (date, time, \"U (R1)\") VALUES ('2023-11-14', '22:13:25.500', '1')"),
+                            QStringLiteral("INSERT INTO DataMoxB (date, time, \"U (R1)\") VALUES ('2016-03-27', '02:30:00.250', '2')"),
+                            QStringLiteral("INSERT INTO DataMoxB (date, time, \"U (R1)\") VALUES ('2016-03-27', '02:40:00.000', '3')")};
+    const QStringList wideA{QStringLiteral("INSERT INTO DataMoxA (date, time, \"T (A1)\") VALUES ('2030-01-01', '00:00:00', '1')"),
+                            QStringLiteral("INSERT INTO DataMoxA (date, time, \"T (A1)\") VALUES ('2023-10-29', '02:30:00', '2')")};
+    const QStringList colsB{"date", "time", "U (R1)"};
+    const QStringList colsA{"date", "time", "T (A1)"};
+
+    QTest::newRow("empty") << QStringList() << QStringList() << QStringList() << Q_INT64_C(0) << Q_INT64_C(0) << 0u;
+    QTest::newRow("empty with devices") << devices << QStringList() << QStringList() << Q_INT64_C(0) << Q_INT64_C(0)
+                                        << 0u;
+    QTest::newRow("empty wide tables") << devices << colsB << colsA << Q_INT64_C(0) << Q_INT64_C(0) << 0u;
+    QTest::newRow("narrow only") << (devices + narrow) << QStringList() << QStringList() << Q_INT64_C(1700000001000)
+                                 << Q_INT64_C(1700000009000) << 3u;
+    // Recorder times are UTC wall-clock, also in the Warsaw gap hour.
+    QTest::newRow("MoxB only") << (devices + wideB) << colsB << QStringList() << utcMs("2016-03-27 02:30:00.250")
+                               << utcMs("2023-11-14 22:13:25.500") << 3u;
+    QTest::newRow("MoxA only") << (devices + wideA) << QStringList() << colsA << utcMs("2023-10-29 02:30:00")
+                               << utcMs("2030-01-01 00:00:00") << 2u;
+    // The first instrument is a MoxB, yet the narrow rows count too.
+    QTest::newRow("narrow and MoxB") << (devices + narrow + wideB) << colsB << QStringList()
+                                     << utcMs("2016-03-27 02:30:00.250") << Q_INT64_C(1700000009000) << 6u;
+    QTest::newRow("all three") << (devices + narrow + wideB + wideA) << colsB << colsA
+                               << utcMs("2016-03-27 02:30:00.250") << utcMs("2030-01-01 00:00:00") << 8u;
+    QTest::newRow("narrow and empty MoxB") << (devices + narrow) << colsB << QStringList()
+                                           << Q_INT64_C(1700000001000) << Q_INT64_C(1700000009000) << 3u;
+}
+
+void TestArchiveManager::getArchiveInfo()
+{
+    QFETCH(QStringList, setup);
+    QFETCH(QStringList, moxB);
+    QFETCH(QStringList, moxA);
+    QFETCH(qint64, first);
+    QFETCH(qint64, last);
+    QFETCH(quint32, rows);
+
+    ArchiveManager manager;
+    const QString path = newDatabase(QStringLiteral("info_%1.qdb").arg(QTest::currentDataTag()).replace(' ', '_'));
+    QVERIFY(!path.isEmpty());
+    Connections::registerFile(kDataCon, path);
+    {
+        QSqlDatabase db = Connections::database(kDataCon);
+        QVERIFY(g_databaseStructure->createOrUpdate(db)); // brings eventData
+        if (!moxB.isEmpty())
+            g_databaseStructure->ensureDataMoxBTable(db, moxB);
+        if (!moxA.isEmpty())
+            g_databaseStructure->ensureDataMoxATable(db, moxA);
+        QCOMPARE(exec(db, setup), QStringList());
+    }
+    QSignalSpy console(&manager, &ArchiveManager::consoleMessage);
+    const ArchiveInfo info = manager.getArchiveInfo();
+    QCOMPARE(info.firstRecordDate, first);
+    QCOMPARE(info.lastRecordDate, last);
+    QCOMPARE(info.allRecordsCnt, rows);
+    QCOMPARE(console.size(), 0);
+}
+
+void TestArchiveManager::updateMessageOnceOnOlderFile()
+{
+    ArchiveManager manager;
+    const QString path = m_dir.filePath(QStringLiteral("older.qdb"));
+    Connections::registerFile(kDataCon, path);
+    {
+        QSqlDatabase db = Connections::database(kDataCon);
+        QCOMPARE(exec(db, {QStringLiteral("CREATE TABLE Devices (id INTEGER PRIMARY KEY AUTOINCREMENT NOT NULL, name "
+                                          "VARCHAR(50), type SMALLINT DEFAULT(0))"),
+                           QStringLiteral("CREATE TABLE Parameters (id INTEGER PRIMARY KEY AUTOINCREMENT NOT NULL, "
+                                          "idDevices INTEGER, name VARCHAR(80), unit VARCHAR(10))"),
+                           QStringLiteral("CREATE TABLE Data (id integer PRIMARY KEY, idParameters INTEGER, value "
+                                          "DOUBLE, flag SMALLINT, dateTime INT8, observationId INT8)"),
+                           QStringLiteral("INSERT INTO Devices (name, type) VALUES ('M1', 4)"),
+                           QStringLiteral("INSERT INTO Parameters (idDevices, name, unit) VALUES (1, 'U1', 'V')"),
+                           QStringLiteral("INSERT INTO Data VALUES (NULL, 1, 230, 0, 5000, NULL)")}),
+                 QStringList());
+    }
+    QSignalSpy console(&manager, &ArchiveManager::consoleMessage);
+    const ArchiveInfo a = manager.getArchiveInfo();
+    const ArchiveInfo b = manager.getArchiveInfo();
+    QCOMPARE(messagesWith(console, kUpdated, 1), 1);
+    QCOMPARE(console.size(), 1);
+    QCOMPARE(a.allRecordsCnt, 1u);
+    QCOMPARE(b.firstRecordDate, Q_INT64_C(5000));
+    QSqlDatabase db = Connections::database(kDataCon);
+    QCOMPARE(tables(db), (QStringList{"Devices", "Parameters", "Data", "Events", "eventData"}));
+    QCOMPARE(count(db, QStringLiteral("Data")), 1);
+}
+
+void TestArchiveManager::failedUpgradeIsReportedNotAnnounced()
+{
+    ArchiveManager manager;
+    const QString path = newDatabase(QStringLiteral("blocked.qdb"));
+    Connections::registerFile(kDataCon, path);
+    QCOMPARE(exec(Connections::database(kDataCon), {QStringLiteral("CREATE VIEW eventData AS SELECT 1 AS id")}),
+             QStringList());
+    QSignalSpy console(&manager, &ArchiveManager::consoleMessage);
+    manager.getArchiveInfo();
+    QCOMPARE(messagesWith(console, kUpdated, 1), 0);
+    QCOMPARE(console.size(), 1);
+    QCOMPARE(console.at(0).at(1).toInt(), 2);
+    QVERIFY(console.at(0).at(0).toString().contains(QStringLiteral("eventData")));
+}
+
+void TestArchiveManager::notOpened()
+{
+    ArchiveManager manager;
+    QSignalSpy console(&manager, &ArchiveManager::consoleMessage);
+    QSignalSpy dialogs(&manager, &ArchiveManager::dialogMessage);
+    ArchiveInfo info = manager.getArchiveInfo();
+    QCOMPARE(info.firstRecordDate, Q_INT64_C(0));
+    QCOMPARE(info.lastRecordDate, Q_INT64_C(0));
+    QCOMPARE(info.allRecordsCnt, 0u);
+    QCOMPARE(console.size(), 1);
+    QCOMPARE(console.at(0), (QList<QVariant>{"Database is not opened.", 2}));
+
+    // Registered, but the file cannot be opened.
+    Connections::registerFile(kDataCon, m_dir.filePath(QStringLiteral("missing/folder/x.qdb")));
+    info = manager.getArchiveInfo();
+    QCOMPARE(info.allRecordsCnt, 0u);
+    QCOMPARE(console.size(), 2);
+    QCOMPARE(console.at(1), (QList<QVariant>{"Database is not opened.", 2}));
+    QCOMPARE(dialogs.size(), 0);
+}
+
+QUORLOG_TEST_MAIN(TestArchiveManager)
+#include "tst_archivemanager.moc"
