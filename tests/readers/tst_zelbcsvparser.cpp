@@ -2,6 +2,7 @@
 
 #include "common/Connections.h"
 #include "common/UtcTime.h"
+#include "database/ArchiveManager.h"
 #include "readers/ZelBArchiveWriter.h"
 #include "support/ReaderLog.h"
 #include "support/ReaderTestDb.h"
@@ -69,6 +70,7 @@ private slots:
     void badInput();
     void exampleArchives_data();
     void exampleArchives();
+    void intoTemporaryDatabase();
 
 private:
     Outcome run(const QByteArray &bytes, ReaderLog *log = nullptr, QAtomicInteger<char> *cancel = nullptr);
@@ -84,14 +86,13 @@ void TestZelBCsvParser::init()
 {
     ++m_serial;
     m_dbPath = m_dir.filePath(QStringLiteral("zelb_%1.sqlite").arg(m_serial));
-    m_db = testdb::createSchemaDatabase(QStringLiteral("ZelB"), m_dbPath);
+    m_db = testdb::createSchemaDatabase(QStringLiteral("zelb_test"), m_dbPath);
 }
 
 void TestZelBCsvParser::cleanup()
 {
     m_db = QSqlDatabase();
-    Connections::remove(QStringLiteral("ZelB"));
-    Connections::remove(QStringLiteral("ZelB_check"));
+    Connections::remove(QStringLiteral("zelb_test"));
 }
 
 Outcome TestZelBCsvParser::run(const QByteArray &bytes, ReaderLog *log, QAtomicInteger<char> *cancel)
@@ -114,10 +115,7 @@ Outcome TestZelBCsvParser::run(const QByteArray &bytes, ReaderLog *log, QAtomicI
 // Rows visible to another connection: what was committed.
 int TestZelBCsvParser::committed(const QString &table)
 {
-    Connections::registerFile(QStringLiteral("ZelB_check"), m_dbPath);
-    const int n = testdb::rowCount(Connections::database(QStringLiteral("ZelB_check")), table);
-    Connections::remove(QStringLiteral("ZelB_check"));
-    return n;
+    return testdb::committedRowCount(m_dbPath, table);
 }
 
 void TestZelBCsvParser::oneLineFixture()
@@ -685,6 +683,26 @@ void TestZelBCsvParser::exampleArchives()
         flagged += r.flag == 2;
     QCOMPARE(flagged, markers);
     QCOMPARE(committed(QStringLiteral("Data")), rows.size());
+}
+
+// As the open-file worker does it: the archive manager's temporary database
+// of the kind "ZelB".
+void TestZelBCsvParser::intoTemporaryDatabase()
+{
+    ArchiveManager manager;
+    QSqlDatabase db = manager.openTmpDatabase(QStringLiteral("ZelB"));
+    QVERIFY(db.isOpen());
+    QAtomicInteger<char> flag(0);
+    ZelBCsvParser reader(nullptr, &flag);
+    int count = 0;
+    QVERIFY(reader.openFile(QStringLiteral(QUORLOG_TEST_DATA "/readers/zelb_example.csv")));
+    QVERIFY(reader.checkHeader());
+    QVERIFY(reader.parseFile(db, &count));
+    QCOMPARE(count, 13);
+    QCOMPARE(testdb::rowCount(db, QStringLiteral("Parameters")), 16);
+    QCOMPARE(testdb::rowCount(db, QStringLiteral("Data")), 12 * 16);
+    db = QSqlDatabase();
+    Connections::remove(QStringLiteral("ZelB"));
 }
 
 QUORLOG_TEST_MAIN(TestZelBCsvParser)

@@ -1,35 +1,13 @@
 #include "support/ReaderTestDb.h"
 
 #include "common/Connections.h"
+#include "database/DatabaseStructure.h"
 
 #include <QFile>
 #include <QSqlError>
 #include <QSqlQuery>
 
 namespace testdb {
-
-namespace {
-
-// The application schema as initStructure creates it (four tables; eventData
-// only comes with an upgrade).
-const char *const kSchema[] = {
-    "PRAGMA foreign_keys = ON;",
-    "CREATE TABLE Devices (id INTEGER PRIMARY KEY AUTOINCREMENT NOT NULL, name VARCHAR(50), type SMALLINT "
-    "DEFAULT(0), filesPath VARCHAR(500), onlineCfgEnable INTEGER1 DEFAULT(0), addresIP VARCHAR(50), protocolType "
-    "INTEGER1, user VARCHAR(50), pass VARCHAR(50), otherCfg BLOB );",
-    "CREATE TABLE Parameters (id INTEGER PRIMARY KEY AUTOINCREMENT NOT NULL, idDevices INTEGER, name VARCHAR(80), "
-    "unit VARCHAR(10), unitId INTEGER, unitPrefixId INTEGER, unitPreferredId INTEGER, nominal DOUBLE, "
-    "precisionDigits INTEGER, resolution DOUBLE, valueTypeGuid VARCHAR(40), characteristicGuid VARCHAR(40),  "
-    "FOREIGN KEY(idDevices) REFERENCES Devices(id) ON DELETE CASCADE ON UPDATE CASCADE);",
-    "CREATE TABLE Data (id integer PRIMARY KEY, idParameters INTEGER, value DOUBLE, flag SMALLINT, dateTime INT8, "
-    "observationId INT8,  FOREIGN KEY(idParameters) REFERENCES Parameters(id) ON DELETE CASCADE ON UPDATE "
-    "CASCADE);",
-    "CREATE TABLE Events (id integer PRIMARY KEY, idDevices INTEGER, name VARCHAR(200), dateTime INT8, eventType "
-    "CHAR, date VARCHAR(50), time VARCHAR(50), event VARCHAR(500),  FOREIGN KEY(idDevices) REFERENCES "
-    "Devices(id) ON DELETE CASCADE ON UPDATE CASCADE);",
-};
-
-} // namespace
 
 QSqlDatabase createSchemaDatabase(const QString &name, const QString &path)
 {
@@ -38,11 +16,9 @@ QSqlDatabase createSchemaDatabase(const QString &name, const QString &path)
     options.scratch = true;
     Connections::registerFile(name, path, options);
     QSqlDatabase db = Connections::database(name);
-    QSqlQuery q(db);
-    for (const char *statement : kSchema) {
-        if (!q.exec(QString::fromLatin1(statement)))
-            qFatal("schema: %s", qPrintable(q.lastError().text()));
-    }
+    // The schema a temporary database gets from the archive manager.
+    if (!DatabaseStructure().initStructure(db))
+        qFatal("cannot create the schema in %s", qPrintable(path));
     return db;
 }
 
@@ -73,6 +49,15 @@ int rowCount(QSqlDatabase db, const QString &table)
     if (!q.exec(QStringLiteral("SELECT COUNT(*) FROM ") + table) || !q.next())
         return -1;
     return q.value(0).toInt();
+}
+
+int committedRowCount(const QString &path, const QString &table)
+{
+    const QString name = QStringLiteral("committed_check");
+    Connections::registerFile(name, path);
+    const int n = rowCount(Connections::database(name), table);
+    Connections::remove(name);
+    return n;
 }
 
 QString writeFile(const QString &path, const QByteArray &bytes)

@@ -8,7 +8,7 @@
 
 namespace testdb {
 
-// Registers name for a new file in dir and returns this thread's connection
+// Registers name for a new file at path and returns this thread's connection
 // with the application schema created on it.
 QSqlDatabase createSchemaDatabase(const QString &name, const QString &path);
 
@@ -33,6 +33,8 @@ struct DataRow
 QVector<ParameterRow> parameters(QSqlDatabase db);
 QVector<DataRow> data(QSqlDatabase db);
 int rowCount(QSqlDatabase db, const QString &table);
+// Rows of the table that another connection to the file sees: what was committed.
+int committedRowCount(const QString &path, const QString &table);
 
 // Writes bytes to a file; returns its path.
 QString writeFile(const QString &path, const QByteArray &bytes);
