@@ -59,9 +59,7 @@ bool LineReaderKit::openFile(const QString &path)
         m_file.close();
     m_file.setFileName(path);
     if (!m_file.open(QIODevice::ReadOnly)) {
-        const QString msg = text("Unable to open file");
-        emit consoleMessage(msg, 3);
-        emit dialogMessage(msg, QString(), 3);
+        report(text("Unable to open file"), 3, true);
         return false;
     }
     return true;
@@ -89,18 +87,21 @@ LineReaderKit::Read LineReaderKit::readLine(Field *line)
     return Read::Line;
 }
 
+void LineReaderKit::report(const QString &msg, int icon, bool withDialog)
+{
+    emit consoleMessage(msg, icon);
+    if (withDialog)
+        emit dialogMessage(msg, QString(), icon);
+}
+
 void LineReaderKit::reportInvalidFormat()
 {
-    const QString msg = text("File has invalid format!");
-    emit consoleMessage(msg, 3);
-    emit dialogMessage(msg, QString(), 3);
+    report(text("File has invalid format!"), 3, true);
 }
 
 void LineReaderKit::reportInvalidLine(qint64 lineNumber, const Field &line)
 {
-    const QString msg = numbered(text("Invalid line in file"), lineNumber);
-    emit consoleMessage(msg, 3);
-    emit dialogMessage(msg, QString(), 3);
+    report(numbered(text("Invalid line in file"), lineNumber), 3, true);
     TRACE() << "line len = " << line.size << ", conenet = " << line.bytes();
 }
 
@@ -146,10 +147,13 @@ bool LineReaderKit::runReadLoop(QSqlDatabase db, int *count, qint64 firstLineNum
         reportDatabaseError(transaction.errorText(), QStringLiteral("BEGIN"));
         return false;
     }
-    if (!m_writer.prepare(db)) {
-        reportDatabaseError(m_writer.errorText(), m_writer.failedStatement());
-        return false;
-    }
+    m_writer.begin(db);
+    // Statements go before the transaction ends, on every way out.
+    struct WriterRelease
+    {
+        MeasurementWriter &writer;
+        ~WriterRelease() { writer.finish(); }
+    } release{m_writer};
 
     qint64 lineNumber = firstLineNumber;
     qint64 bytesRead = 0;
@@ -167,8 +171,8 @@ bool LineReaderKit::runReadLoop(QSqlDatabase db, int *count, qint64 firstLineNum
         }
         if (cancelRequested()) {
             TRACE() << "Parser work was canceled";
-            transaction.rollback();
             m_writer.finish();
+            transaction.rollback();
             emit consoleMessage(text("Parser work was canceled in: ") + QString::number(m_timer.elapsed())
                                     + QStringLiteral(" ms"),
                                 0);
@@ -181,12 +185,10 @@ bool LineReaderKit::runReadLoop(QSqlDatabase db, int *count, qint64 firstLineNum
         if (r == Read::Error) {
             TRACE() << m_file.fileName() << ", " << m_file.errorString();
             emit consoleMessage(m_file.errorString(), 3);
-            m_writer.finish();
             return false;
         }
         if (r == Read::TooLong) {
             reportInvalidLine(lineNumber, line);
-            m_writer.finish();
             return false;
         }
         bytesRead += line.size;
@@ -203,10 +205,8 @@ bool LineReaderKit::runReadLoop(QSqlDatabase db, int *count, qint64 firstLineNum
             emit consoleMessage(numbered(text("Empty line in file"), lineNumber), 2);
             continue;
         }
-        if (!handleLine(line, lineNumber)) {
-            m_writer.finish();
+        if (!handleLine(line, lineNumber))
             return false;
-        }
     }
 
     m_writer.finish();

@@ -47,6 +47,9 @@ public:
     // The line stays valid until the next read.
     Read readLine(Field *line);
 
+    // A reader's own message: to the console, and in a message box (empty
+    // title, same level) when withDialog.
+    void report(const QString &msg, int icon, bool withDialog = false);
     // "File has invalid format!" to the console and in a message box.
     void reportInvalidFormat();
     // "Invalid line in file (N)" to the console and in a message box.

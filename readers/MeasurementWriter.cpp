@@ -5,27 +5,39 @@
 
 namespace readers {
 
-bool MeasurementWriter::prepare(QSqlDatabase db)
+void MeasurementWriter::begin(QSqlDatabase db)
 {
+    finish();
+    m_db = db;
+    m_prepared = false;
     m_ids.clear();
     m_rawIds.clear();
     m_error.clear();
     m_statement.clear();
-    m_parameterInsert = QSqlQuery(db);
-    m_dataInsert = QSqlQuery(db);
+}
+
+bool MeasurementWriter::prepare()
+{
+    m_parameterInsert = QSqlQuery(m_db);
+    m_dataInsert = QSqlQuery(m_db);
     // Positional statements: the Data table is defined with exactly these six
     // columns in this order.
     if (!m_parameterInsert.prepare(QStringLiteral("INSERT INTO Parameters (name, unit) VALUES (?, ?)")))
         return fail(m_parameterInsert);
     if (!m_dataInsert.prepare(QStringLiteral("INSERT INTO Data VALUES (NULL, ?, ?, ?, ?, NULL)")))
         return fail(m_dataInsert);
+    m_prepared = true;
     return true;
 }
 
 void MeasurementWriter::finish()
 {
-    m_parameterInsert.finish();
-    m_dataInsert.finish();
+    // No handle on the database outlives the read: the caller may close and
+    // remove the connection while the reader still exists.
+    m_parameterInsert = QSqlQuery();
+    m_dataInsert = QSqlQuery();
+    m_db = QSqlDatabase();
+    m_prepared = false;
 }
 
 int MeasurementWriter::parameterId(const Field &name, UnitRule unitRule)
@@ -45,6 +57,8 @@ int MeasurementWriter::parameterId(const QString &name, UnitRule unitRule)
     const auto hit = m_ids.constFind(name);
     if (hit != m_ids.constEnd())
         return hit.value();
+    if (!m_prepared && !prepare())
+        return -1;
     m_parameterInsert.bindValue(0, name);
     m_parameterInsert.bindValue(1, unitRule ? unitRule(name) : QString());
     if (!m_parameterInsert.exec()) {
@@ -63,6 +77,8 @@ int MeasurementWriter::parameterId(const QString &name, UnitRule unitRule)
 
 bool MeasurementWriter::insertValue(int parameterId, double value, int flag, qint64 msecs)
 {
+    if (!m_prepared && !prepare())
+        return false;
     m_dataInsert.bindValue(0, parameterId);
     m_dataInsert.bindValue(1, value);
     m_dataInsert.bindValue(2, flag);

@@ -16,8 +16,10 @@ using UnitRule = QString (*)(QString name);
 class MeasurementWriter
 {
 public:
-    // Prepares both statements on db and empties the name map.
-    bool prepare(QSqlDatabase db);
+    // Starts writing into db with an empty name map. The statements are
+    // prepared on first use, so a reader that writes other tables pays nothing.
+    void begin(QSqlDatabase db);
+    // Releases the statements and the database handle; the name map stays.
     void finish();
 
     // The id of the named parameter; a name met for the first time gets its
@@ -35,8 +37,11 @@ public:
     QString failedStatement() const { return m_statement; }
 
 private:
+    bool prepare();
     bool fail(const QSqlQuery &query);
 
+    QSqlDatabase m_db;
+    bool m_prepared = false;
     QSqlQuery m_parameterInsert;
     QSqlQuery m_dataInsert;
     QHash<QString, int> m_ids;

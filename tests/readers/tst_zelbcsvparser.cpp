@@ -9,6 +9,7 @@
 #include "support/TestMain.h"
 
 #include <QSqlQuery>
+#include <QTranslator>
 #include <QTemporaryDir>
 
 using zelb::Group;
@@ -71,6 +72,8 @@ private slots:
     void exampleArchives_data();
     void exampleArchives();
     void intoTemporaryDatabase();
+    void unableToOpen();
+    void messagesTranslatedInReaderContext();
 
 private:
     Outcome run(const QByteArray &bytes, ReaderLog *log = nullptr, QAtomicInteger<char> *cancel = nullptr);
@@ -703,6 +706,34 @@ void TestZelBCsvParser::intoTemporaryDatabase()
     QCOMPARE(testdb::rowCount(db, QStringLiteral("Data")), 12 * 16);
     db = QSqlDatabase();
     Connections::remove(QStringLiteral("ZelB"));
+}
+
+void TestZelBCsvParser::unableToOpen()
+{
+    ZelBCsvParser reader(nullptr, nullptr);
+    ReaderLog log;
+    log.attach(&reader);
+    QVERIFY(!reader.openFile(m_dir.filePath(QStringLiteral("missing.csv"))));
+    QCOMPARE(log.console.size(), 1);
+    QCOMPARE(log.console[0].text, QStringLiteral("Unable to open file"));
+    QCOMPARE(log.console[0].icon, 3);
+    QCOMPARE(log.dialogs.size(), 1);
+    QCOMPARE(log.dialogs[0].text, QStringLiteral("Unable to open file"));
+    QCOMPARE(log.dialogs[0].title, QString());
+    QCOMPARE(log.dialogs[0].icon, 3);
+}
+
+void TestZelBCsvParser::messagesTranslatedInReaderContext()
+{
+    QTranslator translator;
+    QVERIFY(translator.load(QStringLiteral(QUORLOG_BIN_DIR "/qrlg_pl.qm")));
+    QCoreApplication::installTranslator(&translator);
+    ReaderLog log;
+    const Outcome o = run(zelb::header() + "\r\n" + oneGroupLine("2016-10-24", "09:35:57", "U1", "x;y"), &log);
+    QCoreApplication::removeTranslator(&translator);
+    QVERIFY(o.parsed);
+    QVERIFY(log.hasConsole(QStringLiteral("Pusta linia w pliku (2)"), 2));
+    QVERIFY(log.lastConsole().text.startsWith(QStringLiteral("Dane tabeli przetworzono w: ")));
 }
 
 QUORLOG_TEST_MAIN(TestZelBCsvParser)
