@@ -85,7 +85,8 @@ private:
 
     const char *m_context;
     QFile m_file;
-    QPointer<QObject> m_progress;
+    // Taken when the reader is made, while the worker's dialog surely exists.
+    QPointer<ProgressDialog> m_progress;
     QAtomicInteger<char> *m_cancelFlag;
     int m_maxLineLength;
     QVector<char> m_buffer;

@@ -1,5 +1,6 @@
 #include "readers/ZelBCsvParser.h"
 
+#include "app/ProgressDialog.h"
 #include "common/Connections.h"
 #include "common/UtcTime.h"
 #include "database/ArchiveManager.h"
@@ -9,7 +10,11 @@
 #include "support/TestMain.h"
 
 #include <QSqlQuery>
+#include <QFutureWatcher>
+#include <QMainWindow>
+#include <QProgressDialog>
 #include <QTranslator>
+#include <QtConcurrent>
 #include <QTemporaryDir>
 
 using zelb::Group;
@@ -73,6 +78,7 @@ private slots:
     void exampleArchives();
     void intoTemporaryDatabase();
     void unableToOpen();
+    void progressDialogFromWorker();
     void messagesTranslatedInReaderContext();
 
 private:
@@ -721,6 +727,35 @@ void TestZelBCsvParser::unableToOpen()
     QCOMPARE(log.dialogs[0].text, QStringLiteral("Unable to open file"));
     QCOMPARE(log.dialogs[0].title, QString());
     QCOMPARE(log.dialogs[0].icon, 3);
+}
+
+// As the open-file worker runs it: the reader on a pool thread, the dialog on
+// the GUI thread made with maximum 0; the reader sets 100 before its first value.
+void TestZelBCsvParser::progressDialogFromWorker()
+{
+    const QString path = m_dir.filePath(QStringLiteral("worker.csv"));
+    QVERIFY(zelb::writeArchive(path, 3000, 4, QDateTime(QDate(2020, 1, 1), QTime(0, 0), Qt::UTC)));
+    QMainWindow window;
+    auto *dialog = new ProgressDialog(0, QStringLiteral("Loading Data"), &window, true);
+    QPointer<ProgressDialog> guard(dialog);
+    QAtomicInteger<char> flag(0);
+    QFutureWatcher<bool> watcher;
+    watcher.setFuture(QtConcurrent::run([&]() {
+        ZelBCsvParser reader(dialog, &flag);
+        QObject::connect(&reader, SIGNAL(progressValueChanged(int)), dialog, SLOT(update(int)));
+        int count = 0;
+        QSqlDatabase db = Connections::database(QStringLiteral("zelb_test"));
+        return reader.openFile(path) && reader.checkHeader() && reader.parseFile(db, &count) && count == 3001;
+    }));
+    QTRY_VERIFY_WITH_TIMEOUT(watcher.isFinished(), 30000);
+    QCoreApplication::processEvents();
+    QVERIFY(watcher.result());
+    QVERIFY(guard);
+    QVERIFY(dialog->progressDialog());
+    QCOMPARE(dialog->progressDialog()->maximum(), 100);
+    QVERIFY(dialog->progressDialog()->value() >= 90);
+    delete dialog;
+    QCOMPARE(committed(QStringLiteral("Data")), 3000 * 4);
 }
 
 void TestZelBCsvParser::messagesTranslatedInReaderContext()
