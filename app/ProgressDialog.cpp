@@ -49,6 +49,9 @@ ProgressDialog::ProgressDialog(int maximum, QString text, QWidget *parent, bool 
     , m_cancelable(cancelable)
 {
     TRACE_FUNC();
+    // Explicitly hidden, so that showing the parent later does not show this
+    // empty child over it.
+    QWidget::setVisible(false);
     const Qt::WindowFlags flags = Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowTitleHint | Qt::CustomizeWindowHint;
     m_dialog = new InnerProgressDialog(text, tr("Cancel"), maximum, parent, flags, cancelable);
     m_dialog->setWindowModality(Qt::WindowModal);

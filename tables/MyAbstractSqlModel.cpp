@@ -308,9 +308,13 @@ bool MyAbstractSqlModel::setModelQuery(const QString &text, const QVariantList &
         TRACE() << "rejected table query:" << text;
         reportSqlError(q.lastError(), 3);
         queryModel->clear();
+        m_lastQueryText.clear();
+        m_lastQueryValues.clear();
         return false;
     }
     m_lastReportedError.clear();
+    m_lastQueryText = text;
+    m_lastQueryValues = values;
     queryModel->setQuery(q);
     return true;
 }
@@ -419,12 +423,13 @@ bool MyAbstractSqlModel::getNextExportRecord(ExportRecord &record)
 bool MyAbstractSqlModel::event(QEvent *e)
 {
     if (e->type() == QEvent::ThreadChange && !m_logicalConnection.isEmpty()) {
-        // Still on the old thread: let go of its connection's statements here,
-        // and re-run the query on the new thread's own connection there (the
-        // posted call moves along with the model).
+        // Still on the old thread: release its connection's statements here
+        // (headers stay), and run the statement again on the new thread's own
+        // connection there; the posted call moves along with the model.
+        m_rowsBeforeMove = queryModel->rowCount();
         {
             ResetScope reset(this);
-            queryModel->clear();
+            queryModel->setQuery(QSqlQuery(QString(), QSqlDatabase()));
         }
         dropExportQuery();
         QMetaObject::invokeMethod(this, [this]() { rebindToCurrentThread(); }, Qt::QueuedConnection);
@@ -434,5 +439,22 @@ bool MyAbstractSqlModel::event(QEvent *e)
 
 void MyAbstractSqlModel::rebindToCurrentThread()
 {
-    reload();
+    if (m_lastQueryText.isEmpty()) {
+        // The statement was not ours to repeat: let the subclass rebuild it.
+        reload();
+        return;
+    }
+    ResetScope reset(this);
+    if (!setModelQuery(m_lastQueryText, m_lastQueryValues))
+        return;
+    if (loadAll) {
+        fetchAllRows();
+        return;
+    }
+    while (queryModel->rowCount() < m_rowsBeforeMove && queryModel->canFetchMore()) {
+        const int before = queryModel->rowCount();
+        queryModel->fetchMore();
+        if (queryModel->rowCount() == before)
+            break;
+    }
 }

@@ -107,6 +107,9 @@ private:
 
     QString m_logicalConnection; // registry name, empty when not registered
     QString m_lastReportedError;
+    QString m_lastQueryText; // the statement behind queryModel, for a thread move
+    QVariantList m_lastQueryValues;
+    int m_rowsBeforeMove = 0;
     int m_fetchLimit = MaxFetchedRows;
 
     // Export paging keeps its cursor between sequential pages.

@@ -4,6 +4,7 @@
 #include "common/Trace.h"
 
 #include <QElapsedTimer>
+#include <QSqlQuery>
 #include <QSqlQueryModel>
 
 namespace {
@@ -48,9 +49,35 @@ MyAbstractTableModel *TempDatabaseTableModel::clone() const
 bool TempDatabaseTableModel::scanByTime() const
 {
     // With a time index, walking Data in time order yields the first screen
-    // at once; the parameter index would make SQLite sort every selected row
-    // first. Only a small share of the parameters is worth that.
-    return !filters.hasParameters() || filters.selectedParamId.size() * 8 >= totalParameterCount;
+    // after about 256 / share rows; the parameter index makes SQLite sort
+    // every selected row first. Only a tiny share of the parameters is worth
+    // that.
+    return !filters.hasParameters() || qint64(filters.selectedParamId.size()) * 64 >= totalParameterCount;
+}
+
+qint64 TempDatabaseTableModel::firstSelectedTime()
+{
+    // One index probe per parameter: where the selected data begins, so the
+    // walk in time order does not wade through other instruments' earlier
+    // rows first.
+    QSqlQuery q(currentConnection());
+    q.setForwardOnly(true);
+    if (!q.prepare(QStringLiteral("SELECT MIN(dateTime) FROM Data WHERE idParameters = ?")))
+        return 0;
+    bool any = false;
+    qint64 first = 0;
+    for (int id : qAsConst(filters.selectedParamId)) {
+        q.addBindValue(id);
+        if (!q.exec())
+            return 0;
+        if (q.next() && !q.value(0).isNull()) {
+            const qint64 t = q.value(0).toLongLong();
+            first = any ? qMin(first, t) : t;
+            any = true;
+        }
+        q.finish();
+    }
+    return any ? first : 0;
 }
 
 void TempDatabaseTableModel::updateQuery()
@@ -65,6 +92,14 @@ void TempDatabaseTableModel::updateQuery()
 
         const bool byTime = scanByTime();
         QVariantList values;
+        // A lower time bound that changes no result but lets the time-ordered
+        // walk start where the selected parameters begin.
+        qint64 lowerBound = 0;
+        bool useLowerBound = false;
+        if (byTime && filters.hasParameters()) {
+            lowerBound = firstSelectedTime();
+            useLowerBound = lowerBound != 0 && (!filters.hasPeriod() || lowerBound > filters.startDateTime);
+        }
 
         if (!pivot) {
             QString text = QStringLiteral("SELECT ") + TimeText
@@ -86,6 +121,10 @@ void TempDatabaseTableModel::updateQuery()
             if (filters.hasPeriod()) {
                 conditions << QStringLiteral("dateTime >= ? AND dateTime <= ?");
                 values << filters.startDateTime << filters.endDateTime;
+            }
+            if (useLowerBound) {
+                conditions << QStringLiteral("dateTime >= ?");
+                values << lowerBound;
             }
             if (!conditions.isEmpty())
                 text += QStringLiteral(" WHERE ") + conditions.join(QStringLiteral(" AND "));
@@ -117,6 +156,10 @@ void TempDatabaseTableModel::updateQuery()
             if (filters.hasPeriod()) {
                 text += QStringLiteral(" AND dateTime >= ? AND dateTime <= ?");
                 values << filters.startDateTime << filters.endDateTime;
+            }
+            if (useLowerBound) {
+                text += QStringLiteral(" AND dateTime >= ?");
+                values << lowerBound;
             }
             text += QStringLiteral(" GROUP BY dateTime ORDER BY dateTime");
 

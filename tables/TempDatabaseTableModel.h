@@ -20,4 +20,6 @@ private:
     // Whether to read Data in time order rather than through the parameter
     // index: true unless the filter picks a small share of the parameters.
     bool scanByTime() const;
+    // Earliest time of the selected parameters, 0 when they have none.
+    qint64 firstSelectedTime();
 };

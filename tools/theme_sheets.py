@@ -122,6 +122,7 @@ QPushButton:pressed, QPushButton:checked {
 }
 QPushButton:disabled {
     color: @5;
+    background-color: @2;
 }
 QToolButton {
     color: @10;
@@ -154,6 +155,10 @@ QTableView, QTreeView, QListView {
     border: 1px solid @7;
     selection-background-color: @8;
     selection-color: @11;
+}
+QHeaderView {
+    background-color: @2;
+    border: none;
 }
 QHeaderView::section {
     background-color: @4;

@@ -87,6 +87,12 @@ void TestProgressDialog::constructionLook()
 
     d.show();
     QVERIFY(d.isVisible());
+
+    // The wrapper stays hidden when its parent is shown afterwards.
+    QWidget later;
+    ProgressDialog onHidden(0, QStringLiteral("x"), &later, false);
+    later.show();
+    QVERIFY(!static_cast<QWidget &>(onHidden).isVisible());
 }
 
 void TestProgressDialog::noCancelButtonWhenNotCancelable()

@@ -99,7 +99,10 @@ private slots:
     void missingParametersReportedOnce();
     void rejectedQueryReported();
     void groupedWithoutParametersRunsNoPivot();
+    void parametersWithoutInstrumentColumn();
     void fetchCap();
+    void fewOfManyParameters_data();
+    void fewOfManyParameters();
     void cloneStartsFlatAndLazy();
     void queryTimeLine();
     void builtOnWorkerReadOnGuiThread();
@@ -311,8 +314,10 @@ void TestTempDatabaseTableModel::viewSeesFlatAndGroupedCounts()
     QVERIFY(QTest::qWaitForWindowExposed(&view));
     QCOMPARE(view.horizontalHeader()->count(), 6);
     QCOMPARE(view.verticalHeader()->count(), 22);
+    QSignalSpy resets(&m, &QAbstractItemModel::modelReset);
 
     m.setGroupByDate(true);
+    QCOMPARE(resets.count(), 1);
     QCOMPARE(view.horizontalHeader()->count(), 9);
     QCOMPARE(view.verticalHeader()->count(), 6);
     QCOMPARE(view.model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("U1 [V]\n(Meter A)"));
@@ -322,6 +327,9 @@ void TestTempDatabaseTableModel::viewSeesFlatAndGroupedCounts()
     QCOMPARE(view.horizontalHeader()->count(), 6);
     QCOMPARE(view.verticalHeader()->count(), 22);
     QCOMPARE(view.model()->headerData(5, Qt::Horizontal).toString(), QStringLiteral("Flag"));
+    m.setLoadAllData(true);
+    QCOMPARE(resets.count(), 3);
+    QCOMPARE(view.verticalHeader()->count(), 22);
 }
 
 void TestTempDatabaseTableModel::exportPages_data()
@@ -447,6 +455,30 @@ void TestTempDatabaseTableModel::groupedWithoutParametersRunsNoPivot()
     QVERIFY(errorsOf(console).isEmpty());
 }
 
+void TestTempDatabaseTableModel::parametersWithoutInstrumentColumn()
+{
+    // A reader's temporary database may lack Parameters.idDevices and Devices.
+    QSqlDatabase db = makeDb(QStringLiteral("bare"));
+    QSqlQuery q(db);
+    QVERIFY(q.exec(QStringLiteral("CREATE TABLE Parameters (id INTEGER PRIMARY KEY, name VARCHAR(80), unit VARCHAR(10))")));
+    QVERIFY(q.exec(QStringLiteral("CREATE TABLE Data (id integer PRIMARY KEY, idParameters INTEGER, value DOUBLE, "
+                                  "flag SMALLINT, dateTime INT8, observationId INT8)")));
+    QVERIFY(q.exec(QStringLiteral("INSERT INTO Parameters VALUES (1, 'T', '\u00B0C'), (2, 'RH', '%')")));
+    QVERIFY(q.exec(QStringLiteral("INSERT INTO Data VALUES (NULL, 1, 21.5, 0, 1700000000000, NULL), "
+                                  "(NULL, 2, 40, 2, 1700000000000, NULL), (NULL, 1, 22, 1, 1700000060000, NULL)")));
+    TempDatabaseTableModel m(db);
+    QSignalSpy console(&m, &MyAbstractTableModel::consoleMessage);
+    QCOMPARE(m.rowCount(), 3);
+    QCOMPARE(text(m, 0, 2), QStringLiteral("T"));
+    QVERIFY(text(m, 0, 1).isEmpty());
+    m.setGroupByDate(true);
+    QCOMPARE(m.rowCount(), 2);
+    QCOMPARE(m.headerData(1, Qt::Horizontal).toString(), QStringLiteral("T [\u00B0C]"));
+    QCOMPARE(text(m, 0, 3), QStringLiteral("---"));
+    QTest::qWait(20);
+    QVERIFY(errorsOf(console).isEmpty());
+}
+
 void TestTempDatabaseTableModel::fetchCap()
 {
     TempDatabaseTableModel m(m_large);
@@ -477,6 +509,45 @@ void TestTempDatabaseTableModel::fetchCap()
     QCOMPARE(m.rowCount(), 1000); // every time stamp
     m.setGroupByDate(false);
     QCOMPARE(m.rowCount(), 3000);
+}
+
+void TestTempDatabaseTableModel::fewOfManyParameters_data()
+{
+    // One of 130 parameters is read through the parameter index, three of
+    // them in time order: the same rows either way.
+    QTest::addColumn<QList<int>>("ids");
+    QTest::addColumn<bool>("period");
+    QTest::newRow("one") << QList<int>{5} << false;
+    QTest::newRow("one, period") << QList<int>{5} << true;
+    QTest::newRow("three") << QList<int>{5, 6, 7} << false;
+    QTest::newRow("three, period") << QList<int>{5, 6, 7} << true;
+}
+
+void TestTempDatabaseTableModel::fewOfManyParameters()
+{
+    QFETCH(QList<int>, ids);
+    QFETCH(bool, period);
+    static QSqlDatabase db;
+    if (!db.isValid()) {
+        db = makeDb(QStringLiteral("many"));
+        QString error;
+        QVERIFY2(NarrowFixture::writeLarge(db, 130 * 10, 130, &error), qPrintable(error));
+    }
+    // Time stamps are T0 + k s, k = 0..9; the period keeps k = 2..6.
+    const FiltersCfg f = period ? filter(ids, T0 + 2000, T0 + 6000) : filter(ids);
+    const int times = period ? 5 : 10;
+    TempDatabaseTableModel m(db, f);
+    QCOMPARE(m.rowCount(), times * ids.size());
+    for (int r = 0; r < m.rowCount(); ++r) {
+        QVERIFY(ids.contains(text(m, r, 2).mid(1).toInt()));
+        if (r > 0)
+            QVERIFY(text(m, r - 1, 0) <= text(m, r, 0));
+    }
+    QCOMPARE(text(m, 0, 0), period ? QStringLiteral("2023-11-14 22:13:22") : QStringLiteral("2023-11-14 22:13:20"));
+    m.setGroupByDate(true);
+    QCOMPARE(m.rowCount(), times);
+    QCOMPARE(m.columnCount(), 1 + 2 * ids.size());
+    QCOMPARE(m.headerData(1, Qt::Horizontal).toString(), QStringLiteral("P5 [V]"));
 }
 
 void TestTempDatabaseTableModel::cloneStartsFlatAndLazy()
@@ -528,8 +599,14 @@ void TestTempDatabaseTableModel::builtOnWorkerReadOnGuiThread()
     future.waitForFinished();
     std::unique_ptr<TempDatabaseTableModel> m(future.result());
     QCOMPARE(m->thread(), gui);
+    // The worker's statement was let go on the worker; the rows come back
+    // from this thread's own connection.
+    QCOMPARE(m->rowCount(), 0);
     QTRY_COMPARE(m->rowCount(), NarrowFixture::SmallRowCount);
     QCOMPARE(text(*m, 0, 0), QStringLiteral("2023-11-14 22:13:20"));
+    QCOMPARE(m->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Time"));
+    QCOMPARE(m->headerData(5, Qt::Horizontal).toString(), QStringLiteral("Flag"));
+    QCOMPARE(m->data(m->index(0, 5)).toString(), QStringLiteral("\u2714"));
     m->setGroupByDate(true);
     QCOMPARE(m->rowCount(), NarrowFixture::SmallTimeCount);
     const auto records = readExport(*m, 8);
