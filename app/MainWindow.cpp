@@ -144,22 +144,30 @@ void MainWindow::changePage(MainWindow::EPageIndexes index)
         }
         progress.close();
         if (!page) {
-            // A view this build does not have: the page shown stays.
+            // A view this build does not have: the page shown stays, and so
+            // does its highlight.
             qWarning() << "No page for index:" << int(index);
+            const int shown = int(pageCache.key(ui->stackedWidget->currentWidget(), EPageIndexes(-1)));
+            if (validPage(shown))
+                highlightButtonOf(EPageIndexes(shown));
             return;
         }
     }
 
     ui->stackedWidget->setCurrentWidget(page);
     applyTheme(g_framework ? g_framework->savedTheme : Framework::ThemeLight);
+    highlightButtonOf(index);
+}
 
+void MainWindow::highlightButtonOf(EPageIndexes index)
+{
     if (const char *buttonName = menuButtonOfPage(index)) {
         if (QToolButton *button = ui->leftToolbarFrame->findChild<QToolButton *>(QLatin1String(buttonName))) {
             button->setProperty("selected", true);
             repolish(button);
         }
     } else {
-        TRACE() << "No specific button to highlight for page index:" << int(index);
+        TRACE() << "No menu button to highlight for page index:" << int(index);
     }
 }
 

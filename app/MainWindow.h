@@ -93,6 +93,7 @@ private:
     void closeFrameworkSession();
     static const char *menuButtonOfPage(EPageIndexes index);
     void repolish(QToolButton *button);
+    void highlightButtonOf(EPageIndexes index);
 
     Ui::MainWindow *ui;
     QSettings *settings;

@@ -216,9 +216,26 @@ private slots:
         QCOMPARE(stack->currentWidget(), first);
 
         // A page this build does not have leaves the page shown.
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^No page for index:")));
         window.changePage(MainWindow::DIGITAL_SIGN_PAGE);
         QCOMPARE(stack->currentWidget(), first);
         QCOMPARE(stack->count(), 1);
+    }
+
+    void missingPageKeepsHighlight()
+    {
+        MainWindow window;
+        window.setPageFactory([](MainWindow::EPageIndexes index, QWidget *parent) -> QWidget * {
+            return index == MainWindow::DIGITAL_SIGN_PAGE ? nullptr : new QWidget(parent);
+        });
+        openSession(2, ZelB, QStringLiteral("x.csv"));
+        window.updateMenuButtons(true);
+        window.changePage(MainWindow::TABLE_VIEW_PAGE);
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^No page for index:")));
+        window.changePage(MainWindow::DIGITAL_SIGN_PAGE);
+        QVERIFY(button(window, "tableViewButton")->property("selected").toBool());
+        QVERIFY(!button(window, "digitalSignCheckButton")->property("selected").toBool());
+        QCOMPARE(window.cachedPages().size(), 1);
     }
 
     void changePageRejectsUnknownIndex_data()

@@ -9,7 +9,7 @@
     </message>
     <message>
         <source>© 2026 The Quorlog developers. All rights reserved.</source>
-        <translation>© 2026 Twórcy programu Quorlog. Wszelkie prawa zastrzeżone.</translation>
+        <translation>© 2026 Twórcy Quorlog. Wszelkie prawa zastrzeżone.</translation>
     </message>
     <message>
         <source>This application runs on the framework Qt %1 (LGPL Version 3)</source>
