@@ -106,9 +106,9 @@ bool QuilACsvParser::checkHeader()
     }
     if (line.data[0] == '#') {
         // The value of the last pair keeps the line end.
-        const QList<QByteArray> pieces = QByteArray(line.data + 1, line.size - 1).split(';');
-        for (const QByteArray &piece : pieces) {
-            const QList<QByteArray> parts = piece.split(':');
+        const QList<QByteArray> pairs = QByteArray(line.data + 1, line.size - 1).split(';');
+        for (const QByteArray &pair : pairs) {
+            const QList<QByteArray> parts = pair.split(':');
             if (parts.size() != 2) {
                 m_kit.report(m_kit.text(kInvalidHeader), 3, true);
                 return false;

@@ -60,6 +60,7 @@ private slots:
     void cleanup();
 
     void wexcArchive();
+    void wexaArchive();
     void unitForParameter_data();
     void unitForParameter();
     void checkHeader_data();
@@ -151,6 +152,33 @@ void TestWexCsvParser::wexcArchive()
     QVERIFY(log.lastConsole().text.startsWith(QStringLiteral("Parse table data in: ")));
     QVERIFY(log.dialogs.isEmpty());
     QCOMPARE(committed(QStringLiteral("Data")), 65);
+}
+
+// A WexA archive with the "R8000" column; its rows span the spring-forward
+// hour of Warsaw, read as UTC.
+void TestWexCsvParser::wexaArchive()
+{
+    QFile f(QStringLiteral(QUORLOG_TEST_DATA "/readers/wexa_r8000.d00"));
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const Outcome o = run(A, f.readAll());
+    QVERIFY(o.parsed);
+    QCOMPARE(o.count, 8);
+    const auto params = testdb::parameters(m_db);
+    QCOMPARE(params.size(), 5);
+    const char *const names[] = {"U1", "I1", "R8000", "PF", "T"};
+    const char *const units[] = {"V", "A", "", "", "\u00b0C"};
+    for (int k = 0; k < 5; ++k) {
+        QCOMPARE(params[k].name, QString::fromUtf8(names[k]));
+        QCOMPARE(params[k].unit, QString::fromUtf8(units[k]));
+    }
+    const auto rows = testdb::data(m_db);
+    QCOMPARE(rows.size(), 30);
+    QCOMPARE(rows[0].value, 229.5);
+    QCOMPARE(rows[2].value, 8000.0);
+    QCOMPARE(rows[16].value, -1e20); // I1 at 03:00
+    QCOMPARE(rows[16].flag, 2);
+    QCOMPARE(rows[10].dateTime - rows[5].dateTime, Q_INT64_C(3600000));
+    QCOMPARE(rows[10].dateTime, Q_INT64_C(1553997600000)); // 2019-03-31 02:00 UTC
 }
 
 void TestWexCsvParser::unitForParameter_data()
