@@ -25,3 +25,29 @@ enum avaibleDevices_t {
     MoxA = 20,
     MoxA_FILTERED = 21,
 };
+
+#include <QMap>
+#include <QString>
+#include <QStringList>
+
+// Registry of instrument types: name <-> value and the file-dialog mask of
+// each. Filled during static initialisation and never changed afterwards.
+// Lookups are case-sensitive; 18 and 21 have no name and so no mask.
+class AvailableDevices
+{
+public:
+    AvailableDevices();
+
+    static QString getDeviceName(avaibleDevices_t type);
+    static QString getFileMask(const QString &name);
+    static QString getFileMaskByType(avaibleDevices_t type);
+    // Every instrument model (values above 1), in map order.
+    static QStringList getDeviceNames();
+    // Position of the type's name in getDeviceNames(), or -1.
+    static int getDeviceIndex(avaibleDevices_t type);
+    // Inverse of getDeviceIndex(); DEVICE_UNDEFINED outside the list.
+    static avaibleDevices_t getDeviceTypeByIndex(int index);
+
+    static const QMap<QString, avaibleDevices_t> deviceTypeByName;
+    static const QMap<QString, QString> fileMaskByName;
+};

@@ -1,11 +1,17 @@
+#include "app/Framework.h"
+#include "common/Trace.h"
+
 #include <QApplication>
-#include <QMainWindow>
 
 int main(int argc, char *argv[])
 {
+    TRACE() << "Function Name: " << "int main(int, char**)";
     QApplication app(argc, argv);
-    QMainWindow w;
-    w.setWindowTitle(QStringLiteral("Quorlog"));
-    w.show();
+    QApplication::setApplicationName(QStringLiteral("Quorlog"));
+    QApplication::setApplicationVersion(QStringLiteral(QUORLOG_VERSION));
+
+    // Lives until the process ends; never deleted.
+    g_framework = new Framework();
+    g_framework->createMainWindow();
     return app.exec();
 }

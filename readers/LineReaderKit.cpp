@@ -1,29 +1,15 @@
 #include "readers/LineReaderKit.h"
 
-#include "common/GuiCall.h"
 #include "common/SqlUtil.h"
 #include "common/Trace.h"
 
 #include <QCoreApplication>
 
-#if __has_include("app/ProgressDialog.h")
 #include "app/ProgressDialog.h"
-#define QUORLOG_HAVE_PROGRESS_DIALOG 1
-#endif
 
 namespace readers {
 
 namespace {
-
-QObject *progressObject(ProgressDialog *progress)
-{
-#ifdef QUORLOG_HAVE_PROGRESS_DIALOG
-    return progress;
-#else
-    Q_UNUSED(progress)
-    return nullptr;
-#endif
-}
 
 QString numbered(const QString &text, qint64 lineNumber)
 {
@@ -36,7 +22,7 @@ LineReaderKit::LineReaderKit(const char *context, ProgressDialog *progress, QAto
                              int maxLineLength, QObject *parent)
     : QObject(parent)
     , m_context(context)
-    , m_progress(progressObject(progress))
+    , m_progress(progress)
     , m_cancelFlag(cancelFlag)
     , m_maxLineLength(maxLineLength)
 {
@@ -118,14 +104,10 @@ void LineReaderKit::startParse()
 
 void LineReaderKit::setProgressMaximum()
 {
-#ifdef QUORLOG_HAVE_PROGRESS_DIALOG
-    // The dialog lives on the GUI thread and may have gone after a cancel: a
-    // queued, guarded call that reaches it before the first progress value.
-    if (m_progress) {
-        const QPointer<ProgressDialog> dialog(static_cast<ProgressDialog *>(m_progress.data()));
-        callQueued(dialog, [](ProgressDialog *d) { d->setMaximum(100); });
-    }
-#endif
+    // The dialog lives on the GUI thread and may be gone after a cancel: a
+    // queued, guarded call, posted before the first progress value.
+    if (m_progress)
+        ProgressDialog::postMaximum(m_progress, 100);
 }
 
 bool LineReaderKit::cancelRequested() const

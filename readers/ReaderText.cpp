@@ -49,6 +49,15 @@ Field Field::withoutTerminator() const
     return Field{data, n};
 }
 
+char chooseSeparator(const Field &line)
+{
+    for (const char c : {',', ';', '\t'}) {
+        if (line.size > 0 && std::memchr(line.data, c, size_t(line.size)))
+            return c;
+    }
+    return 0;
+}
+
 void splitFields(const char *data, int size, char separator, FieldList *out)
 {
     out->clear();

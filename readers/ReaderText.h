@@ -24,6 +24,9 @@ struct Field
 
 using FieldList = QVarLengthArray<Field, 64>;
 
+// The first of ',', ';' and TAB that the line holds anywhere; 0 for none.
+char chooseSeparator(const Field &line);
+
 // Splits at every separator byte; n separators give n + 1 fields.
 void splitFields(const char *data, int size, char separator, FieldList *out);
 inline void splitFields(const Field &line, char separator, FieldList *out)

@@ -1,5 +1,6 @@
 #include "readers/ZelBCsvParser.h"
 
+#include "app/ProgressDialog.h"
 #include "common/Connections.h"
 #include "common/UtcTime.h"
 #include "database/ArchiveManager.h"
@@ -9,7 +10,12 @@
 #include "support/TestMain.h"
 
 #include <QSqlQuery>
+#include <QFutureWatcher>
+#include <QMainWindow>
+#include <QProgressDialog>
+#include <QRandomGenerator>
 #include <QTranslator>
+#include <QtConcurrent>
 #include <QTemporaryDir>
 
 using zelb::Group;
@@ -73,6 +79,8 @@ private slots:
     void exampleArchives();
     void intoTemporaryDatabase();
     void unableToOpen();
+    void mutatedArchivesAllOrNothing();
+    void progressDialogFromWorker();
     void messagesTranslatedInReaderContext();
 
 private:
@@ -721,6 +729,80 @@ void TestZelBCsvParser::unableToOpen()
     QCOMPARE(log.dialogs[0].text, QStringLiteral("Unable to open file"));
     QCOMPARE(log.dialogs[0].title, QString());
     QCOMPARE(log.dialogs[0].icon, 3);
+}
+
+// As the open-file worker runs it: the reader on a pool thread, the dialog on
+// the GUI thread made with maximum 0; the reader sets 100 before its first value.
+void TestZelBCsvParser::progressDialogFromWorker()
+{
+    const QString path = m_dir.filePath(QStringLiteral("worker.csv"));
+    QVERIFY(zelb::writeArchive(path, 3000, 4, QDateTime(QDate(2020, 1, 1), QTime(0, 0), Qt::UTC)));
+    QMainWindow window;
+    auto *dialog = new ProgressDialog(0, QStringLiteral("Loading Data"), &window, true);
+    QPointer<ProgressDialog> guard(dialog);
+    QAtomicInteger<char> flag(0);
+    QFutureWatcher<bool> watcher;
+    watcher.setFuture(QtConcurrent::run([&]() {
+        ZelBCsvParser reader(dialog, &flag);
+        QObject::connect(&reader, SIGNAL(progressValueChanged(int)), dialog, SLOT(update(int)));
+        int count = 0;
+        QSqlDatabase db = Connections::database(QStringLiteral("zelb_test"));
+        return reader.openFile(path) && reader.checkHeader() && reader.parseFile(db, &count) && count == 3001;
+    }));
+    QTRY_VERIFY_WITH_TIMEOUT(watcher.isFinished(), 30000);
+    QCoreApplication::processEvents();
+    QVERIFY(watcher.result());
+    QVERIFY(guard);
+    QVERIFY(dialog->progressDialog());
+    QCOMPARE(dialog->progressDialog()->maximum(), 100);
+    QVERIFY(dialog->progressDialog()->value() >= 90);
+    delete dialog;
+    QCOMPARE(committed(QStringLiteral("Data")), 3000 * 4);
+}
+
+// Damaged copies of a good archive (bytes changed, cut, lines doubled or
+// removed): each read either succeeds with every row committed or fails with
+// nothing committed, and it never crashes.
+void TestZelBCsvParser::mutatedArchivesAllOrNothing()
+{
+    QFile f(QStringLiteral(QUORLOG_TEST_DATA "/readers/zelb_example.csv"));
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QByteArray good = f.readAll();
+    QRandomGenerator rng(20161024);
+    const char pool[] = {',', ';', '\t', '\r', '\n', ' ', '0', '9', 'E', '-', '.', '\0', '\xff', 'x'};
+    int succeeded = 0;
+    for (int round = 0; round < 80; ++round) {
+        QByteArray bytes = good;
+        const int edits = 1 + int(rng.bounded(4));
+        for (int e = 0; e < edits; ++e) {
+            const int at = int(rng.bounded(bytes.size()));
+            switch (rng.bounded(4)) {
+            case 0: bytes[at] = pool[rng.bounded(int(sizeof pool))]; break;
+            case 1: bytes.truncate(at); break;
+            case 2: bytes.insert(at, pool[rng.bounded(int(sizeof pool))]); break;
+            default: bytes.remove(at, int(rng.bounded(200))); break;
+            }
+            if (bytes.isEmpty())
+                break;
+        }
+        cleanup();
+        init();
+        ReaderLog log;
+        const Outcome o = run(bytes, &log);
+        const int written = committed(QStringLiteral("Data"));
+        if (o.parsed) {
+            ++succeeded;
+            QCOMPARE(written, testdb::rowCount(m_db, QStringLiteral("Data")));
+            QVERIFY(o.count >= 1);
+        } else {
+            QCOMPARE(written, 0);
+            QCOMPARE(committed(QStringLiteral("Parameters")), 0);
+            QCOMPARE(o.count, -1);
+            QVERIFY(!log.console.isEmpty());
+            QCOMPARE(log.console.last().icon, 3);
+        }
+    }
+    QVERIFY(succeeded > 0);
 }
 
 void TestZelBCsvParser::messagesTranslatedInReaderContext()

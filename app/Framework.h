@@ -1,0 +1,163 @@
+#pragma once
+// The one application object: settings, translators, theme state, the
+// current session and its models, and the signals through which background
+// work reaches the main window. Reached everywhere through g_framework.
+#include "app/AvailableDevices.h"
+#include "app/Language.h"
+#include "database/ArchiveManager.h"
+
+#include <QAtomicInteger>
+#include <QColor>
+#include <QIcon>
+#include <QList>
+#include <QMap>
+#include <QMessageBox>
+#include <QObject>
+#include <QPointer>
+#include <QSize>
+#include <QSqlDatabase>
+#include <QString>
+#include <QTranslator>
+#include <QVariant>
+
+class AbstractChartModel;
+class AbstractReportModel;
+class MainWindow;
+class MyAbstractTableModel;
+class QSettings;
+class moxbdatabasemanager;
+
+class Framework : public QObject
+{
+    Q_OBJECT
+public:
+    // The current session; copied by value.
+    struct SessionInfo
+    {
+        // View bits; each enables one view button of the main window.
+        static constexpr quint32 ViewDataFilter = 1;
+        static constexpr quint32 ViewTable = 2;
+        static constexpr quint32 ViewChart = 4;
+        static constexpr quint32 ViewReport = 8;
+        static constexpr quint32 ViewLogs = 16; // no session offers it
+        static constexpr quint32 ViewCsvExport = 32;
+        static constexpr quint32 ViewSettingsMoxB = 64;
+
+        SessionInfo();
+        bool hasView(quint32 view) const { return (views & view) != 0; }
+
+        bool isOpen;
+        quint32 views;
+        avaibleDevices_t deviceType;
+        QString fileName;
+    };
+
+    // Theme indexes (savedTheme).
+    enum ThemeIndex {
+        ThemeDark = 0,
+        ThemeLight = 1,
+        ThemeGold = 2,
+        ThemeRed = 3,
+        ThemeBlue = 4,
+        ThemeUser = 5,
+    };
+
+    explicit Framework(QObject *parent = nullptr);
+    ~Framework() override;
+
+    // Creates, shows and wires a new main window on the welcome page.
+    void createMainWindow();
+    SessionInfo getSessionInfo() const { return sessionInfo; }
+
+    // Modal message box over the main window.
+    void showMessage(const QString &title, const QString &text, QMessageBox::Icon icon);
+    // Modal question over the main window; true when the user accepted
+    // (Yes, Ok, Save, Open, Apply, Retry, Ignore...), false for No, Cancel,
+    // Abort or a closed box.
+    bool askQuestion(const QString &title, const QString &text, QMessageBox::Icon icon,
+                     QMessageBox::StandardButtons buttons);
+    static QString joinVariantList(const QList<QVariant> &list);
+
+    // Themes.
+    void loadTheme(int index);
+    static float readThemeVersion(const QString &path);
+    static QMap<int, QString> readThemeColors(const QString &path);
+    static bool copyThemeFile(const QString &source, const QString &destination);
+    // Brings the user theme file up to date with the shipped one, keeping the
+    // user's colours; the old file is kept beside it as a backup.
+    static void upgradeUserThemeFile(const QString &resourcePath, const QString &userPath);
+    // The image's shape (alpha) in one colour; an empty size keeps the
+    // image's own size; an image that does not load gives an empty icon.
+    static QIcon createColoredIcon(const QString &path, const QColor &color, const QSize &size);
+
+    // Languages.
+    void setLanguage(const QString &code, bool rebuildMainWindow);
+    static void reloadTranslator(QTranslator &translator, const QString &fileName);
+
+    // Theme state (read and written by the pages, the theme chooser and editor).
+    int savedTheme;
+    bool themeUserCreated;
+    bool logoColorBlack;
+    bool lightTheme;
+    QString additButtonColor1; // icon colour
+    QString additButtonColor2; // console plain text
+    QString additButtonColor3;
+    QString additButtonColor4;
+    QString additButtonColor5;
+    QString additButtonColor6;
+    QString additButtonColor7;
+    QString additButtonColor8;  // console information
+    QString additButtonColor9;  // console warning
+    QString additButtonColor10; // console error
+    QString buttonColor12;
+    QString textColor;
+    QString disabledTextColor;
+    int brightness;
+    QString userThemePath;
+    bool loadingExample;
+
+    // Session models, owned; pages read them and never own them.
+    MyAbstractTableModel *tableModel;
+    AbstractChartModel *chartModel;
+    AbstractReportModel *reportModel;
+
+    ArchiveManager archiveManager;
+    moxbdatabasemanager *moxbManager;
+    // The main window; parent of message boxes and progress dialogs. Guarded:
+    // a window replaced by a language change is released with deleteLater.
+    QPointer<MainWindow> mainWindow;
+    QTranslator appTranslator;
+    QTranslator qtTranslator;
+    SessionInfo sessionInfo;
+    QSqlDatabase dataDatabase; // the session's "Data_con"
+    QString configFilePath;    // full path of "cfg.ini"
+    QSettings *settings;
+    // Cancel request for the open and import tasks: 1 = stop. Set on the GUI
+    // thread, polled by workers and readers through a pointer.
+    QAtomicInteger<char> cancelFlag;
+
+signals:
+    void sessioneStarted();
+    void sessioneClosed();
+    void sessionOpenError(QString msg, QString title, int icon);
+    void dialogMessage(QString msg, QString title, int icon);
+    void consoleMessage(QString msg, int icon = 0);
+    void progressValueChanged(int);
+    void dataFileLoadedSuccessfully();
+    void tablesFetched(QStringList tables);
+    void settingsFileLoaded();
+
+public slots:
+    void cancelDataImport();
+
+private:
+    void applyPalette(bool light);
+};
+
+extern Framework *g_framework;
+
+// Model name of a type, also the folder of its built-in example; "None" for
+// 0, 1, 18, 21 and anything else without a model.
+QString deviceTypeName(avaibleDevices_t type);
+// Source kind with which a type's built-in example is opened.
+int exampleSourceType(avaibleDevices_t type);

@@ -1,0 +1,167 @@
+// Archive summary of an application database: 100 thousand against
+// 10 million Data rows. MIN and MAX come from the dateTime index in a few page
+// reads; COUNT(*) still walks the smallest index, so it sets the large figure.
+// The first call includes opening the file and the schema check.
+#include "common/Connections.h"
+#include "database/ArchiveManager.h"
+#include "database/DatabaseStructure.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+#include <unistd.h>
+
+namespace {
+
+const QString kDataCon = QStringLiteral("Data_con");
+constexpr int kParameters = 10;
+constexpr int kRuns = 7;
+
+bool exec(QSqlQuery &q, const QString &statement)
+{
+    if (q.exec(statement))
+        return true;
+    std::fprintf(stderr, "%s: %s\n", qPrintable(statement), qPrintable(q.lastError().text()));
+    return false;
+}
+
+// One instrument with ten parameters, rows spread evenly over them, one
+// value per parameter and second.
+bool makeDatabase(const QString &path, qint64 rows)
+{
+    if (!ArchiveManager::createDatabase(path))
+        return false;
+    const QString name = QStringLiteral("bench_fill");
+    Connections::registerFile(name, path);
+    bool ok = true;
+    {
+        QSqlDatabase db = Connections::database(name);
+        QSqlQuery q(db);
+        // Bulk fill without journal; indexes built once afterwards, sorted.
+        ok = exec(q, QStringLiteral("PRAGMA journal_mode = OFF")) && exec(q, QStringLiteral("PRAGMA synchronous = OFF"))
+            && exec(q, QStringLiteral("DROP INDEX idx_Data_dateTime"))
+            && exec(q, QStringLiteral("DROP INDEX idx_Data_idParameters_dateTime"))
+            && exec(q, QStringLiteral("INSERT INTO Devices (name, type) VALUES ('M1', 4)"));
+        for (int p = 1; ok && p <= kParameters; ++p)
+            ok = exec(q, QStringLiteral("INSERT INTO Parameters (idDevices, name, unit) VALUES (1, 'P%1', 'V')").arg(p));
+        ok = ok && db.transaction();
+        if (ok) {
+            q.prepare(QStringLiteral(
+                "INSERT INTO Data (idParameters, value, flag, dateTime) "
+                "WITH RECURSIVE c(x) AS (SELECT 0 UNION ALL SELECT x + 1 FROM c WHERE x + 1 < :rows) "
+                "SELECT x / :per + 1, x * 0.5, 0, :base + (x % :per) * 1000 FROM c"));
+            q.bindValue(QStringLiteral(":rows"), rows);
+            q.bindValue(QStringLiteral(":per"), rows / kParameters);
+            q.bindValue(QStringLiteral(":base"), Q_INT64_C(1600000000000));
+            ok = q.exec();
+            if (!ok)
+                std::fprintf(stderr, "fill: %s\n", qPrintable(q.lastError().text()));
+            ok = db.commit() && ok;
+        }
+        QStringList errors;
+        g_databaseStructure->createOrUpdate(db, &errors); // rebuilds the indexes
+        ok = ok && errors.isEmpty();
+        q.finish();
+    }
+    Connections::remove(name);
+    // The fill ran unsynced; flush it now so that the first timed open does
+    // not pay for writing the whole file back.
+    QFile file(path);
+    ok = ok && file.open(QIODevice::ReadOnly) && ::fsync(file.handle()) == 0;
+    return ok;
+}
+
+struct Timing
+{
+    double firstMs = 0;
+    double medianMs = 0;
+    ArchiveInfo info;
+};
+
+Timing timeArchiveInfo(ArchiveManager &manager, const QString &path)
+{
+    Connections::registerFile(kDataCon, path);
+    Timing t;
+    std::vector<double> runs;
+    for (int i = 0; i <= kRuns; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        t.info = manager.getArchiveInfo();
+        const double ms = timer.nsecsElapsed() / 1e6;
+        if (i == 0)
+            t.firstMs = ms;
+        else
+            runs.push_back(ms);
+    }
+    std::sort(runs.begin(), runs.end());
+    t.medianMs = runs[runs.size() / 2];
+    Connections::remove(kDataCon);
+    return t;
+}
+
+// MIN, MAX and COUNT(id) in one statement, as a plain summary would ask: one
+// scan of every row, for comparison.
+double singleStatementMs(const QString &path)
+{
+    Connections::registerFile(kDataCon, path);
+    double ms = 0;
+    {
+        QSqlQuery q(Connections::database(kDataCon));
+        QElapsedTimer timer;
+        timer.start();
+        if (exec(q, QStringLiteral("SELECT MIN(dateTime), MAX(dateTime), COUNT(id) FROM Data")) && q.next())
+            ms = timer.nsecsElapsed() / 1e6;
+    }
+    Connections::remove(kDataCon);
+    return ms;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QTemporaryDir dir;
+    if (!dir.isValid())
+        return 1;
+    QTextStream out(stdout);
+    ArchiveManager manager;
+
+    const qint64 smallRows = 100000;
+    const qint64 largeRows = 10000000;
+    const QString smallPath = dir.filePath(QStringLiteral("small.qdb"));
+    const QString largePath = dir.filePath(QStringLiteral("large.qdb"));
+
+    QElapsedTimer fill;
+    fill.start();
+    if (!makeDatabase(smallPath, smallRows) || !makeDatabase(largePath, largeRows)) {
+        std::fprintf(stderr, "cannot build the databases\n");
+        return 1;
+    }
+    out << "fill_seconds: " << QString::number(fill.elapsed() / 1000.0, 'f', 1) << "\n";
+
+    const Timing small = timeArchiveInfo(manager, smallPath);
+    const Timing large = timeArchiveInfo(manager, largePath);
+    if (small.info.allRecordsCnt != smallRows || large.info.allRecordsCnt != largeRows) {
+        std::fprintf(stderr, "wrong counts: %u %u\n", small.info.allRecordsCnt, large.info.allRecordsCnt);
+        return 1;
+    }
+    out << "rows_small: " << small.info.allRecordsCnt << "\n";
+    out << "rows_large: " << large.info.allRecordsCnt << "\n";
+    out << "archive_info_small_first_ms: " << QString::number(small.firstMs, 'f', 3) << "\n";
+    out << "archive_info_large_first_ms: " << QString::number(large.firstMs, 'f', 3) << "\n";
+    out << "archive_info_small_ms: " << QString::number(small.medianMs, 'f', 3) << "\n";
+    out << "archive_info_large_ms: " << QString::number(large.medianMs, 'f', 3) << "\n";
+    out << "single_statement_large_ms: " << QString::number(singleStatementMs(largePath), 'f', 3) << "\n";
+    out << "ratio: " << QString::number(large.medianMs / small.medianMs, 'f', 2) << "\n";
+    return 0;
+}
