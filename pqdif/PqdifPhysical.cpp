@@ -281,11 +281,16 @@ bool readFile(std::shared_ptr<const std::vector<uint8_t>> file, FileContents &ou
         rh.bodySize = readInt32(h + 36);
         rh.next = readInt32(h + 40);
         rh.checksum = readUInt32(h + 44);
-        if (rh.headerSize < kRecordHeaderSize || static_cast<size_t>(pos) + rh.headerSize > fileSize) {
+        if (rh.headerSize < kRecordHeaderSize) {
+            error = "Record header size is too small" + at(pos) + ".";
+            return false;
+        }
+        if (static_cast<size_t>(pos) + static_cast<size_t>(rh.headerSize) > fileSize) {
             error = "Record header size points past the end of the file" + at(pos) + ".";
             return false;
         }
-        if (rh.bodySize < 0 || static_cast<size_t>(pos) + rh.headerSize + static_cast<size_t>(rh.bodySize) > fileSize) {
+        if (rh.bodySize < 0
+            || static_cast<size_t>(pos) + static_cast<size_t>(rh.headerSize) + static_cast<size_t>(rh.bodySize) > fileSize) {
             error = "Record body size points past the end of the file" + at(pos) + ".";
             return false;
         }
