@@ -134,14 +134,6 @@ bool CPQDIF_E_Vector::GetValue(long idx, PqdifValue &out) const
     return true;
 }
 
-bool CPQDIF_E_Vector::GetValueREAL8(long idx, double &out) const
-{
-    if (m_physicalType != ID_PHYS_TYPE_REAL8 || idx < 0 || idx >= m_count)
-        return false;
-    std::memcpy(&out, m_data + static_cast<size_t>(idx) * 8, 8);
-    return true;
-}
-
 bool CPQDIF_E_Vector::GetValueUINT4(long idx, uint32_t &out) const
 {
     if (m_physicalType != ID_PHYS_TYPE_UNS_INTEGER4 || idx < 0 || idx >= m_count)

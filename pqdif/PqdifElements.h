@@ -3,6 +3,7 @@
 // nested collection, a scalar or a vector of one physical type.
 #include "pqdif/PqdifTypes.h"
 
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -72,7 +73,14 @@ public:
 
     bool GetValue(long idx, PqdifValue &out) const;
     // Typed reads succeed only for that exact physical type and an index in range.
-    bool GetValueREAL8(long idx, double &out) const;
+    bool GetValueREAL8(long idx, double &out) const
+    {
+        // Inline: importers call it once per value.
+        if (m_physicalType != ID_PHYS_TYPE_REAL8 || idx < 0 || idx >= m_count)
+            return false;
+        std::memcpy(&out, m_data + static_cast<size_t>(idx) * 8, 8);
+        return true;
+    }
     bool GetValueUINT4(long idx, uint32_t &out) const;
     bool GetValueTimeStamp(long idx, PqdifTimeStamp &out) const;
     // Any numeric type as a double.

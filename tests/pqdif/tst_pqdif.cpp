@@ -5,6 +5,8 @@
 
 #include <QTemporaryDir>
 
+#include <zlib.h>
+
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -154,6 +156,7 @@ private slots:
     void timeStampRule_data();
     void timeStampRule();
     void unitNames();
+    void adler32MatchesZlib();
 };
 
 void TestPqdif::workedExampleReads()
@@ -847,6 +850,29 @@ void TestPqdif::unitNames()
     QVERIFY(!theInfo.GetNameOfID(tagQuantityUnitsID, 40));
     QVERIFY(!theInfo.GetNameOfID(tagPhaseID, 1));
     QCOMPARE(tagQuantityUnitsID.toString(), std::string("b48d859b-f5f5-11cf-9d89-0080c72e70a3"));
+}
+
+void TestPqdif::adler32MatchesZlib()
+{
+    // Our block-wise Adler-32 against zlib's, over lengths and alignments that
+    // hit every path (tails, block edges, all-0xFF worst case for the sums).
+    std::vector<uint8_t> data(40000);
+    uint32_t x = 12345;
+    for (uint8_t &b : data) {
+        x = x * 1103515245u + 12345u;
+        b = static_cast<uint8_t>(x >> 24);
+    }
+    std::vector<uint8_t> ones(20000, 0xFF);
+    for (const std::vector<uint8_t> *buf : {&data, &ones}) {
+        for (size_t len : {size_t(0), size_t(1), size_t(15), size_t(16), size_t(17), size_t(5551), size_t(5552),
+                           size_t(5553), size_t(11104), size_t(19999)}) {
+            for (size_t start : {size_t(0), size_t(1), size_t(3)}) {
+                const uint8_t *p = buf->data() + start;
+                const uint32_t expected = static_cast<uint32_t>(::adler32(::adler32(0, nullptr, 0), p, uInt(len)));
+                QCOMPARE(pqdif::adler32(p, len), expected);
+            }
+        }
+    }
 }
 
 QUORLOG_TEST_MAIN(TestPqdif)
