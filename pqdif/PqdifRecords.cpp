@@ -10,8 +10,10 @@ using namespace pqdif;
 
 namespace {
 
-// An INCREMENT axis may not expand beyond this many values (256 MiB of REAL8);
-// a few bytes of counts must not be able to ask for gigabytes.
+// An INCREMENT axis may not expand beyond this many values (256 MiB of REAL8),
+// nor beyond the size of its record body: it times the values of the other
+// series, each of which takes at least a byte there. A few bytes of counts
+// must not be able to ask for gigabytes and minutes.
 constexpr double kMaxExpandedValues = double(1 << 25);
 constexpr double kDefaultFrequency = 60.0;
 
@@ -81,7 +83,7 @@ bool integral(double v)
 
 // [N, n1, r1, ... nN, rN]: n_k points r_k apart, run k starting where the
 // points of the runs before it would have ended (sum of n_m * r_m).
-std::unique_ptr<CPQDIF_E_Vector> expandIncrement(const CPQDIF_E_Vector *raw)
+std::unique_ptr<CPQDIF_E_Vector> expandIncrement(const CPQDIF_E_Vector *raw, double limit)
 {
     double runs = 0;
     if (!raw->GetValueAsReal(0, runs) || !integral(runs) || 1 + 2 * runs > raw->GetCount())
@@ -92,7 +94,7 @@ std::unique_ptr<CPQDIF_E_Vector> expandIncrement(const CPQDIF_E_Vector *raw)
         if (!raw->GetValueAsReal(1 + 2 * k, n) || !integral(n))
             return nullptr;
         total += n;
-        if (total > kMaxExpandedValues)
+        if (total > limit || total > kMaxExpandedValues)
             return nullptr;
     }
     std::vector<uint8_t> bytes(static_cast<size_t>(total) * 8);
@@ -439,7 +441,7 @@ const CPQDIF_E_Vector *CPQDIF_R_Observation::GetSeriesValues(long idxChannel, lo
     const auto key = std::make_pair(idxChannel, idxSeries);
     auto it = m_expanded.find(key);
     if (it == m_expanded.end())
-        it = m_expanded.emplace(key, expandIncrement(raw)).first;
+        it = m_expanded.emplace(key, expandIncrement(raw, static_cast<double>(m_data->bodySize))).first;
     return it->second.get();
 }
 

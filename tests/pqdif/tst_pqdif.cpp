@@ -414,6 +414,9 @@ void TestPqdif::incrementStorage_data()
                                       << std::vector<double>{-1};
     QTest::newRow("huge count") << int(ID_PHYS_TYPE_REAL8) << std::vector<double>{1, 4e9, 1}
                                 << std::vector<double>{-1};
+    QTest::newRow("more points than the record has bytes") << int(ID_PHYS_TYPE_REAL8)
+                                                           << std::vector<double>{1, 100000, 0.001}
+                                                           << std::vector<double>{-1};
 }
 
 void TestPqdif::incrementStorage()

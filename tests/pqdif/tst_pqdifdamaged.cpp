@@ -5,6 +5,8 @@
 #include "pqdif/PqdifWriter.h"
 #include "support/TestMain.h"
 
+#include <QDir>
+
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -119,6 +121,7 @@ private slots:
     void everySingleByteDamageIsSafe_data();
     void everySingleByteDamageIsSafe();
     void checksumMismatchAloneStillReads();
+    void fuzzFindingsStayHarmless();
 };
 
 void TestPqdifDamaged::damagedInputFails_data()
@@ -271,6 +274,24 @@ void TestPqdifDamaged::checksumMismatchAloneStillReads()
         QVERIFY2(pc.ReadHeadersFromMemory(f.image.data(), f.image.size()), pc.GetLastError().c_str());
         QCOMPARE(pc.GetCountRecords(), 3L);
         QCOMPARE(pc.GetWarnings().size(), size_t(1));
+    }
+}
+
+void TestPqdifDamaged::fuzzFindingsStayHarmless()
+{
+    // Inputs the fuzzer once found troublesome (e.g. a 30-byte INCREMENT vector
+    // asking for millions of time stamps per series): read them the way an
+    // importer would; a hang here ends in the CTest timeout.
+    QDir dir(QStringLiteral(QUORLOG_TEST_DATA "/pqdif/fuzz"));
+    const QStringList files = dir.entryList(QDir::Files);
+    QVERIFY(!files.isEmpty());
+    for (const QString &name : files) {
+        QFile f(dir.filePath(name));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray raw = f.readAll();
+        CPQDIF_PC_FlatFile pc;
+        if (pc.ReadHeadersFromMemory(reinterpret_cast<const uint8_t *>(raw.constData()), size_t(raw.size())))
+            exerciseRecords(pc);
     }
 }
 
