@@ -26,15 +26,15 @@ bool writeFile(const QString &path, bool compress)
     o.compress = compress;
     PqdifWriter w(o);
     w.addContainer();
-    std::vector<PqdifChannelDefnSpec> defns;
+    std::vector<PqdifChannelDefnDesc> defns;
     for (int c = 0; c < kChannels; ++c) {
-        PqdifChannelDefnSpec ch;
+        PqdifChannelDefnDesc ch;
         ch.name = "U" + std::to_string(c + 1);
-        PqdifSeriesDefnSpec t;
+        PqdifSeriesDefnDesc t;
         t.valueType = ID_SERIES_VALUE_TYPE_TIME;
         t.units = ID_QU_SECONDS;
         t.characteristic = ID_QC_NONE;
-        PqdifSeriesDefnSpec v;
+        PqdifSeriesDefnDesc v;
         v.storage = ID_SERIES_METHOD_VALUES | ID_SERIES_METHOD_SCALED;
         ch.series = {t, v, v, v};
         ch.series[1].valueType = ID_SERIES_VALUE_TYPE_MIN;
@@ -47,16 +47,16 @@ bool writeFile(const QString &path, bool compress)
     for (int j = 0; j < kValues; ++j)
         times[j] = j * 0.2;
     for (int o2 = 0; o2 < kObservations; ++o2) {
-        std::vector<PqdifChannelInstSpec> insts;
+        std::vector<PqdifChannelInstDesc> insts;
         for (int c = 0; c < kChannels; ++c) {
-            PqdifChannelInstSpec inst;
+            PqdifChannelInstDesc inst;
             inst.defnIdx = static_cast<uint32_t>(c);
-            inst.series.push_back(PqdifSeriesInstSpec::real8(times));
+            inst.series.push_back(PqdifSeriesInstDesc::real8(times));
             for (int s = 1; s < kSeriesPerChannel; ++s) {
                 std::vector<double> v(kValues);
                 for (int j = 0; j < kValues; ++j)
                     v[j] = 230.0 + 5.0 * std::sin(0.01 * (o2 * kValues + j) + c) + s + ((j * 7919 + o2) % 100) * 0.001;
-                inst.series.push_back(PqdifSeriesInstSpec::real8(v).scaled(1.0, 0.0));
+                inst.series.push_back(PqdifSeriesInstDesc::real8(v).scaled(1.0, 0.0));
             }
             insts.push_back(std::move(inst));
         }

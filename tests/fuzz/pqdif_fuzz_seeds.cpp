@@ -9,9 +9,9 @@
 
 using namespace pqdif;
 
-static PqdifSeriesDefnSpec timeDefn(uint32_t units, uint32_t storage)
+static PqdifSeriesDefnDesc timeDefn(uint32_t units, uint32_t storage)
 {
-    PqdifSeriesDefnSpec s;
+    PqdifSeriesDefnDesc s;
     s.valueType = ID_SERIES_VALUE_TYPE_TIME;
     s.units = units;
     s.characteristic = ID_QC_NONE;
@@ -45,16 +45,16 @@ int main(int argc, char **argv)
         {
             PqdifWriter w(o);
             w.addContainer();
-            PqdifChannelDefnSpec ch;
+            PqdifChannelDefnDesc ch;
             ch.name = "U1";
-            PqdifSeriesDefnSpec v;
+            PqdifSeriesDefnDesc v;
             v.storage = ID_SERIES_METHOD_VALUES | ID_SERIES_METHOD_SCALED;
             v.greekPrefix = 7;
             ch.series = {timeDefn(ID_QU_SECONDS, ID_SERIES_METHOD_VALUES), v};
             w.addRecord(*pqdifDataSourceRecord("M1", {ch}));
-            PqdifChannelInstSpec i;
-            i.series = {PqdifSeriesInstSpec::real8({0, 0.5, 1}),
-                        PqdifSeriesInstSpec::real8({1, 2, 3}).scaled(2, 1)};
+            PqdifChannelInstDesc i;
+            i.series = {PqdifSeriesInstDesc::real8({0, 0.5, 1}),
+                        PqdifSeriesInstDesc::real8({1, 2, 3}).scaled(2, 1)};
             w.addRecord(*pqdifObservationRecord("Obs", start, {i}, 3));
             write(dir, QStringLiteral("scaled") + suffix, w, count);
         }
@@ -62,15 +62,15 @@ int main(int argc, char **argv)
         {
             PqdifWriter w(o);
             w.addContainer();
-            PqdifChannelDefnSpec ch;
+            PqdifChannelDefnDesc ch;
             ch.quantityType = ID_QT_WAVEFORM;
-            ch.series = {timeDefn(ID_QU_CYCLES, ID_SERIES_METHOD_INCREMENT), PqdifSeriesDefnSpec()};
+            ch.series = {timeDefn(ID_QU_CYCLES, ID_SERIES_METHOD_INCREMENT), PqdifSeriesDefnDesc()};
             w.addRecord(*pqdifDataSourceRecord("W", {ch, ch}));
             w.addRecord(*pqdifMonitorSettingsRecord(start, 50.0));
-            PqdifChannelInstSpec a, b;
-            a.series = {PqdifSeriesInstSpec::real4({2, 2, 1, 3, 0.5f}), PqdifSeriesInstSpec::real4({1, 2, 3, 4, 5})};
+            PqdifChannelInstDesc a, b;
+            a.series = {PqdifSeriesInstDesc::real4({2, 2, 1, 3, 0.5f}), PqdifSeriesInstDesc::real4({1, 2, 3, 4, 5})};
             b.defnIdx = 1;
-            b.series = {PqdifSeriesInstSpec::shared(0, 0), PqdifSeriesInstSpec::shared(0, 1)};
+            b.series = {PqdifSeriesInstDesc::shared(0, 0), PqdifSeriesInstDesc::shared(0, 1)};
             w.addRecord(*pqdifObservationRecord("Wave", start, {a, b}));
             write(dir, QStringLiteral("increment") + suffix, w, count);
         }
@@ -78,15 +78,15 @@ int main(int argc, char **argv)
         {
             PqdifWriter w(o);
             w.addContainer();
-            PqdifChannelDefnSpec ch;
-            ch.series = {timeDefn(ID_QU_TIMESTAMP, ID_SERIES_METHOD_VALUES), PqdifSeriesDefnSpec()};
+            PqdifChannelDefnDesc ch;
+            ch.series = {timeDefn(ID_QU_TIMESTAMP, ID_SERIES_METHOD_VALUES), PqdifSeriesDefnDesc()};
             auto ds = pqdifDataSourceRecord("A", {ch});
             const char16_t text[] = u"Zaz\u00f3\u0142\u0107";
             ds->vector(tagLocationDS, ID_PHYS_TYPE_CHAR2, text, 8);
             w.addRecord(*ds);
-            PqdifChannelInstSpec i;
-            i.series = {PqdifSeriesInstSpec::timeStamps({start, pqdifTime(2024, 1, 1, 43260.0)}),
-                        PqdifSeriesInstSpec::real8({230.0, 231.5})};
+            PqdifChannelInstDesc i;
+            i.series = {PqdifSeriesInstDesc::timeStamps({start, pqdifTime(2024, 1, 1, 43260.0)}),
+                        PqdifSeriesInstDesc::real8({230.0, 231.5})};
             w.addRecord(*pqdifObservationRecord("T", start, {i}));
             w.addRecord(*pqdifDataSourceRecord("B", {ch}));
             w.addRecord(*pqdifObservationRecord("T2", start, {i}));

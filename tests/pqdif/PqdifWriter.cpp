@@ -121,17 +121,17 @@ PqdifNode &PqdifNode::add(std::unique_ptr<PqdifNode> child)
 
 // ---------------------------------------------------------------------------
 
-PqdifSeriesInstSpec PqdifSeriesInstSpec::real8(const std::vector<double> &v)
+PqdifSeriesInstDesc PqdifSeriesInstDesc::real8(const std::vector<double> &v)
 {
     return raw(ID_PHYS_TYPE_REAL8, v.data(), static_cast<long>(v.size()));
 }
 
-PqdifSeriesInstSpec PqdifSeriesInstSpec::real4(const std::vector<float> &v)
+PqdifSeriesInstDesc PqdifSeriesInstDesc::real4(const std::vector<float> &v)
 {
     return raw(ID_PHYS_TYPE_REAL4, v.data(), static_cast<long>(v.size()));
 }
 
-PqdifSeriesInstSpec PqdifSeriesInstSpec::timeStamps(const std::vector<PqdifTimeStamp> &v)
+PqdifSeriesInstDesc PqdifSeriesInstDesc::timeStamps(const std::vector<PqdifTimeStamp> &v)
 {
     std::vector<uint8_t> bytes;
     for (const PqdifTimeStamp &ts : v) {
@@ -141,25 +141,25 @@ PqdifSeriesInstSpec PqdifSeriesInstSpec::timeStamps(const std::vector<PqdifTimeS
     return raw(ID_PHYS_TYPE_TIMESTAMPPQDIF, bytes.data(), static_cast<long>(v.size()));
 }
 
-PqdifSeriesInstSpec PqdifSeriesInstSpec::raw(int physicalType, const void *values, long count)
+PqdifSeriesInstDesc PqdifSeriesInstDesc::raw(int physicalType, const void *values, long count)
 {
-    PqdifSeriesInstSpec s;
+    PqdifSeriesInstDesc s;
     s.physicalType = physicalType;
     s.count = count;
     s.values = toBytes(values, static_cast<size_t>(count) * static_cast<size_t>(physicalTypeSize(physicalType)));
     return s;
 }
 
-PqdifSeriesInstSpec PqdifSeriesInstSpec::shared(int channel, int series)
+PqdifSeriesInstDesc PqdifSeriesInstDesc::shared(int channel, int series)
 {
-    PqdifSeriesInstSpec s;
+    PqdifSeriesInstDesc s;
     s.hasValues = false;
     s.shareChannel = channel;
     s.shareSeries = series;
     return s;
 }
 
-PqdifSeriesInstSpec &PqdifSeriesInstSpec::scaled(double s, double o)
+PqdifSeriesInstDesc &PqdifSeriesInstDesc::scaled(double s, double o)
 {
     scalePhysicalType = ID_PHYS_TYPE_REAL8;
     scale = toBytes(&s, 8);
@@ -312,14 +312,14 @@ PqdifTimeStamp pqdifTime(int year, int month, int day, double secondsOfDay)
 }
 
 std::unique_ptr<PqdifNode> pqdifDataSourceRecord(const std::string &name,
-                                                 const std::vector<PqdifChannelDefnSpec> &channels)
+                                                 const std::vector<PqdifChannelDefnDesc> &channels)
 {
     auto root = std::make_unique<PqdifNode>(tagRecDataSource);
     root->guid(tagDataSourceTypeID, ID_DS_TYPE_MEASURE);
     root->string(tagNameDS, name);
     root->timeStamp(tagEffective, pqdifTime(2024, 1, 1));
     PqdifNode &defns = root->collection(tagChannelDefns);
-    for (const PqdifChannelDefnSpec &ch : channels) {
+    for (const PqdifChannelDefnDesc &ch : channels) {
         PqdifNode &c = defns.collection(tagOneChannelDefn);
         if (!ch.name.empty())
             c.string(tagChannelName, ch.name);
@@ -327,7 +327,7 @@ std::unique_ptr<PqdifNode> pqdifDataSourceRecord(const std::string &name,
         c.uint4(tagQuantityMeasuredID, ch.quantityMeasured);
         c.guid(tagQuantityTypeID, ch.quantityType);
         PqdifNode &series = c.collection(tagSeriesDefns);
-        for (const PqdifSeriesDefnSpec &s : ch.series) {
+        for (const PqdifSeriesDefnDesc &s : ch.series) {
             PqdifNode &d = series.collection(tagOneSeriesDefn);
             d.guid(tagValueTypeID, s.valueType);
             d.uint4(tagQuantityUnitsID, s.units);
@@ -353,7 +353,7 @@ std::unique_ptr<PqdifNode> pqdifMonitorSettingsRecord(const PqdifTimeStamp &effe
 }
 
 std::unique_ptr<PqdifNode> pqdifObservationRecord(const std::string &name, const PqdifTimeStamp &start,
-                                                  const std::vector<PqdifChannelInstSpec> &channels,
+                                                  const std::vector<PqdifChannelInstDesc> &channels,
                                                   long long serial)
 {
     auto root = std::make_unique<PqdifNode>(tagRecObservation);
@@ -364,11 +364,11 @@ std::unique_ptr<PqdifNode> pqdifObservationRecord(const std::string &name, const
     if (serial >= 0)
         root->uint4(tagObservationSerial, static_cast<uint32_t>(serial));
     PqdifNode &insts = root->collection(tagChannelInstances);
-    for (const PqdifChannelInstSpec &ch : channels) {
+    for (const PqdifChannelInstDesc &ch : channels) {
         PqdifNode &c = insts.collection(tagOneChannelInst);
         c.uint4(tagChannelDefnIdx, ch.defnIdx);
         PqdifNode &series = c.collection(tagSeriesInstances);
-        for (const PqdifSeriesInstSpec &s : ch.series) {
+        for (const PqdifSeriesInstDesc &s : ch.series) {
             PqdifNode &si = series.collection(tagOneSeriesInstance);
             if (!s.scale.empty())
                 si.scalar(tagSeriesScale, s.scalePhysicalType, s.scale.data());

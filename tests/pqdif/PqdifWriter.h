@@ -38,7 +38,7 @@ struct PqdifNode
 };
 
 // Series and channel descriptions for the record helpers.
-struct PqdifSeriesDefnSpec
+struct PqdifSeriesDefnDesc
 {
     PqdifGuid valueType = pqdif::ID_SERIES_VALUE_TYPE_VAL;
     uint32_t units = pqdif::ID_QU_VOLTS;
@@ -48,16 +48,16 @@ struct PqdifSeriesDefnSpec
     int preferredUnits = -1; // tagHintPreferredUnitsID when >= 0
 };
 
-struct PqdifChannelDefnSpec
+struct PqdifChannelDefnDesc
 {
     std::string name;
     uint32_t phase = pqdif::ID_PHASE_AN;
     PqdifGuid quantityType = pqdif::ID_QT_VALUELOG;
     uint32_t quantityMeasured = pqdif::ID_QM_VOLTAGE;
-    std::vector<PqdifSeriesDefnSpec> series;
+    std::vector<PqdifSeriesDefnDesc> series;
 };
 
-struct PqdifSeriesInstSpec
+struct PqdifSeriesInstDesc
 {
     int physicalType = ID_PHYS_TYPE_REAL8;
     std::vector<uint8_t> values; // raw values; absent when shared
@@ -67,19 +67,19 @@ struct PqdifSeriesInstSpec
     std::vector<uint8_t> scale, offset; // raw scalars when not empty
     int shareChannel = -1, shareSeries = -1;
 
-    static PqdifSeriesInstSpec real8(const std::vector<double> &v);
-    static PqdifSeriesInstSpec real4(const std::vector<float> &v);
-    static PqdifSeriesInstSpec timeStamps(const std::vector<PqdifTimeStamp> &v);
-    static PqdifSeriesInstSpec raw(int physicalType, const void *values, long count);
-    static PqdifSeriesInstSpec shared(int channel, int series);
+    static PqdifSeriesInstDesc real8(const std::vector<double> &v);
+    static PqdifSeriesInstDesc real4(const std::vector<float> &v);
+    static PqdifSeriesInstDesc timeStamps(const std::vector<PqdifTimeStamp> &v);
+    static PqdifSeriesInstDesc raw(int physicalType, const void *values, long count);
+    static PqdifSeriesInstDesc shared(int channel, int series);
     // REAL8 scale and offset.
-    PqdifSeriesInstSpec &scaled(double s, double o);
+    PqdifSeriesInstDesc &scaled(double s, double o);
 };
 
-struct PqdifChannelInstSpec
+struct PqdifChannelInstDesc
 {
     uint32_t defnIdx = 0;
-    std::vector<PqdifSeriesInstSpec> series;
+    std::vector<PqdifSeriesInstDesc> series;
 };
 
 class PqdifWriter
@@ -129,9 +129,9 @@ PqdifTimeStamp pqdifTime(int year, int month, int day, double secondsOfDay = 0.0
 
 // Record helpers.
 std::unique_ptr<PqdifNode> pqdifDataSourceRecord(const std::string &name,
-                                                 const std::vector<PqdifChannelDefnSpec> &channels);
+                                                 const std::vector<PqdifChannelDefnDesc> &channels);
 std::unique_ptr<PqdifNode> pqdifMonitorSettingsRecord(const PqdifTimeStamp &effective, double nominalFrequency);
 // serial >= 0 adds tagObservationSerial as a UINT4 scalar.
 std::unique_ptr<PqdifNode> pqdifObservationRecord(const std::string &name, const PqdifTimeStamp &start,
-                                                  const std::vector<PqdifChannelInstSpec> &channels,
+                                                  const std::vector<PqdifChannelInstDesc> &channels,
                                                   long long serial = -1);

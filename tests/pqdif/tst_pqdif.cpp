@@ -28,9 +28,9 @@ std::unique_ptr<CPQDIF_PC_FlatFile> readImage(const std::vector<uint8_t> &image)
     return pc;
 }
 
-PqdifSeriesDefnSpec timeDefn(uint32_t units = ID_QU_SECONDS, uint32_t storage = ID_SERIES_METHOD_VALUES)
+PqdifSeriesDefnDesc timeDefn(uint32_t units = ID_QU_SECONDS, uint32_t storage = ID_SERIES_METHOD_VALUES)
 {
-    PqdifSeriesDefnSpec s;
+    PqdifSeriesDefnDesc s;
     s.valueType = ID_SERIES_VALUE_TYPE_TIME;
     s.units = units;
     s.characteristic = ID_QC_NONE;
@@ -38,9 +38,9 @@ PqdifSeriesDefnSpec timeDefn(uint32_t units = ID_QU_SECONDS, uint32_t storage = 
     return s;
 }
 
-PqdifSeriesDefnSpec valueDefn(uint32_t storage = ID_SERIES_METHOD_VALUES)
+PqdifSeriesDefnDesc valueDefn(uint32_t storage = ID_SERIES_METHOD_VALUES)
 {
-    PqdifSeriesDefnSpec s;
+    PqdifSeriesDefnDesc s;
     s.storage = storage;
     return s;
 }
@@ -52,13 +52,13 @@ std::vector<uint8_t> mainFixture(const PqdifWriter::Options &options)
 {
     PqdifWriter w(options);
     w.addContainer();
-    PqdifChannelDefnSpec ch;
+    PqdifChannelDefnDesc ch;
     ch.name = "U1";
     ch.series = {timeDefn(), valueDefn(ID_SERIES_METHOD_VALUES | ID_SERIES_METHOD_SCALED)};
     w.addRecord(*pqdifDataSourceRecord("M1", {ch}));
-    PqdifChannelInstSpec inst;
-    inst.series = {PqdifSeriesInstSpec::real8({0.0, 0.5, 1.25, 86400.0}),
-                   PqdifSeriesInstSpec::real8({10.0, -3.5, 0.0, 1e6}).scaled(2.0, 1.0)};
+    PqdifChannelInstDesc inst;
+    inst.series = {PqdifSeriesInstDesc::real8({0.0, 0.5, 1.25, 86400.0}),
+                   PqdifSeriesInstDesc::real8({10.0, -3.5, 0.0, 1e6}).scaled(2.0, 1.0)};
     w.addRecord(*pqdifObservationRecord("Obs", kStart, {inst}, 7));
     return w.bytes();
 }
@@ -161,7 +161,7 @@ private slots:
 
 void TestPqdif::workedExampleReads()
 {
-    // The byte-for-byte example of the public fact sheet, written by hand rather
+    // The byte-for-byte worked example of the public format notes, typed in rather
     // than by our writer: 100 V at 12:00:00.0 and -100 V at 12:00:00.5.
     QFile f(QStringLiteral(QUORLOG_TEST_DATA "/pqdif/worked_example.pqd"));
     QVERIFY(f.open(QIODevice::ReadOnly));
@@ -363,13 +363,13 @@ void TestPqdif::timeStampSeries()
 {
     PqdifWriter w;
     w.addContainer();
-    PqdifChannelDefnSpec ch;
+    PqdifChannelDefnDesc ch;
     ch.series = {timeDefn(ID_QU_TIMESTAMP, ID_SERIES_METHOD_VALUES | ID_SERIES_METHOD_SCALED), valueDefn()};
     w.addRecord(*pqdifDataSourceRecord("M1", {ch}));
-    PqdifChannelInstSpec inst;
+    PqdifChannelInstDesc inst;
     const std::vector<PqdifTimeStamp> times{pqdifTime(2024, 3, 31, 0.0), pqdifTime(2024, 3, 31, 3600.25),
                                             pqdifTime(2024, 3, 31, 7199.9995)};
-    inst.series = {PqdifSeriesInstSpec::timeStamps(times).scaled(5.0, 5.0), PqdifSeriesInstSpec::real8({1, 2, 3})};
+    inst.series = {PqdifSeriesInstDesc::timeStamps(times).scaled(5.0, 5.0), PqdifSeriesInstDesc::real8({1, 2, 3})};
     w.addRecord(*pqdifObservationRecord("TS", kStart, {inst}));
     Bound b = wrapFirstObservation(w.bytes());
     QVERIFY(b.obs);
@@ -438,13 +438,13 @@ void TestPqdif::incrementStorage()
     }
     PqdifWriter w;
     w.addContainer();
-    PqdifChannelDefnSpec ch;
+    PqdifChannelDefnDesc ch;
     ch.quantityType = ID_QT_WAVEFORM;
     ch.series = {timeDefn(ID_QU_SECONDS, ID_SERIES_METHOD_INCREMENT), valueDefn()};
     w.addRecord(*pqdifDataSourceRecord("M1", {ch}));
-    PqdifChannelInstSpec inst;
-    inst.series = {PqdifSeriesInstSpec::raw(physicalType, bytes.data(), static_cast<long>(raw.size())),
-                   PqdifSeriesInstSpec::real8({5, 6, 7, 8, 9})};
+    PqdifChannelInstDesc inst;
+    inst.series = {PqdifSeriesInstDesc::raw(physicalType, bytes.data(), static_cast<long>(raw.size())),
+                   PqdifSeriesInstDesc::real8({5, 6, 7, 8, 9})};
     w.addRecord(*pqdifObservationRecord("W", kStart, {inst}));
     Bound b = wrapFirstObservation(w.bytes());
     QVERIFY(b.obs);
@@ -468,20 +468,20 @@ void TestPqdif::sharedSeries()
 {
     PqdifWriter w;
     w.addContainer();
-    PqdifChannelDefnSpec a, c;
+    PqdifChannelDefnDesc a, c;
     a.name = "U1";
     a.series = {timeDefn(), valueDefn(ID_SERIES_METHOD_VALUES | ID_SERIES_METHOD_SCALED)};
     c.name = "U2";
     c.series = {timeDefn(), valueDefn(ID_SERIES_METHOD_VALUES | ID_SERIES_METHOD_SCALED)};
     w.addRecord(*pqdifDataSourceRecord("M1", {a, c}));
-    PqdifChannelInstSpec i0, i1, i2;
-    i0.series = {PqdifSeriesInstSpec::real8({0, 60, 120}), PqdifSeriesInstSpec::real8({1, 2, 3}).scaled(10, 0)};
+    PqdifChannelInstDesc i0, i1, i2;
+    i0.series = {PqdifSeriesInstDesc::real8({0, 60, 120}), PqdifSeriesInstDesc::real8({1, 2, 3}).scaled(10, 0)};
     i1.defnIdx = 1;
     // Time shared with channel 0; values shared with channel 0 series 1 but own scaling.
-    i1.series = {PqdifSeriesInstSpec::shared(0, 0), PqdifSeriesInstSpec::shared(0, 1).scaled(100, 1)};
+    i1.series = {PqdifSeriesInstDesc::shared(0, 0), PqdifSeriesInstDesc::shared(0, 1).scaled(100, 1)};
     i2.defnIdx = 1;
     // A chain: channel 2 series 1 -> channel 1 series 1 -> channel 0 series 1, scaling from the end.
-    i2.series = {PqdifSeriesInstSpec::shared(1, 0), PqdifSeriesInstSpec::shared(1, 1)};
+    i2.series = {PqdifSeriesInstDesc::shared(1, 0), PqdifSeriesInstDesc::shared(1, 1)};
     w.addRecord(*pqdifObservationRecord("S", kStart, {i0, i1, i2}));
     Bound b = wrapFirstObservation(w.bytes());
     QVERIFY(b.obs);
@@ -504,13 +504,13 @@ void TestPqdif::sharingLoopEndsWithoutValues()
 {
     PqdifWriter w;
     w.addContainer();
-    PqdifChannelDefnSpec a;
+    PqdifChannelDefnDesc a;
     a.series = {timeDefn(), valueDefn()};
     w.addRecord(*pqdifDataSourceRecord("M1", {a, a}));
-    PqdifChannelInstSpec i0, i1;
-    i0.series = {PqdifSeriesInstSpec::shared(1, 0), PqdifSeriesInstSpec::shared(0, 1)};
+    PqdifChannelInstDesc i0, i1;
+    i0.series = {PqdifSeriesInstDesc::shared(1, 0), PqdifSeriesInstDesc::shared(0, 1)};
     i1.defnIdx = 1;
-    i1.series = {PqdifSeriesInstSpec::shared(0, 0), PqdifSeriesInstSpec::shared(7, 0)};
+    i1.series = {PqdifSeriesInstDesc::shared(0, 0), PqdifSeriesInstDesc::shared(7, 0)};
     w.addRecord(*pqdifObservationRecord("L", kStart, {i0, i1}));
     Bound b = wrapFirstObservation(w.bytes());
     QVERIFY(b.obs);
@@ -527,13 +527,13 @@ void TestPqdif::cyclesUseNominalFrequency()
     for (const bool withSettings : {true, false}) {
         PqdifWriter w;
         w.addContainer();
-        PqdifChannelDefnSpec a;
+        PqdifChannelDefnDesc a;
         a.series = {timeDefn(ID_QU_CYCLES), valueDefn()};
         w.addRecord(*pqdifDataSourceRecord("M1", {a}));
         if (withSettings)
             w.addRecord(*pqdifMonitorSettingsRecord(pqdifTime(2024, 1, 1), 50.0));
-        PqdifChannelInstSpec i0;
-        i0.series = {PqdifSeriesInstSpec::real8({0, 10, 150}), PqdifSeriesInstSpec::real8({1, 2, 3})};
+        PqdifChannelInstDesc i0;
+        i0.series = {PqdifSeriesInstDesc::real8({0, 10, 150}), PqdifSeriesInstDesc::real8({1, 2, 3})};
         w.addRecord(*pqdifObservationRecord("C", kStart, {i0}));
         Bound b = wrapFirstObservation(w.bytes());
         QVERIFY(b.obs);
@@ -746,19 +746,19 @@ void TestPqdif::wrapperNeedsMatchingRecords()
 {
     PqdifWriter w;
     w.addContainer();
-    PqdifChannelDefnSpec a;
+    PqdifChannelDefnDesc a;
     a.name = "U1";
     a.series = {timeDefn(), valueDefn()};
-    PqdifSeriesDefnSpec hinted = valueDefn();
+    PqdifSeriesDefnDesc hinted = valueDefn();
     hinted.greekPrefix = 7;
     hinted.preferredUnits = 2;
     a.series.push_back(hinted);
     w.addRecord(*pqdifDataSourceRecord("M1", {a}));
     w.addRecord(*pqdifMonitorSettingsRecord(pqdifTime(2024, 1, 1), 50.0));
-    PqdifChannelInstSpec i0, bad;
-    i0.series = {PqdifSeriesInstSpec::real8({0}), PqdifSeriesInstSpec::real8({1}), PqdifSeriesInstSpec::real8({2})};
+    PqdifChannelInstDesc i0, bad;
+    i0.series = {PqdifSeriesInstDesc::real8({0}), PqdifSeriesInstDesc::real8({1}), PqdifSeriesInstDesc::real8({2})};
     bad.defnIdx = 4; // no such definition
-    bad.series = {PqdifSeriesInstSpec::real8({0})};
+    bad.series = {PqdifSeriesInstDesc::real8({0})};
     w.addRecord(*pqdifObservationRecord("O", kStart, {i0, bad}));
     auto pc = readImage(w.bytes());
     const CPQDIFRecord *ds = pc->GetRecord(1);

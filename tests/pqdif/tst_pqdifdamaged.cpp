@@ -32,16 +32,16 @@ Fixture makeFixture(bool compress)
     o.compress = compress;
     PqdifWriter w(o);
     w.addContainer();
-    PqdifChannelDefnSpec ch;
+    PqdifChannelDefnDesc ch;
     ch.name = "U1";
-    PqdifSeriesDefnSpec t;
+    PqdifSeriesDefnDesc t;
     t.valueType = ID_SERIES_VALUE_TYPE_TIME;
     t.units = ID_QU_SECONDS;
-    ch.series = {t, PqdifSeriesDefnSpec()};
+    ch.series = {t, PqdifSeriesDefnDesc()};
     // Data source root: 0 type (GUID), 1 name, 2 effective, 3 channel definitions.
     w.addRecord(*pqdifDataSourceRecord("M1", {ch}));
-    PqdifChannelInstSpec inst;
-    inst.series = {PqdifSeriesInstSpec::real8({0, 1, 2}), PqdifSeriesInstSpec::real8({5, 6, 7})};
+    PqdifChannelInstDesc inst;
+    inst.series = {PqdifSeriesInstDesc::real8({0, 1, 2}), PqdifSeriesInstDesc::real8({5, 6, 7})};
     // Observation root: 0 name, 1 created, 2 start, 3 trigger (embedded), 4 channel instances.
     w.addRecord(*pqdifObservationRecord("Obs", pqdifTime(2024, 1, 1), {inst}));
     Fixture f;
