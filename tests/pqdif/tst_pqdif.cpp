@@ -161,8 +161,8 @@ private slots:
 
 void TestPqdif::workedExampleReads()
 {
-    // The byte-for-byte worked example of the public format notes, typed in rather
-    // than by our writer: 100 V at 12:00:00.0 and -100 V at 12:00:00.5.
+    // The byte-for-byte worked example of the public format notes, typed in, not
+    // made by our writer: 100 V at 12:00:00.0 and -100 V at 12:00:00.5.
     QFile f(QStringLiteral(QUORLOG_TEST_DATA "/pqdif/worked_example.pqd"));
     QVERIFY(f.open(QIODevice::ReadOnly));
     const QByteArray raw = f.readAll();
