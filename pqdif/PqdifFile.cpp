@@ -1,0 +1,135 @@
+#include "pqdif/PqdifFile.h"
+
+#include "pqdif/PqdifPhysical.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+const CPQDIF_Factory theFactory;
+const CPQDIF_Info theInfo;
+
+CPQDIF_PC_FlatFile::CPQDIF_PC_FlatFile() = default;
+CPQDIF_PC_FlatFile::~CPQDIF_PC_FlatFile() = default;
+
+void CPQDIF_PC_FlatFile::SetFileName(const char *fileName)
+{
+    m_fileName = fileName ? fileName : "";
+}
+
+bool CPQDIF_PC_FlatFile::ReadHeaders()
+{
+    m_records.clear();
+    m_warnings.clear();
+    m_error.clear();
+    std::FILE *f = std::fopen(m_fileName.c_str(), "rb");
+    if (!f) {
+        m_error = "Cannot open the file: " + std::string(std::strerror(errno)) + ".";
+        return false;
+    }
+    auto image = std::make_shared<std::vector<uint8_t>>();
+    bool ok = std::fseek(f, 0, SEEK_END) == 0;
+    const long size = ok ? std::ftell(f) : -1;
+    ok = ok && size >= 0 && std::fseek(f, 0, SEEK_SET) == 0;
+    if (ok && size > 0x7FFFFFFFL) {
+        std::fclose(f);
+        m_error = "The file is larger than the format allows.";
+        return false;
+    }
+    if (ok) {
+        image->resize(static_cast<size_t>(size));
+        ok = size == 0 || std::fread(image->data(), 1, image->size(), f) == image->size();
+    }
+    std::fclose(f);
+    if (!ok) {
+        m_error = "Cannot read the file.";
+        return false;
+    }
+    return readImage(std::move(image));
+}
+
+bool CPQDIF_PC_FlatFile::ReadHeadersFromMemory(const uint8_t *data, size_t size)
+{
+    m_records.clear();
+    m_warnings.clear();
+    m_error.clear();
+    return readImage(std::make_shared<std::vector<uint8_t>>(data, data + size));
+}
+
+bool CPQDIF_PC_FlatFile::readImage(std::shared_ptr<const std::vector<uint8_t>> image)
+{
+    pqdif::FileContents contents;
+    if (!pqdif::readFile(std::move(image), contents, m_error))
+        return false;
+    m_compressionStyle = contents.compressionStyle;
+    m_compressionAlgorithm = contents.compressionAlgorithm;
+    m_warnings = std::move(contents.warnings);
+    m_records.reserve(contents.records.size());
+    for (auto &data : contents.records) {
+        const PqdifGuid type = data->header.type;
+        std::shared_ptr<const pqdif::RecordData> d = std::move(data);
+        if (type == pqdif::tagRecDataSource)
+            m_records.push_back(std::make_unique<CPQDIF_R_DataSource>(std::move(d)));
+        else if (type == pqdif::tagRecMonitorSettings)
+            m_records.push_back(std::make_unique<CPQDIF_R_MonitorSettings>(std::move(d)));
+        else if (type == pqdif::tagRecObservation)
+            m_records.push_back(std::make_unique<CPQDIF_R_Observation>(std::move(d)));
+        else if (type == pqdif::tagContainer)
+            m_records.push_back(std::make_unique<CPQDIF_R_Container>(std::move(d)));
+        else
+            m_records.push_back(std::make_unique<CPQDIFRecord>(std::move(d)));
+    }
+    return true;
+}
+
+CPQDIFRecord *CPQDIF_PC_FlatFile::GetRecord(long idx) const
+{
+    if (idx < 0 || idx >= GetCountRecords())
+        return nullptr;
+    return m_records[static_cast<size_t>(idx)].get();
+}
+
+// ---------------------------------------------------------------------------
+
+CPQDIF_PC_FlatFile *CPQDIF_Factory::NewPersistController(int kind) const
+{
+    return kind == PersistFlatFile ? new CPQDIF_PC_FlatFile : nullptr;
+}
+
+CPQDIF_R_Observation *CPQDIF_Factory::NewObservationWrapper(const CPQDIFRecord *observation,
+                                                            const CPQDIFRecord *dataSource) const
+{
+    return NewObservationWrapper2(observation, dataSource, nullptr);
+}
+
+CPQDIF_R_Observation *CPQDIF_Factory::NewObservationWrapper2(const CPQDIFRecord *observation,
+                                                             const CPQDIFRecord *dataSource,
+                                                             const CPQDIFRecord *settings) const
+{
+    if (!observation || observation->GetTag() != pqdif::tagRecObservation)
+        return nullptr;
+    if (!dataSource || dataSource->GetTag() != pqdif::tagRecDataSource)
+        return nullptr;
+    if (settings && settings->GetTag() != pqdif::tagRecMonitorSettings)
+        return nullptr;
+    return new CPQDIF_R_Observation(observation->data(), dataSource->data(),
+                                    settings ? settings->data() : nullptr);
+}
+
+// ---------------------------------------------------------------------------
+
+const char *CPQDIF_Info::GetNameOfID(const PqdifGuid &tag, uint32_t id) const
+{
+    if (tag != pqdif::tagQuantityUnitsID)
+        return nullptr;
+    // Index = units code; "no unit" (0) and the unassigned codes 4 and 5 have no name.
+    static const char *const units[] = {
+        nullptr,      "Timestamp",  "Seconds",  "Cycles",    nullptr,     nullptr,       "Volts",
+        "Amps",       "VA",         "Watts",    "Vars",      "Ohms",      "Siemens",     "Volts/Amp",
+        "Joules",     "Hertz",      "Celsius",  "Degrees",   "dB",        "Percent",     "Per Unit",
+        "Samples",    "Varhours",   "Watthours", "VAhours",  "m/s",       "MPH",         "Bars",
+        "Pascals",    "Newtons",    "Newton-meters", "RPM",  "rad/s",     "Meters",      "Weber-turns",
+        "Teslas",     "Webers",     "Volts/Volt", "Amps/Amp", "Amps/Volt",
+    };
+    return id < sizeof units / sizeof units[0] ? units[id] : nullptr;
+}
