@@ -67,7 +67,7 @@ LineReaderKit::Read LineReaderKit::readLine(Field *line)
         return m_file.atEnd() ? Read::End : Read::Error;
     *line = Field{m_buffer.constData(), int(n)};
     // A full buffer without a line feed means the physical line goes on:
-    // reading its pieces as lines of their own would invent records.
+    // reading its fragments as lines of their own would invent records.
     if (n == m_maxLineLength - 1 && m_buffer[int(n) - 1] != '\n' && !m_file.atEnd())
         return Read::TooLong;
     return Read::Line;

@@ -432,7 +432,7 @@ void TestZelBCsvParser::lastLineWithoutTerminator()
 void TestZelBCsvParser::lineLengthLimit()
 {
     // A line of 1999 bytes, terminator included, is read; one of 2000 is not
-    // split into pieces but reported as invalid.
+    // split into fragments but reported as invalid.
     const QByteArray base = oneGroupLine("2016-10-24", "09:35:57", "U1", "1.5");
     const auto padded = [&](int total) {
         QByteArray l = base;
