@@ -69,6 +69,7 @@ MainWindow::MainWindow(QWidget *parent)
     , console(nullptr)
     , pageFactory(&MainWindow::createPage)
 {
+    fillFileFilters();
     TRACE_FUNC();
     substituteFormFonts();
     ui->setupUi(this);
@@ -91,6 +92,8 @@ MainWindow::MainWindow(QWidget *parent)
 
     console = new ConsoleWidget();
     connect(console, SIGNAL(closeButtonClicked()), ui->consoleButton, SLOT(toggle()));
+    if (g_framework)
+        connect(g_framework, &Framework::dataFileLoadedSuccessfully, this, &MainWindow::onDataFileLoaded);
     ui->consoleFrameLayout->addWidget(console);
 
     ui->logstViewButton->hide();
