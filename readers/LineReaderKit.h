@@ -1,0 +1,97 @@
+#pragma once
+// What every line reader shares: the input file read in lines of bounded
+// length, the read loop with progress, empty-line handling, cancel and one
+// transaction, the messages, and the Parameters/Data writer. A reader owns
+// one kit and forwards the kit's signals as its own.
+#include "readers/MeasurementWriter.h"
+#include "readers/ReaderText.h"
+
+#include <QAtomicInteger>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QObject>
+#include <QPointer>
+#include <QSqlDatabase>
+#include <QVector>
+
+#include <functional>
+
+class ProgressDialog;
+
+namespace readers {
+
+class LineReaderKit : public QObject
+{
+    Q_OBJECT
+public:
+    // context: the reader's class name, the translation context of its texts.
+    // maxLineLength: L; one line, terminator included, must be shorter.
+    LineReaderKit(const char *context, ProgressDialog *progress, QAtomicInteger<char> *cancelFlag,
+                  int maxLineLength, QObject *parent);
+    ~LineReaderKit() override;
+
+    // A text of the reader, translated in the reader's context.
+    QString text(const char *source) const;
+
+    // Opens the file read-only in binary mode; reports "Unable to open file".
+    bool openFile(const QString &path);
+    QFile &file() { return m_file; }
+    bool rewind();
+
+    enum class Read {
+        Line,    // a line, its terminator (if any) included
+        TooLong, // no terminator within the limit and more bytes follow
+        End,     // nothing left
+        Error,   // the file could not be read
+    };
+    // The line stays valid until the next read.
+    Read readLine(Field *line);
+
+    // A reader's own message: to the console, and in a message box (empty
+    // title, same level) when withDialog.
+    void report(const QString &msg, int icon, bool withDialog = false);
+    // "File has invalid format!" to the console and in a message box.
+    void reportInvalidFormat();
+    // "Invalid line in file (N)" to the console and in a message box.
+    void reportInvalidLine(qint64 lineNumber, const Field &line);
+    // The database's error text to the console.
+    void reportDatabaseError(const QString &errorText, const QString &statement);
+
+    MeasurementWriter &writer() { return m_writer; }
+
+    // Starts the elapsed-time clock of a parse; call before the reader's own
+    // preparation.
+    void startParse();
+
+    // Handles one non-empty line; false when it has reported a failure.
+    using LineHandler = std::function<bool(const Field &line, qint64 lineNumber)>;
+
+    // The common read loop from the current file position to the end: progress
+    // to 100, one transaction on db, empty lines reported and skipped, the
+    // cancel flag tested before each line, a checked commit. The first line
+    // read gets firstLineNumber + 1. On success count is the last line number.
+    // On failure or cancel nothing stays written and count is untouched.
+    bool runReadLoop(QSqlDatabase db, int *count, qint64 firstLineNumber, const char *emptyLineTrace,
+                     const LineHandler &handleLine);
+
+signals:
+    void dialogMessage(QString msg, QString title, int icon);
+    void consoleMessage(QString msg, int icon);
+    void progressValueChanged(int value);
+
+private:
+    void setProgressMaximum();
+    bool cancelRequested() const;
+
+    const char *m_context;
+    QFile m_file;
+    // Taken when the reader is made, while the worker's dialog surely exists.
+    QPointer<ProgressDialog> m_progress;
+    QAtomicInteger<char> *m_cancelFlag;
+    int m_maxLineLength;
+    QVector<char> m_buffer;
+    QElapsedTimer m_timer;
+    MeasurementWriter m_writer;
+};
+
+} // namespace readers

@@ -1,0 +1,95 @@
+#pragma once
+// Byte-level helpers shared by the text archive readers: field splitting
+// without allocation, strict numbers and strict fixed-format time stamps.
+#include <QByteArray>
+#include <QString>
+#include <QVarLengthArray>
+#include <QtGlobal>
+
+namespace readers {
+
+// A view into a line buffer; valid as long as the buffer is.
+struct Field
+{
+    const char *data = nullptr;
+    int size = 0;
+
+    bool isEmpty() const { return size == 0; }
+    QByteArray bytes() const { return QByteArray(data, size); }
+    bool equals(const char *text) const;
+    Field trimmed() const;
+    // Without a trailing LF or CR LF.
+    Field withoutTerminator() const;
+};
+
+using FieldList = QVarLengthArray<Field, 64>;
+
+// The first of ',', ';' and TAB that the line holds anywhere; 0 for none.
+char chooseSeparator(const Field &line);
+
+// Splits at every separator byte; n separators give n + 1 fields.
+void splitFields(const char *data, int size, char separator, FieldList *out);
+inline void splitFields(const Field &line, char separator, FieldList *out)
+{
+    splitFields(line.data, line.size, separator, out);
+}
+
+// A number as a whole (surrounding white space allowed, as the toolkit's
+// conversion allows it); decimal point only. False for anything else,
+// including empty text, infinities, NaN and overflow.
+bool parseNumber(const char *data, int size, double *value);
+inline bool parseNumber(const Field &f, double *value) { return parseNumber(f.data, f.size, value); }
+
+// Data.flag as the readers write it.
+enum DataFlag : int {
+    FlagValue = 0,   // a measured value
+    FlagNoValue = 2, // the archive marks the value as missing
+};
+
+// How an archive marks a missing value.
+enum class NoValueMarker {
+    ExactText, // the text is exactly "1.000000E+20" or "-1.000000E+20"
+    Number,    // the number is exactly 1e20 or -1e20
+};
+
+struct Measurement
+{
+    double value = 0;
+    int flag = FlagValue;
+};
+
+// A value field: every ',' is taken as a decimal point. A marked value keeps
+// its number with FlagNoValue; an empty or unreadable text is no value either
+// (0 with FlagNoValue), never a measured 0.
+Measurement readMeasurement(const Field &text, NoValueMarker marker);
+
+// A fixed time-stamp format made of the tokens yyyy, MM, dd, HH, mm, ss, zzz
+// and literal characters, e.g. "yyyy-MM-ddHH:mm:ss". Parsing is strict (every
+// digit present, every literal matched, the whole text consumed, a real date
+// and time) and reads the fields as a UTC wall-clock time.
+class TimeStampFormat
+{
+public:
+    explicit TimeStampFormat(const QString &format);
+
+    QString text() const { return m_text; }
+
+    // Milliseconds since 1970-01-01 00:00 UTC of the concatenation of the parts.
+    bool parse(const char *data, int size, qint64 *msecs) const;
+    bool parse(const Field &first, const Field &second, qint64 *msecs) const;
+    bool parse(const Field &whole, qint64 *msecs) const { return parse(whole.data, whole.size, msecs); }
+
+private:
+    enum Kind : char { Literal, Year, Month, Day, Hour, Minute, Second, Milli };
+    struct Token
+    {
+        Kind kind;
+        char literal;
+        int digits;
+    };
+    QString m_text;
+    QVarLengthArray<Token, 16> m_tokens;
+    int m_length = 0;
+};
+
+} // namespace readers
