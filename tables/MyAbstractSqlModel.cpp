@@ -1,0 +1,460 @@
+#include "tables/MyAbstractSqlModel.h"
+
+#include "common/Connections.h"
+#include "common/Trace.h"
+
+#include <QColor>
+#include <QEvent>
+#include <QFont>
+#include <QSqlQuery>
+#include <QSqlQueryModel>
+#include <QSqlRecord>
+
+namespace {
+
+QString placeholders(int count)
+{
+    QStringList marks;
+    marks.reserve(count);
+    for (int i = 0; i < count; ++i)
+        marks << QStringLiteral("?");
+    return marks.join(QStringLiteral(", "));
+}
+
+bool sameExportValue(const QVariant &a, const QVariant &b)
+{
+    if (a.isNull() || b.isNull())
+        return a.isNull() && b.isNull();
+    return a.toDouble() == b.toDouble();
+}
+
+} // namespace
+
+MyAbstractSqlModel::MyAbstractSqlModel(QSqlDatabase db, QObject *parent)
+    : MyAbstractTableModel(parent)
+    , connection(db)
+{
+    TRACE_FUNC();
+    constInit();
+}
+
+MyAbstractSqlModel::MyAbstractSqlModel(QSqlDatabase db, FiltersCfg filters, QObject *parent)
+    : MyAbstractTableModel(parent)
+    , connection(db)
+    , filters(std::move(filters))
+{
+    TRACE_FUNC();
+    constInit();
+}
+
+MyAbstractSqlModel::~MyAbstractSqlModel()
+{
+    dropExportQuery();
+}
+
+void MyAbstractSqlModel::constInit()
+{
+    queryModel = new QSqlQueryModel(this); // a child, so it moves threads with the model
+    // Rows the inner model fetches reach the views as insertions; inside a
+    // reset the reset itself tells them.
+    connect(queryModel, &QAbstractItemModel::rowsAboutToBeInserted, this,
+            [this](const QModelIndex &parent, int first, int last) {
+                if (!parent.isValid() && !isResetting())
+                    beginInsertRows(QModelIndex(), first, last);
+            });
+    connect(queryModel, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex &parent, int, int) {
+        if (!parent.isValid() && !isResetting())
+            endInsertRows();
+    });
+
+    // A registered connection is looked up per thread from now on.
+    const QString name = connection.connectionName();
+    const int at = name.lastIndexOf(QLatin1Char('@'));
+    if (at > 0) {
+        const QString logical = name.left(at);
+        if (Connections::contains(logical) && Connections::filePath(logical) == connection.databaseName())
+            m_logicalConnection = logical;
+    }
+
+    exportQuery = nullptr;
+    pivot = false;
+    loadAll = false;
+
+    {
+        QSqlDatabase db = currentConnection();
+        QSqlQuery q(db);
+        bool parametersHaveDevice = false;
+        if (q.exec(QStringLiteral("PRAGMA table_info(Parameters)"))) {
+            while (q.next())
+                if (q.value(1).toString() == QLatin1String("idDevices"))
+                    parametersHaveDevice = true;
+        }
+        hasDeviceLink = parametersHaveDevice && db.tables().contains(QStringLiteral("Devices"));
+        if (q.exec(QStringLiteral("SELECT COUNT(*) FROM Parameters")) && q.next())
+            totalParameterCount = q.value(0).toInt();
+    }
+
+    getParameterInfo();
+
+    flatColumnNames.insert(0, tr("Time"));
+    flatColumnNames.insert(1, tr("Device name"));
+    flatColumnNames.insert(2, tr("Name"));
+    flatColumnNames.insert(3, tr("Value"));
+    flatColumnNames.insert(4, tr("Unit"));
+    flatColumnNames.insert(5, tr("Flag"));
+}
+
+QSqlDatabase MyAbstractSqlModel::currentConnection()
+{
+    // Only while the name still points at our file: a new session may have
+    // re-registered it for another one.
+    if (!m_logicalConnection.isEmpty() && Connections::contains(m_logicalConnection)
+        && Connections::filePath(m_logicalConnection) == connection.databaseName()) {
+        QSqlDatabase db = Connections::database(m_logicalConnection);
+        if (db.isValid() && db.isOpen())
+            connection = db;
+    }
+    return connection;
+}
+
+void MyAbstractSqlModel::getParameterInfo()
+{
+    QString text;
+    QVariantList values;
+    if (!filters.hasParameters()) {
+        text = QStringLiteral("SELECT DISTINCT Parameters.id, Parameters.name, unit, '' AS EmptyDeviceName "
+                              "FROM Parameters ORDER BY Parameters.id");
+    } else {
+        text = hasDeviceLink ? QStringLiteral("SELECT DISTINCT Parameters.id, Parameters.name, unit, Devices.name "
+                                              "FROM Parameters JOIN Devices ON Parameters.idDevices = Devices.id")
+                             : QStringLiteral("SELECT DISTINCT Parameters.id, Parameters.name, unit, '' "
+                                              "FROM Parameters");
+        text += QStringLiteral(" WHERE Parameters.id IN (%1) ORDER BY Parameters.id")
+                    .arg(placeholders(filters.selectedParamId.size()));
+        for (int id : filters.selectedParamId)
+            values << id;
+    }
+
+    QSqlQuery q(currentConnection());
+    q.setForwardOnly(true);
+    bool ok = q.prepare(text);
+    for (const QVariant &v : values)
+        q.addBindValue(v);
+    ok = ok && q.exec();
+    if (!ok) {
+        reportSqlError(q.lastError(), 2);
+        return;
+    }
+
+    const bool filtered = filters.hasParameters();
+    while (q.next()) {
+        const int r = paramIds.size();
+        paramIds.append(q.value(0).toInt());
+        paramNames.append(q.value(1).toString());
+        const QString unit = q.value(2).toString();
+        paramUnits.append(unit);
+        paramDeviceNames.append(q.value(3).toString());
+        QString header = paramNames.at(r);
+        if (!unit.isEmpty())
+            header += QStringLiteral(" [") + unit + QLatin1Char(']');
+        paramHeaders.append(header);
+
+        if (!filtered)
+            continue;
+        // Parameters of the same name from different instruments get the
+        // instrument's name on a second header line.
+        for (int j = 0; j < r; ++j) {
+            if (paramNames.at(j) != paramNames.at(r))
+                continue;
+            const QString &devJ = paramDeviceNames.at(j);
+            const QString lineJ = QStringLiteral("\n(") + devJ + QLatin1Char(')');
+            if (!devJ.isEmpty() && !paramHeaders.at(j).contains(lineJ))
+                paramHeaders[j] += lineJ;
+            if (!paramDeviceNames.at(r).isEmpty())
+                paramHeaders[r] += QStringLiteral("\n(") + paramDeviceNames.at(r) + QLatin1Char(')');
+            break;
+        }
+    }
+}
+
+QList<MyAbstractSqlModel::ParameterEntry> MyAbstractSqlModel::getParametersList() const
+{
+    QList<ParameterEntry> list;
+    list.reserve(paramIds.size());
+    for (int i = 0; i < paramIds.size(); ++i) {
+        ParameterEntry e;
+        e.id = paramIds.at(i);
+        e.name = paramNames.value(i);
+        e.unit = paramUnits.value(i);
+        list.append(e);
+    }
+    return list;
+}
+
+int MyAbstractSqlModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : queryModel->rowCount();
+}
+
+int MyAbstractSqlModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : queryModel->columnCount();
+}
+
+QVariant MyAbstractSqlModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    return queryModel->headerData(section, orientation, role);
+}
+
+QVariant MyAbstractSqlModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid())
+        return QVariant();
+    const QModelIndex inner = queryModel->index(index.row(), index.column());
+    const QVariant v = queryModel->data(inner, role);
+
+    if (!pivot) {
+        if (index.column() != 5 || !showFlagSymbols)
+            return v;
+        switch (role) {
+        case Qt::DisplayRole:
+            return getFlagText(queryModel->data(inner, Qt::DisplayRole).toInt());
+        case Qt::FontRole:
+            return QFont(QStringLiteral("DejaVu Sans"), 12, QFont::Bold, false);
+        case Qt::TextAlignmentRole:
+            return int(Qt::AlignCenter);
+        case Qt::ForegroundRole: {
+            const QString text = data(index, Qt::DisplayRole).toString();
+            if (text == FlagValidSymbol)
+                return QColor(0x4E, 0xA7, 0x4E);
+            if (text == FlagNotReadySymbol)
+                return v;
+            return QColor(0xD4, 0x2A, 0x2A);
+        }
+        default:
+            return v;
+        }
+    }
+
+    if (index.column() == 0 || (role != Qt::DisplayRole && role != Qt::ForegroundRole))
+        return v;
+    // A value's flag sits in the hidden column to its right.
+    int flag = 0;
+    if (index.column() + 1 < queryModel->columnCount())
+        flag = queryModel->data(queryModel->index(index.row(), index.column() + 1), Qt::DisplayRole).toInt();
+    if (role == Qt::DisplayRole)
+        return isFlagValid(flag) ? v : QVariant(QStringLiteral("---"));
+    return flag == 1 ? QVariant(QColor(0xA0, 0xA0, 0xA0)) : v;
+}
+
+bool MyAbstractSqlModel::canFetchMore(const QModelIndex &parent) const
+{
+    // At the cap there is nothing more to fetch: a caller looping on this
+    // must not spin forever.
+    return !parent.isValid() && queryModel->rowCount() < m_fetchLimit && queryModel->canFetchMore();
+}
+
+void MyAbstractSqlModel::fetchMore(const QModelIndex &parent)
+{
+    if (parent.isValid() || queryModel->rowCount() >= m_fetchLimit)
+        return;
+    queryModel->fetchMore();
+}
+
+void MyAbstractSqlModel::fetchAllRows()
+{
+    while (queryModel->canFetchMore() && queryModel->rowCount() < m_fetchLimit) {
+        const int before = queryModel->rowCount();
+        queryModel->fetchMore();
+        if (queryModel->rowCount() == before)
+            break;
+    }
+}
+
+QStringList MyAbstractSqlModel::getColumnNames() const
+{
+    return pivot ? groupColumnNames : flatColumnNames;
+}
+
+void MyAbstractSqlModel::setGroupByDate(bool group)
+{
+    pivot = group;
+    groupByDate = group;
+    reload();
+}
+
+void MyAbstractSqlModel::setLoadAllData(bool all)
+{
+    loadAll = all;
+    reload();
+}
+
+bool MyAbstractSqlModel::isFlagValid(int flag) const
+{
+    return flag != 2;
+}
+
+void MyAbstractSqlModel::updateQuery() {}
+
+bool MyAbstractSqlModel::setModelQuery(const QString &text, const QVariantList &values)
+{
+    ResetScope reset(this);
+    QSqlQuery q(currentConnection());
+    bool ok = q.prepare(text);
+    for (const QVariant &v : values)
+        q.addBindValue(v);
+    ok = ok && q.exec();
+    if (!ok) {
+        TRACE() << "rejected table query:" << text;
+        reportSqlError(q.lastError(), 3);
+        queryModel->clear();
+        m_lastQueryText.clear();
+        m_lastQueryValues.clear();
+        return false;
+    }
+    m_lastReportedError.clear();
+    m_lastQueryText = text;
+    m_lastQueryValues = values;
+    queryModel->setQuery(q);
+    return true;
+}
+
+void MyAbstractSqlModel::reportSqlError(const QSqlError &error, int icon)
+{
+    const QString key = error.databaseText().isEmpty() ? error.text() : error.databaseText();
+    if (key == m_lastReportedError)
+        return;
+    m_lastReportedError = key;
+    reportConsole(error.text(), icon);
+}
+
+int MyAbstractSqlModel::getDataExportRowCnt()
+{
+    QSqlQuery q(currentConnection());
+    if (!q.exec(QStringLiteral("SELECT COUNT(*) FROM Data")) || !q.next())
+        return 0;
+    return q.value(0).toInt();
+}
+
+void MyAbstractSqlModel::dropExportQuery()
+{
+    delete exportQuery;
+    exportQuery = nullptr;
+    m_exportPosition = 0;
+    m_exportBudget = 0;
+    m_dupParam = -1;
+    m_dupTime = 0;
+    m_dupSeen.clear();
+}
+
+bool MyAbstractSqlModel::execDataExportQuery(uint offset, uint limit)
+{
+    // Sequential pages continue the open cursor: every record comes exactly
+    // once and a long export stays linear.
+    if (exportQuery && exportQuery->isActive() && offset == m_exportPosition) {
+        m_exportBudget = limit;
+        return true;
+    }
+    dropExportQuery();
+    exportQuery = new QSqlQuery(currentConnection());
+    exportQuery->setForwardOnly(true);
+    // A stable order; equal records sit next to each other in it, so the
+    // duplicates a DISTINCT would drop are skipped while reading.
+    if (!exportQuery->exec(QStringLiteral("SELECT idParameters, dateTime, value, flag FROM Data "
+                                          "ORDER BY idParameters, dateTime, id"))) {
+        TRACE() << "Export Query Execution Failed: " << exportQuery->lastError().text();
+        dropExportQuery();
+        return false;
+    }
+    ExportRecord skipped;
+    while (m_exportPosition < offset && nextDistinctExportRow(skipped))
+        ++m_exportPosition;
+    m_exportBudget = limit;
+    return true;
+}
+
+bool MyAbstractSqlModel::nextDistinctExportRow(ExportRecord &record)
+{
+    while (exportQuery->next()) {
+        const qint64 param = exportQuery->value(0).toLongLong();
+        const qint64 time = exportQuery->value(1).toLongLong();
+        const QVariant value = exportQuery->value(2);
+        const int flag = exportQuery->value(3).toInt();
+        if (param != m_dupParam || time != m_dupTime) {
+            m_dupParam = param;
+            m_dupTime = time;
+            m_dupSeen.clear();
+        } else {
+            bool seen = false;
+            for (const auto &s : qAsConst(m_dupSeen)) {
+                if (s.second == flag && sameExportValue(s.first, value)) {
+                    seen = true;
+                    break;
+                }
+            }
+            if (seen)
+                continue;
+        }
+        m_dupSeen.append({value, flag});
+        record.idParameters = int(param);
+        record.dateTime = time;
+        record.value = value.toDouble();
+        record.flag = flag;
+        return true;
+    }
+    return false;
+}
+
+bool MyAbstractSqlModel::getNextExportRecord(ExportRecord &record)
+{
+    if (!exportQuery || !exportQuery->isActive() || m_exportBudget == 0)
+        return false;
+    ExportRecord next;
+    if (!nextDistinctExportRow(next)) {
+        m_exportBudget = 0;
+        return false;
+    }
+    record = next;
+    ++m_exportPosition;
+    --m_exportBudget;
+    return true;
+}
+
+bool MyAbstractSqlModel::event(QEvent *e)
+{
+    if (e->type() == QEvent::ThreadChange && !m_logicalConnection.isEmpty()) {
+        // Still on the old thread: release its connection's statements here
+        // (headers stay), and run the statement again on the new thread's own
+        // connection there; the posted call moves along with the model.
+        m_rowsBeforeMove = queryModel->rowCount();
+        {
+            ResetScope reset(this);
+            queryModel->setQuery(QSqlQuery(QString(), QSqlDatabase()));
+        }
+        dropExportQuery();
+        QMetaObject::invokeMethod(this, [this]() { rebindToCurrentThread(); }, Qt::QueuedConnection);
+    }
+    return MyAbstractTableModel::event(e);
+}
+
+void MyAbstractSqlModel::rebindToCurrentThread()
+{
+    if (m_lastQueryText.isEmpty()) {
+        // The statement was not ours to repeat: let the subclass rebuild it.
+        reload();
+        return;
+    }
+    ResetScope reset(this);
+    if (!setModelQuery(m_lastQueryText, m_lastQueryValues))
+        return;
+    if (loadAll) {
+        fetchAllRows();
+        return;
+    }
+    while (queryModel->rowCount() < m_rowsBeforeMove && queryModel->canFetchMore()) {
+        const int before = queryModel->rowCount();
+        queryModel->fetchMore();
+        if (queryModel->rowCount() == before)
+            break;
+    }
+}

@@ -1,0 +1,124 @@
+#pragma once
+#include "database/FiltersCfg.h"
+#include "tables/MyAbstractTableModel.h"
+
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QVariantList>
+
+class QSqlQuery;
+class QSqlQueryModel;
+
+// Base of the table models over the narrow measurement table (Data with
+// Parameters and Devices): parameter list and headers, flag symbols, capped
+// lazy fetching and the paged export the import reads.
+class MyAbstractSqlModel : public MyAbstractTableModel
+{
+    Q_OBJECT
+public:
+    // One measurement as the export pages deliver it.
+    struct ExportRecord
+    {
+        int idParameters = 0;
+        qint64 dateTime = 0; // ms since 1970-01-01 UTC
+        double value = 0.0;
+        int flag = 0;
+    };
+
+    struct ParameterEntry
+    {
+        int id = 0;
+        int reserved = 0; // always 0
+        QString name;
+        QString unit;
+    };
+
+    // Neither scrolling nor load-all fetches past this many rows.
+    static constexpr int MaxFetchedRows = 1300000;
+
+    explicit MyAbstractSqlModel(QSqlDatabase db, QObject *parent = nullptr);
+    MyAbstractSqlModel(QSqlDatabase db, FiltersCfg filters, QObject *parent = nullptr);
+    ~MyAbstractSqlModel() override;
+
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex &parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    bool canFetchMore(const QModelIndex &parent) const override;
+    void fetchMore(const QModelIndex &parent) override;
+
+    QStringList getColumnNames() const override;
+    void setGroupByDate(bool group) override;
+    void setLoadAllData(bool all) override;
+    bool isFlagValid(int flag) const override;
+    void updateQuery() override;
+
+    virtual int getDataExportRowCnt();
+    virtual bool execDataExportQuery(uint offset, uint limit);
+    virtual bool getNextExportRecord(ExportRecord &record);
+    virtual void getParameterInfo();
+
+    QList<ParameterEntry> getParametersList() const;
+    bool isFlagNotReady(int flag) const { return flag == 1; }
+
+    // The fetch cap of this model (MaxFetchedRows unless lowered).
+    int fetchLimit() const { return m_fetchLimit; }
+    void setFetchLimit(int rows) { m_fetchLimit = rows > 0 ? rows : MaxFetchedRows; }
+
+protected:
+    void constInit();
+
+    // The calling thread's connection to the model's database: a connection
+    // serves only the thread that opened it, and the model is built on a
+    // worker but read on the GUI thread.
+    QSqlDatabase currentConnection();
+
+    // Runs a SELECT into queryModel with bound values; a rejected statement
+    // is reported on the console (icon 3) and leaves the model empty.
+    bool setModelQuery(const QString &text, const QVariantList &values);
+    // Load-all: fetches until the end of the result or the fetch cap.
+    void fetchAllRows();
+    // Reports a database error once: the same error again stays silent.
+    void reportSqlError(const QSqlError &error, int icon);
+
+    bool event(QEvent *e) override;
+
+    QSqlQueryModel *queryModel = nullptr;
+    QSqlDatabase connection;
+    QList<int> paramIds;
+    QStringList paramNames;
+    QStringList paramUnits;
+    QStringList paramDeviceNames;
+    QStringList paramHeaders;
+    QStringList flatColumnNames;
+    QStringList groupColumnNames;
+    bool pivot = false;
+    bool loadAll = false;
+    FiltersCfg filters;
+    QSqlQuery *exportQuery = nullptr;
+
+    // Schema facts read once at construction.
+    bool hasDeviceLink = true;   // Parameters.idDevices and Devices exist
+    int totalParameterCount = 0; // rows of Parameters
+
+private:
+    void rebindToCurrentThread();
+    void dropExportQuery();
+
+    QString m_logicalConnection; // registry name, empty when not registered
+    QString m_lastReportedError;
+    QString m_lastQueryText; // the statement behind queryModel, for a thread move
+    QVariantList m_lastQueryValues;
+    int m_rowsBeforeMove = 0;
+    int m_fetchLimit = MaxFetchedRows;
+
+    // Export paging keeps its cursor between sequential pages.
+    quint64 m_exportPosition = 0; // records delivered by the cursor so far
+    quint64 m_exportBudget = 0;   // records left in the current page
+    qint64 m_dupParam = -1;       // current (parameter, time) group
+    qint64 m_dupTime = 0;
+    QList<QPair<QVariant, int>> m_dupSeen; // (value, flag) already delivered in it
+    bool nextDistinctExportRow(ExportRecord &record);
+};
+
+using ExportRecord = MyAbstractSqlModel::ExportRecord;
