@@ -1,20 +1,105 @@
 #pragma once
-// The main window. Bare for now: a frame with the slots Framework wires.
+// The one top-level window: the menu buttons on the left, the page stack
+// with its cache above the console, the footer; session display, themes,
+// languages and help.
 #include <QMainWindow>
+#include <QMap>
 #include <QString>
+#include <functional>
+
+class ConsoleWidget;
+class QSettings;
+class QToolButton;
+namespace Ui {
+class MainWindow;
+}
 
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
 public:
+    enum EPageIndexes : int {
+        WELCOME_PAGE = 0,
+        DATA_FILTER_PAGE = 1,
+        TABLE_VIEW_PAGE = 2,
+        CHART_VIEW_PAGE = 3,
+        REPORT_VIEW_PAGE = 4,
+        CSV_EXPORT_PAGE = 5,
+        DEVICE_SETTINGS_PAGE = 6,
+        DIGITAL_SIGN_PAGE = 7,
+    };
+    Q_ENUM(EPageIndexes)
+
+    // Builds the page of an index with the window as parent; null when this
+    // build has no such page.
+    using PageFactory = std::function<QWidget *(EPageIndexes, QWidget *)>;
+
     explicit MainWindow(QWidget *parent = nullptr);
     ~MainWindow() override;
 
-    void changePage(int index);
+    // Drops every cached page after the first `keep` in page-index order.
+    void removeCachedPages(int keep);
+    // Enables the view buttons by the session's view bits (all off when closed).
+    void updateMenuButtons(bool open);
+    void clearButtonSelection();
+
     void applyTheme(int index);
+    void saveThemeIndex(int index);
+    bool askReload();
+    void changeLanguage(const QString &code);
+    void markLanguageAction(const QString &code);
+
+    // Page index as a plain number (start-up passes 0).
+    void changePage(int index) { changePage(static_cast<EPageIndexes>(index)); }
+
+    // The product's pages, one case per page.
+    static QWidget *createPage(EPageIndexes index, QWidget *parent);
+    // Replaces the page factory (tests use stub pages).
+    void setPageFactory(PageFactory factory);
+    const QMap<EPageIndexes, QWidget *> &cachedPages() const { return pageCache; }
+    ConsoleWidget *consoleWidget() const { return console; }
+    static QString pageProgressText(EPageIndexes index);
 
 public slots:
+    void changePage(MainWindow::EPageIndexes index);
+    void setThemeToggleUnchecked();
     void onSessionStarted();
     void showMsgBox(QString msg, QString title = QString(), int icon = 1);
     void addConsoleMessage(QString msg, int icon = 0);
+
+    void on_dataFilterButton_clicked();
+    void on_tableViewButton_clicked();
+    void on_chartViewButton_clicked();
+    void on_reportViewButton_clicked();
+    void on_exportCSVButton_clicked();
+    void on_SettingsViewMoxBButton_clicked();
+    void on_digitalSignCheckButton_clicked();
+
+    void on_actionClosedata_triggered();
+
+    void on_actionExit_triggered();
+    void on_actionEnglish_triggered();
+    void on_actionPolski_triggered();
+    void on_consoleButton_toggled(bool checked);
+    void on_actionAbout_triggered();
+    void on_actionGuide_triggered();
+
+    void on_themeToggle_toggled(bool checked);
+
+private:
+    // Calls the shown page's own icon refresh, found by its object name.
+    static void refreshPageIcons(QWidget *page);
+    // Ends the session in Framework before the window drops its pages.
+    void closeFrameworkSession();
+    static const char *menuButtonOfPage(EPageIndexes index);
+    void repolish(QToolButton *button);
+    void highlightButtonOf(EPageIndexes index);
+
+    Ui::MainWindow *ui;
+    QSettings *settings;
+    QList<QToolButton *> menuButtons;
+    QMap<QString, int> menuButtonName2viewIdx;
+    QMap<EPageIndexes, QWidget *> pageCache;
+    ConsoleWidget *console;
+    PageFactory pageFactory;
 };

@@ -1,0 +1,106 @@
+#include "app/ConsoleWidget.h"
+
+#include "app/Framework.h"
+#include "common/Trace.h"
+#include "ui_ConsoleWidget.h"
+
+#include <QScrollBar>
+
+namespace {
+const char *const brushIcon = ":/newIcons/_resources/newIcons/brushCleaning.svg";
+const char *const closeIcon = ":/newIcons/_resources/newIcons/close.svg";
+}
+
+ConsoleWidget::ConsoleWidget(QWidget *parent)
+    : QWidget(parent)
+    , ui(new Ui::ConsoleWidget)
+{
+    ui->setupUi(this);
+    TRACE_FUNC();
+    ui->textEdit->clear();
+    updateIcons();
+}
+
+ConsoleWidget::~ConsoleWidget()
+{
+    delete ui;
+}
+
+void ConsoleWidget::updateIcons()
+{
+    if (!g_framework)
+        return;
+    defaultColor = g_framework->additButtonColor2;
+    levelColors.clear();
+    levelColors.insert(1, g_framework->additButtonColor8);
+    levelColors.insert(2, g_framework->additButtonColor9);
+    levelColors.insert(3, g_framework->additButtonColor10);
+
+    const QColor iconColor(g_framework->additButtonColor1);
+    ui->clearButton->setIcon(Framework::createColoredIcon(QString::fromLatin1(brushIcon), iconColor, QSize()));
+    ui->closeButton->setIcon(Framework::createColoredIcon(QString::fromLatin1(closeIcon), iconColor, QSize()));
+
+    ui->textEdit->clear();
+    for (const Line &line : qAsConst(lines))
+        appendLine(line);
+    scrollToEnd();
+}
+
+QString ConsoleWidget::colorForLevel(int icon) const
+{
+    return levelColors.value(icon, defaultColor);
+}
+
+QString ConsoleWidget::lineHtml(const QString &color, const QDateTime &time, const QString &messageHtml)
+{
+    return QStringLiteral("<p style=\"margin: 0; color: ") + color + QStringLiteral(";\">") + QLatin1Char('[')
+        + time.toString(QStringLiteral("HH:mm:ss.zzz] - ")) + messageHtml + QStringLiteral("</p>");
+}
+
+QString ConsoleWidget::escapeMessage(const QString &text)
+{
+    QString html = text.toHtmlEscaped();
+    html.replace(QStringLiteral("\r\n"), QStringLiteral("<br>"));
+    html.replace(QLatin1Char('\n'), QStringLiteral("<br>"));
+    return html;
+}
+
+void ConsoleWidget::addMsg(const QString &msg, int icon)
+{
+    addMarkupMsg(escapeMessage(msg), icon);
+}
+
+void ConsoleWidget::addMsg(const QString &msg)
+{
+    addMsg(msg, 0);
+}
+
+void ConsoleWidget::addMarkupMsg(const QString &html, int icon)
+{
+    const Line line{QDateTime::currentDateTime(), html, icon};
+    lines.append(line);
+    appendLine(line);
+    scrollToEnd();
+}
+
+void ConsoleWidget::appendLine(const Line &line)
+{
+    ui->textEdit->append(lineHtml(colorForLevel(line.icon), line.time, line.html));
+}
+
+void ConsoleWidget::scrollToEnd()
+{
+    QScrollBar *bar = ui->textEdit->verticalScrollBar();
+    bar->setValue(bar->maximum());
+}
+
+void ConsoleWidget::on_clearButton_clicked()
+{
+    lines.clear();
+    ui->textEdit->clear();
+}
+
+void ConsoleWidget::on_closeButton_clicked()
+{
+    emit closeButtonClicked();
+}
