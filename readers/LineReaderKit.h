@@ -2,7 +2,17 @@
 // What every line reader shares: the input file read in lines of bounded
 // length, the read loop with progress, empty-line handling, cancel and one
 // transaction, the messages, and the Parameters/Data writer. A reader owns
-// one kit and forwards the kit's signals as its own.
+// one kit and forwards the kit's signals as its own:
+//
+//   ZelBCsvParser::ZelBCsvParser(...) : m_kit("ZelBCsvParser", progress, cancel, 2000, this)
+//   { connect(&m_kit, &LineReaderKit::consoleMessage, this, &ZelBCsvParser::consoleMessage); ... }
+//
+//   parseFile: m_kit.startParse(); read its own header lines with readLine();
+//   return m_kit.runReadLoop(db, count, firstLineNumber, "... omit line !!!",
+//                            [this](const Field &line, qint64 n) { return handleLine(line, n); });
+//
+// The handler splits the line, writes through writer() and, on a fault,
+// reports it (reportInvalidLine, reportDatabaseError, report) and returns false.
 #include "readers/MeasurementWriter.h"
 #include "readers/ReaderText.h"
 

@@ -40,6 +40,7 @@ private slots:
     void checkHeader();
     void values_data();
     void values();
+    void everyLineIsARecord_data();
     void everyLineIsARecord();
     void laterLineWithOtherFieldCount();
     void emptyLineReportedAndSkipped();
@@ -194,23 +195,43 @@ void TestZelACsvParser::values()
     QCOMPARE(rows[1].idParameters, 1);
 }
 
+void TestZelACsvParser::everyLineIsARecord_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<int>("lines");
+    QTest::addColumn<qint64>("first");
+    QTest::addColumn<qint64>("step");
+    QTest::addColumn<int>("markers");
+    QTest::newRow("ZelA") << "zela_example.csv" << 20 << Q_INT64_C(1477301700000) << Q_INT64_C(15 * 60000) << 1;
+    // Across the night the clocks go forward: the archive's times stay evenly spaced.
+    QTest::newRow("Ravel") << "ravel_example.csv" << 16 << Q_INT64_C(1521936000000) << Q_INT64_C(30 * 60000) << 0;
+}
+
 void TestZelACsvParser::everyLineIsARecord()
 {
-    QFile f(QStringLiteral(QUORLOG_TEST_DATA "/readers/zela_example.csv"));
+    QFETCH(QString, file);
+    QFETCH(int, lines);
+    QFETCH(qint64, first);
+    QFETCH(qint64, step);
+    QFETCH(int, markers);
+    QFile f(QStringLiteral(QUORLOG_TEST_DATA "/readers/") + file);
     QVERIFY(f.open(QIODevice::ReadOnly));
     const Outcome o = run(f.readAll());
     QVERIFY(o.parsed);
-    QCOMPARE(o.count, 20);
-    QCOMPARE(testdb::parameters(m_db).size(), 1);
+    QCOMPARE(o.count, lines);
+    const auto params = testdb::parameters(m_db);
+    QCOMPARE(params.size(), 1);
+    QCOMPARE(params[0].name, QStringLiteral("P"));
+    QCOMPARE(params[0].unit, QStringLiteral("W"));
     const auto rows = testdb::data(m_db);
-    QCOMPARE(rows.size(), 20);
-    QCOMPARE(rows[0].dateTime, Q_INT64_C(1477301700000));
-    QCOMPARE(rows[19].dateTime - rows[0].dateTime, Q_INT64_C(19 * 15 * 60000));
+    QCOMPARE(rows.size(), lines);
     int flagged = 0;
-    for (const auto &r : rows)
-        flagged += r.flag == 2;
-    QCOMPARE(flagged, 1);
-    QCOMPARE(committed(QStringLiteral("Data")), 20);
+    for (int i = 0; i < rows.size(); ++i) {
+        QCOMPARE(rows[i].dateTime, first + i * step);
+        flagged += rows[i].flag == 2;
+    }
+    QCOMPARE(flagged, markers);
+    QCOMPARE(committed(QStringLiteral("Data")), lines);
 }
 
 void TestZelACsvParser::laterLineWithOtherFieldCount()

@@ -13,6 +13,7 @@
 #include <QFutureWatcher>
 #include <QMainWindow>
 #include <QProgressDialog>
+#include <QRandomGenerator>
 #include <QTranslator>
 #include <QtConcurrent>
 #include <QTemporaryDir>
@@ -78,6 +79,7 @@ private slots:
     void exampleArchives();
     void intoTemporaryDatabase();
     void unableToOpen();
+    void mutatedArchivesAllOrNothing();
     void progressDialogFromWorker();
     void messagesTranslatedInReaderContext();
 
@@ -756,6 +758,51 @@ void TestZelBCsvParser::progressDialogFromWorker()
     QVERIFY(dialog->progressDialog()->value() >= 90);
     delete dialog;
     QCOMPARE(committed(QStringLiteral("Data")), 3000 * 4);
+}
+
+// Damaged copies of a good archive (bytes changed, cut, lines doubled or
+// removed): each read either succeeds with every row committed or fails with
+// nothing committed, and it never crashes.
+void TestZelBCsvParser::mutatedArchivesAllOrNothing()
+{
+    QFile f(QStringLiteral(QUORLOG_TEST_DATA "/readers/zelb_example.csv"));
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QByteArray good = f.readAll();
+    QRandomGenerator rng(20161024);
+    const char pool[] = {',', ';', '\t', '\r', '\n', ' ', '0', '9', 'E', '-', '.', '\0', '\xff', 'x'};
+    int succeeded = 0;
+    for (int round = 0; round < 80; ++round) {
+        QByteArray bytes = good;
+        const int edits = 1 + int(rng.bounded(4));
+        for (int e = 0; e < edits; ++e) {
+            const int at = int(rng.bounded(bytes.size()));
+            switch (rng.bounded(4)) {
+            case 0: bytes[at] = pool[rng.bounded(int(sizeof pool))]; break;
+            case 1: bytes.truncate(at); break;
+            case 2: bytes.insert(at, pool[rng.bounded(int(sizeof pool))]); break;
+            default: bytes.remove(at, int(rng.bounded(200))); break;
+            }
+            if (bytes.isEmpty())
+                break;
+        }
+        cleanup();
+        init();
+        ReaderLog log;
+        const Outcome o = run(bytes, &log);
+        const int written = committed(QStringLiteral("Data"));
+        if (o.parsed) {
+            ++succeeded;
+            QCOMPARE(written, testdb::rowCount(m_db, QStringLiteral("Data")));
+            QVERIFY(o.count >= 1);
+        } else {
+            QCOMPARE(written, 0);
+            QCOMPARE(committed(QStringLiteral("Parameters")), 0);
+            QCOMPARE(o.count, -1);
+            QVERIFY(!log.console.isEmpty());
+            QCOMPARE(log.console.last().icon, 3);
+        }
+    }
+    QVERIFY(succeeded > 0);
 }
 
 void TestZelBCsvParser::messagesTranslatedInReaderContext()

@@ -37,7 +37,7 @@
 <context>
     <name>ZelBCsvParser</name>
     <message>
-        <location filename="../../readers/ZelBCsvParser.cpp" line="+16"/>
+        <location filename="../../readers/ZelBCsvParser.cpp" line="+14"/>
         <source>Unable to open file</source>
         <translation>Nie można otworzyć pliku</translation>
     </message>

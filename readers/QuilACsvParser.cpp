@@ -1,0 +1,228 @@
+#include "readers/QuilACsvParser.h"
+
+#include "common/Trace.h"
+
+#include <QCoreApplication>
+#include <QVarLengthArray>
+
+#include <cstring>
+
+using readers::Field;
+using readers::LineReaderKit;
+
+namespace {
+
+// Texts the shared kit shows, translated in this reader's context.
+[[maybe_unused]] const char *const kKitTexts[] = {
+    QT_TRANSLATE_NOOP("QuilACsvParser", "Unable to open file"),
+    QT_TRANSLATE_NOOP("QuilACsvParser", "File has invalid format!"),
+    QT_TRANSLATE_NOOP("QuilACsvParser", "Empty line in file"),
+    QT_TRANSLATE_NOOP("QuilACsvParser", "Invalid line in file"),
+    QT_TRANSLATE_NOOP("QuilACsvParser", "Parser work was canceled in: "),
+    QT_TRANSLATE_NOOP("QuilACsvParser", "Parse table data in: "),
+};
+
+const char *const kInvalidHeader = QT_TRANSLATE_NOOP("QuilACsvParser", "Invalid header format!");
+const char *const kWrongValueCount = QT_TRANSLATE_NOOP("QuilACsvParser", "Line skipped, wrong number of values");
+const char *const kBadTimeStamp = QT_TRANSLATE_NOOP("QuilACsvParser", "Line skipped, invalid date or time");
+
+constexpr int kMaxLineLength = 5000;
+const char *const kModels[] = {"QuilA", "QuilC", "QuilBIoT", "QuilB"};
+
+bool isLineEnd(const Field &f)
+{
+    return f.equals("\r\n") || f.equals("\n");
+}
+
+// A channel value: '*' marks a missing one; otherwise a decimal comma, blanks
+// anywhere and the line end are allowed.
+readers::Measurement readValue(const Field &text)
+{
+    readers::Measurement m;
+    if (std::memchr(text.data, '*', size_t(text.size))) {
+        m.value = 1e20;
+        m.flag = readers::FlagNoValue;
+        return m;
+    }
+    QVarLengthArray<char, 64> buf;
+    for (int i = 0; i < text.size; ++i) {
+        const char c = text.data[i];
+        if (c == ' ' || c == '\r' || c == '\n')
+            continue;
+        buf.append(c == ',' ? '.' : c);
+    }
+    if (!readers::parseNumber(buf.constData(), buf.size(), &m.value)) {
+        // Unreadable text is no value, never a measured 0.
+        m.value = 0;
+        m.flag = readers::FlagNoValue;
+        return m;
+    }
+    if (m.value == 1e20 || m.value == -1e20)
+        m.flag = readers::FlagNoValue;
+    return m;
+}
+
+} // namespace
+
+QuilACsvParser::QuilACsvParser(ProgressDialog *progress, QAtomicInteger<char> *cancelFlag, QObject *parent)
+    : QObject(parent)
+    , m_kit("QuilACsvParser", progress, cancelFlag, kMaxLineLength, this)
+    , m_format(QStringLiteral("yyyy-MM-ddHH:mm:ss"))
+{
+    connect(&m_kit, &LineReaderKit::dialogMessage, this, &QuilACsvParser::dialogMessage);
+    connect(&m_kit, &LineReaderKit::consoleMessage, this, &QuilACsvParser::consoleMessage);
+    connect(&m_kit, &LineReaderKit::progressValueChanged, this, &QuilACsvParser::progressValueChanged);
+}
+
+QuilACsvParser::~QuilACsvParser() = default;
+
+bool QuilACsvParser::openFile(QString path)
+{
+    return m_kit.openFile(path);
+}
+
+void QuilACsvParser::splitItems(const Field &line, bool trace)
+{
+    readers::splitFields(line, m_separator, &m_raw);
+    m_items.clear();
+    for (const Field &f : m_raw) {
+        // A lone LF is a line end as much as CR LF: files written with LF line
+        // ends must not gain an item on the column line.
+        if (f.isEmpty() || isLineEnd(f)) {
+            if (trace)
+                TRACE() << "delete void";
+            continue;
+        }
+        m_items.append(f);
+    }
+}
+
+bool QuilACsvParser::checkHeader()
+{
+    Field line;
+    if (m_kit.readLine(&line) != LineReaderKit::Read::Line) {
+        m_kit.reportInvalidFormat();
+        return false;
+    }
+    if (line.data[0] == '#') {
+        // The value of the last pair keeps the line end.
+        const QList<QByteArray> pairs = QByteArray(line.data + 1, line.size - 1).split(';');
+        for (const QByteArray &pair : pairs) {
+            const QList<QByteArray> parts = pair.split(':');
+            if (parts.size() != 2) {
+                m_kit.report(m_kit.text(kInvalidHeader), 3, true);
+                return false;
+            }
+            m_header.insert(QString::fromUtf8(parts[0]), QString::fromUtf8(parts[1]));
+        }
+    }
+
+    if (m_kit.readLine(&line) != LineReaderKit::Read::Line || line.data[0] == '#') {
+        m_kit.reportInvalidFormat();
+        return false;
+    }
+    const auto contains = [&](char c) { return std::memchr(line.data, c, size_t(line.size)) != nullptr; };
+    if (contains(','))
+        m_separator = ',';
+    else if (contains(';'))
+        m_separator = ';';
+    else if (contains('\t'))
+        m_separator = '\t';
+    else {
+        m_kit.reportInvalidFormat();
+        return false;
+    }
+    if (line.size <= 10) {
+        m_kit.reportInvalidFormat();
+        return false;
+    }
+    splitItems(line, true);
+    const QString dev = m_header.value(QStringLiteral("dev"));
+    bool known = false;
+    for (const char *model : kModels)
+        known = known || dev == QLatin1String(model);
+    if (!known || m_header.value(QStringLiteral("filever")) != QLatin1String("1.00") || m_items.size() < 3
+        || !m_items[0].equals("idx") || !m_items[1].equals("date") || !m_items[2].equals("time")) {
+        m_kit.reportInvalidFormat();
+        return false;
+    }
+    return m_kit.rewind();
+}
+
+bool QuilACsvParser::parseFile(QSqlDatabase db, int *count)
+{
+    m_kit.startParse();
+    Field line;
+    if (m_kit.readLine(&line) != LineReaderKit::Read::Line || m_kit.readLine(&line) != LineReaderKit::Read::Line) {
+        m_kit.reportInvalidFormat();
+        return false;
+    }
+    splitItems(line, false);
+    m_columnCount = m_items.size();
+    if (m_columnCount < 3) {
+        m_kit.reportInvalidFormat();
+        return false;
+    }
+    m_names.clear();
+    for (int i = 3; i < m_columnCount; ++i)
+        m_names.append(m_items[i].trimmed().bytes());
+    // Messages name the line as an editor shows it; count stays one less, the
+    // number of lines after the header line.
+    const bool ok = m_kit.runReadLoop(db, count, 2, "ZelBCsvParser omit line !!!",
+                                      [this](const Field &l, qint64 n) { return handleLine(l, n); });
+    if (ok && count)
+        --*count;
+    return ok;
+}
+
+void QuilACsvParser::skipLine(const char *text, qint64 lineNumber)
+{
+    emit consoleMessage(m_kit.text(text) + QStringLiteral(" (") + QString::number(lineNumber) + QLatin1Char(')'), 2);
+}
+
+bool QuilACsvParser::handleLine(const Field &line, qint64 lineNumber)
+{
+    splitItems(line, false);
+    const int valueCount = m_items.size() - 3;
+    if (valueCount != m_columnCount - 3) {
+        TRACE() << "NIEZGODNOŚĆ ilości wartości w linii - lineNumb:" << lineNumber << " valueCnt: " << valueCount
+                << " colCnt: " << m_columnCount;
+        skipLine(kWrongValueCount, lineNumber);
+        return true;
+    }
+    qint64 msecs = 0;
+    if (!m_format.parse(m_items[1], m_items[2], &msecs)) {
+        skipLine(kBadTimeStamp, lineNumber);
+        return true;
+    }
+    readers::MeasurementWriter &writer = m_kit.writer();
+    for (int i = 0; i < valueCount; ++i) {
+        const QByteArray &name = m_names.at(i);
+        if (name.isEmpty() || name == "Off")
+            continue;
+        const readers::Measurement m = readValue(m_items[3 + i]);
+        const int id = writer.parameterId(Field{name.constData(), name.size()}, &QuilACsvParser::unitForParameter);
+        if (id < 0 || !writer.insertValue(id, m.value, m.flag, msecs)) {
+            m_kit.reportDatabaseError(writer.errorText(), writer.failedStatement());
+            return false;
+        }
+    }
+    return true;
+}
+
+QString QuilACsvParser::unitForParameter(QString name)
+{
+    struct Rule
+    {
+        const char *prefix;
+        const char *unit;
+    };
+    static const Rule rules[] = {
+        {"T", "\u00b0C"}, {"RH", "%"}, {"DP", "\u00b0C"}, {"AH", "g/m3"}, {"Wet-b", "\u00b0C"}, {"Enth", "kJ/kg"},
+    };
+    for (const Rule &r : rules) {
+        if (name.startsWith(QLatin1String(r.prefix)))
+            return QString::fromUtf8(r.unit);
+    }
+    return QString();
+}
