@@ -9,6 +9,7 @@
 #include "app/MainWindow.h"
 #include "app/ProgressDialog.h"
 #include "app/SessionModelKinds.h"
+#include "app/TaskDialogGuard.h"
 #include "common/Connections.h"
 #include "common/Prompts.h"
 #include "database/DatabaseStructure.h"
@@ -25,6 +26,8 @@
 #include <QPointer>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QSemaphore>
+#include <QtConcurrent>
 #include <QSqlQuery>
 #include <QTableView>
 #include <QTextEdit>
@@ -405,6 +408,37 @@ private slots:
         Connections::remove(QStringLiteral("checkZelB"));
         // The dialog held back during the task is released after it.
         QVERIFY(window()->findChildren<ProgressDialog *>().isEmpty());
+    }
+
+    // A cancelled dialog asks to be deleted while the task still runs: that
+    // waits until the task has ended.
+    void dialogOutlivesTask()
+    {
+        QSemaphore release;
+        QPointer<ProgressDialog> dialog = new ProgressDialog(0, QStringLiteral("task"), window(), true);
+        QFuture<void> task = QtConcurrent::run([&release]() { release.acquire(); });
+        {
+            TaskDialogGuard guard(dialog, task);
+            dialog->deleteLater();
+            settle();
+            QVERIFY(dialog); // held back
+            release.release();
+            task.waitForFinished();
+            dialog->deleteLater(); // the watcher's release, once the task is done
+            settle();
+            QVERIFY(dialog.isNull());
+        }
+        // A dialog nobody released is released by the guard.
+        QSemaphore second;
+        dialog = new ProgressDialog(0, QStringLiteral("task"), window(), true);
+        task = QtConcurrent::run([&second]() { second.acquire(); });
+        {
+            TaskDialogGuard guard(dialog, task);
+            second.release();
+            task.waitForFinished();
+        }
+        settle();
+        QVERIFY(dialog.isNull());
     }
 
     // A new session replaces the models of one that was not closed: the old
