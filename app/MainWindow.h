@@ -117,8 +117,6 @@ public slots:
 private:
     // Calls the shown page's own icon refresh, found by its object name.
     static void refreshPageIcons(QWidget *page);
-    // Ends the session in Framework before the window drops its pages.
-    void closeFrameworkSession();
     static const char *menuButtonOfPage(EPageIndexes index);
     void repolish(QToolButton *button);
     void highlightButtonOf(EPageIndexes index);

@@ -4,6 +4,7 @@
 
 #include "app/WelcomePage.h"
 #include "common/Trace.h"
+#include "tables/TableViewPage.h"
 
 #include <functional>
 
@@ -12,6 +13,8 @@ QWidget *MainWindow::createPage(EPageIndexes index, QWidget *parent)
     switch (index) {
     case WELCOME_PAGE:
         return new WelcomePage(parent);
+    case TABLE_VIEW_PAGE:
+        return new TableViewPage(parent);
     default:
         return nullptr;
     }
@@ -45,10 +48,11 @@ void MainWindow::refreshPageIcons(QWidget *page)
         return;
     // Tested in this order; the first name that matches decides. Rows of
     // pages not yet built into the program follow as they land:
-    // TableViewPage, ChartViewPage, DataFilterPage, digitalSignPage,
+    // ChartViewPage, DataFilterPage, digitalSignPage,
     // SettingsMoxBPage, ReportViewPage, CSVExportPage.
     static const RefreshRow rows[] = {
         {"WelcomePage", [](QWidget *p) { return refreshAs(p, &WelcomePage::changeLogo); }},
+        {"TableViewPage", [](QWidget *p) { return refreshAs(p, &TableViewPage::updateIcons); }},
     };
     const QString name = page->objectName();
     for (const RefreshRow &row : rows) {
