@@ -72,7 +72,7 @@ void MainWindow::openFile(const QString &path, avaibleDevices_t device, int sour
     if (openFileHandler)
         openFileHandler(path, device, sourceType, furtherFiles);
     else
-        qWarning() << "no session yet" << path << int(device) << sourceType << furtherFiles;
+        g_framework->openFile(path, device, sourceType, furtherFiles);
 }
 
 void MainWindow::warnInvalidFile(const QString &text)
@@ -204,7 +204,7 @@ void MainWindow::LoadData(avaibleDevices_t selectedDevice)
         return;
     }
     if (selectedDevice == MoxB) {
-        /*CLOSEMOXB*/
+        g_framework->closeMoxBDataConnection();
         openFile(path, MoxB, moxBType, QStringList());
         return;
     }
