@@ -4,6 +4,7 @@
 //       $(pkg-config --cflags --libs Qt5Gui)
 //   QT_QPA_PLATFORM=offscreen /tmp/make_device_pictures
 #include <QFont>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QImage>
 #include <QLinearGradient>
@@ -17,7 +18,9 @@ enum Shape { Meter, Analyser, Recorder, Transducer };
 
 struct Picture
 {
-    const char *name;
+    const char *file;
+    const char *label; // the models that show this picture
+
     Shape shape;
     QColor body;
 };
@@ -27,8 +30,12 @@ const int side = 200;
 void label(QPainter &p, const QString &text, const QColor &color)
 {
     QFont font(QStringLiteral("DejaVu Sans"));
-    font.setPixelSize(26);
     font.setBold(true);
+    for (int size = 26; size > 12; --size) {
+        font.setPixelSize(size);
+        if (QFontMetrics(font).horizontalAdvance(text) <= side - 8)
+            break;
+    }
     p.setFont(font);
     p.setPen(color);
     p.drawText(QRect(0, 160, side, 36), Qt::AlignCenter, text);
@@ -158,13 +165,20 @@ int main(int argc, char *argv[])
 {
     QGuiApplication app(argc, argv);
     const Picture pictures[] = {
-        {"ZelDX", Analyser, QColor(40, 110, 170)},  {"ZelC", Analyser, QColor(60, 150, 110)},
-        {"ZelB", Meter, QColor(70, 120, 190)},      {"Vanta", Meter, QColor(150, 80, 160)},
-        {"Ostra", Meter, QColor(200, 110, 40)},     {"ZelA", Meter, QColor(90, 160, 190)},
-        {"QuilA", Recorder, QColor(60, 130, 90)},   {"Brena", Recorder, QColor(170, 60, 60)},
-        {"MoxA", Recorder, QColor(90, 90, 170)},    {"MoxB", Recorder, QColor(40, 140, 160)},
-        {"WexB", Transducer, QColor(80, 130, 200)}, {"WexA", Transducer, QColor(200, 150, 40)},
-        {"WexC", Transducer, QColor(120, 170, 70)}, {"Ravel", Transducer, QColor(180, 80, 120)},
+        {"ZelDX", "ZelDX", Analyser, QColor(40, 110, 170)},
+        {"ZelC", "ZelC / ZelD", Analyser, QColor(60, 150, 110)},
+        {"ZelB", "ZelB", Meter, QColor(70, 120, 190)},
+        {"Vanta", "Vanta", Meter, QColor(150, 80, 160)},
+        {"Ostra", "Ostra", Meter, QColor(200, 110, 40)},
+        {"ZelA", "ZelA", Meter, QColor(90, 160, 190)},
+        {"QuilA", "QuilA / B / C", Recorder, QColor(60, 130, 90)},
+        {"Brena", "Brena", Recorder, QColor(170, 60, 60)},
+        {"MoxA", "MoxA", Recorder, QColor(90, 90, 170)},
+        {"MoxB", "MoxB", Recorder, QColor(40, 140, 160)},
+        {"WexB", "WexB / WexD", Transducer, QColor(80, 130, 200)},
+        {"WexA", "WexA", Transducer, QColor(200, 150, 40)},
+        {"WexC", "WexC", Transducer, QColor(120, 170, 70)},
+        {"Ravel", "Ravel", Transducer, QColor(180, 80, 120)},
     };
     for (const Picture &pic : pictures) {
         QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
@@ -177,9 +191,9 @@ int main(int argc, char *argv[])
         case Recorder: drawRecorder(p, pic.body); break;
         case Transducer: drawTransducer(p, pic.body); break;
         }
-        label(p, QString::fromLatin1(pic.name), pic.body.darker(150));
+        label(p, QString::fromLatin1(pic.label), pic.body.darker(150));
         p.end();
-        image.save(QStringLiteral("_resources/devices/%1.png").arg(QLatin1String(pic.name)));
+        image.save(QStringLiteral("_resources/devices/%1.png").arg(QLatin1String(pic.file)));
     }
     return 0;
 }
