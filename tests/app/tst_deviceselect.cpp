@@ -185,7 +185,11 @@ private slots:
             expected << one;
         }
         expected.sort();
+        QVERIFY(!expected.isEmpty());
         QCOMPARE(enabledButtons(dialog), expected);
+        // Folders of models that share a button picture still enable only their own.
+        QVERIFY(expected.contains(QStringLiteral("WexB_button")));
+        QVERIFY(!dialog.findChild<QToolButton *>("WexD_button")->isEnabled());
         // There is no ZelA example.
         QVERIFY(!dialog.findChild<QToolButton *>("ZelA_button")->isEnabled());
     }
