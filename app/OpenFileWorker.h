@@ -2,7 +2,7 @@
 // The open-file task: one run of Framework::openFileWorker on a pool thread.
 // Entry, the dispatch by instrument type, the reader procedure, the standard
 // model set, and the success and failure tails. A branch is one case of
-// dispatch() built from these pieces.
+// dispatch() built from these steps.
 #include "app/AvailableDevices.h"
 
 #include <QElapsedTimer>

@@ -62,7 +62,7 @@ inline AbstractChartModel *newNarrowChartModel(QSqlDatabase db, int recordCount)
 #if QUORLOG_HAS_CHART_MODELS
     AbstractChartModel *model = new AbstractChartModel(db, nullptr);
     if (recordCount > 0)
-        model->allRecordsCnt = quint32(recordCount);
+        model->totalRowCnt = uint(recordCount);
     return model;
 #else
     Q_UNUSED(db);

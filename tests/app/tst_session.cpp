@@ -223,6 +223,13 @@ private slots:
         QTest::newRow("ZelA") << int(ZelA) << "zela_example.csv" << "ZelA" << false;
         QTest::newRow("Ravel") << int(Ravel) << "ravel_example.csv" << "ZelA" << false;
         QTest::newRow("WexA") << int(WexA) << "wexa_r8000.d00" << "WexA" << false;
+        // Built-in examples are opened straight from the resources.
+        QTest::newRow("WexB") << int(WexB) << ":/examples/_resources/examples/WexB/2018_02.d00" << "WexA" << true;
+        QTest::newRow("WexC") << int(WexC) << ":/examples/_resources/examples/WexC/2017_12.d00" << "WexA" << true;
+        QTest::newRow("QuilA") << int(QuilA) << ":/examples/_resources/examples/QuilA/2015_09.d00" << "QuilA" << false;
+        QTest::newRow("QuilBIoT") << int(QuilBIoT) << ":/examples/_resources/examples/QuilA/2015_09.d00" << "QuilA"
+                                  << false;
+        QTest::newRow("QuilC") << int(QuilC) << ":/examples/_resources/examples/QuilA/2015_09.d00" << "QuilA" << false;
     }
 
     // Each text archive opens into a session of its type over its own
@@ -233,7 +240,7 @@ private slots:
         QFETCH(QString, fixture);
         QFETCH(QString, tmpDb);
         QFETCH(bool, report);
-        const QString path = copyFixture(fixture);
+        const QString path = fixture.startsWith(QLatin1Char(':')) ? fixture : copyFixture(fixture);
         QVERIFY(QFile::exists(path));
 
         g_framework->openFile(path, avaibleDevices_t(type), 0, {});
