@@ -5,6 +5,7 @@
 #include "app/AvailableDevices.h"
 #include "app/Language.h"
 #include "database/ArchiveManager.h"
+#include "database/FiltersCfg.h"
 
 #include <QAtomicInteger>
 #include <QColor>
@@ -12,6 +13,7 @@
 #include <QList>
 #include <QMap>
 #include <QMessageBox>
+#include <QMutex>
 #include <QObject>
 #include <QPointer>
 #include <QSize>
@@ -24,6 +26,7 @@ class AbstractChartModel;
 class AbstractReportModel;
 class MainWindow;
 class MyAbstractTableModel;
+class ProgressDialog;
 class QSettings;
 class moxbdatabasemanager;
 
@@ -90,6 +93,42 @@ public:
     // image's own size; an image that does not load gives an empty icon.
     static QIcon createColoredIcon(const QString &path, const QColor &color, const QSize &size);
 
+    // Session lifecycle. The wiring operations connect a freshly stored model's
+    // messages to the main window and add its view bit.
+    void connectTableModelSignals();
+    void connectChartModelSignals();
+    void connectReportModelSignals();
+    // Drops the three models (table, chart, report) and nulls their pointers.
+    // A model the main window may be showing is not deleted here but handed
+    // to releaseRetiredModels; one never handed over is deleted at once.
+    void deleteModels();
+    // The window calls this after it has dropped the pages that show the
+    // session's models (GUI thread): the dropped models go after the pages.
+    void releaseRetiredModels();
+    bool hasRetiredModels();
+    // A copy of the table model for the caller to own; null without one.
+    MyAbstractTableModel *cloneTableModel();
+    void closeOpenedFile();
+    void closeDatabase(QSqlDatabase &db);
+    bool closeMoxBDataConnection();
+    // Drops every table of the session's database except the application
+    // schema and the recorder import's work tables, in one transaction.
+    bool clearTempDatabaseTables();
+    // Runs the open-file task on the thread pool under "Loading Data" and
+    // returns when it has ended.
+    void openFile(QString path, avaibleDevices_t device, int sourceType, QStringList files);
+    void applyFilters(FiltersCfg filters, avaibleDevices_t device);
+    // The tasks themselves (pool threads).
+    void openFileWorker(QString path, avaibleDevices_t device, QStringList files, ProgressDialog *progress,
+                        int sourceType);
+    void applyFiltersWorker(FiltersCfg &filters, avaibleDevices_t device);
+
+    // Record flag of the ZelC family to the application's flag.
+    static int mapRecordFlag(int flag);
+    static int convertDeviceFlag(avaibleDevices_t device, int flag);
+    // The fixed-name temporary database that closing a session deletes.
+    static QString fixedTmpDbFilePath();
+
     // Languages.
     void setLanguage(const QString &code, bool rebuildMainWindow);
     static void reloadTranslator(QTranslator &translator, const QString &fileName);
@@ -152,6 +191,12 @@ public slots:
 
 private:
     void applyPalette(bool light);
+    void disposeModel(QObject *model);
+    void removeFixedTmpDbFile();
+
+    // Dropped models waiting for the window to let go of their pages.
+    QMutex retiredMutex;
+    QList<QPointer<QObject>> retiredModels;
 };
 
 extern Framework *g_framework;

@@ -69,6 +69,7 @@ MainWindow::MainWindow(QWidget *parent)
     , console(nullptr)
     , pageFactory(&MainWindow::createPage)
 {
+    fillFileFilters();
     TRACE_FUNC();
     substituteFormFonts();
     ui->setupUi(this);
@@ -91,6 +92,8 @@ MainWindow::MainWindow(QWidget *parent)
 
     console = new ConsoleWidget();
     connect(console, SIGNAL(closeButtonClicked()), ui->consoleButton, SLOT(toggle()));
+    if (g_framework)
+        connect(g_framework, &Framework::dataFileLoadedSuccessfully, this, &MainWindow::onDataFileLoaded);
     ui->consoleFrameLayout->addWidget(console);
 
     ui->logstViewButton->hide();
@@ -174,9 +177,13 @@ void MainWindow::highlightButtonOf(EPageIndexes index)
 void MainWindow::removeCachedPages(int keep)
 {
     QMap<EPageIndexes, QWidget *> kept;
+    // A view page kept across a session start would go on showing models the
+    // session has just dropped: it goes too, and is built anew when opened.
+    const bool modelsDropped = g_framework && g_framework->hasRetiredModels();
     int position = 0;
     for (auto it = pageCache.cbegin(); it != pageCache.cend(); ++it, ++position) {
-        if (position < keep) {
+        const bool showsDroppedModels = modelsDropped && it.key() >= TABLE_VIEW_PAGE && it.key() <= CSV_EXPORT_PAGE;
+        if (position < keep && !showsDroppedModels) {
             kept.insert(it.key(), it.value());
             continue;
         }
@@ -186,6 +193,9 @@ void MainWindow::removeCachedPages(int keep)
         page->deleteLater();
     }
     pageCache = kept;
+    // The session's dropped models go after the pages that showed them.
+    if (g_framework)
+        g_framework->releaseRetiredModels();
 }
 
 void MainWindow::clearButtonSelection()
@@ -228,18 +238,11 @@ void MainWindow::onSessionStarted()
         changePage(DATA_FILTER_PAGE);
 }
 
-void MainWindow::closeFrameworkSession()
-{
-    // Until Framework::closeOpenedFile (session lifecycle) is there to drop
-    // the models and the connection, closing resets the session record.
-    g_framework->sessionInfo = Framework::SessionInfo();
-}
-
 void MainWindow::on_actionClosedata_triggered()
 {
     if (!g_framework || !g_framework->getSessionInfo().isOpen)
         return;
-    closeFrameworkSession();
+    g_framework->closeOpenedFile();
     removeCachedPages(0);
     changePage(WELCOME_PAGE);
     updateMenuButtons(false);

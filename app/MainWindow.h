@@ -2,9 +2,12 @@
 // The one top-level window: the menu buttons on the left, the page stack
 // with its cache above the console, the footer; session display, themes,
 // languages and help.
+#include "app/AvailableDevices.h"
+
 #include <QMainWindow>
 #include <QMap>
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 class ConsoleWidget;
@@ -60,8 +63,27 @@ public:
     ConsoleWidget *consoleWidget() const { return console; }
     static QString pageProgressText(EPageIndexes index);
 
+    // Opening files (MainWindow_open.cpp).
+    void LoadData(avaibleDevices_t selectedDevice);
+    void loadExample(avaibleDevices_t device);
+    int askUploadSettingFile();
+    // Source type of a MoxB file from the chosen kind (1 data, 2 audit,
+    // 3 alarm, 4 settings) and the file's suffix; 0 for an unknown suffix.
+    static int moxBSourceType(int kind, const QString &path);
+    // Hands a chosen file to the session; Framework::openFile unless a test
+    // installed its own.
+    using OpenFileHandler = std::function<void(const QString &path, avaibleDevices_t device, int sourceType,
+                                               const QStringList &furtherFiles)>;
+    void setOpenFileHandler(OpenFileHandler handler);
+
+    QMap<int, QString> zelCFileFilters;
+    QMap<int, QString> zelDFileFilters;
+    QMap<int, QString> zelDXFileFilters;
+    QMap<int, QString> moxBFileFilters;
+
 public slots:
     void changePage(MainWindow::EPageIndexes index);
+    void onDataFileLoaded();
     void setThemeToggleUnchecked();
     void onSessionStarted();
     void showMsgBox(QString msg, QString title = QString(), int icon = 1);
@@ -74,6 +96,12 @@ public slots:
     void on_exportCSVButton_clicked();
     void on_SettingsViewMoxBButton_clicked();
     void on_digitalSignCheckButton_clicked();
+    void on_openDatabaseButton_clicked();
+    void on_openDeviceButton_clicked();
+    void on_actionOpendata_triggered();
+    void on_newDatabaseButton_clicked();
+    void on_actionNewdatabase_triggered();
+    void on_actionExamples_triggered();
 
     void on_actionClosedata_triggered();
 
@@ -89,11 +117,12 @@ public slots:
 private:
     // Calls the shown page's own icon refresh, found by its object name.
     static void refreshPageIcons(QWidget *page);
-    // Ends the session in Framework before the window drops its pages.
-    void closeFrameworkSession();
     static const char *menuButtonOfPage(EPageIndexes index);
     void repolish(QToolButton *button);
     void highlightButtonOf(EPageIndexes index);
+    void fillFileFilters();
+    void openFile(const QString &path, avaibleDevices_t device, int sourceType, const QStringList &furtherFiles);
+    void warnInvalidFile(const QString &text);
 
     Ui::MainWindow *ui;
     QSettings *settings;
@@ -102,4 +131,5 @@ private:
     QMap<EPageIndexes, QWidget *> pageCache;
     ConsoleWidget *console;
     PageFactory pageFactory;
+    OpenFileHandler openFileHandler;
 };

@@ -1,0 +1,327 @@
+// Session lifecycle of Framework: wiring and dropping the session's models,
+// closing the session and its connections, and the two session tasks'
+// launchers on the thread pool.
+#include "app/Framework.h"
+
+#include "app/MainWindow.h"
+#include "app/ProgressDialog.h"
+#include "app/SessionModelKinds.h"
+#include "app/TaskDialogGuard.h"
+#include "common/Connections.h"
+#include "common/SqlUtil.h"
+#include "common/Trace.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFutureWatcher>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QThread>
+#include <QtConcurrent>
+
+namespace {
+
+const char *const kFixedTmpDbFile = "qrlgTmpDbFile.sqlite";
+const char *const kMoxBSettingsConnection = "Data_con_1";
+
+// Tables of the application schema, which clearing never drops.
+const char *const kKeptTables[] = {"Data",   "DataMoxB",   "DataMoxA",  "Devices",
+                                   "Events", "Parameters", "eventData", "sqlite_sequence"};
+
+bool isKeptTable(const QString &name)
+{
+    for (const char *kept : kKeptTables)
+        if (name == QLatin1String(kept))
+            return true;
+    // After a failed recorder import the tmpOld* tables hold the only copy of
+    // the wide table's previous rows; the import restores them, never this.
+    return name.startsWith(QLatin1String("tmpOld"));
+}
+
+// The registry name behind a handle ("ZelB" for "ZelB@<thread>"), or the
+// handle's own name when it is not registered.
+QString logicalConnectionName(const QSqlDatabase &db)
+{
+    const QString name = db.connectionName();
+    const int at = name.lastIndexOf(QLatin1Char('@'));
+    if (at > 0 && Connections::contains(name.left(at)))
+        return name.left(at);
+    return name;
+}
+
+// Closes a handle and removes its connection, whichever thread opened it.
+void closeAndRemove(QSqlDatabase &db, QString *logicalName)
+{
+    const QString connection = db.connectionName();
+    const QString logical = logicalConnectionName(db);
+    db.close();
+    db = QSqlDatabase();
+    if (Connections::contains(logical))
+        Connections::remove(logical);
+    else if (!connection.isEmpty())
+        QSqlDatabase::removeDatabase(connection);
+    if (logicalName)
+        *logicalName = logical;
+}
+
+bool onGuiThread()
+{
+    return qApp && QThread::currentThread() == qApp->thread();
+}
+
+} // namespace
+
+QString Framework::fixedTmpDbFilePath()
+{
+    return QDir(QDir::tempPath()).filePath(QLatin1String(kFixedTmpDbFile));
+}
+
+void Framework::removeFixedTmpDbFile()
+{
+    const QString path = fixedTmpDbFilePath();
+    if (QFile::exists(path) && !QFile::remove(path))
+        emit consoleMessage(tr("Delete tempDB fail"), 1);
+}
+
+// ---- wiring
+
+void Framework::connectTableModelSignals()
+{
+    if (MainWindow *window = mainWindow.data()) {
+        connect(tableModel, SIGNAL(dialogMessage(QString, QString, int)), window,
+                SLOT(showMsgBox(QString, QString, int)));
+        connect(tableModel, SIGNAL(consoleMessage(QString, int)), window, SLOT(addConsoleMessage(QString, int)));
+    }
+    sessionInfo.views |= SessionInfo::ViewTable;
+}
+
+void Framework::connectChartModelSignals()
+{
+    // A chart model's dialog messages are not shown.
+    if (MainWindow *window = mainWindow.data())
+        connect(session::modelObject(chartModel), SIGNAL(consoleMessage(QString, int)), window,
+                SLOT(addConsoleMessage(QString, int)));
+    sessionInfo.views |= SessionInfo::ViewChart;
+}
+
+void Framework::connectReportModelSignals()
+{
+    if (MainWindow *window = mainWindow.data()) {
+        QObject *model = session::modelObject(reportModel);
+        connect(model, SIGNAL(dialogMessage(QString, QString, int)), window, SLOT(showMsgBox(QString, QString, int)));
+        connect(model, SIGNAL(consoleMessage(QString, int)), window, SLOT(addConsoleMessage(QString, int)));
+    }
+    sessionInfo.views |= SessionInfo::ViewReport;
+}
+
+// ---- models
+
+void Framework::deleteModels()
+{
+    QObject *table = session::modelObject(tableModel);
+    tableModel = nullptr;
+    disposeModel(table);
+    QObject *chart = session::modelObject(chartModel);
+    chartModel = nullptr;
+    disposeModel(chart);
+    QObject *report = session::modelObject(reportModel);
+    reportModel = nullptr;
+    disposeModel(report);
+}
+
+void Framework::disposeModel(QObject *model)
+{
+    if (!model)
+        return;
+    const bool ownThread = model->thread() == QThread::currentThread();
+    if (ownThread && !onGuiThread()) {
+        // Made by this task and never handed to the window.
+        delete model;
+        return;
+    }
+    if (!mainWindow) {
+        // No window, no pages that could show it.
+        if (ownThread)
+            delete model;
+        else
+            model->deleteLater();
+        return;
+    }
+    // The window's pages may still show it: it goes once they are dropped.
+    QMutexLocker lock(&retiredMutex);
+    retiredModels.append(QPointer<QObject>(model));
+}
+
+void Framework::releaseRetiredModels()
+{
+    QList<QPointer<QObject>> models;
+    {
+        QMutexLocker lock(&retiredMutex);
+        models.swap(retiredModels);
+    }
+    // Deferred like the pages the window has just released, and after them.
+    for (const QPointer<QObject> &model : qAsConst(models))
+        if (model)
+            model->deleteLater();
+}
+
+bool Framework::hasRetiredModels()
+{
+    QMutexLocker lock(&retiredMutex);
+    for (const QPointer<QObject> &model : qAsConst(retiredModels))
+        if (model)
+            return true;
+    return false;
+}
+
+MyAbstractTableModel *Framework::cloneTableModel()
+{
+    return tableModel ? tableModel->clone() : nullptr;
+}
+
+// ---- closing
+
+void Framework::closeOpenedFile()
+{
+    TRACE() << "Function Name: " << "void Framework::closeOpenedFile()";
+    deleteModels();
+    // A handle whose opening failed still has its connection: it goes too.
+    if (dataDatabase.isValid()) {
+        const bool wasOpen = dataDatabase.isOpen();
+        QString name;
+        closeAndRemove(dataDatabase, &name);
+        if (wasOpen)
+            TRACE() << "Closed database: " << name;
+    }
+    removeFixedTmpDbFile();
+    sessionInfo = SessionInfo();
+    emit consoleMessage(tr("Session closed"), 1);
+}
+
+void Framework::closeDatabase(QSqlDatabase &db)
+{
+    if (!db.isOpen())
+        return;
+    closeAndRemove(db, nullptr);
+    removeFixedTmpDbFile();
+}
+
+bool Framework::closeMoxBDataConnection()
+{
+    const QString name = QLatin1String(kMoxBSettingsConnection);
+    if (!Connections::contains(name))
+        return false;
+    Connections::remove(name);
+    return true;
+}
+
+bool Framework::clearTempDatabaseTables()
+{
+    // This thread's own connection to the session's database.
+    QSqlDatabase db = dataDatabase;
+    const QString logical = logicalConnectionName(dataDatabase);
+    if (dataDatabase.isOpen() && Connections::contains(logical))
+        db = Connections::database(logical);
+    if (!db.isOpen()) {
+        TRACE() << "Baza danych nie jest otwarta.";
+        return false;
+    }
+
+    TransactionGuard transaction(db);
+    if (!transaction.isActive()) {
+        TRACE() << "Błąd rozpoczęcia transakcji czyszczenia tabel: " << transaction.errorText();
+        return false;
+    }
+    QSqlQuery query(db);
+    if (!query.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite_%';"))) {
+        TRACE() << "Błąd pobierania listy tabel: " << query.lastError().text();
+        return false;
+    }
+    QStringList foreign;
+    while (query.next()) {
+        const QString name = query.value(0).toString();
+        if (!isKeptTable(name))
+            foreign << name;
+    }
+    query.finish();
+
+    for (const QString &name : qAsConst(foreign)) {
+        QSqlQuery drop(db);
+        if (!drop.exec(QStringLiteral("DROP TABLE %1;").arg(sql::quoteIdentifier(name)))) {
+            TRACE() << QStringLiteral("Błąd usuwania tabeli %1: %2").arg(name, drop.lastError().text());
+            return false;
+        }
+        TRACE() << QStringLiteral("Pomyślnie usunięto tabelę: %1").arg(name);
+    }
+    if (!transaction.commit()) {
+        TRACE() << "Błąd zatwierdzania transakcji czyszczenia tabel: " << transaction.errorText();
+        return false;
+    }
+    return true;
+}
+
+// ---- flags
+
+int Framework::mapRecordFlag(int flag)
+{
+    switch (flag) {
+    case 128:
+        return 1;
+    case 1:
+    case 256:
+        return 2;
+    default:
+        return 0;
+    }
+}
+
+int Framework::convertDeviceFlag(avaibleDevices_t device, int flag)
+{
+    switch (device) {
+    case DEVICE_UNDEFINED:
+        return 0;
+    case ZelD:
+    case ZelC:
+    case ZelDX:
+        return mapRecordFlag(flag);
+    default:
+        return flag;
+    }
+}
+
+// ---- task launchers
+
+void Framework::openFile(QString path, avaibleDevices_t device, int sourceType, QStringList files)
+{
+    cancelFlag.storeRelease(0);
+    ProgressDialog *progress = new ProgressDialog(0, tr("Loading Data"), mainWindow.data(), true);
+    connect(progress, SIGNAL(canceled()), this, SLOT(cancelDataImport()));
+    QFutureWatcher<void> watcher;
+    connect(&watcher, SIGNAL(finished()), progress, SLOT(deleteLater()));
+
+    QFuture<void> task = QtConcurrent::run(this, &Framework::openFileWorker, path, device, files, progress, sourceType);
+    // The task and its readers hold the dialog's address: it lives until the
+    // task has ended, even when the user cancels.
+    TaskDialogGuard guard(progress, task);
+    watcher.setFuture(task);
+    progress->exec();
+    // After a cancel the window is gone from the screen; the task stops at
+    // its next look at the flag and never waits for this thread.
+    task.waitForFinished();
+}
+
+void Framework::applyFilters(FiltersCfg filters, avaibleDevices_t device)
+{
+    ProgressDialog *progress = new ProgressDialog(0, tr("Loading Data"), mainWindow.data(), false);
+    QFutureWatcher<void> watcher;
+    connect(&watcher, SIGNAL(finished()), progress, SLOT(deleteLater()));
+
+    QFuture<void> task = QtConcurrent::run([this, filters, device]() mutable { applyFiltersWorker(filters, device); });
+    TaskDialogGuard guard(progress, task);
+    watcher.setFuture(task);
+    progress->exec();
+    // The dialog ends with the task; this only makes sure no worker writes
+    // the session after the launcher has returned.
+    task.waitForFinished();
+}

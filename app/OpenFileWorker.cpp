@@ -1,0 +1,209 @@
+#include "app/OpenFileWorker.h"
+
+#include "app/Framework.h"
+#include "app/MainWindow.h"
+#include "app/ProgressDialog.h"
+#include "app/SessionModelKinds.h"
+#include "common/Trace.h"
+#include "readers/QuilACsvParser.h"
+#include "readers/WexACsvParser.h"
+#include "readers/WexBCsvParser.h"
+#include "readers/WexCCsvParser.h"
+#include "readers/ZelACsvParser.h"
+#include "readers/ZelBCsvParser.h"
+#include "tables/BrenaTableModel.h"
+#include "tables/TempDatabaseTableModel.h"
+
+#include <QApplication>
+#include <QThread>
+
+void Framework::openFileWorker(QString path, avaibleDevices_t device, QStringList files, ProgressDialog *progress,
+                               int sourceType)
+{
+    TRACE_FUNC();
+    OpenFileWorker(*this, path, device, files, progress, sourceType).run();
+}
+
+OpenFileWorker::OpenFileWorker(Framework &framework, QString path, avaibleDevices_t device, QStringList files,
+                               ProgressDialog *progress, int sourceType)
+    : m_fw(framework)
+    , m_path(std::move(path))
+    , m_device(device)
+    , m_files(std::move(files))
+    , m_progress(progress)
+    , m_sourceType(sourceType)
+{
+}
+
+void OpenFileWorker::run()
+{
+    // The caller closed the previous session where that was wanted; the
+    // models of one it kept are still there.
+    m_fw.sessionInfo = Framework::SessionInfo();
+    m_timer.start();
+    emit m_fw.consoleMessage(Framework::tr("Opening file: ") + m_path, 0);
+
+    if (dispatch() == Outcome::Success)
+        successTail();
+    else
+        failureTail();
+}
+
+OpenFileWorker::Outcome OpenFileWorker::dispatch()
+{
+    switch (m_device) {
+    case ZelB:
+    case Ostra:
+    case Vanta:
+        return textArchive<ZelBCsvParser>("ZelB", ModelSet::withReport());
+    case WexA:
+        return textArchive<WexACsvParser>("WexA", ModelSet::tableAndChart());
+    case WexB:
+        return textArchive<WexBCsvParser>("WexA", ModelSet::withReport(WexB));
+    case WexC:
+        return textArchive<WexCCsvParser>("WexA", ModelSet::withReport(WexC));
+    case QuilA:
+    case QuilBIoT:
+    case QuilC:
+        return textArchive<QuilACsvParser>("QuilA", ModelSet::tableAndChart());
+    case ZelA:
+    case Ravel:
+        return textArchive<ZelACsvParser>("ZelA", ModelSet::tableAndChart(), TmpDbFailure::Silent);
+    case Brena:
+        return brenaRecordFile();
+    case WexD:
+        TRACE() << "No reader for WexD archives";
+        return Outcome::Failure;
+
+    // Branches that come with their readers and models.
+    case INTERNAL_DB:
+        return notAvailable("application database");
+    case ZelD:
+    case ZelC:
+    case ZelDX:
+        return notAvailable("ZelC family archives");
+    case MoxB:
+        return notAvailable("MoxB recorder files");
+    case MoxA:
+        return notAvailable("MoxA recorder CSV");
+
+    case DEVICE_UNDEFINED:
+    case MoxB_FILTERED:
+    case MoxA_FILTERED:
+        break;
+    }
+    // Types without a file of their own: no message.
+    return Outcome::Failure;
+}
+
+OpenFileWorker::Outcome OpenFileWorker::notAvailable(const char *what)
+{
+    TRACE() << "Not in this build:" << what << "source type" << m_sourceType;
+    return Outcome::Failure;
+}
+
+template <class Reader>
+OpenFileWorker::Outcome OpenFileWorker::textArchive(const char *tmpDbName, ModelSet models, TmpDbFailure onTmpDbFailure)
+{
+    // Destroyed when the branch ends, whatever its outcome.
+    Reader reader(m_progress, &m_fw.cancelFlag, nullptr);
+    wireReader(&reader);
+    if (!openTmpDatabase(tmpDbName, onTmpDbFailure))
+        return Outcome::Failure;
+    int count = 0;
+    // Each step has reported its own failure.
+    if (!reader.openFile(m_path) || !reader.checkHeader() || !reader.parseFile(m_fw.dataDatabase, &count))
+        return Outcome::Failure;
+    buildStandardModels(models, count);
+    return Outcome::Success;
+}
+
+OpenFileWorker::Outcome OpenFileWorker::brenaRecordFile()
+{
+    m_fw.deleteModels();
+    // The model reads the record file itself.
+    BrenaTableModel *model = new BrenaTableModel(m_path, nullptr);
+    m_fw.tableModel = model;
+    m_fw.connectTableModelSignals();
+    if (!model->loadFile())
+        return Outcome::Failure;
+    if (!m_files.isEmpty()) {
+        // The configuration reader that turns the records into measurements
+        // is not part of this build: the records are shown as they are.
+        TRACE() << "Brena configuration files not read:" << m_files;
+    }
+    // Table only: no chart, report or CSV export.
+    return Outcome::Success;
+}
+
+void OpenFileWorker::wireReader(QObject *reader)
+{
+    // The dialog outlives the task (TaskDialogGuard); both connections
+    // deliver queued on the GUI thread.
+    if (m_progress)
+        QObject::connect(reader, SIGNAL(progressValueChanged(int)), m_progress, SLOT(update(int)));
+    if (MainWindow *window = m_fw.mainWindow.data()) {
+        QObject::connect(reader, SIGNAL(dialogMessage(QString, QString, int)), window,
+                         SLOT(showMsgBox(QString, QString, int)));
+        QObject::connect(reader, SIGNAL(consoleMessage(QString, int)), window, SLOT(addConsoleMessage(QString, int)));
+    }
+}
+
+bool OpenFileWorker::openTmpDatabase(const char *name, TmpDbFailure onFailure)
+{
+    m_fw.dataDatabase = m_fw.archiveManager.openTmpDatabase(QLatin1String(name));
+    if (m_fw.dataDatabase.isOpen())
+        return true;
+    if (onFailure == TmpDbFailure::Report)
+        emit m_fw.sessionOpenError(Framework::tr("Unable to create temp Database."), QString(), 3);
+    return false;
+}
+
+void OpenFileWorker::buildStandardModels(const ModelSet &models, int readerCount)
+{
+    // Models of a session the caller kept open are replaced, never leaked.
+    m_fw.deleteModels();
+    m_fw.tableModel = new TempDatabaseTableModel(m_fw.dataDatabase, nullptr);
+    m_fw.connectTableModelSignals();
+
+    m_fw.chartModel = session::newNarrowChartModel(m_fw.dataDatabase, models.chartCountFromReader ? readerCount : 0);
+    if (m_fw.chartModel)
+        m_fw.connectChartModelSignals();
+
+    if (models.report) {
+        const avaibleDevices_t type = models.reportType == DEVICE_UNDEFINED ? m_device : models.reportType;
+        m_fw.reportModel = session::newNarrowReportModel(m_fw.dataDatabase, type);
+        if (m_fw.reportModel)
+            m_fw.connectReportModelSignals();
+    }
+    m_fw.sessionInfo.views |= Framework::SessionInfo::ViewCsvExport;
+}
+
+void OpenFileWorker::handModelsToGui()
+{
+    QThread *gui = qApp->thread();
+    if (QThread::currentThread() == gui)
+        return;
+    for (QObject *model : {session::modelObject(m_fw.tableModel), session::modelObject(m_fw.chartModel),
+                           session::modelObject(m_fw.reportModel)}) {
+        if (model && model->thread() == QThread::currentThread())
+            model->moveToThread(gui);
+    }
+}
+
+void OpenFileWorker::successTail()
+{
+    handModelsToGui();
+    m_fw.sessionInfo.deviceType = m_device;
+    m_fw.sessionInfo.isOpen = true;
+    m_fw.sessionInfo.fileName = m_path;
+    emit m_fw.sessioneStarted();
+    emit m_fw.consoleMessage(Framework::tr("Session opened in: ") + QString::number(m_timer.elapsed())
+                                 + QStringLiteral(" ms"),
+                             1);
+}
+
+void OpenFileWorker::failureTail()
+{
+    m_fw.closeOpenedFile();
+}

@@ -1,0 +1,75 @@
+#pragma once
+// The open-file task: one run of Framework::openFileWorker on a pool thread.
+// Entry, the dispatch by instrument type, the reader procedure, the standard
+// model set, and the success and failure tails. A branch is one case of
+// dispatch() built from these steps.
+#include "app/AvailableDevices.h"
+
+#include <QElapsedTimer>
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+
+class Framework;
+class ProgressDialog;
+class QObject;
+
+class OpenFileWorker
+{
+public:
+    OpenFileWorker(Framework &framework, QString path, avaibleDevices_t device, QStringList files,
+                   ProgressDialog *progress, int sourceType);
+
+    void run();
+
+private:
+    enum class Outcome {
+        Success,
+        Failure,
+    };
+
+    // What the standard model set gets besides the table and chart models.
+    struct ModelSet
+    {
+        bool report;
+        avaibleDevices_t reportType; // DEVICE_UNDEFINED: the session's own type
+        bool chartCountFromReader;
+
+        static ModelSet withReport(avaibleDevices_t type = DEVICE_UNDEFINED) { return {true, type, true}; }
+        static ModelSet tableAndChart() { return {false, DEVICE_UNDEFINED, true}; }
+    };
+
+    // Whether a temporary database that cannot be made is shown to the user.
+    enum class TmpDbFailure {
+        Report,
+        Silent,
+    };
+
+    Outcome dispatch();
+
+    // A text archive: reader procedure, then the standard model set.
+    template <class Reader>
+    Outcome textArchive(const char *tmpDbName, ModelSet models, TmpDbFailure onTmpDbFailure = TmpDbFailure::Report);
+    Outcome brenaRecordFile();
+    // Known type whose reader or models are not part of this build.
+    Outcome notAvailable(const char *what);
+
+    // Steps 1-2 of the reader procedure: progress, messages.
+    void wireReader(QObject *reader);
+    // Step 3: the temporary database of the branch as the session's database.
+    bool openTmpDatabase(const char *name, TmpDbFailure onFailure);
+    void buildStandardModels(const ModelSet &models, int readerCount);
+
+    void successTail();
+    void failureTail();
+    // Models made here move to the GUI thread before the window sees them.
+    void handModelsToGui();
+
+    Framework &m_fw;
+    QString m_path;
+    const avaibleDevices_t m_device;
+    const QStringList m_files;
+    ProgressDialog *const m_progress;
+    const int m_sourceType;
+    QElapsedTimer m_timer;
+};
