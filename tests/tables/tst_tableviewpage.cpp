@@ -108,6 +108,7 @@ private slots:
     void noSessionModel();
     void iconsFollowTheTheme();
     void mainWindowBuildsThePage();
+    void mainWindowShowsPageTwoAndRecolours();
 
 private:
     QTemporaryDir m_dir;
@@ -374,6 +375,30 @@ void TestTableViewPage::mainWindowBuildsThePage()
     QVERIFY(qobject_cast<TableViewPage *>(page.get()));
     QCOMPARE(page->parentWidget(), &parent);
     QCOMPARE(page->findChild<QTableView *>()->model(), m_model.get());
+}
+
+void TestTableViewPage::mainWindowShowsPageTwoAndRecolours()
+{
+    g_framework->sessionInfo.views = Framework::SessionInfo::ViewTable | Framework::SessionInfo::ViewCsvExport;
+    MainWindow window;
+    window.changePage(MainWindow::TABLE_VIEW_PAGE);
+    auto *page = qobject_cast<TableViewPage *>(window.cachedPages().value(MainWindow::TABLE_VIEW_PAGE));
+    QVERIFY(page);
+    QVERIFY(page->isVisibleTo(&window));
+    QCOMPARE(view(*page)->model(), m_model.get());
+
+    auto colourOf = [](const QIcon &icon) {
+        const QImage img = icon.pixmap(QSize(24, 24)).toImage().convertToFormat(QImage::Format_ARGB32);
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x)
+                if (qAlpha(img.pixel(x, y)) == 255)
+                    return QColor(img.pixel(x, y));
+        return QColor();
+    };
+    window.applyTheme(Framework::ThemeLight);
+    QCOMPARE(colourOf(button(*page, "groupButton")->icon()), QColor(QStringLiteral("#0a0a0a")));
+    window.applyTheme(Framework::ThemeDark);
+    QCOMPARE(colourOf(button(*page, "groupButton")->icon()), QColor(QStringLiteral("#ffffff")));
 }
 
 QUORLOG_TEST_MAIN(TestTableViewPage)
