@@ -121,17 +121,12 @@ bool QuilACsvParser::checkHeader()
         m_kit.reportInvalidFormat();
         return false;
     }
-    const auto contains = [&](char c) { return std::memchr(line.data, c, size_t(line.size)) != nullptr; };
-    if (contains(','))
-        m_separator = ',';
-    else if (contains(';'))
-        m_separator = ';';
-    else if (contains('\t'))
-        m_separator = '\t';
-    else {
+    const char separator = readers::chooseSeparator(line);
+    if (!separator) {
         m_kit.reportInvalidFormat();
         return false;
     }
+    m_separator = separator;
     if (line.size <= 10) {
         m_kit.reportInvalidFormat();
         return false;

@@ -2,8 +2,6 @@
 
 #include "common/Trace.h"
 
-#include <cstring>
-
 namespace readers {
 
 namespace {
@@ -49,14 +47,9 @@ bool WexArchiveReader::checkHeader()
     if (m_variant == WexVariant::C) {
         m_separator = '\t';
     } else {
-        const auto contains = [&](char c) { return std::memchr(line.data, c, size_t(line.size)) != nullptr; };
-        if (contains(','))
-            m_separator = ',';
-        else if (contains(';'))
-            m_separator = ';';
-        else if (contains('\t'))
+        m_separator = chooseSeparator(line);
+        if (!m_separator) {
             m_separator = '\t';
-        else {
             m_kit.reportInvalidFormat();
             return false;
         }

@@ -74,6 +74,7 @@ private slots:
     void sameNameTwice();
     void commaSeparatedArchive();
     void lastLineWithoutTerminator();
+    void lfLineEnds();
     void timeStampsAreUtc();
     void cancelBeforeFirstLine();
     void failedInsert();
@@ -452,6 +453,25 @@ void TestWexCsvParser::lastLineWithoutTerminator()
     QCOMPARE(rows[2].value, -1e20);
     QCOMPARE(rows[2].flag, 2);
     QCOMPARE(rows[3].value, 2.0);
+}
+
+void TestWexCsvParser::lfLineEnds()
+{
+    QByteArray file = wex::archive(wex::namesB(), 4);
+    file.replace("\r\n", "\n");
+    for (int variant : {B, C}) {
+        cleanup();
+        init();
+        ReaderLog log;
+        const Outcome o = run(variant, file, &log);
+        QVERIFY(o.parsed);
+        QCOMPARE(o.count, 6);
+        QCOMPARE(testdb::parameters(m_db).size(), 16);
+        const auto rows = testdb::data(m_db);
+        QCOMPARE(rows.size(), 4 * 16);
+        QCOMPARE(rows.last().value, 4 * 1.5 + 15);
+        QVERIFY(log.hasConsole(QStringLiteral("Empty line in file (2)"), 2));
+    }
 }
 
 void TestWexCsvParser::timeStampsAreUtc()
