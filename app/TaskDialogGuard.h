@@ -21,6 +21,6 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    QPointer<ProgressDialog> m_dialog;
+    QPointer<QObject> m_dialog; // compared while the dialog is being destroyed: no downcast
     QFuture<void> m_task;
 };

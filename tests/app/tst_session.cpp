@@ -660,6 +660,21 @@ private slots:
         QVERIFY(QRegularExpression(QStringLiteral("^Filters applied in: \\d+ ms$")).match(lines.last().msg).hasMatch());
         QCOMPARE(lines.last().icon, 0);
         QCOMPARE(recorder->takeStarted(), 1);
+
+        // Applying again replaces the models; the old table goes after the
+        // page that showed it.
+        window()->changePage(MainWindow::TABLE_VIEW_PAGE);
+        QPointer<QWidget> oldPage = window()->cachedPages().value(MainWindow::TABLE_VIEW_PAGE);
+        QPointer<MyAbstractTableModel> oldModel = g_framework->tableModel;
+        QVERIFY(oldPage && oldModel);
+        filters.startDateTime = 1500;
+        filters.endDateTime = 5000;
+        g_framework->applyFilters(filters, DEVICE_UNDEFINED);
+        settle();
+        QVERIFY(oldPage.isNull());
+        QVERIFY(oldModel.isNull());
+        QCOMPARE(g_framework->tableModel->rowCount(), 1);
+        QCOMPARE(recorder->takeStarted(), 1);
     }
 
     void flagMapping_data()
