@@ -149,12 +149,20 @@ void DrawArea::circle(int cx, int cy, int rx, int ry, Color edgeColor, Color fil
 void DrawArea::rect(int x1, int y1, int x2, int y2, Color edgeColor, Color fillColor)
 {
     record([=](QPainter &p, const ColorPalette &pal, const DrawArea &self) {
-        p.save();
-        p.setRenderHint(QPainter::Antialiasing, false);
-        p.setPen(self.pen(edgeColor, 1, pal));
-        p.setBrush(pal.resolve(fillColor));
-        p.drawRect(QRect(QPoint(std::min(x1, x2), std::min(y1, y2)), QPoint(std::max(x1, x2), std::max(y1, y2))));
-        p.restore();
+        const int l = std::min(x1, x2), r = std::max(x1, x2), t = std::min(y1, y2), b = std::max(y1, y2);
+        const QColor fill = pal.resolve(fillColor);
+        if (fill.alpha() > 0)
+            p.fillRect(QRect(QPoint(l, t), QPoint(r, b)), fill);
+        const QColor edge = pal.resolve(edgeColor);
+        if (edge.alpha() > 0) {
+            p.save();
+            p.setRenderHint(QPainter::Antialiasing, false);
+            p.setPen(self.pen(edgeColor, 1, pal));
+            p.setBrush(Qt::NoBrush);
+            // An outlined QRect of width w covers w + 1 pixels: this covers l..r.
+            p.drawRect(QRect(l, t, r - l, b - t));
+            p.restore();
+        }
     });
 }
 
