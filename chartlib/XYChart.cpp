@@ -1060,8 +1060,12 @@ void XYChart::paintAxis(QPainter &p, const ColorPalette &pal, Axis *axis)
             const MarkupText t(label, axis->m_labelStyle);
             const int h = (axis->m_labelAlign - 1) % 3;
             const double lx = h == 0 ? x + axis->m_labelOffset : h == 2 ? x - axis->m_labelOffset : x + axis->m_labelOffset;
-            const double ly = bottom + MajorTickLength + axis->m_labelGap;
-            const int align = h == 0 ? Chart::TopLeft : h == 2 ? Chart::TopRight : Chart::TopCenter;
+            // A negative gap puts the labels inside the plot area, above the axis
+            // (navigator strips have no room below it).
+            const bool inside = axis->m_labelGap < 0;
+            const double ly = inside ? bottom + axis->m_labelGap : bottom + MajorTickLength + axis->m_labelGap;
+            const int align = inside ? (h == 0 ? Chart::BottomLeft : h == 2 ? Chart::BottomRight : Chart::BottomCenter)
+                                     : (h == 0 ? Chart::TopLeft : h == 2 ? Chart::TopRight : Chart::TopCenter);
             t.draw(p, lx, ly, align, pal, axis->m_labelAngle);
             labelBottom = std::max(labelBottom, ly + t.height());
             p.setRenderHint(QPainter::Antialiasing, false);

@@ -132,7 +132,8 @@ public:
                   Color fontColor = Chart::TextColor);
     void setLabelStyle(const QString &font = QString(), double fontSize = 8, Color fontColor = Chart::TextColor,
                        double angle = 0);
-    // Distance between the tick and its label; negative moves labels closer.
+    // Distance between the tick and its label; an x axis with a negative gap
+    // draws its labels inside the plot area, that far above the axis.
     void setLabelGap(int gap) { m_labelGap = gap; }
     // Label position against its tick: Left (1/4/7) starts the label at the
     // tick, Right (3/6/9) ends it there, others centre it; offset in pixels.
