@@ -144,6 +144,7 @@ void ViewPortControlBase::handleMouseDown(double x, double y)
         if (m_manager->getViewPortLeft() != oldLeft || m_manager->getViewPortTop() != oldTop) {
             m_needUpdateChart = true;
             m_needUpdateDisplay = true;
+            paintViewPort();
         }
         code = 5;
     }
@@ -215,6 +216,8 @@ void ViewPortControlBase::handleMouseMove(double x, double y, bool isDragging)
         || m_manager->getViewPortWidth() != oldWidth || m_manager->getViewPortHeight() != oldHeight) {
         m_needUpdateChart = true;
         m_needUpdateDisplay = true;
+        // The frame follows at once, even while the viewer holds back its update.
+        paintViewPort();
     }
 }
 

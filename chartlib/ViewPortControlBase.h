@@ -7,7 +7,8 @@
 //   12 set: zoom direction, 13 set: scroll direction (0 horizontal, 1 vertical, else both);
 //   14 get: where the mouse is against the frame, laid out like a numeric keypad
 //      (7 8 9 / 4 5 6 / 1 2 3: corners, edges, 5 inside), 0 elsewhere;
-//   15 get: the overview must be drawn again; 16 get: the chart must be drawn
+//   15 get: the overview must be drawn again (the frame moved and is already
+//      painted on the chart's dynamic layer); 16 get: the chart must be drawn
 //   again; 17 get: the image map must be made again.
 #include "chartlib/ChartTypes.h"
 

@@ -65,15 +65,16 @@ void ViewPortManager::commitPendingSyncAxis(BaseChart *chart)
     if (m_pending.empty() || !chart)
         return;
     auto *xy = dynamic_cast<XYChart *>(chart);
-    std::vector<PendingSync> keep;
+    // Requests made for other charts are stale (those charts were never shown):
+    // they are dropped without touching their axes.
+    std::vector<PendingSync> pending;
+    pending.swap(m_pending);
     bool laidOut = false;
-    for (const PendingSync &p : m_pending) {
+    for (const PendingSync &p : pending) {
         const bool ours = xy && (p.axis == xy->xAxis() || std::find(xy->yAxes().begin(), xy->yAxes().end(), p.axis)
                                                               != xy->yAxes().end());
-        if (!ours) {
-            keep.push_back(p);
+        if (!ours)
             continue;
-        }
         if (!laidOut) {
             chart->layout();
             laidOut = true;
@@ -85,7 +86,6 @@ void ViewPortManager::commitPendingSyncAxis(BaseChart *chart)
     }
     if (laidOut)
         chart->layout();
-    m_pending.swap(keep);
 }
 
 void ViewPortManager::setChartMetrics(const QString &metrics)

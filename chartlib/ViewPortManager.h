@@ -47,7 +47,8 @@ public:
 
     // Sets the axis to the viewport's part of the full range. Without a full
     // range yet, the axis scales itself and commitPendingSyncAxis takes its
-    // scale as the full range.
+    // scale as the full range when that chart is committed (requests for other
+    // charts are dropped then).
     void syncDateAxisWithViewPort(const QString &id, Axis *axis);
     void commitPendingSyncAxis(BaseChart *chart);
 

@@ -4,6 +4,7 @@
 
 #include <QDateTime>
 #include <QPainter>
+#include <QRegularExpression>
 
 #include <algorithm>
 #include <cmath>
@@ -1106,6 +1107,84 @@ void XYChart::paintAxis(QPainter &p, const ColorPalette &pal, Axis *axis)
         const double tx = x + dir * (MajorTickLength + axis->m_labelGap + widest + 4 + t.height() / 2);
         t.draw(p, tx, (top + bottom) / 2.0, Chart::Center, pal, onRight ? 270 : 90);
     }
+}
+
+namespace {
+QString htmlEscape(const QString &s)
+{
+    return s.toHtmlEscaped().replace(QLatin1Char('\''), QLatin1String("&#39;"));
+}
+} // namespace
+
+QString XYChart::getHTMLImageMap(const QString &url, const QString &queryFormat, const QString &titleFormat)
+{
+    if (!m_laidOut)
+        layout();
+    static const QRegularExpression field(QStringLiteral("\\{(\\w+)(?:\\|([^}]*))?\\}"));
+    auto expand = [&](const QString &fmt, double x, double v, const DataSet *ds, int dsIndex, int layerIndex) {
+        QString out;
+        int last = 0;
+        auto it = field.globalMatch(fmt);
+        while (it.hasNext()) {
+            const auto m = it.next();
+            out += fmt.mid(last, m.capturedStart() - last);
+            last = m.capturedEnd();
+            const QString name = m.captured(1);
+            const QString f = m.captured(2);
+            if (name == QLatin1String("x"))
+                out += f.isEmpty() ? (m_xAxis->isDateAxis() ? formatDate(x, QStringLiteral("yyyy-mm-dd hh:nn:ss"))
+                                                             : formatNumber(x, QString()))
+                                   : formatValueWith(x, f);
+            else if (name == QLatin1String("value"))
+                out += formatNumber(v, f);
+            else if (name == QLatin1String("dataSetName"))
+                out += ds->getDataName();
+            else if (name == QLatin1String("dataSet"))
+                out += QString::number(dsIndex);
+            else if (name == QLatin1String("layer"))
+                out += QString::number(layerIndex);
+            else
+                out += m.captured(0);
+        }
+        return out + fmt.mid(last);
+    };
+    QString map;
+    const QRect plot(m_plot.m_x, m_plot.m_y, m_plot.m_w, m_plot.m_h);
+    for (int li = 0; li < int(m_layers.size()); ++li) {
+        Layer *layer = m_layers[size_t(li)].get();
+        const int n = layer->getPointCount();
+        for (int di = 0; di < layer->getDataSetCount(); ++di) {
+            const DataSet *ds = layer->getDataSet(di);
+            if (ds->m_symbol == Chart::NoSymbol || ds->m_symbolSize <= 0)
+                continue;
+            const int r = std::max(1, (ds->m_symbolSize + 1) / 2);
+            std::vector<bool> taken(size_t(m_plot.m_w) * size_t(m_plot.m_h), false);
+            for (int i = 0; i < n; ++i) {
+                const double v = ds->getValue(i), x = layer->getXPosition(i);
+                if (!isValue(v) || !isValue(x))
+                    continue;
+                const int px = getXCoor(x), py = getYCoor(v, layer->getYAxis());
+                if (!plot.contains(px, py))
+                    continue;
+                const size_t key = size_t(py - m_plot.m_y) * size_t(m_plot.m_w) + size_t(px - m_plot.m_x);
+                if (taken[key])
+                    continue;
+                taken[key] = true;
+                map += QStringLiteral("<area shape=\"circle\" coords=\"%1,%2,%3\"").arg(px).arg(py).arg(r);
+                if (!url.isEmpty()) {
+                    QString href = url;
+                    const QString query = expand(queryFormat, x, v, ds, di, li);
+                    if (!query.isEmpty())
+                        href += (url.contains(QLatin1Char('?')) ? QLatin1Char('&') : QLatin1Char('?')) + query;
+                    map += QStringLiteral(" href=\"") + htmlEscape(href) + QLatin1Char('"');
+                }
+                if (!titleFormat.isEmpty())
+                    map += QStringLiteral(" title=\"") + htmlEscape(expand(titleFormat, x, v, ds, di, li)) + QLatin1Char('"');
+                map += QStringLiteral(">\n");
+            }
+        }
+    }
+    return map;
 }
 
 } // namespace chartlib

@@ -319,6 +319,14 @@ public:
 
     const std::vector<Axis *> &yAxes() const { return m_allYAxes; }
 
+    // The chart's image map: an <area shape="circle"> over every data point drawn
+    // with a symbol and lying in the plot area (one per pixel and data set).
+    // href is url + "?" + the expanded queryFormat when url is not empty; title
+    // is the expanded titleFormat. Formats may use {x} (with a format after "|",
+    // as in {x|hh:nn:ss}), {value}, {dataSetName}, {dataSet} and {layer}.
+    QString getHTMLImageMap(const QString &url, const QString &queryFormat = QString(),
+                            const QString &titleFormat = QStringLiteral("{dataSetName}: {value}"));
+
 protected:
     void doLayout() override;
     void paintContent(QPainter &p, const ColorPalette &pal) override;

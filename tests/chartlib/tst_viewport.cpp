@@ -389,6 +389,30 @@ private slots:
         QVERIFY(h.getValue(QStringLiteral("title")).isNull());
         QCOMPARE(ImageMapHandler(QString()).getHotSpotCount(), 0);
     }
+
+    void chartImageMap()
+    {
+        XYChart c(400, 300, 0xFFFFFF);
+        c.setPlotArea(50, 20, 300, 200);
+        const double t0 = Chart::chartTime(QDateTime(QDate(2024, 3, 31), QTime(1, 30), Qt::UTC).toMSecsSinceEpoch());
+        LineLayer *line = c.addLineLayer({1, 2, 3}, 0xFF0000, QStringLiteral("no symbols"));
+        line->setXData({t0, t0 + 60, t0 + 120});
+        LineLayer *dots = c.addLineLayer2();
+        dots->setXData({t0, t0 + 60, t0 + 120});
+        dots->setLineWidth(0);
+        dots->addDataSet({1, Chart::NoValue, 3}, 0x0000FF, QStringLiteral("Prąd"))
+            ->setDataSymbol(Chart::CircleShape, 5);
+        c.xAxis()->setDateScale(t0, t0 + 120);
+        const QString map = c.getHTMLImageMap(QStringLiteral("show"), QStringLiteral("x={x|hh:nn}&v={value|P3}"),
+                                              QStringLiteral("{dataSetName} <{value|1}> {x|hh:nn:ss}"));
+        ImageMapHandler h(map);
+        QCOMPARE(h.getHotSpotCount(), 2); // the no-value point and the symbol-less layer have none
+        QVERIFY(h.getHotSpot(c.getXCoor(t0 + 120), c.getYCoor(3)) > 0);
+        QCOMPARE(h.getValue(QStringLiteral("title")), QStringLiteral("Prąd <3.0> 01:32:00"));
+        QCOMPARE(h.getValue(QStringLiteral("path")), QStringLiteral("show"));
+        QCOMPARE(h.getValue(QStringLiteral("href")), QStringLiteral("show?x=01:32&v=3.00"));
+        QCOMPARE(h.getHotSpot(c.getXCoor(t0 + 60), c.getYCoor(2)), 0);
+    }
 };
 
 QUORLOG_TEST_MAIN(TestViewPort)
