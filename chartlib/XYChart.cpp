@@ -794,8 +794,9 @@ void drawSeriesLine(QPainter &p, const QVector<double> &xdata, const QVector<dou
     const double yr = ya->getMaxValue() - ya->getMinValue();
     const double xs = xr != 0 ? (xa->getCoor(xa->getMaxValue()) - xa->getCoor(xa->getMinValue())) / xr : 0;
     const double ys = yr != 0 ? (ya->getCoor(ya->getMaxValue()) - ya->getCoor(ya->getMinValue())) / yr : 0;
-    const double x0 = xa->getCoor(xa->getMinValue()) - xa->getMinValue() * xs;
-    const double y0 = ya->getCoor(ya->getMinValue()) - ya->getMinValue() * ys;
+    // Offsets from the scale's start: chart times are large, their differences small.
+    const double xmin = xa->getMinValue(), ymin = ya->getMinValue();
+    const double x0 = xa->getCoor(xmin), y0 = ya->getCoor(ymin);
     const double *v = values.constData();
     // Without x data the points stand at their indices.
     const double *xv = xdata.isEmpty() ? nullptr : xdata.constData();
@@ -817,7 +818,7 @@ void drawSeriesLine(QPainter &p, const QVector<double> &xdata, const QVector<dou
                 flushPoly();
                 continue;
             }
-            poly.append(QPointF(x0 + xval * xs + 0.5, y0 + val * ys + 0.5));
+            poly.append(QPointF(x0 + (xval - xmin) * xs + 0.5, y0 + (val - ymin) * ys + 0.5));
         }
         flushPoly();
         return;
@@ -856,8 +857,8 @@ void drawSeriesLine(QPainter &p, const QVector<double> &xdata, const QVector<dou
             continue;
         }
         // Pixel centres: a value at pixel c (getXCoor) is drawn in pixel c.
-        const double px = x0 + xval * xs + 0.5;
-        const double py = y0 + val * ys + 0.5;
+        const double px = x0 + (xval - xmin) * xs + 0.5;
+        const double py = y0 + (val - ymin) * ys + 0.5;
         const long c = px >= 0 ? long(px) : long(std::floor(px));
         if (colOpen && c == col) {
             lastX = px;
