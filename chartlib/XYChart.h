@@ -36,6 +36,8 @@ public:
     void setBackground(Color bgColor, Color edgeColor = Chart::Transparent, int raisedEffect = 0);
 
     // Scales and positions everything; drawing and queries do it when needed.
+    // The picture is cached after the first drawing: changes made after it take
+    // effect at the next layout() (the dynamic layer never needs one).
     void layout();
     // Writes the chart to a file whose format follows the extension (png, jpg,
     // jpeg, gif, bmp, svg, pdf). The file is replaced only when complete.
