@@ -132,6 +132,11 @@ QImage BaseChart::makeImage()
     return img;
 }
 
+void BaseChart::paint(QPainter &painter)
+{
+    paintAll(painter, ColorPalette::current(), true);
+}
+
 namespace {
 QImage flattened(const QImage &img, const QColor &under)
 {

@@ -829,6 +829,33 @@ void drawSeriesLine(QPainter &p, const QVector<double> &xdata, const QVector<dou
     QVector<QLineF> lines;
     lines.reserve(2 * (std::abs(int(xs * xr)) + 8));
     QVector<QPointF> dots;
+    // On a plain raster image the column spans are written straight into the
+    // pixels (the same pixels the painter would set, without its per-line setup).
+    QImage *target = nullptr;
+    QRect clip;
+    const QPen pen = p.pen();
+    if (p.device() && p.device()->devType() == QInternal::Image && p.transform().isIdentity()
+        && pen.color().alpha() == 255 && pen.widthF() <= 1 && pen.style() == Qt::SolidLine
+        && p.compositionMode() == QPainter::CompositionMode_SourceOver && !p.testRenderHint(QPainter::Antialiasing)) {
+        auto *img = static_cast<QImage *>(p.device());
+        const QImage::Format f = img->format();
+        if (f == QImage::Format_ARGB32_Premultiplied || f == QImage::Format_ARGB32 || f == QImage::Format_RGB32) {
+            clip = img->rect();
+            bool ok = true;
+            if (p.hasClipping()) {
+                const QRegion region = p.clipRegion();
+                ok = region.rectCount() == 1;
+                clip &= region.boundingRect();
+            }
+            if (ok)
+                target = img;
+        }
+    }
+    struct Span
+    {
+        int col, top, bottom;
+    };
+    QVector<Span> spans;
     bool colOpen = false, havePrev = false;
     long col = 0;
     double firstX = 0, firstY = 0, lastX = 0, lastY = 0, lo = 0, hi = 0;
@@ -839,9 +866,12 @@ void drawSeriesLine(QPainter &p, const QVector<double> &xdata, const QVector<dou
         if (havePrev)
             lines.append(QLineF(prevX, prevY, firstX, firstY));
         // A lone point still gets its pixel: line ends alone may leave it out.
-        if (lo != hi)
-            lines.append(QLineF(col + 0.5, lo, col + 0.5, hi));
-        else
+        if (lo != hi) {
+            if (target)
+                spans.append(Span{int(col), int(std::floor(lo)), int(std::floor(hi))});
+            else
+                lines.append(QLineF(col + 0.5, lo, col + 0.5, hi));
+        } else
             dots.append(QPointF(double(col), std::floor(firstY))); // whole pixels land exactly
         prevX = lastX;
         prevY = lastY;
@@ -876,6 +906,18 @@ void drawSeriesLine(QPainter &p, const QVector<double> &xdata, const QVector<dou
     closeColumn();
     if (!lines.isEmpty())
         p.drawLines(lines.constData(), lines.size());
+    if (!spans.isEmpty()) {
+        const QRgb rgb = pen.color().rgba(); // opaque: premultiplied is the same
+        uchar *bits = target->bits();
+        const qsizetype stride = target->bytesPerLine();
+        for (const Span &sp : spans) {
+            if (sp.col < clip.left() || sp.col > clip.right())
+                continue;
+            const int y1 = std::max(sp.top, clip.top()), y2 = std::min(sp.bottom, clip.bottom());
+            for (int y = y1; y <= y2; ++y)
+                reinterpret_cast<QRgb *>(bits + y * stride)[sp.col] = rgb;
+        }
+    }
     if (!dots.isEmpty())
         p.drawPoints(dots.constData(), dots.size());
 }

@@ -46,6 +46,9 @@ public:
     QByteArray makeChart(int format);
     // The picture with the dynamic layer over the cached static picture.
     QImage makeImage();
+    // Draws the chart, dynamic layer included, with any painter (chart pixels
+    // as painter units).
+    void paint(QPainter &painter);
 
     DrawArea *getDrawArea() { return &m_drawArea; }
     // The layer drawn over the cached picture; cleared by every call.

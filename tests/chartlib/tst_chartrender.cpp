@@ -9,6 +9,7 @@
 #include <QDateTime>
 #include <QFile>
 #include <QImageReader>
+#include <QPainter>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QRegularExpression>
@@ -181,6 +182,48 @@ private slots:
         // Same value, different axes, different pixels.
         QVERIFY(c.getYCoor(5, c.yAxis()) != c.getYCoor(5, left2));
         QCOMPARE(c.getYCoor(5, left2), c.getYCoor(0, left2) - (c.getYCoor(0, left2) - c.getYCoor(10, left2)) / 2);
+    }
+
+    void fastLinePixelsMatchPainter()
+    {
+        // Dense noisy data: many points per pixel column, lines written straight
+        // into the image must set the very pixels the painter sets.
+        QVector<double> t, v;
+        QRandomGenerator rng(3);
+        double level = 0;
+        for (int i = 0; i < 20000; ++i) {
+            level += rng.generateDouble() - 0.5;
+            t << i;
+            v << level + 5 * rng.generateDouble();
+            if (i % 5000 == 4000)
+                v.last() = Chart::NoValue;
+        }
+        XYChart c(500, 300, 0xFFFFFF);
+        c.setPlotArea(40, 20, 420, 250, 0xFFFFFF, -1, Chart::Transparent, Chart::Transparent, Chart::Transparent);
+        c.setClipping(0);
+        c.xAxis()->setColors(Chart::Transparent, Chart::Transparent);
+        c.yAxis()->setColors(Chart::Transparent, Chart::Transparent);
+        LineLayer *l = c.addLineLayer(v, 0x2095F2, QStringLiteral("n|V"));
+        l->setXData(t);
+        l->setFastLineMode();
+        c.xAxis()->setLinearScale(1000, 19000); // lines leave the plot on both sides
+        const QImage direct = c.makeImage().convertToFormat(QImage::Format_RGB32);
+        QImage painted(500, 300, QImage::Format_RGB888);
+        painted.fill(Qt::white);
+        {
+            QPainter p(&painted);
+            c.paint(p);
+        }
+        QCOMPARE(painted.convertToFormat(QImage::Format_RGB32), direct);
+        int drawn = 0;
+        for (int x = 0; x < 500; ++x)
+            drawn += (direct.pixel(x, 150) | 0xFF000000u) != qRgb(255, 255, 255);
+        QVERIFY(drawn > 0);
+        // Nothing outside the plot area, though data lie beyond the scale.
+        for (int y = 0; y < 300; ++y) {
+            QCOMPARE(direct.pixel(39, y), qRgb(255, 255, 255));
+            QCOMPARE(direct.pixel(460, y), qRgb(255, 255, 255));
+        }
     }
 
     void paletteColours()
