@@ -4,6 +4,7 @@
 #include "app/MainWindow.h"
 #include "app/ProgressDialog.h"
 #include "app/SessionModelKinds.h"
+#include "common/Connections.h"
 #include "common/Trace.h"
 #include "readers/QuilACsvParser.h"
 #include "readers/WexACsvParser.h"
@@ -15,6 +16,9 @@
 #include "tables/TempDatabaseTableModel.h"
 
 #include <QApplication>
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QThread>
 
 void Framework::openFileWorker(QString path, avaibleDevices_t device, QStringList files, ProgressDialog *progress,
@@ -77,7 +81,7 @@ OpenFileWorker::Outcome OpenFileWorker::dispatch()
 
     // Branches that come with their readers and models.
     case INTERNAL_DB:
-        return notAvailable("application database");
+        return applicationDatabase();
     case ZelD:
     case ZelC:
     case ZelDX:
@@ -115,6 +119,28 @@ OpenFileWorker::Outcome OpenFileWorker::textArchive(const char *tmpDbName, Model
     if (!reader.openFile(m_path) || !reader.checkHeader() || !reader.parseFile(m_fw.dataDatabase, &count))
         return Outcome::Failure;
     buildStandardModels(models, count);
+    return Outcome::Success;
+}
+
+OpenFileWorker::Outcome OpenFileWorker::applicationDatabase()
+{
+    // Opened in place, under the session's connection name; the apply-filters
+    // task builds the models later. SQLite would create a missing file and
+    // opens any file lazily, so both are checked here rather than leaving an
+    // empty or foreign file as the session's database.
+    if (!QFileInfo(m_path).isFile())
+        return Outcome::Failure;
+    const QString name = QStringLiteral("Data_con");
+    Connections::registerFile(name, m_path);
+    m_fw.dataDatabase = Connections::database(name);
+    if (!m_fw.dataDatabase.isOpen())
+        return Outcome::Failure;
+    QSqlQuery probe(m_fw.dataDatabase);
+    if (!probe.exec(QStringLiteral("SELECT COUNT(*) FROM sqlite_master"))) {
+        TRACE() << "Not an application database:" << m_path << probe.lastError().text();
+        return Outcome::Failure;
+    }
+    m_fw.sessionInfo.views |= Framework::SessionInfo::ViewDataFilter;
     return Outcome::Success;
 }
 

@@ -50,6 +50,7 @@ private:
     // A text archive: reader procedure, then the standard model set.
     template <class Reader>
     Outcome textArchive(const char *tmpDbName, ModelSet models, TmpDbFailure onTmpDbFailure = TmpDbFailure::Report);
+    Outcome applicationDatabase();
     Outcome brenaRecordFile();
     // Known type whose reader or models are not part of this build.
     Outcome notAvailable(const char *what);

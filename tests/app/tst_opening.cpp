@@ -631,7 +631,7 @@ private slots:
         });
         window.on_actionExamples_triggered();
         QVERIFY(enabled.contains(QStringLiteral("ZelB_button")));
-        QVERIFY(!enabled.contains(QStringLiteral("ZelA_button")));
+        QVERIFY(!enabled.contains(QStringLiteral("ZelC_button")));
         QVERIFY(!g_framework->getSessionInfo().isOpen);
         QCOMPARE(opened.size(), 1);
         QCOMPARE(opened[0].device, int(ZelB));

@@ -159,7 +159,13 @@ private slots:
         settle();
 
         QCOMPARE(prompts->count(QStringLiteral("message")), 1);
-        QVERIFY(g_framework->getSessionInfo().deviceType != ZelB);
+        // The new file is open as an application-database session.
+        const Framework::SessionInfo s = g_framework->getSessionInfo();
+        QVERIFY(s.isOpen);
+        QCOMPARE(int(s.deviceType), int(INTERNAL_DB));
+        QCOMPARE(s.views, quint32(Framework::SessionInfo::ViewDataFilter));
+        QCOMPARE(s.fileName, sessionDb);
+        QCOMPARE(window()->windowTitle(), sessionDb + QStringLiteral(" - Quorlog"));
         // The file now holds the empty application schema, none of the rows
         // the old session had written into it.
         Connections::registerFile(QStringLiteral("check"), sessionDb);

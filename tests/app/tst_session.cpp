@@ -12,6 +12,7 @@
 #include "app/TaskDialogGuard.h"
 #include "common/Connections.h"
 #include "common/Prompts.h"
+#include "database/ArchiveManager.h"
 #include "database/DatabaseStructure.h"
 #include "readers/ZelBArchiveWriter.h"
 #include "tables/BrenaFileWriter.h"
@@ -517,6 +518,42 @@ private slots:
         expectClosed();
         QCOMPARE(messages(recorder->take()).last(), QStringLiteral("Session closed"));
         QCOMPARE(prompts->count(QStringLiteral("message")), 1);
+    }
+
+    // An application database opens in place with the data-filter view only;
+    // a missing or foreign file leaves no session and creates nothing.
+    void applicationDatabase()
+    {
+        const QString path = tempPath(QStringLiteral("app.qdb"));
+        QFile::remove(path);
+        QVERIFY(ArchiveManager::createDatabase(path));
+        g_framework->openFile(path, INTERNAL_DB, 0, {});
+        settle();
+        Framework::SessionInfo s = g_framework->getSessionInfo();
+        QVERIFY(s.isOpen);
+        QCOMPARE(int(s.deviceType), int(INTERNAL_DB));
+        QCOMPARE(s.views, quint32(Framework::SessionInfo::ViewDataFilter));
+        QCOMPARE(s.fileName, path);
+        QVERIFY(!g_framework->tableModel);
+        QVERIFY(Connections::contains(QStringLiteral("Data_con")));
+        QCOMPARE(Connections::filePath(QStringLiteral("Data_con")), path);
+        QCOMPARE(window()->windowTitle(), path + QStringLiteral(" - Quorlog"));
+        closeSession();
+        QVERIFY(!Connections::contains(QStringLiteral("Data_con")));
+
+        const QString missing = tempPath(QStringLiteral("missing.qdb"));
+        QFile::remove(missing);
+        g_framework->openFile(missing, INTERNAL_DB, 0, {});
+        settle();
+        expectClosed();
+        QVERIFY(!QFile::exists(missing));
+
+        const QString foreign = copyFixture(QStringLiteral("zelb_example.csv"));
+        g_framework->openFile(foreign, INTERNAL_DB, 0, {});
+        settle();
+        expectClosed();
+        QCOMPARE(messages(recorder->take()).last(), QStringLiteral("Session closed"));
+        QCOMPARE(prompts->count(QStringLiteral("message")), 0);
     }
 
     void closeOpenedFileTmpDb_data()
