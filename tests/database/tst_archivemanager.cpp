@@ -1,6 +1,7 @@
 #include "common/Connections.h"
 #include "database/ArchiveManager.h"
 #include "database/DatabaseStructure.h"
+#include "support/DbTestUtil.h"
 #include "support/TestMain.h"
 
 #include <QDir>
@@ -13,37 +14,12 @@
 
 namespace {
 
+using testdb::count;
+using testdb::exec;
+using testdb::tables;
+
 const QString kDataCon = QStringLiteral("Data_con");
 const QString kUpdated = QStringLiteral("The Quorlog database has been updated.");
-
-QStringList exec(QSqlDatabase db, const QStringList &statements)
-{
-    QStringList failures;
-    QSqlQuery q(db);
-    for (const QString &s : statements) {
-        if (!q.exec(s))
-            failures << s + QLatin1Char(' ') + q.lastError().text();
-    }
-    return failures;
-}
-
-QStringList tables(QSqlDatabase db)
-{
-    QSqlQuery q(db);
-    q.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite_%' ORDER BY rowid"));
-    QStringList out;
-    while (q.next())
-        out << q.value(0).toString();
-    return out;
-}
-
-qint64 count(QSqlDatabase db, const QString &table)
-{
-    QSqlQuery q(db);
-    if (!q.exec(QStringLiteral("SELECT COUNT(*) FROM %1").arg(table)) || !q.next())
-        return -1;
-    return q.value(0).toLongLong();
-}
 
 // "yyyy-MM-dd HH:mm:ss[.zzz]" as UTC wall-clock.
 qint64 utcMs(const char *text)

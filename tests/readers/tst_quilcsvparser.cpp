@@ -3,8 +3,8 @@
 #include "common/Connections.h"
 #include "database/ArchiveManager.h"
 #include "readers/QuilArchiveWriter.h"
-#include "support/ReaderLog.h"
 #include "support/ReaderTestDb.h"
+#include "support/ReaderTestUtil.h"
 #include "support/TestMain.h"
 
 #include <QSqlQuery>
@@ -13,14 +13,7 @@
 
 namespace {
 
-struct Outcome
-{
-    bool opened = false;
-    bool headerOk = false;
-    bool parsed = false;
-    int count = -1;
-    char separator = 0;
-};
+using Outcome = ReaderOutcome;
 
 const QString kInvalidFormat = QStringLiteral("File has invalid format!");
 const QString kInvalidHeader = QStringLiteral("Invalid header format!");
@@ -38,7 +31,7 @@ QByteArray fourValues(int index, const QByteArray &time = "00:00:00")
 
 } // namespace
 
-class TestQuilCsvParser : public QObject
+class TestQuilCsvParser : public QObject, private ReaderDbFixture
 {
     Q_OBJECT
 
@@ -70,42 +63,21 @@ private slots:
 
 private:
     Outcome run(const QByteArray &bytes, ReaderLog *log = nullptr, QAtomicInteger<char> *cancel = nullptr);
-    int committed(const QString &table) { return testdb::committedRowCount(m_dbPath, table); }
-
-    QTemporaryDir m_dir;
-    QString m_dbPath;
-    QSqlDatabase m_db;
-    int m_serial = 0;
 };
 
 void TestQuilCsvParser::init()
 {
-    ++m_serial;
-    m_dbPath = m_dir.filePath(QStringLiteral("quil_%1.sqlite").arg(m_serial));
-    m_db = testdb::createSchemaDatabase(QStringLiteral("quil_test"), m_dbPath);
+    initDb(QStringLiteral("quil"));
 }
 
 void TestQuilCsvParser::cleanup()
 {
-    m_db = QSqlDatabase();
-    Connections::remove(QStringLiteral("quil_test"));
+    cleanupDb();
 }
 
 Outcome TestQuilCsvParser::run(const QByteArray &bytes, ReaderLog *log, QAtomicInteger<char> *cancel)
 {
-    const QString path = testdb::writeFile(m_dir.filePath(QStringLiteral("in_%1.d00").arg(m_serial)), bytes);
-    QAtomicInteger<char> localFlag(0);
-    QuilACsvParser reader(nullptr, cancel ? cancel : &localFlag);
-    if (log)
-        log->attach(&reader);
-    Outcome o;
-    o.opened = reader.openFile(path);
-    if (o.opened)
-        o.headerOk = reader.checkHeader();
-    o.separator = reader.separator();
-    if (o.headerOk)
-        o.parsed = reader.parseFile(m_db, &o.count);
-    return o;
+    return runReader<QuilACsvParser>(writeInput(QStringLiteral("d00"), bytes), m_db, log, cancel);
 }
 
 void TestQuilCsvParser::fourChannelArchive()

@@ -5,8 +5,8 @@
 #include "common/Connections.h"
 #include "database/ArchiveManager.h"
 #include "readers/WexArchiveWriter.h"
-#include "support/ReaderLog.h"
 #include "support/ReaderTestDb.h"
+#include "support/ReaderTestUtil.h"
 #include "support/TestMain.h"
 
 #include <QSqlQuery>
@@ -17,30 +17,7 @@ namespace {
 
 enum Variant { A = 6, B = 7, C = 8 }; // the instrument types
 
-struct Outcome
-{
-    bool opened = false;
-    bool headerOk = false;
-    bool parsed = false;
-    int count = -1;
-    char separator = 0;
-};
-
-template <class Reader>
-Outcome runReader(const QString &path, QSqlDatabase db, ReaderLog *log, QAtomicInteger<char> *cancel)
-{
-    Reader reader(nullptr, cancel);
-    if (log)
-        log->attach(&reader);
-    Outcome o;
-    o.opened = reader.openFile(path);
-    if (o.opened)
-        o.headerOk = reader.checkHeader();
-    o.separator = reader.separator();
-    if (o.headerOk)
-        o.parsed = reader.parseFile(db, &o.count);
-    return o;
-}
+using Outcome = ReaderOutcome;
 
 QByteArray uiHeader()
 {
@@ -51,7 +28,7 @@ const QString kInvalidFormat = QStringLiteral("File has invalid format!");
 
 } // namespace
 
-class TestWexCsvParser : public QObject
+class TestWexCsvParser : public QObject, private ReaderDbFixture
 {
     Q_OBJECT
 
@@ -89,36 +66,25 @@ private slots:
 private:
     Outcome run(int variant, const QByteArray &bytes, ReaderLog *log = nullptr,
                 QAtomicInteger<char> *cancel = nullptr);
-    int committed(const QString &table) { return testdb::committedRowCount(m_dbPath, table); }
-
-    QTemporaryDir m_dir;
-    QString m_dbPath;
-    QSqlDatabase m_db;
-    int m_serial = 0;
 };
 
 void TestWexCsvParser::init()
 {
-    ++m_serial;
-    m_dbPath = m_dir.filePath(QStringLiteral("wex_%1.sqlite").arg(m_serial));
-    m_db = testdb::createSchemaDatabase(QStringLiteral("wex_test"), m_dbPath);
+    initDb(QStringLiteral("wex"));
 }
 
 void TestWexCsvParser::cleanup()
 {
-    m_db = QSqlDatabase();
-    Connections::remove(QStringLiteral("wex_test"));
+    cleanupDb();
 }
 
 Outcome TestWexCsvParser::run(int variant, const QByteArray &bytes, ReaderLog *log, QAtomicInteger<char> *cancel)
 {
-    const QString path = testdb::writeFile(m_dir.filePath(QStringLiteral("in_%1.d00").arg(m_serial)), bytes);
-    QAtomicInteger<char> localFlag(0);
-    QAtomicInteger<char> *flag = cancel ? cancel : &localFlag;
+    const QString path = writeInput(QStringLiteral("d00"), bytes);
     switch (variant) {
-    case A: return runReader<WexACsvParser>(path, m_db, log, flag);
-    case B: return runReader<WexBCsvParser>(path, m_db, log, flag);
-    default: return runReader<WexCCsvParser>(path, m_db, log, flag);
+    case A: return runReader<WexACsvParser>(path, m_db, log, cancel);
+    case B: return runReader<WexBCsvParser>(path, m_db, log, cancel);
+    default: return runReader<WexCCsvParser>(path, m_db, log, cancel);
     }
 }
 

@@ -2,21 +2,15 @@
 
 #include "common/Connections.h"
 #include "database/ArchiveManager.h"
-#include "support/ReaderLog.h"
 #include "support/ReaderTestDb.h"
+#include "support/ReaderTestUtil.h"
 #include "support/TestMain.h"
 
 #include <QTemporaryDir>
 
 namespace {
 
-struct Outcome
-{
-    bool opened = false;
-    bool headerOk = false;
-    bool parsed = false;
-    int count = -1;
-};
+using Outcome = ReaderOutcome;
 
 QByteArray record(int index, const QByteArray &dateTime, const QByteArray &value)
 {
@@ -25,7 +19,7 @@ QByteArray record(int index, const QByteArray &dateTime, const QByteArray &value
 
 } // namespace
 
-class TestZelACsvParser : public QObject
+class TestZelACsvParser : public QObject, private ReaderDbFixture
 {
     Q_OBJECT
 
@@ -55,41 +49,21 @@ private slots:
 
 private:
     Outcome run(const QByteArray &bytes, ReaderLog *log = nullptr, QAtomicInteger<char> *cancel = nullptr);
-    int committed(const QString &table) { return testdb::committedRowCount(m_dbPath, table); }
-
-    QTemporaryDir m_dir;
-    QString m_dbPath;
-    QSqlDatabase m_db;
-    int m_serial = 0;
 };
 
 void TestZelACsvParser::init()
 {
-    ++m_serial;
-    m_dbPath = m_dir.filePath(QStringLiteral("zela_%1.sqlite").arg(m_serial));
-    m_db = testdb::createSchemaDatabase(QStringLiteral("zela_test"), m_dbPath);
+    initDb(QStringLiteral("zela"));
 }
 
 void TestZelACsvParser::cleanup()
 {
-    m_db = QSqlDatabase();
-    Connections::remove(QStringLiteral("zela_test"));
+    cleanupDb();
 }
 
 Outcome TestZelACsvParser::run(const QByteArray &bytes, ReaderLog *log, QAtomicInteger<char> *cancel)
 {
-    const QString path = testdb::writeFile(m_dir.filePath(QStringLiteral("in_%1.csv").arg(m_serial)), bytes);
-    QAtomicInteger<char> localFlag(0);
-    ZelACsvParser reader(nullptr, cancel ? cancel : &localFlag);
-    if (log)
-        log->attach(&reader);
-    Outcome o;
-    o.opened = reader.openFile(path);
-    if (o.opened)
-        o.headerOk = reader.checkHeader();
-    if (o.headerOk)
-        o.parsed = reader.parseFile(m_db, &o.count);
-    return o;
+    return runReader<ZelACsvParser>(writeInput(QStringLiteral("csv"), bytes), m_db, log, cancel);
 }
 
 void TestZelACsvParser::oneLineFixture()

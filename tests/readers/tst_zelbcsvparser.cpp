@@ -5,8 +5,8 @@
 #include "common/UtcTime.h"
 #include "database/ArchiveManager.h"
 #include "readers/ZelBArchiveWriter.h"
-#include "support/ReaderLog.h"
 #include "support/ReaderTestDb.h"
+#include "support/ReaderTestUtil.h"
 #include "support/TestMain.h"
 
 #include <QSqlQuery>
@@ -22,14 +22,7 @@ using zelb::Group;
 
 namespace {
 
-struct Outcome
-{
-    bool opened = false;
-    bool headerOk = false;
-    bool parsed = false;
-    int count = -1;
-    char separator = 0;
-};
+using Outcome = ReaderOutcome;
 
 QByteArray oneGroupLine(const QByteArray &date, const QByteArray &time, const QByteArray &name,
                         const QByteArray &value, char sep = ',', int headerGroups = 16)
@@ -39,7 +32,7 @@ QByteArray oneGroupLine(const QByteArray &date, const QByteArray &time, const QB
 
 } // namespace
 
-class TestZelBCsvParser : public QObject
+class TestZelBCsvParser : public QObject, private ReaderDbFixture
 {
     Q_OBJECT
 
@@ -85,48 +78,21 @@ private slots:
 
 private:
     Outcome run(const QByteArray &bytes, ReaderLog *log = nullptr, QAtomicInteger<char> *cancel = nullptr);
-    int committed(const QString &table);
-
-    QTemporaryDir m_dir;
-    QString m_dbPath;
-    QSqlDatabase m_db;
-    int m_serial = 0;
 };
 
 void TestZelBCsvParser::init()
 {
-    ++m_serial;
-    m_dbPath = m_dir.filePath(QStringLiteral("zelb_%1.sqlite").arg(m_serial));
-    m_db = testdb::createSchemaDatabase(QStringLiteral("zelb_test"), m_dbPath);
+    initDb(QStringLiteral("zelb"));
 }
 
 void TestZelBCsvParser::cleanup()
 {
-    m_db = QSqlDatabase();
-    Connections::remove(QStringLiteral("zelb_test"));
+    cleanupDb();
 }
 
 Outcome TestZelBCsvParser::run(const QByteArray &bytes, ReaderLog *log, QAtomicInteger<char> *cancel)
 {
-    const QString path = testdb::writeFile(m_dir.filePath(QStringLiteral("in_%1.csv").arg(m_serial)), bytes);
-    QAtomicInteger<char> localFlag(0);
-    ZelBCsvParser reader(nullptr, cancel ? cancel : &localFlag);
-    if (log)
-        log->attach(&reader);
-    Outcome o;
-    o.opened = reader.openFile(path);
-    if (o.opened)
-        o.headerOk = reader.checkHeader();
-    o.separator = reader.separator();
-    if (o.headerOk)
-        o.parsed = reader.parseFile(m_db, &o.count);
-    return o;
-}
-
-// Rows visible to another connection: what was committed.
-int TestZelBCsvParser::committed(const QString &table)
-{
-    return testdb::committedRowCount(m_dbPath, table);
+    return runReader<ZelBCsvParser>(writeInput(QStringLiteral("csv"), bytes), m_db, log, cancel);
 }
 
 void TestZelBCsvParser::oneLineFixture()

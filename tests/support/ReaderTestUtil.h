@@ -1,0 +1,88 @@
+#pragma once
+// What the reader tests share: a fresh schema database per test function, the
+// input written next to it, and one reader run the way the open-file worker
+// runs it (open, check the header, parse).
+#include "support/DbTestUtil.h"
+#include "support/ReaderLog.h"
+
+#include <QAtomicInteger>
+#include <QByteArray>
+#include <QSqlDatabase>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <type_traits>
+#include <utility>
+
+struct ReaderOutcome
+{
+    bool opened = false;
+    bool headerOk = false;
+    bool parsed = false;
+    int count = -1;
+    char separator = 0;
+};
+
+namespace readertest {
+
+template <class Reader, class = void>
+struct HasSeparator : std::false_type
+{
+};
+template <class Reader>
+struct HasSeparator<Reader, std::void_t<decltype(std::declval<const Reader &>().separator())>> : std::true_type
+{
+};
+
+} // namespace readertest
+
+// Runs a new reader over path into db; a null cancel flag means never cancelled.
+template <class Reader>
+ReaderOutcome runReader(const QString &path, QSqlDatabase db, ReaderLog *log = nullptr,
+                        QAtomicInteger<char> *cancel = nullptr)
+{
+    QAtomicInteger<char> localFlag(0);
+    Reader reader(nullptr, cancel ? cancel : &localFlag);
+    if (log)
+        log->attach(&reader);
+    ReaderOutcome o;
+    o.opened = reader.openFile(path);
+    if (o.opened)
+        o.headerOk = reader.checkHeader();
+    if constexpr (readertest::HasSeparator<Reader>::value)
+        o.separator = reader.separator();
+    if (o.headerOk)
+        o.parsed = reader.parseFile(db, &o.count);
+    return o;
+}
+
+// A reader test's database: a new file per test function (initDb from the
+// test's init(), cleanupDb from its cleanup()), registered as "<prefix>_test".
+class ReaderDbFixture
+{
+protected:
+    void initDb(const QString &prefix)
+    {
+        ++m_serial;
+        m_connection = prefix + QStringLiteral("_test");
+        m_dbPath = m_dir.filePath(QStringLiteral("%1_%2.sqlite").arg(prefix).arg(m_serial));
+        m_db = testdb::createSchemaDatabase(m_connection, m_dbPath);
+    }
+    void cleanupDb();
+
+    // Writes the input of this test function as "in_<n>.<suffix>".
+    QString writeInput(const QString &suffix, const QByteArray &bytes) const
+    {
+        return testdb::writeFile(m_dir.filePath(QStringLiteral("in_%1.%2").arg(m_serial).arg(suffix)), bytes);
+    }
+    // Rows visible to another connection: what was committed.
+    int committed(const QString &table) const { return testdb::committedRowCount(m_dbPath, table); }
+
+    QTemporaryDir m_dir;
+    QString m_dbPath;
+    QSqlDatabase m_db;
+    int m_serial = 0;
+
+private:
+    QString m_connection;
+};
