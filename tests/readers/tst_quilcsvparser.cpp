@@ -31,14 +31,16 @@ QByteArray fourValues(int index, const QByteArray &time = "00:00:00")
 
 } // namespace
 
-class TestQuilCsvParser : public QObject, private ReaderDbFixture
+class TestQuilCsvParser : public ReaderTestCase
 {
     Q_OBJECT
+public:
+    TestQuilCsvParser()
+        : ReaderTestCase(QStringLiteral("quil"))
+    {
+    }
 
 private slots:
-    void init();
-    void cleanup();
-
     void fourChannelArchive();
     void unitForParameter_data();
     void unitForParameter();
@@ -64,16 +66,6 @@ private slots:
 private:
     Outcome run(const QByteArray &bytes, ReaderLog *log = nullptr, QAtomicInteger<char> *cancel = nullptr);
 };
-
-void TestQuilCsvParser::init()
-{
-    initDb(QStringLiteral("quil"));
-}
-
-void TestQuilCsvParser::cleanup()
-{
-    cleanupDb();
-}
 
 Outcome TestQuilCsvParser::run(const QByteArray &bytes, ReaderLog *log, QAtomicInteger<char> *cancel)
 {

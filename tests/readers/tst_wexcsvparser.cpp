@@ -28,14 +28,16 @@ const QString kInvalidFormat = QStringLiteral("File has invalid format!");
 
 } // namespace
 
-class TestWexCsvParser : public QObject, private ReaderDbFixture
+class TestWexCsvParser : public ReaderTestCase
 {
     Q_OBJECT
+public:
+    TestWexCsvParser()
+        : ReaderTestCase(QStringLiteral("wex"))
+    {
+    }
 
 private slots:
-    void init();
-    void cleanup();
-
     void wexcArchive();
     void wexaArchive();
     void unitForParameter_data();
@@ -67,16 +69,6 @@ private:
     Outcome run(int variant, const QByteArray &bytes, ReaderLog *log = nullptr,
                 QAtomicInteger<char> *cancel = nullptr);
 };
-
-void TestWexCsvParser::init()
-{
-    initDb(QStringLiteral("wex"));
-}
-
-void TestWexCsvParser::cleanup()
-{
-    cleanupDb();
-}
 
 Outcome TestWexCsvParser::run(int variant, const QByteArray &bytes, ReaderLog *log, QAtomicInteger<char> *cancel)
 {

@@ -19,14 +19,16 @@ QByteArray record(int index, const QByteArray &dateTime, const QByteArray &value
 
 } // namespace
 
-class TestZelACsvParser : public QObject, private ReaderDbFixture
+class TestZelACsvParser : public ReaderTestCase
 {
     Q_OBJECT
+public:
+    TestZelACsvParser()
+        : ReaderTestCase(QStringLiteral("zela"))
+    {
+    }
 
 private slots:
-    void init();
-    void cleanup();
-
     void oneLineFixture();
     void unitForParameter_data();
     void unitForParameter();
@@ -50,16 +52,6 @@ private slots:
 private:
     Outcome run(const QByteArray &bytes, ReaderLog *log = nullptr, QAtomicInteger<char> *cancel = nullptr);
 };
-
-void TestZelACsvParser::init()
-{
-    initDb(QStringLiteral("zela"));
-}
-
-void TestZelACsvParser::cleanup()
-{
-    cleanupDb();
-}
 
 Outcome TestZelACsvParser::run(const QByteArray &bytes, ReaderLog *log, QAtomicInteger<char> *cancel)
 {

@@ -32,14 +32,16 @@ QByteArray oneGroupLine(const QByteArray &date, const QByteArray &time, const QB
 
 } // namespace
 
-class TestZelBCsvParser : public QObject, private ReaderDbFixture
+class TestZelBCsvParser : public ReaderTestCase
 {
     Q_OBJECT
+public:
+    TestZelBCsvParser()
+        : ReaderTestCase(QStringLiteral("zelb"))
+    {
+    }
 
 private slots:
-    void init();
-    void cleanup();
-
     void oneLineFixture();
     void unitForParameter_data();
     void unitForParameter();
@@ -79,16 +81,6 @@ private slots:
 private:
     Outcome run(const QByteArray &bytes, ReaderLog *log = nullptr, QAtomicInteger<char> *cancel = nullptr);
 };
-
-void TestZelBCsvParser::init()
-{
-    initDb(QStringLiteral("zelb"));
-}
-
-void TestZelBCsvParser::cleanup()
-{
-    cleanupDb();
-}
 
 Outcome TestZelBCsvParser::run(const QByteArray &bytes, ReaderLog *log, QAtomicInteger<char> *cancel)
 {

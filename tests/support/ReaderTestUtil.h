@@ -7,6 +7,7 @@
 
 #include <QAtomicInteger>
 #include <QByteArray>
+#include <QObject>
 #include <QSqlDatabase>
 #include <QString>
 #include <QTemporaryDir>
@@ -56,20 +57,23 @@ ReaderOutcome runReader(const QString &path, QSqlDatabase db, ReaderLog *log = n
     return o;
 }
 
-// A reader test's database: a new file per test function (initDb from the
-// test's init(), cleanupDb from its cleanup()), registered as "<prefix>_test".
-class ReaderDbFixture
+// The base of a reader test: a new schema database file per test function,
+// registered as "<prefix>_test"; QTest calls init() and cleanup() around each.
+class ReaderTestCase : public QObject
 {
-protected:
-    void initDb(const QString &prefix)
+    Q_OBJECT
+public:
+    explicit ReaderTestCase(const QString &prefix)
+        : m_prefix(prefix)
+        , m_connection(prefix + QStringLiteral("_test"))
     {
-        ++m_serial;
-        m_connection = prefix + QStringLiteral("_test");
-        m_dbPath = m_dir.filePath(QStringLiteral("%1_%2.sqlite").arg(prefix).arg(m_serial));
-        m_db = testdb::createSchemaDatabase(m_connection, m_dbPath);
     }
-    void cleanupDb();
 
+protected slots:
+    void init();
+    void cleanup();
+
+protected:
     // Writes the input of this test function as "in_<n>.<suffix>".
     QString writeInput(const QString &suffix, const QByteArray &bytes) const
     {
@@ -84,5 +88,6 @@ protected:
     int m_serial = 0;
 
 private:
-    QString m_connection;
+    const QString m_prefix;
+    const QString m_connection;
 };
