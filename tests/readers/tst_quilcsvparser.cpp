@@ -190,13 +190,7 @@ void TestQuilCsvParser::checkHeader()
         QCOMPARE(o.count, 1);
         QCOMPARE(testdb::rowCount(m_db, QStringLiteral("Data")), 0);
     } else {
-        QCOMPARE(log.console.size(), 1);
-        QCOMPARE(log.console[0].text, message);
-        QCOMPARE(log.console[0].icon, 3);
-        QCOMPARE(log.dialogs.size(), 1);
-        QCOMPARE(log.dialogs[0].text, message);
-        QCOMPARE(log.dialogs[0].title, QString());
-        QCOMPARE(log.dialogs[0].icon, 3);
+        compareSingleError(log, message);
     }
 }
 
@@ -433,32 +427,17 @@ void TestQuilCsvParser::exampleArchive()
 // of the kind "QuilA".
 void TestQuilCsvParser::intoTemporaryDatabase()
 {
-    ArchiveManager manager;
-    QSqlDatabase db = manager.openTmpDatabase(QStringLiteral("QuilA"));
-    QVERIFY(db.isOpen());
-    QAtomicInteger<char> flag(0);
-    QuilACsvParser reader(nullptr, &flag);
-    int count = 0;
-    QVERIFY(reader.openFile(QStringLiteral(":/examples/_resources/examples/QuilA/2015_09.d00")));
-    QVERIFY(reader.checkHeader());
-    QVERIFY(reader.parseFile(db, &count));
-    QCOMPARE(testdb::rowCount(db, QStringLiteral("Parameters")), 4);
-    QCOMPARE(testdb::rowCount(db, QStringLiteral("Data")), (count - 2) * 4);
-    db = QSqlDatabase();
-    Connections::remove(QStringLiteral("QuilA"));
+    const auto check = [](QSqlDatabase db, int count) {
+        QCOMPARE(testdb::rowCount(db, QStringLiteral("Parameters")), 4);
+        QCOMPARE(testdb::rowCount(db, QStringLiteral("Data")), (count - 2) * 4);
+    };
+    readIntoTemporaryDatabase<QuilACsvParser>(QStringLiteral("QuilA"),
+        QStringLiteral(":/examples/_resources/examples/QuilA/2015_09.d00"), check);
 }
 
 void TestQuilCsvParser::unableToOpen()
 {
-    QuilACsvParser reader(nullptr, nullptr);
-    ReaderLog log;
-    log.attach(&reader);
-    QVERIFY(!reader.openFile(m_dir.filePath(QStringLiteral("missing.d00"))));
-    QCOMPARE(log.console.size(), 1);
-    QCOMPARE(log.console[0].text, QStringLiteral("Unable to open file"));
-    QCOMPARE(log.console[0].icon, 3);
-    QCOMPARE(log.dialogs.size(), 1);
-    QCOMPARE(log.dialogs[0].text, QStringLiteral("Unable to open file"));
+    verifyUnableToOpen<QuilACsvParser>(m_dir.filePath(QStringLiteral("missing.d00")));
 }
 
 void TestQuilCsvParser::messagesTranslatedInReaderContext()

@@ -245,13 +245,9 @@ void TestWexCsvParser::checkHeader()
             QCOMPARE(o.count, 1);
             QCOMPARE(testdb::rowCount(m_db, QStringLiteral("Data")), 0);
         } else {
-            QCOMPARE(log.console.size(), 1);
-            QCOMPARE(log.console[0].text, kInvalidFormat);
-            QCOMPARE(log.console[0].icon, 3);
-            QCOMPARE(log.dialogs.size(), 1);
-            QCOMPARE(log.dialogs[0].text, kInvalidFormat);
-            QCOMPARE(log.dialogs[0].title, QString());
-            QCOMPARE(log.dialogs[0].icon, 3);
+            compareSingleError(log, kInvalidFormat);
+            if (QTest::currentTestFailed())
+                return;
         }
     }
 }
@@ -586,34 +582,18 @@ void TestWexCsvParser::exampleArchives()
 // of the kind "WexA", for all three types.
 void TestWexCsvParser::intoTemporaryDatabase()
 {
-    ArchiveManager manager;
-    QSqlDatabase db = manager.openTmpDatabase(QStringLiteral("WexA"));
-    QVERIFY(db.isOpen());
-    QAtomicInteger<char> flag(0);
-    WexBCsvParser reader(nullptr, &flag);
-    int count = 0;
-    QVERIFY(reader.openFile(QStringLiteral(":/examples/_resources/examples/WexB/2018_02.d00")));
-    QVERIFY(reader.checkHeader());
-    QVERIFY(reader.parseFile(db, &count));
-    QCOMPARE(count, 50);
-    QCOMPARE(testdb::rowCount(db, QStringLiteral("Parameters")), 16);
-    QCOMPARE(testdb::rowCount(db, QStringLiteral("Data")), 48 * 16);
-    db = QSqlDatabase();
-    Connections::remove(QStringLiteral("WexA"));
+    const auto check = [](QSqlDatabase db, int count) {
+        QCOMPARE(count, 50);
+        QCOMPARE(testdb::rowCount(db, QStringLiteral("Parameters")), 16);
+        QCOMPARE(testdb::rowCount(db, QStringLiteral("Data")), 48 * 16);
+    };
+    readIntoTemporaryDatabase<WexBCsvParser>(QStringLiteral("WexA"),
+        QStringLiteral(":/examples/_resources/examples/WexB/2018_02.d00"), check);
 }
 
 void TestWexCsvParser::unableToOpen()
 {
-    WexACsvParser reader(nullptr, nullptr);
-    ReaderLog log;
-    log.attach(&reader);
-    QVERIFY(!reader.openFile(m_dir.filePath(QStringLiteral("missing.d00"))));
-    QCOMPARE(log.console.size(), 1);
-    QCOMPARE(log.console[0].text, QStringLiteral("Unable to open file"));
-    QCOMPARE(log.console[0].icon, 3);
-    QCOMPARE(log.dialogs.size(), 1);
-    QCOMPARE(log.dialogs[0].text, QStringLiteral("Unable to open file"));
-    QCOMPARE(log.dialogs[0].icon, 3);
+    verifyUnableToOpen<WexACsvParser>(m_dir.filePath(QStringLiteral("missing.d00")));
 }
 
 void TestWexCsvParser::messagesTranslatedInReaderContext()

@@ -121,12 +121,7 @@ void TestZelACsvParser::checkHeader()
     QVERIFY(o.opened);
     QCOMPARE(o.headerOk, ok);
     if (!ok) {
-        QCOMPARE(log.console.size(), 1);
-        QCOMPARE(log.console[0].text, QStringLiteral("File has invalid format!"));
-        QCOMPARE(log.console[0].icon, 3);
-        QCOMPARE(log.dialogs.size(), 1);
-        QCOMPARE(log.dialogs[0].text, QStringLiteral("File has invalid format!"));
-        QCOMPARE(log.dialogs[0].icon, 3);
+        compareSingleError(log, QStringLiteral("File has invalid format!"));
     }
 }
 
@@ -342,19 +337,12 @@ void TestZelACsvParser::badInput()
 
 void TestZelACsvParser::intoTemporaryDatabase()
 {
-    ArchiveManager manager;
-    QSqlDatabase db = manager.openTmpDatabase(QStringLiteral("ZelA"));
-    QVERIFY(db.isOpen());
-    QAtomicInteger<char> flag(0);
-    ZelACsvParser reader(nullptr, &flag);
-    int count = 0;
-    QVERIFY(reader.openFile(QStringLiteral(QUORLOG_TEST_DATA "/readers/zela_example.csv")));
-    QVERIFY(reader.checkHeader());
-    QVERIFY(reader.parseFile(db, &count));
-    QCOMPARE(count, 20);
-    QCOMPARE(testdb::rowCount(db, QStringLiteral("Data")), 20);
-    db = QSqlDatabase();
-    Connections::remove(QStringLiteral("ZelA"));
+    const auto check = [](QSqlDatabase db, int count) {
+        QCOMPARE(count, 20);
+        QCOMPARE(testdb::rowCount(db, QStringLiteral("Data")), 20);
+    };
+    readIntoTemporaryDatabase<ZelACsvParser>(QStringLiteral("ZelA"),
+        QStringLiteral(QUORLOG_TEST_DATA "/readers/zela_example.csv"), check);
 }
 
 QUORLOG_TEST_MAIN(TestZelACsvParser)

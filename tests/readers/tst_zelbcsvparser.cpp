@@ -191,13 +191,7 @@ void TestZelBCsvParser::checkHeader()
         QCOMPARE(o.count, 1);
         QCOMPARE(testdb::rowCount(m_db, QStringLiteral("Data")), 0);
     } else {
-        QCOMPARE(log.console.size(), 1);
-        QCOMPARE(log.console[0].text, QStringLiteral("File has invalid format!"));
-        QCOMPARE(log.console[0].icon, 3);
-        QCOMPARE(log.dialogs.size(), 1);
-        QCOMPARE(log.dialogs[0].text, QStringLiteral("File has invalid format!"));
-        QCOMPARE(log.dialogs[0].title, QString());
-        QCOMPARE(log.dialogs[0].icon, 3);
+        compareSingleError(log, QStringLiteral("File has invalid format!"));
     }
 }
 
@@ -658,35 +652,18 @@ void TestZelBCsvParser::exampleArchives()
 // of the kind "ZelB".
 void TestZelBCsvParser::intoTemporaryDatabase()
 {
-    ArchiveManager manager;
-    QSqlDatabase db = manager.openTmpDatabase(QStringLiteral("ZelB"));
-    QVERIFY(db.isOpen());
-    QAtomicInteger<char> flag(0);
-    ZelBCsvParser reader(nullptr, &flag);
-    int count = 0;
-    QVERIFY(reader.openFile(QStringLiteral(QUORLOG_TEST_DATA "/readers/zelb_example.csv")));
-    QVERIFY(reader.checkHeader());
-    QVERIFY(reader.parseFile(db, &count));
-    QCOMPARE(count, 13);
-    QCOMPARE(testdb::rowCount(db, QStringLiteral("Parameters")), 16);
-    QCOMPARE(testdb::rowCount(db, QStringLiteral("Data")), 12 * 16);
-    db = QSqlDatabase();
-    Connections::remove(QStringLiteral("ZelB"));
+    const auto check = [](QSqlDatabase db, int count) {
+        QCOMPARE(count, 13);
+        QCOMPARE(testdb::rowCount(db, QStringLiteral("Parameters")), 16);
+        QCOMPARE(testdb::rowCount(db, QStringLiteral("Data")), 12 * 16);
+    };
+    readIntoTemporaryDatabase<ZelBCsvParser>(QStringLiteral("ZelB"),
+        QStringLiteral(QUORLOG_TEST_DATA "/readers/zelb_example.csv"), check);
 }
 
 void TestZelBCsvParser::unableToOpen()
 {
-    ZelBCsvParser reader(nullptr, nullptr);
-    ReaderLog log;
-    log.attach(&reader);
-    QVERIFY(!reader.openFile(m_dir.filePath(QStringLiteral("missing.csv"))));
-    QCOMPARE(log.console.size(), 1);
-    QCOMPARE(log.console[0].text, QStringLiteral("Unable to open file"));
-    QCOMPARE(log.console[0].icon, 3);
-    QCOMPARE(log.dialogs.size(), 1);
-    QCOMPARE(log.dialogs[0].text, QStringLiteral("Unable to open file"));
-    QCOMPARE(log.dialogs[0].title, QString());
-    QCOMPARE(log.dialogs[0].icon, 3);
+    verifyUnableToOpen<ZelBCsvParser>(m_dir.filePath(QStringLiteral("missing.csv")));
 }
 
 // As the open-file worker runs it: the reader on a pool thread, the dialog on

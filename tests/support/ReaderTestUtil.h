@@ -2,6 +2,8 @@
 // What the reader tests share: a fresh schema database per test function, the
 // input written next to it, and one reader run the way the open-file worker
 // runs it (open, check the header, parse).
+#include "common/Connections.h"
+#include "database/ArchiveManager.h"
 #include "support/DbTestUtil.h"
 #include "support/ReaderLog.h"
 
@@ -11,6 +13,9 @@
 #include <QSqlDatabase>
 #include <QString>
 #include <QTemporaryDir>
+#include <QTest>
+
+#include <functional>
 
 #include <type_traits>
 #include <utility>
@@ -55,6 +60,42 @@ ReaderOutcome runReader(const QString &path, QSqlDatabase db, ReaderLog *log = n
     if (o.headerOk)
         o.parsed = reader.parseFile(db, &o.count);
     return o;
+}
+
+// A failure the reader reports once on the console and once in a message box
+// with no title, both as errors.
+void compareSingleError(const ReaderLog &log, const QString &message);
+
+// A file that cannot be opened: openFile fails and says so.
+template <class Reader>
+void verifyUnableToOpen(const QString &missingPath)
+{
+    Reader reader(nullptr, nullptr);
+    ReaderLog log;
+    log.attach(&reader);
+    QVERIFY(!reader.openFile(missingPath));
+    compareSingleError(log, QStringLiteral("Unable to open file"));
+}
+
+// As the open-file worker does it: a new reader reads file into the archive
+// manager's temporary database of the kind; check sees the database and the
+// line count before the connection is removed.
+template <class Reader>
+void readIntoTemporaryDatabase(const QString &kind, const QString &file,
+                               const std::function<void(QSqlDatabase db, int count)> &check)
+{
+    ArchiveManager manager;
+    QSqlDatabase db = manager.openTmpDatabase(kind);
+    QVERIFY(db.isOpen());
+    QAtomicInteger<char> flag(0);
+    Reader reader(nullptr, &flag);
+    int count = 0;
+    QVERIFY(reader.openFile(file));
+    QVERIFY(reader.checkHeader());
+    QVERIFY(reader.parseFile(db, &count));
+    check(db, count);
+    db = QSqlDatabase();
+    Connections::remove(kind);
 }
 
 // The base of a reader test: a new schema database file per test function,
