@@ -322,13 +322,7 @@ void TestQuilCsvParser::cancelBeforeFirstLine()
     QAtomicInteger<char> flag(1);
     ReaderLog log;
     const Outcome o = run(quil::archive(3), &log, &flag);
-    QVERIFY(o.headerOk);
-    QVERIFY(!o.parsed);
-    QCOMPARE(o.count, -1);
-    QVERIFY(log.lastConsole().text.startsWith(QStringLiteral("Parser work was canceled in: ")));
-    QCOMPARE(log.lastConsole().icon, 0);
-    QCOMPARE(testdb::rowCount(m_db, QStringLiteral("Parameters")), 0);
-    QCOMPARE(testdb::rowCount(m_db, QStringLiteral("Data")), 0);
+    compareCancelledBeforeFirstLine(o, log);
 }
 
 void TestQuilCsvParser::failedInsert()
@@ -338,12 +332,7 @@ void TestQuilCsvParser::failedInsert()
                                   "BEGIN SELECT RAISE(ABORT, 'name refused'); END")));
     ReaderLog log;
     const Outcome o = run(quil::archive(2), &log);
-    QVERIFY(!o.parsed);
-    QCOMPARE(o.count, -1);
-    QVERIFY(log.lastConsole().text.contains(QStringLiteral("name refused")));
-    QCOMPARE(log.lastConsole().icon, 3);
-    QCOMPARE(committed(QStringLiteral("Data")), 0);
-    QCOMPARE(committed(QStringLiteral("Parameters")), 0);
+    compareRefusedInsert(o, log, QStringLiteral("name refused"));
 }
 
 void TestQuilCsvParser::badInput_data()

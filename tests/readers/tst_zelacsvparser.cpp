@@ -208,8 +208,7 @@ void TestZelACsvParser::laterLineWithOtherFieldCount()
     QCOMPARE(log.lastConsole().icon, 3);
     QCOMPARE(log.dialogs.size(), 1);
     QCOMPARE(log.dialogs[0].text, QStringLiteral("Invalid line in file (3)"));
-    QCOMPARE(committed(QStringLiteral("Data")), 0);
-    QCOMPARE(committed(QStringLiteral("Parameters")), 0);
+    compareNothingCommitted();
 }
 
 void TestZelACsvParser::emptyLineReportedAndSkipped()
@@ -251,12 +250,7 @@ void TestZelACsvParser::cancelBeforeFirstLine()
     QAtomicInteger<char> flag(1);
     ReaderLog log;
     const Outcome o = run(record(1, "2016-10-24 09:35", "1.0E+00 W"), &log, &flag);
-    QVERIFY(o.headerOk);
-    QVERIFY(!o.parsed);
-    QCOMPARE(o.count, -1);
-    QVERIFY(log.lastConsole().text.startsWith(QStringLiteral("Parser work was canceled in: ")));
-    QCOMPARE(testdb::rowCount(m_db, QStringLiteral("Parameters")), 0);
-    QCOMPARE(testdb::rowCount(m_db, QStringLiteral("Data")), 0);
+    compareCancelledBeforeFirstLine(o, log);
 }
 
 void TestZelACsvParser::timeStamps_data()

@@ -348,8 +348,7 @@ void TestZelBCsvParser::wrongFieldCount()
     QCOMPARE(log.dialogs.size(), 1);
     QCOMPARE(log.dialogs[0].text, QStringLiteral("Invalid line in file (3)"));
     QCOMPARE(log.dialogs[0].icon, 3);
-    QCOMPARE(committed(QStringLiteral("Data")), 0);
-    QCOMPARE(committed(QStringLiteral("Parameters")), 0);
+    compareNothingCommitted();
 }
 
 void TestZelBCsvParser::emptyLineReportedAndSkipped()
@@ -412,14 +411,8 @@ void TestZelBCsvParser::cancelBeforeFirstLine()
     QAtomicInteger<char> flag(1);
     ReaderLog log;
     const Outcome o = run(zelb::header() + oneGroupLine("2016-10-24", "09:35:57", "U1", "1.0E+00"), &log, &flag);
-    QVERIFY(o.headerOk);
-    QVERIFY(!o.parsed);
-    QCOMPARE(o.count, -1);
-    QVERIFY(log.lastConsole().text.startsWith(QStringLiteral("Parser work was canceled in: ")));
-    QCOMPARE(log.lastConsole().icon, 0);
+    compareCancelledBeforeFirstLine(o, log);
     QVERIFY(log.dialogs.isEmpty());
-    QCOMPARE(testdb::rowCount(m_db, QStringLiteral("Parameters")), 0);
-    QCOMPARE(testdb::rowCount(m_db, QStringLiteral("Data")), 0);
     QCOMPARE(committed(QStringLiteral("Data")), 0);
 }
 
@@ -504,12 +497,7 @@ void TestZelBCsvParser::failedInsert()
     const Outcome o = run(zelb::header() + oneGroupLine("2016-10-24", "09:35:57", "U1", "1.0E+00")
                               + oneGroupLine("2016-10-24", "09:36:57", "U1", "2.0E+00"),
                           &log);
-    QVERIFY(!o.parsed);
-    QCOMPARE(o.count, -1);
-    QVERIFY(log.lastConsole().text.contains(QStringLiteral("value refused")));
-    QCOMPARE(log.lastConsole().icon, 3);
-    QCOMPARE(committed(QStringLiteral("Data")), 0);
-    QCOMPARE(committed(QStringLiteral("Parameters")), 0);
+    compareRefusedInsert(o, log, QStringLiteral("value refused"));
 }
 
 void TestZelBCsvParser::failedCommit()
@@ -612,8 +600,7 @@ void TestZelBCsvParser::badInput()
         QCOMPARE(o.count, 1);
     else
         QCOMPARE(o.count, -1);
-    QCOMPARE(committed(QStringLiteral("Data")), 0);
-    QCOMPARE(committed(QStringLiteral("Parameters")), 0);
+    compareNothingCommitted();
 }
 
 void TestZelBCsvParser::exampleArchives_data()

@@ -15,6 +15,32 @@ void ReaderTestCase::cleanup()
     Connections::remove(m_connection);
 }
 
+void ReaderTestCase::compareNothingCommitted() const
+{
+    QCOMPARE(committed(QStringLiteral("Data")), 0);
+    QCOMPARE(committed(QStringLiteral("Parameters")), 0);
+}
+
+void ReaderTestCase::compareCancelledBeforeFirstLine(const ReaderOutcome &o, const ReaderLog &log) const
+{
+    QVERIFY(o.headerOk);
+    QVERIFY(!o.parsed);
+    QCOMPARE(o.count, -1);
+    QVERIFY(log.lastConsole().text.startsWith(QStringLiteral("Parser work was canceled in: ")));
+    QCOMPARE(log.lastConsole().icon, 0);
+    QCOMPARE(testdb::rowCount(m_db, QStringLiteral("Parameters")), 0);
+    QCOMPARE(testdb::rowCount(m_db, QStringLiteral("Data")), 0);
+}
+
+void ReaderTestCase::compareRefusedInsert(const ReaderOutcome &o, const ReaderLog &log, const QString &refusal) const
+{
+    QVERIFY(!o.parsed);
+    QCOMPARE(o.count, -1);
+    QVERIFY(log.lastConsole().text.contains(refusal));
+    QCOMPARE(log.lastConsole().icon, 3);
+    compareNothingCommitted();
+}
+
 void compareSingleError(const ReaderLog &log, const QString &message)
 {
     QCOMPARE(log.console.size(), 1);

@@ -123,6 +123,15 @@ protected:
     // Rows visible to another connection: what was committed.
     int committed(const QString &table) const { return testdb::committedRowCount(m_dbPath, table); }
 
+    // Neither a value nor a parameter committed.
+    void compareNothingCommitted() const;
+    // A read cancelled before its first line: header checked, nothing written,
+    // the cancel message last on the console.
+    void compareCancelledBeforeFirstLine(const ReaderOutcome &o, const ReaderLog &log) const;
+    // A read whose insert the database refused: the refusal last on the
+    // console as an error, nothing committed.
+    void compareRefusedInsert(const ReaderOutcome &o, const ReaderLog &log, const QString &refusal) const;
+
     QTemporaryDir m_dir;
     QString m_dbPath;
     QSqlDatabase m_db;
