@@ -10,6 +10,8 @@
 
 namespace {
 
+using testdb::columns;
+using testdb::columnTypes;
 using testdb::count;
 using testdb::exec;
 using testdb::tables;
@@ -46,26 +48,6 @@ QString storedDdl(QSqlDatabase db, const QString &table)
     if (!q.exec() || !q.next())
         return QString();
     return q.value(0).toString();
-}
-
-QStringList columns(QSqlDatabase db, const QString &table)
-{
-    QSqlQuery q(db);
-    q.exec(QStringLiteral("PRAGMA table_info(%1)").arg(sql::quoteIdentifier(table)));
-    QStringList out;
-    while (q.next())
-        out << q.value(1).toString();
-    return out;
-}
-
-QStringList columnTypes(QSqlDatabase db, const QString &table)
-{
-    QSqlQuery q(db);
-    q.exec(QStringLiteral("PRAGMA table_info(%1)").arg(sql::quoteIdentifier(table)));
-    QStringList out;
-    while (q.next())
-        out << q.value(2).toString();
-    return out;
 }
 
 } // namespace

@@ -35,14 +35,30 @@ QStringList exec(QSqlDatabase db, const QStringList &statements)
     return failures;
 }
 
-QStringList tables(QSqlDatabase db)
+QStringList column(QSqlDatabase db, const QString &query, int column)
 {
     QSqlQuery q(db);
-    q.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite_%' ORDER BY rowid"));
+    q.exec(query);
     QStringList out;
     while (q.next())
-        out << q.value(0).toString();
+        out << q.value(column).toString();
     return out;
+}
+
+QStringList tables(QSqlDatabase db)
+{
+    return column(db, QStringLiteral(
+                          "SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite_%' ORDER BY rowid"));
+}
+
+QStringList columns(QSqlDatabase db, const QString &table)
+{
+    return column(db, QStringLiteral("PRAGMA table_info(%1)").arg(sql::quoteIdentifier(table)), 1);
+}
+
+QStringList columnTypes(QSqlDatabase db, const QString &table)
+{
+    return column(db, QStringLiteral("PRAGMA table_info(%1)").arg(sql::quoteIdentifier(table)), 2);
 }
 
 qint64 count(QSqlDatabase db, const QString &table)

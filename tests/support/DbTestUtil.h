@@ -15,8 +15,14 @@ QSqlDatabase createSchemaDatabase(const QString &name, const QString &path);
 // Runs each statement; returns one "statement error" line per failure.
 QStringList exec(QSqlDatabase db, const QStringList &statements);
 
+// One column of a query's rows as text; empty when the query fails.
+QStringList column(QSqlDatabase db, const QString &query, int column = 0);
+
 // The file's own tables in the order they were made.
 QStringList tables(QSqlDatabase db);
+// The names and the declared types of a table's columns, in order.
+QStringList columns(QSqlDatabase db, const QString &table);
+QStringList columnTypes(QSqlDatabase db, const QString &table);
 
 // Rows of the table, or -1 when it cannot be counted.
 qint64 count(QSqlDatabase db, const QString &table);
