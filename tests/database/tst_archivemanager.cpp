@@ -3,6 +3,7 @@
 #include "database/DatabaseStructure.h"
 #include "support/DbTestUtil.h"
 #include "support/TestMain.h"
+#include "support/TimeTestUtil.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,20 +18,10 @@ namespace {
 using testdb::count;
 using testdb::exec;
 using testdb::tables;
+using testtime::utcMsecs;
 
 const QString kDataCon = QStringLiteral("Data_con");
 const QString kUpdated = QStringLiteral("The Quorlog database has been updated.");
-
-// "yyyy-MM-dd HH:mm:ss[.zzz]" as UTC wall-clock.
-qint64 utcMs(const char *text)
-{
-    const QString s = QString::fromLatin1(text);
-    const QDate date = QDate::fromString(s.left(10), QStringLiteral("yyyy-MM-dd"));
-    QTime time = QTime::fromString(s.mid(11), QStringLiteral("HH:mm:ss.zzz"));
-    if (!time.isValid())
-        time = QTime::fromString(s.mid(11), QStringLiteral("HH:mm:ss"));
-    return QDateTime(date, time, Qt::UTC).toMSecsSinceEpoch();
-}
 
 int messagesWith(const QSignalSpy &spy, const QString &text, int icon)
 {
@@ -294,15 +285,15 @@ void TestArchiveManager::getArchiveInfo_data()
     QTest::newRow("narrow only") << (devices + narrow) << QStringList() << QStringList() << Q_INT64_C(1700000001000)
                                  << Q_INT64_C(1700000009000) << 3u;
     // Recorder times are UTC wall-clock, also in the Warsaw gap hour.
-    QTest::newRow("MoxB only") << (devices + wideB) << colsB << QStringList() << utcMs("2016-03-27 02:30:00.250")
-                               << utcMs("2023-11-14 22:13:25.500") << 3u;
-    QTest::newRow("MoxA only") << (devices + wideA) << QStringList() << colsA << utcMs("2023-10-29 02:30:00")
-                               << utcMs("2030-01-01 00:00:00") << 2u;
+    QTest::newRow("MoxB only") << (devices + wideB) << colsB << QStringList() << utcMsecs("2016-03-27 02:30:00.250")
+                               << utcMsecs("2023-11-14 22:13:25.500") << 3u;
+    QTest::newRow("MoxA only") << (devices + wideA) << QStringList() << colsA << utcMsecs("2023-10-29 02:30:00")
+                               << utcMsecs("2030-01-01 00:00:00") << 2u;
     // The first instrument is a MoxB, yet the narrow rows count too.
     QTest::newRow("narrow and MoxB") << (devices + narrow + wideB) << colsB << QStringList()
-                                     << utcMs("2016-03-27 02:30:00.250") << Q_INT64_C(1700000009000) << 6u;
+                                     << utcMsecs("2016-03-27 02:30:00.250") << Q_INT64_C(1700000009000) << 6u;
     QTest::newRow("all three") << (devices + narrow + wideB + wideA) << colsB << colsA
-                               << utcMs("2016-03-27 02:30:00.250") << utcMs("2030-01-01 00:00:00") << 8u;
+                               << utcMsecs("2016-03-27 02:30:00.250") << utcMsecs("2030-01-01 00:00:00") << 8u;
     QTest::newRow("narrow and empty MoxB") << (devices + narrow) << colsB << QStringList()
                                            << Q_INT64_C(1700000001000) << Q_INT64_C(1700000009000) << 3u;
 }
