@@ -1,6 +1,7 @@
 #include "common/Connections.h"
 #include "database/ArchiveManager.h"
 #include "database/DatabaseStructure.h"
+#include "support/ConsoleSpyUtil.h"
 #include "support/DbTestUtil.h"
 #include "support/TestMain.h"
 #include "support/TimeTestUtil.h"
@@ -22,16 +23,6 @@ using testtime::utcMsecs;
 
 const QString kDataCon = QStringLiteral("Data_con");
 const QString kUpdated = QStringLiteral("The Quorlog database has been updated.");
-
-int messagesWith(const QSignalSpy &spy, const QString &text, int icon)
-{
-    int n = 0;
-    for (const QList<QVariant> &args : spy) {
-        if (args.at(0).toString() == text && args.at(1).toInt() == icon)
-            ++n;
-    }
-    return n;
-}
 
 const QStringList kSchemaTables{"Devices", "Parameters", "Data", "Events"};
 
@@ -349,7 +340,7 @@ void TestArchiveManager::updateMessageOnceOnOlderFile()
     QSignalSpy console(&manager, &ArchiveManager::consoleMessage);
     const ArchiveInfo a = manager.getArchiveInfo();
     const ArchiveInfo b = manager.getArchiveInfo();
-    QCOMPARE(messagesWith(console, kUpdated, 1), 1);
+    QCOMPARE(consolespy::count(console, kUpdated, 1), 1);
     QCOMPARE(console.size(), 1);
     QCOMPARE(a.allRecordsCnt, 1u);
     QCOMPARE(b.firstRecordDate, Q_INT64_C(5000));
@@ -367,7 +358,7 @@ void TestArchiveManager::failedUpgradeIsReportedNotAnnounced()
              QStringList());
     QSignalSpy console(&manager, &ArchiveManager::consoleMessage);
     manager.getArchiveInfo();
-    QCOMPARE(messagesWith(console, kUpdated, 1), 0);
+    QCOMPARE(consolespy::count(console, kUpdated, 1), 0);
     QCOMPARE(console.size(), 1);
     QCOMPARE(console.at(0).at(1).toInt(), 2);
     QVERIFY(console.at(0).at(0).toString().contains(QStringLiteral("eventData")));
