@@ -90,8 +90,7 @@ void TestDatabaseStructure::cleanup()
 
 QSqlDatabase TestDatabaseStructure::freshDatabase()
 {
-    Connections::registerFile(m_name, m_dir.filePath(m_name + QStringLiteral(".qdb")));
-    return Connections::database(m_name);
+    return testdb::open(m_name, m_dir.filePath(m_name + QStringLiteral(".qdb")));
 }
 
 void TestDatabaseStructure::createStatementsAreExact()

@@ -2,6 +2,7 @@
 
 #include "app/AvailableDevices.h"
 #include "common/Connections.h"
+#include "support/DbTestUtil.h"
 #include "support/ReportSqlFixtures.h"
 #include "support/TestMain.h"
 #include "support/TimeTestUtil.h"
@@ -98,8 +99,7 @@ void TestRaportGenerator::init()
 QSqlDatabase TestRaportGenerator::freshDatabase()
 {
     const QString name = QStringLiteral("report_%1").arg(++m_dbCount);
-    Connections::registerFile(name, m_dir.filePath(name + QStringLiteral(".sqlite")));
-    return Connections::database(name);
+    return testdb::open(name, m_dir.filePath(name + QStringLiteral(".sqlite")));
 }
 
 QSqlDatabase TestRaportGenerator::narrowDatabase()

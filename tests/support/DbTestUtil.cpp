@@ -11,13 +11,18 @@
 
 namespace testdb {
 
+QSqlDatabase open(const QString &name, const QString &path, Sync sync)
+{
+    Connections::Options options;
+    options.scratch = sync == Sync::Scratch;
+    Connections::registerFile(name, path, options);
+    return Connections::database(name);
+}
+
 QSqlDatabase createSchemaDatabase(const QString &name, const QString &path)
 {
     QFile::remove(path);
-    Connections::Options options;
-    options.scratch = true;
-    Connections::registerFile(name, path, options);
-    QSqlDatabase db = Connections::database(name);
+    QSqlDatabase db = open(name, path, Sync::Scratch);
     // The schema a temporary database gets from the archive manager.
     if (!DatabaseStructure().initStructure(db))
         qFatal("cannot create the schema in %s", qPrintable(path));
@@ -77,8 +82,7 @@ int rowCount(QSqlDatabase db, const QString &table)
 int committedRowCount(const QString &path, const QString &table)
 {
     const QString name = QStringLiteral("committed_check");
-    Connections::registerFile(name, path);
-    const int n = rowCount(Connections::database(name), table);
+    const int n = rowCount(open(name, path), table);
     Connections::remove(name);
     return n;
 }

@@ -8,6 +8,11 @@
 
 namespace testdb {
 
+// Registers name for the file at path and returns this thread's connection to
+// it; a scratch file skips the disk syncs.
+enum class Sync { Full, Scratch };
+QSqlDatabase open(const QString &name, const QString &path, Sync sync = Sync::Full);
+
 // Registers name for a new file at path and returns this thread's connection
 // with the application schema created on it.
 QSqlDatabase createSchemaDatabase(const QString &name, const QString &path);

@@ -1,5 +1,6 @@
 #include "common/Connections.h"
 #include "support/ConsoleSpyUtil.h"
+#include "support/DbTestUtil.h"
 #include "support/TestMain.h"
 #include "tables/NarrowFixture.h"
 #include "tables/TempDatabaseTableModel.h"
@@ -108,10 +109,7 @@ private:
 
 QSqlDatabase TestTempDatabaseTableModel::makeDb(const QString &name)
 {
-    Connections::Options o;
-    o.scratch = true;
-    Connections::registerFile(name, m_dir.filePath(name + QStringLiteral(".sqlite")), o);
-    return Connections::database(name);
+    return testdb::open(name, m_dir.filePath(name + QStringLiteral(".sqlite")), testdb::Sync::Scratch);
 }
 
 void TestTempDatabaseTableModel::initTestCase()

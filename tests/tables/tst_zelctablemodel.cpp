@@ -1,5 +1,6 @@
 #include "common/Connections.h"
 #include "support/ConsoleSpyUtil.h"
+#include "support/DbTestUtil.h"
 #include "support/TestMain.h"
 #include "tables/ZelCEventTableModel.h"
 #include "tables/ZelCFixture.h"
@@ -68,8 +69,7 @@ private:
 
 QSqlDatabase TestZelCTableModel::makeDb(const QString &name)
 {
-    Connections::registerFile(name, m_dir.filePath(name + QStringLiteral(".sqlite")));
-    return Connections::database(name);
+    return testdb::open(name, m_dir.filePath(name + QStringLiteral(".sqlite")));
 }
 
 void TestZelCTableModel::initTestCase()
