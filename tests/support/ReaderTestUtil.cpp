@@ -15,6 +15,20 @@ void ReaderTestCase::cleanup()
     Connections::remove(m_connection);
 }
 
+void ReaderTestCase::compareArchiveRead(const ReaderOutcome &o, int lines, int valueLines, int parameters,
+                                        int markers) const
+{
+    QVERIFY(o.parsed);
+    QCOMPARE(o.count, lines);
+    QCOMPARE(testdb::parameters(m_db).size(), parameters);
+    const auto rows = testdb::data(m_db);
+    QCOMPARE(rows.size(), valueLines * parameters);
+    int flagged = 0;
+    for (const auto &r : rows)
+        flagged += r.flag == 2;
+    QCOMPARE(flagged, markers);
+}
+
 void ReaderTestCase::compareNothingCommitted() const
 {
     QCOMPARE(committed(QStringLiteral("Data")), 0);

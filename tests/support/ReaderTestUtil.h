@@ -5,6 +5,7 @@
 #include "common/Connections.h"
 #include "database/ArchiveManager.h"
 #include "support/DbTestUtil.h"
+#include "support/ReaderTestDb.h"
 #include "support/ReaderLog.h"
 
 #include <QAtomicInteger>
@@ -123,6 +124,9 @@ protected:
     // Rows visible to another connection: what was committed.
     int committed(const QString &table) const { return testdb::committedRowCount(m_dbPath, table); }
 
+    // A whole archive read: count is its line count, every one of valueLines
+    // lines gave a value per parameter, markers of them marked as missing.
+    void compareArchiveRead(const ReaderOutcome &o, int lines, int valueLines, int parameters, int markers) const;
     // Neither a value nor a parameter committed.
     void compareNothingCommitted() const;
     // A read cancelled before its first line: header checked, nothing written,
