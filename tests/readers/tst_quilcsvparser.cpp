@@ -344,9 +344,7 @@ void TestQuilCsvParser::badInput_data()
     QTest::addColumn<QString>("message");
     QTest::addColumn<int>("icon");
 
-    QByteArray garbage;
-    for (int i = 0; i < 4096; ++i)
-        garbage += char((i * 7919 + 13) % 256);
+    const QByteArray garbage = binaryGarbage();
     const QByteArray good = fourValues(1);
 
     QTest::newRow("empty file") << QByteArray() << false << false << 0 << kInvalidFormat << 3;

@@ -204,10 +204,7 @@ void TestZelACsvParser::laterLineWithOtherFieldCount()
     QVERIFY(o.headerOk);
     QVERIFY(!o.parsed);
     QCOMPARE(o.count, -1);
-    QCOMPARE(log.lastConsole().text, QStringLiteral("Invalid line in file (3)"));
-    QCOMPARE(log.lastConsole().icon, 3);
-    QCOMPARE(log.dialogs.size(), 1);
-    QCOMPARE(log.dialogs[0].text, QStringLiteral("Invalid line in file (3)"));
+    compareLastError(log, QStringLiteral("Invalid line in file (3)"));
     compareNothingCommitted();
 }
 
@@ -280,9 +277,7 @@ void TestZelACsvParser::badInput_data()
 
     const QByteArray r1 = record(1, "2016-10-24 09:35", "1.0E+00 W");
     const QByteArray r2 = record(2, "2016-10-24 09:50", "2.0E+00 W");
-    QByteArray garbage;
-    for (int i = 0; i < 4096; ++i)
-        garbage += char((i * 7919 + 13) % 256);
+    const QByteArray garbage = binaryGarbage();
     const QString invalidFormat = QStringLiteral("File has invalid format!");
 
     QTest::newRow("empty file") << QByteArray() << false << false << invalidFormat;
@@ -317,12 +312,8 @@ void TestZelACsvParser::badInput()
     QVERIFY(o.opened);
     QCOMPARE(o.headerOk, headerOk);
     QCOMPARE(o.parsed, parsed);
-    if (!message.isEmpty()) {
-        QVERIFY2(log.lastConsole().text.startsWith(message), qPrintable(log.lastConsole().text));
-        QCOMPARE(log.lastConsole().icon, 3);
-        QCOMPARE(log.dialogs.size(), 1);
-        QCOMPARE(log.dialogs[0].text, log.lastConsole().text);
-    }
+    if (!message.isEmpty())
+        compareLastErrorStartsWith(log, message);
     QCOMPARE(o.count, parsed ? 1 : -1);
     QCOMPARE(committed(QStringLiteral("Data")), parsed ? 1 : 0);
     if (!parsed)

@@ -65,3 +65,28 @@ void compareSingleError(const ReaderLog &log, const QString &message)
     QCOMPARE(log.dialogs[0].title, QString());
     QCOMPARE(log.dialogs[0].icon, 3);
 }
+
+void compareLastError(const ReaderLog &log, const QString &message)
+{
+    QCOMPARE(log.lastConsole().text, message);
+    QCOMPARE(log.lastConsole().icon, 3);
+    QCOMPARE(log.dialogs.size(), 1);
+    QCOMPARE(log.dialogs[0].text, message);
+    QCOMPARE(log.dialogs[0].icon, 3);
+}
+
+void compareLastErrorStartsWith(const ReaderLog &log, const QString &messageStart)
+{
+    QVERIFY2(log.lastConsole().text.startsWith(messageStart), qPrintable(log.lastConsole().text));
+    QCOMPARE(log.lastConsole().icon, 3);
+    QCOMPARE(log.dialogs.size(), 1);
+    QCOMPARE(log.dialogs[0].text, log.lastConsole().text);
+}
+
+QByteArray binaryGarbage()
+{
+    QByteArray garbage;
+    for (int i = 0; i < 4096; ++i)
+        garbage += char((i * 7919 + 13) % 256);
+    return garbage;
+}

@@ -67,6 +67,15 @@ ReaderOutcome runReader(const QString &path, QSqlDatabase db, ReaderLog *log = n
 // with no title, both as errors.
 void compareSingleError(const ReaderLog &log, const QString &message);
 
+// The last console line is exactly this error, and the one message box says
+// the same.
+void compareLastError(const ReaderLog &log, const QString &message);
+// The same for an error that begins with messageStart.
+void compareLastErrorStartsWith(const ReaderLog &log, const QString &messageStart);
+
+// 4 kB of binary noise, the same on every call.
+QByteArray binaryGarbage();
+
 // A file that cannot be opened: openFile fails and says so.
 template <class Reader>
 void verifyUnableToOpen(const QString &missingPath)
