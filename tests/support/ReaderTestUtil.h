@@ -17,7 +17,6 @@
 #include <QTest>
 
 #include <functional>
-
 #include <type_traits>
 #include <utility>
 
