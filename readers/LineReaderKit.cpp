@@ -80,9 +80,10 @@ void LineReaderKit::report(const QString &msg, int icon, bool withDialog)
         emit dialogMessage(msg, QString(), icon);
 }
 
-void LineReaderKit::reportInvalidFormat()
+bool LineReaderKit::failInvalidFormat()
 {
     report(text("File has invalid format!"), 3, true);
+    return false;
 }
 
 void LineReaderKit::reportInvalidLine(qint64 lineNumber, const Field &line)

@@ -5,7 +5,7 @@
 // one kit and forwards the kit's signals as its own:
 //
 //   ZelBCsvParser::ZelBCsvParser(...) : m_kit("ZelBCsvParser", progress, cancel, 2000, this)
-//   { connect(&m_kit, &LineReaderKit::consoleMessage, this, &ZelBCsvParser::consoleMessage); ... }
+//   { m_kit.forwardSignalsTo(this); }
 //
 //   parseFile: m_kit.startParse(); read its own header lines with readLine();
 //   return m_kit.runReadLoop(db, count, firstLineNumber, "... omit line !!!",
@@ -60,8 +60,9 @@ public:
     // A reader's own message: to the console, and in a message box (empty
     // title, same level) when withDialog.
     void report(const QString &msg, int icon, bool withDialog = false);
-    // "File has invalid format!" to the console and in a message box.
-    void reportInvalidFormat();
+    // "File has invalid format!" to the console and in a message box; returns
+    // false, for the reader's own "return m_kit.failInvalidFormat();".
+    bool failInvalidFormat();
     // "Invalid line in file (N)" to the console and in a message box.
     void reportInvalidLine(qint64 lineNumber, const Field &line);
     // The database's error text to the console.
@@ -83,6 +84,15 @@ public:
     // On failure or cancel nothing stays written and count is untouched.
     bool runReadLoop(QSqlDatabase db, int *count, qint64 firstLineNumber, const char *emptyLineTrace,
                      const LineHandler &handleLine);
+
+    // Connects the kit's signals to the reader's signals of the same names.
+    template <class Reader>
+    void forwardSignalsTo(Reader *reader)
+    {
+        connect(this, &LineReaderKit::dialogMessage, reader, &Reader::dialogMessage);
+        connect(this, &LineReaderKit::consoleMessage, reader, &Reader::consoleMessage);
+        connect(this, &LineReaderKit::progressValueChanged, reader, &Reader::progressValueChanged);
+    }
 
 signals:
     void dialogMessage(QString msg, QString title, int icon);

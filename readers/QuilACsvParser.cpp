@@ -29,11 +29,6 @@ const char *const kBadTimeStamp = QT_TRANSLATE_NOOP("QuilACsvParser", "Line skip
 constexpr int kMaxLineLength = 5000;
 const char *const kModels[] = {"QuilA", "QuilC", "QuilBIoT", "QuilB"};
 
-bool isLineEnd(const Field &f)
-{
-    return f.equals("\r\n") || f.equals("\n");
-}
-
 // A channel value: '*' marks a missing one; otherwise a decimal comma, blanks
 // anywhere and the line end are allowed.
 readers::Measurement readValue(const Field &text)
@@ -69,9 +64,7 @@ QuilACsvParser::QuilACsvParser(ProgressDialog *progress, QAtomicInteger<char> *c
     , m_kit("QuilACsvParser", progress, cancelFlag, kMaxLineLength, this)
     , m_format(QStringLiteral("yyyy-MM-ddHH:mm:ss"))
 {
-    connect(&m_kit, &LineReaderKit::dialogMessage, this, &QuilACsvParser::dialogMessage);
-    connect(&m_kit, &LineReaderKit::consoleMessage, this, &QuilACsvParser::consoleMessage);
-    connect(&m_kit, &LineReaderKit::progressValueChanged, this, &QuilACsvParser::progressValueChanged);
+    m_kit.forwardSignalsTo(this);
 }
 
 QuilACsvParser::~QuilACsvParser() = default;
@@ -88,7 +81,7 @@ void QuilACsvParser::splitItems(const Field &line, bool trace)
     for (const Field &f : m_raw) {
         // A lone LF is a line end as much as CR LF: files written with LF line
         // ends must not gain an item on the column line.
-        if (f.isEmpty() || isLineEnd(f)) {
+        if (f.isEmpty() || readers::isLineEnd(f)) {
             if (trace)
                 TRACE() << "delete void";
             continue;
@@ -100,10 +93,8 @@ void QuilACsvParser::splitItems(const Field &line, bool trace)
 bool QuilACsvParser::checkHeader()
 {
     Field line;
-    if (m_kit.readLine(&line) != LineReaderKit::Read::Line) {
-        m_kit.reportInvalidFormat();
-        return false;
-    }
+    if (m_kit.readLine(&line) != LineReaderKit::Read::Line)
+        return m_kit.failInvalidFormat();
     if (line.data[0] == '#') {
         // The value of the last pair keeps the line end.
         const QList<QByteArray> pairs = QByteArray(line.data + 1, line.size - 1).split(';');
@@ -117,20 +108,14 @@ bool QuilACsvParser::checkHeader()
         }
     }
 
-    if (m_kit.readLine(&line) != LineReaderKit::Read::Line || line.data[0] == '#') {
-        m_kit.reportInvalidFormat();
-        return false;
-    }
+    if (m_kit.readLine(&line) != LineReaderKit::Read::Line || line.data[0] == '#')
+        return m_kit.failInvalidFormat();
     const char separator = readers::chooseSeparator(line);
-    if (!separator) {
-        m_kit.reportInvalidFormat();
-        return false;
-    }
+    if (!separator)
+        return m_kit.failInvalidFormat();
     m_separator = separator;
-    if (line.size <= 10) {
-        m_kit.reportInvalidFormat();
-        return false;
-    }
+    if (line.size <= 10)
+        return m_kit.failInvalidFormat();
     splitItems(line, true);
     const QString dev = m_header.value(QStringLiteral("dev"));
     bool known = false;
@@ -138,8 +123,7 @@ bool QuilACsvParser::checkHeader()
         known = known || dev == QLatin1String(model);
     if (!known || m_header.value(QStringLiteral("filever")) != QLatin1String("1.00") || m_items.size() < 3
         || !m_items[0].equals("idx") || !m_items[1].equals("date") || !m_items[2].equals("time")) {
-        m_kit.reportInvalidFormat();
-        return false;
+        return m_kit.failInvalidFormat();
     }
     return m_kit.rewind();
 }
@@ -148,16 +132,12 @@ bool QuilACsvParser::parseFile(QSqlDatabase db, int *count)
 {
     m_kit.startParse();
     Field line;
-    if (m_kit.readLine(&line) != LineReaderKit::Read::Line || m_kit.readLine(&line) != LineReaderKit::Read::Line) {
-        m_kit.reportInvalidFormat();
-        return false;
-    }
+    if (m_kit.readLine(&line) != LineReaderKit::Read::Line || m_kit.readLine(&line) != LineReaderKit::Read::Line)
+        return m_kit.failInvalidFormat();
     splitItems(line, false);
     m_columnCount = m_items.size();
-    if (m_columnCount < 3) {
-        m_kit.reportInvalidFormat();
-        return false;
-    }
+    if (m_columnCount < 3)
+        return m_kit.failInvalidFormat();
     m_names.clear();
     for (int i = 3; i < m_columnCount; ++i)
         m_names.append(m_items[i].trimmed().bytes());
@@ -207,17 +187,8 @@ bool QuilACsvParser::handleLine(const Field &line, qint64 lineNumber)
 
 QString QuilACsvParser::unitForParameter(QString name)
 {
-    struct Rule
-    {
-        const char *prefix;
-        const char *unit;
-    };
-    static const Rule rules[] = {
+    static const readers::UnitByPrefix rules[] = {
         {"T", "\u00b0C"}, {"RH", "%"}, {"DP", "\u00b0C"}, {"AH", "g/m3"}, {"Wet-b", "\u00b0C"}, {"Enth", "kJ/kg"},
     };
-    for (const Rule &r : rules) {
-        if (name.startsWith(QLatin1String(r.prefix)))
-            return QString::fromUtf8(r.unit);
-    }
-    return QString();
+    return readers::unitByPrefix(name, rules);
 }

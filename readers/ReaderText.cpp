@@ -120,25 +120,24 @@ Measurement readMeasurement(const Field &text, NoValueMarker marker)
 TimeStampFormat::TimeStampFormat(const QString &format)
     : m_text(format)
 {
+    struct Pattern
+    {
+        const char *text;
+        Kind kind;
+    };
+    // Every field's width is the length of its pattern.
+    static const Pattern patterns[] = {{"yyyy", Year}, {"zzz", Milli}, {"MM", Month}, {"dd", Day},
+                                       {"HH", Hour},   {"mm", Minute}, {"ss", Second}};
     const QByteArray f = format.toLatin1();
     int i = 0;
-    auto starts = [&](const char *tok) { return f.mid(i).startsWith(tok); };
     while (i < f.size()) {
         Token t{Literal, f.at(i), 0};
-        if (starts("yyyy"))
-            t = {Year, 0, 4};
-        else if (starts("zzz"))
-            t = {Milli, 0, 3};
-        else if (starts("MM"))
-            t = {Month, 0, 2};
-        else if (starts("dd"))
-            t = {Day, 0, 2};
-        else if (starts("HH"))
-            t = {Hour, 0, 2};
-        else if (starts("mm"))
-            t = {Minute, 0, 2};
-        else if (starts("ss"))
-            t = {Second, 0, 2};
+        for (const Pattern &p : patterns) {
+            if (f.mid(i).startsWith(p.text)) {
+                t = {p.kind, 0, int(qstrlen(p.text))};
+                break;
+            }
+        }
         const int width = t.kind == Literal ? 1 : t.digits;
         m_tokens.append(t);
         m_length += width;

@@ -40,6 +40,31 @@ inline void splitFields(const Field &line, char separator, FieldList *out)
 bool parseNumber(const char *data, int size, double *value);
 inline bool parseNumber(const Field &f, double *value) { return parseNumber(f.data, f.size, value); }
 
+// A field that is nothing but a line end, CR LF or a lone LF.
+inline bool isLineEnd(const Field &f)
+{
+    return f.equals("\r\n") || f.equals("\n");
+}
+
+// One row of a reader's unit table: a parameter whose name starts with prefix
+// has that unit.
+struct UnitByPrefix
+{
+    const char *prefix;
+    const char *unit;
+};
+
+// The unit of the first rule whose prefix begins name; empty when none does.
+template <size_t N>
+QString unitByPrefix(const QString &name, const UnitByPrefix (&rules)[N])
+{
+    for (const UnitByPrefix &r : rules) {
+        if (name.startsWith(QLatin1String(r.prefix)))
+            return QString::fromUtf8(r.unit);
+    }
+    return QString();
+}
+
 // Data.flag as the readers write it.
 enum DataFlag : int {
     FlagValue = 0,   // a measured value

@@ -2,7 +2,6 @@
 
 #include <QCoreApplication>
 
-using readers::LineReaderKit;
 using readers::WexArchiveReader;
 
 namespace {
@@ -24,9 +23,7 @@ WexACsvParser::WexACsvParser(ProgressDialog *progress, QAtomicInteger<char> *can
     , m_kit("WexACsvParser", progress, cancelFlag, WexArchiveReader::kMaxLineLength, this)
     , m_reader(m_kit, readers::WexVariant::A)
 {
-    connect(&m_kit, &LineReaderKit::dialogMessage, this, &WexACsvParser::dialogMessage);
-    connect(&m_kit, &LineReaderKit::consoleMessage, this, &WexACsvParser::consoleMessage);
-    connect(&m_kit, &LineReaderKit::progressValueChanged, this, &WexACsvParser::progressValueChanged);
+    m_kit.forwardSignalsTo(this);
 }
 
 WexACsvParser::~WexACsvParser() = default;

@@ -4,31 +4,6 @@
 
 namespace readers {
 
-namespace {
-
-struct UnitByPrefix
-{
-    const char *prefix;
-    const char *unit;
-};
-
-template <size_t N>
-QString firstMatch(const QString &name, const UnitByPrefix (&rules)[N])
-{
-    for (const UnitByPrefix &r : rules) {
-        if (name.startsWith(QLatin1String(r.prefix)))
-            return QString::fromUtf8(r.unit);
-    }
-    return QString();
-}
-
-bool isLineEnd(const Field &f)
-{
-    return f.equals("\r\n") || f.equals("\n");
-}
-
-} // namespace
-
 WexArchiveReader::WexArchiveReader(LineReaderKit &kit, WexVariant variant)
     : m_kit(kit)
     , m_variant(variant)
@@ -40,24 +15,19 @@ WexArchiveReader::WexArchiveReader(LineReaderKit &kit, WexVariant variant)
 bool WexArchiveReader::checkHeader()
 {
     Field line;
-    if (m_kit.readLine(&line) != LineReaderKit::Read::Line) {
-        m_kit.reportInvalidFormat();
-        return false;
-    }
+    if (m_kit.readLine(&line) != LineReaderKit::Read::Line)
+        return m_kit.failInvalidFormat();
     if (m_variant == WexVariant::C) {
         m_separator = '\t';
     } else {
         m_separator = chooseSeparator(line);
         if (!m_separator) {
             m_separator = '\t';
-            m_kit.reportInvalidFormat();
-            return false;
+            return m_kit.failInvalidFormat();
         }
     }
-    if (line.size <= 10 || line.size >= kMaxLineLength) {
-        m_kit.reportInvalidFormat();
-        return false;
-    }
+    if (line.size <= 10 || line.size >= kMaxLineLength)
+        return m_kit.failInvalidFormat();
     // The header rules count the fields left once every empty field and every
     // bare line end is gone.
     splitFields(line, m_separator, &m_raw);
@@ -73,10 +43,8 @@ bool WexArchiveReader::checkHeader()
     bool ok = n >= 3 && m_fields[0].equals("date") && m_fields[1].equals("time");
     if (ok && m_variant == WexVariant::A)
         ok = n == 4 || (n > 4 && m_fields[4].equals("R8000"));
-    if (!ok) {
-        m_kit.reportInvalidFormat();
-        return false;
-    }
+    if (!ok)
+        return m_kit.failInvalidFormat();
     return m_kit.rewind();
 }
 
@@ -96,16 +64,12 @@ bool WexArchiveReader::parseFile(QSqlDatabase db, int *count)
 {
     m_kit.startParse();
     Field header;
-    if (m_kit.readLine(&header) != LineReaderKit::Read::Line) {
-        m_kit.reportInvalidFormat();
-        return false;
-    }
+    if (m_kit.readLine(&header) != LineReaderKit::Read::Line)
+        return m_kit.failInvalidFormat();
     columns(header, false, &m_fields);
     m_headerColumns = m_fields.size();
-    if (m_headerColumns < 3) {
-        m_kit.reportInvalidFormat();
-        return false;
-    }
+    if (m_headerColumns < 3)
+        return m_kit.failInvalidFormat();
     m_names.clear();
     for (int i = 2; i < m_fields.size(); ++i)
         m_names.append(m_fields[i].trimmed().bytes());
@@ -145,7 +109,7 @@ QString WexArchiveReader::unitTableA(QString name)
         {"U", "V"},   {"I", "A"},  {"PF", ""},  {"P", "W"},       {"Q", "var"},   {"S", "VA"},     {"THD", "%"},
         {"f", "Hz"},  {"F", "Hz"}, {"T", "\u00b0C"}, {"EnP", "kWh"}, {"EnQ", "kvarh"}, {"EnS", "kVAh"},
     };
-    return firstMatch(name, rules);
+    return unitByPrefix(name, rules);
 }
 
 QString WexArchiveReader::unitTableB(QString name)
@@ -156,7 +120,7 @@ QString WexArchiveReader::unitTableB(QString name)
         {"EnQ", "kvarh"},   {"EnS", "kVAh"},  {"dU", "V"},      {"dI", "A"},      {"t  s", "s"},
         {"t GG,MM", "GG,MM"}, {"C  Ah", "Ah"},
     };
-    return firstMatch(name, rules);
+    return unitByPrefix(name, rules);
 }
 
 } // namespace readers

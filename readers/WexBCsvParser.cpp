@@ -2,7 +2,6 @@
 
 #include <QCoreApplication>
 
-using readers::LineReaderKit;
 using readers::WexArchiveReader;
 
 namespace {
@@ -24,9 +23,7 @@ WexBCsvParser::WexBCsvParser(ProgressDialog *progress, QAtomicInteger<char> *can
     , m_kit("WexBCsvParser", progress, cancelFlag, WexArchiveReader::kMaxLineLength, this)
     , m_reader(m_kit, readers::WexVariant::B)
 {
-    connect(&m_kit, &LineReaderKit::dialogMessage, this, &WexBCsvParser::dialogMessage);
-    connect(&m_kit, &LineReaderKit::consoleMessage, this, &WexBCsvParser::consoleMessage);
-    connect(&m_kit, &LineReaderKit::progressValueChanged, this, &WexBCsvParser::progressValueChanged);
+    m_kit.forwardSignalsTo(this);
 }
 
 WexBCsvParser::~WexBCsvParser() = default;

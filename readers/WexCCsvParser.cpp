@@ -2,7 +2,6 @@
 
 #include <QCoreApplication>
 
-using readers::LineReaderKit;
 using readers::WexArchiveReader;
 
 namespace {
@@ -24,9 +23,7 @@ WexCCsvParser::WexCCsvParser(ProgressDialog *progress, QAtomicInteger<char> *can
     , m_kit("WexCCsvParser", progress, cancelFlag, WexArchiveReader::kMaxLineLength, this)
     , m_reader(m_kit, readers::WexVariant::C)
 {
-    connect(&m_kit, &LineReaderKit::dialogMessage, this, &WexCCsvParser::dialogMessage);
-    connect(&m_kit, &LineReaderKit::consoleMessage, this, &WexCCsvParser::consoleMessage);
-    connect(&m_kit, &LineReaderKit::progressValueChanged, this, &WexCCsvParser::progressValueChanged);
+    m_kit.forwardSignalsTo(this);
 }
 
 WexCCsvParser::~WexCCsvParser() = default;

@@ -30,9 +30,7 @@ ZelACsvParser::ZelACsvParser(ProgressDialog *progress, QAtomicInteger<char> *can
     , m_kit("ZelACsvParser", progress, cancelFlag, kMaxLineLength, this)
     , m_format(QStringLiteral("yyyy-MM-dd HH:mm"))
 {
-    connect(&m_kit, &LineReaderKit::dialogMessage, this, &ZelACsvParser::dialogMessage);
-    connect(&m_kit, &LineReaderKit::consoleMessage, this, &ZelACsvParser::consoleMessage);
-    connect(&m_kit, &LineReaderKit::progressValueChanged, this, &ZelACsvParser::progressValueChanged);
+    m_kit.forwardSignalsTo(this);
 }
 
 ZelACsvParser::~ZelACsvParser() = default;
@@ -47,45 +45,34 @@ bool ZelACsvParser::checkHeader()
     Field line;
     const LineReaderKit::Read r = m_kit.readLine(&line);
     const QByteArray first = r == LineReaderKit::Read::End ? QByteArray() : line.bytes();
-    if (!m_kit.rewind()) {
-        m_kit.reportInvalidFormat();
-        return false;
-    }
-    if (!first.contains(',')) {
-        m_kit.reportInvalidFormat();
-        return false;
-    }
+    if (!m_kit.rewind())
+        return m_kit.failInvalidFormat();
+    if (!first.contains(','))
+        return m_kit.failInvalidFormat();
     m_separator = ',';
     // A first line longer than the limit (no terminator within it) is no record.
     if (r == LineReaderKit::Read::Line && first.size() >= 11 && first.size() < kMaxLineLength
         && first.count(m_separator) == 2)
         return true;
     TRACE() << first;
-    m_kit.reportInvalidFormat();
-    return false;
+    return m_kit.failInvalidFormat();
 }
 
 bool ZelACsvParser::parseFile(QSqlDatabase db, int *count)
 {
     m_kit.startParse();
     Field first;
-    if (m_kit.readLine(&first) != LineReaderKit::Read::Line) {
-        m_kit.reportInvalidFormat();
-        return false;
-    }
+    if (m_kit.readLine(&first) != LineReaderKit::Read::Line)
+        return m_kit.failInvalidFormat();
     TRACE() << first.bytes();
     readers::splitFields(first, m_separator, &m_fields);
     m_fieldCount = m_fields.size();
     TRACE() << m_fieldCount;
-    if (m_fieldCount < 3) {
-        m_kit.reportInvalidFormat();
-        return false;
-    }
+    if (m_fieldCount < 3)
+        return m_kit.failInvalidFormat();
     // The first line is the first record: read it again in the loop.
-    if (!m_kit.rewind()) {
-        m_kit.reportInvalidFormat();
-        return false;
-    }
+    if (!m_kit.rewind())
+        return m_kit.failInvalidFormat();
     return m_kit.runReadLoop(db, count, 0, "ZelACsvParser omit line !!!",
                              [this](const Field &line, qint64 n) { return handleLine(line, n); });
 }

@@ -29,9 +29,7 @@ ZelBCsvParser::ZelBCsvParser(ProgressDialog *progress, QAtomicInteger<char> *can
     , m_kit("ZelBCsvParser", progress, cancelFlag, kMaxLineLength, this)
     , m_format(QStringLiteral("yyyy-MM-ddHH:mm:ss"))
 {
-    connect(&m_kit, &LineReaderKit::dialogMessage, this, &ZelBCsvParser::dialogMessage);
-    connect(&m_kit, &LineReaderKit::consoleMessage, this, &ZelBCsvParser::consoleMessage);
-    connect(&m_kit, &LineReaderKit::progressValueChanged, this, &ZelBCsvParser::progressValueChanged);
+    m_kit.forwardSignalsTo(this);
 }
 
 ZelBCsvParser::~ZelBCsvParser() = default;
@@ -45,28 +43,20 @@ bool ZelBCsvParser::checkHeader()
 {
     Field line;
     const LineReaderKit::Read r = m_kit.readLine(&line);
-    if (r != LineReaderKit::Read::Line) {
-        m_kit.reportInvalidFormat();
-        return false;
-    }
+    if (r != LineReaderKit::Read::Line)
+        return m_kit.failInvalidFormat();
     const char separator = readers::chooseSeparator(line);
-    if (!separator) {
-        m_kit.reportInvalidFormat();
-        return false;
-    }
+    if (!separator)
+        return m_kit.failInvalidFormat();
     m_separator = separator;
-    if (line.size < 11 || line.size >= kMaxLineLength) {
-        m_kit.reportInvalidFormat();
-        return false;
-    }
+    if (line.size < 11 || line.size >= kMaxLineLength)
+        return m_kit.failInvalidFormat();
     readers::splitFields(line, m_separator, &m_fields);
     bool ok = m_fields.size() >= 7;
     for (int i = 0; ok && i < 7; ++i)
         ok = m_fields[i].equals(kHeaderNames[i]);
-    if (!ok) {
-        m_kit.reportInvalidFormat();
-        return false;
-    }
+    if (!ok)
+        return m_kit.failInvalidFormat();
     return m_kit.rewind();
 }
 
@@ -74,17 +64,13 @@ bool ZelBCsvParser::parseFile(QSqlDatabase db, int *count)
 {
     m_kit.startParse();
     Field header;
-    if (m_kit.readLine(&header) != LineReaderKit::Read::Line) {
-        m_kit.reportInvalidFormat();
-        return false;
-    }
+    if (m_kit.readLine(&header) != LineReaderKit::Read::Line)
+        return m_kit.failInvalidFormat();
     readers::splitFields(header, m_separator, &m_fields);
     m_columnCount = m_fields.size();
     m_groupCount = (m_columnCount - 4) / 3;
-    if (m_columnCount < 7) {
-        m_kit.reportInvalidFormat();
-        return false;
-    }
+    if (m_columnCount < 7)
+        return m_kit.failInvalidFormat();
     return m_kit.runReadLoop(db, count, 1, "ZelBCsvParser omit line !!!",
                              [this](const Field &line, qint64 n) { return handleLine(line, n); });
 }
@@ -117,19 +103,10 @@ bool ZelBCsvParser::handleLine(const Field &line, qint64 lineNumber)
 
 QString ZelBCsvParser::unitForParameter(QString name)
 {
-    struct Rule
-    {
-        const char *prefix;
-        const char *unit;
-    };
-    static const Rule rules[] = {
+    static const readers::UnitByPrefix rules[] = {
         {"U", "V"},   {"I", "A"},    {"PF", ""},   {"P", "W"},       {"Q", "var"},     {"S", "VA"},
         {"THD", "%"}, {"f", "Hz"},   {"F", "Hz"},  {"T", "\u00b0C"}, {"EnP", "kWh"},   {"EnQ", "kvarh"},
         {"EnS", "kVAh"},
     };
-    for (const Rule &r : rules) {
-        if (name.startsWith(QLatin1String(r.prefix)))
-            return QString::fromUtf8(r.unit);
-    }
-    return QString();
+    return readers::unitByPrefix(name, rules);
 }

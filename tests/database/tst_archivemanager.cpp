@@ -1,7 +1,10 @@
 #include "common/Connections.h"
 #include "database/ArchiveManager.h"
 #include "database/DatabaseStructure.h"
+#include "support/ConsoleSpyUtil.h"
+#include "support/DbTestUtil.h"
 #include "support/TestMain.h"
+#include "support/TimeTestUtil.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,58 +16,13 @@
 
 namespace {
 
+using testdb::count;
+using testdb::exec;
+using testdb::tables;
+using testtime::utcMsecs;
+
 const QString kDataCon = QStringLiteral("Data_con");
 const QString kUpdated = QStringLiteral("The Quorlog database has been updated.");
-
-QStringList exec(QSqlDatabase db, const QStringList &statements)
-{
-    QStringList failures;
-    QSqlQuery q(db);
-    for (const QString &s : statements) {
-        if (!q.exec(s))
-            failures << s + QLatin1Char(' ') + q.lastError().text();
-    }
-    return failures;
-}
-
-QStringList tables(QSqlDatabase db)
-{
-    QSqlQuery q(db);
-    q.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite_%' ORDER BY rowid"));
-    QStringList out;
-    while (q.next())
-        out << q.value(0).toString();
-    return out;
-}
-
-qint64 count(QSqlDatabase db, const QString &table)
-{
-    QSqlQuery q(db);
-    if (!q.exec(QStringLiteral("SELECT COUNT(*) FROM %1").arg(table)) || !q.next())
-        return -1;
-    return q.value(0).toLongLong();
-}
-
-// "yyyy-MM-dd HH:mm:ss[.zzz]" as UTC wall-clock.
-qint64 utcMs(const char *text)
-{
-    const QString s = QString::fromLatin1(text);
-    const QDate date = QDate::fromString(s.left(10), QStringLiteral("yyyy-MM-dd"));
-    QTime time = QTime::fromString(s.mid(11), QStringLiteral("HH:mm:ss.zzz"));
-    if (!time.isValid())
-        time = QTime::fromString(s.mid(11), QStringLiteral("HH:mm:ss"));
-    return QDateTime(date, time, Qt::UTC).toMSecsSinceEpoch();
-}
-
-int messagesWith(const QSignalSpy &spy, const QString &text, int icon)
-{
-    int n = 0;
-    for (const QList<QVariant> &args : spy) {
-        if (args.at(0).toString() == text && args.at(1).toInt() == icon)
-            ++n;
-    }
-    return n;
-}
 
 const QStringList kSchemaTables{"Devices", "Parameters", "Data", "Events"};
 
@@ -318,15 +276,15 @@ void TestArchiveManager::getArchiveInfo_data()
     QTest::newRow("narrow only") << (devices + narrow) << QStringList() << QStringList() << Q_INT64_C(1700000001000)
                                  << Q_INT64_C(1700000009000) << 3u;
     // Recorder times are UTC wall-clock, also in the Warsaw gap hour.
-    QTest::newRow("MoxB only") << (devices + wideB) << colsB << QStringList() << utcMs("2016-03-27 02:30:00.250")
-                               << utcMs("2023-11-14 22:13:25.500") << 3u;
-    QTest::newRow("MoxA only") << (devices + wideA) << QStringList() << colsA << utcMs("2023-10-29 02:30:00")
-                               << utcMs("2030-01-01 00:00:00") << 2u;
+    QTest::newRow("MoxB only") << (devices + wideB) << colsB << QStringList() << utcMsecs("2016-03-27 02:30:00.250")
+                               << utcMsecs("2023-11-14 22:13:25.500") << 3u;
+    QTest::newRow("MoxA only") << (devices + wideA) << QStringList() << colsA << utcMsecs("2023-10-29 02:30:00")
+                               << utcMsecs("2030-01-01 00:00:00") << 2u;
     // The first instrument is a MoxB, yet the narrow rows count too.
     QTest::newRow("narrow and MoxB") << (devices + narrow + wideB) << colsB << QStringList()
-                                     << utcMs("2016-03-27 02:30:00.250") << Q_INT64_C(1700000009000) << 6u;
+                                     << utcMsecs("2016-03-27 02:30:00.250") << Q_INT64_C(1700000009000) << 6u;
     QTest::newRow("all three") << (devices + narrow + wideB + wideA) << colsB << colsA
-                               << utcMs("2016-03-27 02:30:00.250") << utcMs("2030-01-01 00:00:00") << 8u;
+                               << utcMsecs("2016-03-27 02:30:00.250") << utcMsecs("2030-01-01 00:00:00") << 8u;
     QTest::newRow("narrow and empty MoxB") << (devices + narrow) << colsB << QStringList()
                                            << Q_INT64_C(1700000001000) << Q_INT64_C(1700000009000) << 3u;
 }
@@ -382,7 +340,7 @@ void TestArchiveManager::updateMessageOnceOnOlderFile()
     QSignalSpy console(&manager, &ArchiveManager::consoleMessage);
     const ArchiveInfo a = manager.getArchiveInfo();
     const ArchiveInfo b = manager.getArchiveInfo();
-    QCOMPARE(messagesWith(console, kUpdated, 1), 1);
+    QCOMPARE(consolespy::count(console, kUpdated, 1), 1);
     QCOMPARE(console.size(), 1);
     QCOMPARE(a.allRecordsCnt, 1u);
     QCOMPARE(b.firstRecordDate, Q_INT64_C(5000));
@@ -400,7 +358,7 @@ void TestArchiveManager::failedUpgradeIsReportedNotAnnounced()
              QStringList());
     QSignalSpy console(&manager, &ArchiveManager::consoleMessage);
     manager.getArchiveInfo();
-    QCOMPARE(messagesWith(console, kUpdated, 1), 0);
+    QCOMPARE(consolespy::count(console, kUpdated, 1), 0);
     QCOMPARE(console.size(), 1);
     QCOMPARE(console.at(0).at(1).toInt(), 2);
     QVERIFY(console.at(0).at(0).toString().contains(QStringLiteral("eventData")));

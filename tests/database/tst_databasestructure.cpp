@@ -1,6 +1,7 @@
 #include "common/Connections.h"
 #include "common/SqlUtil.h"
 #include "database/DatabaseStructure.h"
+#include "support/DbTestUtil.h"
 #include "support/TestMain.h"
 
 #include <QSqlError>
@@ -8,6 +9,12 @@
 #include <QTemporaryDir>
 
 namespace {
+
+using testdb::columns;
+using testdb::columnTypes;
+using testdb::count;
+using testdb::exec;
+using testdb::tables;
 
 const QString kDevicesDdl = QStringLiteral(
     "CREATE TABLE Devices (id INTEGER PRIMARY KEY AUTOINCREMENT NOT NULL, name VARCHAR(50), type SMALLINT DEFAULT(0), "
@@ -33,27 +40,6 @@ const QStringList kParameterColumns{
     "id", "idDevices", "name", "unit", "unitId", "unitPrefixId", "unitPreferredId", "nominal", "precisionDigits",
     "resolution", "valueTypeGuid", "characteristicGuid"};
 
-QStringList exec(QSqlDatabase db, const QStringList &statements)
-{
-    QStringList failures;
-    QSqlQuery q(db);
-    for (const QString &s : statements) {
-        if (!q.exec(s))
-            failures << s + QLatin1Char(' ') + q.lastError().text();
-    }
-    return failures;
-}
-
-QStringList tables(QSqlDatabase db)
-{
-    QSqlQuery q(db);
-    q.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite_%' ORDER BY rowid"));
-    QStringList out;
-    while (q.next())
-        out << q.value(0).toString();
-    return out;
-}
-
 QString storedDdl(QSqlDatabase db, const QString &table)
 {
     QSqlQuery q(db);
@@ -62,34 +48,6 @@ QString storedDdl(QSqlDatabase db, const QString &table)
     if (!q.exec() || !q.next())
         return QString();
     return q.value(0).toString();
-}
-
-QStringList columns(QSqlDatabase db, const QString &table)
-{
-    QSqlQuery q(db);
-    q.exec(QStringLiteral("PRAGMA table_info(%1)").arg(sql::quoteIdentifier(table)));
-    QStringList out;
-    while (q.next())
-        out << q.value(1).toString();
-    return out;
-}
-
-QStringList columnTypes(QSqlDatabase db, const QString &table)
-{
-    QSqlQuery q(db);
-    q.exec(QStringLiteral("PRAGMA table_info(%1)").arg(sql::quoteIdentifier(table)));
-    QStringList out;
-    while (q.next())
-        out << q.value(2).toString();
-    return out;
-}
-
-qint64 count(QSqlDatabase db, const QString &table)
-{
-    QSqlQuery q(db);
-    if (!q.exec(QStringLiteral("SELECT COUNT(*) FROM %1").arg(sql::quoteIdentifier(table))) || !q.next())
-        return -1;
-    return q.value(0).toLongLong();
 }
 
 } // namespace
@@ -132,8 +90,7 @@ void TestDatabaseStructure::cleanup()
 
 QSqlDatabase TestDatabaseStructure::freshDatabase()
 {
-    Connections::registerFile(m_name, m_dir.filePath(m_name + QStringLiteral(".qdb")));
-    return Connections::database(m_name);
+    return testdb::open(m_name, m_dir.filePath(m_name + QStringLiteral(".qdb")));
 }
 
 void TestDatabaseStructure::createStatementsAreExact()

@@ -16,36 +16,20 @@ QList<QByteArray> channels()
 
 QByteArray columnLine(const QList<QByteArray> &channels, char separator, const QByteArray &lineEnd)
 {
-    QByteArray l = "idx";
-    l += separator;
-    l += "date";
-    l += separator;
-    l += "time";
-    l += separator;
-    for (const QByteArray &c : channels) {
-        l += separator;
-        l += c.leftJustified(16, ' ');
-    }
-    l += separator;
-    l += lineEnd;
-    return l;
+    // The empty field after "time" and the separator before the line end are
+    // what the recorders write.
+    QByteArrayList fields{"idx", "date", "time", ""};
+    for (const QByteArray &c : channels)
+        fields << c.leftJustified(16, ' ');
+    fields << lineEnd;
+    return fields.join(separator);
 }
 
 QByteArray row(int index, const QByteArray &date, const QByteArray &time, const QList<QByteArray> &values,
                char separator, const QByteArray &lineEnd)
 {
-    QByteArray r = QByteArray::number(index);
-    r += separator;
-    r += date;
-    r += separator;
-    r += time;
-    r += separator;
-    for (const QByteArray &v : values) {
-        r += separator;
-        r += v;
-    }
-    r += lineEnd;
-    return r;
+    const QByteArrayList fields = QByteArrayList{QByteArray::number(index), date, time, ""} + values;
+    return fields.join(separator) + lineEnd;
 }
 
 QByteArray formatValue(double value)

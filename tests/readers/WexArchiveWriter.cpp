@@ -17,31 +17,17 @@ QList<QByteArray> namesC()
 
 QByteArray header(const QList<QByteArray> &names, char separator)
 {
-    QByteArray h = "date";
-    h += separator;
-    h += "time";
-    h += separator;
-    for (const QByteArray &n : names) {
-        h += separator;
-        h += "     " + n + "  ";
-    }
-    h += separator;
-    h += " \r\n";
-    return h;
+    QByteArrayList fields{"date", "time", ""};
+    for (const QByteArray &n : names)
+        fields << "     " + n + "  ";
+    fields << " \r\n";
+    return fields.join(separator);
 }
 
 QByteArray row(const QByteArray &date, const QByteArray &time, const QList<QByteArray> &values, char separator)
 {
-    QByteArray r = date;
-    r += separator;
-    r += time;
-    r += separator;
-    for (const QByteArray &v : values) {
-        r += separator;
-        r += v;
-    }
-    r += "\r\n";
-    return r;
+    const QByteArrayList fields = QByteArrayList{date, time, ""} + values;
+    return fields.join(separator) + "\r\n";
 }
 
 QByteArray formatValue(double value)

@@ -16,18 +16,12 @@ const double kBase[] = {230.1, 229.8, 231.2, 5.12, 4.98, 5.31, 1130.0, 1100.5,
 
 QByteArray header(char separator, int groups)
 {
-    QByteArray h = "date";
-    h += separator;
-    h += "time";
-    h += separator;
-    h += "record index";
-    h += separator;
-    h += "block";
+    QByteArrayList fields{"date", "time", "record index", "block"};
     for (int n = 1; n <= groups; ++n) {
         const QByteArray num = QByteArray::number(n);
-        h += separator + QByteArray("register") + num + separator + "name" + num + separator + "value" + num;
+        fields << "register" + num << "name" + num << "value" + num;
     }
-    return h + "\r\n";
+    return fields.join(separator) + "\r\n";
 }
 
 QByteArray line(const QByteArray &date, const QByteArray &time, int index, const QVector<Group> &groups,

@@ -3,8 +3,8 @@
 #include "common/Connections.h"
 #include "database/ArchiveManager.h"
 #include "readers/QuilArchiveWriter.h"
-#include "support/ReaderLog.h"
 #include "support/ReaderTestDb.h"
+#include "support/ReaderTestUtil.h"
 #include "support/TestMain.h"
 
 #include <QSqlQuery>
@@ -13,14 +13,7 @@
 
 namespace {
 
-struct Outcome
-{
-    bool opened = false;
-    bool headerOk = false;
-    bool parsed = false;
-    int count = -1;
-    char separator = 0;
-};
+using Outcome = ReaderOutcome;
 
 const QString kInvalidFormat = QStringLiteral("File has invalid format!");
 const QString kInvalidHeader = QStringLiteral("Invalid header format!");
@@ -38,14 +31,16 @@ QByteArray fourValues(int index, const QByteArray &time = "00:00:00")
 
 } // namespace
 
-class TestQuilCsvParser : public QObject
+class TestQuilCsvParser : public ReaderTestCase
 {
     Q_OBJECT
+public:
+    TestQuilCsvParser()
+        : ReaderTestCase(QStringLiteral("quil"))
+    {
+    }
 
 private slots:
-    void init();
-    void cleanup();
-
     void fourChannelArchive();
     void unitForParameter_data();
     void unitForParameter();
@@ -70,42 +65,11 @@ private slots:
 
 private:
     Outcome run(const QByteArray &bytes, ReaderLog *log = nullptr, QAtomicInteger<char> *cancel = nullptr);
-    int committed(const QString &table) { return testdb::committedRowCount(m_dbPath, table); }
-
-    QTemporaryDir m_dir;
-    QString m_dbPath;
-    QSqlDatabase m_db;
-    int m_serial = 0;
 };
-
-void TestQuilCsvParser::init()
-{
-    ++m_serial;
-    m_dbPath = m_dir.filePath(QStringLiteral("quil_%1.sqlite").arg(m_serial));
-    m_db = testdb::createSchemaDatabase(QStringLiteral("quil_test"), m_dbPath);
-}
-
-void TestQuilCsvParser::cleanup()
-{
-    m_db = QSqlDatabase();
-    Connections::remove(QStringLiteral("quil_test"));
-}
 
 Outcome TestQuilCsvParser::run(const QByteArray &bytes, ReaderLog *log, QAtomicInteger<char> *cancel)
 {
-    const QString path = testdb::writeFile(m_dir.filePath(QStringLiteral("in_%1.d00").arg(m_serial)), bytes);
-    QAtomicInteger<char> localFlag(0);
-    QuilACsvParser reader(nullptr, cancel ? cancel : &localFlag);
-    if (log)
-        log->attach(&reader);
-    Outcome o;
-    o.opened = reader.openFile(path);
-    if (o.opened)
-        o.headerOk = reader.checkHeader();
-    o.separator = reader.separator();
-    if (o.headerOk)
-        o.parsed = reader.parseFile(m_db, &o.count);
-    return o;
+    return runReader<QuilACsvParser>(writeInput(QStringLiteral("d00"), bytes), m_db, log, cancel);
 }
 
 void TestQuilCsvParser::fourChannelArchive()
@@ -226,13 +190,7 @@ void TestQuilCsvParser::checkHeader()
         QCOMPARE(o.count, 1);
         QCOMPARE(testdb::rowCount(m_db, QStringLiteral("Data")), 0);
     } else {
-        QCOMPARE(log.console.size(), 1);
-        QCOMPARE(log.console[0].text, message);
-        QCOMPARE(log.console[0].icon, 3);
-        QCOMPARE(log.dialogs.size(), 1);
-        QCOMPARE(log.dialogs[0].text, message);
-        QCOMPARE(log.dialogs[0].title, QString());
-        QCOMPARE(log.dialogs[0].icon, 3);
+        compareSingleError(log, message);
     }
 }
 
@@ -364,13 +322,7 @@ void TestQuilCsvParser::cancelBeforeFirstLine()
     QAtomicInteger<char> flag(1);
     ReaderLog log;
     const Outcome o = run(quil::archive(3), &log, &flag);
-    QVERIFY(o.headerOk);
-    QVERIFY(!o.parsed);
-    QCOMPARE(o.count, -1);
-    QVERIFY(log.lastConsole().text.startsWith(QStringLiteral("Parser work was canceled in: ")));
-    QCOMPARE(log.lastConsole().icon, 0);
-    QCOMPARE(testdb::rowCount(m_db, QStringLiteral("Parameters")), 0);
-    QCOMPARE(testdb::rowCount(m_db, QStringLiteral("Data")), 0);
+    compareCancelledBeforeFirstLine(o, log);
 }
 
 void TestQuilCsvParser::failedInsert()
@@ -380,12 +332,7 @@ void TestQuilCsvParser::failedInsert()
                                   "BEGIN SELECT RAISE(ABORT, 'name refused'); END")));
     ReaderLog log;
     const Outcome o = run(quil::archive(2), &log);
-    QVERIFY(!o.parsed);
-    QCOMPARE(o.count, -1);
-    QVERIFY(log.lastConsole().text.contains(QStringLiteral("name refused")));
-    QCOMPARE(log.lastConsole().icon, 3);
-    QCOMPARE(committed(QStringLiteral("Data")), 0);
-    QCOMPARE(committed(QStringLiteral("Parameters")), 0);
+    compareRefusedInsert(o, log, QStringLiteral("name refused"));
 }
 
 void TestQuilCsvParser::badInput_data()
@@ -397,9 +344,7 @@ void TestQuilCsvParser::badInput_data()
     QTest::addColumn<QString>("message");
     QTest::addColumn<int>("icon");
 
-    QByteArray garbage;
-    for (int i = 0; i < 4096; ++i)
-        garbage += char((i * 7919 + 13) % 256);
+    const QByteArray garbage = binaryGarbage();
     const QByteArray good = fourValues(1);
 
     QTest::newRow("empty file") << QByteArray() << false << false << 0 << kInvalidFormat << 3;
@@ -469,32 +414,17 @@ void TestQuilCsvParser::exampleArchive()
 // of the kind "QuilA".
 void TestQuilCsvParser::intoTemporaryDatabase()
 {
-    ArchiveManager manager;
-    QSqlDatabase db = manager.openTmpDatabase(QStringLiteral("QuilA"));
-    QVERIFY(db.isOpen());
-    QAtomicInteger<char> flag(0);
-    QuilACsvParser reader(nullptr, &flag);
-    int count = 0;
-    QVERIFY(reader.openFile(QStringLiteral(":/examples/_resources/examples/QuilA/2015_09.d00")));
-    QVERIFY(reader.checkHeader());
-    QVERIFY(reader.parseFile(db, &count));
-    QCOMPARE(testdb::rowCount(db, QStringLiteral("Parameters")), 4);
-    QCOMPARE(testdb::rowCount(db, QStringLiteral("Data")), (count - 2) * 4);
-    db = QSqlDatabase();
-    Connections::remove(QStringLiteral("QuilA"));
+    const auto check = [](QSqlDatabase db, int count) {
+        QCOMPARE(testdb::rowCount(db, QStringLiteral("Parameters")), 4);
+        QCOMPARE(testdb::rowCount(db, QStringLiteral("Data")), (count - 2) * 4);
+    };
+    readIntoTemporaryDatabase<QuilACsvParser>(QStringLiteral("QuilA"),
+        QStringLiteral(":/examples/_resources/examples/QuilA/2015_09.d00"), check);
 }
 
 void TestQuilCsvParser::unableToOpen()
 {
-    QuilACsvParser reader(nullptr, nullptr);
-    ReaderLog log;
-    log.attach(&reader);
-    QVERIFY(!reader.openFile(m_dir.filePath(QStringLiteral("missing.d00"))));
-    QCOMPARE(log.console.size(), 1);
-    QCOMPARE(log.console[0].text, QStringLiteral("Unable to open file"));
-    QCOMPARE(log.console[0].icon, 3);
-    QCOMPARE(log.dialogs.size(), 1);
-    QCOMPARE(log.dialogs[0].text, QStringLiteral("Unable to open file"));
+    verifyUnableToOpen<QuilACsvParser>(m_dir.filePath(QStringLiteral("missing.d00")));
 }
 
 void TestQuilCsvParser::messagesTranslatedInReaderContext()

@@ -5,8 +5,8 @@
 #include "common/Connections.h"
 #include "database/ArchiveManager.h"
 #include "readers/WexArchiveWriter.h"
-#include "support/ReaderLog.h"
 #include "support/ReaderTestDb.h"
+#include "support/ReaderTestUtil.h"
 #include "support/TestMain.h"
 
 #include <QSqlQuery>
@@ -17,30 +17,7 @@ namespace {
 
 enum Variant { A = 6, B = 7, C = 8 }; // the instrument types
 
-struct Outcome
-{
-    bool opened = false;
-    bool headerOk = false;
-    bool parsed = false;
-    int count = -1;
-    char separator = 0;
-};
-
-template <class Reader>
-Outcome runReader(const QString &path, QSqlDatabase db, ReaderLog *log, QAtomicInteger<char> *cancel)
-{
-    Reader reader(nullptr, cancel);
-    if (log)
-        log->attach(&reader);
-    Outcome o;
-    o.opened = reader.openFile(path);
-    if (o.opened)
-        o.headerOk = reader.checkHeader();
-    o.separator = reader.separator();
-    if (o.headerOk)
-        o.parsed = reader.parseFile(db, &o.count);
-    return o;
-}
+using Outcome = ReaderOutcome;
 
 QByteArray uiHeader()
 {
@@ -51,14 +28,16 @@ const QString kInvalidFormat = QStringLiteral("File has invalid format!");
 
 } // namespace
 
-class TestWexCsvParser : public QObject
+class TestWexCsvParser : public ReaderTestCase
 {
     Q_OBJECT
+public:
+    TestWexCsvParser()
+        : ReaderTestCase(QStringLiteral("wex"))
+    {
+    }
 
 private slots:
-    void init();
-    void cleanup();
-
     void wexcArchive();
     void wexaArchive();
     void unitForParameter_data();
@@ -89,36 +68,15 @@ private slots:
 private:
     Outcome run(int variant, const QByteArray &bytes, ReaderLog *log = nullptr,
                 QAtomicInteger<char> *cancel = nullptr);
-    int committed(const QString &table) { return testdb::committedRowCount(m_dbPath, table); }
-
-    QTemporaryDir m_dir;
-    QString m_dbPath;
-    QSqlDatabase m_db;
-    int m_serial = 0;
 };
-
-void TestWexCsvParser::init()
-{
-    ++m_serial;
-    m_dbPath = m_dir.filePath(QStringLiteral("wex_%1.sqlite").arg(m_serial));
-    m_db = testdb::createSchemaDatabase(QStringLiteral("wex_test"), m_dbPath);
-}
-
-void TestWexCsvParser::cleanup()
-{
-    m_db = QSqlDatabase();
-    Connections::remove(QStringLiteral("wex_test"));
-}
 
 Outcome TestWexCsvParser::run(int variant, const QByteArray &bytes, ReaderLog *log, QAtomicInteger<char> *cancel)
 {
-    const QString path = testdb::writeFile(m_dir.filePath(QStringLiteral("in_%1.d00").arg(m_serial)), bytes);
-    QAtomicInteger<char> localFlag(0);
-    QAtomicInteger<char> *flag = cancel ? cancel : &localFlag;
+    const QString path = writeInput(QStringLiteral("d00"), bytes);
     switch (variant) {
-    case A: return runReader<WexACsvParser>(path, m_db, log, flag);
-    case B: return runReader<WexBCsvParser>(path, m_db, log, flag);
-    default: return runReader<WexCCsvParser>(path, m_db, log, flag);
+    case A: return runReader<WexACsvParser>(path, m_db, log, cancel);
+    case B: return runReader<WexBCsvParser>(path, m_db, log, cancel);
+    default: return runReader<WexCCsvParser>(path, m_db, log, cancel);
     }
 }
 
@@ -287,13 +245,9 @@ void TestWexCsvParser::checkHeader()
             QCOMPARE(o.count, 1);
             QCOMPARE(testdb::rowCount(m_db, QStringLiteral("Data")), 0);
         } else {
-            QCOMPARE(log.console.size(), 1);
-            QCOMPARE(log.console[0].text, kInvalidFormat);
-            QCOMPARE(log.console[0].icon, 3);
-            QCOMPARE(log.dialogs.size(), 1);
-            QCOMPARE(log.dialogs[0].text, kInvalidFormat);
-            QCOMPARE(log.dialogs[0].title, QString());
-            QCOMPARE(log.dialogs[0].icon, 3);
+            compareSingleError(log, kInvalidFormat);
+            if (QTest::currentTestFailed())
+                return;
         }
     }
 }
@@ -387,11 +341,7 @@ void TestWexCsvParser::fieldCount()
         QVERIFY(log.dialogs.isEmpty());
     } else {
         QCOMPARE(o.count, -1);
-        QCOMPARE(log.lastConsole().text, QStringLiteral("Invalid line in file (3)"));
-        QCOMPARE(log.lastConsole().icon, 3);
-        QCOMPARE(log.dialogs.size(), 1);
-        QCOMPARE(log.dialogs[0].text, QStringLiteral("Invalid line in file (3)"));
-        QCOMPARE(log.dialogs[0].icon, 3);
+        compareLastError(log, QStringLiteral("Invalid line in file (3)"));
         QCOMPARE(committed(QStringLiteral("Data")), 0);
     }
 }
@@ -491,13 +441,7 @@ void TestWexCsvParser::cancelBeforeFirstLine()
     QAtomicInteger<char> flag(1);
     ReaderLog log;
     const Outcome o = run(C, wex::archive(wex::namesC(), 3), &log, &flag);
-    QVERIFY(o.headerOk);
-    QVERIFY(!o.parsed);
-    QCOMPARE(o.count, -1);
-    QVERIFY(log.lastConsole().text.startsWith(QStringLiteral("Parser work was canceled in: ")));
-    QCOMPARE(log.lastConsole().icon, 0);
-    QCOMPARE(testdb::rowCount(m_db, QStringLiteral("Parameters")), 0);
-    QCOMPARE(testdb::rowCount(m_db, QStringLiteral("Data")), 0);
+    compareCancelledBeforeFirstLine(o, log);
 }
 
 void TestWexCsvParser::failedInsert()
@@ -507,12 +451,7 @@ void TestWexCsvParser::failedInsert()
                                   "BEGIN SELECT RAISE(ABORT, 'value refused'); END")));
     ReaderLog log;
     const Outcome o = run(B, uiHeader() + "\r\n" + wex::row("2017-12-04", "10:00:00", {"1,0e+00", "2,0e+00"}), &log);
-    QVERIFY(!o.parsed);
-    QCOMPARE(o.count, -1);
-    QVERIFY(log.lastConsole().text.contains(QStringLiteral("value refused")));
-    QCOMPARE(log.lastConsole().icon, 3);
-    QCOMPARE(committed(QStringLiteral("Data")), 0);
-    QCOMPARE(committed(QStringLiteral("Parameters")), 0);
+    compareRefusedInsert(o, log, QStringLiteral("value refused"));
 }
 
 void TestWexCsvParser::badInput_data()
@@ -524,9 +463,7 @@ void TestWexCsvParser::badInput_data()
 
     const QByteArray h = uiHeader() + "\r\n";
     const QByteArray r = wex::row("2017-12-04", "10:00:00", {"1,0e+00", "2,0e+00"});
-    QByteArray garbage;
-    for (int i = 0; i < 4096; ++i)
-        garbage += char((i * 7919 + 13) % 256);
+    const QByteArray garbage = binaryGarbage();
 
     QTest::newRow("empty file") << QByteArray() << false << false << kInvalidFormat;
     QTest::newRow("binary garbage") << garbage << false << false << kInvalidFormat;
@@ -570,14 +507,14 @@ void TestWexCsvParser::badInput()
             continue;
         QCOMPARE(o.parsed, parsed);
         if (!message.isEmpty()) {
-            QVERIFY2(log.lastConsole().text.startsWith(message), qPrintable(log.lastConsole().text));
-            QCOMPARE(log.lastConsole().icon, 3);
-            QCOMPARE(log.dialogs.size(), 1);
-            QCOMPARE(log.dialogs[0].text, log.lastConsole().text);
+            compareLastErrorStartsWith(log, message);
+            if (QTest::currentTestFailed())
+                return;
         }
         QCOMPARE(o.count, parsed ? 1 : -1);
-        QCOMPARE(committed(QStringLiteral("Data")), 0);
-        QCOMPARE(committed(QStringLiteral("Parameters")), 0);
+        compareNothingCommitted();
+        if (QTest::currentTestFailed())
+            return;
     }
 }
 
@@ -604,15 +541,9 @@ void TestWexCsvParser::exampleArchives()
     const QByteArray bytes = f.readAll();
     ReaderLog log;
     const Outcome o = run(variant, bytes, &log);
-    QVERIFY(o.parsed);
-    QCOMPARE(o.count, lines);
-    QCOMPARE(testdb::parameters(m_db).size(), parameters);
-    const auto rows = testdb::data(m_db);
-    QCOMPARE(rows.size(), (lines - 2) * parameters);
-    int flagged = 0;
-    for (const auto &r : rows)
-        flagged += r.flag == 2;
-    QCOMPARE(flagged, markers);
+    compareArchiveRead(o, lines, lines - 2, parameters, markers);
+    if (QTest::currentTestFailed())
+        return;
     QVERIFY(log.hasConsole(QStringLiteral("Empty line in file (2)"), 2));
     if (variant == C) {
         // The comma in "t GG,MM" makes the searching readers split at commas.
@@ -628,34 +559,18 @@ void TestWexCsvParser::exampleArchives()
 // of the kind "WexA", for all three types.
 void TestWexCsvParser::intoTemporaryDatabase()
 {
-    ArchiveManager manager;
-    QSqlDatabase db = manager.openTmpDatabase(QStringLiteral("WexA"));
-    QVERIFY(db.isOpen());
-    QAtomicInteger<char> flag(0);
-    WexBCsvParser reader(nullptr, &flag);
-    int count = 0;
-    QVERIFY(reader.openFile(QStringLiteral(":/examples/_resources/examples/WexB/2018_02.d00")));
-    QVERIFY(reader.checkHeader());
-    QVERIFY(reader.parseFile(db, &count));
-    QCOMPARE(count, 50);
-    QCOMPARE(testdb::rowCount(db, QStringLiteral("Parameters")), 16);
-    QCOMPARE(testdb::rowCount(db, QStringLiteral("Data")), 48 * 16);
-    db = QSqlDatabase();
-    Connections::remove(QStringLiteral("WexA"));
+    const auto check = [](QSqlDatabase db, int count) {
+        QCOMPARE(count, 50);
+        QCOMPARE(testdb::rowCount(db, QStringLiteral("Parameters")), 16);
+        QCOMPARE(testdb::rowCount(db, QStringLiteral("Data")), 48 * 16);
+    };
+    readIntoTemporaryDatabase<WexBCsvParser>(QStringLiteral("WexA"),
+        QStringLiteral(":/examples/_resources/examples/WexB/2018_02.d00"), check);
 }
 
 void TestWexCsvParser::unableToOpen()
 {
-    WexACsvParser reader(nullptr, nullptr);
-    ReaderLog log;
-    log.attach(&reader);
-    QVERIFY(!reader.openFile(m_dir.filePath(QStringLiteral("missing.d00"))));
-    QCOMPARE(log.console.size(), 1);
-    QCOMPARE(log.console[0].text, QStringLiteral("Unable to open file"));
-    QCOMPARE(log.console[0].icon, 3);
-    QCOMPARE(log.dialogs.size(), 1);
-    QCOMPARE(log.dialogs[0].text, QStringLiteral("Unable to open file"));
-    QCOMPARE(log.dialogs[0].icon, 3);
+    verifyUnableToOpen<WexACsvParser>(m_dir.filePath(QStringLiteral("missing.d00")));
 }
 
 void TestWexCsvParser::messagesTranslatedInReaderContext()

@@ -2,21 +2,15 @@
 
 #include "common/Connections.h"
 #include "database/ArchiveManager.h"
-#include "support/ReaderLog.h"
 #include "support/ReaderTestDb.h"
+#include "support/ReaderTestUtil.h"
 #include "support/TestMain.h"
 
 #include <QTemporaryDir>
 
 namespace {
 
-struct Outcome
-{
-    bool opened = false;
-    bool headerOk = false;
-    bool parsed = false;
-    int count = -1;
-};
+using Outcome = ReaderOutcome;
 
 QByteArray record(int index, const QByteArray &dateTime, const QByteArray &value)
 {
@@ -25,14 +19,16 @@ QByteArray record(int index, const QByteArray &dateTime, const QByteArray &value
 
 } // namespace
 
-class TestZelACsvParser : public QObject
+class TestZelACsvParser : public ReaderTestCase
 {
     Q_OBJECT
+public:
+    TestZelACsvParser()
+        : ReaderTestCase(QStringLiteral("zela"))
+    {
+    }
 
 private slots:
-    void init();
-    void cleanup();
-
     void oneLineFixture();
     void unitForParameter_data();
     void unitForParameter();
@@ -55,41 +51,11 @@ private slots:
 
 private:
     Outcome run(const QByteArray &bytes, ReaderLog *log = nullptr, QAtomicInteger<char> *cancel = nullptr);
-    int committed(const QString &table) { return testdb::committedRowCount(m_dbPath, table); }
-
-    QTemporaryDir m_dir;
-    QString m_dbPath;
-    QSqlDatabase m_db;
-    int m_serial = 0;
 };
-
-void TestZelACsvParser::init()
-{
-    ++m_serial;
-    m_dbPath = m_dir.filePath(QStringLiteral("zela_%1.sqlite").arg(m_serial));
-    m_db = testdb::createSchemaDatabase(QStringLiteral("zela_test"), m_dbPath);
-}
-
-void TestZelACsvParser::cleanup()
-{
-    m_db = QSqlDatabase();
-    Connections::remove(QStringLiteral("zela_test"));
-}
 
 Outcome TestZelACsvParser::run(const QByteArray &bytes, ReaderLog *log, QAtomicInteger<char> *cancel)
 {
-    const QString path = testdb::writeFile(m_dir.filePath(QStringLiteral("in_%1.csv").arg(m_serial)), bytes);
-    QAtomicInteger<char> localFlag(0);
-    ZelACsvParser reader(nullptr, cancel ? cancel : &localFlag);
-    if (log)
-        log->attach(&reader);
-    Outcome o;
-    o.opened = reader.openFile(path);
-    if (o.opened)
-        o.headerOk = reader.checkHeader();
-    if (o.headerOk)
-        o.parsed = reader.parseFile(m_db, &o.count);
-    return o;
+    return runReader<ZelACsvParser>(writeInput(QStringLiteral("csv"), bytes), m_db, log, cancel);
 }
 
 void TestZelACsvParser::oneLineFixture()
@@ -155,12 +121,7 @@ void TestZelACsvParser::checkHeader()
     QVERIFY(o.opened);
     QCOMPARE(o.headerOk, ok);
     if (!ok) {
-        QCOMPARE(log.console.size(), 1);
-        QCOMPARE(log.console[0].text, QStringLiteral("File has invalid format!"));
-        QCOMPARE(log.console[0].icon, 3);
-        QCOMPARE(log.dialogs.size(), 1);
-        QCOMPARE(log.dialogs[0].text, QStringLiteral("File has invalid format!"));
-        QCOMPARE(log.dialogs[0].icon, 3);
+        compareSingleError(log, QStringLiteral("File has invalid format!"));
     }
 }
 
@@ -243,12 +204,8 @@ void TestZelACsvParser::laterLineWithOtherFieldCount()
     QVERIFY(o.headerOk);
     QVERIFY(!o.parsed);
     QCOMPARE(o.count, -1);
-    QCOMPARE(log.lastConsole().text, QStringLiteral("Invalid line in file (3)"));
-    QCOMPARE(log.lastConsole().icon, 3);
-    QCOMPARE(log.dialogs.size(), 1);
-    QCOMPARE(log.dialogs[0].text, QStringLiteral("Invalid line in file (3)"));
-    QCOMPARE(committed(QStringLiteral("Data")), 0);
-    QCOMPARE(committed(QStringLiteral("Parameters")), 0);
+    compareLastError(log, QStringLiteral("Invalid line in file (3)"));
+    compareNothingCommitted();
 }
 
 void TestZelACsvParser::emptyLineReportedAndSkipped()
@@ -290,12 +247,7 @@ void TestZelACsvParser::cancelBeforeFirstLine()
     QAtomicInteger<char> flag(1);
     ReaderLog log;
     const Outcome o = run(record(1, "2016-10-24 09:35", "1.0E+00 W"), &log, &flag);
-    QVERIFY(o.headerOk);
-    QVERIFY(!o.parsed);
-    QCOMPARE(o.count, -1);
-    QVERIFY(log.lastConsole().text.startsWith(QStringLiteral("Parser work was canceled in: ")));
-    QCOMPARE(testdb::rowCount(m_db, QStringLiteral("Parameters")), 0);
-    QCOMPARE(testdb::rowCount(m_db, QStringLiteral("Data")), 0);
+    compareCancelledBeforeFirstLine(o, log);
 }
 
 void TestZelACsvParser::timeStamps_data()
@@ -325,9 +277,7 @@ void TestZelACsvParser::badInput_data()
 
     const QByteArray r1 = record(1, "2016-10-24 09:35", "1.0E+00 W");
     const QByteArray r2 = record(2, "2016-10-24 09:50", "2.0E+00 W");
-    QByteArray garbage;
-    for (int i = 0; i < 4096; ++i)
-        garbage += char((i * 7919 + 13) % 256);
+    const QByteArray garbage = binaryGarbage();
     const QString invalidFormat = QStringLiteral("File has invalid format!");
 
     QTest::newRow("empty file") << QByteArray() << false << false << invalidFormat;
@@ -362,12 +312,8 @@ void TestZelACsvParser::badInput()
     QVERIFY(o.opened);
     QCOMPARE(o.headerOk, headerOk);
     QCOMPARE(o.parsed, parsed);
-    if (!message.isEmpty()) {
-        QVERIFY2(log.lastConsole().text.startsWith(message), qPrintable(log.lastConsole().text));
-        QCOMPARE(log.lastConsole().icon, 3);
-        QCOMPARE(log.dialogs.size(), 1);
-        QCOMPARE(log.dialogs[0].text, log.lastConsole().text);
-    }
+    if (!message.isEmpty())
+        compareLastErrorStartsWith(log, message);
     QCOMPARE(o.count, parsed ? 1 : -1);
     QCOMPARE(committed(QStringLiteral("Data")), parsed ? 1 : 0);
     if (!parsed)
@@ -376,19 +322,12 @@ void TestZelACsvParser::badInput()
 
 void TestZelACsvParser::intoTemporaryDatabase()
 {
-    ArchiveManager manager;
-    QSqlDatabase db = manager.openTmpDatabase(QStringLiteral("ZelA"));
-    QVERIFY(db.isOpen());
-    QAtomicInteger<char> flag(0);
-    ZelACsvParser reader(nullptr, &flag);
-    int count = 0;
-    QVERIFY(reader.openFile(QStringLiteral(QUORLOG_TEST_DATA "/readers/zela_example.csv")));
-    QVERIFY(reader.checkHeader());
-    QVERIFY(reader.parseFile(db, &count));
-    QCOMPARE(count, 20);
-    QCOMPARE(testdb::rowCount(db, QStringLiteral("Data")), 20);
-    db = QSqlDatabase();
-    Connections::remove(QStringLiteral("ZelA"));
+    const auto check = [](QSqlDatabase db, int count) {
+        QCOMPARE(count, 20);
+        QCOMPARE(testdb::rowCount(db, QStringLiteral("Data")), 20);
+    };
+    readIntoTemporaryDatabase<ZelACsvParser>(QStringLiteral("ZelA"),
+        QStringLiteral(QUORLOG_TEST_DATA "/readers/zela_example.csv"), check);
 }
 
 QUORLOG_TEST_MAIN(TestZelACsvParser)

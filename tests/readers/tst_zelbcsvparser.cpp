@@ -5,8 +5,8 @@
 #include "common/UtcTime.h"
 #include "database/ArchiveManager.h"
 #include "readers/ZelBArchiveWriter.h"
-#include "support/ReaderLog.h"
 #include "support/ReaderTestDb.h"
+#include "support/ReaderTestUtil.h"
 #include "support/TestMain.h"
 
 #include <QSqlQuery>
@@ -22,14 +22,7 @@ using zelb::Group;
 
 namespace {
 
-struct Outcome
-{
-    bool opened = false;
-    bool headerOk = false;
-    bool parsed = false;
-    int count = -1;
-    char separator = 0;
-};
+using Outcome = ReaderOutcome;
 
 QByteArray oneGroupLine(const QByteArray &date, const QByteArray &time, const QByteArray &name,
                         const QByteArray &value, char sep = ',', int headerGroups = 16)
@@ -39,14 +32,16 @@ QByteArray oneGroupLine(const QByteArray &date, const QByteArray &time, const QB
 
 } // namespace
 
-class TestZelBCsvParser : public QObject
+class TestZelBCsvParser : public ReaderTestCase
 {
     Q_OBJECT
+public:
+    TestZelBCsvParser()
+        : ReaderTestCase(QStringLiteral("zelb"))
+    {
+    }
 
 private slots:
-    void init();
-    void cleanup();
-
     void oneLineFixture();
     void unitForParameter_data();
     void unitForParameter();
@@ -85,48 +80,11 @@ private slots:
 
 private:
     Outcome run(const QByteArray &bytes, ReaderLog *log = nullptr, QAtomicInteger<char> *cancel = nullptr);
-    int committed(const QString &table);
-
-    QTemporaryDir m_dir;
-    QString m_dbPath;
-    QSqlDatabase m_db;
-    int m_serial = 0;
 };
-
-void TestZelBCsvParser::init()
-{
-    ++m_serial;
-    m_dbPath = m_dir.filePath(QStringLiteral("zelb_%1.sqlite").arg(m_serial));
-    m_db = testdb::createSchemaDatabase(QStringLiteral("zelb_test"), m_dbPath);
-}
-
-void TestZelBCsvParser::cleanup()
-{
-    m_db = QSqlDatabase();
-    Connections::remove(QStringLiteral("zelb_test"));
-}
 
 Outcome TestZelBCsvParser::run(const QByteArray &bytes, ReaderLog *log, QAtomicInteger<char> *cancel)
 {
-    const QString path = testdb::writeFile(m_dir.filePath(QStringLiteral("in_%1.csv").arg(m_serial)), bytes);
-    QAtomicInteger<char> localFlag(0);
-    ZelBCsvParser reader(nullptr, cancel ? cancel : &localFlag);
-    if (log)
-        log->attach(&reader);
-    Outcome o;
-    o.opened = reader.openFile(path);
-    if (o.opened)
-        o.headerOk = reader.checkHeader();
-    o.separator = reader.separator();
-    if (o.headerOk)
-        o.parsed = reader.parseFile(m_db, &o.count);
-    return o;
-}
-
-// Rows visible to another connection: what was committed.
-int TestZelBCsvParser::committed(const QString &table)
-{
-    return testdb::committedRowCount(m_dbPath, table);
+    return runReader<ZelBCsvParser>(writeInput(QStringLiteral("csv"), bytes), m_db, log, cancel);
 }
 
 void TestZelBCsvParser::oneLineFixture()
@@ -233,13 +191,7 @@ void TestZelBCsvParser::checkHeader()
         QCOMPARE(o.count, 1);
         QCOMPARE(testdb::rowCount(m_db, QStringLiteral("Data")), 0);
     } else {
-        QCOMPARE(log.console.size(), 1);
-        QCOMPARE(log.console[0].text, QStringLiteral("File has invalid format!"));
-        QCOMPARE(log.console[0].icon, 3);
-        QCOMPARE(log.dialogs.size(), 1);
-        QCOMPARE(log.dialogs[0].text, QStringLiteral("File has invalid format!"));
-        QCOMPARE(log.dialogs[0].title, QString());
-        QCOMPARE(log.dialogs[0].icon, 3);
+        compareSingleError(log, QStringLiteral("File has invalid format!"));
     }
 }
 
@@ -391,13 +343,8 @@ void TestZelBCsvParser::wrongFieldCount()
     QVERIFY(o.headerOk);
     QVERIFY(!o.parsed);
     QCOMPARE(o.count, -1);
-    QCOMPARE(log.lastConsole().text, QStringLiteral("Invalid line in file (3)"));
-    QCOMPARE(log.lastConsole().icon, 3);
-    QCOMPARE(log.dialogs.size(), 1);
-    QCOMPARE(log.dialogs[0].text, QStringLiteral("Invalid line in file (3)"));
-    QCOMPARE(log.dialogs[0].icon, 3);
-    QCOMPARE(committed(QStringLiteral("Data")), 0);
-    QCOMPARE(committed(QStringLiteral("Parameters")), 0);
+    compareLastError(log, QStringLiteral("Invalid line in file (3)"));
+    compareNothingCommitted();
 }
 
 void TestZelBCsvParser::emptyLineReportedAndSkipped()
@@ -460,14 +407,8 @@ void TestZelBCsvParser::cancelBeforeFirstLine()
     QAtomicInteger<char> flag(1);
     ReaderLog log;
     const Outcome o = run(zelb::header() + oneGroupLine("2016-10-24", "09:35:57", "U1", "1.0E+00"), &log, &flag);
-    QVERIFY(o.headerOk);
-    QVERIFY(!o.parsed);
-    QCOMPARE(o.count, -1);
-    QVERIFY(log.lastConsole().text.startsWith(QStringLiteral("Parser work was canceled in: ")));
-    QCOMPARE(log.lastConsole().icon, 0);
+    compareCancelledBeforeFirstLine(o, log);
     QVERIFY(log.dialogs.isEmpty());
-    QCOMPARE(testdb::rowCount(m_db, QStringLiteral("Parameters")), 0);
-    QCOMPARE(testdb::rowCount(m_db, QStringLiteral("Data")), 0);
     QCOMPARE(committed(QStringLiteral("Data")), 0);
 }
 
@@ -552,12 +493,7 @@ void TestZelBCsvParser::failedInsert()
     const Outcome o = run(zelb::header() + oneGroupLine("2016-10-24", "09:35:57", "U1", "1.0E+00")
                               + oneGroupLine("2016-10-24", "09:36:57", "U1", "2.0E+00"),
                           &log);
-    QVERIFY(!o.parsed);
-    QCOMPARE(o.count, -1);
-    QVERIFY(log.lastConsole().text.contains(QStringLiteral("value refused")));
-    QCOMPARE(log.lastConsole().icon, 3);
-    QCOMPARE(committed(QStringLiteral("Data")), 0);
-    QCOMPARE(committed(QStringLiteral("Parameters")), 0);
+    compareRefusedInsert(o, log, QStringLiteral("value refused"));
 }
 
 void TestZelBCsvParser::failedCommit()
@@ -610,9 +546,7 @@ void TestZelBCsvParser::badInput_data()
 
     const QByteArray h = zelb::header();
     const QByteArray l2 = oneGroupLine("2016-10-24", "09:35:57", "U1", "1.0E+00");
-    QByteArray garbage;
-    for (int i = 0; i < 4096; ++i)
-        garbage += char((i * 7919 + 13) % 256);
+    const QByteArray garbage = binaryGarbage();
     const QString invalidFormat = QStringLiteral("File has invalid format!");
 
     QTest::newRow("empty file") << QByteArray() << false << false << invalidFormat;
@@ -650,18 +584,13 @@ void TestZelBCsvParser::badInput()
     QVERIFY(o.opened);
     QCOMPARE(o.headerOk, headerOk);
     QCOMPARE(o.parsed, parsed);
-    if (!message.isEmpty()) {
-        QVERIFY2(log.lastConsole().text.startsWith(message), qPrintable(log.lastConsole().text));
-        QCOMPARE(log.lastConsole().icon, 3);
-        QCOMPARE(log.dialogs.size(), 1);
-        QCOMPARE(log.dialogs[0].text, log.lastConsole().text);
-    }
+    if (!message.isEmpty())
+        compareLastErrorStartsWith(log, message);
     if (parsed)
         QCOMPARE(o.count, 1);
     else
         QCOMPARE(o.count, -1);
-    QCOMPARE(committed(QStringLiteral("Data")), 0);
-    QCOMPARE(committed(QStringLiteral("Parameters")), 0);
+    compareNothingCommitted();
 }
 
 void TestZelBCsvParser::exampleArchives_data()
@@ -683,52 +612,28 @@ void TestZelBCsvParser::exampleArchives()
     QFETCH(int, markers);
     QFile f(QStringLiteral(QUORLOG_TEST_DATA "/readers/") + file);
     QVERIFY(f.open(QIODevice::ReadOnly));
-    const Outcome o = run(f.readAll());
-    QVERIFY(o.parsed);
-    QCOMPARE(o.count, lines);
-    QCOMPARE(testdb::parameters(m_db).size(), parameters);
-    const auto rows = testdb::data(m_db);
-    QCOMPARE(rows.size(), (lines - 1) * parameters);
-    int flagged = 0;
-    for (const auto &r : rows)
-        flagged += r.flag == 2;
-    QCOMPARE(flagged, markers);
-    QCOMPARE(committed(QStringLiteral("Data")), rows.size());
+    compareArchiveRead(run(f.readAll()), lines, lines - 1, parameters, markers);
+    if (QTest::currentTestFailed())
+        return;
+    QCOMPARE(committed(QStringLiteral("Data")), (lines - 1) * parameters);
 }
 
 // As the open-file worker does it: the archive manager's temporary database
 // of the kind "ZelB".
 void TestZelBCsvParser::intoTemporaryDatabase()
 {
-    ArchiveManager manager;
-    QSqlDatabase db = manager.openTmpDatabase(QStringLiteral("ZelB"));
-    QVERIFY(db.isOpen());
-    QAtomicInteger<char> flag(0);
-    ZelBCsvParser reader(nullptr, &flag);
-    int count = 0;
-    QVERIFY(reader.openFile(QStringLiteral(QUORLOG_TEST_DATA "/readers/zelb_example.csv")));
-    QVERIFY(reader.checkHeader());
-    QVERIFY(reader.parseFile(db, &count));
-    QCOMPARE(count, 13);
-    QCOMPARE(testdb::rowCount(db, QStringLiteral("Parameters")), 16);
-    QCOMPARE(testdb::rowCount(db, QStringLiteral("Data")), 12 * 16);
-    db = QSqlDatabase();
-    Connections::remove(QStringLiteral("ZelB"));
+    const auto check = [](QSqlDatabase db, int count) {
+        QCOMPARE(count, 13);
+        QCOMPARE(testdb::rowCount(db, QStringLiteral("Parameters")), 16);
+        QCOMPARE(testdb::rowCount(db, QStringLiteral("Data")), 12 * 16);
+    };
+    readIntoTemporaryDatabase<ZelBCsvParser>(QStringLiteral("ZelB"),
+        QStringLiteral(QUORLOG_TEST_DATA "/readers/zelb_example.csv"), check);
 }
 
 void TestZelBCsvParser::unableToOpen()
 {
-    ZelBCsvParser reader(nullptr, nullptr);
-    ReaderLog log;
-    log.attach(&reader);
-    QVERIFY(!reader.openFile(m_dir.filePath(QStringLiteral("missing.csv"))));
-    QCOMPARE(log.console.size(), 1);
-    QCOMPARE(log.console[0].text, QStringLiteral("Unable to open file"));
-    QCOMPARE(log.console[0].icon, 3);
-    QCOMPARE(log.dialogs.size(), 1);
-    QCOMPARE(log.dialogs[0].text, QStringLiteral("Unable to open file"));
-    QCOMPARE(log.dialogs[0].title, QString());
-    QCOMPARE(log.dialogs[0].icon, 3);
+    verifyUnableToOpen<ZelBCsvParser>(m_dir.filePath(QStringLiteral("missing.csv")));
 }
 
 // As the open-file worker runs it: the reader on a pool thread, the dialog on

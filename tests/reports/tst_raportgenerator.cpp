@@ -2,9 +2,10 @@
 
 #include "app/AvailableDevices.h"
 #include "common/Connections.h"
-#include "common/UtcTime.h"
+#include "support/DbTestUtil.h"
 #include "support/ReportSqlFixtures.h"
 #include "support/TestMain.h"
+#include "support/TimeTestUtil.h"
 
 #include <QRandomGenerator>
 #include <QSqlQuery>
@@ -17,17 +18,7 @@ Q_DECLARE_METATYPE(Rows)
 
 namespace {
 
-// "yyyy-MM-dd HH:mm:ss[.zzz]" read as UTC.
-qint64 ms(const QString &text)
-{
-    const QString date = text.left(10);
-    const QString time = text.mid(11);
-    qint64 out = 0;
-    const bool ok = utc::parseMsecs(date, QStringLiteral("yyyy-MM-dd"), time,
-                                    time.size() > 8 ? QStringLiteral("HH:mm:ss.zzz") : QStringLiteral("HH:mm:ss"), &out);
-    Q_ASSERT(ok);
-    return out;
-}
+using testtime::utcMsecs;
 
 QVariantList wide(const QString &date, const QString &time, const QVariantList &values)
 {
@@ -108,8 +99,7 @@ void TestRaportGenerator::init()
 QSqlDatabase TestRaportGenerator::freshDatabase()
 {
     const QString name = QStringLiteral("report_%1").arg(++m_dbCount);
-    Connections::registerFile(name, m_dir.filePath(name + QStringLiteral(".sqlite")));
-    return Connections::database(name);
+    return testdb::open(name, m_dir.filePath(name + QStringLiteral(".sqlite")));
 }
 
 QSqlDatabase TestRaportGenerator::narrowDatabase()
@@ -278,7 +268,7 @@ void TestRaportGenerator::narrowBuckets()
     QSqlDatabase db = narrowDatabase();
     QVERIFY(insertParameter(db, 1, 0, QStringLiteral("P")));
     for (int i = 0; i < samples.size(); ++i)
-        QVERIFY(insertSample(db, 1, i + 1, 0, ms(samples.at(i))));
+        QVERIFY(insertSample(db, 1, i + 1, 0, utcMsecs(samples.at(i))));
 
     RaportGenerator::flagFilter(QStringLiteral("ZelB"));
     RaportGenerator::parameterFilter({1});
@@ -315,12 +305,12 @@ void TestRaportGenerator::narrowAggregates()
     QVERIFY(insertParameter(db, 1, 0, QStringLiteral("P")));
     QVERIFY(insertParameter(db, 2, 0, QStringLiteral("Q")));
     QVERIFY(insertParameter(db, 3, 0, QStringLiteral("unselected")));
-    QVERIFY(insertSample(db, 1, 5.5, 0, ms("2026-01-05 10:00:00")));
-    QVERIFY(insertSample(db, 1, -2.5, 0, ms("2026-01-05 10:20:00")));
-    QVERIFY(insertSample(db, 1, 12, 0, ms("2026-01-05 10:40:00")));
-    QVERIFY(insertSample(db, 2, 7, 0, ms("2026-01-05 10:05:00")));
-    QVERIFY(insertSample(db, 3, 100, 0, ms("2026-01-05 10:05:00")));
-    QVERIFY(insertSample(db, 1, 4, 0, ms("2026-01-05 11:00:00")));
+    QVERIFY(insertSample(db, 1, 5.5, 0, utcMsecs("2026-01-05 10:00:00")));
+    QVERIFY(insertSample(db, 1, -2.5, 0, utcMsecs("2026-01-05 10:20:00")));
+    QVERIFY(insertSample(db, 1, 12, 0, utcMsecs("2026-01-05 10:40:00")));
+    QVERIFY(insertSample(db, 2, 7, 0, utcMsecs("2026-01-05 10:05:00")));
+    QVERIFY(insertSample(db, 3, 100, 0, utcMsecs("2026-01-05 10:05:00")));
+    QVERIFY(insertSample(db, 1, 4, 0, utcMsecs("2026-01-05 11:00:00")));
 
     RaportGenerator::flagFilter(QString());
     RaportGenerator::parameterFilter({2, 1});
@@ -336,7 +326,7 @@ void TestRaportGenerator::narrowEmptySelectionSelectsNothing()
 {
     QSqlDatabase db = narrowDatabase();
     QVERIFY(insertParameter(db, 1, 0, QStringLiteral("P")));
-    QVERIFY(insertSample(db, 1, 1, 0, ms("2026-01-05 10:00:00")));
+    QVERIFY(insertSample(db, 1, 1, 0, utcMsecs("2026-01-05 10:00:00")));
     RaportGenerator::flagFilter(QString());
     RaportGenerator::parameterFilter({1});
     RaportGenerator::setGroupingType(1, 30, 0, 4);
@@ -389,7 +379,7 @@ void TestRaportGenerator::flagRulePerInstrument()
     const QList<int> flags{0, 1, 2, 256};
     for (int p = 1; p <= 5; ++p)
         for (int i = 0; i < flags.size(); ++i)
-            QVERIFY(insertSample(db, p, flags.at(i), flags.at(i), ms("2026-02-02 00:00:00") + i * 3600000LL));
+            QVERIFY(insertSample(db, p, flags.at(i), flags.at(i), utcMsecs("2026-02-02 00:00:00") + i * 3600000LL));
 
     RaportGenerator::flagFilter(deviceName);
     RaportGenerator::parameterFilter({1, 2, 3, 4, 5});
@@ -438,13 +428,13 @@ void TestRaportGenerator::narrowRange()
     const QStringList times{"2026-01-05 09:00:00.000", "2026-01-05 10:00:00.000", "2026-01-05 11:00:00.000",
                             "2026-01-05 12:00:00.000", "2026-01-05 13:00:00.000"};
     for (int i = 0; i < times.size(); ++i)
-        QVERIFY(insertSample(db, 1, i, 0, ms(times.at(i))));
+        QVERIFY(insertSample(db, 1, i, 0, utcMsecs(times.at(i))));
 
     RaportGenerator::flagFilter(QString());
     RaportGenerator::parameterFilter({1});
     RaportGenerator::setGroupingType(1, 30, qint16(aggregation), 4);
-    const QString statement = RaportGenerator::generateQuery(kind, start.isEmpty() ? 0 : ms(start),
-                                                             end.isEmpty() ? 0 : ms(end));
+    const QString statement = RaportGenerator::generateQuery(kind, start.isEmpty() ? 0 : utcMsecs(start),
+                                                             end.isEmpty() ? 0 : utcMsecs(end));
     QSqlQuery q(db);
     QVERIFY(q.exec(statement));
     QStringList got;
@@ -504,9 +494,9 @@ void TestRaportGenerator::narrowIncrement()
     QVERIFY(insertParameter(db, 1, 0, QStringLiteral("P")));
     QVERIFY(insertParameter(db, 2, 0, QStringLiteral("Q")));
     for (const QVariantList &s : samples)
-        QVERIFY(insertSample(db, s.at(1).toInt(), s.at(2), 0, ms(s.at(3).toString()), s.at(0).toLongLong()));
+        QVERIFY(insertSample(db, s.at(1).toInt(), s.at(2), 0, utcMsecs(s.at(3).toString()), s.at(0).toLongLong()));
     // A flagged sample never takes part in a pair.
-    QVERIFY(insertSample(db, 1, 1000.0, 2, ms("2026-01-05 10:59:59.999"), 99));
+    QVERIFY(insertSample(db, 1, 1000.0, 2, utcMsecs("2026-01-05 10:59:59.999"), 99));
 
     RaportGenerator::flagFilter(QStringLiteral("WexB"));
     RaportGenerator::parameterFilter({1, 2});
@@ -749,8 +739,8 @@ void TestRaportGenerator::wideRange()
                             wide(d, "10:00:59", {"3"}), wide(d, "10:01:00", {"4"})}));
     RaportGenerator::stripBrackets({QStringLiteral("X")});
     RaportGenerator::setGroupingType(0, 1, qint16(aggregation), 4);
-    const QString statement = RaportGenerator::generateQueryMoxB(3, start.isEmpty() ? 0 : ms(start),
-                                                                 end.isEmpty() ? 0 : ms(end));
+    const QString statement = RaportGenerator::generateQueryMoxB(3, start.isEmpty() ? 0 : utcMsecs(start),
+                                                                 end.isEmpty() ? 0 : utcMsecs(end));
     QCOMPARE(run(db, statement), expected);
 }
 
@@ -787,8 +777,8 @@ void TestRaportGenerator::builderReadsItsOwnTable()
     }
     RaportGenerator::stripBrackets({QStringLiteral("V")});
     RaportGenerator::setGroupingType(1, 30, qint16(aggregation), 4);
-    const qint64 from = ms("2026-01-01 00:00:00");
-    const qint64 to = ms("2026-02-01 00:00:00");
+    const qint64 from = utcMsecs("2026-01-01 00:00:00");
+    const qint64 to = utcMsecs("2026-02-01 00:00:00");
     QString statement;
     if (builder == QLatin1String("MoxB archive"))
         statement = RaportGenerator::generateQueryMoxB(0, from, to);
@@ -842,7 +832,7 @@ void TestRaportGenerator::awkwardColumnNames()
     RaportGenerator::stripBrackets(selected);
     RaportGenerator::setGroupingType(0, 1, qint16(aggregation), 4);
     QStringList names;
-    const Rows rows = run(db, RaportGenerator::generateQueryMoxA(4, ms("2026-01-14 00:00:00"), ms("2026-01-15 00:00:00")),
+    const Rows rows = run(db, RaportGenerator::generateQueryMoxA(4, utcMsecs("2026-01-14 00:00:00"), utcMsecs("2026-01-15 00:00:00")),
                           &names);
     // Qt's SQLite driver drops double quotes from result column names.
     QStringList expectedNames = columns;

@@ -1,16 +1,13 @@
 #pragma once
-// Databases for reader tests: a fresh file with the application schema, and
-// the rows the readers wrote, read back plainly.
+// The rows the readers wrote, read back plainly.
+#include "support/DbTestUtil.h"
+
 #include <QSqlDatabase>
 #include <QString>
 #include <QVariant>
 #include <QVector>
 
 namespace testdb {
-
-// Registers name for a new file at path and returns this thread's connection
-// with the application schema created on it.
-QSqlDatabase createSchemaDatabase(const QString &name, const QString &path);
 
 struct ParameterRow
 {
@@ -32,11 +29,5 @@ struct DataRow
 
 QVector<ParameterRow> parameters(QSqlDatabase db);
 QVector<DataRow> data(QSqlDatabase db);
-int rowCount(QSqlDatabase db, const QString &table);
-// Rows of the table that another connection to the file sees: what was committed.
-int committedRowCount(const QString &path, const QString &table);
-
-// Writes bytes to a file; returns its path.
-QString writeFile(const QString &path, const QByteArray &bytes);
 
 } // namespace testdb

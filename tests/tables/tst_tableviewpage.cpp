@@ -1,6 +1,7 @@
 #include "app/Framework.h"
 #include "app/MainWindow.h"
 #include "common/Connections.h"
+#include "support/DbTestUtil.h"
 #include "support/TestMain.h"
 #include "tables/BrenaFileWriter.h"
 #include "tables/BrenaTableModel.h"
@@ -120,10 +121,8 @@ void TestTableViewPage::initTestCase()
 {
     QVERIFY(m_dir.isValid());
     g_framework = new Framework();
-    Connections::Options o;
-    o.scratch = true;
-    Connections::registerFile(QStringLiteral("temp_Data_con"), m_dir.filePath(QStringLiteral("page.sqlite")), o);
-    m_db = Connections::database(QStringLiteral("temp_Data_con"));
+    m_db = testdb::open(QStringLiteral("temp_Data_con"), m_dir.filePath(QStringLiteral("page.sqlite")),
+                        testdb::Sync::Scratch);
     QString e;
     QVERIFY2(NarrowFixture::writeLarge(m_db, 3000, 3, &e), qPrintable(e));
 }

@@ -1,4 +1,6 @@
 #include "common/Connections.h"
+#include "support/ConsoleSpyUtil.h"
+#include "support/DbTestUtil.h"
 #include "support/TestMain.h"
 #include "tables/NarrowFixture.h"
 #include "tables/TempDatabaseTableModel.h"
@@ -39,15 +41,6 @@ FiltersCfg filter(QList<int> ids, qint64 start = 0, qint64 end = 0)
     f.startDateTime = start;
     f.endDateTime = end;
     return f;
-}
-
-QList<QVariant> errorsOf(const QSignalSpy &spy)
-{
-    QList<QVariant> out;
-    for (const auto &args : spy)
-        if (args.at(1).toInt() != 0)
-            out << args.at(0);
-    return out;
 }
 
 // Reads every export page the way the import does.
@@ -116,10 +109,7 @@ private:
 
 QSqlDatabase TestTempDatabaseTableModel::makeDb(const QString &name)
 {
-    Connections::Options o;
-    o.scratch = true;
-    Connections::registerFile(name, m_dir.filePath(name + QStringLiteral(".sqlite")), o);
-    return Connections::database(name);
+    return testdb::open(name, m_dir.filePath(name + QStringLiteral(".sqlite")), testdb::Sync::Scratch);
 }
 
 void TestTempDatabaseTableModel::initTestCase()
@@ -412,7 +402,7 @@ void TestTempDatabaseTableModel::missingParametersReportedOnce()
     m.setGroupByDate(true);
     m.setGroupByDate(false);
     QTest::qWait(20);
-    const auto errors = errorsOf(console);
+    const auto errors = consolespy::notPlain(console);
     QCOMPARE(errors.size(), 1);
     QVERIFY(errors.first().toString().contains(QStringLiteral("Parameters")));
     QCOMPARE(m.getDataExportRowCnt(), 1);
@@ -427,7 +417,7 @@ void TestTempDatabaseTableModel::rejectedQueryReported()
     QVERIFY(q.exec(QStringLiteral("DROP TABLE Data")));
     TempDatabaseTableModel m(db);
     QSignalSpy console(&m, &MyAbstractTableModel::consoleMessage);
-    QTRY_COMPARE(errorsOf(console).size(), 1);
+    QTRY_COMPARE(consolespy::notPlain(console).size(), 1);
     QCOMPARE(console.first().at(1).toInt(), 3);
     QCOMPARE(m.rowCount(), 0);
     m.setGroupByDate(true);
@@ -446,13 +436,13 @@ void TestTempDatabaseTableModel::groupedWithoutParametersRunsNoPivot()
     QSignalSpy console(&m, &MyAbstractTableModel::consoleMessage);
     m.setGroupByDate(true);
     QTest::qWait(20);
-    QVERIFY(errorsOf(console).isEmpty());
+    QVERIFY(consolespy::notPlain(console).isEmpty());
     QCOMPARE(m.columnCount(), 0);
     QCOMPARE(m.rowCount(), 0);
     QVERIFY(m.getColumnsVisibilityList().isEmpty());
     m.setGroupByDate(false);
     QCOMPARE(m.columnCount(), 6);
-    QVERIFY(errorsOf(console).isEmpty());
+    QVERIFY(consolespy::notPlain(console).isEmpty());
 }
 
 void TestTempDatabaseTableModel::parametersWithoutInstrumentColumn()
@@ -476,7 +466,7 @@ void TestTempDatabaseTableModel::parametersWithoutInstrumentColumn()
     QCOMPARE(m.headerData(1, Qt::Horizontal).toString(), QStringLiteral("T [\u00B0C]"));
     QCOMPARE(text(m, 0, 3), QStringLiteral("---"));
     QTest::qWait(20);
-    QVERIFY(errorsOf(console).isEmpty());
+    QVERIFY(consolespy::notPlain(console).isEmpty());
 }
 
 void TestTempDatabaseTableModel::fetchCap()

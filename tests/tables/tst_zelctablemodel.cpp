@@ -1,4 +1,6 @@
 #include "common/Connections.h"
+#include "support/ConsoleSpyUtil.h"
+#include "support/DbTestUtil.h"
 #include "support/TestMain.h"
 #include "tables/ZelCEventTableModel.h"
 #include "tables/ZelCFixture.h"
@@ -31,15 +33,6 @@ QStringList headers(const QAbstractItemModel &m)
     QStringList out;
     for (int c = 0; c < m.columnCount(); ++c)
         out << m.headerData(c, Qt::Horizontal).toString();
-    return out;
-}
-
-QList<QVariant> messagesWithIcon(const QSignalSpy &spy, int icon)
-{
-    QList<QVariant> out;
-    for (const auto &args : spy)
-        if (args.at(1).toInt() == icon)
-            out << args.at(0);
     return out;
 }
 
@@ -76,8 +69,7 @@ private:
 
 QSqlDatabase TestZelCTableModel::makeDb(const QString &name)
 {
-    Connections::registerFile(name, m_dir.filePath(name + QStringLiteral(".sqlite")));
-    return Connections::database(name);
+    return testdb::open(name, m_dir.filePath(name + QStringLiteral(".sqlite")));
 }
 
 void TestZelCTableModel::initTestCase()
@@ -193,7 +185,7 @@ void TestZelCTableModel::quotedNamesPivot()
     ZelCTableModel m(m_archive);
     QSignalSpy console(&m, &MyAbstractTableModel::consoleMessage);
     m.setGroupByDate(true);
-    QVERIFY(messagesWithIcon(console, 3).isEmpty());
+    QVERIFY(consolespy::withIcon(console, 3).isEmpty());
     const int col = headers(m).indexOf(Quoted);
     QVERIFY(col > 0);
     double sum = 0;
@@ -213,8 +205,8 @@ void TestZelCTableModel::pivotWithoutParameters()
     QCOMPARE(m.rowCount(), 0);
     QCOMPARE(m.columnCount(), 0);
     QVERIFY(m.getColumnsVisibilityList().isEmpty());
-    QCOMPARE(messagesWithIcon(console, 2).size(), 1);
-    QVERIFY(messagesWithIcon(console, 3).isEmpty());
+    QCOMPARE(consolespy::withIcon(console, 2).size(), 1);
+    QVERIFY(consolespy::withIcon(console, 3).isEmpty());
 }
 
 void TestZelCTableModel::switchingResetsViews()

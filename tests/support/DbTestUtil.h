@@ -1,0 +1,41 @@
+#pragma once
+// Plain database helpers for tests: a fresh file with the application schema,
+// statements run in a row, the tables a file holds and how many rows they have.
+#include <QByteArray>
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+
+namespace testdb {
+
+// Registers name for the file at path and returns this thread's connection to
+// it; a scratch file skips the disk syncs.
+enum class Sync { Full, Scratch };
+QSqlDatabase open(const QString &name, const QString &path, Sync sync = Sync::Full);
+
+// Registers name for a new file at path and returns this thread's connection
+// with the application schema created on it.
+QSqlDatabase createSchemaDatabase(const QString &name, const QString &path);
+
+// Runs each statement; returns one "statement error" line per failure.
+QStringList exec(QSqlDatabase db, const QStringList &statements);
+
+// One column of a query's rows as text; empty when the query fails.
+QStringList column(QSqlDatabase db, const QString &query, int column = 0);
+
+// The file's own tables in the order they were made.
+QStringList tables(QSqlDatabase db);
+// The names and the declared types of a table's columns, in order.
+QStringList columns(QSqlDatabase db, const QString &table);
+QStringList columnTypes(QSqlDatabase db, const QString &table);
+
+// Rows of the table, or -1 when it cannot be counted.
+qint64 count(QSqlDatabase db, const QString &table);
+int rowCount(QSqlDatabase db, const QString &table);
+// Rows of the table that another connection to the file sees: what was committed.
+int committedRowCount(const QString &path, const QString &table);
+
+// Writes bytes to a file; returns its path.
+QString writeFile(const QString &path, const QByteArray &bytes);
+
+} // namespace testdb
