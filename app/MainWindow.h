@@ -115,6 +115,9 @@ public slots:
     void on_themeToggle_toggled(bool checked);
 
 private:
+    // Runs the device dialog (only models with an example when asked); a
+    // chosen type closes the session. DEVICE_UNDEFINED when nothing was chosen.
+    avaibleDevices_t chooseDevice(bool examplesOnly);
     // Calls the shown page's own icon refresh, found by its object name.
     static void refreshPageIcons(QWidget *page);
     static const char *menuButtonOfPage(EPageIndexes index);

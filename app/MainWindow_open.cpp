@@ -95,16 +95,25 @@ int MainWindow::moxBSourceType(int kind, const QString &path)
     return SINGLE_KIND_FILE;
 }
 
-void MainWindow::on_openDeviceButton_clicked()
+avaibleDevices_t MainWindow::chooseDevice(bool examplesOnly)
 {
     QPointer<DeviceSelectDialog> dialog = new DeviceSelectDialog(this);
+    if (examplesOnly)
+        dialog->enableExampleDevices();
     const avaibleDevices_t device = dialog->selectDevice();
     if (dialog)
         dialog->deleteLater();
-    if (device == DEVICE_UNDEFINED)
-        return;
-    on_actionClosedata_triggered();
-    LoadData(device);
+    // Choosing a type ends the current session at once.
+    if (device != DEVICE_UNDEFINED)
+        on_actionClosedata_triggered();
+    return device;
+}
+
+void MainWindow::on_openDeviceButton_clicked()
+{
+    const avaibleDevices_t device = chooseDevice(false);
+    if (device != DEVICE_UNDEFINED)
+        LoadData(device);
 }
 
 void MainWindow::on_actionOpendata_triggered()
@@ -252,15 +261,9 @@ void MainWindow::on_actionNewdatabase_triggered()
 
 void MainWindow::on_actionExamples_triggered()
 {
-    QPointer<DeviceSelectDialog> dialog = new DeviceSelectDialog(this);
-    dialog->enableExampleDevices();
-    const avaibleDevices_t device = dialog->selectDevice();
-    if (dialog)
-        dialog->deleteLater();
-    if (device == DEVICE_UNDEFINED)
-        return;
-    on_actionClosedata_triggered();
-    loadExample(device);
+    const avaibleDevices_t device = chooseDevice(true);
+    if (device != DEVICE_UNDEFINED)
+        loadExample(device);
 }
 
 void MainWindow::loadExample(avaibleDevices_t device)

@@ -28,6 +28,15 @@ QString quoteIdentifiers(const QStringList &names, const QString &separator)
     return quoted.join(separator);
 }
 
+QString placeholders(int count)
+{
+    QStringList marks;
+    marks.reserve(count);
+    for (int i = 0; i < count; ++i)
+        marks << QStringLiteral("?");
+    return marks.join(QStringLiteral(", "));
+}
+
 QString errorText(const QSqlQuery &query)
 {
     return query.lastError().text();

@@ -10,6 +10,9 @@ namespace sql {
 QString quoteIdentifier(const QString &name);
 QString quoteIdentifiers(const QStringList &names, const QString &separator = QStringLiteral(", "));
 
+// "?, ?, …" for binding a list of values (an IN list, a VALUES row).
+QString placeholders(int count);
+
 // A statement's text with its last error, for console messages.
 QString errorText(const class QSqlQuery &query);
 

@@ -2,6 +2,7 @@
 
 #include "common/Connections.h"
 #include "common/Trace.h"
+#include "common/SqlUtil.h"
 
 #include <QColor>
 #include <QEvent>
@@ -12,14 +13,6 @@
 
 namespace {
 
-QString placeholders(int count)
-{
-    QStringList marks;
-    marks.reserve(count);
-    for (int i = 0; i < count; ++i)
-        marks << QStringLiteral("?");
-    return marks.join(QStringLiteral(", "));
-}
 
 bool sameExportValue(const QVariant &a, const QVariant &b)
 {
@@ -130,7 +123,7 @@ void MyAbstractSqlModel::getParameterInfo()
                              : QStringLiteral("SELECT DISTINCT Parameters.id, Parameters.name, unit, '' "
                                               "FROM Parameters");
         text += QStringLiteral(" WHERE Parameters.id IN (%1) ORDER BY Parameters.id")
-                    .arg(placeholders(filters.selectedParamId.size()));
+                    .arg(sql::placeholders(filters.selectedParamId.size()));
         for (int id : filters.selectedParamId)
             values << id;
     }

@@ -11,15 +11,6 @@ namespace {
 
 const QString TimeText = QStringLiteral("strftime('%Y-%m-%d %H:%M:%S', dateTime / 1000, 'unixepoch') AS dateTime_s");
 
-QString placeholders(int count)
-{
-    QStringList marks;
-    marks.reserve(count);
-    for (int i = 0; i < count; ++i)
-        marks << QStringLiteral("?");
-    return marks.join(QStringLiteral(", "));
-}
-
 } // namespace
 
 TempDatabaseTableModel::TempDatabaseTableModel(QSqlDatabase db, QObject *parent)
@@ -114,7 +105,7 @@ void TempDatabaseTableModel::updateQuery()
             if (filters.hasParameters()) {
                 conditions << QStringLiteral("%1 IN (%2)")
                                   .arg(byTime ? QStringLiteral("+Data.idParameters") : QStringLiteral("Parameters.id"),
-                                       placeholders(filters.selectedParamId.size()));
+                                       sql::placeholders(filters.selectedParamId.size()));
                 for (int id : qAsConst(filters.selectedParamId))
                     values << id;
             }
@@ -150,7 +141,7 @@ void TempDatabaseTableModel::updateQuery()
             }
             text += QStringLiteral(" FROM Data WHERE %1 IN (%2)")
                         .arg(byTime ? QStringLiteral("+idParameters") : QStringLiteral("idParameters"),
-                             placeholders(paramIds.size()));
+                             sql::placeholders(paramIds.size()));
             for (int id : qAsConst(paramIds))
                 values << id;
             if (filters.hasPeriod()) {
