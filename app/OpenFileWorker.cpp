@@ -106,17 +106,27 @@ OpenFileWorker::Outcome OpenFileWorker::notAvailable(const char *what)
     return Outcome::Failure;
 }
 
-template <class Reader>
-OpenFileWorker::Outcome OpenFileWorker::textArchive(const char *tmpDbName, ModelSet models, TmpDbFailure onTmpDbFailure)
+template <class Reader, class Read>
+bool OpenFileWorker::readIntoTmpDatabase(const char *tmpDbName, TmpDbFailure onTmpDbFailure, int *count, Read read)
 {
     // Destroyed when the branch ends, whatever its outcome.
     Reader reader(m_progress, &m_fw.cancelFlag, nullptr);
     wireReader(&reader);
     if (!openTmpDatabase(tmpDbName, onTmpDbFailure))
-        return Outcome::Failure;
+        return false;
+    return read(reader, m_fw.dataDatabase, count);
+}
+
+template <class Reader>
+OpenFileWorker::Outcome OpenFileWorker::textArchive(const char *tmpDbName, ModelSet models, TmpDbFailure onTmpDbFailure)
+{
     int count = 0;
-    // Each step has reported its own failure.
-    if (!reader.openFile(m_path) || !reader.checkHeader() || !reader.parseFile(m_fw.dataDatabase, &count))
+    const bool read = readIntoTmpDatabase<Reader>(tmpDbName, onTmpDbFailure, &count,
+                                                  [this](Reader &reader, QSqlDatabase &db, int *n) {
+                                                      return reader.openFile(m_path) && reader.checkHeader()
+                                                             && reader.parseFile(db, n);
+                                                  });
+    if (!read)
         return Outcome::Failure;
     buildStandardModels(models, count);
     return Outcome::Success;

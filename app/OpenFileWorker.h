@@ -47,7 +47,14 @@ private:
 
     Outcome dispatch();
 
-    // A text archive: reader procedure, then the standard model set.
+    // The reader procedure of every branch with a reader: a local reader
+    // wired to the dialog and the window, the branch's temporary database as
+    // the session's, then read(reader, database, count) opens, checks and
+    // parses. False fails the branch; each step has reported its own failure.
+    template <class Reader, class Read>
+    bool readIntoTmpDatabase(const char *tmpDbName, TmpDbFailure onTmpDbFailure, int *count, Read read);
+    // A text archive: reader procedure with a header check, then the
+    // standard model set.
     template <class Reader>
     Outcome textArchive(const char *tmpDbName, ModelSet models, TmpDbFailure onTmpDbFailure = TmpDbFailure::Report);
     Outcome applicationDatabase();

@@ -323,6 +323,7 @@ private slots:
         QTest::newRow("undefined") << 0;
         QTest::newRow("WexD") << 11;
         QTest::newRow("filtered MoxB") << 18;
+        QTest::newRow("filtered MoxA") << 21;
         QTest::newRow("past the last") << 22;
     }
 
