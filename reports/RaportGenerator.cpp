@@ -15,6 +15,7 @@ struct State
     QString parameterClause;
     QStringList columnNames;
     QString flagClause;
+    bool flag1Rule = false;
     qint64 rangeStart = 0;
     qint64 rangeEnd = 0;
     bool weekly = false;
@@ -94,19 +95,26 @@ void RaportGenerator::BasicSetType(qint16 aggregation)
 
 void RaportGenerator::flagFilter(const QString &deviceName)
 {
-    const bool flag1Rule = deviceName == QLatin1String("ZelC") || deviceName == QLatin1String("ZelD")
+    State &s = state();
+    s.flag1Rule = deviceName == QLatin1String("ZelC") || deviceName == QLatin1String("ZelD")
         || deviceName == QLatin1String("ZelDX");
-    // The named instrument is only the fallback: in an application database
-    // several kinds of instrument share Data, so each sample's own instrument
-    // type decides. The id sets are computed once per statement.
+    s.flagClause = s.flag1Rule ? QStringLiteral("AND (flag != 1 AND flag != 256) ") : QStringLiteral("AND (flag != %1) ").arg(2);
+}
+
+// The rule of the named instrument fits a database of one instrument (an
+// opened archive, whose tables need not carry the instrument type). In the
+// application database several kinds of instrument share Data, so there each
+// sample follows its own instrument's type, the named one deciding only for
+// parameters without an instrument. The id sets are computed once per statement.
+QString RaportGenerator::perSampleFlagClause()
+{
     const QString owned = QStringLiteral(
         "idParameters IN (SELECT fp.id FROM Parameters fp JOIN Devices fd ON fd.id = fp.idDevices WHERE fd.type %1 (%2))");
-    if (flag1Rule)
-        state().flagClause = QStringLiteral("AND (CASE WHEN ") + fill(owned, {QStringLiteral("NOT IN"), QLatin1String(kFlag1Types)})
+    if (state().flag1Rule)
+        return QStringLiteral("AND (CASE WHEN ") + fill(owned, {QStringLiteral("NOT IN"), QLatin1String(kFlag1Types)})
             + QStringLiteral(" THEN flag != 2 ELSE (flag != 1 AND flag != 256) END) ");
-    else
-        state().flagClause = QStringLiteral("AND (CASE WHEN ") + fill(owned, {QStringLiteral("IN"), QLatin1String(kFlag1Types)})
-            + QStringLiteral(" THEN (flag != 1 AND flag != 256) ELSE flag != 2 END) ");
+    return QStringLiteral("AND (CASE WHEN ") + fill(owned, {QStringLiteral("IN"), QLatin1String(kFlag1Types)})
+        + QStringLiteral(" THEN (flag != 1 AND flag != 256) ELSE flag != 2 END) ");
 }
 
 void RaportGenerator::parameterFilter(const QList<int> &selectedParamIds)
@@ -238,6 +246,8 @@ QString RaportGenerator::buildNarrowQuery(bool ranged)
         range = QStringLiteral(" AND dateTime BETWEEN ") + QString::number(s.rangeStart) + QStringLiteral(" AND ")
             + QString::number(s.rangeEnd) + QLatin1Char(' ');
     const QString format = QLatin1String(kTimeFormat);
+    // Ranged statements run on the application database only.
+    const QString flags = ranged ? perSampleFlagClause() : s.flagClause;
 
     if (s.aggregationName != QLatin1String("inc")) {
         const QString name = s.aggregationName.toLower();
@@ -257,7 +267,7 @@ QString RaportGenerator::buildNarrowQuery(bool ranged)
                         "STRFTIME(%6, CAST(dateTime / 1000 AS INT), 'unixepoch') as [Date] "
                         "FROM Data WHERE %3 %5 %4 "
                         "GROUP BY ROUND((CAST(dateTime / 1000 AS INT) / %1), 0), idParameters ORDER BY [Start], idParameters"),
-                    {seconds, aggregate, params, s.flagClause, range, format});
+                    {seconds, aggregate, params, flags, range, format});
     }
 
     // Increment: per bucket and parameter the first and the last sample in
@@ -275,7 +285,7 @@ QString RaportGenerator::buildNarrowQuery(bool ranged)
             "SELECT STRFTIME(%5, bucket * %1, 'unixepoch') as [Start], "
             "STRFTIME(%5, bucket * %1 + %1 - 1, 'unixepoch') as [End], "
             "idParameters, value as [ResultValue] FROM Pairs ORDER BY bucket, idParameters, pairPosition"),
-        {seconds, params, range, s.flagClause, format});
+        {seconds, params, range, flags, format});
     TRACE() << "FINAL INC QUERY:\n" << statement;
     return statement;
 }
@@ -302,7 +312,7 @@ QString RaportGenerator::buildWideQuery(const QString &table, bool ranged, const
     const QString where = ranged ? wideRangeClause() : QString();
     if (s.aggregationName == QLatin1String("inc")) {
         const QString statement = buildWideIncrement(table, where);
-        TRACE() << QStringLiteral("[SQL] Generated %1 Query (INC):\n").arg(QLatin1String(logTag)) + statement;
+        TRACE() << QStringLiteral("[SQL] Generated %1 Query (INC - SQLite old): \n").arg(QLatin1String(logTag)) + statement;
         return statement;
     }
     const QString statement = buildWideAggregate(table, where);

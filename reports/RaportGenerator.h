@@ -27,10 +27,10 @@ public:
     static void setGroupingType(qint16 grouping, qint16 minutes, qint16 aggregation, qint16 weekStart);
     // 0 "min", 1 "avg", 2 "max", 3 "inc"; other codes keep the previous name.
     static void BasicSetType(qint16 aggregation);
-    // The rule for samples whose instrument type is unknown (parameters without
-    // an instrument, as in the temporary database of an opened archive):
     // "ZelC", "ZelD" and "ZelDX" drop flags 1 and 256, every other name flag 2.
-    // Samples of a known instrument follow that instrument's type.
+    // The basic statements (one instrument's database) apply this rule; the
+    // ranged ones (the application database) apply it per sample from the
+    // instrument's type, falling back on it for parameters without one.
     static void flagFilter(const QString &deviceName);
     // The narrow parameter clause; an empty list selects no parameter.
     static void parameterFilter(const QList<int> &selectedParamIds);
@@ -71,6 +71,7 @@ public:
 
 private:
     static QString buildNarrowQuery(bool ranged);
+    static QString perSampleFlagClause();
     static QString buildWideQuery(const QString &table, bool ranged, const char *logTag);
     static QString buildWideAggregate(const QString &table, const QString &where);
     static QString buildWideIncrement(const QString &table, const QString &where);

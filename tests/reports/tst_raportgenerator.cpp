@@ -63,6 +63,8 @@ private slots:
     void narrowEmptySelectionSelectsNothing();
     void flagRulePerInstrument_data();
     void flagRulePerInstrument();
+    void flagRuleOfOpenedArchive_data();
+    void flagRuleOfOpenedArchive();
     void narrowRange_data();
     void narrowRange();
     void narrowIncrement_data();
@@ -347,8 +349,8 @@ void TestRaportGenerator::flagRulePerInstrument_data()
     QTest::addColumn<QString>("deviceName");
     QTest::addColumn<Rows>("kept"); // idParameters, flag of the samples kept
 
-    // Parameters 1 to 4 belong to ZelD, ZelC, ZelDX and WexB instruments,
-    // 5 to none (as in the temporary database of an opened archive).
+    // An application database: parameters 1 to 4 belong to ZelD, ZelC, ZelDX
+    // and WexB instruments, 5 to none.
     const Rows typed{{"1", "0"}, {"1", "2"}, {"2", "0"}, {"2", "2"}, {"3", "0"}, {"3", "2"}, {"4", "0"}, {"4", "1"},
                      {"4", "256"}};
     Rows flag1 = typed;
@@ -384,7 +386,7 @@ void TestRaportGenerator::flagRulePerInstrument()
     RaportGenerator::flagFilter(deviceName);
     RaportGenerator::parameterFilter({1, 2, 3, 4, 5});
     RaportGenerator::setGroupingType(1, 30, 2, 4);
-    Rows rows = pick(run(db, RaportGenerator::generateQuery(0, 0, 0)), {2, 3});
+    Rows rows = pick(run(db, RaportGenerator::generateQuery(5, 0, 0)), {2, 3});
     std::sort(rows.begin(), rows.end(), [](const QStringList &a, const QStringList &b) {
         return a.at(0).toInt() != b.at(0).toInt() ? a.at(0).toInt() < b.at(0).toInt() : a.at(1).toInt() < b.at(1).toInt();
     });
@@ -394,6 +396,55 @@ void TestRaportGenerator::flagRulePerInstrument()
     RaportGenerator::setGroupingType(1, 30, 3, 4);
     Rows inc = pick(run(db, RaportGenerator::generateQuery(5, 0, 0)), {2, 3});
     QCOMPARE(inc.size(), kept.size() * 2);
+}
+
+void TestRaportGenerator::flagRuleOfOpenedArchive_data()
+{
+    QTest::addColumn<QString>("deviceName");
+    QTest::addColumn<QStringList>("kept"); // flags of the samples kept
+
+    QTest::newRow("ZelD") << QStringLiteral("ZelD") << QStringList{"0", "2"};
+    QTest::newRow("ZelC") << QStringLiteral("ZelC") << QStringList{"0", "2"};
+    QTest::newRow("ZelDX") << QStringLiteral("ZelDX") << QStringList{"0", "2"};
+    QTest::newRow("WexB") << QStringLiteral("WexB") << QStringList{"0", "1", "256"};
+    QTest::newRow("lower case name") << QStringLiteral("zeld") << QStringList{"0", "1", "256"};
+}
+
+// An instrument's own archive has no instrument type to go by (its Devices
+// holds id and name, its Parameters may lack idDevices): the named rule holds.
+void TestRaportGenerator::flagRuleOfOpenedArchive()
+{
+    QFETCH(QString, deviceName);
+    QFETCH(QStringList, kept);
+
+    QSqlDatabase db = freshDatabase();
+    QCOMPARE(testdb::exec(db, {QStringLiteral("CREATE TABLE Devices (id INTEGER PRIMARY KEY, name TEXT)"),
+                               QStringLiteral("CREATE TABLE Parameters (id INTEGER PRIMARY KEY, name TEXT, unit TEXT)"),
+                               QStringLiteral("CREATE TABLE Data (id INTEGER PRIMARY KEY AUTOINCREMENT, idParameters "
+                                              "INTEGER, dateTime INTEGER, value REAL, flag INTEGER, observationId INTEGER)"),
+                               QStringLiteral("INSERT INTO Devices (id, name) VALUES (1, 'Analyser')"),
+                               QStringLiteral("INSERT INTO Parameters (id, name, unit) VALUES (1, 'U1', 'V')")}),
+             QStringList());
+    const QList<int> flags{0, 1, 2, 256};
+    for (int i = 0; i < flags.size(); ++i)
+        QVERIFY(insertSample(db, 1, flags.at(i), flags.at(i), utcMsecs("2026-02-02 00:00:00") + i * 3600000LL));
+
+    RaportGenerator::flagFilter(deviceName);
+    RaportGenerator::parameterFilter({1});
+    RaportGenerator::setGroupingType(1, 30, 2, 4);
+    QStringList values;
+    for (const QStringList &r : run(db, RaportGenerator::generateQuery(0, 0, 0)))
+        values << r.at(3);
+    QCOMPARE(values, kept);
+
+    RaportGenerator::setGroupingType(1, 30, 3, 4);
+    QStringList pairs;
+    for (const QStringList &r : run(db, RaportGenerator::generateQuery(0, 0, 0)))
+        pairs << r.at(3);
+    QStringList expected;
+    for (const QString &k : kept)
+        expected << k << k;
+    QCOMPARE(pairs, expected);
 }
 
 void TestRaportGenerator::narrowRange_data()
