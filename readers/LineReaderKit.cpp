@@ -73,6 +73,19 @@ LineReaderKit::Read LineReaderKit::readLine(Field *line)
     return Read::Line;
 }
 
+LineReaderKit::Read LineReaderKit::skipRestOfLine(qint64 *bytes)
+{
+    Field piece;
+    for (;;) {
+        const Read r = readLine(&piece);
+        if (r == Read::End || r == Read::Error)
+            return r;
+        *bytes += piece.size;
+        if (r == Read::Line)
+            return r;
+    }
+}
+
 void LineReaderKit::report(const QString &msg, int icon, bool withDialog)
 {
     emit consoleMessage(msg, icon);
@@ -170,11 +183,22 @@ bool LineReaderKit::runReadLoop(QSqlDatabase db, int *count, qint64 firstLineNum
             emit consoleMessage(m_file.errorString(), 3);
             return false;
         }
+        bool tooLong = false;
         if (r == Read::TooLong) {
-            reportInvalidLine(lineNumber, line);
-            return false;
+            if (!m_longLineHandler) {
+                reportInvalidLine(lineNumber, line);
+                return false;
+            }
+            tooLong = true;
+            bytesRead += line.size;
+            if (skipRestOfLine(&bytesRead) == Read::Error) {
+                TRACE() << m_file.fileName() << ", " << m_file.errorString();
+                emit consoleMessage(m_file.errorString(), 3);
+                return false;
+            }
+        } else {
+            bytesRead += line.size;
         }
-        bytesRead += line.size;
         if (size > 0) {
             const double p = double(bytesRead) / double(size) * 100.0;
             if (p > nextPercent) {
@@ -182,6 +206,10 @@ bool LineReaderKit::runReadLoop(QSqlDatabase db, int *count, qint64 firstLineNum
                 TRACE() << "progress: " << int(p);
                 emit progressValueChanged(int(p));
             }
+        }
+        if (tooLong) {
+            m_longLineHandler(lineNumber);
+            continue;
         }
         if (line.size < 3) {
             TRACE() << emptyLineTrace;

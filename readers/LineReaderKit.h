@@ -77,6 +77,12 @@ public:
     // Handles one non-empty line; false when it has reported a failure.
     using LineHandler = std::function<bool(const Field &line, qint64 lineNumber)>;
 
+    // A line longer than the limit is an invalid line that ends the read. A
+    // reader that skips faulty lines sets a handler instead: the rest of the
+    // physical line is passed over and the handler reports the skip.
+    using LongLineHandler = std::function<void(qint64 lineNumber)>;
+    void setLongLineHandler(LongLineHandler handler) { m_longLineHandler = std::move(handler); }
+
     // The common read loop from the current file position to the end: progress
     // to 100, one transaction on db, empty lines reported and skipped, the
     // cancel flag tested before each line, a checked commit. The first line
@@ -102,6 +108,8 @@ signals:
 private:
     void setProgressMaximum();
     bool cancelRequested() const;
+    // Reads on to the end of the current physical line; adds the bytes passed.
+    Read skipRestOfLine(qint64 *bytes);
 
     const char *m_context;
     QFile m_file;
@@ -112,6 +120,7 @@ private:
     QVector<char> m_buffer;
     QElapsedTimer m_timer;
     MeasurementWriter m_writer;
+    LongLineHandler m_longLineHandler;
 };
 
 } // namespace readers

@@ -25,6 +25,7 @@ namespace {
 const char *const kInvalidHeader = QT_TRANSLATE_NOOP("QuilACsvParser", "Invalid header format!");
 const char *const kWrongValueCount = QT_TRANSLATE_NOOP("QuilACsvParser", "Line skipped, wrong number of values");
 const char *const kBadTimeStamp = QT_TRANSLATE_NOOP("QuilACsvParser", "Line skipped, invalid date or time");
+const char *const kTooLong = QT_TRANSLATE_NOOP("QuilACsvParser", "Line skipped, too long");
 
 constexpr int kMaxLineLength = 5000;
 const char *const kModels[] = {"QuilA", "QuilC", "QuilBIoT", "QuilB"};
@@ -65,6 +66,9 @@ QuilACsvParser::QuilACsvParser(ProgressDialog *progress, QAtomicInteger<char> *c
     , m_format(QStringLiteral("yyyy-MM-ddHH:mm:ss"))
 {
     m_kit.forwardSignalsTo(this);
+    // Like every other faulty line of these archives, an over-long one is
+    // skipped and the read goes on.
+    m_kit.setLongLineHandler([this](qint64 lineNumber) { skipLine(kTooLong, lineNumber); });
 }
 
 QuilACsvParser::~QuilACsvParser() = default;

@@ -85,7 +85,9 @@ bool ZelACsvParser::handleLine(const Field &line, qint64 lineNumber)
         m_kit.reportInvalidLine(lineNumber, line);
         return false;
     }
-    // The number stands before the first blank; the unit text after it is not read.
+    // The number stands before the first blank; the unit text after it is not
+    // read. The line end is not part of the number: a field without a unit
+    // still gives its value rather than a 0 that was never measured.
     Field valueText = m_fields[2];
     if (const void *blank = std::memchr(valueText.data, ' ', size_t(valueText.size)))
         valueText.size = int(static_cast<const char *>(blank) - valueText.data);

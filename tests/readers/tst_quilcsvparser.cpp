@@ -52,6 +52,7 @@ private slots:
     void skippedChannels();
     void skippedLines_data();
     void skippedLines();
+    void longLinesSkipped();
     void lfLineEnds();
     void commaColumnLine();
     void cancelBeforeFirstLine();
@@ -288,6 +289,28 @@ void TestQuilCsvParser::skippedLines()
     QCOMPARE(committed(QStringLiteral("Data")), 8);
 }
 
+// An over-long line is skipped like any other faulty line: the lines after it
+// keep their numbers and are read.
+void TestQuilCsvParser::longLinesSkipped()
+{
+    const QByteArray limitLine = fourValues(2, "00:30:00").replace("22,43", QByteArray(5000, ' ') + "22,43");
+    QVERIFY(limitLine.size() > 5000);
+    const QByteArray file = head() + fourValues(1) + QByteArray(12000, '7') + "\r\n" + limitLine
+                            + quil::row(5, "2015-09-01", "01:30:00", {"1,0"}) + fourValues(6, "02:00:00");
+    ReaderLog log;
+    const Outcome o = run(file, &log);
+    QVERIFY(o.parsed);
+    QCOMPARE(o.count, 7); // eight lines, less the header line
+    QVERIFY(log.hasConsole(QStringLiteral("Line skipped, too long (5)"), 2));
+    QVERIFY(log.hasConsole(QStringLiteral("Line skipped, too long (6)"), 2));
+    QVERIFY(log.hasConsole(kWrongCount + QStringLiteral(" (7)"), 2));
+    QVERIFY(log.dialogs.isEmpty());
+    const auto rows = testdb::data(m_db);
+    QCOMPARE(rows.size(), 8);
+    QCOMPARE(rows[4].dateTime - rows[0].dateTime, Q_INT64_C(2 * 3600 * 1000));
+    QCOMPARE(committed(QStringLiteral("Data")), 8);
+}
+
 void TestQuilCsvParser::lfLineEnds()
 {
     QByteArray file = quil::archive(6, "\n");
@@ -352,8 +375,8 @@ void TestQuilCsvParser::badInput_data()
     QTest::newRow("binary after the header") << QByteArray(head() + garbage) << true << true << 0 << QString() << 0;
     QTest::newRow("header lines only") << QByteArray(quil::headerLine() + quil::columnLine(quil::channels()))
                                        << true << true << 0 << QString() << 0;
-    QTest::newRow("100 kB line") << QByteArray(head() + QByteArray(100 * 1024, '1') + "\r\n" + good) << true << false
-                                 << 0 << QStringLiteral("Invalid line in file (4)") << 3;
+    QTest::newRow("100 kB line") << QByteArray(head() + QByteArray(100 * 1024, '1') + "\r\n" + good) << true << true
+                                 << 4 << QStringLiteral("Line skipped, too long (4)") << 2;
     QTest::newRow("100 kB column line") << QByteArray(quil::headerLine() + QByteArray(100 * 1024, '\t') + "\r\n")
                                         << false << false << 0 << kInvalidFormat << 3;
     QTest::newRow("cut file") << QByteArray(head() + good + good.left(25)) << true << true << 4

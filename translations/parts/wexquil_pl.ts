@@ -48,6 +48,11 @@
         <source>Line skipped, invalid date or time</source>
         <translation>Pominięto linię o nieprawidłowej dacie lub godzinie</translation>
     </message>
+    <message>
+        <location filename="../../readers/QuilACsvParser.cpp" line="28"/>
+        <source>Line skipped, too long</source>
+        <translation>Pominięto zbyt długą linię</translation>
+    </message>
 </context>
 <context>
     <name>WexACsvParser</name>
