@@ -2,6 +2,7 @@
 // and icon recolouring.
 #include "app/Framework.h"
 
+#include "chartlib/ChartTypes.h"
 #include "common/Trace.h"
 
 #include <QApplication>
@@ -136,8 +137,15 @@ void Framework::loadTheme(int index)
         TRACE() << "Blad: Nie mozna otworzyc pliku QSS!";
     if (readSheet(themePath, &part)) {
         styleSheet += part;
+        // Charts draw their palette colours (text, and the background behind a
+        // transparent chart) in the theme's chart-frame and text colours, so
+        // they stay readable on the dark themes.
+        const QColor chartBackground(collectColors(part).value(2));
+        chartlib::Chart::setThemeColors(chartBackground.isValid() ? chartBackground : QColor(buttonColor12),
+                                        QColor(textColor), QColor(textColor));
     } else {
         styleSheet.clear();
+        chartlib::Chart::resetThemeColors();
         TRACE() << "Blad: Nie mozna otworzyc pliku QSS!";
     }
     if (qApp)

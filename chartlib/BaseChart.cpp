@@ -160,7 +160,8 @@ QByteArray BaseChart::makeChart(int format)
             return QByteArray();
         break;
     case Chart::JPG:
-        if (!flattened(makeImage(), Qt::white).save(&buf, "JPG", 90))
+        // No transparency in JPG: what shows behind the chart on screen fills it.
+        if (!flattened(makeImage(), pal.background).save(&buf, "JPG", 90))
             return QByteArray();
         break;
     case Chart::BMP:

@@ -126,8 +126,10 @@ void ViewPortControlBase::handleMouseDown(double x, double y)
     resetUpdateFlags();
     m_moved = false;
     m_dragMode = 0;
-    if (!m_manager)
+    if (!m_manager) {
+        m_mousePosition = 0;
         return;
+    }
     int code = positionCode(x, y);
     if (code == 0 && isOnPlotArea(x, y)) {
         // A press beside the frame centres the frame there, ready to be dragged on.
@@ -161,8 +163,10 @@ void ViewPortControlBase::handleMouseDown(double x, double y)
 void ViewPortControlBase::handleMouseMove(double x, double y, bool isDragging)
 {
     resetUpdateFlags();
-    if (!m_manager)
+    if (!m_manager) {
+        m_mousePosition = 0;
         return;
+    }
     if (m_dragMode == 0) {
         m_mousePosition = positionCode(x, y);
         return;

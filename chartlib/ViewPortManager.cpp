@@ -17,6 +17,14 @@ bool changed(double a, double b)
 {
     return std::fabs(a - b) > Eps;
 }
+
+// Like std::clamp, but limits set the wrong way round (a zoom-in limit above
+// the zoom-out one) give the upper limit instead of undefined behaviour.
+double clampSize(double v, double zoomInLimit, double zoomOutLimit)
+{
+    const double hi = std::min(1.0, zoomOutLimit);
+    return std::min(std::max(v, zoomInLimit), hi);
+}
 } // namespace
 
 ViewPortManager::ViewPortManager() = default;
@@ -169,12 +177,12 @@ bool ViewPortManager::zoomAt(int zoomDirection, int x, int y, double zoomRatio)
     double left = m_left, top = m_top, width = m_width, height = m_height;
     if (zoomDirection != 1) {
         const double centre = m_left + double(x - m_plotLeft) / m_plotWidth * m_width;
-        width = std::clamp(m_width / zoomRatio, m_zoomInWidthLimit, std::min(1.0, m_zoomOutWidthLimit));
+        width = clampSize(m_width / zoomRatio, m_zoomInWidthLimit, m_zoomOutWidthLimit);
         left = centre - width / 2;
     }
     if (zoomDirection != 0) {
         const double centre = m_top + double(y - m_plotTop) / m_plotHeight * m_height;
-        height = std::clamp(m_height / zoomRatio, m_zoomInHeightLimit, std::min(1.0, m_zoomOutHeightLimit));
+        height = clampSize(m_height / zoomRatio, m_zoomInHeightLimit, m_zoomOutHeightLimit);
         top = centre - height / 2;
     }
     return applyViewPort(left, top, width, height);
@@ -204,8 +212,8 @@ bool ViewPortManager::zoomAround(int x, int y, double xZoomRatio, double yZoomRa
 {
     if (m_plotWidth <= 0 || m_plotHeight <= 0 || !(xZoomRatio > 0) || !(yZoomRatio > 0))
         return false;
-    const double width = std::clamp(m_width / xZoomRatio, m_zoomInWidthLimit, std::min(1.0, m_zoomOutWidthLimit));
-    const double height = std::clamp(m_height / yZoomRatio, m_zoomInHeightLimit, std::min(1.0, m_zoomOutHeightLimit));
+    const double width = clampSize(m_width / xZoomRatio, m_zoomInWidthLimit, m_zoomOutWidthLimit);
+    const double height = clampSize(m_height / yZoomRatio, m_zoomInHeightLimit, m_zoomOutHeightLimit);
     const double fx = double(x - m_plotLeft) / m_plotWidth;
     const double fy = double(y - m_plotTop) / m_plotHeight;
     const double left = m_left + fx * (m_width - width);

@@ -37,8 +37,12 @@ void QViewPortControl::attachViewer(QChartViewer *viewer)
         disconnect(m_viewer, nullptr, this, nullptr);
     m_viewer = viewer;
     m_base.setViewPortManager(viewer ? viewer->viewPortManager() : nullptr);
-    if (viewer)
+    if (viewer) {
         connect(viewer, &QChartViewer::viewPortChanged, this, &QViewPortControl::onViewPortChanged);
+        // The viewer is the viewport manager: a viewer deleted before this
+        // widget must not leave the frame reading freed memory.
+        connect(viewer, &QObject::destroyed, this, [this] { m_base.setViewPortManager(nullptr); });
+    }
     updateDisplay();
 }
 

@@ -1,4 +1,5 @@
 #include "app/Framework.h"
+#include "chartlib/ChartTypes.h"
 #include "support/TestMain.h"
 
 #include <QDir>
@@ -287,6 +288,11 @@ void TestThemes::loadTheme()
         const QString common = QString::fromUtf8(readFile(QStringLiteral(":/styles/_resources/styles/default.qss")));
         QVERIFY(sheet.startsWith(common));
         QVERIFY(sheet.contains(QStringLiteral("/*color2*/") + themeColor2));
+        // Chart palette colours follow the theme: its chart-frame colour and text colour.
+        const chartlib::ColorPalette chart = chartlib::ColorPalette::current();
+        QCOMPARE(chart.background, QColor(themeColor2));
+        QCOMPARE(chart.text, QColor(fw.textColor));
+        QCOMPARE(chart.resolve(chartlib::Chart::TextColor), QColor(fw.textColor));
     }
 }
 

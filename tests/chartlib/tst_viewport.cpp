@@ -123,6 +123,7 @@ private slots:
         QTest::newRow("at the limit already") << 0.45 << 0.1 << 300 << 2.0 << 0.1 << false << 0.45 << 0.1;
         QTest::newRow("out") << 0.4 << 0.2 << 300 << 0.5 << 0.01 << true << 0.3 << 0.4;
         QTest::newRow("out stops at full range") << 0.4 << 0.2 << 300 << 0.1 << 0.01 << true << 0.0 << 1.0;
+        QTest::newRow("zoom-in limit above zoom-out limit") << 0.0 << 1.0 << 300 << 2.0 << 2.0 << false << 0.0 << 1.0;
     }
     void zoomAt()
     {

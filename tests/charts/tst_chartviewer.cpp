@@ -405,6 +405,19 @@ private slots:
         release(&nav, {350, 50});
         QCOMPARE(other.viewer.getViewPortLeft(), left);
 
+        // A viewer deleted while attached leaves the navigator working without it.
+        {
+            auto gone = std::make_unique<Harness>();
+            nav.attachViewer(&gone->viewer);
+        }
+        QCOMPARE(nav.getViewer(), nullptr);
+        nav.updateDisplay();
+        press(&nav, {300, 50});
+        move(&nav, {350, 50}, Qt::LeftButton);
+        release(&nav, {350, 50});
+        QCOMPARE(nav.cursor().shape(), Qt::ArrowCursor);
+        QVERIFY(!wheel(&nav, {300, 50}, 120));
+
         // No chart: an empty picture at the last size.
         nav.setChart(nullptr);
         QVERIFY(nav.pixmap(Qt::ReturnByValue).isNull());
