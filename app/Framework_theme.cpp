@@ -43,15 +43,22 @@ QMap<int, QString> collectColors(const QString &text)
     return colors;
 }
 
-// Whole file as text up to the first zero byte; false when it cannot be opened.
-bool readSheet(const QString &path, QString *text)
+// Whole file as UTF-8 text; false when it cannot be opened. With
+// stopAtZero the text ends at the first zero byte (a style sheet is C text).
+bool readSheet(const QString &path, QString *text, bool stopAtZero = false)
 {
     if (path.isEmpty())
         return false;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
         return false;
-    *text = QString::fromUtf8(file.readAll());
+    QByteArray bytes = file.readAll();
+    if (stopAtZero) {
+        const int zero = bytes.indexOf('\0');
+        if (zero >= 0)
+            bytes.truncate(zero);
+    }
+    *text = QString::fromUtf8(bytes);
     return true;
 }
 
@@ -131,11 +138,11 @@ void Framework::loadTheme(int index)
 
     QString styleSheet;
     QString part;
-    if (readSheet(QString::fromLatin1(commonSheet), &part))
+    if (readSheet(QString::fromLatin1(commonSheet), &part, true))
         styleSheet += part;
     else
         TRACE() << "Blad: Nie mozna otworzyc pliku QSS!";
-    if (readSheet(themePath, &part)) {
+    if (readSheet(themePath, &part, true)) {
         styleSheet += part;
         // Charts draw their palette colours (text, and the background behind a
         // transparent chart) in the theme's chart-frame and text colours, so
@@ -236,7 +243,11 @@ void Framework::upgradeUserThemeFile(const QString &resourcePath, const QString 
     QFile file(userPath);
     if (!file.open(QIODevice::ReadWrite | QIODevice::Text))
         return;
-    QString content = QString::fromUtf8(file.readAll());
+    QByteArray bytes = file.readAll();
+    const int zero = bytes.indexOf('\0');
+    if (zero >= 0)
+        bytes.truncate(zero);
+    QString content = QString::fromUtf8(bytes);
     bool changed = false;
     for (auto it = userColors.cbegin(); it != userColors.cend(); ++it) {
         const QRegularExpression re(QStringLiteral("/\\*color%1\\*\\/#[0-9a-fA-F]{6}").arg(it.key()));
@@ -246,10 +257,12 @@ void Framework::upgradeUserThemeFile(const QString &resourcePath, const QString 
         }
     }
     if (changed) {
-        file.seek(0);
-        file.write(content.toUtf8());
-        file.resize(file.pos());
-        TRACE() << "Merge zakończony sukcesem.";
+        const QByteArray merged = content.toUtf8();
+        // The user's colours are still in the backup when this fails.
+        if (!file.seek(0) || file.write(merged) != merged.size() || !file.flush() || !file.resize(file.pos()))
+            qCWarning(lcTrace).noquote() << "BŁĄD: Nie można zapisać kolorów użytkownika:" << file.errorString();
+        else
+            TRACE() << "Merge zakończony sukcesem.";
     }
     file.close();
 }

@@ -309,6 +309,11 @@ void TestThemes::loadUserThemeBeforeCreation()
     const QString user = QString::fromUtf8(readFile(fw.userThemePath));
     QCOMPARE(qApp->styleSheet(), common + user);
 
+    // A sheet ends at its first zero byte.
+    writeFile(fw.userThemePath, QByteArray("a{color:/*color1*/#111111;}\0b{color:red;}", 41));
+    fw.loadTheme(5);
+    QCOMPARE(qApp->styleSheet(), common + QStringLiteral("a{color:/*color1*/#111111;}"));
+
     // Without a user file the application falls back to no style sheet.
     QVERIFY(QFile::remove(fw.userThemePath));
     fw.loadTheme(5);
