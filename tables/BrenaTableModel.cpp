@@ -37,6 +37,15 @@ void BrenaTableModel::reportFailure(const QString &msg, const QString &consoleMs
 bool BrenaTableModel::loadFile()
 {
     TRACE_FUNC();
+    // A load that fails after an earlier one must not leave counts that
+    // point past the records.
+    if (m_rowCount != 0 || m_columnCount != 0 || !m_records.isEmpty()) {
+        beginResetModel();
+        m_records.clear();
+        m_rowCount = 0;
+        m_columnCount = 0;
+        endResetModel();
+    }
     QFile file(m_filePath);
     if (!file.open(QIODevice::ReadOnly)) {
         const QString msg = tr("Unable to open file!");

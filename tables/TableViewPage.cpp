@@ -40,6 +40,10 @@ TableViewPage::TableViewPage(QWidget *parent)
     ui->tableView->setModel(model);
     ui->tableView->resizeColumnsToContents();
     ui->tableView->setSortingEnabled(false);
+    // A model may reload after the click has returned (the threaded grouping
+    // of the contract): the columns it then has get their visibility too.
+    if (model)
+        connect(model, &QAbstractItemModel::modelReset, this, &TableViewPage::updateColumnsVisibility);
 
     // The record file has no date grouping.
     if (g_framework && g_framework->sessionInfo.deviceType == Brena && qobject_cast<BrenaTableModel *>(model))

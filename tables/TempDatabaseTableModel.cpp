@@ -154,8 +154,16 @@ void TempDatabaseTableModel::updateQuery()
             }
             text += QStringLiteral(" GROUP BY dateTime ORDER BY dateTime");
 
-            if (setModelQuery(text, values))
+            if (setModelQuery(text, values)) {
+                // The driver drops double quotes from result column names:
+                // titles are set here, as the aliases read.
                 queryModel->setHeaderData(0, Qt::Horizontal, flatColumnNames.value(0), Qt::EditRole);
+                for (int i = 0; i < paramIds.size(); ++i) {
+                    queryModel->setHeaderData(2 * i + 1, Qt::Horizontal, paramHeaders.at(i), Qt::EditRole);
+                    queryModel->setHeaderData(2 * i + 2, Qt::Horizontal, paramNames.at(i) + QStringLiteral("_flag"),
+                                              Qt::EditRole);
+                }
+            }
         }
         // Grouped without parameters: nothing to pivot, the table stays empty.
 

@@ -69,6 +69,7 @@ private slots:
     void invalidFiles_data();
     void invalidFiles();
     void hugeCountFailsWithoutAllocating();
+    void failedReloadLeavesNoRows();
     void contractDefaults();
 
 private:
@@ -335,6 +336,29 @@ void TestBrenaTableModel::hugeCountFailsWithoutAllocating()
     // Refused before a single record was read or reserved.
     QVERIFY(model.records().isEmpty());
     QCOMPARE(model.records().capacity(), 0);
+}
+
+void TestBrenaTableModel::failedReloadLeavesNoRows()
+{
+    const QList<Record> two{BrenaFileWriter::sample(1, 1, "2024-01-02", "10:00:00", 1),
+                            BrenaFileWriter::sample(2, 1, "2024-01-02", "10:00:01", 2)};
+    const QByteArray good = BrenaFileWriter::file(two, 0);
+    const QString file = path(QStringLiteral("reload.DBF"));
+    QVERIFY(BrenaFileWriter::write(file, good));
+    OpenModel model(file);
+    QVERIFY(load(model).ok);
+    QCOMPARE(model.rowCount(), 2);
+
+    // The file is cut short on disk and read again.
+    QVERIFY(BrenaFileWriter::write(file, good.left(1025 + 382)));
+    QSignalSpy resets(&model, &QAbstractItemModel::modelReset);
+    const Loaded l = load(model);
+    QVERIFY(!l.ok);
+    QCOMPARE(l.console.at(0).at(0).toString(), ReadFailed);
+    QCOMPARE(resets.count(), 1);
+    QCOMPARE(model.rowCount(), 0);
+    QCOMPARE(model.columnCount(), 0);
+    QCOMPARE(model.data(model.createIndex(1, 0)), QVariant());
 }
 
 void TestBrenaTableModel::contractDefaults()

@@ -13,6 +13,7 @@
 #include <QHeaderView>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QVBoxLayout>
@@ -106,6 +107,7 @@ private slots:
     void brenaSessionDisablesGrouping_data();
     void brenaSessionDisablesGrouping();
     void visibilityListLongerThanColumns();
+    void threadedReloadKeepsHiddenColumns();
     void noSessionModel();
     void iconsFollowTheTheme();
     void mainWindowBuildsThePage();
@@ -327,6 +329,41 @@ void TestTableViewPage::visibilityListLongerThanColumns()
     QCOMPARE(hiddenColumns(page), (QList<bool>{false, true, false}));
     button(page, "loadAllData")->click();
     QCOMPARE(hiddenColumns(page), (QList<bool>{false, true, false}));
+    g_framework->tableModel = m_model.get();
+}
+
+void TestTableViewPage::threadedReloadKeepsHiddenColumns()
+{
+    // The contract's own grouping reloads behind its progress window after
+    // the click has returned; the reset must not bring hidden columns back.
+    class GroupingProbe : public ProbeModel
+    {
+    public:
+        GroupingProbe()
+            : ProbeModel(3, {true, false, true})
+        {
+        }
+        int columnCount(const QModelIndex & = QModelIndex()) const override
+        {
+            return columnsVisibilityList.size();
+        }
+        void updateQuery() override
+        {
+            columnsVisibilityList = groupByDate ? QList<bool>{true, true, false, true, false}
+                                                : QList<bool>{true, false, true};
+        }
+    };
+    GroupingProbe probe;
+    g_framework->tableModel = &probe;
+    TableViewPage page;
+    QSignalSpy resets(&probe, &QAbstractItemModel::modelReset);
+    button(page, "groupButton")->click();
+    QTRY_COMPARE_WITH_TIMEOUT(resets.count(), 1, 10000);
+    QCOMPARE(hiddenColumns(page), (QList<bool>{false, false, true, false, true}));
+    button(page, "groupButton")->click();
+    QTRY_COMPARE_WITH_TIMEOUT(resets.count(), 2, 10000);
+    QCOMPARE(hiddenColumns(page), (QList<bool>{false, true, false}));
+    QTRY_VERIFY(!progressWindowShown());
     g_framework->tableModel = m_model.get();
 }
 

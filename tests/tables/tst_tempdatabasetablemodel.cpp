@@ -83,6 +83,8 @@ private slots:
     void flagColumn();
     void timeShownInWholeSeconds();
     void groupedRows();
+    void quotedNamesGrouped_data();
+    void quotedNamesGrouped();
     void filters_data();
     void filters();
     void viewSeesFlatAndGroupedCounts();
@@ -262,6 +264,71 @@ void TestTempDatabaseTableModel::groupedRows()
     m.setGroupByDate(true);
     QCOMPARE(m.getColumnsVisibilityList().size(), 9);
     QCOMPARE(m.getColumnNames().size(), 5);
+}
+
+void TestTempDatabaseTableModel::quotedNamesGrouped_data()
+{
+    QTest::addColumn<QList<int>>("ids");
+    QTest::addColumn<QStringList>("headers");
+    QTest::newRow("no ids") << QList<int>() << QStringList{"it's \"odd\" [\"]", "\"", "it's \"odd\""};
+    QTest::newRow("ids") << QList<int>{1, 2, 3}
+                         << QStringList{"it's \"odd\" [\"]\n(Meter \"A\")", "\"", "it's \"odd\"\n(Meter 'B')"};
+}
+
+void TestTempDatabaseTableModel::quotedNamesGrouped()
+{
+    QFETCH(QList<int>, ids);
+    QFETCH(QStringList, headers);
+    // Quotes of both kinds in names, units and instrument names: the grouped
+    // statement must run and every title must read as stored.
+    QSqlDatabase db = makeDb(QStringLiteral("quoted_%1").arg(ids.size()));
+    QString error;
+    QVERIFY2(NarrowFixture::createSchema(db, &error), qPrintable(error));
+    QSqlQuery q(db);
+    QVERIFY(q.prepare(QStringLiteral("INSERT INTO Devices (id, name, type) VALUES (?, ?, 2)")));
+    const QStringList devices{"Meter \"A\"", "Meter 'B'"};
+    for (int i = 0; i < 2; ++i) {
+        q.addBindValue(i + 1);
+        q.addBindValue(devices.at(i));
+        QVERIFY2(q.exec(), qPrintable(q.lastError().text()));
+    }
+    QVERIFY(q.prepare(QStringLiteral("INSERT INTO Parameters (id, idDevices, name, unit) VALUES (?, ?, ?, ?)")));
+    const QStringList names{"it's \"odd\"", "\"", "it's \"odd\""};
+    const QStringList units{"\"", "", ""};
+    for (int i = 0; i < 3; ++i) {
+        q.addBindValue(i + 1);
+        q.addBindValue(i == 0 ? 1 : 2);
+        q.addBindValue(names.at(i));
+        q.addBindValue(units.at(i));
+        QVERIFY2(q.exec(), qPrintable(q.lastError().text()));
+    }
+    QVERIFY(q.prepare(QStringLiteral("INSERT INTO Data (idParameters, value, flag, dateTime) VALUES (?, ?, 0, ?)")));
+    for (int i = 0; i < 3; ++i) {
+        q.addBindValue(i + 1);
+        q.addBindValue(1.5 + i);
+        q.addBindValue(T0);
+        QVERIFY2(q.exec(), qPrintable(q.lastError().text()));
+    }
+
+    TempDatabaseTableModel m(db, filter(ids));
+    QSignalSpy console(&m, &MyAbstractTableModel::consoleMessage);
+    m.setGroupByDate(true);
+    QCOMPARE(m.rowCount(), 1);
+    QCOMPARE(m.columnCount(), 7);
+    QCOMPARE(m.getColumnNames(), QStringList{"dateTime_s"} + headers);
+    QCOMPARE(m.headerData(0, Qt::Horizontal).toString(), QStringLiteral("Time"));
+    for (int i = 0; i < 3; ++i) {
+        QCOMPARE(m.headerData(1 + 2 * i, Qt::Horizontal).toString(), headers.at(i));
+        QCOMPARE(m.headerData(2 + 2 * i, Qt::Horizontal).toString(), names.at(i) + "_flag");
+        QCOMPARE(m.data(m.index(0, 1 + 2 * i)).toDouble(), 1.5 + i);
+    }
+    QTest::qWait(20);
+    QVERIFY(consolespy::notPlain(console).isEmpty());
+
+    // A view attached to the model reads the same titles.
+    QTableView view;
+    view.setModel(&m);
+    QCOMPARE(view.model()->headerData(1, Qt::Horizontal).toString(), headers.at(0));
 }
 
 void TestTempDatabaseTableModel::filters_data()
