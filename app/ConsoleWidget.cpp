@@ -30,6 +30,8 @@ void ConsoleWidget::updateIcons()
 {
     if (!g_framework)
         return;
+    const QString oldDefault = defaultColor;
+    const QMap<int, QString> oldLevels = levelColors;
     defaultColor = g_framework->additButtonColor2;
     levelColors.clear();
     levelColors.insert(1, g_framework->additButtonColor8);
@@ -40,6 +42,10 @@ void ConsoleWidget::updateIcons()
     ui->clearButton->setIcon(Framework::createColoredIcon(QString::fromLatin1(brushIcon), iconColor, QSize()));
     ui->closeButton->setIcon(Framework::createColoredIcon(QString::fromLatin1(closeIcon), iconColor, QSize()));
 
+    // Every change of page applies the theme again: with the same colours
+    // the lines stay as they are, and so does the place the user scrolled to.
+    if (defaultColor == oldDefault && levelColors == oldLevels)
+        return;
     ui->textEdit->clear();
     for (const Line &line : qAsConst(lines))
         appendLine(line);

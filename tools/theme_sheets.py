@@ -87,6 +87,16 @@ QWidget {
     background-color: @2;
     border-top: 1px solid @3;
 }
+/* The console's own clear and close buttons, drawn flat so that their
+   recoloured icons stay visible on every theme. */
+ConsoleWidget QToolButton {
+    background-color: transparent;
+    border: none;
+    border-radius: 3px;
+}
+ConsoleWidget QToolButton:hover {
+    background-color: @6;
+}
 
 QMenuBar {
     background-color: @2;

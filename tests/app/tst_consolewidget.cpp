@@ -179,6 +179,29 @@ private slots:
         QCOMPARE(formatAt(console, 3, 1).foreground().color(), QColor(QStringLiteral("#ff6666")));
     }
 
+    // The theme is applied again on every change of page: with unchanged
+    // colours the lines are left alone, and the user's scroll position too.
+    void sameColoursLeaveTheLines()
+    {
+        ConsoleWidget console;
+        console.resize(400, 120);
+        console.show();
+        for (int i = 0; i < 60; ++i)
+            console.addMsg(QStringLiteral("line %1").arg(i), i % 4);
+        QScrollBar *bar = textEdit(console)->verticalScrollBar();
+        bar->setValue(0);
+        const int revision = textEdit(console)->document()->revision();
+        console.updateIcons();
+        QCOMPARE(textEdit(console)->document()->revision(), revision);
+        QCOMPARE(bar->value(), 0);
+
+        g_framework->additButtonColor9 = QStringLiteral("#123456");
+        console.updateIcons();
+        QVERIFY(textEdit(console)->document()->revision() != revision);
+        QCOMPARE(textEdit(console)->document()->blockCount(), 60);
+        QCOMPARE(formatAt(console, 2, 1).foreground().color(), QColor(QStringLiteral("#123456")));
+    }
+
     void clearAndClose()
     {
         ConsoleWidget console;

@@ -11,6 +11,8 @@
 #include "common/Prompts.h"
 
 #include <QAction>
+#include <QCursor>
+#include <QLayout>
 #include <QFrame>
 #include <QLabel>
 #include <QMenu>
@@ -149,6 +151,115 @@ private slots:
         // The console sits in the console frame.
         QVERIFY(window.consoleWidget());
         QVERIFY(window.findChild<QFrame *>("consoleFrame")->isAncestorOf(window.consoleWidget()));
+    }
+
+    // Sizes and properties that the style sheets and the layout rely on,
+    // read back from the built window by object name.
+    void formProperties_data()
+    {
+        QTest::addColumn<QString>("object");
+        QTest::addColumn<QByteArray>("property");
+        QTest::addColumn<QVariant>("expected");
+
+        QTest::newRow("window object name") << "MainWindow" << QByteArray("objectName") << QVariant("MainWindow");
+        QTest::newRow("window minimum") << "MainWindow" << QByteArray("minimumSize") << QVariant(QSize(0, 0));
+        QTest::newRow("toolbar minimum width")
+            << "leftToolbarFrame" << QByteArray("minimumWidth") << QVariant(230);
+        QTest::newRow("toolbar frame shape")
+            << "leftToolbarFrame" << QByteArray("frameShape") << QVariant(int(QFrame::StyledPanel));
+        QTest::newRow("toolbar cursor")
+            << "leftToolbarFrame" << QByteArray("cursor") << QVariant(QCursor(Qt::PointingHandCursor));
+        QTest::newRow("right wrapper no frame")
+            << "rightWrapper" << QByteArray("frameShape") << QVariant(int(QFrame::NoFrame));
+        QTest::newRow("splitter vertical")
+            << "splitter" << QByteArray("orientation") << QVariant(int(Qt::Vertical));
+        QTest::newRow("splitter no opaque resize") << "splitter" << QByteArray("opaqueResize") << QVariant(false);
+        QTest::newRow("splitter handle") << "splitter" << QByteArray("handleWidth") << QVariant(2);
+        QTest::newRow("console frame minimum")
+            << "consoleFrame" << QByteArray("minimumHeight") << QVariant(50);
+        QTest::newRow("console frame maximum")
+            << "consoleFrame" << QByteArray("maximumHeight") << QVariant(250);
+        QTest::newRow("console frame no fill")
+            << "consoleFrame" << QByteArray("autoFillBackground") << QVariant(false);
+        QTest::newRow("footer minimum") << "footerFrame" << QByteArray("minimumHeight") << QVariant(36);
+        QTest::newRow("console button minimum")
+            << "consoleButton" << QByteArray("minimumSize") << QVariant(QSize(157, 30));
+        QTest::newRow("console button maximum")
+            << "consoleButton" << QByteArray("maximumSize") << QVariant(QSize(157, 30));
+        QTest::newRow("console button icon") << "consoleButton" << QByteArray("iconSize") << QVariant(QSize(26, 26));
+        QTest::newRow("console button beside")
+            << "consoleButton" << QByteArray("toolButtonStyle") << QVariant(int(Qt::ToolButtonTextBesideIcon));
+        QTest::newRow("console button no auto-raise")
+            << "consoleButton" << QByteArray("autoRaise") << QVariant(false);
+        QTest::newRow("console button tooltip") << "consoleButton" << QByteArray("toolTip") << QVariant("Console");
+        QTest::newRow("notice scaled") << "statusBarLabel" << QByteArray("scaledContents") << QVariant(true);
+        QTest::newRow("notice alignment")
+            << "statusBarLabel" << QByteArray("alignment") << QVariant(int(Qt::AlignRight | Qt::AlignVCenter));
+        QTest::newRow("theme toggle minimum")
+            << "themeToggle" << QByteArray("minimumSize") << QVariant(QSize(52, 26));
+        QTest::newRow("theme toggle maximum")
+            << "themeToggle" << QByteArray("maximumSize") << QVariant(QSize(52, 26));
+        QTest::newRow("theme toggle icon") << "themeToggle" << QByteArray("iconSize") << QVariant(QSize(24, 24));
+        QTest::newRow("menu bar not native") << "menuBar" << QByteArray("nativeMenuBar") << QVariant(false);
+        QTest::newRow("menu bar opens downward") << "menuBar" << QByteArray("defaultUp") << QVariant(false);
+        QTest::newRow("menu bar context menu")
+            << "menuBar" << QByteArray("contextMenuPolicy") << QVariant(int(Qt::ActionsContextMenu));
+        QTest::newRow("file menu fill") << "menuFile" << QByteArray("autoFillBackground") << QVariant(true);
+        QTest::newRow("file menu title") << "menuFile" << QByteArray("title") << QVariant("File");
+        QTest::newRow("language menu title") << "menuLanguage" << QByteArray("title") << QVariant("Language");
+        QTest::newRow("help menu title") << "menuHelp" << QByteArray("title") << QVariant("Help");
+        QTest::newRow("menu button minimum")
+            << "tableViewButton" << QByteArray("minimumSize") << QVariant(QSize(70, 50));
+        QTest::newRow("menu button beside")
+            << "reportViewButton" << QByteArray("toolButtonStyle") << QVariant(int(Qt::ToolButtonTextBesideIcon));
+        QTest::newRow("separator line height") << "line_2" << QByteArray("minimumHeight") << QVariant(2);
+        QTest::newRow("separator line shadow")
+            << "line" << QByteArray("frameShadow") << QVariant(int(QFrame::Sunken));
+    }
+
+    void formProperties()
+    {
+        QFETCH(QString, object);
+        QFETCH(QByteArray, property);
+        QFETCH(QVariant, expected);
+
+        MainWindow window;
+        QObject *target = object == QLatin1String("MainWindow") ? &window : window.findChild<QObject *>(object);
+        QVERIFY2(target, qPrintable(object));
+        QVariant value = target->property(property.constData());
+        QVERIFY2(value.isValid(), property.constData());
+        if (expected.type() == QVariant::Int && value.type() != QVariant::Int)
+            value = value.toInt(); // enumerations and flags
+        if (expected.userType() == qMetaTypeId<QCursor>()) {
+            QCOMPARE(value.value<QCursor>().shape(), expected.value<QCursor>().shape());
+            return;
+        }
+        QCOMPARE(value, expected);
+    }
+
+    // The footer's contents fit into its minimum height, so that showing the
+    // console never squeezes the footer's buttons; the fonts of the form.
+    void footerAndFonts()
+    {
+        MainWindow window;
+        QFrame *footer = window.findChild<QFrame *>(QStringLiteral("footerFrame"));
+        QVERIFY(footer && footer->layout());
+        QVERIFY(footer->layout()->minimumSize().height() <= footer->minimumHeight());
+
+        const QFont toolbar = window.findChild<QFrame *>(QStringLiteral("leftToolbarFrame"))->font();
+        QCOMPARE(toolbar.family(), QStringLiteral("DejaVu Sans"));
+        QCOMPARE(toolbar.pointSize(), 10);
+        QVERIFY(!toolbar.bold());
+        for (const char *name : {"openDeviceButton", "exportCSVButton", "consoleButton"}) {
+            const QFont font = button(window, QLatin1String(name))->font();
+            QCOMPARE(font.family(), QStringLiteral("Microsoft YaHei UI"));
+            QCOMPARE(font.pointSize(), 10);
+            QVERIFY(font.bold());
+        }
+        const QFont toggle = window.findChild<QPushButton *>(QStringLiteral("themeToggle"))->font();
+        QCOMPARE(toggle.family(), QStringLiteral("Microsoft YaHei"));
+        QVERIFY(toggle.bold());
+        QCOMPARE(window.findChild<QMenuBar *>(QStringLiteral("menuBar"))->font().family(), QStringLiteral("DejaVu Sans"));
     }
 
     void updateMenuButtons_data()
