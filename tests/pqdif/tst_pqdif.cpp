@@ -635,6 +635,17 @@ void TestPqdif::physicalTypesRoundTrip()
     double d = 0;
     QCOMPARE(v->GetValueAsReal(0, d), isNumericType(physicalType));
     QCOMPARE(s->GetValueAsReal(d), isNumericType(physicalType));
+    QCOMPARE(v->GetValue(1, d), isNumericType(physicalType));
+    QCOMPARE(s->GetValue(d), isNumericType(physicalType));
+    QVERIFY(!v->GetValue(3, d));
+    if (physicalType == ID_PHYS_TYPE_UNS_INTEGER4) {
+        uint32_t expected;
+        std::memcpy(&expected, values.data() + 4, 4);
+        QVERIFY(v->GetValue(1, d));
+        QCOMPARE(d, double(expected));
+        QVERIFY(s->GetValue(d)); // the scalar holds the same bytes as value 1
+        QCOMPARE(d, double(expected));
+    }
     if (physicalType == ID_PHYS_TYPE_INTEGER2) {
         int16_t expected;
         std::memcpy(&expected, values.data(), 2);
@@ -847,12 +858,29 @@ void TestPqdif::unitNames()
     QCOMPARE(QString::fromLatin1(theInfo.GetNameOfID(tagQuantityUnitsID, 15)), QStringLiteral("Hertz"));
     QCOMPARE(QString::fromLatin1(theInfo.GetNameOfID(tagQuantityUnitsID, 19)), QStringLiteral("Percent"));
     QCOMPARE(QString::fromLatin1(theInfo.GetNameOfID(tagQuantityUnitsID, 23)), QStringLiteral("Watthours"));
-    QCOMPARE(QString::fromLatin1(theInfo.GetNameOfID(tagQuantityUnitsID, 39)), QStringLiteral("Amps/Volt"));
+    // Units without a common English word go by their symbol: per unit must read
+    // as "pu" so that no multiplier prefix is put in front of it.
+    QCOMPARE(QString::fromLatin1(theInfo.GetNameOfID(tagQuantityUnitsID, 20)), QStringLiteral("pu"));
+    QCOMPARE(QString::fromLatin1(theInfo.GetNameOfID(tagQuantityUnitsID, 11)), QStringLiteral("Ohm"));
+    QCOMPARE(QString::fromLatin1(theInfo.GetNameOfID(tagQuantityUnitsID, 39)), QStringLiteral("A/V"));
     QVERIFY(!theInfo.GetNameOfID(tagQuantityUnitsID, 0));
     QVERIFY(!theInfo.GetNameOfID(tagQuantityUnitsID, 4));
+    QVERIFY(!theInfo.GetNameOfID(tagQuantityUnitsID, 5));
     QVERIFY(!theInfo.GetNameOfID(tagQuantityUnitsID, 40));
     QVERIFY(!theInfo.GetNameOfID(tagPhaseID, 1));
+    // Every assigned code has a name that fits a stored unit whole.
+    for (uint32_t code = 1; code <= 39; ++code) {
+        if (code == 4 || code == 5)
+            continue;
+        const char *name = theInfo.GetNameOfID(tagQuantityUnitsID, code);
+        QVERIFY2(name && *name, qPrintable(QString::number(code)));
+        QVERIFY2(std::strlen(name) <= 10, name);
+    }
     QCOMPARE(tagQuantityUnitsID.toString(), std::string("b48d859b-f5f5-11cf-9d89-0080c72e70a3"));
+    // Identifiers written in registry form, braces and upper case, are the same tags.
+    QVERIFY(PqdifGuid::fromString("{B48D859B-F5F5-11CF-9D89-0080C72E70A3}") == tagQuantityUnitsID);
+    QVERIFY(PqdifGuid::fromString("{8973861A-F1C3-11CF-9D89-0080C72E70A3}") == tagRecObservation);
+    QVERIFY(PqdifGuid::fromString("{3D786F90-F76E-11CF-9D89-0080C72E70A3}") == tagObservationSerial);
 }
 
 void TestPqdif::adler32MatchesZlib()
