@@ -146,6 +146,8 @@ private slots:
     void sharedSeries();
     void sharingLoopEndsWithoutValues();
     void cyclesUseNominalFrequency();
+    void numericTimeAxes_data();
+    void numericTimeAxes();
     void physicalTypesRoundTrip_data();
     void physicalTypesRoundTrip();
     void checksumVariants_data();
@@ -543,6 +545,56 @@ void TestPqdif::cyclesUseNominalFrequency()
             : std::vector<qint64>{kStartMs, kStartMs + 167, kStartMs + 2500};
         QCOMPARE(resolvedMs(b.obs.get(), 0, 1), ms);
     }
+}
+
+void TestPqdif::numericTimeAxes_data()
+{
+    // Time axes that are not REAL8: other numeric types, scaled when the
+    // storage method says so (here milliseconds stored as integers).
+    QTest::addColumn<int>("physicalType");
+    QTest::addColumn<bool>("scaled");
+    QTest::addColumn<std::vector<qint64>>("expected");
+    QTest::newRow("REAL4 seconds") << int(ID_PHYS_TYPE_REAL4) << false
+                                   << std::vector<qint64>{kStartMs - 2000, kStartMs, kStartMs + 1500};
+    QTest::newRow("INTEGER4 milliseconds, scale 0.001") << int(ID_PHYS_TYPE_INTEGER4) << true
+                                                        << std::vector<qint64>{kStartMs - 2, kStartMs, kStartMs + 2};
+    QTest::newRow("INTEGER2 seconds") << int(ID_PHYS_TYPE_INTEGER2) << false
+                                      << std::vector<qint64>{kStartMs - 2000, kStartMs, kStartMs + 2000};
+}
+
+void TestPqdif::numericTimeAxes()
+{
+    QFETCH(int, physicalType);
+    QFETCH(bool, scaled);
+    QFETCH(std::vector<qint64>, expected);
+    std::vector<uint8_t> raw;
+    if (physicalType == ID_PHYS_TYPE_REAL4) {
+        for (float f : {-2.0f, 0.0f, 1.5f})
+            raw.insert(raw.end(), reinterpret_cast<uint8_t *>(&f), reinterpret_cast<uint8_t *>(&f) + 4);
+    } else if (physicalType == ID_PHYS_TYPE_INTEGER4) {
+        for (int32_t n : {-2, 0, 2})
+            raw.insert(raw.end(), reinterpret_cast<uint8_t *>(&n), reinterpret_cast<uint8_t *>(&n) + 4);
+    } else {
+        for (int16_t n : {int16_t(-2), int16_t(0), int16_t(2)})
+            raw.insert(raw.end(), reinterpret_cast<uint8_t *>(&n), reinterpret_cast<uint8_t *>(&n) + 2);
+    }
+    PqdifWriter w;
+    w.addContainer();
+    PqdifChannelDefnDesc ch;
+    ch.series = {timeDefn(ID_QU_SECONDS, scaled ? ID_SERIES_METHOD_VALUES | ID_SERIES_METHOD_SCALED
+                                                : ID_SERIES_METHOD_VALUES),
+                 valueDefn()};
+    w.addRecord(*pqdifDataSourceRecord("M1", {ch}));
+    PqdifChannelInstDesc inst;
+    PqdifSeriesInstDesc axis = PqdifSeriesInstDesc::raw(physicalType, raw.data(), 3);
+    if (scaled)
+        axis.scaled(0.001, 0.0);
+    inst.series = {axis, PqdifSeriesInstDesc::real8({1, 2, 3})};
+    w.addRecord(*pqdifObservationRecord("N", kStart, {inst}));
+    Bound b = wrapFirstObservation(w.bytes());
+    QVERIFY(b.obs);
+    QCOMPARE(b.obs->GetSeriesValues(0, 0)->GetPhysicalType(), physicalType);
+    QCOMPARE(resolvedMs(b.obs.get(), 0, 1), expected);
 }
 
 void TestPqdif::physicalTypesRoundTrip_data()
