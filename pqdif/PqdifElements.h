@@ -45,6 +45,9 @@ public:
 
     int GetPhysicalType() const override { return m_physicalType; }
     bool GetValue(PqdifValue &out) const;
+    // Any numeric type as a double; false for text, complex, time stamp and
+    // identifier values.
+    bool GetValue(double &out) const { return GetValueAsReal(out); }
     // Typed reads succeed only for that exact physical type.
     bool GetValueREAL8(double &out) const;
     bool GetValueUINT4(uint32_t &out) const;
@@ -72,6 +75,9 @@ public:
     long GetCount() const { return m_count; }
 
     bool GetValue(long idx, PqdifValue &out) const;
+    // Any numeric type as a double; false for an index out of range and for
+    // text, complex, time stamp and identifier values.
+    bool GetValue(long idx, double &out) const { return GetValueAsReal(idx, out); }
     // Typed reads succeed only for that exact physical type and an index in range.
     bool GetValueREAL8(long idx, double &out) const
     {

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 const CPQDIF_Factory theFactory;
 const CPQDIF_Info theInfo;
@@ -17,12 +18,33 @@ void CPQDIF_PC_FlatFile::SetFileName(const char *fileName)
     m_fileName = fileName ? fileName : "";
 }
 
+namespace {
+const char kOutOfMemory[] = "Not enough memory to read the file.";
+}
+
 bool CPQDIF_PC_FlatFile::ReadHeaders()
 {
     m_records.clear();
     m_warnings.clear();
     m_error.clear();
-    std::FILE *f = std::fopen(m_fileName.c_str(), "rb");
+    // A file image of up to 2 GiB, and compressed bodies that may inflate to a
+    // thousand times their size, can exhaust memory: that is a failure to read,
+    // not an exception through the caller.
+    try {
+        return readFromDisk();
+    } catch (const std::bad_alloc &) {
+        m_records.clear();
+        m_warnings.clear();
+        m_error = kOutOfMemory;
+        return false;
+    }
+}
+
+bool CPQDIF_PC_FlatFile::readFromDisk()
+{
+    // Closed on every way out, an allocation failure included.
+    std::unique_ptr<std::FILE, int (*)(std::FILE *)> file(std::fopen(m_fileName.c_str(), "rb"), &std::fclose);
+    std::FILE *f = file.get();
     if (!f) {
         m_error = "Cannot open the file: " + std::string(std::strerror(errno)) + ".";
         return false;
@@ -32,7 +54,6 @@ bool CPQDIF_PC_FlatFile::ReadHeaders()
     const long size = ok ? std::ftell(f) : -1;
     ok = ok && size >= 0 && std::fseek(f, 0, SEEK_SET) == 0;
     if (ok && size > 0x7FFFFFFFL) {
-        std::fclose(f);
         m_error = "The file is larger than the format allows.";
         return false;
     }
@@ -40,7 +61,7 @@ bool CPQDIF_PC_FlatFile::ReadHeaders()
         image->resize(static_cast<size_t>(size));
         ok = size == 0 || std::fread(image->data(), 1, image->size(), f) == image->size();
     }
-    std::fclose(f);
+    file.reset();
     if (!ok) {
         m_error = "Cannot read the file.";
         return false;
@@ -53,7 +74,14 @@ bool CPQDIF_PC_FlatFile::ReadHeadersFromMemory(const uint8_t *data, size_t size)
     m_records.clear();
     m_warnings.clear();
     m_error.clear();
-    return readImage(std::make_shared<std::vector<uint8_t>>(data, data + size));
+    try {
+        return readImage(std::make_shared<std::vector<uint8_t>>(data, data + size));
+    } catch (const std::bad_alloc &) {
+        m_records.clear();
+        m_warnings.clear();
+        m_error = kOutOfMemory;
+        return false;
+    }
 }
 
 bool CPQDIF_PC_FlatFile::readImage(std::shared_ptr<const std::vector<uint8_t>> image)
@@ -122,14 +150,16 @@ const char *CPQDIF_Info::GetNameOfID(const PqdifGuid &tag, uint32_t id) const
 {
     if (tag != pqdif::tagQuantityUnitsID)
         return nullptr;
-    // Index = units code; "no unit" (0) and the unassigned codes 4 and 5 have no name.
+    // Index = units code; "no unit" (0) and the unassigned codes 4 and 5 have no
+    // name. The names serve as unit texts: the common units by their English
+    // word, the rest by their symbol, none longer than the 10 characters a stored
+    // unit keeps.
     static const char *const units[] = {
-        nullptr,      "Timestamp",  "Seconds",  "Cycles",    nullptr,     nullptr,       "Volts",
-        "Amps",       "VA",         "Watts",    "Vars",      "Ohms",      "Siemens",     "Volts/Amp",
-        "Joules",     "Hertz",      "Celsius",  "Degrees",   "dB",        "Percent",     "Per Unit",
-        "Samples",    "Varhours",   "Watthours", "VAhours",  "m/s",       "MPH",         "Bars",
-        "Pascals",    "Newtons",    "Newton-meters", "RPM",  "rad/s",     "Meters",      "Weber-turns",
-        "Teslas",     "Webers",     "Volts/Volt", "Amps/Amp", "Amps/Volt",
+        nullptr,    "Timestamp", "Seconds",   "Cycles",  nullptr, nullptr, "Volts",   "Amps",
+        "VA",       "Watts",     "Vars",      "Ohm",     "S",     "V/A",   "J",       "Hertz",
+        "Celsius",  "deg",       "dB",        "Percent", "pu",    "samples", "Varhours", "Watthours",
+        "VAhours",  "m/s",       "mph",       "bar",     "Pa",    "N",     "N m",     "rpm",
+        "rad/s",    "m",         "Wb-turns",  "T",       "Wb",    "V/V",   "A/A",     "A/V",
     };
     return id < sizeof units / sizeof units[0] ? units[id] : nullptr;
 }

@@ -45,6 +45,7 @@ public:
     const std::vector<std::string> &GetWarnings() const { return m_warnings; }
 
 private:
+    bool readFromDisk();
     bool readImage(std::shared_ptr<const std::vector<uint8_t>> image);
 
     std::string m_fileName;

@@ -12,11 +12,14 @@ struct PqdifGuid
 {
     uint8_t bytes[16] = {};
 
-    // Canonical text "aabbccdd-eeff-gghh-iijj-kkllmmnnoopp" (either case, no braces);
-    // usable in constant expressions so tag tables cost nothing at start-up.
+    // Canonical text "aabbccdd-eeff-gghh-iijj-kkllmmnnoopp" (either case, with or
+    // without the braces of the registry form "{...}"); usable in constant
+    // expressions so tag tables cost nothing at start-up.
     static constexpr PqdifGuid fromString(const char *text)
     {
         PqdifGuid g;
+        if (text[0] == '{')
+            ++text;
         // Positions of the 16 byte pairs in the canonical text, in file order.
         constexpr int pos[16] = {6, 4, 2, 0, 11, 9, 16, 14, 19, 21, 24, 26, 28, 30, 32, 34};
         for (int i = 0; i < 16; ++i)

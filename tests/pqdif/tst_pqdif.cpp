@@ -146,6 +146,8 @@ private slots:
     void sharedSeries();
     void sharingLoopEndsWithoutValues();
     void cyclesUseNominalFrequency();
+    void numericTimeAxes_data();
+    void numericTimeAxes();
     void physicalTypesRoundTrip_data();
     void physicalTypesRoundTrip();
     void checksumVariants_data();
@@ -545,6 +547,56 @@ void TestPqdif::cyclesUseNominalFrequency()
     }
 }
 
+void TestPqdif::numericTimeAxes_data()
+{
+    // Time axes that are not REAL8: other numeric types, scaled when the
+    // storage method says so (here milliseconds stored as integers).
+    QTest::addColumn<int>("physicalType");
+    QTest::addColumn<bool>("scaled");
+    QTest::addColumn<std::vector<qint64>>("expected");
+    QTest::newRow("REAL4 seconds") << int(ID_PHYS_TYPE_REAL4) << false
+                                   << std::vector<qint64>{kStartMs - 2000, kStartMs, kStartMs + 1500};
+    QTest::newRow("INTEGER4 milliseconds, scale 0.001") << int(ID_PHYS_TYPE_INTEGER4) << true
+                                                        << std::vector<qint64>{kStartMs - 2, kStartMs, kStartMs + 2};
+    QTest::newRow("INTEGER2 seconds") << int(ID_PHYS_TYPE_INTEGER2) << false
+                                      << std::vector<qint64>{kStartMs - 2000, kStartMs, kStartMs + 2000};
+}
+
+void TestPqdif::numericTimeAxes()
+{
+    QFETCH(int, physicalType);
+    QFETCH(bool, scaled);
+    QFETCH(std::vector<qint64>, expected);
+    std::vector<uint8_t> raw;
+    if (physicalType == ID_PHYS_TYPE_REAL4) {
+        for (float f : {-2.0f, 0.0f, 1.5f})
+            raw.insert(raw.end(), reinterpret_cast<uint8_t *>(&f), reinterpret_cast<uint8_t *>(&f) + 4);
+    } else if (physicalType == ID_PHYS_TYPE_INTEGER4) {
+        for (int32_t n : {-2, 0, 2})
+            raw.insert(raw.end(), reinterpret_cast<uint8_t *>(&n), reinterpret_cast<uint8_t *>(&n) + 4);
+    } else {
+        for (int16_t n : {int16_t(-2), int16_t(0), int16_t(2)})
+            raw.insert(raw.end(), reinterpret_cast<uint8_t *>(&n), reinterpret_cast<uint8_t *>(&n) + 2);
+    }
+    PqdifWriter w;
+    w.addContainer();
+    PqdifChannelDefnDesc ch;
+    ch.series = {timeDefn(ID_QU_SECONDS, scaled ? ID_SERIES_METHOD_VALUES | ID_SERIES_METHOD_SCALED
+                                                : ID_SERIES_METHOD_VALUES),
+                 valueDefn()};
+    w.addRecord(*pqdifDataSourceRecord("M1", {ch}));
+    PqdifChannelInstDesc inst;
+    PqdifSeriesInstDesc axis = PqdifSeriesInstDesc::raw(physicalType, raw.data(), 3);
+    if (scaled)
+        axis.scaled(0.001, 0.0);
+    inst.series = {axis, PqdifSeriesInstDesc::real8({1, 2, 3})};
+    w.addRecord(*pqdifObservationRecord("N", kStart, {inst}));
+    Bound b = wrapFirstObservation(w.bytes());
+    QVERIFY(b.obs);
+    QCOMPARE(b.obs->GetSeriesValues(0, 0)->GetPhysicalType(), physicalType);
+    QCOMPARE(resolvedMs(b.obs.get(), 0, 1), expected);
+}
+
 void TestPqdif::physicalTypesRoundTrip_data()
 {
     QTest::addColumn<int>("physicalType");
@@ -635,6 +687,17 @@ void TestPqdif::physicalTypesRoundTrip()
     double d = 0;
     QCOMPARE(v->GetValueAsReal(0, d), isNumericType(physicalType));
     QCOMPARE(s->GetValueAsReal(d), isNumericType(physicalType));
+    QCOMPARE(v->GetValue(1, d), isNumericType(physicalType));
+    QCOMPARE(s->GetValue(d), isNumericType(physicalType));
+    QVERIFY(!v->GetValue(3, d));
+    if (physicalType == ID_PHYS_TYPE_UNS_INTEGER4) {
+        uint32_t expected;
+        std::memcpy(&expected, values.data() + 4, 4);
+        QVERIFY(v->GetValue(1, d));
+        QCOMPARE(d, double(expected));
+        QVERIFY(s->GetValue(d)); // the scalar holds the same bytes as value 1
+        QCOMPARE(d, double(expected));
+    }
     if (physicalType == ID_PHYS_TYPE_INTEGER2) {
         int16_t expected;
         std::memcpy(&expected, values.data(), 2);
@@ -847,12 +910,29 @@ void TestPqdif::unitNames()
     QCOMPARE(QString::fromLatin1(theInfo.GetNameOfID(tagQuantityUnitsID, 15)), QStringLiteral("Hertz"));
     QCOMPARE(QString::fromLatin1(theInfo.GetNameOfID(tagQuantityUnitsID, 19)), QStringLiteral("Percent"));
     QCOMPARE(QString::fromLatin1(theInfo.GetNameOfID(tagQuantityUnitsID, 23)), QStringLiteral("Watthours"));
-    QCOMPARE(QString::fromLatin1(theInfo.GetNameOfID(tagQuantityUnitsID, 39)), QStringLiteral("Amps/Volt"));
+    // Units without a common English word go by their symbol: per unit must read
+    // as "pu" so that no multiplier prefix is put in front of it.
+    QCOMPARE(QString::fromLatin1(theInfo.GetNameOfID(tagQuantityUnitsID, 20)), QStringLiteral("pu"));
+    QCOMPARE(QString::fromLatin1(theInfo.GetNameOfID(tagQuantityUnitsID, 11)), QStringLiteral("Ohm"));
+    QCOMPARE(QString::fromLatin1(theInfo.GetNameOfID(tagQuantityUnitsID, 39)), QStringLiteral("A/V"));
     QVERIFY(!theInfo.GetNameOfID(tagQuantityUnitsID, 0));
     QVERIFY(!theInfo.GetNameOfID(tagQuantityUnitsID, 4));
+    QVERIFY(!theInfo.GetNameOfID(tagQuantityUnitsID, 5));
     QVERIFY(!theInfo.GetNameOfID(tagQuantityUnitsID, 40));
     QVERIFY(!theInfo.GetNameOfID(tagPhaseID, 1));
+    // Every assigned code has a name that fits a stored unit whole.
+    for (uint32_t code = 1; code <= 39; ++code) {
+        if (code == 4 || code == 5)
+            continue;
+        const char *name = theInfo.GetNameOfID(tagQuantityUnitsID, code);
+        QVERIFY2(name && *name, qPrintable(QString::number(code)));
+        QVERIFY2(std::strlen(name) <= 10, name);
+    }
     QCOMPARE(tagQuantityUnitsID.toString(), std::string("b48d859b-f5f5-11cf-9d89-0080c72e70a3"));
+    // Identifiers written in registry form, braces and upper case, are the same tags.
+    QVERIFY(PqdifGuid::fromString("{B48D859B-F5F5-11CF-9D89-0080C72E70A3}") == tagQuantityUnitsID);
+    QVERIFY(PqdifGuid::fromString("{8973861A-F1C3-11CF-9D89-0080C72E70A3}") == tagRecObservation);
+    QVERIFY(PqdifGuid::fromString("{3D786F90-F76E-11CF-9D89-0080C72E70A3}") == tagObservationSerial);
 }
 
 void TestPqdif::adler32MatchesZlib()
