@@ -84,17 +84,8 @@ bool CPQDIF_E_Scalar::GetValueAsReal(double &out) const
 
 bool CPQDIF_E_Scalar::GetValueAsUINT4(uint32_t &out) const
 {
-    switch (m_physicalType) {
-    case ID_PHYS_TYPE_INTEGER1:
-    case ID_PHYS_TYPE_INTEGER2:
-    case ID_PHYS_TYPE_INTEGER4:
-    case ID_PHYS_TYPE_UNS_INTEGER1:
-    case ID_PHYS_TYPE_UNS_INTEGER2:
-    case ID_PHYS_TYPE_UNS_INTEGER4:
-        break;
-    default:
+    if (!pqdif::isIntegerType(m_physicalType))
         return false;
-    }
     double d = 0;
     if (!GetValueAsReal(d) || d < 0)
         return false;

@@ -110,23 +110,32 @@ int physicalTypeSize(int physicalType)
     }
 }
 
-bool isNumericType(int physicalType)
+bool isIntegerType(int physicalType)
 {
     switch (physicalType) {
-    case ID_PHYS_TYPE_BOOLEAN1:
-    case ID_PHYS_TYPE_BOOLEAN2:
-    case ID_PHYS_TYPE_BOOLEAN4:
     case ID_PHYS_TYPE_INTEGER1:
     case ID_PHYS_TYPE_INTEGER2:
     case ID_PHYS_TYPE_INTEGER4:
     case ID_PHYS_TYPE_UNS_INTEGER1:
     case ID_PHYS_TYPE_UNS_INTEGER2:
     case ID_PHYS_TYPE_UNS_INTEGER4:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool isNumericType(int physicalType)
+{
+    switch (physicalType) {
+    case ID_PHYS_TYPE_BOOLEAN1:
+    case ID_PHYS_TYPE_BOOLEAN2:
+    case ID_PHYS_TYPE_BOOLEAN4:
     case ID_PHYS_TYPE_REAL4:
     case ID_PHYS_TYPE_REAL8:
         return true;
     default:
-        return false;
+        return isIntegerType(physicalType);
     }
 }
 

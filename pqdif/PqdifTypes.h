@@ -109,6 +109,7 @@ namespace pqdif {
 // Bytes of one value of a physical type; 0 for an invalid code.
 int physicalTypeSize(int physicalType);
 // Numeric types (booleans and integers included) that convert to a double.
+bool isIntegerType(int physicalType);
 bool isNumericType(int physicalType);
 } // namespace pqdif
 
