@@ -10,6 +10,7 @@
 #include "signature/digitalSignPage.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
@@ -18,6 +19,7 @@
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QTemporaryDir>
+#include <QTranslator>
 
 namespace {
 
@@ -513,6 +515,47 @@ private slots:
         QCOMPARE(resultLabel(page)->styleSheet(), QStringLiteral("color: #d10d0d;"));
         // Without a program no key folder is made.
         QCOMPARE(QFileInfo::exists(root + QStringLiteral("/keys")), !script.isEmpty());
+    }
+
+    // An import that hangs is stopped after 15 seconds, and its process with it.
+    void importTimesOut()
+    {
+        const QString pidFile = path(QStringLiteral("hanging.pid"));
+        const QString root = fakeGpgRoot(QStringLiteral("fake-hanging"),
+                                         "#!/bin/sh\necho $$ > '" + pidFile.toUtf8() + "'\nexec sleep 60\n", true);
+        digitalSignPage page;
+        page.setGpgFolder(root);
+        QElapsedTimer clock;
+        clock.start();
+        page.importPublicKey(signerKey);
+        const qint64 elapsed = clock.elapsed();
+        QCOMPARE(resultLabel(page)->text(),
+                 QStringLiteral("The GnuPG import process did not finish within the expected time."));
+        QCOMPARE(resultLabel(page)->styleSheet(), QStringLiteral("color: #ff7911;"));
+        QVERIFY2(elapsed >= 14500 && elapsed < 25000, qPrintable(QString::number(elapsed)));
+        QFile pid(pidFile);
+        QVERIFY(pid.open(QIODevice::ReadOnly));
+        const QByteArray number = pid.readAll().trimmed();
+        QVERIFY(!number.isEmpty());
+        QVERIFY2(!QFileInfo::exists(QStringLiteral("/proc/") + QString::fromLatin1(number)), number.constData());
+    }
+
+    void polishTexts()
+    {
+        QTranslator translator;
+        QVERIFY(translator.load(QStringLiteral(QUORLOG_BIN_DIR "/qrlg_pl.qm")));
+        QCoreApplication::installTranslator(&translator);
+        digitalSignPage page;
+        const QString instruction = resultLabel(page)->text();
+        const QString header = page.findChild<QLabel *>(QStringLiteral("headerLabel"))->text();
+        QTest::mouseClick(page.findChild<QPushButton *>(QStringLiteral("verifyButton")), Qt::LeftButton);
+        const QString empty = resultLabel(page)->text();
+        QCoreApplication::removeTranslator(&translator);
+        QCOMPARE(header, QStringLiteral("Weryfikacja podpisu cyfrowego"));
+        QVERIFY2(instruction.startsWith(QStringLiteral("Aby zweryfikować podpis")), qPrintable(instruction));
+        QVERIFY(instruction.contains(QStringLiteral("'MoxB\\DigitalSign\\'")));
+        QCOMPARE(instruction.count(QStringLiteral("\n\n")), 4);
+        QCOMPARE(empty, QStringLiteral("Co najmniej jedno pole jest puste!!!"));
     }
 
     // The decision on GnuPG's whole output.
