@@ -158,7 +158,7 @@ QString digitalSignPage::findSignatureBeside(const QString &dataPath)
         return QString();
     }
     const QDir dir = info.absoluteDir();
-    const QStringList names = dir.entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    const QStringList names = dir.entryList(QDir::Files, QDir::Name);
     for (const QString &name : names) {
         if (matches(name))
             return dir.filePath(name);
