@@ -558,6 +558,34 @@ private slots:
         QCOMPARE(empty, QStringLiteral("Co najmniej jedno pole jest puste!!!"));
     }
 
+    // While a check runs a second click starts nothing; a page dropped
+    // meanwhile ends its GnuPG process and goes quietly.
+    void checkStillRunning()
+    {
+        const QString pidFile = path(QStringLiteral("slow.pid"));
+        const QString root = fakeGpgRoot(QStringLiteral("fake-slow"),
+                                         "#!/bin/sh\necho $$ >> '" + pidFile.toUtf8() + "'\nexec sleep 60\n", true);
+        auto *page = new digitalSignPage;
+        page->setGpgFolder(root);
+        page->findChild<QLineEdit *>(QStringLiteral("filePathLineEdit"))->setText(path(QStringLiteral("a.txt")));
+        page->findChild<QLineEdit *>(QStringLiteral("signaturePathLineEdit"))->setText(path(QStringLiteral("a.sig")));
+        QPushButton *verifyButton = page->findChild<QPushButton *>(QStringLiteral("verifyButton"));
+        QTest::mouseClick(verifyButton, Qt::LeftButton);
+        QProcess *gpg = page->findChild<QProcess *>();
+        QTRY_VERIFY(QFileInfo(pidFile).size() > 0);
+        QTest::mouseClick(verifyButton, Qt::LeftButton);
+        QTest::qWait(200);
+        QCOMPARE(resultLabel(*page)->text(), QStringLiteral("Checking signature..."));
+        QCOMPARE(gpg->state(), QProcess::Running);
+
+        delete page;
+        QFile pid(pidFile);
+        QVERIFY(pid.open(QIODevice::ReadOnly));
+        const QList<QByteArray> started = pid.readAll().trimmed().split('\n');
+        QCOMPARE(started.size(), 1);
+        QVERIFY(!QFileInfo::exists(QStringLiteral("/proc/") + QString::fromLatin1(started.first())));
+    }
+
     // The decision on GnuPG's whole output.
     void classification_data()
     {
