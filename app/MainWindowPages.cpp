@@ -4,6 +4,7 @@
 
 #include "app/WelcomePage.h"
 #include "common/Trace.h"
+#include "signature/digitalSignPage.h"
 #include "tables/TableViewPage.h"
 
 #include <functional>
@@ -15,6 +16,8 @@ QWidget *MainWindow::createPage(EPageIndexes index, QWidget *parent)
         return new WelcomePage(parent);
     case TABLE_VIEW_PAGE:
         return new TableViewPage(parent);
+    case DIGITAL_SIGN_PAGE:
+        return new digitalSignPage(parent);
     default:
         return nullptr;
     }
@@ -48,11 +51,12 @@ void MainWindow::refreshPageIcons(QWidget *page)
         return;
     // Tested in this order; the first name that matches decides. Rows of
     // pages not yet built into the program follow as they land:
-    // ChartViewPage, DataFilterPage, digitalSignPage,
+    // ChartViewPage, DataFilterPage,
     // SettingsMoxBPage, ReportViewPage, CSVExportPage.
     static const RefreshRow rows[] = {
         {"WelcomePage", [](QWidget *p) { return refreshAs(p, &WelcomePage::changeLogo); }},
         {"TableViewPage", [](QWidget *p) { return refreshAs(p, &TableViewPage::updateIcons); }},
+        {"digitalSignPage", [](QWidget *p) { return refreshAs(p, &digitalSignPage::updateTexts); }},
     };
     const QString name = page->objectName();
     for (const RefreshRow &row : rows) {
