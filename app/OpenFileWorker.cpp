@@ -6,6 +6,7 @@
 #include "app/SessionModelKinds.h"
 #include "common/Connections.h"
 #include "common/Trace.h"
+#include "readers/BrenaConfigParser.h"
 #include "readers/QuilACsvParser.h"
 #include "readers/WexACsvParser.h"
 #include "readers/WexBCsvParser.h"
@@ -163,22 +164,45 @@ OpenFileWorker::Outcome OpenFileWorker::brenaRecordFile()
     m_fw.connectTableModelSignals();
     if (!model->loadFile())
         return Outcome::Failure;
-    if (!m_files.isEmpty()) {
-        // The configuration reader that turns the records into measurements
-        // is not part of this build: the records are shown as they are.
-        TRACE() << "Brena configuration files not read:" << m_files;
+    // Without configuration files the records are shown as they are.
+    if (m_files.isEmpty())
+        return Outcome::Success;
+
+    BrenaConfigParser parser;
+    parser.setCancelFlag(&m_fw.cancelFlag);
+    // Messages only: this reader's conversion has no progress here.
+    wireReader(&parser, nullptr, m_fw.mainWindow.data());
+    if (!parser.openFile(m_files))
+        return Outcome::Failure;
+    m_fw.dataDatabase = m_fw.archiveManager.openTmpDatabase(QStringLiteral("Brena"));
+    if (!m_fw.dataDatabase.isOpen()) {
+        emit m_fw.sessionOpenError(Framework::tr("Unable to create temporary file"), QString(), 2);
+        return Outcome::Failure;
     }
-    // Table only: no chart, report or CSV export.
+    if (!parser.parseConfiguration(m_fw.dataDatabase, -1)) {
+        emit m_fw.sessionOpenError(Framework::tr("Error while processing config file."), QString(), 3);
+        return Outcome::Failure;
+    }
+    if (!parser.convertData(m_fw.dataDatabase, model))
+        return Outcome::Failure;
+    // The measurements are in the temporary database now: the session's
+    // models are the generic ones over it (the record model goes with them).
+    buildStandardModels(ModelSet{true, Brena, false}, 0);
     return Outcome::Success;
 }
 
 void OpenFileWorker::wireReader(QObject *reader)
 {
+    wireReader(reader, m_progress, m_fw.mainWindow.data());
+}
+
+void OpenFileWorker::wireReader(QObject *reader, ProgressDialog *progress, MainWindow *window)
+{
     // The dialog outlives the task (TaskDialogGuard); both connections
     // deliver queued on the GUI thread.
-    if (m_progress)
-        QObject::connect(reader, SIGNAL(progressValueChanged(int)), m_progress, SLOT(update(int)));
-    if (MainWindow *window = m_fw.mainWindow.data()) {
+    if (progress)
+        QObject::connect(reader, SIGNAL(progressValueChanged(int)), progress, SLOT(update(int)));
+    if (window) {
         QObject::connect(reader, SIGNAL(dialogMessage(QString, QString, int)), window,
                          SLOT(showMsgBox(QString, QString, int)));
         QObject::connect(reader, SIGNAL(consoleMessage(QString, int)), window, SLOT(addConsoleMessage(QString, int)));

@@ -11,6 +11,7 @@
 #include <QStringList>
 
 class Framework;
+class MainWindow;
 class ProgressDialog;
 class QObject;
 
@@ -21,6 +22,10 @@ public:
                    ProgressDialog *progress, int sourceType);
 
     void run();
+
+    // Steps 1-2 of the reader procedure, shared with the import task:
+    // progress to the dialog, messages to the window (both may be null).
+    static void wireReader(QObject *reader, ProgressDialog *progress, MainWindow *window);
 
 private:
     enum class Outcome {

@@ -1,8 +1,13 @@
 #pragma once
+#include "database/DeviceCfg.h"
+
+#include <QByteArray>
+#include <QMap>
 #include <QMetaType>
 #include <QObject>
 #include <QSqlDatabase>
 #include <QString>
+#include <QStringList>
 
 // Time span and row count of the measurements of an archive (or of one
 // instrument). Times are milliseconds since 1970-01-01 UTC; all 0 when nothing
@@ -42,6 +47,26 @@ public:
     ArchiveInfo getArchiveInfo();
 
     QString tmpDbFilePath() const { return m_tmpDbFilePath; }
+
+    // Instrument records of the open application database. Names are unique:
+    // they mark an instrument's columns in the wide recorder tables.
+    // configFiles: the configuration files of a Brena meter (empty otherwise).
+    bool addDevice(const QString &name, avaibleDevices_t type, const QString &filesPath, bool onlineCfgEnable,
+                   const QString &addresIP, int protocolType, const QString &user, const QString &pass,
+                   const QStringList &configFiles);
+    bool editDevice(int id, const QString &name, avaibleDevices_t type, const QString &filesPath,
+                    bool onlineCfgEnable, const QString &addresIP, int protocolType, const QString &user,
+                    const QString &pass);
+    // Every instrument with its parameters, by id.
+    QMap<int, DeviceCfg> getDevices();
+    // The otherCfg blob of an instrument; false (buffer untouched) without
+    // such a row.
+    bool getOtherCfg(int id, QByteArray &buffer);
+    // Time span and row count of one instrument's Data rows.
+    ArchiveInfo getDeviceInfo(int id);
+    // Removes an instrument with its parameters, values, events and its
+    // columns of DataMoxB, in one transaction.
+    bool removeDevice(int id);
 
     static QString tmpDatabasePath(const QString &name);
 

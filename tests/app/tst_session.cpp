@@ -14,7 +14,9 @@
 #include "common/Prompts.h"
 #include "database/ArchiveManager.h"
 #include "database/DatabaseStructure.h"
+#include "readers/BrenaConfigWriter.h"
 #include "readers/ZelBArchiveWriter.h"
+#include "support/DbTestUtil.h"
 #include "tables/BrenaFileWriter.h"
 #include "tables/BrenaTableModel.h"
 #include "tables/TableViewPage.h"
@@ -519,6 +521,50 @@ private slots:
         expectClosed();
         QCOMPARE(messages(recorder->take()).last(), QStringLiteral("Session closed"));
         QCOMPARE(prompts->count(QStringLiteral("message")), 1);
+    }
+
+    // With its configuration files the record file becomes measurements in
+    // the "Brena" temporary database: the generic table, chart and report.
+    void brenaWithConfiguration()
+    {
+        QList<BrenaFileWriter::Record> records;
+        for (int i = 0; i < 4; ++i)
+            records << BrenaFileWriter::sample(1 + i % 2, 0, "2024-05-01", QByteArray("10:0") + QByteArray::number(i) + ":00", i);
+        const QString path = tempPath(QStringLiteral("meter.DBF"));
+        QVERIFY(BrenaFileWriter::write(path, BrenaFileWriter::file(records, 0)));
+        const QString channels = tempPath(QStringLiteral("MBD_M_RS.XML"));
+        QFile::remove(channels);
+        QVERIFY(!testdb::writeFile(channels, BrenaConfigWriter::channelFile({BrenaConfigWriter::channel("U", {1, 1}),
+                                                                            BrenaConfigWriter::channel("I", {2})}))
+                     .isEmpty());
+        const QString units = tempPath(QStringLiteral("UNITS.XML"));
+        QFile::remove(units);
+        QVERIFY(!testdb::writeFile(units, BrenaConfigWriter::unitsFile({"-", "V", "A"})).isEmpty());
+
+        g_framework->openFile(path, Brena, 0, {channels, units});
+        settle();
+        const Framework::SessionInfo s = g_framework->getSessionInfo();
+        QVERIFY(s.isOpen);
+        QCOMPARE(int(s.deviceType), int(Brena));
+        QCOMPARE(s.views, standardViews(true));
+        QVERIFY(qobject_cast<TempDatabaseTableModel *>(g_framework->tableModel));
+        QCOMPARE(g_framework->dataDatabase.databaseName(), tempPath(QStringLiteral("Brena_TmpDb.sqlite")));
+        // Channel 1 has two values, channel 2 one: 2 records each.
+        QCOMPARE(countRows(QStringLiteral("Brena"), QStringLiteral("Data")), 6);
+        QCOMPARE(countRows(QStringLiteral("Brena"), QStringLiteral("Parameters")), 3);
+        QVERIFY(windowConsoleText().contains(QStringLiteral("Active parameters: 3")));
+        QCOMPARE(prompts->count(QStringLiteral("message")), 0);
+
+        // A configuration that cannot be processed ends the session with
+        // the reader's message and the worker's.
+        closeSession();
+        prompts->calls.clear();
+        QVERIFY(!testdb::writeFile(channels, QByteArray("<MBD><Ch>")).isEmpty());
+        g_framework->openFile(path, Brena, 0, {channels});
+        settle();
+        expectClosed();
+        QCOMPARE(prompts->count(QStringLiteral("message")), 2);
+        QCOMPARE(prompts->calls.last().text, QStringLiteral("Error while processing config file."));
     }
 
     // An application database opens in place with the data-filter view only;
