@@ -123,17 +123,20 @@ void LineReaderKit::takeLineEnd(QByteArray *normalized, qint64 *rawSize)
 
 LineReaderKit::Read LineReaderKit::readLine(Field *line)
 {
-    m_line.clear();
+    // A reserved buffer keeps its memory when emptied: no allocation per line.
+    if (m_line.capacity() < m_maxLineLength + 2)
+        m_line.reserve(m_maxLineLength + 2);
+    m_line.resize(0);
     m_lastReadSize = 0;
     if (!m_file.isOpen())
         return Read::End;
     if (m_pendingEndSize > 0) {
-        m_line = m_pendingEnd;
+        m_line.append(m_pendingEnd);
         m_lastReadSize = m_pendingEndSize;
         m_pendingEndSize = 0;
     } else if (m_pendingLoneCrs > 0) {
         --m_pendingLoneCrs;
-        m_line = QByteArrayLiteral("\r\n");
+        m_line.append("\r\n", 2);
         m_lastReadSize = 1;
     }
     if (m_lastReadSize > 0) {
