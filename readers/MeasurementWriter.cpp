@@ -46,7 +46,7 @@ int MeasurementWriter::parameterId(const Field &name, UnitRule unitRule)
     const auto hit = m_rawIds.constFind(raw);
     if (hit != m_rawIds.constEnd())
         return hit.value();
-    const int id = parameterId(QString::fromUtf8(name.data, name.size), unitRule);
+    const int id = parameterId(decodeName(name), unitRule);
     if (id > 0)
         m_rawIds.insert(name.bytes(), id);
     return id;
