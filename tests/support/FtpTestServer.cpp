@@ -143,9 +143,19 @@ bool FtpTestServer::writeFiles(const QString &root, Mode mode)
     conf += "AuthGroupFile " + QFile::encodeName(dir) + "/group\n";
 
     if (mode == Tls) {
-        const QString key = dir + "/key.pem";
-        const QString cert = dir + "/cert.pem";
-        if (run(QStringLiteral("openssl"),
+        // One certificate serves every start of this server object.
+        if (!m_certDir) {
+            m_certDir = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/ftpcert-XXXXXX"));
+            if (!m_certDir->isValid()) {
+                m_certDir.reset();
+                m_error = QStringLiteral("no folder for the certificate");
+                return false;
+            }
+        }
+        const QString key = m_certDir->path() + "/key.pem";
+        const QString cert = m_certDir->path() + "/cert.pem";
+        if (!QFile::exists(cert)
+            && run(QStringLiteral("openssl"),
                 {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"), QStringLiteral("rsa:2048"),
                  QStringLiteral("-nodes"), QStringLiteral("-keyout"), key, QStringLiteral("-out"), cert,
                  QStringLiteral("-days"), QStringLiteral("2"), QStringLiteral("-subj"), QStringLiteral("/CN=127.0.0.1")})

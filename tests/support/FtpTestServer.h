@@ -58,6 +58,7 @@ private:
     bool waitUntilReady(int ms);
 
     std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<QTemporaryDir> m_certDir;
     std::unique_ptr<QProcess> m_process;
     Mode m_mode = Plain;
     QString m_error;
