@@ -138,19 +138,20 @@ void QtCUrl::setOptions(Options &options, bool useQuote)
     defaults.insert(OptConnectTimeout, 30);
     defaults.insert(OptTimeout, 600);
 
+    for (auto it = defaults.constBegin(); it != defaults.constEnd(); ++it) {
+        if (!options.contains(it.key()))
+            options.insert(it.key(), it.value());
+    }
     if (!handle)
         return;
     // The classic progress callback is deprecated in libcurl; the transfer-info
-    // callback carries the same four counts and feeds progress().
+    // callback carries the same four counts and feeds progress(). Set before
+    // the table, so that an entry of the table for the same option wins.
     curl_easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, &QtCUrl::xferInfo);
     curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L);
     if (useQuote)
         curl_easy_setopt(handle, CURLOPT_QUOTE, quoteList);
 
-    for (auto it = defaults.constBegin(); it != defaults.constEnd(); ++it) {
-        if (!options.contains(it.key()))
-            options.insert(it.key(), it.value());
-    }
     for (auto it = options.constBegin(); it != options.constEnd(); ++it)
         applyOption(it.key(), it.value());
 }

@@ -80,7 +80,8 @@ bool ftpTreeModel::loadFilesTree(const FtpAccess &access, ftpTreeItem *folder)
 bool ftpTreeModel::readFilesTree(const FtpAccess &access, ftpTreeItem *folder)
 {
     canceled.storeRelaxed(0);
-    if (!folder)
+    // Only folders are read; a file entry's path is its URL.
+    if (!folder || (folder != rootItem && !folder->isDir))
         return false;
     // "/" leads back to the top folder, and a folder is read once.
     if (folder->getName() == g_ftpRootEntryName || folder->childCount() > 0)

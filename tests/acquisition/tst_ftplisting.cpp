@@ -6,6 +6,7 @@
 #include "support/TestMain.h"
 
 #include <QTextCodec>
+#include <QTranslator>
 
 namespace {
 
@@ -51,6 +52,7 @@ private slots:
     void pathsAddressExactlyTheListedName();
     void cancelStopsBeforeTheNextLine();
     void modelStructure();
+    void textsTranslated();
 };
 
 void TestFtpListing::parseLine_data()
@@ -280,6 +282,21 @@ void TestFtpListing::modelStructure()
     QVERIFY(!model.index(5, 0).isValid());
     QCOMPARE(model.flags(QModelIndex()), Qt::NoItemFlags);
     QVERIFY(model.flags(file) & Qt::ItemIsSelectable);
+}
+
+void TestFtpListing::textsTranslated()
+{
+    QTranslator translator;
+    QVERIFY(translator.load(QStringLiteral(QUORLOG_BIN_DIR "/qrlg_pl.qm")));
+    QCoreApplication::installTranslator(&translator);
+    ftpTreeModel model;
+    const QString header = model.headerData(0, Qt::Horizontal).toString();
+    const QString error = QCoreApplication::translate("ftpTreeModel", "Error: %1\nBuffer: %2");
+    const QString canceled = QCoreApplication::translate("ftpTreeModel", "Operation was canceled");
+    QCoreApplication::removeTranslator(&translator);
+    QCOMPARE(header, QString::fromUtf8("Bieżący folder: katalog główny"));
+    QCOMPARE(error, QString::fromUtf8("Błąd: %1\nBufor: %2"));
+    QCOMPARE(canceled, QString::fromUtf8("Operacja została anulowana"));
 }
 
 QUORLOG_TEST_MAIN(TestFtpListing)

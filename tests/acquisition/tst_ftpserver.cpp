@@ -86,6 +86,7 @@ private slots:
     void downloadIsByteIdentical();
     void deleteRemovesExactlyTheNamedFiles_data();
     void deleteRemovesExactlyTheNamedFiles();
+    void emptyCommandListSendsNothing();
     void tlsServerRefusesPlainSession();
     void errorTexts_data();
     void errorTexts();
@@ -297,6 +298,19 @@ void TestFtpServer::deleteRemovesExactlyTheNamedFiles()
     curl.exec(options, true);
     QCOMPARE(int(curl.lastCode), int(CURLE_QUOTE_ERROR));
     curl.freeSlist();
+}
+
+void TestFtpServer::emptyCommandListSendsNothing()
+{
+    useServer(FtpTestServer::Tls);
+    const FtpAccess access = m_server.access();
+    QtCUrl curl;
+    QtCUrl::Options options;
+    options.insert(CURLOPT_URL, ftpaccess::url(access.addresIP, "/nested/"));
+    ftpaccess::setAccessOptions(options, access);
+    const QByteArray listing = curl.exec(options, true);
+    QCOMPARE(int(curl.lastCode), 0);
+    QVERIFY(listing.contains("n1.csv"));
 }
 
 void TestFtpServer::tlsServerRefusesPlainSession()

@@ -36,6 +36,7 @@ private slots:
     void missingLocalFileReportsCodeAndText();
     void silentServerTimesOut_data();
     void silentServerTimesOut();
+    void noHandleAfterCleanup();
 
 private:
     QTemporaryDir m_dir;
@@ -169,6 +170,19 @@ void TestQtCUrl::silentServerTimesOut()
     QCOMPARE(QtCUrl::transferDone.load(), 1);
     QCOMPARE(QtCUrl::dlNow.load(), 0.0);
     QCOMPARE(QtCUrl::dlTotal.load(), 0.0);
+}
+
+void TestQtCUrl::noHandleAfterCleanup()
+{
+    QtCUrl curl;
+    curl.cleanup();
+    QVERIFY(!curl.hasHandle());
+    QtCUrl::Options options;
+    options.insert(CURLOPT_URL, writeFile(m_dir, "n.txt", "never"));
+    QVERIFY(curl.exec(options).isEmpty());
+    QCOMPARE(int(curl.lastCode), int(CURLE_FAILED_INIT));
+    QVERIFY(qstrlen(curl.errorBuffer) > 0);
+    QCOMPARE(options.size(), 8);
 }
 
 QUORLOG_TEST_MAIN(TestQtCUrl)
