@@ -268,7 +268,6 @@ void TestFtpServer::deleteRemovesExactlyTheNamedFiles()
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write("x");
     }
-    FtpTestServer::openUp(trash);
 
     const FtpAccess access = m_server.access();
     const QStringList urls = {ftpaccess::urlText(access.addresIP, "/trash/x.csv"),

@@ -2,7 +2,6 @@
 
 #include <QDeadlineTimer>
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -15,8 +14,10 @@ namespace {
 
 const char *const ProftpdPath = "/usr/sbin/proftpd";
 const char *const TlsModule = "/usr/lib/proftpd/mod_tls.so";
-// The unprivileged account Debian always has; the server's sessions run as it.
-const int NobodyId = 65534;
+// The sessions run as root: they then reach the served folder wherever the
+// test's temporary folder lies (a folder on the way may be closed to others),
+// and they are locked into it at log-in. Loopback only, for a test.
+const int SessionUid = 0;
 
 bool writeText(const QString &path, const QByteArray &text, QFile::Permissions permissions)
 {
@@ -75,21 +76,6 @@ FtpAccess FtpTestServer::access() const
     return a;
 }
 
-void FtpTestServer::openUp(const QString &root)
-{
-    const QFile::Permissions dirPerms = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup
-                                        | QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther | QFile::WriteOther
-                                        | QFile::ExeOther;
-    const QFile::Permissions filePerms = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::WriteGroup
-                                         | QFile::ReadOther | QFile::WriteOther;
-    QFile::setPermissions(root, dirPerms);
-    QDirIterator it(root, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        QFile::setPermissions(path, it.fileInfo().isDir() ? dirPerms : filePerms);
-    }
-}
-
 bool FtpTestServer::writeFiles(const QString &root, Mode mode)
 {
     const QString dir = m_dir->path();
@@ -104,10 +90,10 @@ bool FtpTestServer::writeFiles(const QString &root, Mode mode)
         m_error = QStringLiteral("openssl passwd failed");
         return false;
     }
-    const QByteArray ids = QByteArray::number(NobodyId) + ':' + QByteArray::number(NobodyId);
+    const QByteArray ids = QByteArray::number(SessionUid) + ':' + QByteArray::number(SessionUid);
     if (!writeText(dir + "/passwd", user().toUtf8() + ':' + hash + ':' + ids + "::" + QFile::encodeName(root) + ":/bin/false\n",
                    ownerOnly)
-        || !writeText(dir + "/group", "ftpusers:x:" + QByteArray::number(NobodyId) + ":\n", ownerOnly)) {
+        || !writeText(dir + "/group", "ftpusers:x:" + QByteArray::number(SessionUid) + ":\n", ownerOnly)) {
         m_error = QStringLiteral("cannot write the user files");
         return false;
     }
@@ -130,6 +116,7 @@ bool FtpTestServer::writeFiles(const QString &root, Mode mode)
             "WtmpLog off\n"
             "TransferLog NONE\n"
             "RequireValidShell off\n"
+            "RootLogin on\n"
             "AuthPAM off\n"
             "AuthOrder mod_auth_file.c\n"
             "DefaultRoot ~\n"
@@ -206,15 +193,6 @@ bool FtpTestServer::start(const QString &root, Mode mode)
     if (!m_dir->isValid()) {
         m_error = QStringLiteral("no folder for the server's files");
         return false;
-    }
-    openUp(root);
-    // The session reaches its home as the unprivileged user before it is
-    // locked into it: the test's own temporary folders on the way must let it
-    // pass (only search permission is added).
-    const QString tempRoot = QFileInfo(QDir::tempPath()).canonicalFilePath();
-    for (QString dir = QFileInfo(QFileInfo(root).absoluteFilePath()).path(); dir.startsWith(tempRoot + '/');
-         dir = QFileInfo(dir).path()) {
-        QFile::setPermissions(dir, QFile::permissions(dir) | QFile::ExeOther | QFile::ExeGroup);
     }
     if (!writeFiles(QFileInfo(root).absoluteFilePath(), mode))
         return false;
@@ -325,7 +303,7 @@ QStringList makeTree(const QString &root)
     auto put = [&](const QString &relative, const QByteArray &bytes) {
         const QString full = root + QLatin1Char('/') + relative;
         dir.mkpath(QFileInfo(full).path());
-        writeText(full, bytes, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther | QFile::WriteOther);
+        writeText(full, bytes, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
         paths.append(QLatin1Char('/') + relative);
     };
     put(QStringLiteral("b.csv"), "b\r\n");
@@ -342,7 +320,6 @@ QStringList makeTree(const QString &root)
         put(QStringLiteral("many/f%1.csv").arg(i, 3, 10, QLatin1Char('0')), QByteArray::number(i) + "\r\n");
     for (const char *name : {"x", "y", "z"})
         put(QStringLiteral("trash/%1.csv").arg(QLatin1String(name)), name);
-    FtpTestServer::openUp(root);
     return paths;
 }
 

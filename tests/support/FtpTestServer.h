@@ -34,8 +34,7 @@ public:
     // Why no server can run here (not root, ProFTPD or openssl missing), or "".
     static QString unavailableReason();
 
-    // Serves root (made readable, and writable where a test deletes, for the
-    // server's user). Returns false with error() when the server did not come up.
+    // Serves root. Returns false with error() when the server did not come up.
     bool start(const QString &root, Mode mode);
     void stop();
     bool isRunning() const;
@@ -49,9 +48,6 @@ public:
     // Access record of an instrument on this server (FTPS when started with TLS).
     FtpAccess access() const;
 
-    // Makes a folder tree and everything below it readable and writable by
-    // the server's unprivileged user.
-    static void openUp(const QString &root);
 
 private:
     bool writeFiles(const QString &root, Mode mode);
