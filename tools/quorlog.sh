@@ -26,6 +26,11 @@ if ((${#missing[@]})); then
   [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
   "${sudo_cmd[@]}" apt-get update -q
   DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+  # ProFTPD serves only the tests, which start their own on port 21: a system
+  # daemon started by the package would take that port.
+  if [[ " ${missing[*]} " == *" proftpd-core "* ]]; then
+    "${sudo_cmd[@]}" sh -c 'service proftpd stop; update-rc.d proftpd disable' >/dev/null 2>&1 || true
+  fi
 fi
 
 jobs=$(nproc)
