@@ -75,6 +75,43 @@ QString MyAbstractTableModel::getDateTimeFormat() const
 
 void MyAbstractTableModel::updateQuery() {}
 
+bool MyAbstractTableModel::beginRowExport()
+{
+    setLoadAllData(true);
+    m_exportRow = 0;
+    return true;
+}
+
+int MyAbstractTableModel::rowExportCount()
+{
+    return rowCount();
+}
+
+bool MyAbstractTableModel::readRowExport(QVector<ExportRow> &rows, int maxRows)
+{
+    rows.clear();
+    const int end = qMin(rowCount(), m_exportRow + qMax(0, maxRows));
+    const int columns = columnCount();
+    rows.reserve(qMax(0, end - m_exportRow));
+    for (; m_exportRow < end; ++m_exportRow) {
+        ExportRow row;
+        row.shown.reserve(columns);
+        row.stored.reserve(columns);
+        for (int c = 0; c < columns; ++c) {
+            const QModelIndex i = index(m_exportRow, c);
+            row.shown.append(data(i, Qt::DisplayRole));
+            row.stored.append(data(i, Qt::EditRole));
+        }
+        rows.append(row);
+    }
+    return true;
+}
+
+void MyAbstractTableModel::endRowExport()
+{
+    m_exportRow = 0;
+}
+
 void MyAbstractTableModel::reportConsole(const QString &msg, int icon)
 {
     static const QMetaMethod sig = QMetaMethod::fromSignal(&MyAbstractTableModel::consoleMessage);
