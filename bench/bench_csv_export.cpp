@@ -78,6 +78,9 @@ QByteArray readAll(const QString &path)
 int main(int argc, char *argv[])
 {
     QStandardPaths::setTestModeEnabled(true);
+    // The converter shows a progress window: no display is needed for it.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QTemporaryDir dir;
     if (!dir.isValid())

@@ -99,8 +99,11 @@ bool MyAbstractTableModel::readRowExport(QVector<ExportRow> &rows, int maxRows)
         row.stored.reserve(columns);
         for (int c = 0; c < columns; ++c) {
             const QModelIndex i = index(m_exportRow, c);
-            row.shown.append(data(i, Qt::DisplayRole));
-            row.stored.append(data(i, Qt::EditRole));
+            const QVariant shown = data(i, Qt::DisplayRole);
+            // A model that answers the display role only stores what it shows.
+            const QVariant stored = data(i, Qt::EditRole);
+            row.shown.append(shown);
+            row.stored.append(stored.isValid() ? stored : shown);
         }
         rows.append(row);
     }
