@@ -124,6 +124,8 @@ bool CsvConverter::convertGeneric()
         return false;
     }
 
+    // A model that cannot tell its row count cheaply gets a busy window
+    // that counts the records written.
     const int total = model->rowExportCount();
     removeProgress();
     progress = new ProgressDialog(qMax(0, total), tr("Converting..."), progressParent(), false);
@@ -136,14 +138,14 @@ bool CsvConverter::convertGeneric()
     const bool limited = settings.limitRecordsPerFile && settings.maxRecordsPerFile > 0;
     const char sep = settings.columnSeparator;
 
-    QVector<MyAbstractTableModel::ExportRow> rows;
-    QVector<int> written; // the columns a row writes, fixed by the first row
+    MyAbstractTableModel::ExportSection section;
+    QVector<int> written; // the columns a row writes
     int writtenFor = -1;
     qint64 inFile = 0;
     m_records = 0;
 
     for (;;) {
-        if (!model->readRowExport(rows, SectionRows)) {
+        if (!model->readRowExport(section, SectionRows)) {
             outputFile.close();
             removeProgress();
             const QString msg = tr("Unable to read the table data");
@@ -151,18 +153,18 @@ bool CsvConverter::convertGeneric()
             emit dialogMessage(msg, QString(""), 3);
             return false;
         }
-        if (rows.isEmpty())
+        if (section.rows == 0)
             break;
-        for (const MyAbstractTableModel::ExportRow &row : qAsConst(rows)) {
-            const int columns = row.shown.size();
-            if (columns != writtenFor) {
-                written.clear();
-                for (int c = 1; c < columns; ++c) {
-                    if (grouped ? (c % 2 == 1) : visible.value(c, true))
-                        written.append(c);
-                }
-                writtenFor = columns;
+        const int columns = section.columns;
+        if (columns != writtenFor) {
+            written.clear();
+            for (int c = 1; c < columns; ++c) {
+                if (grouped ? (c % 2 == 1) : visible.value(c, true))
+                    written.append(c);
             }
+            writtenFor = columns;
+        }
+        for (int r = 0; r < section.rows; ++r) {
             if (limited && inFile == settings.maxRecordsPerFile) {
                 if (!openNextFile()) {
                     outputFile.close();
@@ -175,10 +177,10 @@ bool CsvConverter::convertGeneric()
             if (inFile > 0)
                 m_pending += LineEnd;
             if (columns > 0)
-                appendDateTime(row.shown.at(0).toString(), m_pending);
+                appendDateTime(section.shownAt(r, 0).toString(), m_pending);
             for (int c : qAsConst(written)) {
                 m_pending += sep;
-                appendCell(row.shown, row.stored, c, m_pending);
+                appendCell(section, r, c, m_pending);
             }
             ++inFile;
             ++m_records;
@@ -188,9 +190,12 @@ bool CsvConverter::convertGeneric()
                 return false;
             }
         }
-        if (progress && total > 0 && sinceUpdate.elapsed() >= ProgressIntervalMs) {
+        if (progress && sinceUpdate.elapsed() >= ProgressIntervalMs) {
             sinceUpdate.restart();
-            progress->update(int(qMin<qint64>(m_records, qMax(0, total))));
+            if (total > 0)
+                progress->update(int(qMin<qint64>(m_records, total)));
+            else
+                progress->updateText(tr("Converting...") + QLatin1Char(' ') + QString::number(m_records));
         }
     }
 
@@ -388,16 +393,16 @@ void CsvConverter::appendDateTime(const QString &stamp, QByteArray &out)
     out += c.toString(time, settings.timeFormat).toLatin1();
 }
 
-void CsvConverter::appendCell(const QVector<QVariant> &shown, const QVector<QVariant> &stored, int column,
+void CsvConverter::appendCell(const MyAbstractTableModel::ExportSection &section, int r, int column,
                               QByteArray &out)
 {
     const char sep = settings.columnSeparator;
     if (settings.groupByDate && settings.incorrectValuesHandling != 0) {
-        const QVariant &value = stored.at(column);
+        const QVariant &value = section.storedAt(r, column);
         // No value at this time: an empty field, whatever the handling.
         if (value.isNull())
             return;
-        const int flag = column + 1 < stored.size() ? stored.at(column + 1).toInt() : 0;
+        const int flag = column + 1 < section.columns ? section.storedAt(r, column + 1).toInt() : 0;
         if (model->isFlagValid(flag)) {
             out += quoteField(formatNumber(value.toDouble(), settings.decimalPlaces, settings.decimalPoint), sep);
         } else if (settings.incorrectValuesHandling == 2) {
@@ -405,7 +410,7 @@ void CsvConverter::appendCell(const QVector<QVariant> &shown, const QVector<QVar
         }
         return;
     }
-    const QVariant &v = shown.at(column);
+    const QVariant &v = section.shownAt(r, column);
     if (v.isNull())
         return;
     if (isNumber(v))

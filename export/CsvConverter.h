@@ -1,5 +1,6 @@
 #pragma once
 #include "export/CsvExportSettings.h"
+#include "tables/MyAbstractTableModel.h"
 
 #include <QByteArray>
 #include <QDate>
@@ -11,7 +12,6 @@
 #include <QVariant>
 #include <QVector>
 
-class MyAbstractTableModel;
 class ProgressDialog;
 class QWidget;
 
@@ -64,7 +64,7 @@ private:
     // fields (one or two), appended to out.
     void appendDateTime(const QString &stamp, QByteArray &out);
     bool parseStamp(const QString &stamp, QDate *date, QTime *time) const;
-    void appendCell(const QVector<QVariant> &shown, const QVector<QVariant> &stored, int column, QByteArray &out);
+    void appendCell(const MyAbstractTableModel::ExportSection &section, int r, int column, QByteArray &out);
     // Writes the pending bytes of the current file; false (with the messages)
     // on any failure.
     bool flushPending();

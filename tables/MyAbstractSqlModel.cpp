@@ -11,8 +11,6 @@
 #include <QSqlQueryModel>
 #include <QSqlRecord>
 
-#include <climits>
-
 namespace {
 
 
@@ -258,7 +256,7 @@ bool MyAbstractSqlModel::beginRowExport()
     rowExportQuery = new QSqlQuery(currentConnection());
     // Forward only: the rows pass through once and are never all held.
     rowExportQuery->setForwardOnly(true);
-    if (m_lastQueryText.isEmpty())
+    if (!hasTableStatement())
         return true; // an empty table: nothing to read
     bool ok = rowExportQuery->prepare(m_lastQueryText);
     for (const QVariant &v : qAsConst(m_lastQueryValues))
@@ -274,36 +272,34 @@ bool MyAbstractSqlModel::beginRowExport()
 
 int MyAbstractSqlModel::rowExportCount()
 {
-    if (m_lastQueryText.isEmpty())
-        return 0;
-    QSqlQuery q(currentConnection());
-    q.setForwardOnly(true);
-    bool ok = q.prepare(QStringLiteral("SELECT COUNT(*) FROM (") + m_lastQueryText + QLatin1Char(')'));
-    for (const QVariant &v : qAsConst(m_lastQueryValues))
-        q.addBindValue(v);
-    if (!ok || !q.exec() || !q.next())
-        return -1;
-    const qint64 n = q.value(0).toLongLong();
-    return n > INT_MAX ? -1 : int(n);
+    // Counting would cost a pass over the whole result of its own.
+    return hasTableStatement() ? -1 : 0;
 }
 
-bool MyAbstractSqlModel::readRowExport(QVector<ExportRow> &rows, int maxRows)
+bool MyAbstractSqlModel::hasTableStatement() const
 {
-    rows.clear();
+    // A reload that leaves the table empty (grouping without parameters)
+    // clears the inner model without running a statement of its own.
+    return !m_lastQueryText.isEmpty() && !queryModel->query().lastQuery().isEmpty();
+}
+
+bool MyAbstractSqlModel::readRowExport(ExportSection &section, int maxRows)
+{
+    section.clear();
     if (!rowExportQuery)
         return false;
     if (!rowExportQuery->isActive())
         return true;
     const int columns = rowExportQuery->record().count();
-    while (rows.size() < maxRows && rowExportQuery->next()) {
-        ExportRow row;
-        row.stored.resize(columns);
-        row.shown.resize(columns);
+    section.columns = columns;
+    while (section.rows < maxRows && rowExportQuery->next()) {
+        const int first = section.stored.size();
         for (int c = 0; c < columns; ++c)
-            row.stored[c] = rowExportQuery->value(c);
+            section.stored.append(rowExportQuery->value(c));
         for (int c = 0; c < columns; ++c)
-            row.shown[c] = shownValue(c, row.stored.at(c), c + 1 < columns ? row.stored.at(c + 1) : QVariant());
-        rows.append(row);
+            section.shown.append(shownValue(c, section.stored.at(first + c),
+                                            c + 1 < columns ? section.stored.at(first + c + 1) : QVariant()));
+        ++section.rows;
     }
     if (rowExportQuery->lastError().isValid()) {
         reportSqlError(rowExportQuery->lastError(), 3);

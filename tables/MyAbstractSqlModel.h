@@ -56,7 +56,7 @@ public:
     // The table's rows straight from its statement, past the fetch cap.
     bool beginRowExport() override;
     int rowExportCount() override;
-    bool readRowExport(QVector<ExportRow> &rows, int maxRows) override;
+    bool readRowExport(ExportSection &section, int maxRows) override;
     void endRowExport() override;
 
     virtual int getDataExportRowCnt();
@@ -110,6 +110,7 @@ protected:
 
 private:
     void rebindToCurrentThread();
+    bool hasTableStatement() const;
     // The display text of a cell from its stored value and the stored value
     // of the cell to its right (a grouped value's flag); null next when none.
     QVariant shownValue(int column, const QVariant &stored, const QVariant &next) const;

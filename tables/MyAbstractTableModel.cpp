@@ -87,25 +87,21 @@ int MyAbstractTableModel::rowExportCount()
     return rowCount();
 }
 
-bool MyAbstractTableModel::readRowExport(QVector<ExportRow> &rows, int maxRows)
+bool MyAbstractTableModel::readRowExport(ExportSection &section, int maxRows)
 {
-    rows.clear();
+    section.clear();
+    section.columns = columnCount();
     const int end = qMin(rowCount(), m_exportRow + qMax(0, maxRows));
-    const int columns = columnCount();
-    rows.reserve(qMax(0, end - m_exportRow));
     for (; m_exportRow < end; ++m_exportRow) {
-        ExportRow row;
-        row.shown.reserve(columns);
-        row.stored.reserve(columns);
-        for (int c = 0; c < columns; ++c) {
+        for (int c = 0; c < section.columns; ++c) {
             const QModelIndex i = index(m_exportRow, c);
             const QVariant shown = data(i, Qt::DisplayRole);
             // A model that answers the display role only stores what it shows.
             const QVariant stored = data(i, Qt::EditRole);
-            row.shown.append(shown);
-            row.stored.append(stored.isValid() ? stored : shown);
+            section.shown.append(shown);
+            section.stored.append(stored.isValid() ? stored : shown);
         }
-        rows.append(row);
+        ++section.rows;
     }
     return true;
 }

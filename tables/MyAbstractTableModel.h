@@ -34,18 +34,29 @@ public:
     // last in sections. The fetch cap of the screen does not apply: models
     // that can stream their rows override these; the base loads every row
     // (setLoadAllData) and reads them through data().
-    struct ExportRow
+    // Rows of one section, row-major: cell (r, c) at r * columns + c.
+    struct ExportSection
     {
+        int rows = 0;
+        int columns = 0;
         QVector<QVariant> shown;  // each cell as the display role shows it
         QVector<QVariant> stored; // each cell's own value (edit role): null where
                                   // the table has none, a flag as its number
+        const QVariant &shownAt(int r, int c) const { return shown.at(r * columns + c); }
+        const QVariant &storedAt(int r, int c) const { return stored.at(r * columns + c); }
+        void clear()
+        {
+            rows = 0;
+            shown.resize(0); // keeps the allocation for the next section
+            stored.resize(0);
+        }
     };
     virtual bool beginRowExport();
-    // The rows the export will read; -1 when not known.
+    // The rows the export will read; -1 when not known without a pass of its own.
     virtual int rowExportCount();
-    // The next rows, at most maxRows, into rows (replaced). False on a read
-    // failure; an empty list at the end.
-    virtual bool readRowExport(QVector<ExportRow> &rows, int maxRows);
+    // The next rows, at most maxRows, into section (replaced). False on a
+    // read failure; no rows at the end.
+    virtual bool readRowExport(ExportSection &section, int maxRows);
     virtual void endRowExport();
 
     bool getShowFlagSymbols() const { return showFlagSymbols; }

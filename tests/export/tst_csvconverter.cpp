@@ -56,7 +56,7 @@ public:
     }
     bool isFlagValid(int flag) const override { return !invalidFlags.contains(flag); }
     QString getDateTimeFormat() const override { return stampFormat; }
-    bool readRowExport(QVector<ExportRow> &out, int maxRows) override
+    bool readRowExport(ExportSection &out, int maxRows) override
     {
         if (onRead)
             onRead();
