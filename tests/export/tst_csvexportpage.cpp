@@ -434,19 +434,30 @@ void TestCsvExportPage::generateWithoutTableModel()
 
 void TestCsvExportPage::mainWindowBuildsThePage()
 {
-    std::unique_ptr<QWidget> page(MainWindow::createPage(MainWindow::CSV_EXPORT_PAGE, nullptr));
-    QVERIFY(qobject_cast<CSVExportPage *>(page.get()));
-    g_framework->additButtonColor1 = QStringLiteral("#ff0000");
+    g_framework->sessionInfo.views = Framework::SessionInfo::ViewTable | Framework::SessionInfo::ViewCsvExport;
+    MainWindow window;
+    window.changePage(MainWindow::CSV_EXPORT_PAGE);
+    auto *page = qobject_cast<CSVExportPage *>(window.cachedPages().value(MainWindow::CSV_EXPORT_PAGE));
+    QVERIFY(page);
+    QVERIFY(page->isVisibleTo(&window));
+    QCOMPARE(page->parent() != nullptr, true);
+
+    auto colourOf = [](const QIcon &icon) {
+        const QImage img = icon.pixmap(QSize(24, 24)).toImage().convertToFormat(QImage::Format_ARGB32);
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x)
+                if (qAlpha(img.pixel(x, y)) == 255)
+                    return QColor(img.pixel(x, y));
+        return QColor();
+    };
     auto *generate = child<QPushButton>(*page, "generateButton");
-    const qint64 before = generate->icon().cacheKey();
-    static_cast<CSVExportPage *>(page.get())->refreshIcons();
-    QVERIFY(generate->icon().cacheKey() != before);
-    const QImage image = generate->icon().pixmap(24, 24).toImage();
-    bool red = false;
-    for (int y = 0; y < image.height() && !red; ++y)
-        for (int x = 0; x < image.width() && !red; ++x)
-            red = qAlpha(image.pixel(x, y)) > 128 && qRed(image.pixel(x, y)) > 200 && qGreen(image.pixel(x, y)) < 50;
-    QVERIFY(red);
+    window.applyTheme(Framework::ThemeLight);
+    QCOMPARE(colourOf(generate->icon()), QColor(QStringLiteral("#0a0a0a")));
+    window.applyTheme(Framework::ThemeDark);
+    QCOMPARE(colourOf(generate->icon()), QColor(QStringLiteral("#ffffff")));
+    // The cached page is reused.
+    window.changePage(MainWindow::CSV_EXPORT_PAGE);
+    QCOMPARE(window.cachedPages().value(MainWindow::CSV_EXPORT_PAGE), page);
 }
 
 QUORLOG_TEST_MAIN(TestCsvExportPage)
