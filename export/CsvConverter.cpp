@@ -79,8 +79,12 @@ QWidget *CsvConverter::progressParent() const
 
 bool CsvConverter::convert()
 {
-    if (!model)
+    if (!model) {
+        const QString msg = tr("Unable to read the table data");
+        emit consoleMessage(msg, 3);
+        emit dialogMessage(msg, QString(""), 3);
         return false;
+    }
     // The recorder families have no layouts of their own yet: every session
     // is written in the generic one.
     return convertGeneric();

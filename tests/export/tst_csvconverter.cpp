@@ -147,6 +147,7 @@ private slots:
     void emptyModelWritesHeaderOnly();
     void unmatchedStampGivesEmptyField();
     void unopenableFileIsReported();
+    void missingModelIsReported();
     void failedFlushIsReported();
     void progressWindowDeletedMidway();
 
@@ -510,6 +511,15 @@ void TestCsvConverter::unopenableFileIsReported()
     QCOMPARE(dialog.first().at(2).toInt(), 3);
     QCOMPARE(console.last().at(0).toString(), QStringLiteral("Unable to write into a file (") + name + ")");
     QCOMPARE(console.last().at(1).toInt(), 3);
+}
+
+void TestCsvConverter::missingModelIsReported()
+{
+    CsvConverter c(path("export.csv"), baseSettings(), nullptr);
+    QSignalSpy dialog(&c, &CsvConverter::dialogMessage);
+    QVERIFY(!c.convert());
+    QCOMPARE(dialog.size(), 1);
+    QVERIFY(!QFile::exists(path("export.csv")));
 }
 
 void TestCsvConverter::failedFlushIsReported()
