@@ -4,6 +4,7 @@
 
 #include "app/WelcomePage.h"
 #include "common/Trace.h"
+#include "export/CSVExportPage.h"
 #include "signature/digitalSignPage.h"
 #include "tables/TableViewPage.h"
 
@@ -18,6 +19,8 @@ QWidget *MainWindow::createPage(EPageIndexes index, QWidget *parent)
         return new TableViewPage(parent);
     case DIGITAL_SIGN_PAGE:
         return new digitalSignPage(parent);
+    case CSV_EXPORT_PAGE:
+        return new CSVExportPage(parent);
     default:
         return nullptr;
     }
@@ -51,11 +54,11 @@ void MainWindow::refreshPageIcons(QWidget *page)
         return;
     // Tested in this order; the first name that matches decides. Rows of
     // pages not yet built into the program follow as they land:
-    // ChartViewPage, DataFilterPage,
-    // SettingsMoxBPage, ReportViewPage, CSVExportPage.
+    // ChartViewPage, DataFilterPage, SettingsMoxBPage, ReportViewPage.
     static const RefreshRow rows[] = {
         {"WelcomePage", [](QWidget *p) { return refreshAs(p, &WelcomePage::changeLogo); }},
         {"TableViewPage", [](QWidget *p) { return refreshAs(p, &TableViewPage::updateIcons); }},
+        {"CSVExportPage", [](QWidget *p) { return refreshAs(p, &CSVExportPage::refreshIcons); }},
         {"digitalSignPage", [](QWidget *p) { return refreshAs(p, &digitalSignPage::updateTexts); }},
     };
     const QString name = page->objectName();

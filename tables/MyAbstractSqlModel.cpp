@@ -42,6 +42,7 @@ MyAbstractSqlModel::MyAbstractSqlModel(QSqlDatabase db, FiltersCfg filters, QObj
 
 MyAbstractSqlModel::~MyAbstractSqlModel()
 {
+    endRowExport();
     dropExportQuery();
 }
 
@@ -211,7 +212,7 @@ QVariant MyAbstractSqlModel::data(const QModelIndex &index, int role) const
             return v;
         switch (role) {
         case Qt::DisplayRole:
-            return getFlagText(queryModel->data(inner, Qt::DisplayRole).toInt());
+            return shownValue(5, v, QVariant());
         case Qt::FontRole:
             return QFont(QStringLiteral("DejaVu Sans"), 12, QFont::Bold, false);
         case Qt::TextAlignmentRole:
@@ -232,12 +233,85 @@ QVariant MyAbstractSqlModel::data(const QModelIndex &index, int role) const
     if (index.column() == 0 || (role != Qt::DisplayRole && role != Qt::ForegroundRole))
         return v;
     // A value's flag sits in the hidden column to its right.
-    int flag = 0;
+    QVariant next;
     if (index.column() + 1 < queryModel->columnCount())
-        flag = queryModel->data(queryModel->index(index.row(), index.column() + 1), Qt::DisplayRole).toInt();
+        next = queryModel->data(queryModel->index(index.row(), index.column() + 1), Qt::DisplayRole);
     if (role == Qt::DisplayRole)
-        return isFlagValid(flag) ? v : QVariant(QStringLiteral("---"));
-    return flag == 1 ? QVariant(QColor(0xA0, 0xA0, 0xA0)) : v;
+        return shownValue(index.column(), v, next);
+    return next.toInt() == 1 ? QVariant(QColor(0xA0, 0xA0, 0xA0)) : v;
+}
+
+QVariant MyAbstractSqlModel::shownValue(int column, const QVariant &stored, const QVariant &next) const
+{
+    if (!pivot)
+        return column == 5 && showFlagSymbols ? QVariant(getFlagText(stored.toInt())) : stored;
+    if (column == 0)
+        return stored;
+    return isFlagValid(next.toInt()) ? stored : QVariant(QStringLiteral("---"));
+}
+
+bool MyAbstractSqlModel::beginRowExport()
+{
+    endRowExport();
+    rowExportQuery = new QSqlQuery(currentConnection());
+    // Forward only: the rows pass through once and are never all held.
+    rowExportQuery->setForwardOnly(true);
+    if (!hasTableStatement())
+        return true; // an empty table: nothing to read
+    bool ok = rowExportQuery->prepare(m_lastQueryText);
+    for (const QVariant &v : qAsConst(m_lastQueryValues))
+        rowExportQuery->addBindValue(v);
+    ok = ok && rowExportQuery->exec();
+    if (!ok) {
+        reportSqlError(rowExportQuery->lastError(), 3);
+        endRowExport();
+        return false;
+    }
+    return true;
+}
+
+int MyAbstractSqlModel::rowExportCount()
+{
+    // Counting would cost a pass over the whole result of its own.
+    return hasTableStatement() ? -1 : 0;
+}
+
+bool MyAbstractSqlModel::hasTableStatement() const
+{
+    // A reload that leaves the table empty (grouping without parameters)
+    // clears the inner model without running a statement of its own.
+    return !m_lastQueryText.isEmpty() && !queryModel->query().lastQuery().isEmpty();
+}
+
+bool MyAbstractSqlModel::readRowExport(ExportSection &section, int maxRows)
+{
+    section.clear();
+    if (!rowExportQuery)
+        return false;
+    if (!rowExportQuery->isActive())
+        return true;
+    const int columns = rowExportQuery->record().count();
+    section.columns = columns;
+    while (section.rows < maxRows && rowExportQuery->next()) {
+        const int first = section.stored.size();
+        for (int c = 0; c < columns; ++c)
+            section.stored.append(rowExportQuery->value(c));
+        for (int c = 0; c < columns; ++c)
+            section.shown.append(shownValue(c, section.stored.at(first + c),
+                                            c + 1 < columns ? section.stored.at(first + c + 1) : QVariant()));
+        ++section.rows;
+    }
+    if (rowExportQuery->lastError().isValid()) {
+        reportSqlError(rowExportQuery->lastError(), 3);
+        return false;
+    }
+    return true;
+}
+
+void MyAbstractSqlModel::endRowExport()
+{
+    delete rowExportQuery;
+    rowExportQuery = nullptr;
 }
 
 bool MyAbstractSqlModel::canFetchMore(const QModelIndex &parent) const
@@ -424,6 +498,7 @@ bool MyAbstractSqlModel::event(QEvent *e)
             ResetScope reset(this);
             queryModel->setQuery(QSqlQuery(QString(), QSqlDatabase()));
         }
+        endRowExport();
         dropExportQuery();
         QMetaObject::invokeMethod(this, [this]() { rebindToCurrentThread(); }, Qt::QueuedConnection);
     }

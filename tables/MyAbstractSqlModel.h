@@ -53,6 +53,12 @@ public:
     bool isFlagValid(int flag) const override;
     void updateQuery() override;
 
+    // The table's rows straight from its statement, past the fetch cap.
+    bool beginRowExport() override;
+    int rowExportCount() override;
+    bool readRowExport(ExportSection &section, int maxRows) override;
+    void endRowExport() override;
+
     virtual int getDataExportRowCnt();
     virtual bool execDataExportQuery(uint offset, uint limit);
     virtual bool getNextExportRecord(ExportRecord &record);
@@ -96,6 +102,7 @@ protected:
     bool loadAll = false;
     FiltersCfg filters;
     QSqlQuery *exportQuery = nullptr;
+    QSqlQuery *rowExportQuery = nullptr;
 
     // Schema facts read once at construction.
     bool hasDeviceLink = true;   // Parameters.idDevices and Devices exist
@@ -103,6 +110,10 @@ protected:
 
 private:
     void rebindToCurrentThread();
+    bool hasTableStatement() const;
+    // The display text of a cell from its stored value and the stored value
+    // of the cell to its right (a grouped value's flag); null next when none.
+    QVariant shownValue(int column, const QVariant &stored, const QVariant &next) const;
     void dropExportQuery();
 
     QString m_logicalConnection; // registry name, empty when not registered
