@@ -4,6 +4,7 @@
 
 #include "app/WelcomePage.h"
 #include "common/Trace.h"
+#include "reports/ReportViewPage.h"
 #include "tables/TableViewPage.h"
 
 #include <functional>
@@ -15,6 +16,8 @@ QWidget *MainWindow::createPage(EPageIndexes index, QWidget *parent)
         return new WelcomePage(parent);
     case TABLE_VIEW_PAGE:
         return new TableViewPage(parent);
+    case REPORT_VIEW_PAGE:
+        return new ReportViewPage(parent);
     default:
         return nullptr;
     }
@@ -49,10 +52,11 @@ void MainWindow::refreshPageIcons(QWidget *page)
     // Tested in this order; the first name that matches decides. Rows of
     // pages not yet built into the program follow as they land:
     // ChartViewPage, DataFilterPage, digitalSignPage,
-    // SettingsMoxBPage, ReportViewPage, CSVExportPage.
+    // SettingsMoxBPage, CSVExportPage.
     static const RefreshRow rows[] = {
         {"WelcomePage", [](QWidget *p) { return refreshAs(p, &WelcomePage::changeLogo); }},
         {"TableViewPage", [](QWidget *p) { return refreshAs(p, &TableViewPage::updateIcons); }},
+        {"ReportViewPage", [](QWidget *p) { return refreshAs(p, &ReportViewPage::updateIcons); }},
     };
     const QString name = page->objectName();
     for (const RefreshRow &row : rows) {
