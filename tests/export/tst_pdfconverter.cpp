@@ -1,6 +1,7 @@
 #include "export/PdfConverter.h"
 
 #include "app/Framework.h"
+#include "app/ProgressDialog.h"
 #include "common/Prompts.h"
 #include "support/TestMain.h"
 #include "tables/MyAbstractTableModel.h"
@@ -11,6 +12,8 @@
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QPointer>
+#include <QTimer>
 
 namespace {
 
@@ -75,6 +78,7 @@ private slots:
     void textOfWrittenFile();
     void unwritablePath();
     void emptyFileName();
+    void waitsWhenWindowClosesEarly();
 
 private:
     QTemporaryDir m_dir;
@@ -213,6 +217,40 @@ void TestPdfConverter::emptyFileName()
     writer.startExport();
     QCOMPARE(console.count(), 0);
     QVERIFY(prompts.openedUrls.isEmpty());
+}
+
+void TestPdfConverter::waitsWhenWindowClosesEarly()
+{
+    // The busy window goes away while the worker still prints: the writer
+    // must not return (and be destroyed) before the file is done.
+    TableModel model(400, 22);
+    const QString path = m_dir.filePath(QStringLiteral("early.pdf"));
+    ScriptedPrompts prompts;
+    bool closedEarly = false;
+    QTimer::singleShot(20, [&closedEarly]() {
+        // Closing deletes widgets: collect first.
+        QList<QPointer<ProgressDialog>> found;
+        for (QWidget *w : QApplication::allWidgets())
+            if (auto *progress = qobject_cast<ProgressDialog *>(w))
+                found << progress;
+        for (const QPointer<ProgressDialog> &progress : found) {
+            if (progress && progress->isVisible()) {
+                progress->close();
+                closedEarly = true;
+            }
+        }
+    });
+    {
+        PdfConverter writer(path, QStringLiteral("Long"), QString(), QString(), true, true, 1, {}, &model);
+        QSignalSpy console(&writer, &PdfConverter::consoleMessage);
+        writer.startExport();
+        QCOMPARE(console.count(), 3);
+        QCOMPARE(console.at(1).at(0).toString(), QStringLiteral("PDF printer state ok."));
+    }
+    QVERIFY(closedEarly);
+    QVERIFY(QFileInfo(path).size() > 0);
+    QCOMPARE(prompts.openedUrls.size(), 1);
+    QVERIFY(run(QStringLiteral("pdfinfo"), {path}).contains(QStringLiteral("Pages:")));
 }
 
 QUORLOG_TEST_MAIN(TestPdfConverter)
