@@ -44,12 +44,17 @@ public:
             return index.column() >= 2 ? QVariant(QColor(0x10 * index.column(), 0x20, 0x30)) : QVariant();
         if (role != Qt::DisplayRole)
             return QVariant();
+        if (!special.isEmpty() && index.row() == 0)
+            return special.value(index.column());
         if (index.column() < 2)
             return QStringLiteral("2025-01-0%1 0%2:00:00").arg(index.row() + 1).arg(index.column());
         if (index.column() == 3 && index.row() == 1)
             return QStringLiteral("---");
+
         return QStringLiteral("%1.50\n(2025-01-01 00:0%2:00)").arg(index.row() * 10 + index.column()).arg(index.row());
     }
+
+    QStringList special; // texts of row 0, when set
 
 private:
     int m_rows;
@@ -78,6 +83,7 @@ private slots:
     void textOfWrittenFile();
     void unwritablePath();
     void emptyFileName();
+    void cellsEscaped();
     void waitsWhenWindowClosesEarly();
 
 private:
@@ -217,6 +223,23 @@ void TestPdfConverter::emptyFileName()
     writer.startExport();
     QCOMPARE(console.count(), 0);
     QVERIFY(prompts.openedUrls.isEmpty());
+}
+
+void TestPdfConverter::cellsEscaped()
+{
+    TableModel model(1, 4);
+    model.special = QStringList{QStringLiteral("<i>x</i>"), QString(), QStringLiteral("1 & 2 <b>\n(a<b)"), QString()};
+    PdfConverter writer(m_dir.filePath("c.pdf"), QStringLiteral("T"), QStringLiteral("<start>"),
+                        QStringLiteral("end & more"), false, false, 1, {}, &model);
+    const QString html = writer.buildReportHtml();
+    QVERIFY(html.contains(QStringLiteral("Report starts at: &lt;start&gt;")));
+    QVERIFY(html.contains(QStringLiteral("Report ends at: end &amp; more")));
+    // Plain column: escaped text; an empty plain cell is a blank; an empty
+    // parameter cell opens bold only.
+    QVERIFY(html.contains(QStringLiteral("size=\"2\">&lt;i&gt;x&lt;/i&gt;</font>")));
+    QVERIFY(html.contains(QStringLiteral("size=\"2\">&nbsp;</font>")));
+    QVERIFY(html.contains(QStringLiteral("size=\"2\"><b>1 &amp; 2 &lt;b&gt; <br></b>(a&lt;b)</font>")));
+    QVERIFY(html.contains(QStringLiteral("size=\"2\"><b></font>")));
 }
 
 void TestPdfConverter::waitsWhenWindowClosesEarly()

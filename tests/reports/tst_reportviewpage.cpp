@@ -88,6 +88,7 @@ private slots:
     void adjustMode();
     void pdfDefaultsAndCancel();
     void themeChangeRegenerates();
+    void withoutReportModel();
 
 private:
     template <class T>
@@ -378,6 +379,23 @@ void TestReportViewPage::themeChangeRegenerates()
     tick(0);
     m_page->updateIcons();
     QCOMPARE(m_model->queries.size(), 1);
+}
+
+void TestReportViewPage::withoutReportModel()
+{
+    // A session without a report: empty list, options change nothing.
+    g_framework->reportModel = nullptr;
+    ReportViewPage page(nullptr);
+    auto *list = page.findChild<QListWidget *>(QStringLiteral("basicReportParametersSelectionList"));
+    QCOMPARE(list->count(), 0);
+    page.findChild<QRadioButton *>(QStringLiteral("basicReportTypeMax"))->setChecked(true);
+    QSignalSpy console(&page, &ReportViewPage::consoleMessage);
+    page.findChild<QPushButton *>(QStringLiteral("generateBasicReportButton"))->click();
+    QCOMPARE(console.count(), 1);
+    QCOMPARE(console.at(0).at(0).toString(), QStringLiteral("Data model unknown."));
+    QCOMPARE(console.at(0).at(1).toInt(), 3);
+    QVERIFY(m_model->aggregations == QList<int>{0});
+    page.findChild<QPushButton *>(QStringLiteral("exportBasicReportToPdfButton"))->click();
 }
 
 QUORLOG_TEST_MAIN(TestReportViewPage)
