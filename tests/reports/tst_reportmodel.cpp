@@ -79,6 +79,7 @@ private slots:
     void narrowWorkedExample();
     void selectionOrderKeepsColumns();
     void emptyResult();
+    void applicationDatabasePeriod();
     void wideRows_data();
     void wideRows();
     void intervalMinutes_data();
@@ -248,6 +249,27 @@ void TestReportModel::emptyResult()
     QCOMPARE(dialog.at(0).at(0).toString(), QStringLiteral("Error during loading records!"));
     QCOMPARE(dialog.at(0).at(1).toString(), QStringLiteral("Error"));
     QCOMPARE(dialog.at(0).at(2).toInt(), 3);
+}
+
+void TestReportModel::applicationDatabasePeriod()
+{
+    // A filtered session: the filter's ids in its order, the filter's period.
+    FiltersCfg filters;
+    filters.selectedParamId = {7, 5};
+    filters.startDateTime = at(0, 45);
+    filters.endDateTime = at(0, 59, 59);
+    AbstractReportModel model(narrowDb(), filters, INTERNAL_DB, nullptr);
+    QCOMPARE(model.getParametersFullName(), (QStringList{"I1 [A]", "U1 [V]"}));
+    model.setGroupingType(0);
+    model.setIntervalMinutes(15);
+    model.setAggregationType(2);
+    model.appendReportParam(0);
+    model.appendReportParam(1);
+    model.updateQuery(0);
+    QCOMPARE(modelRows(model),
+             (Rows{{"2024-03-31 00:45:00", "2024-03-31 00:59:59", "12.50\n(2024-03-31 00:58:00)",
+                    "232.50\n(2024-03-31 00:55:00)"}}));
+    QCOMPARE(model.getDeviceName(), QStringLiteral("INTERNAL_DB"));
 }
 
 QSqlDatabase TestReportModel::wideDb(const QString &table)

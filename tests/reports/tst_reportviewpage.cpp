@@ -168,6 +168,15 @@ void TestReportViewPage::formAndDefaults()
     QCOMPARE(m_model->intervals, QList<int>{30});
     QCOMPARE(m_model->getIntervalMinutes(), 30);
 
+    // Two exclusive groups that leave each other alone.
+    child<QRadioButton>("basicReportIntervalDaily")->setChecked(true);
+    QVERIFY(!child<QRadioButton>("basicReportIntervalMinutes")->isChecked());
+    QVERIFY(child<QRadioButton>("basicReportTypeMin")->isChecked());
+    child<QRadioButton>("basicReportTypeInc")->setChecked(true);
+    QVERIFY(!child<QRadioButton>("basicReportTypeMin")->isChecked());
+    QVERIFY(child<QRadioButton>("basicReportIntervalDaily")->isChecked());
+    QCOMPARE(child<QTableView>("tableView")->verticalHeader()->defaultSectionSize(), 33);
+
     auto *list = child<QListWidget>("basicReportParametersSelectionList");
     QCOMPARE(list->count(), 25);
     QCOMPARE(list->item(0)->text(), QStringLiteral("P1"));
