@@ -5,6 +5,7 @@
 #include "app/WelcomePage.h"
 #include "common/Trace.h"
 #include "export/CSVExportPage.h"
+#include "reports/ReportViewPage.h"
 #include "signature/digitalSignPage.h"
 #include "tables/TableViewPage.h"
 
@@ -17,10 +18,12 @@ QWidget *MainWindow::createPage(EPageIndexes index, QWidget *parent)
         return new WelcomePage(parent);
     case TABLE_VIEW_PAGE:
         return new TableViewPage(parent);
-    case DIGITAL_SIGN_PAGE:
-        return new digitalSignPage(parent);
+    case REPORT_VIEW_PAGE:
+        return new ReportViewPage(parent);
     case CSV_EXPORT_PAGE:
         return new CSVExportPage(parent);
+    case DIGITAL_SIGN_PAGE:
+        return new digitalSignPage(parent);
     default:
         return nullptr;
     }
@@ -54,10 +57,11 @@ void MainWindow::refreshPageIcons(QWidget *page)
         return;
     // Tested in this order; the first name that matches decides. Rows of
     // pages not yet built into the program follow as they land:
-    // ChartViewPage, DataFilterPage, SettingsMoxBPage, ReportViewPage.
+    // ChartViewPage, DataFilterPage, SettingsMoxBPage.
     static const RefreshRow rows[] = {
         {"WelcomePage", [](QWidget *p) { return refreshAs(p, &WelcomePage::changeLogo); }},
         {"TableViewPage", [](QWidget *p) { return refreshAs(p, &TableViewPage::updateIcons); }},
+        {"ReportViewPage", [](QWidget *p) { return refreshAs(p, &ReportViewPage::updateIcons); }},
         {"CSVExportPage", [](QWidget *p) { return refreshAs(p, &CSVExportPage::refreshIcons); }},
         {"digitalSignPage", [](QWidget *p) { return refreshAs(p, &digitalSignPage::updateTexts); }},
     };
