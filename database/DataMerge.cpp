@@ -83,6 +83,33 @@ bool DataMerge::mergeParameters(const Input &input)
     return true;
 }
 
+bool DataMerge::readLatestTimes(const Input &input)
+{
+    m_latest.clear();
+    QSqlQuery query(input.target);
+    if (!query.prepare(QStringLiteral("SELECT MAX(dateTime) FROM Data WHERE idParameters = ?"))) {
+        reportFailure(sql::errorText(query));
+        return false;
+    }
+    for (const int id : qAsConst(m_ids)) {
+        if (m_latest.contains(id))
+            continue;
+        query.addBindValue(id);
+        if (!query.exec()) {
+            reportFailure(sql::errorText(query));
+            return false;
+        }
+        Latest latest;
+        if (query.next() && !query.value(0).isNull()) {
+            latest.any = true;
+            latest.time = query.value(0).toLongLong();
+        }
+        query.finish();
+        m_latest.insert(id, latest);
+    }
+    return true;
+}
+
 DataMerge::Result DataMerge::mergeSection(const Input &input)
 {
     TransactionGuard transaction(input.target);
@@ -112,7 +139,16 @@ DataMerge::Result DataMerge::mergeSection(const Input &input)
             ++m_skipped;
         } else {
             const int flag = input.mapFlag ? input.mapFlag(input.type, record.flag) : record.flag;
-            switch (insert.insert(id.value(), record.value, flag, record.dateTime)) {
+            Latest &latest = m_latest[id.value()];
+            const bool later = !latest.any || record.dateTime > latest.time;
+            const UniqueDataInsert::Result result = later
+                                                        ? insert.insertNew(id.value(), record.value, flag, record.dateTime)
+                                                        : insert.insert(id.value(), record.value, flag, record.dateTime);
+            if (later && result == UniqueDataInsert::Added) {
+                latest.any = true;
+                latest.time = record.dateTime;
+            }
+            switch (result) {
             case UniqueDataInsert::Added:
                 ++m_added;
                 break;
@@ -163,7 +199,7 @@ DataMerge::Result DataMerge::run(const Input &input)
         reportFailure(trFramework("Database is not opened."));
         return Result::Failed;
     }
-    if (!mergeParameters(input))
+    if (!mergeParameters(input) || !readLatestTimes(input))
         return Result::Failed;
 
     emit progressValueChanged(0);

@@ -8,6 +8,7 @@
 
 #include <QAtomicInteger>
 #include <QElapsedTimer>
+#include <QHash>
 #include <QMap>
 #include <QObject>
 #include <QSqlDatabase>
@@ -61,7 +62,17 @@ private:
     Result mergeSection(const Input &input);
     void reportFailure(const QString &error);
 
+    bool readLatestTimes(const Input &input);
+
     QMap<int, int> m_ids; // source parameter id -> target id
+    // Per target parameter: the latest time stored or written so far. A
+    // later value cannot be there yet and needs no look-up.
+    struct Latest
+    {
+        bool any = false;
+        qint64 time = 0;
+    };
+    QHash<int, Latest> m_latest;
     quint64 m_read = 0;
     quint64 m_added = 0;
     quint64 m_skipped = 0;
