@@ -122,6 +122,12 @@ public:
     void openFileWorker(QString path, avaibleDevices_t device, QStringList files, ProgressDialog *progress,
                         int sourceType);
     void applyFiltersWorker(FiltersCfg &filters, avaibleDevices_t device);
+    // Imports one archive file into the open application database under the
+    // instrument deviceId, on the thread pool under a cancellable progress
+    // window; false when the user cancelled or the import failed.
+    bool importData(QString path, QString fileNumber, avaibleDevices_t device, int deviceId, QString kind);
+    void importDataWorker(QString path, avaibleDevices_t device, int deviceId, QString kind,
+                          ProgressDialog *progress);
 
     // Record flag of the ZelC family to the application's flag.
     static int mapRecordFlag(int flag);

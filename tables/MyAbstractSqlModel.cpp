@@ -426,9 +426,11 @@ bool MyAbstractSqlModel::execDataExportQuery(uint offset, uint limit)
     exportQuery = new QSqlQuery(currentConnection());
     exportQuery->setForwardOnly(true);
     // A stable order; equal records sit next to each other in it, so the
-    // duplicates a DISTINCT would drop are skipped while reading.
+    // duplicates a DISTINCT would drop are skipped while reading. Time first:
+    // the import then appends to the target's time index instead of
+    // rewriting its pages once per parameter.
     if (!exportQuery->exec(QStringLiteral("SELECT idParameters, dateTime, value, flag FROM Data "
-                                          "ORDER BY idParameters, dateTime, id"))) {
+                                          "ORDER BY dateTime, idParameters, id"))) {
         TRACE() << "Export Query Execution Failed: " << exportQuery->lastError().text();
         dropExportQuery();
         return false;

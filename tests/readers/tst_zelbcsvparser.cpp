@@ -315,6 +315,9 @@ void TestZelBCsvParser::namesKeepIdsAndUnits()
     QCOMPARE(params[1].unit, QStringLiteral("V"));
     QCOMPARE(params[2].name, QStringLiteral("PF1"));
     QCOMPARE(params[2].unit, QString());
+    // Stored as the empty text, not NULL: the import matches name and unit.
+    QCOMPARE(testdb::column(m_db, QStringLiteral("SELECT quote(unit) FROM Parameters WHERE name = 'PF1'")),
+             QStringList{"''"});
     const auto rows = testdb::data(m_db);
     QCOMPARE(rows.size(), 5);
     const int ids[] = {1, 2, 2, 3, 1};
