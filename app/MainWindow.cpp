@@ -386,6 +386,8 @@ void MainWindow::on_actionGuide_triggered()
 {
     guidePage *guide = new guidePage(nullptr);
     guide->setAttribute(Qt::WA_DeleteOnClose);
+    // A window of its own, but the program still ends with the main window.
+    guide->setAttribute(Qt::WA_QuitOnClose, false);
     guide->setWindowTitle(tr("Guide"));
     guide->show();
 }
@@ -400,3 +402,4 @@ void MainWindow::on_actionExit_triggered()
 {
     QApplication::exit(0);
 }
+
