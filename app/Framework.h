@@ -146,6 +146,9 @@ public:
     // configFilePath.
     int savedTheme;
     bool themeUserCreated;
+    // The user theme editor is open: it sets the theme state itself, and the
+    // user theme it previews must keep those colours.
+    bool themeEditorOpen = false;
     bool logoColorBlack;
     bool lightTheme;
     QString additButtonColor1; // icon colour

@@ -101,7 +101,7 @@ void Framework::loadTheme(int index)
                 textColor = markers.value(10);
             if (markers.contains(12))
                 buttonColor12 = markers.value(12);
-        } else {
+        } else if (!themeEditorOpen) {
             // Nothing chosen yet: the shipped sheet's own colours decide, with
             // the editor's rule (colour 2 light or dark), so the console, the
             // logo and the icons stay readable on it.
