@@ -26,6 +26,10 @@ ThemeEditWindow::ThemeEditWindow(QWidget *parent)
     TRACE_FUNC();
     ui->setupUi(this);
     setFixedSize(550, 500);
+    // The grids' fixed label widths hold their texts in a smaller font.
+    const QString smaller = QStringLiteral("QLabel, QLineEdit { font-size: 8pt; }");
+    ui->gridFrame->setStyleSheet(smaller);
+    ui->gridFrame_2->setStyleSheet(smaller);
     settings = new QSettings(g_framework->configFilePath, QSettings::IniFormat, this);
     if (QWidget *window = g_framework->mainWindow.data())
         move(window->width() - width(), window->height() - height() - 28);
