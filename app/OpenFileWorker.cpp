@@ -1,5 +1,6 @@
 #include "app/OpenFileWorker.h"
 
+#include "app/ApplicationDatabaseCheck.h"
 #include "app/Framework.h"
 #include "app/MainWindow.h"
 #include "app/ProgressDialog.h"
@@ -194,21 +195,19 @@ OpenFileWorker::Outcome OpenFileWorker::moxbRecorderFile()
 OpenFileWorker::Outcome OpenFileWorker::applicationDatabase()
 {
     // Opened in place, under the session's connection name; the apply-filters
-    // task builds the models later. SQLite would create a missing file and
-    // opens any file lazily, so both are checked here rather than leaving an
-    // empty or foreign file as the session's database.
-    if (!QFileInfo(m_path).isFile())
+    // task builds the models later. Opening switches the file to WAL, so a
+    // file that is no application database is refused before that (SQLite
+    // would also create a missing file, or take any file for an empty one).
+    const DatabaseFileKind kind = checkApplicationDatabaseFile(m_path);
+    if (kind != DatabaseFileKind::Application) {
+        emit m_fw.sessionOpenError(applicationDatabaseRefusal(kind, m_path), Framework::tr("Open database"), 2);
         return Outcome::Failure;
+    }
     const QString name = QStringLiteral("Data_con");
     Connections::registerFile(name, m_path);
     m_fw.dataDatabase = Connections::database(name);
     if (!m_fw.dataDatabase.isOpen())
         return Outcome::Failure;
-    QSqlQuery probe(m_fw.dataDatabase);
-    if (!probe.exec(QStringLiteral("SELECT COUNT(*) FROM sqlite_master"))) {
-        TRACE() << "Not an application database:" << m_path << probe.lastError().text();
-        return Outcome::Failure;
-    }
     m_fw.sessionInfo.views |= Framework::SessionInfo::ViewDataFilter;
     return Outcome::Success;
 }

@@ -4,7 +4,10 @@
 #include "common/Trace.h"
 #include "common/SqlUtil.h"
 
+#include <QApplication>
 #include <QColor>
+#include <QElapsedTimer>
+#include <QTimer>
 #include <QEvent>
 #include <QFont>
 #include <QSqlQuery>
@@ -43,10 +46,11 @@ MyAbstractSqlModel::MyAbstractSqlModel(QSqlDatabase db, FiltersCfg filters, QObj
 MyAbstractSqlModel::~MyAbstractSqlModel()
 {
     endRowExport();
+    endBackgroundFill();
     dropExportQuery();
 }
 
-void MyAbstractSqlModel::constInit()
+void MyAbstractSqlModel::attachQueryModel()
 {
     queryModel = new QSqlQueryModel(this); // a child, so it moves threads with the model
     // Rows the inner model fetches reach the views as insertions; inside a
@@ -60,6 +64,25 @@ void MyAbstractSqlModel::constInit()
         if (!parent.isValid() && !isResetting())
             endInsertRows();
     });
+}
+
+void MyAbstractSqlModel::releaseRows()
+{
+    // Freeing a million cached rows takes long: a large result goes with
+    // its own inner model after the new first screen is up.
+    if (queryModel->rowCount() < 100000 || !isResetting()) {
+        queryModel->clear();
+        return;
+    }
+    QSqlQueryModel *old = queryModel;
+    old->disconnect(this);
+    attachQueryModel();
+    old->deleteLater();
+}
+
+void MyAbstractSqlModel::constInit()
+{
+    attachQueryModel();
 
     // A registered connection is looked up per thread from now on.
     const QString name = connection.connectionName();
@@ -326,16 +349,92 @@ void MyAbstractSqlModel::fetchMore(const QModelIndex &parent)
     if (parent.isValid() || queryModel->rowCount() >= m_fetchLimit)
         return;
     queryModel->fetchMore();
+    if (queryModel->rowCount() >= m_fetchLimit && queryModel->canFetchMore())
+        noteFetchCap();
 }
 
 void MyAbstractSqlModel::fetchAllRows()
 {
+    if (m_deferLoadAll) {
+        // The statement has brought the first screen; the rest follows from
+        // the event loop.
+        if (!queryModel->canFetchMore() || queryModel->rowCount() >= m_fetchLimit) {
+            if (queryModel->canFetchMore())
+                noteFetchCap();
+            return;
+        }
+        if (!m_backgroundFill && qobject_cast<QApplication *>(QCoreApplication::instance()))
+            QApplication::setOverrideCursor(Qt::BusyCursor);
+        m_backgroundFill = true;
+        const quint64 generation = m_queryGeneration;
+        QTimer::singleShot(0, this, [this, generation]() { fetchSlice(generation); });
+        return;
+    }
+    endBackgroundFill();
     while (queryModel->canFetchMore() && queryModel->rowCount() < m_fetchLimit) {
         const int before = queryModel->rowCount();
         queryModel->fetchMore();
         if (queryModel->rowCount() == before)
             break;
     }
+    if (queryModel->canFetchMore())
+        noteFetchCap();
+}
+
+void MyAbstractSqlModel::fetchSlice(quint64 generation)
+{
+    // Another statement replaced the one being filled: its own load decides.
+    if (!m_backgroundFill || generation != m_queryGeneration)
+        return;
+    QElapsedTimer slice;
+    slice.start();
+    while (queryModel->canFetchMore() && queryModel->rowCount() < m_fetchLimit && slice.elapsed() < 15) {
+        const int before = queryModel->rowCount();
+        queryModel->fetchMore();
+        if (queryModel->rowCount() == before)
+            break;
+    }
+    if (queryModel->canFetchMore() && queryModel->rowCount() < m_fetchLimit) {
+        QTimer::singleShot(0, this, [this, generation]() { fetchSlice(generation); });
+        return;
+    }
+    endBackgroundFill();
+    if (queryModel->canFetchMore())
+        noteFetchCap();
+}
+
+void MyAbstractSqlModel::endBackgroundFill()
+{
+    if (!m_backgroundFill)
+        return;
+    m_backgroundFill = false;
+    if (qobject_cast<QApplication *>(QCoreApplication::instance()))
+        QApplication::restoreOverrideCursor();
+}
+
+void MyAbstractSqlModel::noteFetchCap()
+{
+    if (m_capNoted || m_lastQueryText.isEmpty())
+        return;
+    m_capNoted = true;
+    qint64 total = -1;
+    QSqlQuery q(currentConnection());
+    q.setForwardOnly(true);
+    if (q.prepare(QStringLiteral("SELECT COUNT(*) FROM (%1)").arg(m_lastQueryText))) {
+        for (const QVariant &v : qAsConst(m_lastQueryValues))
+            q.addBindValue(v);
+        if (q.exec() && q.next())
+            total = q.value(0).toLongLong();
+    }
+    const QString shown = QString::number(queryModel->rowCount());
+    const QString message =
+        total >= 0 ? tr("The table shows the first %1 of %2 rows. Grouping by date or the CSV export reaches all "
+                        "of them.")
+                         .arg(shown, QString::number(total))
+                   : tr("The table shows the first %1 rows only. Grouping by date or the CSV export reaches all "
+                        "of them.")
+                         .arg(shown);
+    reportConsole(message, 2);
 }
 
 QStringList MyAbstractSqlModel::getColumnNames() const
@@ -347,7 +446,10 @@ void MyAbstractSqlModel::setGroupByDate(bool group)
 {
     pivot = group;
     groupByDate = group;
+    // A load-all in force needs the first screen at once, not every row.
+    m_deferLoadAll = true;
     reload();
+    m_deferLoadAll = false;
 }
 
 void MyAbstractSqlModel::setLoadAllData(bool all)
@@ -365,6 +467,7 @@ void MyAbstractSqlModel::updateQuery() {}
 
 bool MyAbstractSqlModel::setModelQuery(const QString &text, const QVariantList &values)
 {
+    endBackgroundFill();
     ResetScope reset(this);
     QSqlQuery q(currentConnection());
     bool ok = q.prepare(text);
@@ -375,11 +478,13 @@ bool MyAbstractSqlModel::setModelQuery(const QString &text, const QVariantList &
         TRACE() << "rejected table query:" << text;
         reportSqlError(q.lastError(), 3);
         queryModel->clear();
+        ++m_queryGeneration;
         m_lastQueryText.clear();
         m_lastQueryValues.clear();
         return false;
     }
     m_lastReportedError.clear();
+    ++m_queryGeneration;
     m_lastQueryText = text;
     m_lastQueryValues = values;
     queryModel->setQuery(q);
