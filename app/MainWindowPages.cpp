@@ -3,6 +3,7 @@
 #include "app/MainWindow.h"
 
 #include "app/WelcomePage.h"
+#include "charts/ChartViewPage.h"
 #include "common/Trace.h"
 #include "tables/TableViewPage.h"
 
@@ -15,6 +16,8 @@ QWidget *MainWindow::createPage(EPageIndexes index, QWidget *parent)
         return new WelcomePage(parent);
     case TABLE_VIEW_PAGE:
         return new TableViewPage(parent);
+    case CHART_VIEW_PAGE:
+        return new ChartViewPage(parent);
     default:
         return nullptr;
     }
@@ -48,11 +51,12 @@ void MainWindow::refreshPageIcons(QWidget *page)
         return;
     // Tested in this order; the first name that matches decides. Rows of
     // pages not yet built into the program follow as they land:
-    // ChartViewPage, DataFilterPage, digitalSignPage,
+    // DataFilterPage, digitalSignPage,
     // SettingsMoxBPage, ReportViewPage, CSVExportPage.
     static const RefreshRow rows[] = {
         {"WelcomePage", [](QWidget *p) { return refreshAs(p, &WelcomePage::changeLogo); }},
         {"TableViewPage", [](QWidget *p) { return refreshAs(p, &TableViewPage::updateIcons); }},
+        {"ChartViewPage", [](QWidget *p) { return refreshAs(p, &ChartViewPage::updateIcons); }},
     };
     const QString name = page->objectName();
     for (const RefreshRow &row : rows) {
