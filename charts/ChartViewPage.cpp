@@ -61,6 +61,10 @@ ChartViewPage::~ChartViewPage()
 
 void ChartViewPage::build()
 {
+    // The tool column's colour comes from the theme's sheet for toolsFrame;
+    // the scroll area inside must not paint over it.
+    ui->scrollArea->viewport()->setAutoFillBackground(false);
+    ui->scrollAreaWidgetContents->setAutoFillBackground(false);
     applyTheme();
     updateIcons();
 

@@ -28,11 +28,11 @@
     </message>
     <message>
         <source>Draw lines between dots</source>
-        <translation>Rysuj linie między punktami</translation>
+        <translation>Łącz punkty liniami</translation>
     </message>
     <message>
         <source>Group parameters by unit</source>
-        <translation>Grupuj parametry według jednostek</translation>
+        <translation>Grupuj wg jednostek</translation>
     </message>
     <message>
         <source>Max indicator</source>
