@@ -143,6 +143,32 @@ private slots:
         QCOMPARE(pixel(img, c->getXCoor(t + 3), c->getYCoor(3)), line);
     }
 
+    // Indicators mark the axis of their series' unit; a series whose unit
+    // has no axis (not grouped, another unit than the first) gets no mark.
+    void indicatorMarks()
+    {
+        PageDrawing page(true);
+        const double t = t0();
+        page.series << Series{QStringLiteral("U"), QStringLiteral("V"), true, {t, t + 10}, {0, 10}};
+        page.series << Series{QStringLiteral("I"), QStringLiteral("A"), true, {t, t + 10}, {2, 8}};
+        page.maxIndicator = {true, 1, 7.0, 0x800080};
+        page.minIndicator = {true, 0, 3.0, 0x0000FF};
+        ViewPortManager vpm;
+        setFullRange(vpm, t, t + 10);
+        std::unique_ptr<XYChart> c(page.drawChart(vpm, 600, 300));
+        const QImage img = c->makeImage();
+        PlotArea *pa = c->getPlotArea();
+        const QRect plot(pa->getLeftX(), pa->getTopY(), pa->getWidth(), pa->getHeight());
+        QCOMPARE(countNear(img, plot, qRgb(0x80, 0x00, 0x80), 0), 0);
+        QCOMPARE(pixel(img, pa->getLeftX() + 20, c->getYCoor(3)), qRgb(0x00, 0x00, 0xFF));
+        // Hidden series draw nothing and make no axis of their own.
+        page.series[0].visible = false;
+        c.reset(page.drawChart(vpm, 600, 300));
+        QCOMPARE(page.axisUnits, QStringList{QStringLiteral("A")});
+        QCOMPARE(c->getLayerCount(), 2);
+        QCOMPARE(c->getLayerByZ(0)->getDataSet(0)->getDataName(), QStringLiteral("I|A"));
+    }
+
     void groupedAxes()
     {
         PageDrawing page(false);
