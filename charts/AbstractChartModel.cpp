@@ -12,6 +12,7 @@
 #include <QPointer>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QVarLengthArray>
 #include <QtConcurrent/QtConcurrentRun>
 
 namespace {
@@ -158,7 +159,9 @@ void AbstractChartModel::loadDataWorker(uint rowIndex, uint rowLen, ProgressDial
     const MyAbstractTableModel *flags = m_flagModel;
     int i = 0;
     for (auto it = paramNamesMap.constBegin(); it != paramNamesMap.constEnd(); ++it, ++i) {
+        m_seriesDistinctHere = false;
         makeOneParamStringQueryDB_Limit(text, it);
+        const bool distinctHere = m_seriesDistinctHere;
         if (!query.exec(text)) {
             TRACE() << "Chart series query failed:" << query.lastError().text();
             continue;
@@ -174,10 +177,31 @@ void AbstractChartModel::loadDataWorker(uint rowIndex, uint rowLen, ProgressDial
             break; // a map larger than paramCnt: nowhere to put it
         QVector<double> &times = *timeSeries[i];
         QVector<double> &values = *valueSeries[i];
+        // Rows of one time that repeat a (value, flag) pair count once, as
+        // SELECT DISTINCT would have them; the rows arrive in time order.
+        qint64 groupTime = 0;
+        QVarLengthArray<QPair<QVariant, int>, 4> seen;
         while (query.next()) {
-            times.append(toChartTime(query.value(0).toLongLong()));
+            const qint64 ms = query.value(0).toLongLong();
             const QVariant value = query.value(1);
             const int flag = query.value(2).toInt();
+            if (distinctHere) {
+                if (seen.isEmpty() || ms != groupTime) {
+                    groupTime = ms;
+                    seen.clear();
+                }
+                bool repeated = false;
+                for (const auto &s : seen) {
+                    if (s.second == flag && s.first.isNull() == value.isNull() && s.first == value) {
+                        repeated = true;
+                        break;
+                    }
+                }
+                if (repeated)
+                    continue;
+                seen.append(qMakePair(value, flag));
+            }
+            times.append(toChartTime(ms));
             if (!value.isNull() && (!flags || flags->isFlagValid(flag)))
                 values.append(value.toDouble());
             else
@@ -277,7 +301,10 @@ void AbstractChartModel::makeOneParamStringQueryDB_Limit(QString &query, QMap<in
 {
     // The name stays out of the text: columns are read by position (0 time,
     // 1 value, 2 flag), and a name with a quote would break the statement.
-    query = QStringLiteral("SELECT DISTINCT dateTime AS dateTime_u, value, flag FROM Data WHERE idParameters = ")
+    // Repeated rows are dropped while reading: DISTINCT here would make
+    // SQLite build a temporary index of the whole section first.
+    m_seriesDistinctHere = true;
+    query = QStringLiteral("SELECT dateTime AS dateTime_u, value, flag FROM Data WHERE idParameters = ")
             + number(parameter.key()) + QStringLiteral(" AND dateTime >= ") + number(sectionFirstTime)
             + QStringLiteral(" AND dateTime <= ") + number(sectionLastTime) + QStringLiteral(" ORDER BY dateTime ASC");
 }

@@ -97,6 +97,9 @@ private:
     const MyAbstractTableModel *m_flagModel = nullptr;
     bool m_flagModelSet = false;
     QString m_logicalConnection;
+    // Set by the base's series query, whose repeated rows are dropped while
+    // reading; a subclass's query is read as it is.
+    bool m_seriesDistinctHere = false;
     // Keyset of the sections read: row index of a section -> the last time
     // before it (the section starts at the first distinct time after it).
     QMap<uint, qint64> m_sectionAfter;

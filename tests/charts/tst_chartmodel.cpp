@@ -36,7 +36,7 @@ qint64 at(int k)
 
 // Parameter 3 "U1" [V] at times 0..4 (value NULL at 1, flag 2 at 3);
 // parameter 7 (a name with both quotes) [A] at times 2..6, and twice at 4
-// with different values. Distinct times: 0..6 (seven); per parameter five.
+// with different values (the second stored twice). Distinct times: 0..6 (seven); per parameter five.
 void writeNarrow(QSqlDatabase db)
 {
     QVERIFY(NarrowFixture::createSchema(db));
@@ -63,6 +63,8 @@ void writeNarrow(QSqlDatabase db)
         add(3, k == 1 ? QVariant(QVariant::Double) : QVariant(100.0 + k), k == 3 ? 2 : 0, at(k));
     for (int k = 2; k < 7; ++k)
         add(7, 200.0 + k, 0, at(k));
+    add(7, 299.0, 0, at(4));
+    // An exact repeat counts once.
     add(7, 299.0, 0, at(4));
 }
 
