@@ -3,6 +3,7 @@
 #include "app/MainWindow.h"
 
 #include "app/WelcomePage.h"
+#include "charts/ChartViewPage.h"
 #include "common/Trace.h"
 #include "export/CSVExportPage.h"
 #include "reports/ReportViewPage.h"
@@ -18,6 +19,8 @@ QWidget *MainWindow::createPage(EPageIndexes index, QWidget *parent)
         return new WelcomePage(parent);
     case TABLE_VIEW_PAGE:
         return new TableViewPage(parent);
+    case CHART_VIEW_PAGE:
+        return new ChartViewPage(parent);
     case REPORT_VIEW_PAGE:
         return new ReportViewPage(parent);
     case CSV_EXPORT_PAGE:
@@ -57,10 +60,11 @@ void MainWindow::refreshPageIcons(QWidget *page)
         return;
     // Tested in this order; the first name that matches decides. Rows of
     // pages not yet built into the program follow as they land:
-    // ChartViewPage, DataFilterPage, SettingsMoxBPage.
+    // DataFilterPage, SettingsMoxBPage.
     static const RefreshRow rows[] = {
         {"WelcomePage", [](QWidget *p) { return refreshAs(p, &WelcomePage::changeLogo); }},
         {"TableViewPage", [](QWidget *p) { return refreshAs(p, &TableViewPage::updateIcons); }},
+        {"ChartViewPage", [](QWidget *p) { return refreshAs(p, &ChartViewPage::updateIcons); }},
         {"ReportViewPage", [](QWidget *p) { return refreshAs(p, &ReportViewPage::updateIcons); }},
         {"CSVExportPage", [](QWidget *p) { return refreshAs(p, &CSVExportPage::refreshIcons); }},
         {"digitalSignPage", [](QWidget *p) { return refreshAs(p, &digitalSignPage::updateTexts); }},

@@ -10,13 +10,8 @@
 
 #include "app/AvailableDevices.h"
 
-#if __has_include("charts/AbstractChartModel.h")
 #include "charts/AbstractChartModel.h"
 #define QUORLOG_HAS_CHART_MODELS 1
-#else
-#define QUORLOG_HAS_CHART_MODELS 0
-class AbstractChartModel;
-#endif
 
 // Report models are part of the build (a probe by __has_include would also
 // let a compiler cache serve objects made before the header existed).

@@ -856,13 +856,10 @@ void drawSeriesLine(QPainter &p, const QVector<double> &xdata, const QVector<dou
         int col, top, bottom;
     };
     QVector<Span> spans;
-    bool colOpen = false, havePrev = false;
-    long col = 0;
-    double firstX = 0, firstY = 0, lastX = 0, lastY = 0, lo = 0, hi = 0;
+    spans.reserve(std::abs(int(xs * xr)) + 8);
+    bool havePrev = false;
     double prevX = 0, prevY = 0;
-    auto closeColumn = [&]() {
-        if (!colOpen)
-            return;
+    auto closeColumn = [&](long col, double firstX, double firstY, double lastX, double lastY, double lo, double hi) {
         if (havePrev)
             lines.append(QLineF(prevX, prevY, firstX, firstY));
         // A lone point still gets its pixel: line ends alone may leave it out.
@@ -876,34 +873,41 @@ void drawSeriesLine(QPainter &p, const QVector<double> &xdata, const QVector<dou
         prevX = lastX;
         prevY = lastY;
         havePrev = true;
-        colOpen = false;
     };
-    for (int i = i0; i <= i1; ++i) {
+    // Each column is gathered by a tight inner loop that keeps its state in
+    // registers; a point belongs to the column while its x stays in
+    // [col, col + 1), the same test as comparing the pixel index.
+    int i = i0;
+    while (i <= i1) {
         const double val = v[i];
         const double xval = xv ? xv[i] : double(i);
         if (!(val < Chart::NoValue) || !(xval < Chart::NoValue)) {
-            closeColumn();
             havePrev = false;
+            ++i;
             continue;
         }
         // Pixel centres: a value at pixel c (getXCoor) is drawn in pixel c.
         const double px = x0 + (xval - xmin) * xs + 0.5;
         const double py = y0 + (val - ymin) * ys + 0.5;
-        const long c = px >= 0 ? long(px) : long(std::floor(px));
-        if (colOpen && c == col) {
-            lastX = px;
-            lastY = py;
-            lo = std::min(lo, py);
-            hi = std::max(hi, py);
-            continue;
+        const long col = px >= 0 ? long(px) : long(std::floor(px));
+        const double colLo = double(col), colHi = colLo + 1.0;
+        double lastX = px, lastY = py, lo = py, hi = py;
+        for (++i; i <= i1; ++i) {
+            const double val2 = v[i];
+            const double xval2 = xv ? xv[i] : double(i);
+            if (!(val2 < Chart::NoValue) || !(xval2 < Chart::NoValue))
+                break;
+            const double px2 = x0 + (xval2 - xmin) * xs + 0.5;
+            if (!(px2 >= colLo && px2 < colHi))
+                break;
+            const double py2 = y0 + (val2 - ymin) * ys + 0.5;
+            lastX = px2;
+            lastY = py2;
+            lo = std::min(lo, py2);
+            hi = std::max(hi, py2);
         }
-        closeColumn();
-        colOpen = true;
-        col = c;
-        firstX = lastX = px;
-        firstY = lastY = lo = hi = py;
+        closeColumn(col, px, py, lastX, lastY, lo, hi);
     }
-    closeColumn();
     if (!lines.isEmpty())
         p.drawLines(lines.constData(), lines.size());
     if (!spans.isEmpty()) {

@@ -257,6 +257,12 @@ private slots:
         QCOMPARE(recorder->takeStarted(), 1);
         QVERIFY(qobject_cast<TempDatabaseTableModel *>(g_framework->tableModel));
         QCOMPARE(g_framework->tableModel->thread(), qApp->thread());
+#if QUORLOG_HAS_CHART_MODELS
+        // The chart model is on the GUI thread and knows the reader's count.
+        QVERIFY(g_framework->chartModel);
+        QCOMPARE(g_framework->chartModel->thread(), qApp->thread());
+        QVERIFY(g_framework->chartModel->totalRowCnt > 0);
+#endif
         QCOMPARE(g_framework->dataDatabase.databaseName(), tempPath(tmpDb + QStringLiteral("_TmpDb.sqlite")));
 
         // Every value the reader wrote is a row of the flat table.

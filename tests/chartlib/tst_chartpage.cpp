@@ -1,8 +1,9 @@
-// Charts built call for call the way the chart page builds them (main chart,
-// navigator overview and track line), in the light and the dark palette.
+// The chart page's drawing (main chart, navigator overview and track line),
+// in the light and the dark palette.
 #include "support/TestMain.h"
 
 #include "chartlib/ViewPortManager.h"
+#include "charts/ChartDrawing.h"
 #include "chartlib/XYChart.h"
 
 #include <QBuffer>
@@ -16,11 +17,7 @@ using namespace chartlib;
 
 namespace {
 
-struct Series
-{
-    QString name, unit;
-    QVector<double> t, v;
-};
+using Series = ChartDrawing::Series;
 
 QRgb rgb(Color c)
 {
@@ -37,201 +34,12 @@ double t0()
     return Chart::chartTime(QDateTime(QDate(2024, 3, 31), QTime(12, 0), Qt::UTC).toMSecsSinceEpoch());
 }
 
-// The page's drawing, with the values it passes.
-class PageDrawing
+// The page's drawing in a theme: light ones have a light chart background.
+struct PageDrawing : ChartDrawing
 {
-public:
     explicit PageDrawing(bool light)
-        : light(light)
+        : ChartDrawing(light, light ? QStringLiteral("#f0f0f0") : QStringLiteral("#444444"))
     {
-    }
-
-    bool light;
-    bool groupByUnit = false;
-    bool drawLines = true;
-    bool maxOn = false;
-    int maxChannel = 0;
-    double maxValue = 0;
-    int leftMargin = 70, topMargin = 25, widthReduction = 110, heightReduction = 90;
-    QVector<Axis *> axes;
-    QStringList axisUnits;
-    QVector<Series> series;
-
-    Color seriesColor(int i) const
-    {
-        static const Color set[] = {0xFE5621, 0xD6A423, 0x58AE3A, 0x2095F2, 0x3E50B4, 0x9B26AF, 0xF34235,
-                                    0x009587, 0x00BBD3, 0x5F7C8A, 0x785447, 0xFE9700, 0x6639B6};
-        static const Color clear[] = {0xCC2400, 0xA47200, 0x267C08, 0x0063C0, 0x0C1E82, 0x69007D, 0xC11003,
-                                      0x006355, 0x0089A1, 0x2D4A58, 0x462215, 0xCC6500, 0x340784};
-        return light ? set[i % 13] : clear[i % 13];
-    }
-    Color themed(Color lightValue, Color darkValue) const { return light ? lightValue : darkValue; }
-    // The theme's chart background string without its "#", read as hexadecimal.
-    Color plotBackground() const
-    {
-        return QString::fromLatin1(light ? "#f0f0f0" : "#444444").mid(1).toUInt(nullptr, 16);
-    }
-
-    void addSeriesLayers(XYChart *c, bool overview)
-    {
-        axes.clear();
-        axisUnits.clear();
-        for (int i = 0; i < series.size(); ++i) {
-            const Series &s = series[i];
-            if (!groupByUnit) {
-                if (axes.isEmpty()) {
-                    Axis *a = c->yAxis();
-                    if (!overview)
-                        a->setTitle(QStringLiteral("*"), QStringLiteral("arialbi.ttf"), 10, 0xFFFF0002);
-                    const Color ac = overview ? 0xFF000000 : themed(0x1A1A1A, 0xFFFFFF);
-                    a->setColors(ac, ac);
-                    axes << a;
-                    axisUnits << s.unit;
-                }
-            } else if (!axisUnits.contains(s.unit) && axes.size() < 4) {
-                Axis *a = axes.size() == 0   ? c->yAxis()
-                          : axes.size() == 1 ? c->yAxis2()
-                          : axes.size() == 2 ? c->addAxis(4, 65)
-                                             : c->addAxis(6, 75);
-                if (!overview)
-                    a->setTitle(s.unit, QStringLiteral("arialbi.ttf"), 10, 0xFFFF0002);
-                const Color ac = overview ? 0xFF000000 : seriesColor(i);
-                a->setColors(ac, ac);
-                axes << a;
-                axisUnits << s.unit;
-            }
-        }
-        for (int i = 0; i < series.size(); ++i) {
-            const QVector<double> V = series[i].v, T = series[i].t;
-            QVector<double> xs, ys;
-            int p = -1;
-            for (int j = 0; j < V.size(); ++j) {
-                if (V[j] == Chart::NoValue)
-                    continue;
-                if (p >= 0)
-                    for (int k = p + 1; k < j; ++k) {
-                        xs << T[k];
-                        ys << (T[j] == T[p] ? V[p] : (T[k] - T[p]) * (V[j] - V[p]) / (T[j] - T[p]) + V[p]);
-                    }
-                xs << T[j];
-                ys << V[j];
-                p = j;
-            }
-            if (ys.isEmpty())
-                continue;
-            const Color color = seriesColor(i);
-            LineLayer *line = c->addLineLayer(ys, color, series[i].name + QLatin1Char('|') + series[i].unit, 0);
-            line->setXData(xs);
-            line->setFastLineMode(true);
-            line->setLineWidth(drawLines ? 1 : 0);
-            LineLayer *dots = c->addLineLayer2(0, 0);
-            dots->setXData(T);
-            dots->setLineWidth(0);
-            dots->addDataSet(V, color, QString())->setDataSymbol(7, 5, color, color, 1);
-            Axis *axis = axes.last();
-            if (groupByUnit && axisUnits.contains(series[i].unit))
-                axis = axes[axisUnits.indexOf(series[i].unit)];
-            line->setUseYAxis(axis);
-            dots->setUseYAxis(axis);
-        }
-        static const int margins[][2] = {{70, 110}, {70, 110}, {70, 160}, {130, 260}, {130, 310}};
-        leftMargin = margins[axes.size()][0];
-        widthReduction = margins[axes.size()][1];
-        for (int i = 0; i < series.size(); ++i) {
-            const int a = axisUnits.indexOf(series[i].unit);
-            if (a < 0 || !maxOn || maxChannel != i)
-                continue;
-            Mark *m = axes[a]->addMark(maxValue, 0x800080, QStringLiteral("Max"), QString(), 8);
-            m->setLineWidth(2);
-            m->setAlignment(8);
-        }
-    }
-
-    XYChart *drawChart(ViewPortManager &viewer, int w, int h)
-    {
-        auto *c = new XYChart(w, h, 0xFFFF0000, 0xFF000000, 0);
-        c->setBackground(0xFF000000, 0xFF000000, 0);
-        c->setPlotArea(leftMargin, topMargin, w - widthReduction, h - heightReduction, plotBackground(), -1,
-                       themed(0x1A1A1A, 0xFFFFFF), themed(0xE0E0E0, 0x333333), themed(0xE0E0E0, 0x333333));
-        addSeriesLayers(c, false);
-        c->setClipping(0);
-        c->xAxis()->setColors(0xFF000000, 0xFFFF0002, -1, -1);
-        viewer.syncDateAxisWithViewPort(QStringLiteral("x"), c->xAxis());
-        c->xAxis()->setMultiFormat(
-            Chart::StartOfDayFilter(1, 0.05),
-            light ? QStringLiteral("<*font=bold,color=1A1A1A*>{value|hh:nn:ss.fff<*br*>yyyy-mm-dd}")
-                  : QStringLiteral("<*font=bold,color=FFFFFF*>{value|hh:nn:ss.fff<*br*>yyyy-mm-dd}"),
-            Chart::AllPassFilter(0, 0),
-            light ? QStringLiteral("<*color=1A1A1A*>{value|hh:nn:ss.fff}") : QStringLiteral("<*color=F0F8FF*>{value|hh:nn:ss.fff}"),
-            1, true);
-        viewer.commitPendingSyncAxis(c);
-        return c;
-    }
-
-    XYChart *drawFullChart(ViewPortManager &viewer, int w, int h)
-    {
-        auto *c = new XYChart(w, h, 0xFFFF0000, 0xFF000000, 0);
-        c->setBackground(0xFF000000, 0xFF000000, 0);
-        c->setPlotArea(leftMargin, 5, w - widthReduction, h - 11, plotBackground(), -1, themed(0x1A1A1A, 0xFFFFFF),
-                       themed(0xE0E0E0, 0x333333), themed(0xE0E0E0, 0x333333));
-        c->xAxis()->setColors(0xFF000000, 0xFFFF0002, -1, -1);
-        c->xAxis()->setLabelStyle(QStringLiteral("arial.ttf"), 8, 0xFFFF0002, 0);
-        c->xAxis()->setLabelGap(-1);
-        c->xAxis()->setLabelAlignment(1, 3);
-        addSeriesLayers(c, true);
-        c->xAxis()->setDateScale(viewer.getValueAtViewPort(QStringLiteral("x"), 0.0),
-                                 viewer.getValueAtViewPort(QStringLiteral("x"), 1.0));
-        c->xAxis()->setTickDensity(75, -1);
-        c->yAxis()->setRounding(false, false);
-        c->xAxis()->setLabelFormat(light ? QStringLiteral("<*color=1A1A1A*>{value|hh:nn:ss<*br*>yyyy-mm-dd}")
-                                         : QStringLiteral("<*color=FFFFFF*>{value|hh:nn:ss<*br*>yyyy-mm-dd}"));
-        return c;
-    }
-
-    // Returns the texts it draws, the x label first.
-    QStringList drawTrackLine(XYChart *c, int mouseX)
-    {
-        QStringList texts;
-        DrawArea *d = c->initDynamicLayer();
-        PlotArea *pa = c->getPlotArea();
-        const double xValue = c->getNearestXValue(mouseX);
-        const int xCoor = c->getXCoor(xValue);
-        d->vline(pa->getTopY(), pa->getBottomY(), xCoor, d->dashLineColor(themed(0x1A1A1A, 0xFFFFFF), 0x0101));
-        const QString xLabel = (light ? QStringLiteral("<*font,bgColor=1A1A1A,color=FFFFFF*> ")
-                                      : QStringLiteral("<*font,bgColor=FFFFFF,color=1A1A1A*> "))
-                               + c->xAxis()->getFormattedLabel(xValue, QStringLiteral("hh:nn:ss.fff"))
-                               + QStringLiteral(" <*/font*>");
-        DrawAreaText t = d->text(xLabel, QStringLiteral("arialbd.ttf"), 9);
-        const int left = std::max(0, std::min(xCoor - t.getWidth() / 2, c->getWidth() - t.getWidth()));
-        t.draw(left, pa->getBottomY() + 6, 0xFFFFFF, 7);
-        texts << xLabel;
-        for (int i = 0; i < c->getLayerCount(); ++i) {
-            Layer *layer = c->getLayerByZ(i);
-            for (int j = 0; j < layer->getDataSetCount(); ++j) {
-                DataSet *ds = layer->getDataSet(j);
-                const QString name = ds->getDataName();
-                if (name.isEmpty())
-                    continue;
-                const QStringList parts = name.split(QLatin1Char('|'));
-                const QString unit = parts.size() > 1 ? parts.at(1) : QString();
-                const int xIndex = layer->getXIndexOf(xValue, 0);
-                const int yCoor = c->getYCoor(ds->getPosition(xIndex), ds->getUseYAxis());
-                if (ds->getDataColor() == 0xFF000000 || yCoor < pa->getTopY() || yCoor > pa->getBottomY())
-                    continue;
-                d->circle(xCoor, yCoor, 4, 4, ds->getDataColor(), ds->getDataColor());
-                const QString label = QStringLiteral("<*font,bgColor=") + QString::number(ds->getDataColor(), 16)
-                                      + QStringLiteral("*> ")
-                                      + c->formatValue(ds->getValue(xIndex), QStringLiteral("{value|P4} ")) + unit
-                                      + QStringLiteral(" / ") + parts.at(0) + QStringLiteral(" <*font*>");
-                DrawAreaText lt = d->text(label, QStringLiteral("arialbd.ttf"), 10);
-                if (xCoor <= (pa->getLeftX() + pa->getRightX()) / 2)
-                    lt.draw(xCoor + 5, yCoor, 0xFFFFFF, 4);
-                else
-                    lt.draw(xCoor - 5, yCoor, 0xFFFFFF, 6);
-                texts << label;
-            }
-        }
-        return texts;
     }
 };
 
@@ -285,7 +93,7 @@ private slots:
         QFETCH(bool, light);
         PageDrawing page(light);
         const double t = t0();
-        page.series << Series{QStringLiteral("Rezystancja ż"), QStringLiteral("Ω"), {t, t + 1, t + 2, t + 3},
+        page.series << Series{QStringLiteral("Rezystancja ż"), QStringLiteral("Ω"), true, {t, t + 1, t + 2, t + 3},
                               {1, Chart::NoValue, Chart::NoValue, 4}};
         ViewPortManager vpm;
         setFullRange(vpm, t, t + 3);
@@ -321,7 +129,7 @@ private slots:
         PageDrawing page(true);
         page.drawLines = false;
         const double t = t0();
-        page.series << Series{QStringLiteral("U"), QStringLiteral("V"), {t, t + 1, t + 2, t + 3, t + 4, t + 5},
+        page.series << Series{QStringLiteral("U"), QStringLiteral("V"), true, {t, t + 1, t + 2, t + 3, t + 4, t + 5},
                               {1, Chart::NoValue, Chart::NoValue, 3, 4, 0}};
         ViewPortManager vpm;
         setFullRange(vpm, t, t + 5);
@@ -335,6 +143,32 @@ private slots:
         QCOMPARE(pixel(img, c->getXCoor(t + 3), c->getYCoor(3)), line);
     }
 
+    // Indicators mark the axis of their series' unit; a series whose unit
+    // has no axis (not grouped, another unit than the first) gets no mark.
+    void indicatorMarks()
+    {
+        PageDrawing page(true);
+        const double t = t0();
+        page.series << Series{QStringLiteral("U"), QStringLiteral("V"), true, {t, t + 10}, {0, 10}};
+        page.series << Series{QStringLiteral("I"), QStringLiteral("A"), true, {t, t + 10}, {2, 8}};
+        page.maxIndicator = {true, 1, 7.0, 0x800080};
+        page.minIndicator = {true, 0, 3.0, 0x0000FF};
+        ViewPortManager vpm;
+        setFullRange(vpm, t, t + 10);
+        std::unique_ptr<XYChart> c(page.drawChart(vpm, 600, 300));
+        const QImage img = c->makeImage();
+        PlotArea *pa = c->getPlotArea();
+        const QRect plot(pa->getLeftX(), pa->getTopY(), pa->getWidth(), pa->getHeight());
+        QCOMPARE(countNear(img, plot, qRgb(0x80, 0x00, 0x80), 0), 0);
+        QCOMPARE(pixel(img, pa->getLeftX() + 20, c->getYCoor(3)), qRgb(0x00, 0x00, 0xFF));
+        // Hidden series draw nothing and make no axis of their own.
+        page.series[0].visible = false;
+        c.reset(page.drawChart(vpm, 600, 300));
+        QCOMPARE(page.axisUnits, QStringList{QStringLiteral("A")});
+        QCOMPARE(c->getLayerCount(), 2);
+        QCOMPARE(c->getLayerByZ(0)->getDataSet(0)->getDataName(), QStringLiteral("I|A"));
+    }
+
     void groupedAxes()
     {
         PageDrawing page(false);
@@ -342,7 +176,7 @@ private slots:
         const double t = t0();
         const QStringList units{"V", "A", "W", "Hz", "%"};
         for (int i = 0; i < units.size(); ++i)
-            page.series << Series{QStringLiteral("P%1").arg(i), units[i], {t, t + 10}, {double(i), double(10 * i + 5)}};
+            page.series << Series{QStringLiteral("P%1").arg(i), units[i], true, {t, t + 10}, {double(i), double(10 * i + 5)}};
         ViewPortManager vpm;
         setFullRange(vpm, t, t + 10);
         std::unique_ptr<XYChart> c(page.drawChart(vpm, 900, 400));
@@ -376,15 +210,15 @@ private slots:
         const QRgb text = qRgb(0xF0, 0xC0, 0x40);
         Chart::setThemeColors(QColor(0x30, 0x30, 0x30), QColor(text), QColor(text));
         PageDrawing page(false);
-        page.maxOn = true;
-        page.maxValue = 7;
+        page.maxIndicator.on = true;
+        page.maxIndicator.value = 7;
         const double t = t0();
         QVector<double> ts, vs;
         for (int i = 0; i < 200; ++i) {
             ts << t - 15 * 3600 + i * 300.0; // crosses midnight
             vs << 5 + (i % 7);
         }
-        page.series << Series{QStringLiteral("U"), QStringLiteral("V"), ts, vs};
+        page.series << Series{QStringLiteral("U"), QStringLiteral("V"), true, ts, vs};
         ViewPortManager vpm;
         setFullRange(vpm, ts.first(), ts.last());
         std::unique_ptr<XYChart> c(page.drawChart(vpm, 900, 400));
