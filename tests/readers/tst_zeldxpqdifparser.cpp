@@ -216,6 +216,26 @@ private slots:
                                             QStringLiteral("I1 obs 2|2.5|%1|2").arg(utcMs(2024, 3, 31, 2, 0, 1, 500))}));
     }
 
+    // A time axis in cycles is timed by the power frequency of the monitor
+    // settings, and is itself no measurement.
+    void cyclesAxis()
+    {
+        PqdifWriter w;
+        w.addContainer();
+        w.addRecord(*pqdifDataSourceRecord("M1", {channel("U1", {timeDefn(ID_QU_CYCLES), valueDefn()})}));
+        w.addRecord(*pqdifMonitorSettingsRecord(pqdifTime(2024, 1, 1), 50.0));
+        w.addRecord(*pqdifObservationRecord(
+            "Obs", kStart,
+            {instance(0, {PqdifSeriesInstDesc::real8({0.0, 50.0, 125.0}), PqdifSeriesInstDesc::real8({1, 2, 3})})},
+            1));
+        Run r;
+        run(save(w), r);
+        QVERIFY(r.parsed);
+        QCOMPARE(dataRows(db), QStringList({QStringLiteral("U1 obs 1|1|%1|1").arg(utcMs(2024, 3, 31, 1, 0, 0)),
+                                            QStringLiteral("U1 obs 1|2|%1|1").arg(utcMs(2024, 3, 31, 1, 0, 1)),
+                                            QStringLiteral("U1 obs 1|3|%1|1").arg(utcMs(2024, 3, 31, 1, 0, 2, 500))}));
+    }
+
     // A series in seconds and a series of a left-out value type are never
     // written; the other series of the channel are.
     void seriesLeftOut()
