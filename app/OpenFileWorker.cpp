@@ -18,10 +18,12 @@
 #include "readers/ZelCAlarmParser.h"
 #include "readers/ZelCAuditParser.h"
 #include "readers/ZelCDipSwellParser.h"
+#include "readers/ZelDXPqdifParser.h"
 #include "readers/moxbauditparser.h"
 #include "tables/BrenaTableModel.h"
 #include "tables/TempDatabaseTableModel.h"
 #include "tables/ZelCEventTableModel.h"
+#include "tables/ZelCTableModel.h"
 #include "tables/moxbeventcsv.h"
 
 #include <QApplication>
@@ -168,10 +170,40 @@ OpenFileWorker::Outcome OpenFileWorker::zelcFamilyFile()
         // The alarm log shares the dip and swell log's temporary database.
         return eventLog<ZelCAlarmParser, ZelCEventTableModel>("ZelCDipSwell", ZelC_ALARM_FILE);
     case ZelC_DATA_FILE:
+        if (m_device == ZelDX && m_path.toLower().endsWith(QLatin1String(".pqd")))
+            return pqdifArchive();
         return notAvailable("ZelC family data archives");
     default:
         return Outcome::Failure;
     }
+}
+
+OpenFileWorker::Outcome OpenFileWorker::pqdifArchive()
+{
+    int count = 0;
+    const bool read = readIntoTmpDatabase<ZelDXPqdifParser>(
+        "Data_con", TmpDbFailure::Report, &count, [this](ZelDXPqdifParser &reader, QSqlDatabase &db, int *n) {
+            return reader.openFile(m_path) && reader.parseFile(db, n);
+        });
+    if (!read)
+        return Outcome::Failure;
+    buildAnalyserModels();
+    return Outcome::Success;
+}
+
+void OpenFileWorker::buildAnalyserModels()
+{
+    m_fw.deleteModels();
+    m_fw.tableModel = new ZelCTableModel(m_fw.dataDatabase, nullptr);
+    m_fw.connectTableModelSignals();
+    // The chart model counts the rows itself.
+    m_fw.chartModel = session::newNarrowChartModel(m_fw.dataDatabase, 0);
+    if (m_fw.chartModel)
+        m_fw.connectChartModelSignals();
+    m_fw.reportModel = session::newNarrowReportModel(m_fw.dataDatabase, m_device);
+    if (m_fw.reportModel)
+        m_fw.connectReportModelSignals();
+    m_fw.sessionInfo.views |= Framework::SessionInfo::ViewCsvExport;
 }
 
 OpenFileWorker::Outcome OpenFileWorker::moxbRecorderFile()

@@ -68,6 +68,8 @@ private:
     template <class Reader, class Model>
     Outcome eventLog(const char *tmpDbName, int code);
     Outcome zelcFamilyFile();
+    // A ZelDX PQDIF file, read into the temporary database "Data_con".
+    Outcome pqdifArchive();
     Outcome moxbRecorderFile();
     Outcome applicationDatabase();
     Outcome brenaRecordFile();
@@ -79,6 +81,8 @@ private:
     // Step 3: the temporary database of the branch as the session's database.
     bool openTmpDatabase(const char *name, TmpDbFailure onFailure);
     void buildStandardModels(const ModelSet &models, int readerCount);
+    // The analysers' set: their own table model, chart and report.
+    void buildAnalyserModels();
 
     void successTail();
     void failureTail();

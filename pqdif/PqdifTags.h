@@ -64,6 +64,7 @@ PQDIF_TAG(tagObservationSerial, "3d786f90-f76e-11cf-9d89-0080c72e70a3");
 PQDIF_TAG(tagChannelInstances, "3d786f91-f76e-11cf-9d89-0080c72e70a3");
 PQDIF_TAG(tagOneChannelInst, "3d786f92-f76e-11cf-9d89-0080c72e70a3");
 PQDIF_TAG(tagChannelDefnIdx, "b48d858f-f5f5-11cf-9d89-0080c72e70a3");
+PQDIF_TAG(tagChannelGroupID, "f90de218-e67b-4cf1-a295-b021a2d46767");
 PQDIF_TAG(tagSeriesInstances, "3d786f93-f76e-11cf-9d89-0080c72e70a3");
 PQDIF_TAG(tagOneSeriesInstance, "3d786f94-f76e-11cf-9d89-0080c72e70a3");
 PQDIF_TAG(tagSeriesValues, "3d786f99-f76e-11cf-9d89-0080c72e70a3");

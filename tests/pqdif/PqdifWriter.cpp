@@ -367,6 +367,10 @@ std::unique_ptr<PqdifNode> pqdifObservationRecord(const std::string &name, const
     for (const PqdifChannelInstDesc &ch : channels) {
         PqdifNode &c = insts.collection(tagOneChannelInst);
         c.uint4(tagChannelDefnIdx, ch.defnIdx);
+        if (ch.groupId >= 0) {
+            const int16_t group = static_cast<int16_t>(ch.groupId);
+            c.scalar(tagChannelGroupID, ID_PHYS_TYPE_INTEGER2, &group);
+        }
         PqdifNode &series = c.collection(tagSeriesInstances);
         for (const PqdifSeriesInstDesc &s : ch.series) {
             PqdifNode &si = series.collection(tagOneSeriesInstance);

@@ -79,6 +79,7 @@ struct PqdifSeriesInstDesc
 struct PqdifChannelInstDesc
 {
     uint32_t defnIdx = 0;
+    int groupId = -1; // tagChannelGroupID (INT2) when >= 0
     std::vector<PqdifSeriesInstDesc> series;
 };
 
