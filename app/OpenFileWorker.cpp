@@ -18,6 +18,9 @@
 #include "readers/ZelCAuditParser.h"
 #include "readers/ZelCDipSwellParser.h"
 #include "readers/moxbauditparser.h"
+#include "readers/moxbcsvparser.h"
+#include "tables/MoxBTableModel.h"
+#include "tables/moxbcsvtable.h"
 #include "tables/BrenaTableModel.h"
 #include "tables/TempDatabaseTableModel.h"
 #include "tables/ZelCEventTableModel.h"
@@ -180,15 +183,57 @@ OpenFileWorker::Outcome OpenFileWorker::moxbRecorderFile()
     case MoxB_ALARM_FILE_CSV:
         return eventLog<moxbauditparser, moxbeventcsv>("MoxBEvent", m_sourceType);
     case MoxB_DATA_FILE_Sqlite3:
+        return moxbDataArchive();
     case MoxB_DATA_FILE_CSV:
+        return moxbDataCsv();
     case MoxB_AUDIT_FILE_Sqlite3:
     case MoxB_ALARM_FILE_Sqlite3:
     case MoxB_SETTING_FILE_Sqlite3:
     case MoxB_SETTING_FILE_CSV:
-        return notAvailable("MoxB recorder data, SQLite logs and settings");
+        return notAvailable("MoxB recorder SQLite logs and settings");
     default:
         return Outcome::Failure;
     }
+}
+
+OpenFileWorker::Outcome OpenFileWorker::moxbDataArchive()
+{
+    // The recorder's own file, opened in place and never changed.
+    if (!QFileInfo(m_path).isFile())
+        return Outcome::Failure;
+    const QString name = QStringLiteral("Data_con");
+    Connections::Options options;
+    options.readOnly = true;
+    Connections::registerFile(name, m_path, options);
+    m_fw.dataDatabase = Connections::database(name);
+    if (!m_fw.dataDatabase.isOpen())
+        return Outcome::Failure;
+    m_fw.deleteModels();
+    m_fw.tableModel = new MoxBTableModel(m_fw.dataDatabase, nullptr);
+    m_fw.connectTableModelSignals();
+    // The recorder's chart and report models join here once they exist.
+    m_fw.sessionInfo.views |= Framework::SessionInfo::ViewCsvExport;
+    emit m_fw.dataFileLoadedSuccessfully();
+    return Outcome::Success;
+}
+
+OpenFileWorker::Outcome OpenFileWorker::moxbDataCsv()
+{
+    int count = 0;
+    const bool read = readIntoTmpDatabase<moxbcsvparser>("Data_con", TmpDbFailure::Report, &count,
+                                                         [this](moxbcsvparser &reader, QSqlDatabase &db, int *n) {
+                                                             return reader.openFile(m_path)
+                                                                    && reader.parseFile(db, n, MoxB_DATA_FILE_CSV);
+                                                         });
+    if (!read)
+        return Outcome::Failure;
+    m_fw.deleteModels();
+    m_fw.tableModel = new moxbcsvtable(m_fw.dataDatabase, nullptr);
+    m_fw.connectTableModelSignals();
+    // The recorder's chart and report models join here once they exist.
+    m_fw.sessionInfo.views |= Framework::SessionInfo::ViewCsvExport;
+    emit m_fw.dataFileLoadedSuccessfully();
+    return Outcome::Success;
 }
 
 OpenFileWorker::Outcome OpenFileWorker::applicationDatabase()

@@ -69,6 +69,10 @@ private:
     Outcome eventLog(const char *tmpDbName, int code);
     Outcome zelcFamilyFile();
     Outcome moxbRecorderFile();
+    // The recorder's data: its own SQLite archive, or a CSV read into a
+    // temporary database; the main window then offers the settings file.
+    Outcome moxbDataArchive();
+    Outcome moxbDataCsv();
     Outcome applicationDatabase();
     Outcome brenaRecordFile();
     // Known type whose reader or models are not part of this build.

@@ -13,7 +13,7 @@ packages=(
   qttranslations5-l10n libqt5opengl5-dev
   libcurl4-openssl-dev libssl-dev zlib1g-dev
   python3 python3-pyftpdlib python3-openssl openssl
-  poppler-utils gnupg fonts-dejavu-core valgrind fonts-dejavu-extra fonts-symbola
+  poppler-utils gnupg fonts-dejavu-core valgrind fonts-dejavu-extra fonts-symbola sqlite3
 )
 
 missing=()
