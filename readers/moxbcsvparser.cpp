@@ -9,9 +9,10 @@
 #include <QPointer>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QVariant>
 
 namespace {
+
+const QString kBlank = QStringLiteral(" ");
 
 // Fields of one line after the trailing empty ones are dropped.
 QVector<QStringRef> splitTrimmed(const QStringRef &line)
@@ -92,9 +93,10 @@ bool moxbcsvparser::parseFile(QSqlDatabase db, int *count, int code)
     int recordIndex = -1;
     int rowCounter = 0;
     qint64 characters = 0;
-    QVector<QStringList> batch;
+    QVector<Row> batch;
     batch.reserve(BatchSize);
     bool header = true;
+    WideRowWriter writer;
 
     int start = 0;
     const int length = text.size();
@@ -135,17 +137,17 @@ bool moxbcsvparser::parseFile(QSqlDatabase db, int *count, int code)
         if (columns.isEmpty())
             continue;
 
-        QStringList row;
-        row.reserve(columns.size());
+        // A missing cell reads as one blank: stored cells are never empty.
+        Row row(columns.size(), QStringRef(&kBlank));
         const int n = qMin(fields.size(), columns.size());
-        for (int i = 0; i < n; ++i)
-            row.append(fields.at(i).isEmpty() ? QStringLiteral(" ") : fields.at(i).toString());
-        while (row.size() < columns.size())
-            row.append(QStringLiteral(" "));
+        for (int i = 0; i < n; ++i) {
+            if (!fields.at(i).isEmpty())
+                row[i] = fields.at(i);
+        }
         batch.append(row);
 
         if (batch.size() >= BatchSize) {
-            if (!insertBatch(db, columns, batch))
+            if (!insertBatch(writer, db, columns, batch))
                 return false;
             batch.clear();
         }
@@ -157,7 +159,7 @@ bool moxbcsvparser::parseFile(QSqlDatabase db, int *count, int code)
             emit progressValueChanged(percent);
         }
     }
-    if (!batch.isEmpty() && !insertBatch(db, columns, batch))
+    if (!batch.isEmpty() && !insertBatch(writer, db, columns, batch))
         return false;
 
     if (!transaction.commit()) {
@@ -169,31 +171,24 @@ bool moxbcsvparser::parseFile(QSqlDatabase db, int *count, int code)
     return true;
 }
 
-bool moxbcsvparser::insertBatch(QSqlDatabase db, const QStringList &columns, const QVector<QStringList> &rows)
+bool moxbcsvparser::insertBatch(WideRowWriter &writer, QSqlDatabase db, const QStringList &columns,
+                                const QVector<Row> &rows)
 {
     if (rows.isEmpty())
         return true;
-    QStringList marks;
-    for (int i = 0; i < columns.size(); ++i)
-        marks << QStringLiteral("?");
-    const QString statement = QStringLiteral("INSERT INTO DataMoxB (%1) VALUES (%2)")
-                                  .arg(sql::quoteIdentifiers(columns, QStringLiteral(",")), marks.join(QLatin1Char(',')));
-    QSqlQuery query(db);
-    if (!query.prepare(statement)) {
-        TRACE() << "Query preparation failed: " << query.lastError().text();
+    if (writer.columnCount() == 0 && !writer.prepare(db, QStringLiteral("DataMoxB"), columns)) {
+        TRACE() << "Query preparation failed: " << writer.errorText();
         return false;
     }
-    for (const QStringList &row : rows) {
+    for (const Row &row : rows) {
         if (row.size() != columns.size()) {
-            TRACE() << "Skipping row due to incorrect size: " << row;
+            TRACE() << "Skipping row due to incorrect size: " << row.size();
             continue;
         }
-        for (int i = 0; i < row.size(); ++i) {
-            const QString &cell = row.at(i);
-            query.bindValue(i, cell.isEmpty() ? QVariant(QVariant::String) : QVariant(cell));
-        }
-        if (!query.exec()) {
-            TRACE() << "Batch insert failed: " << query.lastError().text();
+        for (int i = 0; i < row.size(); ++i)
+            writer.bindText(i, row.at(i).unicode(), row.at(i).size());
+        if (!writer.insertRow()) {
+            TRACE() << "Batch insert failed: " << writer.errorText();
             return false;
         }
     }

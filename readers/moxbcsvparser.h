@@ -10,6 +10,8 @@
 #include <QStringList>
 #include <QVector>
 
+#include "readers/WideRowWriter.h"
+
 class ProgressDialog;
 
 class moxbcsvparser : public QObject
@@ -32,7 +34,8 @@ public:
     // title left out (its position, or -1, goes to recordIndex).
     static QStringList columnList(const QString &header, int *recordIndex);
 
-    static bool insertBatch(QSqlDatabase db, const QStringList &columns, const QVector<QStringList> &rows);
+    // One row: the cells in column order, pointing into the file's text.
+    using Row = QVector<QStringRef>;
 
 signals:
     void progressValueChanged(int value);
@@ -41,6 +44,9 @@ signals:
     void consoleMessage(QString message, int type);
 
 private:
+    // Writes one batch through the writer, preparing it on first use.
+    bool insertBatch(WideRowWriter &writer, QSqlDatabase db, const QStringList &columns, const QVector<Row> &rows);
+
     QFile m_file;
     ProgressDialog *m_progress;
     QAtomicInteger<char> *m_cancelFlag;

@@ -11,7 +11,7 @@ packages=(
   cmake g++ make ccache pkg-config
   qtbase5-dev qtbase5-dev-tools libqt5sql5-sqlite libqt5svg5-dev qttools5-dev qttools5-dev-tools
   qttranslations5-l10n libqt5opengl5-dev
-  libcurl4-openssl-dev libssl-dev zlib1g-dev
+  libcurl4-openssl-dev libssl-dev zlib1g-dev libsqlite3-dev
   python3 python3-pyftpdlib python3-openssl openssl
   poppler-utils gnupg fonts-dejavu-core valgrind fonts-dejavu-extra fonts-symbola sqlite3
 )
