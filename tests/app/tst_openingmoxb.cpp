@@ -10,6 +10,7 @@
 #include "app/SourceTypeFile.h"
 #include "common/Connections.h"
 #include "common/Prompts.h"
+#include "readers/moxbdatabasemanager.h"
 #include "tables/MoxBTableModel.h"
 #include "tables/moxbcsvtable.h"
 
@@ -75,6 +76,36 @@ QString writeArchive(const QString &name, int rows)
     QSqlDatabase::removeDatabase(QStringLiteral("archive_writer"));
     return path;
 }
+
+// A settings file of the recorder: one table per section.
+QString writeSettingsArchive(const QString &name, bool withTables)
+{
+    const QString path = QDir(QDir::tempPath()).filePath(name);
+    QFile::remove(path);
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("settings_writer"));
+        db.setDatabaseName(path);
+        if (!db.open())
+            return QString();
+        QSqlQuery q(db);
+        if (withTables) {
+            q.exec(QStringLiteral("CREATE TABLE \"Analog inputs information\" (Name TEXT, \"Display unit\" TEXT)"));
+            q.exec(QStringLiteral("INSERT INTO \"Analog inputs information\" VALUES ('AI1', 'm3/h')"));
+        } else {
+            q.exec(QStringLiteral("PRAGMA user_version = 1"));
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("settings_writer"));
+    return path;
+}
+
+const QByteArray kSettingsCsv = "General settings\r\n"
+                                "Name,Value\r\n"
+                                "Interval, 10 s\r\n"
+                                "Analog inputs information\r\n"
+                                "Name,Display unit\r\n"
+                                "AI1,m3/h\r\n";
 
 } // namespace
 
@@ -198,6 +229,77 @@ private slots:
         QVERIFY(!g_framework->tableModel);
         QCOMPARE(loaded.count(), 0);
         QCOMPARE(prompts->count(QStringLiteral("message")), 0);
+    }
+
+    // The offer answered with a settings file loads it beside the data.
+    void settingsOfferLoadsIntoTheSession_data()
+    {
+        QTest::addColumn<QString>("settings");
+        QTest::addColumn<QString>("table");
+        QTest::newRow("SQLite") << writeSettingsArchive(QStringLiteral("settings.MoxBArch.sqlite3"), true)
+                                << "Analog inputs information";
+        QTest::newRow("CSV") << writeTemp(QStringLiteral("settings.MoxBArch.csv"), kSettingsCsv)
+                             << "General settings";
+    }
+
+    void settingsOfferLoadsIntoTheSession()
+    {
+        QFETCH(QString, settings);
+        QFETCH(QString, table);
+        QVERIFY(!settings.isEmpty());
+        const QString data = writeTemp(QStringLiteral("data.MoxBArch.csv"), moxbcsv::file(5));
+        prompts->messageAnswers << QMessageBox::Yes;
+        prompts->fileAnswers << settings;
+
+        g_framework->openFile(data, MoxB, MoxB_DATA_FILE_CSV, {});
+        settle();
+        QTRY_VERIFY(g_framework->getSessionInfo().fileName == settings);
+
+        const Framework::SessionInfo s = g_framework->getSessionInfo();
+        QVERIFY(s.isOpen);
+        QCOMPARE(s.views, Framework::SessionInfo::ViewTable | Framework::SessionInfo::ViewCsvExport
+                              | Framework::SessionInfo::ViewSettingsMoxB);
+        // The data file's table stays the session's.
+        auto *model = qobject_cast<moxbcsvtable *>(g_framework->tableModel);
+        QVERIFY(model);
+        QCOMPARE(model->rowCount(), 5);
+        QCOMPARE(g_framework->dataDatabase.databaseName(),
+                 QDir(QDir::tempPath()).filePath(QStringLiteral("Data_con_TmpDb.sqlite")));
+        QVERIFY(g_framework->moxbManager);
+        QVERIFY(g_framework->moxbManager->fetchTables().contains(table));
+        QVERIFY(!g_framework->moxbManager->fetchTables().contains(QStringLiteral("Parameters")));
+        g_framework->closeMoxBDataConnection();
+    }
+
+    // A settings file that holds no section, or a SQLite one without its
+    // suffix, ends the whole session.
+    void settingsFailureEndsTheSession_data()
+    {
+        QTest::addColumn<int>("sourceType");
+        QTest::addColumn<QString>("settings");
+        QTest::newRow("no tables") << int(MoxB_SETTING_FILE_Sqlite3)
+                                   << writeSettingsArchive(QStringLiteral("settings.MoxBArch.empty.sqlite3"), false);
+        QTest::newRow("suffix") << int(MoxB_SETTING_FILE_Sqlite3)
+                                << writeSettingsArchive(QStringLiteral("settings.MoxBArch.db"), true);
+        QTest::newRow("empty CSV") << int(MoxB_SETTING_FILE_CSV)
+                                   << writeTemp(QStringLiteral("settings.MoxBArch.empty.csv"), QByteArray());
+    }
+
+    void settingsFailureEndsTheSession()
+    {
+        QFETCH(int, sourceType);
+        QFETCH(QString, settings);
+        const QString data = writeTemp(QStringLiteral("data2.MoxBArch.csv"), moxbcsv::file(5));
+        prompts->messageAnswers << QMessageBox::No;
+        g_framework->openFile(data, MoxB, MoxB_DATA_FILE_CSV, {});
+        settle();
+        QVERIFY(g_framework->getSessionInfo().isOpen);
+
+        g_framework->openFile(settings, MoxB, sourceType, {});
+        settle();
+        QVERIFY(!g_framework->getSessionInfo().isOpen);
+        QVERIFY(!g_framework->tableModel);
+        g_framework->closeMoxBDataConnection();
     }
 
     // The example opens without the offer; the next data file gets it.
