@@ -288,6 +288,10 @@ void TestMoxBTableModels::groupingNewestFirst()
                               {"2026-01-14", "23:59:59.999", "40"}});
     TempDatabaseTableModelMoxB m(db);
     QCOMPARE(m.rowCount(), 4);
+    // The view reads the model on its own thread: the reload runs there too.
+    QList<QThread *> resetThreads;
+    connect(&m, &QAbstractItemModel::modelReset, this,
+            [&resetThreads]() { resetThreads << QThread::currentThread(); }, Qt::DirectConnection);
     m.setGroupByDate(true);
     // The reload comes after the progress window's ticks.
     QTRY_COMPARE_WITH_TIMEOUT(m.rowCount(), 3, 10000);
@@ -295,6 +299,9 @@ void TestMoxBTableModels::groupingNewestFirst()
     for (int r = 0; r < m.rowCount(); ++r)
         order << m.data(m.index(r, 1)).toString() + QLatin1Char(' ') + m.data(m.index(r, 2)).toString();
     QCOMPARE(order, (QStringList{"2026-01-15 00:00:00.000", "2026-01-14 23:59:59.999", "2026-01-14 03:30:36.500"}));
+    QVERIFY(!resetThreads.isEmpty());
+    for (QThread *t : qAsConst(resetThreads))
+        QCOMPARE(t, m.thread());
     QVERIFY(m.getColumnNames().isEmpty());
 }
 
