@@ -7,8 +7,6 @@
 
 #include <QElapsedTimer>
 #include <QPointer>
-#include <QSqlError>
-#include <QSqlQuery>
 
 namespace {
 
