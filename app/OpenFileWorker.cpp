@@ -20,6 +20,12 @@
 #include "readers/ZelCDipSwellParser.h"
 #include "readers/ZelDXPqdifParser.h"
 #include "readers/moxbauditparser.h"
+#include "readers/moxbcsvparser.h"
+#include "readers/moxbdatabasecsvsetting.h"
+#include "readers/moxbdatabasemanager.h"
+#include "common/SqlUtil.h"
+#include "tables/MoxBTableModel.h"
+#include "tables/moxbcsvtable.h"
 #include "tables/BrenaTableModel.h"
 #include "tables/TempDatabaseTableModel.h"
 #include "tables/ZelCEventTableModel.h"
@@ -213,15 +219,140 @@ OpenFileWorker::Outcome OpenFileWorker::moxbRecorderFile()
     case MoxB_ALARM_FILE_CSV:
         return eventLog<moxbauditparser, moxbeventcsv>("MoxBEvent", m_sourceType);
     case MoxB_DATA_FILE_Sqlite3:
+        return moxbDataArchive();
     case MoxB_DATA_FILE_CSV:
+        return moxbDataCsv();
+    case MoxB_SETTING_FILE_Sqlite3:
+        return moxbSettingsArchive();
+    case MoxB_SETTING_FILE_CSV:
+        return moxbSettingsCsv();
     case MoxB_AUDIT_FILE_Sqlite3:
     case MoxB_ALARM_FILE_Sqlite3:
-    case MoxB_SETTING_FILE_Sqlite3:
-    case MoxB_SETTING_FILE_CSV:
-        return notAvailable("MoxB recorder data, SQLite logs and settings");
+        return notAvailable("MoxB recorder SQLite logs");
     default:
         return Outcome::Failure;
     }
+}
+
+OpenFileWorker::Outcome OpenFileWorker::moxbDataArchive()
+{
+    // The recorder's own file, opened in place and never changed.
+    if (!QFileInfo(m_path).isFile())
+        return Outcome::Failure;
+    const QString name = QStringLiteral("Data_con");
+    Connections::Options options;
+    options.readOnly = true;
+    Connections::registerFile(name, m_path, options);
+    m_fw.dataDatabase = Connections::database(name);
+    if (!m_fw.dataDatabase.isOpen())
+        return Outcome::Failure;
+    m_fw.deleteModels();
+    m_fw.tableModel = new MoxBTableModel(m_fw.dataDatabase, nullptr);
+    m_fw.connectTableModelSignals();
+    // The recorder's chart and report models join here once they exist.
+    m_fw.sessionInfo.views |= Framework::SessionInfo::ViewCsvExport;
+    emit m_fw.dataFileLoadedSuccessfully();
+    return Outcome::Success;
+}
+
+OpenFileWorker::Outcome OpenFileWorker::moxbDataCsv()
+{
+    int count = 0;
+    const bool read = readIntoTmpDatabase<moxbcsvparser>("Data_con", TmpDbFailure::Report, &count,
+                                                         [this](moxbcsvparser &reader, QSqlDatabase &db, int *n) {
+                                                             return reader.openFile(m_path)
+                                                                    && reader.parseFile(db, n, MoxB_DATA_FILE_CSV);
+                                                         });
+    if (!read)
+        return Outcome::Failure;
+    m_fw.deleteModels();
+    m_fw.tableModel = new moxbcsvtable(m_fw.dataDatabase, nullptr);
+    m_fw.connectTableModelSignals();
+    // The recorder's chart and report models join here once they exist.
+    m_fw.sessionInfo.views |= Framework::SessionInfo::ViewCsvExport;
+    emit m_fw.dataFileLoadedSuccessfully();
+    return Outcome::Success;
+}
+
+moxbdatabasemanager *OpenFileWorker::newMoxBManager()
+{
+    // Framework deletes the manager it holds; the one replaced goes once the
+    // GUI thread gets to it (nothing uses it any more).
+    auto *manager = new moxbdatabasemanager(nullptr);
+    if (QThread::currentThread() != qApp->thread())
+        manager->moveToThread(qApp->thread());
+    if (m_fw.moxbManager)
+        m_fw.moxbManager->deleteLater();
+    m_fw.moxbManager = manager;
+    return manager;
+}
+
+OpenFileWorker::Outcome OpenFileWorker::moxbSettingsOutcome(const QStringList &tables)
+{
+    Outcome outcome = Outcome::Success;
+    if (tables.isEmpty()) {
+        TRACE() << "No tables found in the database!";
+        outcome = Outcome::Failure;
+    } else {
+        m_fw.sessionInfo.views |= Framework::SessionInfo::ViewSettingsMoxB;
+    }
+    // The session of the data file goes on with the settings beside it.
+    if (m_fw.tableModel)
+        m_fw.connectTableModelSignals();
+    if (m_fw.chartModel)
+        m_fw.connectChartModelSignals();
+    // The recorder's report model over the session's data joins here once it exists.
+    m_fw.sessionInfo.views |= Framework::SessionInfo::ViewCsvExport;
+    return outcome;
+}
+
+OpenFileWorker::Outcome OpenFileWorker::moxbSettingsArchive()
+{
+    if (!m_path.endsWith(QLatin1String(".sqlite3"), Qt::CaseInsensitive))
+        return Outcome::Failure;
+    moxbdatabasemanager *manager = newMoxBManager();
+    if (!manager->openDatabase(m_path))
+        return Outcome::Failure;
+    return moxbSettingsOutcome(manager->fetchTables());
+}
+
+OpenFileWorker::Outcome OpenFileWorker::moxbSettingsCsv()
+{
+    moxbdatabasecsvsetting reader(m_progress, &m_fw.cancelFlag, nullptr);
+    wireReader(&reader);
+    moxbdatabasemanager *manager = newMoxBManager();
+    const QString name = QLatin1String(moxbdatabasemanager::kConnectionName);
+    if (Connections::contains(name))
+        Connections::remove(name);
+    QSqlDatabase db = m_fw.archiveManager.openTmpDatabase(name);
+    if (!db.isOpen()) {
+        TRACE() << "Failed to create/open temporary database for CSV file.";
+        return Outcome::Failure;
+    }
+    manager->adoptConnection();
+
+    // A clean database: the schema the temporary database came with goes.
+    QStringList tables;
+    {
+        QSqlQuery q(db);
+        if (q.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type='table'")))
+            while (q.next())
+                tables << q.value(0).toString();
+    }
+    for (const QString &table : qAsConst(tables)) {
+        if (table == QLatin1String("sqlite_sequence"))
+            continue;
+        QSqlQuery drop(db);
+        if (!drop.exec(QStringLiteral("DROP TABLE IF EXISTS %1;").arg(sql::quoteIdentifier(table))))
+            TRACE() << "Failed to drop table" << table << drop.lastError().text();
+    }
+
+    if (!reader.openFile(m_path))
+        return moxbSettingsOutcome({});
+    int count = 0;
+    if (!reader.parseFile(db, &count, MoxB_SETTING_FILE_CSV))
+        return moxbSettingsOutcome({});
+    return moxbSettingsOutcome(manager->fetchTables());
 }
 
 OpenFileWorker::Outcome OpenFileWorker::applicationDatabase()

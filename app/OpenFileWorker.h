@@ -14,6 +14,7 @@ class Framework;
 class MainWindow;
 class ProgressDialog;
 class QObject;
+class moxbdatabasemanager;
 
 class OpenFileWorker
 {
@@ -71,6 +72,16 @@ private:
     // A ZelDX PQDIF file, read into the temporary database "Data_con".
     Outcome pqdifArchive();
     Outcome moxbRecorderFile();
+    // The recorder's data: its own SQLite archive, or a CSV read into a
+    // temporary database; the main window then offers the settings file.
+    Outcome moxbDataArchive();
+    Outcome moxbDataCsv();
+    // The recorder's settings, SQLite or CSV, loaded beside the session of
+    // its data file into a new settings manager.
+    Outcome moxbSettingsArchive();
+    Outcome moxbSettingsCsv();
+    Outcome moxbSettingsOutcome(const QStringList &tables);
+    moxbdatabasemanager *newMoxBManager();
     Outcome applicationDatabase();
     Outcome brenaRecordFile();
     // Known type whose reader or models are not part of this build.

@@ -11,9 +11,9 @@ packages=(
   cmake g++ make ccache pkg-config
   qtbase5-dev qtbase5-dev-tools libqt5sql5-sqlite libqt5svg5-dev qttools5-dev qttools5-dev-tools
   qttranslations5-l10n libqt5opengl5-dev
-  libcurl4-openssl-dev libssl-dev zlib1g-dev
+  libcurl4-openssl-dev libssl-dev zlib1g-dev libsqlite3-dev
   python3 python3-pyftpdlib python3-openssl openssl proftpd-core proftpd-mod-crypto
-  poppler-utils gnupg fonts-dejavu-core valgrind fonts-dejavu-extra fonts-symbola
+  poppler-utils gnupg fonts-dejavu-core valgrind fonts-dejavu-extra fonts-symbola sqlite3
 )
 
 missing=()

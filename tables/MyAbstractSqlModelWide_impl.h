@@ -1,0 +1,446 @@
+#pragma once
+// Definitions of MyAbstractSqlModelWide; included only where a family's
+// instance is made (explicit instantiation).
+#include "tables/MyAbstractSqlModelWide.h"
+
+#include "common/Connections.h"
+#include "common/SqlUtil.h"
+#include "common/Trace.h"
+
+#include <QColor>
+#include <QEvent>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlQueryModel>
+#include <QSqlRecord>
+
+template <class Table>
+MyAbstractSqlModelWide<Table>::MyAbstractSqlModelWide(QSqlDatabase database, QObject *parent)
+    : MyAbstractTableModel(parent)
+    , db(database)
+{
+    TRACE_FUNC();
+    constInit();
+}
+
+template <class Table>
+MyAbstractSqlModelWide<Table>::MyAbstractSqlModelWide(QSqlDatabase database, FiltersCfg filterCfg, QObject *parent)
+    : MyAbstractTableModel(parent)
+    , db(database)
+    , filters(std::move(filterCfg))
+{
+    TRACE_FUNC();
+    constInit();
+}
+
+template <class Table>
+MyAbstractSqlModelWide<Table>::~MyAbstractSqlModelWide()
+{
+    dropExportQuery();
+}
+
+template <class Table>
+QString MyAbstractSqlModelWide<Table>::timeExpression()
+{
+    return QStringLiteral("CAST(CAST(strftime('%s', date || ' ' || substr(time, 1, 8)) AS INTEGER) * 1000 + "
+                          "CAST(substr(time, 10, 3) AS INTEGER) AS INTEGER)");
+}
+
+template <class Table>
+void MyAbstractSqlModelWide<Table>::constInit()
+{
+    queryModel = new QSqlQueryModel(this); // a child, so it moves threads with the model
+    // Rows the inner model fetches reach the views as insertions; inside a
+    // reset the reset itself tells them.
+    QObject::connect(queryModel, &QAbstractItemModel::rowsAboutToBeInserted, this,
+                     [this](const QModelIndex &parent, int first, int last) {
+                         if (!parent.isValid() && !isResetting())
+                             beginInsertRows(QModelIndex(), first, last);
+                     });
+    QObject::connect(queryModel, &QAbstractItemModel::rowsInserted, this,
+                     [this](const QModelIndex &parent, int, int) {
+                         if (!parent.isValid() && !isResetting())
+                             endInsertRows();
+                     });
+
+    const QString name = db.connectionName();
+    const int at = name.lastIndexOf(QLatin1Char('@'));
+    if (at > 0) {
+        const QString logical = name.left(at);
+        if (Connections::contains(logical) && Connections::filePath(logical) == db.databaseName())
+            m_logicalConnection = logical;
+    }
+
+    exportQuery = nullptr;
+    groupByDate = false;
+    loadAllData = false;
+    TRACE() << "dbConnection " << name;
+
+    getParameterInfo();
+
+    if (colNamesNotGroup.isEmpty()) {
+        colNamesNotGroup = tableColumns(Table::table());
+        for (const QString &c : qAsConst(colNamesNotGroup))
+            TRACE() << "colNamesNotGroupmoxb " << c;
+        TRACE() << "j: " << colNamesNotGroup.size() << "countofcolumns: " << colNamesNotGroup.size();
+    }
+}
+
+template <class Table>
+QSqlDatabase MyAbstractSqlModelWide<Table>::currentConnection()
+{
+    // Only while the name still points at our file: a new session may have
+    // re-registered it for another one.
+    if (!m_logicalConnection.isEmpty() && Connections::contains(m_logicalConnection)
+        && Connections::filePath(m_logicalConnection) == db.databaseName()) {
+        QSqlDatabase own = Connections::database(m_logicalConnection);
+        if (own.isValid() && own.isOpen())
+            db = own;
+    }
+    return db;
+}
+
+template <class Table>
+QStringList MyAbstractSqlModelWide<Table>::tableColumns(const QString &table)
+{
+    QStringList names;
+    QSqlQuery q(currentConnection());
+    if (!q.exec(QStringLiteral("PRAGMA table_info(%1)").arg(sql::quoteIdentifier(table)))) {
+        TRACE() << "Error executing PRAGMA query for" << table << ": " << q.lastError().text();
+        return names;
+    }
+    while (q.next())
+        names << q.value(1).toString();
+    return names;
+}
+
+template <class Table>
+void MyAbstractSqlModelWide<Table>::getParameterInfo()
+{
+    QSqlDatabase conn = currentConnection();
+    const QStringList tables = conn.tables(QSql::Tables);
+    if (Table::logTables) {
+        for (const char *log : {"AlarmLog", "AuditLog"}) {
+            const QString name = QLatin1String(log);
+            if (!tables.contains(name))
+                continue;
+            const QStringList headers = tableColumns(name);
+            if (!setModelQuery(QStringLiteral("SELECT * FROM %1").arg(name), {}, headers))
+                TRACE() << QStringLiteral("Error fetching %1 data: ").arg(name) << queryModel->lastError().text();
+            while (queryModel->canFetchMore())
+                queryModel->fetchMore();
+            return;
+        }
+    }
+
+    if (tables.contains(Table::table())) {
+        const QStringList columns = tableColumns(Table::table());
+        if (columns.isEmpty())
+            return;
+        TRACE() << "Extracting columns from" << Table::table() << "...";
+        for (int i = 0; i < columns.size(); ++i) {
+            paramIds << i + 1;
+            paramNames << columns.at(i);
+        }
+        TRACE() << Table::table() << "Parameters Loaded Successfully.";
+        return;
+    }
+
+    if (filters.hasParameters()) {
+        // Ids are 1-based column ordinals; an id outside the columns names
+        // nothing and is skipped.
+        const QStringList columns = tableColumns(Table::table());
+        TRACE() << "Fetched columns: " << columns.size();
+        QStringList chosen;
+        for (int id : qAsConst(filters.selectedParamId)) {
+            if (id >= 1 && id <= columns.size())
+                chosen << columns.at(id - 1);
+            else
+                TRACE() << "Skipping parameter id outside the columns:" << id;
+        }
+        if (chosen.isEmpty())
+            return;
+        const QString text = QStringLiteral("SELECT %1 FROM %2").arg(sql::quoteIdentifiers(chosen), Table::table());
+        TRACE() << "Executing query for" << Table::table() << ": " << text;
+        if (!setModelQuery(text, {}, chosen))
+            TRACE() << "Error executing query for" << Table::table() << ": " << queryModel->lastError().text();
+        while (queryModel->canFetchMore())
+            queryModel->fetchMore();
+        return;
+    }
+
+    // An opened archive: its Data table.
+    const QStringList columns = tableColumns(QStringLiteral("Data"));
+    if (columns.isEmpty()) {
+        TRACE() << "Error executing PRAGMA query for external DB: no columns";
+        return;
+    }
+    paramIds.clear();
+    paramNames.clear();
+    for (int i = 0; i < columns.size(); ++i) {
+        colNamesNotGroup << columns.at(i);
+        paramNames << columns.at(i);
+        paramIds << i + 1;
+        TRACE() << "Fetched paramIds:" << i + 1 << " paramNames:" << columns.at(i);
+    }
+}
+
+template <class Table>
+bool MyAbstractSqlModelWide<Table>::setModelQuery(const QString &text, const QVariantList &values,
+                                                  const QStringList &headers)
+{
+    QSqlQuery q(currentConnection());
+    bool ok = q.prepare(text);
+    for (const QVariant &v : values)
+        q.addBindValue(v);
+    ok = ok && q.exec();
+    if (!ok) {
+        TRACE() << "SQL Error:" << q.lastError().text();
+        queryModel->clear();
+        resultHeaders.clear();
+        return false;
+    }
+    queryModel->setQuery(std::move(q));
+    resultHeaders = headers;
+    return !queryModel->lastError().isValid();
+}
+
+template <class Table>
+void MyAbstractSqlModelWide<Table>::fetchFirstRows()
+{
+    while (queryModel->canFetchMore() && (loadAllData || queryModel->rowCount() < FirstFetchRows)) {
+        const int before = queryModel->rowCount();
+        queryModel->fetchMore();
+        if (queryModel->rowCount() == before)
+            break;
+    }
+}
+
+template <class Table>
+int MyAbstractSqlModelWide<Table>::rowCount(const QModelIndex &parent) const
+{
+    return queryModel->rowCount(parent);
+}
+
+template <class Table>
+int MyAbstractSqlModelWide<Table>::columnCount(const QModelIndex &parent) const
+{
+    return queryModel->columnCount(parent);
+}
+
+template <class Table>
+QVariant MyAbstractSqlModelWide<Table>::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation == Qt::Horizontal && (role == Qt::DisplayRole || role == Qt::EditRole) && section >= 0
+        && section < resultHeaders.size() && resultHeaders.size() == queryModel->columnCount())
+        return resultHeaders.at(section);
+    return queryModel->headerData(section, orientation, role);
+}
+
+template <class Table>
+QVariant MyAbstractSqlModelWide<Table>::cellForDisplay(const QModelIndex &index, int role) const
+{
+    return queryModel->data(queryModel->index(index.row(), index.column()), role);
+}
+
+template <class Table>
+QVariant MyAbstractSqlModelWide<Table>::data(const QModelIndex &index, int role) const
+{
+    const QVariant v = cellForDisplay(index, role);
+    if (!groupByDate || index.column() == 0)
+        return v;
+    if (role != Qt::DisplayRole && role != Qt::ForegroundRole)
+        return v;
+
+    // A cell's flag is the text its right neighbour shows, which follows the
+    // same rule: walk in from the row's end. A cell past the end reads 0.
+    const int last = queryModel->columnCount() - 1;
+    int flag = 0;
+    if (index.column() < last) {
+        QVariant shown = cellForDisplay(index.sibling(index.row(), last), Qt::DisplayRole);
+        for (int c = last - 1; c > index.column(); --c) {
+            bool ok = false;
+            const int f = shown.toString().toInt(&ok);
+            const bool valid = isFlagValid(ok ? f : 0);
+            shown = valid ? cellForDisplay(index.sibling(index.row(), c), Qt::DisplayRole)
+                          : QVariant(QStringLiteral("---"));
+        }
+        bool ok = false;
+        const int f = shown.toString().toInt(&ok);
+        flag = ok ? f : 0;
+    }
+    if (role == Qt::DisplayRole)
+        return isFlagValid(flag) ? v : QVariant(QStringLiteral("---"));
+    return flag == 1 ? QVariant(QColor(160, 160, 160)) : v;
+}
+
+template <class Table>
+void MyAbstractSqlModelWide<Table>::fetchMore(const QModelIndex &parent)
+{
+    if (loadAllData || parent.isValid())
+        return;
+    // The inner model's insertions reach the views through the forwarding
+    // set up in constInit.
+    queryModel->fetchMore();
+}
+
+template <class Table>
+bool MyAbstractSqlModelWide<Table>::canFetchMore(const QModelIndex &parent) const
+{
+    if (loadAllData || parent.isValid())
+        return false;
+    return queryModel->canFetchMore();
+}
+
+template <class Table>
+QStringList MyAbstractSqlModelWide<Table>::getColumnNames() const
+{
+    return groupByDate ? colNamesGroup : colNamesNotGroup;
+}
+
+template <class Table>
+void MyAbstractSqlModelWide<Table>::setGroupByDate(bool group)
+{
+    groupByDate = group;
+    // The window runs on a pool thread; the reload itself on this model's
+    // thread, where the views read it.
+    reloadBehindProgress(tr("Loading Data"));
+}
+
+template <class Table>
+void MyAbstractSqlModelWide<Table>::setLoadAllData(bool all)
+{
+    loadAllData = all;
+    reload();
+}
+
+template <class Table>
+bool MyAbstractSqlModelWide<Table>::isFlagValid(int flag) const
+{
+    return flag != 2;
+}
+
+template <class Table>
+void MyAbstractSqlModelWide<Table>::updateQuery()
+{
+}
+
+template <class Table>
+int MyAbstractSqlModelWide<Table>::getDataExportRowCnt()
+{
+    QSqlQuery q(currentConnection());
+    if (q.exec(QStringLiteral("SELECT COUNT(*) FROM (SELECT DISTINCT id FROM Data) ")) && q.next())
+        return q.value(0).toInt();
+    return 0;
+}
+
+template <class Table>
+bool MyAbstractSqlModelWide<Table>::openExportPage(const QString &table, const QString &text, uint offset,
+                                                   uint limit)
+{
+    dropExportQuery();
+    exportQuery = new QSqlQuery(currentConnection());
+    exportQuery->setForwardOnly(true);
+    const bool ok = exportQuery->exec(text.arg(offset).arg(limit));
+    if (!ok) {
+        TRACE() << "Export Query Execution Failed: " << exportQuery->lastError().text();
+        return false;
+    }
+    // Names as the table has them (result names lose their '"').
+    m_exportHeaders.clear();
+    const QSqlRecord record = exportQuery->record();
+    const QStringList columns = tableColumns(table);
+    if (columns.size() == record.count())
+        m_exportHeaders = columns;
+    return true;
+}
+
+template <class Table>
+bool MyAbstractSqlModelWide<Table>::execDataExportQuery(uint offset, uint limit)
+{
+    return openExportPage(QStringLiteral("Data"), QStringLiteral("SELECT * FROM Data LIMIT %1, %2"), offset, limit);
+}
+
+template <class Table>
+bool MyAbstractSqlModelWide<Table>::getNextExportRecord(ParamInfo &rec)
+{
+    if (!exportQuery || !exportQuery->isActive() || !exportQuery->next())
+        return false;
+    const QSqlRecord record = exportQuery->record();
+    rec.columnNames.clear();
+    rec.rows.clear();
+    QVector<QString> row;
+    row.reserve(record.count());
+    for (int i = 0; i < record.count(); ++i) {
+        rec.columnNames << (i < m_exportHeaders.size() ? m_exportHeaders.at(i) : record.fieldName(i));
+        row.append(record.value(i).toString());
+    }
+    rec.rows.append(row);
+    return true;
+}
+
+template <class Table>
+void MyAbstractSqlModelWide<Table>::dropExportQuery()
+{
+    delete exportQuery;
+    exportQuery = nullptr;
+}
+
+template <class Table>
+bool MyAbstractSqlModelWide<Table>::listById(const QString &table, bool descending, int *totalRowCount)
+{
+    const QString quoted = sql::quoteIdentifier(table);
+    *totalRowCount = countRows(table);
+    if (*totalRowCount < 0)
+        TRACE() << "Error getting total row count for" << table;
+    else
+        TRACE() << "Total rows in" << table << ": " << *totalRowCount;
+
+    const QString text = QStringLiteral("SELECT * FROM %1 ORDER BY id %2")
+                             .arg(quoted, descending ? QStringLiteral("DESC") : QStringLiteral("ASC"));
+    TRACE() << "Executing query:" << text;
+    if (!setModelQuery(text, {}, tableColumns(table)))
+        return false;
+    fetchFirstRows();
+    return true;
+}
+
+template <class Table>
+int MyAbstractSqlModelWide<Table>::countRows(const QString &table)
+{
+    QSqlQuery q(currentConnection());
+    // id is the table's key: every row counts once.
+    if (!q.exec(QStringLiteral("SELECT COUNT(*) FROM %1").arg(sql::quoteIdentifier(table))) || !q.next()) {
+        TRACE() << "Count query failed: " << q.lastError().text();
+        return -1;
+    }
+    return q.value(0).toInt();
+}
+
+template <class Table>
+bool MyAbstractSqlModelWide<Table>::openIdOrderedPage(const QString &table, bool descending, uint offset, uint limit)
+{
+    return openExportPage(table,
+                          QStringLiteral("SELECT * FROM %1 ORDER BY id %2 LIMIT %3, %4")
+                              .arg(sql::quoteIdentifier(table),
+                                   descending ? QStringLiteral("DESC") : QStringLiteral("ASC"),
+                                   QStringLiteral("%1"), QStringLiteral("%2")),
+                          offset, limit);
+}
+
+template <class Table>
+bool MyAbstractSqlModelWide<Table>::event(QEvent *e)
+{
+    if (e->type() == QEvent::ThreadChange && !m_logicalConnection.isEmpty()) {
+        // Still on the old thread: let go of its connection's statements here
+        // and run the query again on the new thread's own connection there;
+        // the posted call moves along with the model.
+        {
+            ResetScope reset(this);
+            queryModel->clear();
+        }
+        dropExportQuery();
+        QMetaObject::invokeMethod(this, [this]() { reload(); }, Qt::QueuedConnection);
+    }
+    return MyAbstractTableModel::event(e);
+}

@@ -1,0 +1,330 @@
+// Opening the MoxB recorder's data: its own SQLite archive (read in place,
+// never changed) and its data CSV (read into a temporary database) each open
+// into a session with a table and the CSV export, and the main window then
+// offers the settings file, except once after the built-in example.
+#include "support/MoxBCsvWriter.h"
+#include "support/TestMain.h"
+
+#include "app/Framework.h"
+#include "app/MainWindow.h"
+#include "app/SourceTypeFile.h"
+#include "common/Connections.h"
+#include "common/Prompts.h"
+#include "readers/moxbdatabasemanager.h"
+#include "tables/MoxBTableModel.h"
+#include "tables/moxbcsvtable.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+
+namespace {
+
+void settle()
+{
+    for (int i = 0; i < 3; ++i) {
+        QCoreApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}
+
+QString writeTemp(const QString &name, const QByteArray &bytes)
+{
+    const QString path = QDir(QDir::tempPath()).filePath(name);
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size())
+        return QString();
+    return path;
+}
+
+QByteArray fileHash(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return QByteArray();
+    return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
+}
+
+// A recorder archive: Data with id, date, time and two parameters.
+QString writeArchive(const QString &name, int rows)
+{
+    const QString path = QDir(QDir::tempPath()).filePath(name);
+    QFile::remove(path);
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("archive_writer"));
+        db.setDatabaseName(path);
+        if (!db.open())
+            return QString();
+        QSqlQuery q(db);
+        q.exec(QStringLiteral("CREATE TABLE Data (id INTEGER PRIMARY KEY AUTOINCREMENT, date TEXT, time TEXT, "
+                              "\"AI1 value\" TEXT, \"AI2 value\" TEXT)"));
+        db.transaction();
+        q.prepare(QStringLiteral("INSERT INTO Data (date, time, \"AI1 value\", \"AI2 value\") VALUES (?, ?, ?, ?)"));
+        for (int i = 0; i < rows; ++i) {
+            q.addBindValue(QStringLiteral("2026-01-14"));
+            q.addBindValue(QTime(3, 30).addSecs(i).toString(QStringLiteral("HH:mm:ss.zzz")));
+            q.addBindValue(QString::number(i));
+            q.addBindValue(QString::number(2 * i));
+            q.exec();
+        }
+        db.commit();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("archive_writer"));
+    return path;
+}
+
+// A settings file of the recorder: one table per section.
+QString writeSettingsArchive(const QString &name, bool withTables)
+{
+    const QString path = QDir(QDir::tempPath()).filePath(name);
+    QFile::remove(path);
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("settings_writer"));
+        db.setDatabaseName(path);
+        if (!db.open())
+            return QString();
+        QSqlQuery q(db);
+        if (withTables) {
+            q.exec(QStringLiteral("CREATE TABLE \"Analog inputs information\" (Name TEXT, \"Display unit\" TEXT)"));
+            q.exec(QStringLiteral("INSERT INTO \"Analog inputs information\" VALUES ('AI1', 'm3/h')"));
+        } else {
+            q.exec(QStringLiteral("PRAGMA user_version = 1"));
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("settings_writer"));
+    return path;
+}
+
+const QByteArray kSettingsCsv = "General settings\r\n"
+                                "Name,Value\r\n"
+                                "Interval, 10 s\r\n"
+                                "Analog inputs information\r\n"
+                                "Name,Display unit\r\n"
+                                "AI1,m3/h\r\n";
+
+} // namespace
+
+class TestOpeningMoxB : public QObject
+{
+    Q_OBJECT
+
+    ScriptedPrompts *prompts = nullptr;
+
+    void closeSession()
+    {
+        g_framework->closeOpenedFile();
+        settle();
+    }
+
+private slots:
+    void initTestCase()
+    {
+        g_framework = new Framework();
+        g_framework->createMainWindow();
+        prompts = new ScriptedPrompts();
+    }
+
+    void cleanupTestCase()
+    {
+        closeSession();
+        delete prompts;
+    }
+
+    void init()
+    {
+        closeSession();
+        prompts->calls.clear();
+        prompts->messageAnswers.clear();
+        prompts->fileAnswers.clear();
+        g_framework->loadingExample = false;
+    }
+
+    void dataCsv()
+    {
+        const QString path = writeTemp(QStringLiteral("2026-01-14_03_30_53.MoxBArch.csv"), moxbcsv::file(1200));
+        QVERIFY(!path.isEmpty());
+        QSignalSpy loaded(g_framework, &Framework::dataFileLoadedSuccessfully);
+        prompts->messageAnswers << QMessageBox::No; // the settings-file offer
+
+        g_framework->openFile(path, MoxB, MoxB_DATA_FILE_CSV, {});
+        settle();
+
+        const Framework::SessionInfo s = g_framework->getSessionInfo();
+        QVERIFY(s.isOpen);
+        QCOMPARE(int(s.deviceType), int(MoxB));
+        QCOMPARE(s.fileName, path);
+        QCOMPARE(s.views, Framework::SessionInfo::ViewTable | Framework::SessionInfo::ViewCsvExport);
+        auto *model = qobject_cast<moxbcsvtable *>(g_framework->tableModel);
+        QVERIFY(model);
+        QCOMPARE(model->thread(), qApp->thread());
+        QTRY_VERIFY(model->rowCount() >= 1000);
+        QCOMPARE(model->columnCount(), 63);
+        QCOMPARE(model->data(model->index(0, 1)).toString(), QStringLiteral("2026-01-14"));
+        model->setLoadAllData(true);
+        QCOMPARE(model->rowCount(), 1200);
+        QCOMPARE(g_framework->dataDatabase.databaseName(),
+                 QDir(QDir::tempPath()).filePath(QStringLiteral("Data_con_TmpDb.sqlite")));
+
+        QCOMPARE(loaded.count(), 1);
+        QTRY_COMPARE(prompts->count(QStringLiteral("message")), 1);
+        QCOMPARE(prompts->calls.last().title, QStringLiteral("Upload Setting File"));
+        QCOMPARE(prompts->count(QStringLiteral("open")), 0);
+    }
+
+    void dataArchiveInPlace()
+    {
+        const QString path = writeArchive(QStringLiteral("2026-01-14.MoxBArch.sqlite3"), 1500);
+        QVERIFY(!path.isEmpty());
+        const QByteArray before = fileHash(path);
+        QSignalSpy loaded(g_framework, &Framework::dataFileLoadedSuccessfully);
+        prompts->messageAnswers << QMessageBox::No;
+
+        g_framework->openFile(path, MoxB, MoxB_DATA_FILE_Sqlite3, {});
+        settle();
+
+        const Framework::SessionInfo s = g_framework->getSessionInfo();
+        QVERIFY(s.isOpen);
+        QCOMPARE(s.views, Framework::SessionInfo::ViewTable | Framework::SessionInfo::ViewCsvExport);
+        auto *model = qobject_cast<MoxBTableModel *>(g_framework->tableModel);
+        QVERIFY(model);
+        QTRY_VERIFY(model->rowCount() >= 1000);
+        QCOMPARE(model->headerData(3, Qt::Horizontal).toString(), QStringLiteral("AI1 value"));
+        model->setGroupByDate(true); // flips to descending
+        QCOMPARE(model->data(model->index(0, 0)).toString(), QStringLiteral("1500"));
+        QCOMPARE(g_framework->dataDatabase.databaseName(), path);
+        QCOMPARE(loaded.count(), 1);
+
+        closeSession();
+        QCOMPARE(fileHash(path), before);
+        QVERIFY(!QFile::exists(path + QStringLiteral("-wal")));
+    }
+
+    void failuresLeaveNoSession_data()
+    {
+        QTest::addColumn<int>("sourceType");
+        QTest::addColumn<QString>("path");
+        QTest::newRow("missing archive") << int(MoxB_DATA_FILE_Sqlite3)
+                                         << QDir(QDir::tempPath()).filePath(QStringLiteral("none.sqlite3"));
+        QTest::newRow("missing CSV") << int(MoxB_DATA_FILE_CSV)
+                                     << QDir(QDir::tempPath()).filePath(QStringLiteral("none.csv"));
+        // A title given twice: the table cannot be made.
+        QTest::newRow("CSV refused by the database")
+            << int(MoxB_DATA_FILE_CSV)
+            << writeTemp(QStringLiteral("twice.csv"), "record,date,time,a,a,\r\n1,d,t,1,2,\r\n");
+    }
+
+    void failuresLeaveNoSession()
+    {
+        QFETCH(int, sourceType);
+        QFETCH(QString, path);
+        QSignalSpy loaded(g_framework, &Framework::dataFileLoadedSuccessfully);
+        g_framework->openFile(path, MoxB, sourceType, {});
+        settle();
+        QVERIFY(!g_framework->getSessionInfo().isOpen);
+        QVERIFY(!g_framework->tableModel);
+        QCOMPARE(loaded.count(), 0);
+        QCOMPARE(prompts->count(QStringLiteral("message")), 0);
+    }
+
+    // The offer answered with a settings file loads it beside the data.
+    void settingsOfferLoadsIntoTheSession_data()
+    {
+        QTest::addColumn<QString>("settings");
+        QTest::addColumn<QString>("table");
+        QTest::newRow("SQLite") << writeSettingsArchive(QStringLiteral("settings.MoxBArch.sqlite3"), true)
+                                << "Analog inputs information";
+        QTest::newRow("CSV") << writeTemp(QStringLiteral("settings.MoxBArch.csv"), kSettingsCsv)
+                             << "General settings";
+    }
+
+    void settingsOfferLoadsIntoTheSession()
+    {
+        QFETCH(QString, settings);
+        QFETCH(QString, table);
+        QVERIFY(!settings.isEmpty());
+        const QString data = writeTemp(QStringLiteral("data.MoxBArch.csv"), moxbcsv::file(5));
+        prompts->messageAnswers << QMessageBox::Yes;
+        prompts->fileAnswers << settings;
+
+        g_framework->openFile(data, MoxB, MoxB_DATA_FILE_CSV, {});
+        settle();
+        QTRY_VERIFY(g_framework->getSessionInfo().fileName == settings);
+
+        const Framework::SessionInfo s = g_framework->getSessionInfo();
+        QVERIFY(s.isOpen);
+        QCOMPARE(s.views, Framework::SessionInfo::ViewTable | Framework::SessionInfo::ViewCsvExport
+                              | Framework::SessionInfo::ViewSettingsMoxB);
+        // The data file's table stays the session's.
+        auto *model = qobject_cast<moxbcsvtable *>(g_framework->tableModel);
+        QVERIFY(model);
+        QCOMPARE(model->rowCount(), 5);
+        QCOMPARE(g_framework->dataDatabase.databaseName(),
+                 QDir(QDir::tempPath()).filePath(QStringLiteral("Data_con_TmpDb.sqlite")));
+        QVERIFY(g_framework->moxbManager);
+        QVERIFY(g_framework->moxbManager->fetchTables().contains(table));
+        QVERIFY(!g_framework->moxbManager->fetchTables().contains(QStringLiteral("Parameters")));
+        g_framework->closeMoxBDataConnection();
+    }
+
+    // A settings file that holds no section, or a SQLite one without its
+    // suffix, ends the whole session.
+    void settingsFailureEndsTheSession_data()
+    {
+        QTest::addColumn<int>("sourceType");
+        QTest::addColumn<QString>("settings");
+        QTest::newRow("no tables") << int(MoxB_SETTING_FILE_Sqlite3)
+                                   << writeSettingsArchive(QStringLiteral("settings.MoxBArch.empty.sqlite3"), false);
+        QTest::newRow("suffix") << int(MoxB_SETTING_FILE_Sqlite3)
+                                << writeSettingsArchive(QStringLiteral("settings.MoxBArch.db"), true);
+        QTest::newRow("empty CSV") << int(MoxB_SETTING_FILE_CSV)
+                                   << writeTemp(QStringLiteral("settings.MoxBArch.empty.csv"), QByteArray());
+    }
+
+    void settingsFailureEndsTheSession()
+    {
+        QFETCH(int, sourceType);
+        QFETCH(QString, settings);
+        const QString data = writeTemp(QStringLiteral("data2.MoxBArch.csv"), moxbcsv::file(5));
+        prompts->messageAnswers << QMessageBox::No;
+        g_framework->openFile(data, MoxB, MoxB_DATA_FILE_CSV, {});
+        settle();
+        QVERIFY(g_framework->getSessionInfo().isOpen);
+
+        g_framework->openFile(settings, MoxB, sourceType, {});
+        settle();
+        QVERIFY(!g_framework->getSessionInfo().isOpen);
+        QVERIFY(!g_framework->tableModel);
+        g_framework->closeMoxBDataConnection();
+    }
+
+    // The example opens without the offer; the next data file gets it.
+    void exampleSkipsTheOfferOnce()
+    {
+        g_framework->mainWindow->loadExample(MoxB);
+        settle();
+        QTRY_VERIFY(g_framework->getSessionInfo().isOpen);
+        QVERIFY(qobject_cast<moxbcsvtable *>(g_framework->tableModel));
+        QVERIFY(g_framework->tableModel->rowCount() > 0);
+        QCOMPARE(g_framework->getSessionInfo().views,
+                 Framework::SessionInfo::ViewTable | Framework::SessionInfo::ViewCsvExport);
+        settle();
+        QCOMPARE(prompts->count(QStringLiteral("message")), 0);
+        QVERIFY(!g_framework->loadingExample);
+
+        closeSession();
+        const QString path = writeTemp(QStringLiteral("again.MoxBArch.csv"), moxbcsv::file(3));
+        prompts->messageAnswers << QMessageBox::No;
+        g_framework->openFile(path, MoxB, MoxB_DATA_FILE_CSV, {});
+        settle();
+        QVERIFY(g_framework->getSessionInfo().isOpen);
+        QTRY_COMPARE(prompts->count(QStringLiteral("message")), 1);
+    }
+};
+
+QUORLOG_TEST_MAIN(TestOpeningMoxB)
+#include "tst_openingmoxb.moc"
