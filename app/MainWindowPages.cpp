@@ -2,6 +2,7 @@
 // are refreshed. Each view adds its page here when it lands.
 #include "app/MainWindow.h"
 
+#include "acquisition/DataFilterPage.h"
 #include "app/WelcomePage.h"
 #include "common/Trace.h"
 #include "signature/digitalSignPage.h"
@@ -14,6 +15,8 @@ QWidget *MainWindow::createPage(EPageIndexes index, QWidget *parent)
     switch (index) {
     case WELCOME_PAGE:
         return new WelcomePage(parent);
+    case DATA_FILTER_PAGE:
+        return new DataFilterPage(parent);
     case TABLE_VIEW_PAGE:
         return new TableViewPage(parent);
     case DIGITAL_SIGN_PAGE:
@@ -51,12 +54,13 @@ void MainWindow::refreshPageIcons(QWidget *page)
         return;
     // Tested in this order; the first name that matches decides. Rows of
     // pages not yet built into the program follow as they land:
-    // ChartViewPage, DataFilterPage,
+    // ChartViewPage,
     // SettingsMoxBPage, ReportViewPage, CSVExportPage.
     static const RefreshRow rows[] = {
         {"WelcomePage", [](QWidget *p) { return refreshAs(p, &WelcomePage::changeLogo); }},
         {"TableViewPage", [](QWidget *p) { return refreshAs(p, &TableViewPage::updateIcons); }},
         {"digitalSignPage", [](QWidget *p) { return refreshAs(p, &digitalSignPage::updateTexts); }},
+        {"DataFilterPage", [](QWidget *p) { return refreshAs(p, &DataFilterPage::updateIcons); }},
     };
     const QString name = page->objectName();
     for (const RefreshRow &row : rows) {
