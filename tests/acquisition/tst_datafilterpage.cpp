@@ -511,6 +511,54 @@ private slots:
         QVERIFY(importKinds.last().isEmpty());
     }
 
+    // A recorder instrument decides the family: Add and Edit are told, Accept
+    // starts a recorder session, and its import asks for the settings file.
+    void recorderInstrument_data()
+    {
+        QTest::addColumn<bool>("settings");
+        QTest::newRow("settings declined") << false;
+        QTest::newRow("settings imported") << true;
+    }
+    void recorderInstrument()
+    {
+        QFETCH(bool, settings);
+        Connections::registerFile(kFixture, dbPath);
+        QCOMPARE(testdb::exec(Connections::database(kFixture),
+                              {QStringLiteral("INSERT INTO Devices (id, name, type, filesPath, onlineCfgEnable) "
+                                              "VALUES (7, 'Rec', 17, '/srv/rec', 0)"),
+                               QStringLiteral("CREATE TABLE leftover (x INTEGER)")}),
+                 QStringList());
+        Connections::remove(kFixture);
+        page()->updateDeviceTree();
+        QCOMPARE(page()->recorderFamily(), MoxB);
+        page()->on_addNewDeviceButton_clicked();
+        QVERIFY(editCalls.last().moxbDeviceExists);
+        QVERIFY(!editCalls.last().moxaDeviceExists);
+        QCOMPARE(editCalls.last().deviceCount, 4);
+
+        select(deviceIndex(3));
+        importResult = QDialog::Accepted;
+        prompts->messageAnswers.enqueue(settings ? QMessageBox::Yes : QMessageBox::No);
+        page()->on_importDataButton_clicked();
+        QCOMPARE(prompts->calls.last().text, QStringLiteral("Do you want to upload a setting file?"));
+        QCOMPARE(importCalls.size(), settings ? 2 : 1);
+        QVERIFY(importKinds.first().isEmpty());
+        if (settings)
+            QCOMPARE(importKinds.last(), QStringLiteral("MoxBSettings"));
+        QVERIFY(page()->deviceList().value(7).extraText.isEmpty());
+        QCOMPARE(page()->currentId(), -1);
+        Connections::registerFile(kFixture, dbPath);
+        const QStringList tables = testdb::tables(Connections::database(kFixture));
+        Connections::remove(kFixture);
+        QVERIFY(tables.contains(QStringLiteral("Devices")));
+        QVERIFY(!tables.contains(QStringLiteral("leftover")));
+
+        tick(0, 0);
+        page()->on_acceptButton_clicked();
+        settle();
+        QCOMPARE(int(g_framework->getSessionInfo().deviceType), int(MoxB_FILTERED));
+    }
+
     void detailsInUtc()
     {
         select(deviceIndex(1));
