@@ -679,6 +679,23 @@ private slots:
         QCOMPARE(page()->form()->dateEnd->date(), QDate(2024, 4, 1));
     }
 
+    // Another application database opened while the page is kept: the page
+    // shows the new file's instruments, not the old ones.
+    void otherDatabaseRebuildsTree()
+    {
+        DataFilterPage *kept = page();
+        const QString other = QDir(QDir::tempPath()).filePath(QStringLiteral("other.qdb"));
+        QVERIFY(writeFixture(other));
+        Connections::registerFile(kFixture, other);
+        testdb::exec(Connections::database(kFixture), {QStringLiteral("DELETE FROM Devices WHERE id > 1")});
+        Connections::remove(kFixture);
+        g_framework->openFile(other, INTERNAL_DB, 0, {});
+        settle();
+        QCOMPARE(page(), kept);
+        QCOMPARE(model()->rowCount(), 1);
+        QCOMPARE(page()->deviceList().keys(), QList<int>({1}));
+    }
+
     // ---- templates
 
     void templateBlobBytes()
