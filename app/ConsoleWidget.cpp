@@ -18,6 +18,12 @@ ConsoleWidget::ConsoleWidget(QWidget *parent)
     ui->setupUi(this);
     TRACE_FUNC();
     ui->textEdit->clear();
+    QScrollBar *bar = ui->textEdit->verticalScrollBar();
+    connect(bar, &QScrollBar::rangeChanged, this, [this]() { followEndIfWanted(); });
+    connect(bar, &QScrollBar::valueChanged, this, [this, bar](int value) {
+        if (!rebuilding)
+            followEnd = value >= bar->maximum();
+    });
     updateIcons();
 }
 
@@ -46,10 +52,12 @@ void ConsoleWidget::updateIcons()
     // the lines stay as they are, and so does the place the user scrolled to.
     if (defaultColor == oldDefault && levelColors == oldLevels)
         return;
+    rebuilding = true;
     ui->textEdit->clear();
     for (const Line &line : qAsConst(lines))
         appendLine(line);
-    scrollToEnd();
+    rebuilding = false;
+    followEndIfWanted();
 }
 
 QString ConsoleWidget::colorForLevel(int icon) const
@@ -86,12 +94,18 @@ void ConsoleWidget::addMarkupMsg(const QString &html, int icon)
     const Line line{QDateTime::currentDateTime(), html, icon};
     lines.append(line);
     appendLine(line);
-    scrollToEnd();
+    followEndIfWanted();
 }
 
 void ConsoleWidget::appendLine(const Line &line)
 {
     ui->textEdit->append(lineHtml(colorForLevel(line.icon), line.time, line.html));
+}
+
+void ConsoleWidget::followEndIfWanted()
+{
+    if (followEnd)
+        scrollToEnd();
 }
 
 void ConsoleWidget::scrollToEnd()
@@ -102,6 +116,7 @@ void ConsoleWidget::scrollToEnd()
 
 void ConsoleWidget::on_clearButton_clicked()
 {
+    followEnd = true;
     lines.clear();
     ui->textEdit->clear();
 }

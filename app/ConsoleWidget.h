@@ -53,10 +53,16 @@ private:
 
     void appendLine(const Line &line);
     void scrollToEnd();
+    void followEndIfWanted();
+
 
     Ui::ConsoleWidget *ui;
     QString defaultColor;
     QMap<int, QString> levelColors;
     // Kept so that a theme change can show the same lines in the new colours.
     QList<Line> lines;
+    // The view keeps the newest line in sight (new lines, resizes, a theme
+    // change) until the user scrolls up, and again once back at the end.
+    bool followEnd = true;
+    bool rebuilding = false;
 };

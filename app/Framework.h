@@ -122,6 +122,12 @@ public:
     void openFileWorker(QString path, avaibleDevices_t device, QStringList files, ProgressDialog *progress,
                         int sourceType);
     void applyFiltersWorker(FiltersCfg &filters, avaibleDevices_t device);
+    // Imports one archive file into the open application database under the
+    // instrument deviceId, on the thread pool under a cancellable progress
+    // window; false when the user cancelled or the import failed.
+    bool importData(QString path, QString fileNumber, avaibleDevices_t device, int deviceId, QString kind);
+    void importDataWorker(QString path, avaibleDevices_t device, int deviceId, QString kind,
+                          ProgressDialog *progress);
 
     // Record flag of the ZelC family to the application's flag.
     static int mapRecordFlag(int flag);
@@ -133,9 +139,22 @@ public:
     void setLanguage(const QString &code, bool rebuildMainWindow);
     static void reloadTranslator(QTranslator &translator, const QString &fileName);
 
+    // The fixed colours of the light or the dark palette: additButtonColor1
+    // to 10, buttonColor12, textColor and disabledTextColor, in this order.
+    static QStringList paletteColors(bool light);
+    // additButtonColor1 to 10 by number (null outside 1 to 10).
+    QString *additColorField(int number);
+
     // Theme state (read and written by the pages, the theme chooser and editor).
+    // The theme windows name some of them apart: their additional colours 1 to
+    // 10 are additButtonColor1 to 10, their chart background buttonColor12,
+    // their palette brightness `brightness` and their settings path
+    // configFilePath.
     int savedTheme;
     bool themeUserCreated;
+    // The user theme editor is open: it sets the theme state itself, and the
+    // user theme it previews must keep those colours.
+    bool themeEditorOpen = false;
     bool logoColorBlack;
     bool lightTheme;
     QString additButtonColor1; // icon colour

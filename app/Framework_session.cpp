@@ -10,6 +10,7 @@
 #include "common/Connections.h"
 #include "common/SqlUtil.h"
 #include "common/Trace.h"
+#include "readers/moxbdatabasemanager.h"
 
 #include <QApplication>
 #include <QDir>
@@ -89,9 +90,11 @@ void Framework::removeFixedTmpDbFile()
 void Framework::connectTableModelSignals()
 {
     if (MainWindow *window = mainWindow.data()) {
+        // Unique: a settings file wires the models of its data file again.
         connect(tableModel, SIGNAL(dialogMessage(QString, QString, int)), window,
-                SLOT(showMsgBox(QString, QString, int)));
-        connect(tableModel, SIGNAL(consoleMessage(QString, int)), window, SLOT(addConsoleMessage(QString, int)));
+                SLOT(showMsgBox(QString, QString, int)), Qt::UniqueConnection);
+        connect(tableModel, SIGNAL(consoleMessage(QString, int)), window, SLOT(addConsoleMessage(QString, int)),
+                Qt::UniqueConnection);
     }
     sessionInfo.views |= SessionInfo::ViewTable;
 }
@@ -101,7 +104,7 @@ void Framework::connectChartModelSignals()
     // A chart model's dialog messages are not shown.
     if (MainWindow *window = mainWindow.data())
         connect(session::modelObject(chartModel), SIGNAL(consoleMessage(QString, int)), window,
-                SLOT(addConsoleMessage(QString, int)));
+                SLOT(addConsoleMessage(QString, int)), Qt::UniqueConnection);
     sessionInfo.views |= SessionInfo::ViewChart;
 }
 
@@ -109,8 +112,10 @@ void Framework::connectReportModelSignals()
 {
     if (MainWindow *window = mainWindow.data()) {
         QObject *model = session::modelObject(reportModel);
-        connect(model, SIGNAL(dialogMessage(QString, QString, int)), window, SLOT(showMsgBox(QString, QString, int)));
-        connect(model, SIGNAL(consoleMessage(QString, int)), window, SLOT(addConsoleMessage(QString, int)));
+        connect(model, SIGNAL(dialogMessage(QString, QString, int)), window, SLOT(showMsgBox(QString, QString, int)),
+                Qt::UniqueConnection);
+        connect(model, SIGNAL(consoleMessage(QString, int)), window, SLOT(addConsoleMessage(QString, int)),
+                Qt::UniqueConnection);
     }
     sessionInfo.views |= SessionInfo::ViewReport;
 }
@@ -212,6 +217,10 @@ bool Framework::closeMoxBDataConnection()
     const QString name = QLatin1String(kMoxBSettingsConnection);
     if (!Connections::contains(name))
         return false;
+    // The manager lets go of its handle first, so nothing holds the
+    // connection that is removed.
+    if (moxbManager)
+        moxbManager->closeDatabase();
     Connections::remove(name);
     return true;
 }

@@ -4,6 +4,8 @@
 
 #include "chartlib/ChartTypes.h"
 #include "common/Trace.h"
+#include "themes/ColorMarkers.h"
+#include "themes/ThemeColors.h"
 
 #include <QApplication>
 #include <QDateTime>
@@ -19,82 +21,53 @@ namespace {
 
 const char *const commonSheet = ":/styles/_resources/styles/default.qss";
 
-const char *const themeSheets[] = {
-    ":/styles/_resources/styles/themeDark.qss",  ":/styles/_resources/styles/themeLight.qss",
-    ":/styles/_resources/styles/themeGold.qss",  ":/styles/_resources/styles/themeRed.qss",
-    ":/styles/_resources/styles/themeBlue.qss",
-};
-const bool themeLogoBlack[] = {false, true, true, false, true};
-
-const QRegularExpression &markerPattern()
-{
-    static const QRegularExpression re(QStringLiteral("/\\*color(\\d+)\\*\\/(#[0-9a-fA-F]{6})"));
-    return re;
-}
 
 QMap<int, QString> collectColors(const QString &text)
 {
-    QMap<int, QString> colors;
-    QRegularExpressionMatchIterator it = markerPattern().globalMatch(text);
-    while (it.hasNext()) {
-        const QRegularExpressionMatch m = it.next();
-        colors.insert(m.captured(1).toInt(), m.captured(2));
-    }
-    return colors;
+    return ColorMarkers::collect(text);
 }
 
-// Whole file as UTF-8 text; false when it cannot be opened. With
-// stopAtZero the text ends at the first zero byte (a style sheet is C text).
 bool readSheet(const QString &path, QString *text, bool stopAtZero = false)
 {
-    if (path.isEmpty())
-        return false;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return false;
-    QByteArray bytes = file.readAll();
-    if (stopAtZero) {
-        const int zero = bytes.indexOf('\0');
-        if (zero >= 0)
-            bytes.truncate(zero);
-    }
-    *text = QString::fromUtf8(bytes);
-    return true;
+    return ColorMarkers::readSheet(path, text, stopAtZero);
 }
 
 } // namespace
 
+QStringList Framework::paletteColors(bool light)
+{
+    // additButtonColor1 to 10, buttonColor12, textColor, disabledTextColor.
+    if (light) {
+        // The warning colour is darker than a plain orange: warnings stay
+        // readable (4.5 : 1) on the light pages the console sits on.
+        return {QStringLiteral("#0a0a0a"), QStringLiteral("#212121"), QStringLiteral("#494949"),
+                QStringLiteral("#bd0000"), QStringLiteral("#1c1c1c"), QStringLiteral("#ff6666"),
+                QStringLiteral("#cccccc"), QStringLiteral("#3636da"), QStringLiteral("#b24e00"),
+                QStringLiteral("#d10d0d"), QStringLiteral("#f0f0f0"), QStringLiteral("#1c1c1c"),
+                QStringLiteral("#808080")};
+    }
+    return {QStringLiteral("#ffffff"), QStringLiteral("#f0f0f0"), QStringLiteral("#c8c8c8"), QStringLiteral("#c00000"),
+            QStringLiteral("#f0f0f0"), QStringLiteral("#ff6666"), QStringLiteral("#585858"), QStringLiteral("#5a96fa"),
+            QStringLiteral("#ffa967"), QStringLiteral("#ff6666"), QStringLiteral("#444444"), QStringLiteral("#f0f0f0"),
+            QStringLiteral("#777777")};
+}
+
+QString *Framework::additColorField(int number)
+{
+    QString *const fields[] = {&additButtonColor1, &additButtonColor2, &additButtonColor3, &additButtonColor4,
+                               &additButtonColor5, &additButtonColor6, &additButtonColor7, &additButtonColor8,
+                               &additButtonColor9, &additButtonColor10};
+    return number >= 1 && number <= 10 ? fields[number - 1] : nullptr;
+}
+
 void Framework::applyPalette(bool light)
 {
-    if (light) {
-        additButtonColor1 = QStringLiteral("#0a0a0a");
-        additButtonColor2 = QStringLiteral("#212121");
-        additButtonColor3 = QStringLiteral("#494949");
-        additButtonColor4 = QStringLiteral("#bd0000");
-        additButtonColor5 = QStringLiteral("#1c1c1c");
-        additButtonColor6 = QStringLiteral("#ff6666");
-        additButtonColor7 = QStringLiteral("#cccccc");
-        additButtonColor8 = QStringLiteral("#3636da");
-        additButtonColor9 = QStringLiteral("#ff7911");
-        additButtonColor10 = QStringLiteral("#d10d0d");
-        buttonColor12 = QStringLiteral("#f0f0f0");
-        textColor = QStringLiteral("#1c1c1c");
-        disabledTextColor = QStringLiteral("#808080");
-    } else {
-        additButtonColor1 = QStringLiteral("#ffffff");
-        additButtonColor2 = QStringLiteral("#f0f0f0");
-        additButtonColor3 = QStringLiteral("#c8c8c8");
-        additButtonColor4 = QStringLiteral("#c00000");
-        additButtonColor5 = QStringLiteral("#f0f0f0");
-        additButtonColor6 = QStringLiteral("#ff6666");
-        additButtonColor7 = QStringLiteral("#585858");
-        additButtonColor8 = QStringLiteral("#5a96fa");
-        additButtonColor9 = QStringLiteral("#ffa967");
-        additButtonColor10 = QStringLiteral("#ff6666");
-        buttonColor12 = QStringLiteral("#444444");
-        textColor = QStringLiteral("#f0f0f0");
-        disabledTextColor = QStringLiteral("#777777");
-    }
+    const QStringList colors = paletteColors(light);
+    for (int n = 1; n <= 10; ++n)
+        *additColorField(n) = colors.at(n - 1);
+    buttonColor12 = colors.at(10);
+    textColor = colors.at(11);
+    disabledTextColor = colors.at(12);
     lightTheme = light;
     brightness = 50;
 }
@@ -103,19 +76,16 @@ void Framework::loadTheme(int index)
 {
     QString themePath;
     if (index >= ThemeDark && index <= ThemeBlue) {
-        themePath = QString::fromLatin1(themeSheets[index]);
-        logoColorBlack = themeLogoBlack[index];
+        const ThemeColors::BaseSheet *sheet = ThemeColors::baseSheet(index);
+        themePath = QString::fromLatin1(sheet->path);
+        logoColorBlack = sheet->light;
         applyPalette(logoColorBlack);
     } else if (index == ThemeUser) {
         themePath = userThemePath;
         if (themeUserCreated) {
             settings->beginGroup(QStringLiteral("ThemeStyle"));
-            QString *const colors[] = {&additButtonColor1, &additButtonColor2, &additButtonColor3,
-                                       &additButtonColor4, &additButtonColor5, &additButtonColor6,
-                                       &additButtonColor7, &additButtonColor8, &additButtonColor9,
-                                       &additButtonColor10};
-            for (int i = 0; i < 10; ++i)
-                *colors[i] = settings->value(QStringLiteral("additButtonColor%1").arg(i + 1)).toString();
+            for (int n = 1; n <= 10; ++n)
+                *additColorField(n) = settings->value(QStringLiteral("additButtonColor%1").arg(n)).toString();
             buttonColor12 = settings->value(QStringLiteral("buttonColor12")).toString();
             brightness = settings->value(QStringLiteral("brightnessPrecentage")).toInt();
             lightTheme = settings->value(QStringLiteral("logoColorBlack")).toBool();
@@ -131,6 +101,14 @@ void Framework::loadTheme(int index)
                 textColor = markers.value(10);
             if (markers.contains(12))
                 buttonColor12 = markers.value(12);
+        } else if (!themeEditorOpen) {
+            // Nothing chosen yet: the shipped sheet's own colours decide, with
+            // the editor's rule (colour 2 light or dark), so the console, the
+            // logo and the icons stay readable on it.
+            QString text;
+            const QColor panel(readSheet(userThemePath, &text) ? collectColors(text).value(2) : QString());
+            logoColorBlack = panel.isValid() && panel.lightness() >= 129;
+            applyPalette(logoColorBlack);
         }
     } else {
         applyPalette(logoColorBlack);
@@ -240,31 +218,20 @@ void Framework::upgradeUserThemeFile(const QString &resourcePath, const QString 
     TRACE() << "Nowa wersja skopiowana. Rozpoczynam merge...";
     const QMap<int, QString> userColors = readThemeColors(backupPath);
 
-    QFile file(userPath);
-    if (!file.open(QIODevice::ReadWrite | QIODevice::Text))
+    QString content;
+    if (!readSheet(userPath, &content, true))
         return;
-    QByteArray bytes = file.readAll();
-    const int zero = bytes.indexOf('\0');
-    if (zero >= 0)
-        bytes.truncate(zero);
-    QString content = QString::fromUtf8(bytes);
     bool changed = false;
-    for (auto it = userColors.cbegin(); it != userColors.cend(); ++it) {
-        const QRegularExpression re(QStringLiteral("/\\*color%1\\*\\/#[0-9a-fA-F]{6}").arg(it.key()));
-        if (content.contains(re)) {
-            content.replace(re, QStringLiteral("/*color%1*/%2").arg(it.key()).arg(it.value()));
-            changed = true;
-        }
-    }
+    for (auto it = userColors.cbegin(); it != userColors.cend(); ++it)
+        changed = ColorMarkers::replace(content, it.key(), it.value()) || changed;
     if (changed) {
-        const QByteArray merged = content.toUtf8();
+        QString error;
         // The user's colours are still in the backup when this fails.
-        if (!file.seek(0) || file.write(merged) != merged.size() || !file.flush() || !file.resize(file.pos()))
-            qCWarning(lcTrace).noquote() << "BŁĄD: Nie można zapisać kolorów użytkownika:" << file.errorString();
+        if (!ColorMarkers::writeSheet(userPath, content, &error))
+            qCWarning(lcTrace).noquote() << "BŁĄD: Nie można zapisać kolorów użytkownika:" << error;
         else
             TRACE() << "Merge zakończony sukcesem.";
     }
-    file.close();
 }
 
 QIcon Framework::createColoredIcon(const QString &path, const QColor &color, const QSize &size)

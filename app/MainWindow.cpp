@@ -6,6 +6,7 @@
 #include "app/Language.h"
 #include "app/ProgressDialog.h"
 #include "app/guidePage.h"
+#include "themes/ThemeWindow.h"
 #include "common/Prompts.h"
 #include "common/Trace.h"
 #include "ui_MainWindow.h"
@@ -337,8 +338,23 @@ void MainWindow::setThemeToggleUnchecked()
 void MainWindow::on_themeToggle_toggled(bool checked)
 {
     TRACE() << "checked: " << (checked ? "true" : "false");
-    // The theme chooser opens here once it exists; until then the toggle
-    // only keeps its state.
+    if (checked) {
+        if (themeWindow)
+            return;
+        themeWindow = new ThemeWindow(this);
+        // No window type: a child widget drawn inside the main window.
+        themeWindow->setWindowFlags(Qt::WindowStaysOnTopHint);
+        themeWindow->setAttribute(Qt::WA_DeleteOnClose);
+        themeWindow->show();
+        return;
+    }
+    if (!themeWindow)
+        return;
+    // Previewed themes are undone: the saved one comes back.
+    themeWindow->cancelThemeEditing();
+    themeWindow->deleteLater();
+    themeWindow = nullptr;
+    applyTheme(g_framework ? g_framework->savedTheme : Framework::ThemeLight);
 }
 
 void MainWindow::on_actionEnglish_triggered()
@@ -386,6 +402,8 @@ void MainWindow::on_actionGuide_triggered()
 {
     guidePage *guide = new guidePage(nullptr);
     guide->setAttribute(Qt::WA_DeleteOnClose);
+    // A window of its own, but the program still ends with the main window.
+    guide->setAttribute(Qt::WA_QuitOnClose, false);
     guide->setWindowTitle(tr("Guide"));
     guide->show();
 }
@@ -399,4 +417,9 @@ void MainWindow::on_actionAbout_triggered()
 void MainWindow::on_actionExit_triggered()
 {
     QApplication::exit(0);
+}
+
+ThemeWindow *MainWindow::themeChooser() const
+{
+    return themeWindow.data();
 }

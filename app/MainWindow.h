@@ -6,11 +6,13 @@
 
 #include <QMainWindow>
 #include <QMap>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <functional>
 
 class ConsoleWidget;
+class ThemeWindow;
 class QSettings;
 class QToolButton;
 namespace Ui {
@@ -61,6 +63,7 @@ public:
     void setPageFactory(PageFactory factory);
     const QMap<EPageIndexes, QWidget *> &cachedPages() const { return pageCache; }
     ConsoleWidget *consoleWidget() const { return console; }
+    ThemeWindow *themeChooser() const;
     static QString pageProgressText(EPageIndexes index);
 
     // Opening files (MainWindow_open.cpp).
@@ -133,6 +136,7 @@ private:
     QMap<QString, int> menuButtonName2viewIdx;
     QMap<EPageIndexes, QWidget *> pageCache;
     ConsoleWidget *console;
+    QPointer<ThemeWindow> themeWindow;
     PageFactory pageFactory;
     OpenFileHandler openFileHandler;
 };

@@ -5,6 +5,8 @@
 #include "acquisition/DataFilterPage.h"
 #include "app/WelcomePage.h"
 #include "common/Trace.h"
+#include "export/CSVExportPage.h"
+#include "reports/ReportViewPage.h"
 #include "signature/digitalSignPage.h"
 #include "tables/TableViewPage.h"
 
@@ -19,6 +21,10 @@ QWidget *MainWindow::createPage(EPageIndexes index, QWidget *parent)
         return new DataFilterPage(parent);
     case TABLE_VIEW_PAGE:
         return new TableViewPage(parent);
+    case REPORT_VIEW_PAGE:
+        return new ReportViewPage(parent);
+    case CSV_EXPORT_PAGE:
+        return new CSVExportPage(parent);
     case DIGITAL_SIGN_PAGE:
         return new digitalSignPage(parent);
     default:
@@ -54,11 +60,12 @@ void MainWindow::refreshPageIcons(QWidget *page)
         return;
     // Tested in this order; the first name that matches decides. Rows of
     // pages not yet built into the program follow as they land:
-    // ChartViewPage,
-    // SettingsMoxBPage, ReportViewPage, CSVExportPage.
+    // ChartViewPage, SettingsMoxBPage.
     static const RefreshRow rows[] = {
         {"WelcomePage", [](QWidget *p) { return refreshAs(p, &WelcomePage::changeLogo); }},
         {"TableViewPage", [](QWidget *p) { return refreshAs(p, &TableViewPage::updateIcons); }},
+        {"ReportViewPage", [](QWidget *p) { return refreshAs(p, &ReportViewPage::updateIcons); }},
+        {"CSVExportPage", [](QWidget *p) { return refreshAs(p, &CSVExportPage::refreshIcons); }},
         {"digitalSignPage", [](QWidget *p) { return refreshAs(p, &digitalSignPage::updateTexts); }},
         {"DataFilterPage", [](QWidget *p) { return refreshAs(p, &DataFilterPage::updateIcons); }},
     };

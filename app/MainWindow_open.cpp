@@ -1,6 +1,7 @@
 // The main window's commands that choose a file and hand it to the session:
 // open an instrument's archive, open or create an application database, open
 // a built-in example, and load a MoxB settings file after its data file.
+#include "app/ApplicationDatabaseCheck.h"
 #include "app/DeviceSelectDialog.h"
 #include "app/Framework.h"
 #include "app/MainWindow.h"
@@ -38,6 +39,13 @@ int askSourceKind(QWidget *parent)
         dialog->deleteLater();
     }
     return kind;
+}
+
+bool sameFile(const QString &a, const QString &b)
+{
+    const QString canonicalA = QFileInfo(a).canonicalFilePath();
+    return !canonicalA.isEmpty() ? canonicalA == QFileInfo(b).canonicalFilePath()
+                                 : QFileInfo(a).absoluteFilePath() == QFileInfo(b).absoluteFilePath();
 }
 
 } // namespace
@@ -187,6 +195,16 @@ void MainWindow::LoadData(avaibleDevices_t selectedDevice)
         }
     }
 
+    if (selectedDevice == INTERNAL_DB) {
+        // Checked before the open session is closed: a refused file costs
+        // the user nothing, and the file itself is only read.
+        const DatabaseFileKind kind = checkApplicationDatabaseFile(path);
+        if (kind != DatabaseFileKind::Application) {
+            showMsgBox(applicationDatabaseRefusal(kind, path), tr("Open database"), QMessageBox::Warning);
+            return;
+        }
+    }
+
     settings->setValue(QStringLiteral("lastFileType"), int(selectedDevice));
     settings->setValue(QStringLiteral("lastFilePath"), path);
 
@@ -228,21 +246,26 @@ void MainWindow::on_newDatabaseButton_clicked()
     QDir().mkpath(folder);
 
     Prompts &prompts = Prompts::instance();
+    // The program asks about an existing file itself: the dialog must not
+    // ask as well.
     const QString path = prompts.getSaveFileName(this, tr("Enter new Database name"),
                                                  folder + QStringLiteral("/Quorlog_db.qdb"),
-                                                 QStringLiteral("Quorlog Database (*.qdb)"));
+                                                 tr("Quorlog Database (*.qdb)"), nullptr,
+                                                 QFileDialog::DontConfirmOverwrite);
     if (path.isEmpty())
         return;
-    const bool overwriting = QFileInfo::exists(path);
-    if (overwriting) {
+    if (QFileInfo::exists(path)) {
         const QMessageBox::StandardButton answer =
             prompts.message(this, QMessageBox::Question, QString(),
                             tr("File already exists. Do you want to overwrite it?"), QMessageBox::Yes | QMessageBox::No);
         if (answer != QMessageBox::Yes)
             return;
-        // The file may be the open session's own database: end the session
-        // before its file is replaced.
-        on_actionClosedata_triggered();
+        // Only a session on the very file being replaced has to end first;
+        // any other stays open until the new file exists.
+        const Framework::SessionInfo session = g_framework->getSessionInfo();
+        if (session.isOpen && (sameFile(session.fileName, path)
+                               || sameFile(g_framework->dataDatabase.databaseName(), path)))
+            on_actionClosedata_triggered();
     }
 
     if (!ArchiveManager::createDatabase(path)) {

@@ -1,11 +1,13 @@
 #include "app/OpenFileWorker.h"
 
+#include "app/ApplicationDatabaseCheck.h"
 #include "app/Framework.h"
 #include "app/MainWindow.h"
 #include "app/ProgressDialog.h"
 #include "app/SessionModelKinds.h"
 #include "common/Connections.h"
 #include "common/Trace.h"
+#include "app/SourceTypeFile.h"
 #include "readers/BrenaConfigParser.h"
 #include "readers/QuilACsvParser.h"
 #include "readers/WexACsvParser.h"
@@ -13,8 +15,14 @@
 #include "readers/WexCCsvParser.h"
 #include "readers/ZelACsvParser.h"
 #include "readers/ZelBCsvParser.h"
+#include "readers/ZelCAlarmParser.h"
+#include "readers/ZelCAuditParser.h"
+#include "readers/ZelCDipSwellParser.h"
+#include "readers/moxbauditparser.h"
 #include "tables/BrenaTableModel.h"
 #include "tables/TempDatabaseTableModel.h"
+#include "tables/ZelCEventTableModel.h"
+#include "tables/moxbeventcsv.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -86,9 +94,9 @@ OpenFileWorker::Outcome OpenFileWorker::dispatch()
     case ZelD:
     case ZelC:
     case ZelDX:
-        return notAvailable("ZelC family archives");
+        return zelcFamilyFile();
     case MoxB:
-        return notAvailable("MoxB recorder files");
+        return moxbRecorderFile();
     case MoxA:
         return notAvailable("MoxA recorder CSV");
 
@@ -133,24 +141,73 @@ OpenFileWorker::Outcome OpenFileWorker::textArchive(const char *tmpDbName, Model
     return Outcome::Success;
 }
 
+template <class Reader, class Model>
+OpenFileWorker::Outcome OpenFileWorker::eventLog(const char *tmpDbName, int code)
+{
+    int count = 0;
+    const bool read = readIntoTmpDatabase<Reader>(tmpDbName, TmpDbFailure::Report, &count,
+                                                  [this, code](Reader &reader, QSqlDatabase &db, int *n) {
+                                                      return reader.openFile(m_path) && reader.parseFile(db, n, code);
+                                                  });
+    if (!read)
+        return Outcome::Failure;
+    m_fw.deleteModels();
+    m_fw.tableModel = new Model(m_fw.dataDatabase, code, nullptr);
+    m_fw.connectTableModelSignals();
+    return Outcome::Success;
+}
+
+OpenFileWorker::Outcome OpenFileWorker::zelcFamilyFile()
+{
+    switch (m_sourceType) {
+    case ZelC_AUDIT_FILE:
+        return eventLog<ZelCAuditParser, ZelCEventTableModel>("ZelCAudit", ZelC_AUDIT_FILE);
+    case ZelC_DEEP_SWELL_FILE:
+        return eventLog<ZelCDipSwellParser, ZelCEventTableModel>("ZelCDipSwell", ZelC_DEEP_SWELL_FILE);
+    case ZelC_ALARM_FILE:
+        // The alarm log shares the dip and swell log's temporary database.
+        return eventLog<ZelCAlarmParser, ZelCEventTableModel>("ZelCDipSwell", ZelC_ALARM_FILE);
+    case ZelC_DATA_FILE:
+        return notAvailable("ZelC family data archives");
+    default:
+        return Outcome::Failure;
+    }
+}
+
+OpenFileWorker::Outcome OpenFileWorker::moxbRecorderFile()
+{
+    switch (m_sourceType) {
+    case MoxB_AUDIT_FILE_CSV:
+    case MoxB_ALARM_FILE_CSV:
+        return eventLog<moxbauditparser, moxbeventcsv>("MoxBEvent", m_sourceType);
+    case MoxB_DATA_FILE_Sqlite3:
+    case MoxB_DATA_FILE_CSV:
+    case MoxB_AUDIT_FILE_Sqlite3:
+    case MoxB_ALARM_FILE_Sqlite3:
+    case MoxB_SETTING_FILE_Sqlite3:
+    case MoxB_SETTING_FILE_CSV:
+        return notAvailable("MoxB recorder data, SQLite logs and settings");
+    default:
+        return Outcome::Failure;
+    }
+}
+
 OpenFileWorker::Outcome OpenFileWorker::applicationDatabase()
 {
     // Opened in place, under the session's connection name; the apply-filters
-    // task builds the models later. SQLite would create a missing file and
-    // opens any file lazily, so both are checked here rather than leaving an
-    // empty or foreign file as the session's database.
-    if (!QFileInfo(m_path).isFile())
+    // task builds the models later. Opening switches the file to WAL, so a
+    // file that is no application database is refused before that (SQLite
+    // would also create a missing file, or take any file for an empty one).
+    const DatabaseFileKind kind = checkApplicationDatabaseFile(m_path);
+    if (kind != DatabaseFileKind::Application) {
+        emit m_fw.sessionOpenError(applicationDatabaseRefusal(kind, m_path), Framework::tr("Open database"), 2);
         return Outcome::Failure;
+    }
     const QString name = QStringLiteral("Data_con");
     Connections::registerFile(name, m_path);
     m_fw.dataDatabase = Connections::database(name);
     if (!m_fw.dataDatabase.isOpen())
         return Outcome::Failure;
-    QSqlQuery probe(m_fw.dataDatabase);
-    if (!probe.exec(QStringLiteral("SELECT COUNT(*) FROM sqlite_master"))) {
-        TRACE() << "Not an application database:" << m_path << probe.lastError().text();
-        return Outcome::Failure;
-    }
     m_fw.sessionInfo.views |= Framework::SessionInfo::ViewDataFilter;
     return Outcome::Success;
 }

@@ -62,6 +62,13 @@ private:
     // standard model set.
     template <class Reader>
     Outcome textArchive(const char *tmpDbName, ModelSet models, TmpDbFailure onTmpDbFailure = TmpDbFailure::Report);
+    // An event log: reader procedure without a header check, the code as
+    // each event's type, then a table model alone (no chart, report or CSV
+    // export).
+    template <class Reader, class Model>
+    Outcome eventLog(const char *tmpDbName, int code);
+    Outcome zelcFamilyFile();
+    Outcome moxbRecorderFile();
     Outcome applicationDatabase();
     Outcome brenaRecordFile();
     // Known type whose reader or models are not part of this build.

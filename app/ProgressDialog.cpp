@@ -5,9 +5,11 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QProgressDialog>
 #include <QScreen>
 #include <QThread>
+#include <QWindow>
 
 namespace {
 
@@ -74,6 +76,14 @@ void ProgressDialog::show()
     if (!m_dialog)
         return;
     m_dialog->show();
+    // The caller's work blocks the event loop next: the window has to be on
+    // the screen and painted before it starts, not after.
+    QElapsedTimer waited;
+    waited.start();
+    while (m_dialog && m_dialog->windowHandle() && !m_dialog->windowHandle()->isExposed() && waited.elapsed() < 500)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    if (m_dialog)
+        m_dialog->repaint();
     QCoreApplication::processEvents();
 }
 

@@ -18,13 +18,10 @@
 class AbstractChartModel;
 #endif
 
-#if __has_include("reports/AbstractReportModel.h")
+// Report models are part of the build (a probe by __has_include would also
+// let a compiler cache serve objects made before the header existed).
 #include "reports/AbstractReportModel.h"
 #define QUORLOG_HAS_REPORT_MODELS 1
-#else
-#define QUORLOG_HAS_REPORT_MODELS 0
-class AbstractReportModel;
-#endif
 
 namespace session {
 

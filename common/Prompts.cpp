@@ -1,5 +1,7 @@
 #include "common/Prompts.h"
 
+#include <QColorDialog>
+
 #include <QDesktopServices>
 #include <QDialog>
 
@@ -88,9 +90,9 @@ QStringList ScriptedPrompts::getOpenFileNames(QWidget *, const QString &caption,
 }
 
 QString ScriptedPrompts::getSaveFileName(QWidget *, const QString &caption, const QString &dir,
-                                         const QString &filter, QString *, QFileDialog::Options)
+                                         const QString &filter, QString *, QFileDialog::Options options)
 {
-    calls << Call{QStringLiteral("save"), caption, filter, dir};
+    calls << Call{QStringLiteral("save"), caption, filter, dir, options};
     return fileAnswers.isEmpty() ? QString() : fileAnswers.dequeue();
 }
 
@@ -138,4 +140,15 @@ int ScriptedPrompts::count(const QString &kind) const
         if (c.kind == kind)
             ++n;
     return n;
+}
+
+QColor Prompts::getColor(const QColor &initial, QWidget *parent, const QString &title)
+{
+    return QColorDialog::getColor(initial, parent, title);
+}
+
+QColor ScriptedPrompts::getColor(const QColor &initial, QWidget *, const QString &title)
+{
+    calls << Call{QStringLiteral("color"), title, initial.name(), QString()};
+    return colorAnswers.isEmpty() ? QColor() : colorAnswers.dequeue();
 }

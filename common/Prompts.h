@@ -1,6 +1,7 @@
 #pragma once
 // Every modal question, message box, file dialog and desktop hand-off goes
 // through Prompts, so tests can answer them without a human.
+#include <QColor>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QQueue>
@@ -38,6 +39,9 @@ public:
 
     // Runs a modal dialog of the program's own (device selection, kind choice...).
     virtual int exec(QDialog *dialog) = 0;
+
+    // The toolkit's colour dialog; an invalid colour when cancelled.
+    virtual QColor getColor(const QColor &initial, QWidget *parent, const QString &title);
 
     // Asks the desktop to open a file or address.
     virtual bool openUrl(const QUrl &url) = 0;
@@ -79,6 +83,7 @@ public:
         QString title; // caption or title
         QString text;  // message text, filter, dialog class or url
         QString dir;
+        QFileDialog::Options options = {}; // of a file dialog
     };
 
     ScriptedPrompts();  // installs itself
@@ -87,6 +92,7 @@ public:
     QQueue<QString> fileAnswers;            // open, save and directory dialogs
     QQueue<QStringList> filesAnswers;       // open-many dialogs
     QQueue<QMessageBox::StandardButton> messageAnswers;
+    QQueue<QColor> colorAnswers; // colour dialogs; none left: cancelled
     // Each exec answer is called with the dialog (to click its buttons) and returns the result.
     QQueue<std::function<int(QDialog *)>> execAnswers;
     QList<Call> calls;
@@ -104,6 +110,7 @@ public:
                                         const QString &text, QMessageBox::StandardButtons buttons,
                                         QMessageBox::StandardButton defaultButton) override;
     int exec(QDialog *dialog) override;
+    QColor getColor(const QColor &initial, QWidget *parent, const QString &title) override;
     bool openUrl(const QUrl &url) override;
 
     int count(const QString &kind) const;

@@ -14,7 +14,26 @@ bool UniqueDataInsert::prepare(QSqlDatabase db)
         m_error = sql::errorText(m_query);
         return false;
     }
+    m_plain = QSqlQuery(db);
+    if (!m_plain.prepare(QStringLiteral("INSERT INTO Data (idParameters, value, flag, dateTime, observationId) "
+                                        "VALUES (?, ?, ?, ?, NULL)"))) {
+        m_error = sql::errorText(m_plain);
+        return false;
+    }
     return true;
+}
+
+UniqueDataInsert::Result UniqueDataInsert::insertNew(int parameterId, double value, int flag, qint64 msecs)
+{
+    m_plain.bindValue(0, parameterId);
+    m_plain.bindValue(1, value);
+    m_plain.bindValue(2, flag);
+    m_plain.bindValue(3, msecs);
+    if (!m_plain.exec()) {
+        m_error = sql::errorText(m_plain);
+        return Failed;
+    }
+    return Added;
 }
 
 UniqueDataInsert::Result UniqueDataInsert::insert(int parameterId, double value, int flag, qint64 msecs)

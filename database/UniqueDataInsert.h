@@ -18,11 +18,19 @@ public:
 
     bool prepare(QSqlDatabase db);
     Result insert(int parameterId, double value, int flag, qint64 msecs);
-    void release() { m_query = QSqlQuery(); }
+    // For a value known to be later than every stored one of its parameter:
+    // no look-up needed.
+    Result insertNew(int parameterId, double value, int flag, qint64 msecs);
+    void release()
+    {
+        m_query = QSqlQuery();
+        m_plain = QSqlQuery();
+    }
 
     QString errorText() const { return m_error; }
 
 private:
     QSqlQuery m_query;
+    QSqlQuery m_plain;
     QString m_error;
 };

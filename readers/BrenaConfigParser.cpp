@@ -231,9 +231,9 @@ bool BrenaConfigParser::convertData(QSqlDatabase db, BrenaTableModel *model)
     if (!model)
         return false;
 
-    const QVector<BrenaRecord> &records = model->records();
+    const std::vector<BrenaRecord> &records = model->records();
     const quint8 layout = model->layoutByte();
-    if (!records.isEmpty() && layout > 1)
+    if (!records.empty() && layout > 1)
         return false;
 
     TransactionGuard transaction(db);
@@ -247,7 +247,7 @@ bool BrenaConfigParser::convertData(QSqlDatabase db, BrenaTableModel *model)
         return false;
     }
 
-    const int count = records.size();
+    const int count = int(records.size());
     int shownPercent = -1;
     int invalidTimes = 0;
     for (int r = 0; r < count; ++r) {

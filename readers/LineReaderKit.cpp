@@ -11,6 +11,8 @@ namespace readers {
 
 namespace {
 
+constexpr int kChunkSize = 64 * 1024;
+
 QString numbered(const QString &text, qint64 lineNumber)
 {
     return text + QStringLiteral(" (") + QString::number(lineNumber) + QLatin1Char(')');
@@ -43,6 +45,7 @@ bool LineReaderKit::openFile(const QString &path)
 {
     if (m_file.isOpen())
         m_file.close();
+    resetInput();
     m_file.setFileName(path);
     if (!m_file.open(QIODevice::ReadOnly)) {
         report(text("Unable to open file"), 3, true);
@@ -53,23 +56,137 @@ bool LineReaderKit::openFile(const QString &path)
 
 bool LineReaderKit::rewind()
 {
+    resetInput();
     return m_file.seek(0);
+}
+
+void LineReaderKit::resetInput()
+{
+    m_chunkPos = 0;
+    m_chunkLen = 0;
+    m_atEnd = false;
+    m_readError = false;
+    m_line.clear();
+    m_lastReadSize = 0;
+    m_pendingEnd.clear();
+    m_pendingEndSize = 0;
+    m_pendingLoneCrs = 0;
+}
+
+bool LineReaderKit::fillChunk()
+{
+    if (m_chunkPos < m_chunkLen)
+        return true;
+    if (m_atEnd || m_readError)
+        return false;
+    if (m_chunk.size() != kChunkSize)
+        m_chunk.resize(kChunkSize);
+    const qint64 n = m_file.read(m_chunk.data(), kChunkSize);
+    m_chunkPos = 0;
+    m_chunkLen = 0;
+    if (n < 0) {
+        m_readError = true;
+        return false;
+    }
+    if (n == 0) {
+        m_atEnd = true;
+        return false;
+    }
+    m_chunkLen = int(n);
+    return true;
+}
+
+void LineReaderKit::takeLineEnd(QByteArray *normalized, qint64 *rawSize)
+{
+    if (m_chunk.at(m_chunkPos) == '\n') {
+        ++m_chunkPos;
+        *normalized = QByteArrayLiteral("\n");
+        *rawSize = 1;
+        return;
+    }
+    // A run of CRs may be long and cross chunks: count it without keeping it.
+    qint64 crs = 0;
+    while (fillChunk() && m_chunk.at(m_chunkPos) == '\r') {
+        ++m_chunkPos;
+        ++crs;
+    }
+    *normalized = QByteArrayLiteral("\r\n");
+    if (fillChunk() && m_chunk.at(m_chunkPos) == '\n') {
+        ++m_chunkPos;
+        *rawSize = crs + 1;
+        return;
+    }
+    // Without an LF every CR ends a line of its own.
+    *rawSize = 1;
+    m_pendingLoneCrs = crs - 1;
 }
 
 LineReaderKit::Read LineReaderKit::readLine(Field *line)
 {
-    if (m_buffer.size() != m_maxLineLength)
-        m_buffer.resize(m_maxLineLength);
-    if (!m_file.isOpen() || m_file.atEnd())
+    // A reserved buffer keeps its memory when emptied: no allocation per line.
+    if (m_line.capacity() < m_maxLineLength + 2)
+        m_line.reserve(m_maxLineLength + 2);
+    m_line.resize(0);
+    m_lastReadSize = 0;
+    if (!m_file.isOpen())
         return Read::End;
-    const qint64 n = m_file.readLine(m_buffer.data(), m_maxLineLength);
-    if (n < 0)
-        return m_file.atEnd() ? Read::End : Read::Error;
-    *line = Field{m_buffer.constData(), int(n)};
-    // A full buffer without a line feed means the physical line goes on:
-    // reading its fragments as lines of their own would invent records.
-    if (n == m_maxLineLength - 1 && m_buffer[int(n) - 1] != '\n' && !m_file.atEnd())
-        return Read::TooLong;
+    if (m_pendingEndSize > 0) {
+        m_line.append(m_pendingEnd);
+        m_lastReadSize = m_pendingEndSize;
+        m_pendingEndSize = 0;
+    } else if (m_pendingLoneCrs > 0) {
+        --m_pendingLoneCrs;
+        m_line.append("\r\n", 2);
+        m_lastReadSize = 1;
+    }
+    if (m_lastReadSize > 0) {
+        *line = Field{m_line.constData(), m_line.size()};
+        return Read::Line;
+    }
+
+    const int limit = m_maxLineLength - 1;
+    for (;;) {
+        if (!fillChunk())
+            break;
+        const char *b = m_chunk.constData() + m_chunkPos;
+        const char *e = m_chunk.constData() + m_chunkLen;
+        const char *p = b;
+        while (p < e && *p != '\n' && *p != '\r')
+            ++p;
+        const int room = limit - m_line.size();
+        if (p - b > room) {
+            // No line end within the limit: the piece goes back alone and
+            // the read after it goes on in the same physical line.
+            m_line.append(b, room);
+            m_chunkPos += room;
+            m_lastReadSize += room;
+            *line = Field{m_line.constData(), m_line.size()};
+            return Read::TooLong;
+        }
+        m_line.append(b, int(p - b));
+        m_chunkPos += int(p - b);
+        m_lastReadSize += p - b;
+        if (p == e)
+            continue;
+        QByteArray end;
+        qint64 endSize = 0;
+        takeLineEnd(&end, &endSize);
+        if (m_line.size() + end.size() > limit) {
+            m_pendingEnd = end;
+            m_pendingEndSize = endSize;
+            *line = Field{m_line.constData(), m_line.size()};
+            return Read::TooLong;
+        }
+        m_line.append(end);
+        m_lastReadSize += endSize;
+        *line = Field{m_line.constData(), m_line.size()};
+        return Read::Line;
+    }
+    if (m_readError)
+        return Read::Error;
+    if (m_lastReadSize == 0)
+        return Read::End;
+    *line = Field{m_line.constData(), m_line.size()};
     return Read::Line;
 }
 
@@ -80,7 +197,7 @@ LineReaderKit::Read LineReaderKit::skipRestOfLine(qint64 *bytes)
         const Read r = readLine(&piece);
         if (r == Read::End || r == Read::Error)
             return r;
-        *bytes += piece.size;
+        *bytes += m_lastReadSize;
         if (r == Read::Line)
             return r;
     }
@@ -109,6 +226,43 @@ void LineReaderKit::reportDatabaseError(const QString &errorText, const QString 
 {
     TRACE() << statement << ", " << errorText;
     emit consoleMessage(errorText, 3);
+}
+
+void LineReaderKit::reportLine(const char *source, qint64 lineNumber, int icon, LineNumberStyle style)
+{
+    const auto message = [&] {
+        return style == LineNumberStyle::Parenthesised ? numbered(text(source), lineNumber)
+                                                       : text(source) + QString::number(lineNumber);
+    };
+    for (LineMessageCount &c : m_lineMessages) {
+        if (qstrcmp(c.source, source) == 0) {
+            if (++c.count <= LineMessageLimit)
+                emit consoleMessage(message(), icon);
+            return;
+        }
+    }
+    m_lineMessages.append({source, icon, 1});
+    emit consoleMessage(message(), icon);
+}
+
+void LineReaderKit::resetLineMessages()
+{
+    m_lineMessages.clear();
+}
+
+void LineReaderKit::sendSuppressedCounts()
+{
+    for (const LineMessageCount &c : qAsConst(m_lineMessages)) {
+        if (c.count > LineMessageLimit) {
+            QString kind = text(c.source).trimmed();
+            if (kind.endsWith(QLatin1Char(':')))
+                kind.chop(1);
+            emit consoleMessage(text("%1 (%2 more lines like this not listed)")
+                                    .arg(kind, QString::number(c.count - LineMessageLimit)),
+                                c.icon);
+        }
+    }
+    m_lineMessages.clear();
 }
 
 void LineReaderKit::startParse()
@@ -151,6 +305,14 @@ bool LineReaderKit::runReadLoop(QSqlDatabase db, int *count, qint64 firstLineNum
         ~WriterRelease() { writer.finish(); }
     } release{m_writer};
 
+    resetLineMessages();
+    // The counts of held-back messages end the read, whichever way it ends.
+    struct CountsAtEnd
+    {
+        LineReaderKit &kit;
+        ~CountsAtEnd() { kit.sendSuppressedCounts(); }
+    } countsAtEnd{*this};
+
     qint64 lineNumber = firstLineNumber;
     qint64 bytesRead = 0;
     int nextPercent = 1;
@@ -169,6 +331,7 @@ bool LineReaderKit::runReadLoop(QSqlDatabase db, int *count, qint64 firstLineNum
             TRACE() << "Parser work was canceled";
             m_writer.finish();
             transaction.rollback();
+            sendSuppressedCounts();
             emit consoleMessage(text("Parser work was canceled in: ") + QString::number(m_timer.elapsed())
                                     + QStringLiteral(" ms"),
                                 0);
@@ -190,14 +353,14 @@ bool LineReaderKit::runReadLoop(QSqlDatabase db, int *count, qint64 firstLineNum
                 return false;
             }
             tooLong = true;
-            bytesRead += line.size;
+            bytesRead += m_lastReadSize;
             if (skipRestOfLine(&bytesRead) == Read::Error) {
                 TRACE() << m_file.fileName() << ", " << m_file.errorString();
                 emit consoleMessage(m_file.errorString(), 3);
                 return false;
             }
         } else {
-            bytesRead += line.size;
+            bytesRead += m_lastReadSize;
         }
         if (size > 0) {
             const double p = double(bytesRead) / double(size) * 100.0;
@@ -211,9 +374,9 @@ bool LineReaderKit::runReadLoop(QSqlDatabase db, int *count, qint64 firstLineNum
             m_longLineHandler(lineNumber);
             continue;
         }
-        if (line.size < 3) {
+        if (line.size < 3 && !m_shortLinesToHandler) {
             TRACE() << emptyLineTrace;
-            emit consoleMessage(numbered(text("Empty line in file"), lineNumber), 2);
+            reportLine("Empty line in file", lineNumber, 2);
             continue;
         }
         if (!handleLine(line, lineNumber))
@@ -221,6 +384,7 @@ bool LineReaderKit::runReadLoop(QSqlDatabase db, int *count, qint64 firstLineNum
     }
 
     m_writer.finish();
+    sendSuppressedCounts();
     if (!transaction.commit()) {
         reportDatabaseError(transaction.errorText(), QStringLiteral("COMMIT"));
         return false;

@@ -54,8 +54,12 @@ public:
         End,     // nothing left
         Error,   // the file could not be read
     };
-    // The line stays valid until the next read.
+    // The line stays valid until the next read. LF, CR LF, a lone CR and a
+    // run of CRs before an LF each end a line; every end but a lone LF comes
+    // back as CR LF, so the readers see the line ends they were written for.
     Read readLine(Field *line);
+    // The bytes of the file that the last read consumed.
+    qint64 lastReadSize() const { return m_lastReadSize; }
 
     // A reader's own message: to the console, and in a message box (empty
     // title, same level) when withDialog.
@@ -67,6 +71,16 @@ public:
     void reportInvalidLine(qint64 lineNumber, const Field &line);
     // The database's error text to the console.
     void reportDatabaseError(const QString &errorText, const QString &statement);
+    // A console line about one line of the file: source (translated in the
+    // reader's context), " (", N, ")". A damaged file can hold millions of
+    // such lines, so within one read loop only the first 100 of each source
+    // text are sent; the loop ends with one line counting the rest.
+    enum class LineNumberStyle {
+        Parenthesised, // "text (N)"
+        Appended,      // "text" directly followed by N
+    };
+    void reportLine(const char *source, qint64 lineNumber, int icon,
+                    LineNumberStyle style = LineNumberStyle::Parenthesised);
 
     MeasurementWriter &writer() { return m_writer; }
 
@@ -82,6 +96,10 @@ public:
     // physical line is passed over and the handler reports the skip.
     using LongLineHandler = std::function<void(qint64 lineNumber)>;
     void setLongLineHandler(LongLineHandler handler) { m_longLineHandler = std::move(handler); }
+
+    // Lines shorter than 3 bytes go to the handler like any other, for
+    // readers that have no "Empty line in file" rule of their own.
+    void setShortLinesToHandler(bool on) { m_shortLinesToHandler = on; }
 
     // The common read loop from the current file position to the end: progress
     // to 100, one transaction on db, empty lines reported and skipped, the
@@ -105,11 +123,22 @@ signals:
     void consoleMessage(QString msg, int icon);
     void progressValueChanged(int value);
 
+public:
+    // Lines of one kind sent before the rest are only counted.
+    static constexpr int LineMessageLimit = 100;
+
 private:
     void setProgressMaximum();
     bool cancelRequested() const;
     // Reads on to the end of the current physical line; adds the bytes passed.
     Read skipRestOfLine(qint64 *bytes);
+    void resetInput();
+    // Makes at least one unread byte available; false at the end or on error.
+    bool fillChunk();
+    // Consumes the line end starting at the current byte (CR or LF).
+    void takeLineEnd(QByteArray *normalized, qint64 *rawSize);
+    void resetLineMessages();
+    void sendSuppressedCounts();
 
     const char *m_context;
     QFile m_file;
@@ -117,10 +146,30 @@ private:
     QPointer<ProgressDialog> m_progress;
     QAtomicInteger<char> *m_cancelFlag;
     int m_maxLineLength;
-    QVector<char> m_buffer;
+    // Input read in chunks; the line assembled from them.
+    QByteArray m_chunk;
+    int m_chunkPos = 0;
+    int m_chunkLen = 0;
+    bool m_atEnd = false;
+    bool m_readError = false;
+    QByteArray m_line;
+    qint64 m_lastReadSize = 0;
+    // A line end held back after a too-long piece, returned as its own line.
+    QByteArray m_pendingEnd;
+    qint64 m_pendingEndSize = 0;
+    // CRs of a run that no LF closed: each ends an empty line.
+    qint64 m_pendingLoneCrs = 0;
+    struct LineMessageCount
+    {
+        const char *source;
+        int icon;
+        qint64 count;
+    };
+    QVector<LineMessageCount> m_lineMessages;
     QElapsedTimer m_timer;
     MeasurementWriter m_writer;
     LongLineHandler m_longLineHandler;
+    bool m_shortLinesToHandler = false;
 };
 
 } // namespace readers

@@ -46,7 +46,7 @@ int MeasurementWriter::parameterId(const Field &name, UnitRule unitRule)
     const auto hit = m_rawIds.constFind(raw);
     if (hit != m_rawIds.constEnd())
         return hit.value();
-    const int id = parameterId(QString::fromUtf8(name.data, name.size), unitRule);
+    const int id = parameterId(decodeName(name), unitRule);
     if (id > 0)
         m_rawIds.insert(name.bytes(), id);
     return id;
@@ -60,7 +60,10 @@ int MeasurementWriter::parameterId(const QString &name, UnitRule unitRule)
     if (!m_prepared && !prepare())
         return -1;
     m_parameterInsert.bindValue(0, name);
-    m_parameterInsert.bindValue(1, unitRule ? unitRule(name) : QString());
+    // A name without a unit gets the empty text, never NULL: the import
+    // matches parameters by name and unit.
+    const QString unit = unitRule ? unitRule(name) : QString();
+    m_parameterInsert.bindValue(1, unit.isNull() ? QString(QLatin1String("")) : unit);
     if (!m_parameterInsert.exec()) {
         fail(m_parameterInsert);
         return -1;

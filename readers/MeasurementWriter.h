@@ -24,7 +24,7 @@ public:
 
     // The id of the named parameter; a name met for the first time gets its
     // Parameters row, with the unit the rule gives. -1 on a database error.
-    // The name is decoded as UTF-8.
+    // The name is decoded by decodeName.
     int parameterId(const Field &name, UnitRule unitRule);
     int parameterId(const QString &name, UnitRule unitRule);
 

@@ -20,6 +20,7 @@ namespace {
     QT_TRANSLATE_NOOP("QuilACsvParser", "Invalid line in file"),
     QT_TRANSLATE_NOOP("QuilACsvParser", "Parser work was canceled in: "),
     QT_TRANSLATE_NOOP("QuilACsvParser", "Parse table data in: "),
+    QT_TRANSLATE_NOOP("QuilACsvParser", "%1 (%2 more lines like this not listed)"),
 };
 
 const char *const kInvalidHeader = QT_TRANSLATE_NOOP("QuilACsvParser", "Invalid header format!");
@@ -156,7 +157,7 @@ bool QuilACsvParser::parseFile(QSqlDatabase db, int *count)
 
 void QuilACsvParser::skipLine(const char *text, qint64 lineNumber)
 {
-    emit consoleMessage(m_kit.text(text) + QStringLiteral(" (") + QString::number(lineNumber) + QLatin1Char(')'), 2);
+    m_kit.reportLine(text, lineNumber, 2);
 }
 
 bool QuilACsvParser::handleLine(const Field &line, qint64 lineNumber)

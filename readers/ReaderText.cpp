@@ -95,6 +95,52 @@ bool parseNumber(const char *data, int size, double *value)
     return true;
 }
 
+bool isValidUtf8(const char *data, int size)
+{
+    const auto *p = reinterpret_cast<const unsigned char *>(data);
+    const auto *e = p + size;
+    while (p < e) {
+        const unsigned char c = *p++;
+        if (c < 0x80)
+            continue;
+        int more = 0;
+        unsigned int cp = 0;
+        unsigned int min = 0;
+        if (c >= 0xC2 && c <= 0xDF) {
+            more = 1;
+            cp = c & 0x1F;
+            min = 0x80;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            more = 2;
+            cp = c & 0x0F;
+            min = 0x800;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            more = 3;
+            cp = c & 0x07;
+            min = 0x10000;
+        } else {
+            return false;
+        }
+        if (e - p < more)
+            return false;
+        for (int k = 0; k < more; ++k) {
+            if ((p[k] & 0xC0) != 0x80)
+                return false;
+            cp = (cp << 6) | (p[k] & 0x3F);
+        }
+        p += more;
+        // Overlong forms, surrogates and values past the last code point.
+        if (cp < min || (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF)
+            return false;
+    }
+    return true;
+}
+
+QString decodeName(const char *data, int size)
+{
+    return isValidUtf8(data, size) ? QString::fromUtf8(data, size) : QString::fromLatin1(data, size);
+}
+
 Measurement readMeasurement(const Field &text, NoValueMarker marker)
 {
     QVarLengthArray<char, 64> buf(text.size);

@@ -46,6 +46,13 @@ inline bool isLineEnd(const Field &f)
     return f.equals("\r\n") || f.equals("\n");
 }
 
+// A name from an archive: UTF-8 when the bytes are valid UTF-8, otherwise
+// Latin-1, so that names differing only in bytes that are not UTF-8 stay
+// distinct rather than all becoming the replacement character.
+QString decodeName(const char *data, int size);
+inline QString decodeName(const Field &f) { return decodeName(f.data, f.size); }
+bool isValidUtf8(const char *data, int size);
+
 // One row of a reader's unit table: a parameter whose name starts with prefix
 // has that unit.
 struct UnitByPrefix

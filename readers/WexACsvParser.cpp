@@ -14,6 +14,7 @@ namespace {
     QT_TRANSLATE_NOOP("WexACsvParser", "Invalid line in file"),
     QT_TRANSLATE_NOOP("WexACsvParser", "Parser work was canceled in: "),
     QT_TRANSLATE_NOOP("WexACsvParser", "Parse table data in: "),
+    QT_TRANSLATE_NOOP("WexACsvParser", "%1 (%2 more lines like this not listed)"),
 };
 
 } // namespace

@@ -14,6 +14,7 @@ namespace {
     QT_TRANSLATE_NOOP("WexBCsvParser", "Invalid line in file"),
     QT_TRANSLATE_NOOP("WexBCsvParser", "Parser work was canceled in: "),
     QT_TRANSLATE_NOOP("WexBCsvParser", "Parse table data in: "),
+    QT_TRANSLATE_NOOP("WexBCsvParser", "%1 (%2 more lines like this not listed)"),
 };
 
 } // namespace

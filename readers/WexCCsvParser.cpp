@@ -14,6 +14,7 @@ namespace {
     QT_TRANSLATE_NOOP("WexCCsvParser", "Invalid line in file"),
     QT_TRANSLATE_NOOP("WexCCsvParser", "Parser work was canceled in: "),
     QT_TRANSLATE_NOOP("WexCCsvParser", "Parse table data in: "),
+    QT_TRANSLATE_NOOP("WexCCsvParser", "%1 (%2 more lines like this not listed)"),
 };
 
 } // namespace

@@ -19,6 +19,7 @@ namespace {
     QT_TRANSLATE_NOOP("ZelACsvParser", "Invalid line in file"),
     QT_TRANSLATE_NOOP("ZelACsvParser", "Parser work was canceled in: "),
     QT_TRANSLATE_NOOP("ZelACsvParser", "Parse table data in: "),
+    QT_TRANSLATE_NOOP("ZelACsvParser", "%1 (%2 more lines like this not listed)"),
 };
 
 constexpr int kMaxLineLength = 2000;

@@ -17,6 +17,7 @@ namespace {
     QT_TRANSLATE_NOOP("ZelBCsvParser", "Invalid line in file"),
     QT_TRANSLATE_NOOP("ZelBCsvParser", "Parser work was canceled in: "),
     QT_TRANSLATE_NOOP("ZelBCsvParser", "Parse table data in: "),
+    QT_TRANSLATE_NOOP("ZelBCsvParser", "%1 (%2 more lines like this not listed)"),
 };
 
 constexpr int kMaxLineLength = 2000;

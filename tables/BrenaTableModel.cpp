@@ -6,6 +6,11 @@
 #include <QFile>
 #include <QFont>
 
+#include <climits>
+#include <new>
+
+#include <unistd.h>
+
 namespace {
 
 const QColor FlagOkColor(78, 167, 78);
@@ -39,9 +44,9 @@ bool BrenaTableModel::loadFile()
     TRACE_FUNC();
     // A load that fails after an earlier one must not leave counts that
     // point past the records.
-    if (m_rowCount != 0 || m_columnCount != 0 || !m_records.isEmpty()) {
+    if (m_rowCount != 0 || m_columnCount != 0 || !m_records.empty()) {
         beginResetModel();
-        m_records.clear();
+        std::vector<BrenaRecord>().swap(m_records);
         m_rowCount = 0;
         m_columnCount = 0;
         endResetModel();
@@ -60,7 +65,7 @@ bool BrenaTableModel::loadFile()
         return false;
     }
 
-    m_records.clear();
+    std::vector<BrenaRecord>().swap(m_records);
     const QString corrupted = tr("Error while reading data! (File corrupted)");
     // The count comes from the file: check it against the file's length
     // before reading, and grow the list only by records actually read.
@@ -70,6 +75,8 @@ bool BrenaTableModel::loadFile()
         reportFailure(corrupted, corrupted);
         return false;
     }
+    if (!reserveRecords(count))
+        return false;
 
     BrenaRecord record;
     for (quint64 i = 0; i < count; ++i) {
@@ -78,15 +85,44 @@ bool BrenaTableModel::loadFile()
             return false;
         }
         if (!record.isSkipped())
-            m_records.append(record);
+            m_records.push_back(record);
     }
 
     beginResetModel();
     m_columnCount = DataColumnCount;
-    m_rowCount = m_records.size();
+    m_rowCount = int(m_records.size());
     endResetModel();
     reportConsole(tr("Read records:") + QLatin1Char(' ') + QString::number(m_rowCount), 0);
     return true;
+}
+
+bool BrenaTableModel::reserveRecords(quint64 count)
+{
+    // Rows are numbered with int; and a list that would not fit in the
+    // machine's memory is refused here rather than by the system killing
+    // the program half-way.
+    const quint64 bytes = count * quint64(BrenaRecord::Size);
+    const long pages = sysconf(_SC_PHYS_PAGES);
+    const long pageSize = sysconf(_SC_PAGESIZE);
+    const quint64 physical = pages > 0 && pageSize > 0 ? quint64(pages) * quint64(pageSize) : 0;
+    bool fits = count <= quint64(INT_MAX) && (physical == 0 || bytes <= physical / 4 * 3);
+    if (fits) {
+        try {
+            m_records.reserve(size_t(count));
+        } catch (const std::bad_alloc &) {
+            fits = false;
+        } catch (const std::length_error &) {
+            fits = false;
+        }
+    }
+    if (fits)
+        return true;
+    TRACE() << "records: " << count << ", bytes: " << bytes << ", physical memory: " << physical;
+    const QString msg = tr("File too large to load! (%1 records need %2 MB of memory)")
+                            .arg(count)
+                            .arg((bytes + (1 << 20) - 1) >> 20);
+    reportFailure(msg, msg);
+    return false;
 }
 
 int BrenaTableModel::rowCount(const QModelIndex &parent) const
@@ -132,7 +168,7 @@ QVariant BrenaTableModel::data(const QModelIndex &index, int role) const
         || index.column() >= DataColumnCount)
         return QVariant();
     if (role == Qt::DisplayRole)
-        return displayText(m_records.at(index.row()), index.column());
+        return displayText(m_records[size_t(index.row())], index.column());
     if (index.column() != FlagColumn || !showFlagSymbols)
         return QVariant();
     switch (role) {

@@ -4,7 +4,10 @@
 #include "common/Trace.h"
 #include "common/SqlUtil.h"
 
+#include <QApplication>
 #include <QColor>
+#include <QElapsedTimer>
+#include <QTimer>
 #include <QEvent>
 #include <QFont>
 #include <QSqlQuery>
@@ -42,10 +45,12 @@ MyAbstractSqlModel::MyAbstractSqlModel(QSqlDatabase db, FiltersCfg filters, QObj
 
 MyAbstractSqlModel::~MyAbstractSqlModel()
 {
+    endRowExport();
+    endBackgroundFill();
     dropExportQuery();
 }
 
-void MyAbstractSqlModel::constInit()
+void MyAbstractSqlModel::attachQueryModel()
 {
     queryModel = new QSqlQueryModel(this); // a child, so it moves threads with the model
     // Rows the inner model fetches reach the views as insertions; inside a
@@ -59,6 +64,25 @@ void MyAbstractSqlModel::constInit()
         if (!parent.isValid() && !isResetting())
             endInsertRows();
     });
+}
+
+void MyAbstractSqlModel::releaseRows()
+{
+    // Freeing a million cached rows takes long: a large result goes with
+    // its own inner model after the new first screen is up.
+    if (queryModel->rowCount() < 100000 || !isResetting()) {
+        queryModel->clear();
+        return;
+    }
+    QSqlQueryModel *old = queryModel;
+    old->disconnect(this);
+    attachQueryModel();
+    old->deleteLater();
+}
+
+void MyAbstractSqlModel::constInit()
+{
+    attachQueryModel();
 
     // A registered connection is looked up per thread from now on.
     const QString name = connection.connectionName();
@@ -211,7 +235,7 @@ QVariant MyAbstractSqlModel::data(const QModelIndex &index, int role) const
             return v;
         switch (role) {
         case Qt::DisplayRole:
-            return getFlagText(queryModel->data(inner, Qt::DisplayRole).toInt());
+            return shownValue(5, v, QVariant());
         case Qt::FontRole:
             return QFont(QStringLiteral("DejaVu Sans"), 12, QFont::Bold, false);
         case Qt::TextAlignmentRole:
@@ -232,12 +256,85 @@ QVariant MyAbstractSqlModel::data(const QModelIndex &index, int role) const
     if (index.column() == 0 || (role != Qt::DisplayRole && role != Qt::ForegroundRole))
         return v;
     // A value's flag sits in the hidden column to its right.
-    int flag = 0;
+    QVariant next;
     if (index.column() + 1 < queryModel->columnCount())
-        flag = queryModel->data(queryModel->index(index.row(), index.column() + 1), Qt::DisplayRole).toInt();
+        next = queryModel->data(queryModel->index(index.row(), index.column() + 1), Qt::DisplayRole);
     if (role == Qt::DisplayRole)
-        return isFlagValid(flag) ? v : QVariant(QStringLiteral("---"));
-    return flag == 1 ? QVariant(QColor(0xA0, 0xA0, 0xA0)) : v;
+        return shownValue(index.column(), v, next);
+    return next.toInt() == 1 ? QVariant(QColor(0xA0, 0xA0, 0xA0)) : v;
+}
+
+QVariant MyAbstractSqlModel::shownValue(int column, const QVariant &stored, const QVariant &next) const
+{
+    if (!pivot)
+        return column == 5 && showFlagSymbols ? QVariant(getFlagText(stored.toInt())) : stored;
+    if (column == 0)
+        return stored;
+    return isFlagValid(next.toInt()) ? stored : QVariant(QStringLiteral("---"));
+}
+
+bool MyAbstractSqlModel::beginRowExport()
+{
+    endRowExport();
+    rowExportQuery = new QSqlQuery(currentConnection());
+    // Forward only: the rows pass through once and are never all held.
+    rowExportQuery->setForwardOnly(true);
+    if (!hasTableStatement())
+        return true; // an empty table: nothing to read
+    bool ok = rowExportQuery->prepare(m_lastQueryText);
+    for (const QVariant &v : qAsConst(m_lastQueryValues))
+        rowExportQuery->addBindValue(v);
+    ok = ok && rowExportQuery->exec();
+    if (!ok) {
+        reportSqlError(rowExportQuery->lastError(), 3);
+        endRowExport();
+        return false;
+    }
+    return true;
+}
+
+int MyAbstractSqlModel::rowExportCount()
+{
+    // Counting would cost a pass over the whole result of its own.
+    return hasTableStatement() ? -1 : 0;
+}
+
+bool MyAbstractSqlModel::hasTableStatement() const
+{
+    // A reload that leaves the table empty (grouping without parameters)
+    // clears the inner model without running a statement of its own.
+    return !m_lastQueryText.isEmpty() && !queryModel->query().lastQuery().isEmpty();
+}
+
+bool MyAbstractSqlModel::readRowExport(ExportSection &section, int maxRows)
+{
+    section.clear();
+    if (!rowExportQuery)
+        return false;
+    if (!rowExportQuery->isActive())
+        return true;
+    const int columns = rowExportQuery->record().count();
+    section.columns = columns;
+    while (section.rows < maxRows && rowExportQuery->next()) {
+        const int first = section.stored.size();
+        for (int c = 0; c < columns; ++c)
+            section.stored.append(rowExportQuery->value(c));
+        for (int c = 0; c < columns; ++c)
+            section.shown.append(shownValue(c, section.stored.at(first + c),
+                                            c + 1 < columns ? section.stored.at(first + c + 1) : QVariant()));
+        ++section.rows;
+    }
+    if (rowExportQuery->lastError().isValid()) {
+        reportSqlError(rowExportQuery->lastError(), 3);
+        return false;
+    }
+    return true;
+}
+
+void MyAbstractSqlModel::endRowExport()
+{
+    delete rowExportQuery;
+    rowExportQuery = nullptr;
 }
 
 bool MyAbstractSqlModel::canFetchMore(const QModelIndex &parent) const
@@ -252,16 +349,92 @@ void MyAbstractSqlModel::fetchMore(const QModelIndex &parent)
     if (parent.isValid() || queryModel->rowCount() >= m_fetchLimit)
         return;
     queryModel->fetchMore();
+    if (queryModel->rowCount() >= m_fetchLimit && queryModel->canFetchMore())
+        noteFetchCap();
 }
 
 void MyAbstractSqlModel::fetchAllRows()
 {
+    if (m_deferLoadAll) {
+        // The statement has brought the first screen; the rest follows from
+        // the event loop.
+        if (!queryModel->canFetchMore() || queryModel->rowCount() >= m_fetchLimit) {
+            if (queryModel->canFetchMore())
+                noteFetchCap();
+            return;
+        }
+        if (!m_backgroundFill && qobject_cast<QApplication *>(QCoreApplication::instance()))
+            QApplication::setOverrideCursor(Qt::BusyCursor);
+        m_backgroundFill = true;
+        const quint64 generation = m_queryGeneration;
+        QTimer::singleShot(0, this, [this, generation]() { fetchSlice(generation); });
+        return;
+    }
+    endBackgroundFill();
     while (queryModel->canFetchMore() && queryModel->rowCount() < m_fetchLimit) {
         const int before = queryModel->rowCount();
         queryModel->fetchMore();
         if (queryModel->rowCount() == before)
             break;
     }
+    if (queryModel->canFetchMore())
+        noteFetchCap();
+}
+
+void MyAbstractSqlModel::fetchSlice(quint64 generation)
+{
+    // Another statement replaced the one being filled: its own load decides.
+    if (!m_backgroundFill || generation != m_queryGeneration)
+        return;
+    QElapsedTimer slice;
+    slice.start();
+    while (queryModel->canFetchMore() && queryModel->rowCount() < m_fetchLimit && slice.elapsed() < 15) {
+        const int before = queryModel->rowCount();
+        queryModel->fetchMore();
+        if (queryModel->rowCount() == before)
+            break;
+    }
+    if (queryModel->canFetchMore() && queryModel->rowCount() < m_fetchLimit) {
+        QTimer::singleShot(0, this, [this, generation]() { fetchSlice(generation); });
+        return;
+    }
+    endBackgroundFill();
+    if (queryModel->canFetchMore())
+        noteFetchCap();
+}
+
+void MyAbstractSqlModel::endBackgroundFill()
+{
+    if (!m_backgroundFill)
+        return;
+    m_backgroundFill = false;
+    if (qobject_cast<QApplication *>(QCoreApplication::instance()))
+        QApplication::restoreOverrideCursor();
+}
+
+void MyAbstractSqlModel::noteFetchCap()
+{
+    if (m_capNoted || m_lastQueryText.isEmpty())
+        return;
+    m_capNoted = true;
+    qint64 total = -1;
+    QSqlQuery q(currentConnection());
+    q.setForwardOnly(true);
+    if (q.prepare(QStringLiteral("SELECT COUNT(*) FROM (%1)").arg(m_lastQueryText))) {
+        for (const QVariant &v : qAsConst(m_lastQueryValues))
+            q.addBindValue(v);
+        if (q.exec() && q.next())
+            total = q.value(0).toLongLong();
+    }
+    const QString shown = QString::number(queryModel->rowCount());
+    const QString message =
+        total >= 0 ? tr("The table shows the first %1 of %2 rows. Grouping by date or the CSV export reaches all "
+                        "of them.")
+                         .arg(shown, QString::number(total))
+                   : tr("The table shows the first %1 rows only. Grouping by date or the CSV export reaches all "
+                        "of them.")
+                         .arg(shown);
+    reportConsole(message, 2);
 }
 
 QStringList MyAbstractSqlModel::getColumnNames() const
@@ -273,7 +446,10 @@ void MyAbstractSqlModel::setGroupByDate(bool group)
 {
     pivot = group;
     groupByDate = group;
+    // A load-all in force needs the first screen at once, not every row.
+    m_deferLoadAll = true;
     reload();
+    m_deferLoadAll = false;
 }
 
 void MyAbstractSqlModel::setLoadAllData(bool all)
@@ -291,6 +467,7 @@ void MyAbstractSqlModel::updateQuery() {}
 
 bool MyAbstractSqlModel::setModelQuery(const QString &text, const QVariantList &values)
 {
+    endBackgroundFill();
     ResetScope reset(this);
     QSqlQuery q(currentConnection());
     bool ok = q.prepare(text);
@@ -301,11 +478,13 @@ bool MyAbstractSqlModel::setModelQuery(const QString &text, const QVariantList &
         TRACE() << "rejected table query:" << text;
         reportSqlError(q.lastError(), 3);
         queryModel->clear();
+        ++m_queryGeneration;
         m_lastQueryText.clear();
         m_lastQueryValues.clear();
         return false;
     }
     m_lastReportedError.clear();
+    ++m_queryGeneration;
     m_lastQueryText = text;
     m_lastQueryValues = values;
     queryModel->setQuery(q);
@@ -352,9 +531,11 @@ bool MyAbstractSqlModel::execDataExportQuery(uint offset, uint limit)
     exportQuery = new QSqlQuery(currentConnection());
     exportQuery->setForwardOnly(true);
     // A stable order; equal records sit next to each other in it, so the
-    // duplicates a DISTINCT would drop are skipped while reading.
+    // duplicates a DISTINCT would drop are skipped while reading. Time first:
+    // the import then appends to the target's time index instead of
+    // rewriting its pages once per parameter.
     if (!exportQuery->exec(QStringLiteral("SELECT idParameters, dateTime, value, flag FROM Data "
-                                          "ORDER BY idParameters, dateTime, id"))) {
+                                          "ORDER BY dateTime, idParameters, id"))) {
         TRACE() << "Export Query Execution Failed: " << exportQuery->lastError().text();
         dropExportQuery();
         return false;
@@ -424,6 +605,7 @@ bool MyAbstractSqlModel::event(QEvent *e)
             ResetScope reset(this);
             queryModel->setQuery(QSqlQuery(QString(), QSqlDatabase()));
         }
+        endRowExport();
         dropExportQuery();
         QMetaObject::invokeMethod(this, [this]() { rebindToCurrentThread(); }, Qt::QueuedConnection);
     }

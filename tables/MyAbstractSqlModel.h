@@ -53,6 +53,12 @@ public:
     bool isFlagValid(int flag) const override;
     void updateQuery() override;
 
+    // The table's rows straight from its statement, past the fetch cap.
+    bool beginRowExport() override;
+    int rowExportCount() override;
+    bool readRowExport(ExportSection &section, int maxRows) override;
+    void endRowExport() override;
+
     virtual int getDataExportRowCnt();
     virtual bool execDataExportQuery(uint offset, uint limit);
     virtual bool getNextExportRecord(ExportRecord &record);
@@ -60,6 +66,8 @@ public:
 
     QList<ParameterEntry> getParametersList() const;
     bool isFlagNotReady(int flag) const { return flag == 1; }
+    // Rows of a load-all still being fetched after a change of grouping.
+    bool isFillingInBackground() const { return m_backgroundFill; }
 
     // The fetch cap of this model (MaxFetchedRows unless lowered).
     int fetchLimit() const { return m_fetchLimit; }
@@ -67,6 +75,8 @@ public:
 
 protected:
     void constInit();
+    // Empties the inner model inside a reset; a large result is freed later.
+    void releaseRows();
 
     // The calling thread's connection to the model's database: a connection
     // serves only the thread that opened it, and the model is built on a
@@ -76,7 +86,9 @@ protected:
     // Runs a SELECT into queryModel with bound values; a rejected statement
     // is reported on the console (icon 3) and leaves the model empty.
     bool setModelQuery(const QString &text, const QVariantList &values);
-    // Load-all: fetches until the end of the result or the fetch cap.
+    // Load-all: fetches until the end of the result or the fetch cap. After a
+    // change of grouping only the first rows come at once and the rest follow
+    // in short slices between events, so the window stays responsive.
     void fetchAllRows();
     // Reports a database error once: the same error again stays silent.
     void reportSqlError(const QSqlError &error, int icon);
@@ -96,13 +108,23 @@ protected:
     bool loadAll = false;
     FiltersCfg filters;
     QSqlQuery *exportQuery = nullptr;
+    QSqlQuery *rowExportQuery = nullptr;
 
     // Schema facts read once at construction.
     bool hasDeviceLink = true;   // Parameters.idDevices and Devices exist
     int totalParameterCount = 0; // rows of Parameters
 
 private:
+    void attachQueryModel();
     void rebindToCurrentThread();
+    bool hasTableStatement() const;
+    // The display text of a cell from its stored value and the stored value
+    // of the cell to its right (a grouped value's flag); null next when none.
+    QVariant shownValue(int column, const QVariant &stored, const QVariant &next) const;
+    void fetchSlice(quint64 generation);
+    void endBackgroundFill();
+    // Tells the user once per model that the cap hides rows.
+    void noteFetchCap();
     void dropExportQuery();
 
     QString m_logicalConnection; // registry name, empty when not registered
@@ -111,6 +133,10 @@ private:
     QVariantList m_lastQueryValues;
     int m_rowsBeforeMove = 0;
     int m_fetchLimit = MaxFetchedRows;
+    quint64 m_queryGeneration = 0; // counts the statements run into queryModel
+    bool m_deferLoadAll = false;   // inside a change of grouping
+    bool m_backgroundFill = false; // slices pending, busy cursor shown
+    bool m_capNoted = false;
 
     // Export paging keeps its cursor between sequential pages.
     quint64 m_exportPosition = 0; // records delivered by the cursor so far

@@ -75,6 +75,42 @@ QString MyAbstractTableModel::getDateTimeFormat() const
 
 void MyAbstractTableModel::updateQuery() {}
 
+bool MyAbstractTableModel::beginRowExport()
+{
+    setLoadAllData(true);
+    m_exportRow = 0;
+    return true;
+}
+
+int MyAbstractTableModel::rowExportCount()
+{
+    return rowCount();
+}
+
+bool MyAbstractTableModel::readRowExport(ExportSection &section, int maxRows)
+{
+    section.clear();
+    section.columns = columnCount();
+    const int end = qMin(rowCount(), m_exportRow + qMax(0, maxRows));
+    for (; m_exportRow < end; ++m_exportRow) {
+        for (int c = 0; c < section.columns; ++c) {
+            const QModelIndex i = index(m_exportRow, c);
+            const QVariant shown = data(i, Qt::DisplayRole);
+            // A model that answers the display role only stores what it shows.
+            const QVariant stored = data(i, Qt::EditRole);
+            section.shown.append(shown);
+            section.stored.append(stored.isValid() ? stored : shown);
+        }
+        ++section.rows;
+    }
+    return true;
+}
+
+void MyAbstractTableModel::endRowExport()
+{
+    m_exportRow = 0;
+}
+
 void MyAbstractTableModel::reportConsole(const QString &msg, int icon)
 {
     static const QMetaMethod sig = QMetaMethod::fromSignal(&MyAbstractTableModel::consoleMessage);

@@ -5,6 +5,8 @@
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
+#include <QVariant>
+#include <QVector>
 
 // The contract every table view, the CSV export, the import and the report
 // models read a table model through.
@@ -27,6 +29,35 @@ public:
     virtual QString getFlagText(int flag) const;
     virtual QString getDateTimeFormat() const;
     virtual void updateQuery();
+
+    // The whole table for an export, read once from the first row to the
+    // last in sections. The fetch cap of the screen does not apply: models
+    // that can stream their rows override these; the base loads every row
+    // (setLoadAllData) and reads them through data().
+    // Rows of one section, row-major: cell (r, c) at r * columns + c.
+    struct ExportSection
+    {
+        int rows = 0;
+        int columns = 0;
+        QVector<QVariant> shown;  // each cell as the display role shows it
+        QVector<QVariant> stored; // each cell's own value (edit role): null where
+                                  // the table has none, a flag as its number
+        const QVariant &shownAt(int r, int c) const { return shown.at(r * columns + c); }
+        const QVariant &storedAt(int r, int c) const { return stored.at(r * columns + c); }
+        void clear()
+        {
+            rows = 0;
+            shown.resize(0); // keeps the allocation for the next section
+            stored.resize(0);
+        }
+    };
+    virtual bool beginRowExport();
+    // The rows the export will read; -1 when not known without a pass of its own.
+    virtual int rowExportCount();
+    // The next rows, at most maxRows, into section (replaced). False on a
+    // read failure; no rows at the end.
+    virtual bool readRowExport(ExportSection &section, int maxRows);
+    virtual void endRowExport();
 
     bool getShowFlagSymbols() const { return showFlagSymbols; }
     void setShowFlagSymbols(bool show) { showFlagSymbols = show; }
@@ -91,6 +122,7 @@ private:
         int icon;
     };
     QList<PendingMessage> m_pending;
+    int m_exportRow = 0;
     bool m_flushQueued = false;
     bool m_resetting = false;
 };

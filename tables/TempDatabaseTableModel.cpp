@@ -77,7 +77,7 @@ void TempDatabaseTableModel::updateQuery()
     timer.start();
     {
         ResetScope reset(this);
-        queryModel->clear();
+        releaseRows();
         columnsVisibilityList.clear();
         groupColumnNames.clear();
 

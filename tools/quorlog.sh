@@ -12,7 +12,7 @@ packages=(
   qtbase5-dev qtbase5-dev-tools libqt5sql5-sqlite libqt5svg5-dev qttools5-dev qttools5-dev-tools
   qttranslations5-l10n libqt5opengl5-dev
   libcurl4-openssl-dev libssl-dev zlib1g-dev
-  python3 python3-pyftpdlib python3-openssl openssl
+  python3 python3-pyftpdlib python3-openssl openssl proftpd-core proftpd-mod-crypto
   poppler-utils gnupg fonts-dejavu-core valgrind fonts-dejavu-extra fonts-symbola
 )
 
@@ -26,6 +26,11 @@ if ((${#missing[@]})); then
   [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
   "${sudo_cmd[@]}" apt-get update -q
   DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+  # ProFTPD serves only the tests, which start their own on port 21: a system
+  # daemon started by the package would take that port.
+  if [[ " ${missing[*]} " == *" proftpd-core "* ]]; then
+    "${sudo_cmd[@]}" sh -c 'service proftpd stop; update-rc.d proftpd disable' >/dev/null 2>&1 || true
+  fi
 fi
 
 jobs=$(nproc)

@@ -235,6 +235,8 @@ private slots:
         QVERIFY(red);
     }
 
+    // The newest line stays in view through new lines and resizes, until
+    // the user scrolls up; back at the end the console follows again.
     void newestLineStaysInView()
     {
         ConsoleWidget console;
@@ -245,8 +247,42 @@ private slots:
         QScrollBar *bar = textEdit(console)->verticalScrollBar();
         QVERIFY(bar->maximum() > 0);
         QCOMPARE(bar->value(), bar->maximum());
+
+        // A smaller window (the splitter moved, the main window resized).
+        console.resize(300, 80);
+        QTest::qWait(20);
+        QCOMPARE(bar->value(), bar->maximum());
+        console.resize(500, 200);
+        QTest::qWait(20);
+        QCOMPARE(bar->value(), bar->maximum());
+
         bar->setValue(0);
+        console.addMsg(QStringLiteral("while reading older lines"), 1);
+        QCOMPARE(bar->value(), 0);
+        console.resize(300, 80);
+        QTest::qWait(20);
+        QCOMPARE(bar->value(), 0);
+
+        bar->setValue(bar->maximum());
         console.addMsg(QStringLiteral("latest"), 1);
+        QCOMPARE(bar->value(), bar->maximum());
+    }
+
+    // Lines written while the console is hidden are in view when it is shown.
+    void hiddenConsoleShowsTheNewestLine()
+    {
+        QWidget frame;
+        frame.resize(400, 300);
+        ConsoleWidget *console = new ConsoleWidget(&frame);
+        console->setGeometry(0, 0, 400, 120);
+        frame.show();
+        console->hide();
+        for (int i = 0; i < 60; ++i)
+            console->addMsg(QStringLiteral("line %1").arg(i), 0);
+        console->show();
+        QTest::qWait(20);
+        QScrollBar *bar = textEdit(*console)->verticalScrollBar();
+        QVERIFY(bar->maximum() > 0);
         QCOMPARE(bar->value(), bar->maximum());
     }
 };

@@ -22,6 +22,8 @@
 #include <QSettings>
 #include <QStackedWidget>
 #include <QToolButton>
+#include <QTranslator>
+#include <QDir>
 
 namespace {
 
@@ -647,6 +649,51 @@ private slots:
                 w->close();
             }
         }
+    }
+
+    // Qt ends the program when no visible top-level window that counts for
+    // quitting is left: an open guide must not count.
+    void programEndsWithTheMainWindow()
+    {
+        QPointer<MainWindow> window = new MainWindow();
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        window->show();
+        window->findChild<QAction *>("actionGuide")->trigger();
+        auto keepsRunning = [] {
+            QStringList open;
+            for (QWidget *w : QApplication::topLevelWidgets())
+                if (w->isVisible() && !w->parentWidget() && w->testAttribute(Qt::WA_QuitOnClose))
+                    open << w->metaObject()->className();
+            return open;
+        };
+        QCOMPARE(keepsRunning(), QStringList{QStringLiteral("MainWindow")});
+        window->close();
+        QCOMPARE(keepsRunning(), QStringList());
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (qobject_cast<guidePage *>(w))
+                w->close();
+        processDeferredDeletes();
+    }
+
+    // In Polish the footer notice and the new-database filter are Polish too.
+    void polishFooterAndDatabaseFilter()
+    {
+        QTranslator polish;
+        QVERIFY(polish.load(QStringLiteral("qrlg_pl.qm"), QDir::currentPath()));
+        QCoreApplication::installTranslator(&polish);
+        {
+            ScriptedPrompts prompts;
+            MainWindow window;
+            QCOMPARE(window.findChild<QLabel *>(QStringLiteral("statusBarLabel"))->text(),
+                     QStringLiteral("Quorlog · archiwa pomiarów przyrządów elektrycznych i środowiskowych"));
+            window.on_newDatabaseButton_clicked();
+            QCOMPARE(prompts.calls.last().kind, QStringLiteral("save"));
+            QCOMPARE(prompts.calls.last().text, QStringLiteral("Baza danych Quorlog (*.qdb)"));
+        }
+        QCoreApplication::removeTranslator(&polish);
+        MainWindow english;
+        QCOMPARE(english.findChild<QLabel *>(QStringLiteral("statusBarLabel"))->text(),
+                 QStringLiteral("Quorlog · measurement archives of electrical and environmental instruments"));
     }
 
     void aboutRunsModally()

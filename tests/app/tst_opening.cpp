@@ -9,6 +9,7 @@
 #include "app/MainWindow.h"
 #include "common/Connections.h"
 #include "common/Prompts.h"
+#include "database/ArchiveManager.h"
 
 #include <QDialogButtonBox>
 #include <QDir>
@@ -489,13 +490,76 @@ private slots:
         QVERIFY(g_framework->getSessionInfo().isOpen);
         QVERIFY(opened.isEmpty());
 
-        const QString db = file(QStringLiteral("dbs/some.qdb"));
+        const QString db = tmp.filePath(QStringLiteral("dbs/some.qdb"));
+        QDir().mkpath(QFileInfo(db).absolutePath());
+        QVERIFY(ArchiveManager::createDatabase(db));
         prompts.fileAnswers.enqueue(db);
         window.on_openDatabaseButton_clicked();
         QVERIFY(!g_framework->getSessionInfo().isOpen);
         QCOMPARE(opened.size(), 1);
         QCOMPARE(opened[0].device, int(INTERNAL_DB));
         QCOMPARE(opened[0].sourceType, 0);
+    }
+
+    // A file that is no application database is refused before the session
+    // is closed, with a message, and is left exactly as it was.
+    void openDatabaseRefusesOtherFiles_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("text") << "text" << "is not a Quorlog database";
+        QTest::newRow("empty") << "empty" << "is not a Quorlog database";
+        QTest::newRow("foreign SQLite") << "sqlite" << "without the tables of a Quorlog database";
+    }
+
+    void openDatabaseRefusesOtherFiles()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, message);
+        const QString path = tmp.filePath(QStringLiteral("refused/%1.qdb").arg(kind));
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile::remove(path);
+        if (kind == QLatin1String("text")) {
+            writeFile(path, QByteArrayLiteral("name;value\nU1;230\n"));
+        } else if (kind == QLatin1String("empty")) {
+            writeFile(path, QByteArray());
+        } else {
+            const QString name = QStringLiteral("foreign");
+            {
+                QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+                db.setDatabaseName(path);
+                QVERIFY(db.open());
+                QSqlQuery q(db);
+                QVERIFY(q.exec(QStringLiteral("CREATE TABLE notes (id INTEGER PRIMARY KEY, text TEXT)")));
+                QVERIFY(q.exec(QStringLiteral("INSERT INTO notes (text) VALUES ('kept')")));
+                db.close();
+            }
+            QSqlDatabase::removeDatabase(name);
+        }
+        const QByteArray before = [&] {
+            QFile f(path);
+            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("?");
+        }();
+
+        ScriptedPrompts prompts;
+        MainWindow window;
+        install(window);
+        fakeOpenSession(ZelB);
+        prompts.fileAnswers.enqueue(path);
+        window.on_openDatabaseButton_clicked();
+
+        QCOMPARE(prompts.calls.last().kind, QStringLiteral("message"));
+        QCOMPARE(prompts.calls.last().title, QStringLiteral("Open database"));
+        QVERIFY2(prompts.calls.last().text.contains(message), qPrintable(prompts.calls.last().text));
+        QVERIFY(g_framework->getSessionInfo().isOpen);
+        QVERIFY(opened.isEmpty());
+        QVERIFY(!setting("lastFilePath").isValid());
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), before);
+        QVERIFY(!QFile::exists(path + QStringLiteral("-wal")));
+        QVERIFY(!QFile::exists(path + QStringLiteral("-shm")));
+        QVERIFY(!QFile::exists(path + QStringLiteral("-journal")));
     }
 
     void newDatabaseProposal()
@@ -511,6 +575,8 @@ private slots:
         QCOMPARE(prompts.calls.last().title, QStringLiteral("Enter new Database name"));
         QCOMPARE(prompts.calls.last().dir, folder + QStringLiteral("/Quorlog_db.qdb"));
         QCOMPARE(prompts.calls.last().text, QStringLiteral("Quorlog Database (*.qdb)"));
+        // The program asks about an existing file itself, the dialog does not.
+        QVERIFY(prompts.calls.last().options.testFlag(QFileDialog::DontConfirmOverwrite));
         QVERIFY(opened.isEmpty());
     }
 
@@ -568,6 +634,25 @@ private slots:
             QCOMPARE(q.value(0).toInt(), 0);
         }
         Connections::remove(QStringLiteral("check"));
+    }
+
+    // Yes to overwrite, then the creation fails: a session on another file
+    // is still open.
+    void newDatabaseFailsKeepsTheSession()
+    {
+        const QString target = tmp.filePath(QStringLiteral("dbs/folder.qdb"));
+        QDir().mkpath(target);
+        ScriptedPrompts prompts;
+        MainWindow window;
+        install(window);
+        fakeOpenSession(ZelB);
+        prompts.fileAnswers.enqueue(target);
+        prompts.messageAnswers.enqueue(QMessageBox::Yes);
+        window.on_newDatabaseButton_clicked();
+        QCOMPARE(prompts.count(QStringLiteral("message")), 2);
+        QCOMPARE(prompts.calls.last().text, QStringLiteral("Unable to create file."));
+        QVERIFY(g_framework->getSessionInfo().isOpen);
+        QVERIFY(opened.isEmpty());
     }
 
     void newDatabaseFails()

@@ -10,6 +10,7 @@
 #include <QSignalSpy>
 #include <QThread>
 #include <QTimer>
+#include <QWindow>
 #include <QtConcurrent>
 
 // Rules of update(), cancel, Escape, centring and calls from worker threads.
@@ -23,6 +24,7 @@ private slots:
 
     void constructionLook();
     void noCancelButtonWhenNotCancelable();
+    void shownIsPaintedBeforeTheWork();
     void update_data();
     void update();
     void updatePastMaximumShowsMaximumAndCloses();
@@ -100,6 +102,29 @@ void TestProgressDialog::noCancelButtonWhenNotCancelable()
     ProgressDialog d(100, QStringLiteral("busy"), m_window, false);
     d.show();
     QVERIFY(d.progressDialog()->findChildren<QPushButton *>().isEmpty());
+}
+
+// The caller blocks the event loop right after show(): by then the window
+// is on the screen and has been painted once.
+void TestProgressDialog::shownIsPaintedBeforeTheWork()
+{
+    ProgressDialog d(0, QStringLiteral("Loading..."), m_window, false);
+    struct PaintSpy : QObject
+    {
+        int paints = 0;
+        bool eventFilter(QObject *, QEvent *e) override
+        {
+            if (e->type() == QEvent::Paint)
+                ++paints;
+            return false;
+        }
+    } spy;
+    d.progressDialog()->installEventFilter(&spy);
+    d.show();
+    QVERIFY(d.progressDialog()->windowHandle());
+    QVERIFY(d.progressDialog()->windowHandle()->isExposed());
+    QVERIFY(spy.paints > 0);
+    d.progressDialog()->removeEventFilter(&spy);
 }
 
 void TestProgressDialog::update_data()

@@ -600,7 +600,39 @@ private slots:
         settle();
         expectClosed();
         QCOMPARE(messages(recorder->take()).last(), QStringLiteral("Session closed"));
-        QCOMPARE(prompts->count(QStringLiteral("message")), 0);
+        // Both refusals are told, not only logged.
+        QCOMPARE(prompts->count(QStringLiteral("message")), 2);
+        QCOMPARE(prompts->calls.last().title, QStringLiteral("Open database"));
+        QVERIFY(prompts->calls.last().text.contains(QStringLiteral("is not a Quorlog database")));
+
+        // An SQLite file of another program keeps its journal mode and content.
+        const QString other = tempPath(QStringLiteral("other.qdb"));
+        QFile::remove(other);
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("other"));
+            db.setDatabaseName(other);
+            QVERIFY(db.open());
+            QSqlQuery q(db);
+            QVERIFY(q.exec(QStringLiteral("CREATE TABLE notes (id INTEGER PRIMARY KEY, text TEXT)")));
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("other"));
+        g_framework->openFile(other, INTERNAL_DB, 0, {});
+        settle();
+        expectClosed();
+        QCOMPARE(prompts->count(QStringLiteral("message")), 3);
+        QVERIFY(prompts->calls.last().text.contains(QStringLiteral("without the tables of a Quorlog database")));
+        QVERIFY(!QFile::exists(other + QStringLiteral("-wal")));
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("other"));
+            db.setDatabaseName(other);
+            QVERIFY(db.open());
+            QSqlQuery q(db);
+            QVERIFY(q.exec(QStringLiteral("PRAGMA journal_mode")) && q.next());
+            QCOMPARE(q.value(0).toString(), QStringLiteral("delete"));
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("other"));
     }
 
     void closeOpenedFileTmpDb_data()

@@ -96,7 +96,9 @@ void TestThemes::shippedSheetsCarryMarkersAndVersion()
     QFETCH(QString, color10);
     const QString path = QStringLiteral(":/styles/_resources/styles/%1.qss").arg(name);
     QVERIFY(QFile::exists(path));
-    QCOMPARE(Framework::readThemeVersion(path), 1.0f);
+    // The user sheet's version grew with the rules it gained, so that an
+    // existing user file is upgraded at the next start.
+    QCOMPARE(Framework::readThemeVersion(path), name == QLatin1String("themeUser") ? 1.1f : 1.0f);
     const QMap<int, QString> colors = Framework::readThemeColors(path);
     QCOMPARE(colors.keys(), (QList<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}));
     QCOMPARE(colors.value(2), color2);
@@ -272,7 +274,7 @@ void TestThemes::loadTheme()
     QCOMPARE(fw.lightTheme, logoBlack);
     QCOMPARE(fw.brightness, 50);
     const QStringList light{"#0a0a0a", "#212121", "#494949", "#bd0000", "#1c1c1c", "#ff6666", "#cccccc",
-                            "#3636da", "#ff7911", "#d10d0d", "#f0f0f0", "#1c1c1c", "#808080"};
+                            "#3636da", "#b24e00", "#d10d0d", "#f0f0f0", "#1c1c1c", "#808080"};
     const QStringList dark{"#ffffff", "#f0f0f0", "#c8c8c8", "#c00000", "#f0f0f0", "#ff6666", "#585858",
                            "#5a96fa", "#ffa967", "#ff6666", "#444444", "#f0f0f0", "#777777"};
     const QStringList actual{fw.additButtonColor1, fw.additButtonColor2, fw.additButtonColor3,
@@ -299,12 +301,25 @@ void TestThemes::loadTheme()
 void TestThemes::loadUserThemeBeforeCreation()
 {
     Framework fw;
-    fw.loadTheme(0);
+    // Not created yet: the shipped user sheet applies with the palette its
+    // own colour 2 calls for (dark), whatever the theme before.
+    for (int before : {0, 1}) {
+        fw.loadTheme(before);
+        fw.loadTheme(5);
+        QVERIFY(!fw.logoColorBlack);
+        QVERIFY(!fw.lightTheme);
+        QCOMPARE(fw.additButtonColor1, QStringLiteral("#ffffff"));
+        QCOMPARE(fw.additButtonColor2, QStringLiteral("#f0f0f0"));
+        QCOMPARE(fw.textColor, QStringLiteral("#f0f0f0"));
+    }
+    // A light colour 2 in the sheet gives the light palette.
+    const QByteArray shipped = readFile(fw.userThemePath);
+    writeFile(fw.userThemePath, QByteArray("a{background:/*color2*/#e0e0e0;}"));
     fw.loadTheme(5);
-    // Not created yet: the previous (dark) colours stay, the shipped user sheet applies.
-    QVERIFY(!fw.logoColorBlack);
-    QCOMPARE(fw.additButtonColor1, QStringLiteral("#ffffff"));
-    QCOMPARE(fw.textColor, QStringLiteral("#f0f0f0"));
+    QVERIFY(fw.logoColorBlack);
+    QCOMPARE(fw.additButtonColor2, QStringLiteral("#212121"));
+    writeFile(fw.userThemePath, shipped);
+    fw.loadTheme(5);
     const QString common = QString::fromUtf8(readFile(QStringLiteral(":/styles/_resources/styles/default.qss")));
     const QString user = QString::fromUtf8(readFile(fw.userThemePath));
     QCOMPARE(qApp->styleSheet(), common + user);

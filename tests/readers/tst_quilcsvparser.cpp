@@ -53,7 +53,9 @@ private slots:
     void skippedLines_data();
     void skippedLines();
     void longLinesSkipped();
-    void lfLineEnds();
+    void lineEnds_data();
+    void lineEnds();
+    void namesNotUtf8StayDistinct();
     void commaColumnLine();
     void cancelBeforeFirstLine();
     void failedInsert();
@@ -311,10 +313,18 @@ void TestQuilCsvParser::longLinesSkipped()
     QCOMPARE(committed(QStringLiteral("Data")), 8);
 }
 
-void TestQuilCsvParser::lfLineEnds()
+void TestQuilCsvParser::lineEnds_data()
 {
-    QByteArray file = quil::archive(6, "\n");
-    QVERIFY(!file.contains('\r'));
+    QTest::addColumn<QByteArray>("lineEnd");
+    QTest::newRow("LF") << QByteArray("\n");
+    QTest::newRow("CR") << QByteArray("\r");
+    QTest::newRow("CR CR LF") << QByteArray("\r\r\n");
+}
+
+void TestQuilCsvParser::lineEnds()
+{
+    QFETCH(QByteArray, lineEnd);
+    const QByteArray file = quil::archive(6, lineEnd);
     ReaderLog log;
     const Outcome o = run(file, &log);
     QVERIFY(o.parsed);
@@ -325,6 +335,26 @@ void TestQuilCsvParser::lfLineEnds()
     QCOMPARE(rows[3].value, 9.87);
     for (const auto &m : log.console)
         QVERIFY2(!m.text.startsWith(kWrongCount), qPrintable(m.text));
+}
+
+void TestQuilCsvParser::namesNotUtf8StayDistinct()
+{
+    // Written by a tool that knows only Latin-1: cubic and square metres.
+    const QByteArray file = quil::headerLine() + quil::columnLine({"flow [m\xb3/h]", "flow [m\xb2/h]", "T [\xb0" "C]"})
+                            + "\r\n" + quil::row(1, "2015-09-01", "00:00:00", {" 1,5", " 2,5", " 3,5"});
+    const Outcome o = run(file);
+    QVERIFY(o.parsed);
+    const auto params = testdb::parameters(m_db);
+    QCOMPARE(params.size(), 3);
+    QCOMPARE(params[0].name, QStringLiteral("flow [m\u00b3/h]"));
+    QCOMPARE(params[1].name, QStringLiteral("flow [m\u00b2/h]"));
+    QCOMPARE(params[2].name, QStringLiteral("T [\u00b0C]"));
+    const auto rows = testdb::data(m_db);
+    QCOMPARE(rows.size(), 3);
+    for (int i = 0; i < 3; ++i) {
+        QCOMPARE(rows[i].idParameters, i + 1);
+        QCOMPARE(rows[i].value, 1.5 + i);
+    }
 }
 
 void TestQuilCsvParser::commaColumnLine()

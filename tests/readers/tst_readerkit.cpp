@@ -41,6 +41,8 @@ private slots:
     void writerTakesTheDatabaseId();
     void readLineLimit_data();
     void readLineLimit();
+    void decodeNames_data();
+    void decodeNames();
 
 private:
     QTemporaryDir m_dir;
@@ -269,8 +271,16 @@ void TestReaderKit::readLineLimit_data()
     QTest::newRow("ten bytes") << QByteArray("123456789\nab") << QList<int>{1} << QByteArrayList{"123456789"};
     QTest::newRow("nine bytes at the end") << QByteArray("a\n123456789") << QList<int>{0, 0, 2}
                                            << QByteArrayList{"a\n", "123456789"};
-    QTest::newRow("CR LF counts") << QByteArray("1234567\r\n1234567\r\r\n") << QList<int>{0, 1}
-                                  << QByteArrayList{"1234567\r\n", "1234567\r\r"};
+    QTest::newRow("CR LF counts") << QByteArray("1234567\r\n12345678\r\n") << QList<int>{0, 1, 0, 2}
+                                  << QByteArrayList{"1234567\r\n", "12345678", "\r\n"};
+    QTest::newRow("lone CRs") << QByteArray("ab\rcd\r\rx") << QList<int>{0, 0, 0, 0, 2}
+                              << QByteArrayList{"ab\r\n", "cd\r\n", "\r\n", "x"};
+    QTest::newRow("CR run before LF") << QByteArray("ab\r\r\r\ncd\r\r\n\n") << QList<int>{0, 0, 0, 2}
+                                      << QByteArrayList{"ab\r\n", "cd\r\n", "\n"};
+    QTest::newRow("CR at the end") << QByteArray("ab\r") << QList<int>{0, 2} << QByteArrayList{"ab\r\n"};
+    // More CRs than one read chunk holds, ended by an LF: still one line end.
+    QTest::newRow("long CR run") << QByteArray("ab" + QByteArray(200000, '\r') + "\ncd")
+                                 << QList<int>{0, 0, 2} << QByteArrayList{"ab\r\n", "cd"};
 }
 
 void TestReaderKit::readLineLimit()
@@ -282,13 +292,39 @@ void TestReaderKit::readLineLimit()
     LineReaderKit kit("TestReaderKit", nullptr, nullptr, 10, nullptr);
     QVERIFY(kit.openFile(path));
     int lineIndex = 0;
+    qint64 consumed = 0;
     for (int expected : reads) {
         Field f;
         const LineReaderKit::Read r = kit.readLine(&f);
         QCOMPARE(int(r), expected);
         if (r != LineReaderKit::Read::End)
             QCOMPARE(f.bytes(), lines.value(lineIndex++));
+        consumed += kit.lastReadSize();
     }
+    // Progress counts the bytes of the file, not of the lines handed out.
+    if (reads.last() == 2)
+        QCOMPARE(consumed, qint64(bytes.size()));
+}
+
+void TestReaderKit::decodeNames_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("ASCII") << QByteArray("U1") << QStringLiteral("U1");
+    QTest::newRow("UTF-8") << QByteArray("THD \xc5\x81\xc3\xb3" "d\xc5\xba") << QStringLiteral("THD \u0141\u00f3d\u017a");
+    QTest::newRow("UTF-8 four bytes") << QByteArray("\xf0\x9f\x98\x80") << QStringLiteral("\U0001F600");
+    QTest::newRow("Latin-1 superscript") << QByteArray("U\xb2") << QStringLiteral("U\u00b2");
+    QTest::newRow("cut sequence") << QByteArray("m\xc3") << QStringLiteral("m\u00c3");
+    QTest::newRow("overlong slash") << QByteArray("\xc0\xaf") << QStringLiteral("\u00c0\u00af");
+    QTest::newRow("surrogate") << QByteArray("\xed\xa0\x80") << QStringLiteral("\u00ed\u00a0\u0080");
+    QTest::newRow("past U+10FFFF") << QByteArray("\xf4\x90\x80\x80") << QStringLiteral("\u00f4\u0090\u0080\u0080");
+}
+
+void TestReaderKit::decodeNames()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, name);
+    QCOMPARE(decodeName(bytes.constData(), bytes.size()), name);
 }
 
 QUORLOG_TEST_MAIN(TestReaderKit)

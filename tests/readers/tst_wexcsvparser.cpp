@@ -49,6 +49,8 @@ private slots:
     void missingValueKeepsPairing();
     void fieldCount_data();
     void fieldCount();
+    void extraSeparatorRow_data();
+    void extraSeparatorRow();
     void skippedColumns();
     void sameNameTwice();
     void commaSeparatedArchive();
@@ -343,6 +345,43 @@ void TestWexCsvParser::fieldCount()
         QCOMPARE(o.count, -1);
         compareLastError(log, QStringLiteral("Invalid line in file (3)"));
         QCOMPARE(committed(QStringLiteral("Data")), 0);
+    }
+}
+
+void TestWexCsvParser::extraSeparatorRow_data()
+{
+    QTest::addColumn<QByteArray>("row");
+    QTest::addColumn<bool>("parsed");
+    // The header "date time <empty> U I P" has no column after P.
+    QTest::newRow("I missing, as wide as the header") << QByteArray("2017-12-04\t00:00:00\t\t230\t\t5\r\n") << true;
+    QTest::newRow("one separator too many") << QByteArray("2017-12-04\t00:00:00\t\t230\t\t5\t1100\r\n") << false;
+    QTest::newRow("one value too many") << QByteArray("2017-12-04\t00:00:00\t\t230\t1\t5\t1100\r\n") << false;
+}
+
+void TestWexCsvParser::extraSeparatorRow()
+{
+    QFETCH(QByteArray, row);
+    QFETCH(bool, parsed);
+    const QByteArray file = "date\ttime\t\tU\tI\tP\r\n\r\n" + row;
+    for (int variant : {B, C}) {
+        cleanup();
+        init();
+        ReaderLog log;
+        const Outcome o = run(variant, file, &log);
+        QVERIFY(o.headerOk);
+        QCOMPARE(o.parsed, parsed);
+        if (!parsed) {
+            compareLastError(log, QStringLiteral("Invalid line in file (3)"));
+            compareNothingCommitted();
+            continue;
+        }
+        const auto rows = testdb::data(m_db);
+        QCOMPARE(rows.size(), 3);
+        QCOMPARE(rows[0].value, 230.0);
+        QCOMPARE(rows[1].idParameters, 2);
+        QCOMPARE(rows[1].flag, 2);
+        QCOMPARE(rows[2].idParameters, 3);
+        QCOMPARE(rows[2].value, 5.0);
     }
 }
 

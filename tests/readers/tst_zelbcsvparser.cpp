@@ -57,6 +57,10 @@ private slots:
     void wrongFieldCount_data();
     void wrongFieldCount();
     void emptyLineReportedAndSkipped();
+    void blankLineMessagesCapped();
+    void lineEnds_data();
+    void lineEnds();
+    void namesNotUtf8StayDistinct();
     void lastLineWithoutTerminator();
     void lineLengthLimit();
     void cancelBeforeFirstLine();
@@ -311,6 +315,9 @@ void TestZelBCsvParser::namesKeepIdsAndUnits()
     QCOMPARE(params[1].unit, QStringLiteral("V"));
     QCOMPARE(params[2].name, QStringLiteral("PF1"));
     QCOMPARE(params[2].unit, QString());
+    // Stored as the empty text, not NULL: the import matches name and unit.
+    QCOMPARE(testdb::column(m_db, QStringLiteral("SELECT quote(unit) FROM Parameters WHERE name = 'PF1'")),
+             QStringList{"''"});
     const auto rows = testdb::data(m_db);
     QCOMPARE(rows.size(), 5);
     const int ids[] = {1, 2, 2, 3, 1};
@@ -361,6 +368,91 @@ void TestZelBCsvParser::emptyLineReportedAndSkipped()
     QVERIFY(log.hasConsole(QStringLiteral("Empty line in file (5)"), 2));
     QVERIFY(log.hasConsole(QStringLiteral("Empty line in file (7)"), 2));
     QCOMPARE(testdb::data(m_db).size(), 3);
+}
+
+void TestZelBCsvParser::blankLineMessagesCapped()
+{
+    QByteArray file = zelb::header();
+    for (int i = 0; i < 10000; ++i)
+        file += "\r\n";
+    file += oneGroupLine("2016-10-24", "09:35:57", "U1", "1.0E+00");
+    ReaderLog log;
+    const Outcome o = run(file, &log);
+    QVERIFY(o.parsed);
+    QCOMPARE(o.count, 10002);
+    QVector<ReaderLog::Message> warnings;
+    for (const auto &m : log.console) {
+        if (m.icon == 2)
+            warnings.append(m);
+    }
+    QCOMPARE(warnings.size(), 101);
+    QCOMPARE(warnings[0].text, QStringLiteral("Empty line in file (2)"));
+    QCOMPARE(warnings[99].text, QStringLiteral("Empty line in file (101)"));
+    QCOMPARE(warnings[100].text, QStringLiteral("Empty line in file (9900 more lines like this not listed)"));
+    QCOMPARE(log.console.size(), 102);
+    QVERIFY(log.lastConsole().text.startsWith(QStringLiteral("Parse table data in: ")));
+    QCOMPARE(testdb::data(m_db).size(), 1);
+
+    // The limit holds per read: the next read starts counting afresh.
+    cleanup();
+    init();
+    ReaderLog again;
+    QVERIFY(run(zelb::header() + "\r\n" + oneGroupLine("2016-10-24", "09:35:57", "U1", "1.0E+00"), &again).parsed);
+    QVERIFY(again.hasConsole(QStringLiteral("Empty line in file (2)"), 2));
+    QCOMPARE(again.console.size(), 2);
+}
+
+void TestZelBCsvParser::lineEnds_data()
+{
+    QTest::addColumn<QByteArray>("lineEnd");
+    QTest::addColumn<int>("count");
+    QTest::newRow("CR") << QByteArray("\r") << 4;
+    QTest::newRow("CR CR LF") << QByteArray("\r\r\n") << 4;
+    QTest::newRow("CR CR CR LF") << QByteArray("\r\r\r\n") << 4;
+    // Without an LF each CR ends a line: the second one ends an empty line.
+    QTest::newRow("CR CR") << QByteArray("\r\r") << 8;
+}
+
+void TestZelBCsvParser::lineEnds()
+{
+    QFETCH(QByteArray, lineEnd);
+    QFETCH(int, count);
+    QByteArray file = zelb::header() + oneGroupLine("2016-10-24", "09:35:57", "U1", "1.0E+00")
+                      + oneGroupLine("2016-10-24", "09:36:57", "U1", "2.0E+00")
+                      + oneGroupLine("2016-10-24", "09:37:57", "U1", "3.0E+00");
+    file.replace("\r\n", lineEnd);
+    ReaderLog log;
+    const Outcome o = run(file, &log);
+    QVERIFY(o.headerOk);
+    QVERIFY(o.parsed);
+    QCOMPARE(o.count, count);
+    const auto rows = testdb::data(m_db);
+    QCOMPARE(rows.size(), 3);
+    QCOMPARE(rows[2].value, 3.0);
+    QCOMPARE(rows[2].dateTime - rows[0].dateTime, Q_INT64_C(120000));
+    QVERIFY(log.dialogs.isEmpty());
+}
+
+void TestZelBCsvParser::namesNotUtf8StayDistinct()
+{
+    // U\xb9 and U\xb2 are Latin-1 superscripts; "U\xc2\xb2" is the UTF-8 form
+    // of the second and stays that name.
+    const QByteArray file = zelb::header()
+                            + zelb::line("2016-10-24", "09:35:57", 1,
+                                         {Group{"7500", "U\xb9", "1.0E+00"}, Group{"7502", "U\xb2", "2.0E+00"}})
+                            + zelb::line("2016-10-24", "09:36:57", 2, {Group{"7500", "U\xc2\xb2", "3.0E+00"}});
+    const Outcome o = run(file);
+    QVERIFY(o.parsed);
+    const auto params = testdb::parameters(m_db);
+    QCOMPARE(params.size(), 2);
+    QCOMPARE(params[0].name, QStringLiteral("U\u00b9"));
+    QCOMPARE(params[1].name, QStringLiteral("U\u00b2"));
+    QCOMPARE(params[1].unit, QStringLiteral("V"));
+    const auto rows = testdb::data(m_db);
+    QCOMPARE(rows.size(), 3);
+    QCOMPARE(rows[0].idParameters, 1);
+    QCOMPARE(rows[1].idParameters, 2);
+    QCOMPARE(rows[2].idParameters, 2);
 }
 
 void TestZelBCsvParser::lastLineWithoutTerminator()

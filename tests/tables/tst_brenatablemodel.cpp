@@ -3,9 +3,14 @@
 #include "tables/BrenaTableModel.h"
 
 #include <QColor>
+#include <QFile>
 #include <QFont>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+
+#include <climits>
+
+#include <unistd.h>
 
 using BrenaFileWriter::Record;
 
@@ -69,6 +74,8 @@ private slots:
     void invalidFiles_data();
     void invalidFiles();
     void hugeCountFailsWithoutAllocating();
+    void tooLargeToHoldIsRefused_data();
+    void tooLargeToHoldIsRefused();
     void failedReloadLeavesNoRows();
     void contractDefaults();
 
@@ -145,7 +152,7 @@ void TestBrenaTableModel::roundTripOverLayouts()
     QCOMPARE(model.index(0, 3).data(Qt::ForegroundRole), QVariant());
 
     // The raw records the configuration reader converts.
-    QCOMPARE(model.records().size(), 2);
+    QCOMPARE(int(model.records().size()), 2);
     QCOMPARE(model.records().at(0).dateTime(), QStringLiteral("2024-03-31 02:30:00"));
     QCOMPARE(model.records().at(0).flag(), QStringLiteral(" 1"));
     QCOMPARE(model.records().at(1).value(25), QStringLiteral("5.25          "));
@@ -334,8 +341,49 @@ void TestBrenaTableModel::hugeCountFailsWithoutAllocating()
     QVERIFY(!l.ok);
     QCOMPARE(l.console.at(0).at(0).toString(), ReadFailed);
     // Refused before a single record was read or reserved.
-    QVERIFY(model.records().isEmpty());
-    QCOMPARE(model.records().capacity(), 0);
+    QVERIFY(model.records().empty());
+    QCOMPARE(int(model.records().capacity()), 0);
+}
+
+void TestBrenaTableModel::tooLargeToHoldIsRefused_data()
+{
+    QTest::addColumn<quint32>("count");
+    const long pages = sysconf(_SC_PHYS_PAGES);
+    const long pageSize = sysconf(_SC_PAGESIZE);
+    const quint64 memory = quint64(pages) * quint64(pageSize);
+    // Just more than the machine can hold, if that is a count rows can take.
+    const quint64 beyondMemory = memory / 382 + 1;
+    if (beyondMemory < quint64(INT_MAX))
+        QTest::newRow("beyond memory") << quint32(beyondMemory);
+    QTest::newRow("more rows than int counts") << quint32(quint64(INT_MAX) + 1);
+}
+
+void TestBrenaTableModel::tooLargeToHoldIsRefused()
+{
+    QFETCH(quint32, count);
+    // A sparse file as long as the header's count asks: it passes the length
+    // check without taking disk space.
+    BrenaFileWriter::Header h;
+    h.recordCount = count;
+    const QString file = path(QStringLiteral("large.DBF"));
+    QVERIFY(BrenaFileWriter::write(file, BrenaFileWriter::header(h)));
+    QFile f(file);
+    if (!f.resize(qint64(1025) + qint64(count) * 382))
+        QSKIP("the temporary folder cannot hold a sparse file this long");
+
+    BrenaTableModel model(file);
+    const Loaded l = load(model);
+    f.remove();
+    QVERIFY(!l.ok);
+    QCOMPARE(l.console.size(), 1);
+    const QString msg = l.console.at(0).at(0).toString();
+    QVERIFY2(msg.startsWith(QStringLiteral("File too large to load! (%1 records need ").arg(count)), qPrintable(msg));
+    QCOMPARE(l.console.at(0).at(1).toInt(), 3);
+    QCOMPARE(l.dialog.size(), 1);
+    QCOMPARE(l.dialog.at(0).at(0).toString(), msg);
+    QCOMPARE(model.rowCount(), 0);
+    QCOMPARE(model.columnCount(), 0);
+    QCOMPARE(int(model.records().capacity()), 0);
 }
 
 void TestBrenaTableModel::failedReloadLeavesNoRows()

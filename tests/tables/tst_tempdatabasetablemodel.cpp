@@ -96,6 +96,7 @@ private slots:
     void groupedWithoutParametersRunsNoPivot();
     void parametersWithoutInstrumentColumn();
     void fetchCap();
+    void groupToggleFillsInBackground();
     void fewOfManyParameters_data();
     void fewOfManyParameters();
     void cloneStartsFlatAndLazy();
@@ -539,6 +540,7 @@ void TestTempDatabaseTableModel::parametersWithoutInstrumentColumn()
 void TestTempDatabaseTableModel::fetchCap()
 {
     TempDatabaseTableModel m(m_large);
+    QSignalSpy console(&m, &MyAbstractTableModel::consoleMessage);
     QVERIFY(m.rowCount() > 0);
     QVERIFY(m.rowCount() < 600);
     m.setFetchLimit(600);
@@ -552,20 +554,70 @@ void TestTempDatabaseTableModel::fetchCap()
     QVERIFY(!inserted.isEmpty());
     m.fetchMore(QModelIndex());
     QCOMPARE(m.rowCount(), capped);
+    // The user learns once that rows are out of reach, and how many.
+    const QString notice = QStringLiteral("The table shows the first %1 of 3000 rows. Grouping by date or the CSV "
+                                          "export reaches all of them.")
+                               .arg(capped);
+    QCOMPARE(consolespy::withIcon(console, 2), QList<QVariant>{notice});
 
     m.setLoadAllData(true);
     QVERIFY(m.rowCount() >= 600);
     QVERIFY(m.rowCount() < 600 + 256);
     m.setGroupByDate(true);
+    QTRY_VERIFY(!m.isFillingInBackground());
     QVERIFY(m.rowCount() >= 600);
     QVERIFY(m.rowCount() < 600 + 256);
+    QCOMPARE(consolespy::withIcon(console, 2).size(), 1); // once per model
 
     m.setFetchLimit(0); // back to the product cap
     QCOMPARE(m.fetchLimit(), int(MyAbstractSqlModel::MaxFetchedRows));
     m.setLoadAllData(true);
     QCOMPARE(m.rowCount(), 1000); // every time stamp
-    m.setGroupByDate(false);
+    QVERIFY(!m.isFillingInBackground());
+    QCOMPARE(consolespy::withIcon(console, 2).size(), 1);
+}
+
+// With load-all in force, a change of grouping returns with the first screen
+// and fetches the other rows between events, under a busy cursor.
+void TestTempDatabaseTableModel::groupToggleFillsInBackground()
+{
+    TempDatabaseTableModel m(m_large);
+    m.setLoadAllData(true);
     QCOMPARE(m.rowCount(), 3000);
+    QTableView view;
+    view.setModel(&m);
+
+    m.setGroupByDate(true);
+    QVERIFY(m.rowCount() >= 256);
+    QVERIFY(m.rowCount() < 1000);
+    QVERIFY(m.isFillingInBackground());
+    QVERIFY(QApplication::overrideCursor());
+    QCOMPARE(QApplication::overrideCursor()->shape(), Qt::BusyCursor);
+    QTRY_COMPARE(m.rowCount(), 1000);
+    QTRY_VERIFY(!m.isFillingInBackground());
+    QVERIFY(!QApplication::overrideCursor());
+    QCOMPARE(view.model()->rowCount(), 1000);
+
+    // Toggled back before the fill ends: the older fill stops, the new one
+    // reaches every row of its own statement.
+    m.setGroupByDate(false);
+    QVERIFY(m.rowCount() < 3000);
+    m.setGroupByDate(true);
+    m.setGroupByDate(false);
+    QTRY_COMPARE(m.rowCount(), 3000);
+    QTRY_VERIFY(!m.isFillingInBackground());
+    QVERIFY(!QApplication::overrideCursor());
+    QCOMPARE(text(m, 2999, 0).isEmpty(), false);
+
+    // A model dropped while it fills leaves no busy cursor behind.
+    {
+        TempDatabaseTableModel other(m_large);
+        other.setLoadAllData(true);
+        other.setGroupByDate(true);
+        QVERIFY(other.isFillingInBackground());
+    }
+    QVERIFY(!QApplication::overrideCursor());
+    QTest::qWait(20);
 }
 
 void TestTempDatabaseTableModel::fewOfManyParameters_data()

@@ -65,5 +65,65 @@
         <source>Error while processing config file.</source>
         <translation>Błąd podczas przetwarzania pliku konfiguracyjnego.</translation>
     </message>
+    <message>
+        <source>Importing Data from file: </source>
+        <translation>Importowanie danych z pliku: </translation>
+    </message>
+    <message>
+        <source>An error occurred</source>
+        <translation>Wystąpił błąd</translation>
+    </message>
+    <message>
+        <source>Unable to open temp Database.</source>
+        <translation>Nie można otworzyć tymczasowej bazy danych.</translation>
+    </message>
+    <message>
+        <source>Unable to open file: </source>
+        <translation>Nie można otworzyć pliku: </translation>
+    </message>
+    <message>
+        <source>Database is not opened.</source>
+        <translation>Baza danych nie jest otwarta.</translation>
+    </message>
+    <message>
+        <source>Unsupported file type: </source>
+        <translation>Nieobsługiwany typ pliku: </translation>
+    </message>
+    <message>
+        <source>Import is not supported for this device type.</source>
+        <translation>Import nie jest obsługiwany dla tego typu urządzenia.</translation>
+    </message>
+    <message>
+        <source>Unable to read the archive&apos;s records.</source>
+        <translation>Nie można odczytać rekordów archiwum.</translation>
+    </message>
+    <message>
+        <source>Target device is missing from the database.</source>
+        <translation>Brak urządzenia docelowego w bazie danych.</translation>
+    </message>
+    <message>
+        <source>No channel configuration is stored for this device.</source>
+        <translation>Dla tego urządzenia nie zapisano konfiguracji kanałów.</translation>
+    </message>
+    <message>
+        <source>Data import was canceled.</source>
+        <translation>Import danych został przerwany.</translation>
+    </message>
+    <message>
+        <source>Imported parameters: </source>
+        <translation>Zaimportowane parametry: </translation>
+    </message>
+    <message>
+        <source> in: </source>
+        <translation> w: </translation>
+    </message>
+    <message>
+        <source>added: </source>
+        <translation>dodano: </translation>
+    </message>
+    <message>
+        <source>skipped: </source>
+        <translation>pominięto: </translation>
+    </message>
 </context>
 </TS>

@@ -1,0 +1,328 @@
+#include "app/ImportDataWorker.h"
+
+#include "app/Framework.h"
+#include "app/MainWindow.h"
+#include "app/OpenFileWorker.h"
+#include "app/ProgressDialog.h"
+#include "app/TaskDialogGuard.h"
+#include "common/Connections.h"
+#include "common/Trace.h"
+#include "database/DataMerge.h"
+#include "readers/BrenaConfigParser.h"
+#include "readers/QuilACsvParser.h"
+#include "readers/WexACsvParser.h"
+#include "readers/WexBCsvParser.h"
+#include "readers/WexCCsvParser.h"
+#include "readers/ZelACsvParser.h"
+#include "readers/ZelBCsvParser.h"
+#include "tables/BrenaTableModel.h"
+#include "tables/TempDatabaseTableModel.h"
+#include "tables/ZelCTableModel.h"
+
+#include <QFileInfo>
+#include <QFutureWatcher>
+#include <QPointer>
+#include <QSqlQuery>
+#include <QtConcurrent>
+
+#include <memory>
+
+namespace {
+
+const QString kSourceConnection = QStringLiteral("temp_Data_con");
+const QString kDataConnection = QStringLiteral("Data_con");
+
+bool endsWith(const QString &path, const char *suffix)
+{
+    return path.endsWith(QLatin1String(suffix), Qt::CaseInsensitive);
+}
+
+} // namespace
+
+// ---- launcher and entry
+
+bool Framework::importData(QString path, QString fileNumber, avaibleDevices_t device, int deviceId, QString kind)
+{
+    emit consoleMessage(tr("Importing Data from file: ") + path, 0);
+    // The worker writes into the application database: without one open
+    // there is nothing to import into.
+    if (!dataDatabase.isOpen() || !Connections::contains(kDataConnection)) {
+        showMessage(QString(), tr("An error occurred"), QMessageBox::Critical);
+        return false;
+    }
+    cancelFlag.storeRelease(0);
+    const QString text = tr("Importing Data from file: ") + QFileInfo(path).fileName() + QStringLiteral("\n(")
+                         + fileNumber + QLatin1Char(')');
+    ProgressDialog *progress = new ProgressDialog(0, text, mainWindow.data(), true);
+    connect(progress, SIGNAL(canceled()), this, SLOT(cancelDataImport()));
+    QFutureWatcher<void> watcher;
+    connect(&watcher, SIGNAL(finished()), progress, SLOT(deleteLater()));
+    connect(this, SIGNAL(progressValueChanged(int)), progress, SLOT(update(int)));
+
+    QFuture<void> task = QtConcurrent::run(QThreadPool::globalInstance(), this, &Framework::importDataWorker, path,
+                                           device, deviceId, kind, progress);
+    TaskDialogGuard guard(progress, task);
+    watcher.setFuture(task);
+    progress->exec();
+    task.waitForFinished();
+    return cancelFlag.loadAcquire() == 0;
+}
+
+void Framework::importDataWorker(QString path, avaibleDevices_t device, int deviceId, QString kind,
+                                 ProgressDialog *progress)
+{
+    TRACE_FUNC();
+    ImportDataWorker(*this, path, device, deviceId, kind, progress).run();
+}
+
+// ---- branch choice
+
+ImportDataWorker::Branch ImportDataWorker::chooseBranch(avaibleDevices_t device, const QString &kind,
+                                                        const QString &path)
+{
+    switch (device) {
+    case ZelA:
+    case Ravel:
+        return Branch::ZelACsv;
+    case ZelB:
+    case Ostra:
+    case Vanta:
+        return Branch::ZelBCsv;
+    case WexA:
+        return Branch::WexACsv;
+    case WexB:
+        return Branch::WexBCsv;
+    case WexC:
+        return Branch::WexCCsv;
+    case QuilA:
+    case QuilBIoT:
+    case QuilC:
+        return Branch::QuilACsv;
+    case ZelD:
+    case ZelC:
+        return Branch::AnalyserArchive;
+    case ZelDX:
+        return endsWith(path, ".pqd") ? Branch::Pqdif : Branch::AnalyserArchive;
+    case Brena:
+        return Branch::Brena;
+    case MoxB:
+        if (kind == QLatin1String("MoxBSettings"))
+            return endsWith(path, ".sqlite3") || endsWith(path, ".csv") ? Branch::MoxBSettings
+                                                                        : Branch::MoxBUnitUpdate;
+        if (endsWith(path, ".sqlite3"))
+            return Branch::MoxBSqlite;
+        if (endsWith(path, ".csv"))
+            return Branch::MoxBCsv;
+        return Branch::UnknownSuffix;
+    case MoxA:
+        return endsWith(path, ".csv") ? Branch::MoxACsv : Branch::UnknownSuffix;
+    case DEVICE_UNDEFINED:
+    case INTERNAL_DB:
+    case WexD:
+    case MoxB_FILTERED:
+    case MoxA_FILTERED:
+        break;
+    }
+    return Branch::NoBranch;
+}
+
+// ---- worker
+
+ImportDataWorker::ImportDataWorker(Framework &framework, QString path, avaibleDevices_t device, int deviceId,
+                                   QString kind, ProgressDialog *progress)
+    : m_fw(framework)
+    , m_path(std::move(path))
+    , m_device(device)
+    , m_deviceId(deviceId)
+    , m_kind(std::move(kind))
+    , m_progress(progress)
+{
+}
+
+void ImportDataWorker::error(const QString &text)
+{
+    emit m_fw.dialogMessage(text, QString(), 3);
+}
+
+void ImportDataWorker::markFailed()
+{
+    m_fw.cancelFlag.storeRelease(1);
+}
+
+void ImportDataWorker::closeSource()
+{
+    if (m_source.isValid())
+        m_fw.closeDatabase(m_source);
+    m_source = QSqlDatabase();
+    // Also after a failed open: the name must not stay registered.
+    Connections::remove(kSourceConnection);
+}
+
+void ImportDataWorker::run()
+{
+    m_timer.start();
+    // This thread's own connection to the application database.
+    m_target = Connections::contains(kDataConnection) ? Connections::database(kDataConnection) : QSqlDatabase();
+    const Branch branch = chooseBranch(m_device, m_kind, m_path);
+    if (branch != Branch::NoBranch && branch != Branch::UnknownSuffix && !m_target.isOpen()) {
+        error(Framework::tr("Database is not opened."));
+        markFailed();
+        return;
+    }
+    switch (branch) {
+    case Branch::ZelACsv:
+        return csvFamily<ZelACsvParser>();
+    case Branch::ZelBCsv:
+        return csvFamily<ZelBCsvParser>();
+    case Branch::WexACsv:
+        return csvFamily<WexACsvParser>();
+    case Branch::WexBCsv:
+        return csvFamily<WexBCsvParser>();
+    case Branch::WexCCsv:
+        return csvFamily<WexCCsvParser>();
+    case Branch::QuilACsv:
+        return csvFamily<QuilACsvParser>();
+    case Branch::AnalyserArchive:
+        return analyserArchive();
+    case Branch::Brena:
+        return brenaRecordFile();
+    case Branch::UnknownSuffix:
+        error(Framework::tr("Unsupported file type: ") + m_path);
+        markFailed();
+        return;
+    // Branches that come with their readers.
+    case Branch::Pqdif:
+        return notImported("PQDIF reader");
+    case Branch::MoxBSettings:
+    case Branch::MoxBUnitUpdate:
+        return notImported("MoxB settings import");
+    case Branch::MoxBSqlite:
+    case Branch::MoxBCsv:
+    case Branch::MoxACsv:
+        return notImported("recorder import");
+    case Branch::NoBranch:
+        break;
+    }
+    notImported("no import for this type");
+}
+
+void ImportDataWorker::notImported(const char *why)
+{
+    TRACE() << "Import not available:" << why << m_device << m_path;
+    error(Framework::tr("Import is not supported for this device type."));
+    markFailed();
+}
+
+template <class Reader>
+void ImportDataWorker::csvFamily()
+{
+    Reader reader(m_progress, &m_fw.cancelFlag, nullptr);
+    OpenFileWorker::wireReader(&reader, m_progress, m_fw.mainWindow.data());
+    m_source = m_fw.archiveManager.openTmpDatabase(kSourceConnection);
+    if (!m_source.isOpen()) {
+        error(Framework::tr("Unable to open temp Database."));
+        closeSource();
+        markFailed();
+        return;
+    }
+    int lines = 0;
+    if (!reader.openFile(m_path) || !reader.checkHeader() || !reader.parseFile(m_source, &lines)) {
+        closeSource();
+        markFailed();
+        return;
+    }
+    {
+        TempDatabaseTableModel model(m_source, nullptr);
+        merge(&model);
+    }
+    closeSource();
+}
+
+void ImportDataWorker::analyserArchive()
+{
+    // The instrument's own archive: read in place, never changed.
+    Connections::Options options;
+    options.readOnly = true;
+    Connections::registerFile(kSourceConnection, m_path, options);
+    m_source = Connections::database(kSourceConnection);
+    // SQLite opens any file lazily; a first read tells whether it is one.
+    QSqlQuery probe(m_source);
+    if (!m_source.isOpen() || !QFileInfo(m_path).isFile()
+        || !probe.exec(QStringLiteral("SELECT COUNT(*) FROM sqlite_master"))) {
+        probe = QSqlQuery();
+        error(Framework::tr("Unable to open file: ") + m_path);
+        closeSource();
+        markFailed();
+        return;
+    }
+    probe = QSqlQuery();
+    {
+        ZelCTableModel model(m_source, nullptr);
+        merge(&model);
+    }
+    closeSource();
+}
+
+void ImportDataWorker::merge(MyAbstractSqlModel *source)
+{
+    const uint count = uint(qMax(0, source->getDataExportRowCnt()));
+    const uint first = qMin(count, DataMerge::SectionSize);
+    if (!source->execDataExportQuery(0, first)) {
+        error(Framework::tr("Unable to read the archive's records."));
+        markFailed();
+        return;
+    }
+    DataMerge merger;
+    QObject::connect(&merger, &DataMerge::progressValueChanged, &m_fw, &Framework::progressValueChanged,
+                     Qt::DirectConnection);
+    QObject::connect(&merger, &DataMerge::consoleMessage, &m_fw, &Framework::consoleMessage, Qt::DirectConnection);
+    QObject::connect(&merger, &DataMerge::dialogMessage, &m_fw, &Framework::dialogMessage, Qt::DirectConnection);
+
+    DataMerge::Input input;
+    input.source = source;
+    input.count = count;
+    input.firstSection = first;
+    input.type = m_device;
+    input.deviceId = m_deviceId;
+    input.target = m_target;
+    input.cancelFlag = &m_fw.cancelFlag;
+    input.timer = &m_timer;
+    input.mapFlag = &Framework::convertDeviceFlag;
+    const QPointer<ProgressDialog> progress(m_progress);
+    input.setProgressMaximum = [progress](int maximum) { ProgressDialog::postMaximum(progress, maximum); };
+    if (merger.run(input) == DataMerge::Result::Failed)
+        markFailed();
+}
+
+void ImportDataWorker::brenaRecordFile()
+{
+    BrenaTableModel model(m_path, nullptr);
+    OpenFileWorker::wireReader(&model, nullptr, m_fw.mainWindow.data());
+    if (!model.loadFile()) {
+        markFailed();
+        return;
+    }
+    // The conversion reports whole percents.
+    ProgressDialog::postMaximum(QPointer<ProgressDialog>(m_progress), 100);
+
+    BrenaConfigParser parser;
+    parser.setCancelFlag(&m_fw.cancelFlag);
+    OpenFileWorker::wireReader(&parser, nullptr, m_fw.mainWindow.data());
+    if (m_progress)
+        QObject::connect(&parser, SIGNAL(fillDataProgressChanged(int)), m_progress, SLOT(update(int)),
+                         Qt::QueuedConnection);
+    QByteArray blob;
+    if (!m_fw.archiveManager.getOtherCfg(m_deviceId, blob)) {
+        error(Framework::tr("Target device is missing from the database."));
+        markFailed();
+        return;
+    }
+    parser.loadParametersMap(blob);
+    if (parser.parametersMap().isEmpty()) {
+        error(Framework::tr("No channel configuration is stored for this device."));
+        markFailed();
+        return;
+    }
+    if (!parser.convertData(m_target, &model))
+        markFailed();
+}

@@ -1,0 +1,70 @@
+#pragma once
+// The import task: one run of Framework::importDataWorker on a pool thread.
+// Chooses a branch by instrument type, import kind and file suffix; the text
+// archives and analyser archives are read into a source database and merged
+// into the application database, a Brena record file is converted straight
+// into it.
+#include "app/AvailableDevices.h"
+
+#include <QElapsedTimer>
+#include <QSqlDatabase>
+#include <QString>
+
+class Framework;
+class MyAbstractSqlModel;
+class ProgressDialog;
+
+class ImportDataWorker
+{
+public:
+    enum class Branch {
+        ZelACsv,
+        ZelBCsv,
+        WexACsv,
+        WexBCsv,
+        WexCCsv,
+        QuilACsv,
+        AnalyserArchive,
+        Pqdif,
+        Brena,
+        MoxBSettings,   // a settings file, then the unit update
+        MoxBUnitUpdate, // the unit update alone
+        MoxBSqlite,
+        MoxBCsv,
+        MoxACsv,
+        UnknownSuffix, // a recorder file of no kind that can be imported
+        NoBranch,      // a type without import
+    };
+
+    static Branch chooseBranch(avaibleDevices_t device, const QString &kind, const QString &path);
+
+    ImportDataWorker(Framework &framework, QString path, avaibleDevices_t device, int deviceId, QString kind,
+                     ProgressDialog *progress);
+
+    void run();
+
+private:
+    template <class Reader>
+    void csvFamily();
+    void analyserArchive();
+    void brenaRecordFile();
+    void notImported(const char *why);
+
+    // The merge into the open application database; marks a failure.
+    void merge(MyAbstractSqlModel *source);
+    // Closes and forgets the source connection.
+    void closeSource();
+    // A failed import looks like a cancelled one to the launcher.
+    void markFailed();
+    void error(const QString &text);
+
+    Framework &m_fw;
+    const QString m_path;
+    const avaibleDevices_t m_device;
+    const int m_deviceId;
+    const QString m_kind;
+    ProgressDialog *const m_progress;
+    QElapsedTimer m_timer;
+    QSqlDatabase m_source;
+    QSqlDatabase m_target;
+};

@@ -1,0 +1,32 @@
+#pragma once
+// The MoxB recorder's totalizer event log: tab-separated date, time and event
+// name per line, into Events with the caller's event-type code.
+#include "readers/LineReaderKit.h"
+#include "readers/TabEventLogReader.h"
+
+#include <QAtomicInteger>
+#include <QObject>
+#include <QSqlDatabase>
+#include <QString>
+
+class ProgressDialog;
+
+class MoxBTotalizerParser : public QObject
+{
+    Q_OBJECT
+public:
+    MoxBTotalizerParser(ProgressDialog *progress, QAtomicInteger<char> *cancelFlag, QObject *parent = nullptr);
+    ~MoxBTotalizerParser() override;
+
+    bool openFile(QString path);
+    bool parseFile(QSqlDatabase db, int *count, int eventType);
+
+signals:
+    void dialogMessage(QString msg, QString title = QString(), int icon = 0);
+    void consoleMessage(QString msg, int icon = 0);
+    void progressValueChanged(int value);
+
+private:
+    readers::LineReaderKit m_kit;
+    readers::TabEventLogReader m_reader;
+};

@@ -1,0 +1,41 @@
+#include "readers/ZelCAuditParser.h"
+
+#include <QCoreApplication>
+
+using readers::TabEventLogReader;
+
+namespace {
+
+// Texts the shared kit and the event-log design show, translated in this
+// reader's context.
+[[maybe_unused]] const char *const kTexts[] = {
+    QT_TRANSLATE_NOOP("ZelCAuditParser", "Unable to open file"),
+    QT_TRANSLATE_NOOP("ZelCAuditParser", "Parser work was canceled in: "),
+    QT_TRANSLATE_NOOP("ZelCAuditParser", "Parse table data in: "),
+    QT_TRANSLATE_NOOP("ZelCAuditParser", "Line skipped, wrong number of fields"),
+    QT_TRANSLATE_NOOP("ZelCAuditParser", "Line skipped, invalid date or time"),
+    QT_TRANSLATE_NOOP("ZelCAuditParser", "Line skipped, too long"),
+    QT_TRANSLATE_NOOP("ZelCAuditParser", "%1 (%2 more lines like this not listed)"),
+};
+
+} // namespace
+
+ZelCAuditParser::ZelCAuditParser(ProgressDialog *progress, QAtomicInteger<char> *cancelFlag, QObject *parent)
+    : QObject(parent)
+    , m_kit("ZelCAuditParser", progress, cancelFlag, TabEventLogReader::kMaxLineLength, this)
+    , m_reader(m_kit, readers::EventTime::Seconds, "ZelCAuditParser omit line !!!")
+{
+    m_kit.forwardSignalsTo(this);
+}
+
+ZelCAuditParser::~ZelCAuditParser() = default;
+
+bool ZelCAuditParser::openFile(QString path)
+{
+    return m_kit.openFile(path);
+}
+
+bool ZelCAuditParser::parseFile(QSqlDatabase db, int *count, int eventType)
+{
+    return m_reader.parseFile(db, count, eventType);
+}

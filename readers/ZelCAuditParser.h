@@ -1,0 +1,32 @@
+#pragma once
+// The audit log of the ZelC family analysers: tab-separated date, time and event
+// name per line, into Events with the caller's event-type code.
+#include "readers/LineReaderKit.h"
+#include "readers/TabEventLogReader.h"
+
+#include <QAtomicInteger>
+#include <QObject>
+#include <QSqlDatabase>
+#include <QString>
+
+class ProgressDialog;
+
+class ZelCAuditParser : public QObject
+{
+    Q_OBJECT
+public:
+    ZelCAuditParser(ProgressDialog *progress, QAtomicInteger<char> *cancelFlag, QObject *parent = nullptr);
+    ~ZelCAuditParser() override;
+
+    bool openFile(QString path);
+    bool parseFile(QSqlDatabase db, int *count, int eventType);
+
+signals:
+    void dialogMessage(QString msg, QString title = QString(), int icon = 0);
+    void consoleMessage(QString msg, int icon = 0);
+    void progressValueChanged(int value);
+
+private:
+    readers::LineReaderKit m_kit;
+    readers::TabEventLogReader m_reader;
+};

@@ -1,0 +1,336 @@
+#include "reports/ReportViewPage.h"
+
+#include "app/Framework.h"
+#include "app/MainWindow.h"
+#include "common/Prompts.h"
+#include "common/Trace.h"
+#include "export/PdfConverter.h"
+#include "export/PdfConverterDialog.h"
+#include "reports/AbstractReportModel.h"
+#include "ui_ReportViewPage.h"
+
+#include <QDateTime>
+#include <QHeaderView>
+#include <QListWidget>
+#include <QSettings>
+
+namespace {
+
+const QString IconDir = QStringLiteral(":/newIcons/_resources/newIcons/");
+
+AbstractReportModel *sessionReportModel()
+{
+    return g_framework ? g_framework->reportModel : nullptr;
+}
+
+MainWindow *mainWindow()
+{
+    return g_framework ? g_framework->mainWindow.data() : nullptr;
+}
+
+QIcon themedIcon(const QString &file)
+{
+    const QColor color(g_framework ? g_framework->additButtonColor1 : QStringLiteral("#0a0a0a"));
+    return Framework::createColoredIcon(IconDir + file, color, QSize());
+}
+
+// What the report palette depends on.
+QString themeKey()
+{
+    if (!g_framework)
+        return QString();
+    return QStringLiteral("%1/%2").arg(g_framework->lightTheme).arg(g_framework->brightness);
+}
+
+} // namespace
+
+ReportViewPage::ReportViewPage(QWidget *parent)
+    : QWidget(parent)
+    , ui(new Ui::ReportViewPage)
+{
+    ui->setupUi(this);
+    TRACE() << "Function Name: " << "ReportViewPage::ReportViewPage(QWidget*)";
+    setIcons(false);
+    appliedThemeKey = themeKey();
+
+    if (g_framework && !g_framework->configFilePath.isEmpty()) {
+        tariffSettings = new QSettings(g_framework->configFilePath, QSettings::IniFormat, this);
+        tariffSettings->beginGroup(QStringLiteral("energy_reports"));
+    }
+    selectAll = true;
+    ui->tabWidget->setCurrentIndex(0);
+    on_tabWidget_tabBarClicked(0);
+    fillParameterList(ui->basicReportParametersSelectionList);
+    basicAdjustMode = false;
+    energyAdjustMode = false;
+
+    // The defaults reach the model through the slots.
+    ui->basicReportIntervalMinutes->setChecked(true);
+    ui->basicReportMinutesVal->setValue(30);
+    ui->basicReportTypeMin->setChecked(true);
+
+    if (MainWindow *window = mainWindow()) {
+        connect(this, &ReportViewPage::dialogMessage, window, &MainWindow::showMsgBox);
+        connect(this, &ReportViewPage::consoleMessage, window, &MainWindow::addConsoleMessage);
+    }
+}
+
+ReportViewPage::~ReportViewPage()
+{
+    TRACE() << "ReportViewPage destroy";
+    delete ui;
+}
+
+void ReportViewPage::fillParameterList(QListWidget *list)
+{
+    list->clear();
+    if (!reportModel)
+        return;
+    for (const QString &name : reportModel->getParametersFullName()) {
+        auto *item = new QListWidgetItem(name, list);
+        item->setFlags(item->flags() | Qt::ItemIsUserCheckable | Qt::ItemIsEditable);
+        item->setCheckState(Qt::Unchecked);
+    }
+}
+
+void ReportViewPage::on_tabWidget_tabBarClicked(int index)
+{
+    TRACE() << "switching to tab index: " << index;
+    if (index != 0)
+        return; // the other tabs are not part of this page
+    reportModel = sessionReportModel();
+    if (!reportModel) {
+        TRACE() << "Error: reportModel is NULL!";
+        currentParamList = ui->basicReportParametersSelectionList;
+        currentTable = ui->tableView;
+        currentAdjustButton = ui->adjustBasicReportSizeButton;
+        return;
+    }
+    currentParamList = ui->basicReportParametersSelectionList;
+    currentTable = ui->tableView;
+    currentAdjustButton = ui->adjustBasicReportSizeButton;
+    TRACE() << "Using BOTH reportModel BASIC REPORT";
+}
+
+void ReportViewPage::on_basicReportIntervalMinutes_toggled(bool checked)
+{
+    if (checked && reportModel)
+        reportModel->setGroupingType(0);
+}
+
+void ReportViewPage::on_basicReportIntervalHourly_toggled(bool checked)
+{
+    if (checked && reportModel)
+        reportModel->setGroupingType(1);
+}
+
+void ReportViewPage::on_basicReportIntervalDaily_toggled(bool checked)
+{
+    if (checked && reportModel)
+        reportModel->setGroupingType(2);
+}
+
+void ReportViewPage::on_basicReportIntervalWeekly_toggled(bool checked)
+{
+    if (checked && reportModel)
+        reportModel->setGroupingType(3);
+}
+
+void ReportViewPage::on_basicReportTypeMin_toggled(bool checked)
+{
+    if (checked && reportModel)
+        reportModel->setAggregationType(0);
+}
+
+void ReportViewPage::on_basicReportTypeAvg_toggled(bool checked)
+{
+    if (checked && reportModel)
+        reportModel->setAggregationType(1);
+}
+
+void ReportViewPage::on_basicReportTypeMax_toggled(bool checked)
+{
+    if (checked && reportModel)
+        reportModel->setAggregationType(2);
+}
+
+void ReportViewPage::on_basicReportTypeInc_toggled(bool checked)
+{
+    if (checked && reportModel)
+        reportModel->setAggregationType(3);
+}
+
+void ReportViewPage::on_basicReportMinutesVal_valueChanged(int value)
+{
+    if (reportModel)
+        reportModel->setIntervalMinutes(qint16(value));
+}
+
+void ReportViewPage::setAllChecked(bool checked)
+{
+    if (!currentParamList)
+        return;
+    for (int i = 0; i < currentParamList->count(); ++i)
+        currentParamList->item(i)->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
+}
+
+void ReportViewPage::on_checkAllParamButton_clicked()
+{
+    setAllChecked(true);
+}
+
+void ReportViewPage::on_uncheckAllParamButton_clicked()
+{
+    setAllChecked(false);
+}
+
+bool ReportViewPage::anyChecked() const
+{
+    if (!currentParamList)
+        return false;
+    for (int i = 0; i < currentParamList->count(); ++i)
+        if (currentParamList->item(i)->checkState() != Qt::Unchecked)
+            return true;
+    return false;
+}
+
+bool ReportViewPage::generateBasicReport(bool noLimit, int queryType)
+{
+    if (!reportModel) {
+        emit consoleMessage(tr("Data model unknown."), 3);
+        return false;
+    }
+    if (!anyChecked()) {
+        const QString text = tr("No parameters selected! Report can't be created.");
+        emit consoleMessage(text, 2);
+        emit dialogMessage(text, tr("Warning"), 2);
+        return false;
+    }
+
+    reportModel->clearSelectedParams();
+    int count = 0;
+    for (int i = 0; i < currentParamList->count(); ++i) {
+        QListWidgetItem *item = currentParamList->item(i);
+        reportModel->setParamFullName(i, item->text());
+        if (item->checkState() != Qt::Unchecked) {
+            reportModel->appendReportParam(i);
+            ++count;
+        }
+    }
+    selectedParamCount = qint16(count);
+    if (count > MaxReportParameters && !noLimit) {
+        emit consoleMessage(QStringLiteral("Report parameters limit (20) reached."), 2);
+        emit dialogMessage(tr("Report parameters limit (20) reached."), tr("Warning"), 2);
+        return false;
+    }
+
+    currentTable->hide();
+    reportModel->setReportOptions(ui->basicReportIntervalMinutes->isChecked(),
+                                  ui->basicReportIntervalHourly->isChecked(),
+                                  ui->basicReportIntervalDaily->isChecked(),
+                                  ui->basicReportIntervalWeekly->isChecked(), ui->basicReportMinutesVal->value());
+    reportModel->updateQuery(queryType);
+    if (reportModel->rowCount(QModelIndex()) == 0)
+        return false;
+
+    currentTable->show();
+    if (currentTable->model() != reportModel)
+        currentTable->setModel(reportModel);
+    currentTable->setSortingEnabled(false);
+    currentTable->resizeColumnsToContents();
+    return true;
+}
+
+void ReportViewPage::on_generateBasicReportButton_clicked()
+{
+    if (!generateBasicReport(false, 0))
+        return;
+    basicAdjustMode = false;
+    ui->adjustBasicReportSizeButton->setEnabled(true);
+    ui->exportBasicReportToPdfButton->setEnabled(true);
+    currentTable->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    applyAdjustMode(basicAdjustMode);
+}
+
+void ReportViewPage::applyAdjustMode(bool adjust)
+{
+    if (!currentAdjustButton || !currentTable)
+        return;
+    if (adjust) {
+        currentAdjustButton->setText(tr("Adjust to contents"));
+        currentAdjustButton->setIcon(QIcon(IconDir + QStringLiteral("adjustToContents.svg")));
+        currentTable->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    } else {
+        currentAdjustButton->setText(tr("Adjust to width"));
+        currentAdjustButton->setIcon(QIcon(IconDir + QStringLiteral("adjustToWidth.svg")));
+        currentTable->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    }
+    setIcons(false);
+}
+
+void ReportViewPage::on_adjustBasicReportSizeButton_clicked()
+{
+    basicAdjustMode = !basicAdjustMode;
+    applyAdjustMode(basicAdjustMode);
+}
+
+void ReportViewPage::setIcons(bool regenerate)
+{
+    ui->checkAllParamButton->setIcon(themedIcon(QStringLiteral("checkAll.svg")));
+    ui->uncheckAllParamButton->setIcon(themedIcon(QStringLiteral("uncheckAll.svg")));
+    ui->generateBasicReportButton->setIcon(themedIcon(QStringLiteral("generateReport.svg")));
+    ui->adjustBasicReportSizeButton->setIcon(
+        themedIcon(basicAdjustMode ? QStringLiteral("adjustToContents.svg") : QStringLiteral("adjustToWidth.svg")));
+    ui->exportBasicReportToPdfButton->setIcon(themedIcon(QStringLiteral("exportPDForCSV.svg")));
+    // The window refreshes a page's icons on every page switch too; only a
+    // change of the report palette's theme makes the report again.
+    const QString key = themeKey();
+    if (!regenerate || key == appliedThemeKey)
+        return;
+    appliedThemeKey = key;
+    if (!anyChecked() || !reportModel)
+        return;
+    reportModel->init();
+    on_generateBasicReportButton_clicked();
+}
+
+void ReportViewPage::updateIcons()
+{
+    setIcons(true);
+}
+
+void ReportViewPage::on_exportBasicReportToPdfButton_clicked()
+{
+    if (!reportModel)
+        return;
+    const QString device = reportModel->getDeviceName();
+    // The user's own clock, as in the file names they see elsewhere.
+    const QString fileName =
+        device + QStringLiteral("Report_") + QDateTime::currentDateTime().toString(QStringLiteral("yyyy.MM.dd_HH.mm.ss"));
+    const QString title = device + QLatin1Char(' ') + tr("Report");
+    exportReportToPdf(fileName, title, 1);
+}
+
+void ReportViewPage::exportReportToPdf(const QString &fileName, const QString &title, int lastPlainColumn)
+{
+    PdfConverterDialog dialog(title, mainWindow());
+    if (!dialog.runDialog())
+        return;
+    const bool colored = dialog.isParamColored();
+    const QString reportTitle = dialog.reportTitle();
+    const bool alternate = dialog.isRowAlternateColored();
+
+    const QString path = Prompts::instance().getSaveFileName(this, tr("Exporting as PDF"), fileName,
+                                                             tr("PDF files (*.pdf)"));
+    if (path.isEmpty())
+        return;
+
+    PdfConverter converter(path, reportTitle, reportModel->getReportStartTime(), reportModel->getReportEndTime(),
+                           colored, alternate, lastPlainColumn, reportModel->getSelectedParamsId(), reportModel,
+                           nullptr);
+    if (MainWindow *window = mainWindow()) {
+        connect(&converter, &PdfConverter::dialogMessage, window, &MainWindow::showMsgBox);
+        connect(&converter, &PdfConverter::consoleMessage, window, &MainWindow::addConsoleMessage);
+    }
+    converter.startExport();
+}
