@@ -15,6 +15,7 @@
 #include "app/SessionModelKinds.h"
 #include "common/Connections.h"
 #include "common/Prompts.h"
+#include "readers/ZelBArchiveWriter.h"
 #include "support/DbTestUtil.h"
 #include "tables/MyAbstractSqlModel.h"
 #include "ui_DataFilterPage.h"
@@ -115,6 +116,9 @@ class TestDataFilterPage : public QObject
     QList<QPair<int, int>> importCalls; // source mode, device id
     QStringList importKinds;
     int importResult = QDialog::Rejected;
+    // What the hooks do besides recording; null: nothing.
+    std::function<bool(const deviceDialogHooks::EditRequest &)> editAction;
+    std::function<int(const DeviceCfg &)> importAction;
 
     MainWindow *window() { return g_framework->mainWindow.data(); }
     DataFilterPage *page()
@@ -156,12 +160,12 @@ private slots:
         dbPath = QDir(QDir::tempPath()).filePath(QStringLiteral("filter.qdb"));
         deviceDialogHooks::setEditDialog([this](const deviceDialogHooks::EditRequest &r, QWidget *) {
             editCalls << r;
-            return false;
+            return editAction ? editAction(r) : false;
         });
         deviceDialogHooks::setImportDialog([this](char mode, const DeviceCfg &device, QWidget *) {
             importCalls << qMakePair(int(mode), device.id);
             importKinds << device.extraText;
-            return importResult;
+            return importAction ? importAction(device) : importResult;
         });
     }
     void cleanupTestCase()
@@ -177,6 +181,8 @@ private slots:
         importCalls.clear();
         importKinds.clear();
         importResult = QDialog::Rejected;
+        editAction = nullptr;
+        importAction = nullptr;
         prompts->calls.clear();
     }
     void cleanup()
@@ -694,6 +700,54 @@ private slots:
         QCOMPARE(page(), kept);
         QCOMPARE(model()->rowCount(), 1);
         QCOMPARE(page()->deviceList().keys(), QList<int>({1}));
+    }
+
+    // A new database, an instrument added and a ZelB archive imported through
+    // the page's entry points; two ticked parameters make the filtered table.
+    void newDatabaseImportAndFilter()
+    {
+        const QString path = QDir(QDir::tempPath()).filePath(QStringLiteral("new.qdb"));
+        QVERIFY(ArchiveManager::createDatabase(path));
+        g_framework->openFile(path, INTERNAL_DB, 0, {});
+        settle();
+        QCOMPARE(model()->rowCount(), 0);
+
+        editAction = [](const deviceDialogHooks::EditRequest &r) {
+            return r.editType == deviceDialogHooks::AddDevice
+                   && g_framework->archiveManager.addDevice(QStringLiteral("Site"), ZelB, QDir::tempPath(), false,
+                                                            QString(), 0, QString(), QString(), {});
+        };
+        page()->on_addNewDeviceButton_clicked();
+        QCOMPARE(model()->rowCount(), 1);
+
+        const QString archive = QDir(QDir::tempPath()).filePath(QStringLiteral("site.csv"));
+        QVERIFY(zelb::writeArchive(archive, 30, 4, QDateTime(QDate(2024, 3, 31), QTime(0, 30), Qt::UTC)));
+        importAction = [archive](const DeviceCfg &device) {
+            return g_framework->importData(archive, QStringLiteral("1/1"), device.type, device.id, device.extraText)
+                       ? int(QDialog::Accepted)
+                       : int(QDialog::Rejected);
+        };
+        select(deviceIndex(0));
+        page()->on_importDataButton_clicked();
+        QCOMPARE(importCalls.size(), 1);
+        const int parameters = model()->rowCount(groupIndex(0, 1));
+        QVERIFY(parameters > 2);
+        QCOMPARE(page()->form()->firstDateValueLabel->text(), QStringLiteral("2024-03-31 00:30:00"));
+
+        tick(0, 0);
+        tick(0, 2);
+        const QList<int> chosen = {childIndex(0, 1, 0).data(Qt::UserRole).toInt(),
+                                   childIndex(0, 1, 2).data(Qt::UserRole).toInt()};
+        page()->on_acceptButton_clicked();
+        settle();
+        auto *table = dynamic_cast<MyAbstractSqlModel *>(g_framework->tableModel);
+        QVERIFY(table);
+        QList<int> ids;
+        for (const MyAbstractSqlModel::ParameterEntry &p : table->getParametersList())
+            ids << p.id;
+        std::sort(ids.begin(), ids.end());
+        QCOMPARE(ids, chosen);
+        QCOMPARE(table->rowCount(), 2 * 30);
     }
 
     // ---- templates
