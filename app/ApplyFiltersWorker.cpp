@@ -9,18 +9,41 @@
 #include <QElapsedTimer>
 #include <QThread>
 
+namespace {
+
+// Session type of a filter over the instruments of one family.
+avaibleDevices_t filteredSessionType(avaibleDevices_t device)
+{
+    switch (device) {
+    case MoxB:
+        return MoxB_FILTERED;
+    case MoxA:
+        return MoxA_FILTERED;
+    default:
+        return INTERNAL_DB;
+    }
+}
+
+} // namespace
+
 void Framework::applyFiltersWorker(FiltersCfg &filters, avaibleDevices_t device)
 {
     TRACE_FUNC();
     QElapsedTimer timer;
     timer.start();
+    // Retired, not deleted, while the window's pages may still show them.
     deleteModels();
 
-    // The wide-table sessions (MoxB 18, MoxA 21) come with their filtered
-    // models; until then every selection is read through the narrow tables.
-    Q_UNUSED(device);
-    const avaibleDevices_t sessionType = INTERNAL_DB;
+    const avaibleDevices_t sessionType = filteredSessionType(device);
     sessionInfo.deviceType = sessionType;
+    if (sessionType != INTERNAL_DB) {
+        // The recorders' wide-table models are not part of this build: their
+        // selection is shown through the narrow tables, which hold none of
+        // their columns.
+        emit consoleMessage(tr("The filtered recorder views are not available yet; "
+                               "the selection is shown from the common data tables."),
+                            2);
+    }
 
     tableModel = new TempDatabaseTableModel(dataDatabase, filters, nullptr);
     connectTableModelSignals();

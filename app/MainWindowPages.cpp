@@ -2,6 +2,7 @@
 // are refreshed. Each view adds its page here when it lands.
 #include "app/MainWindow.h"
 
+#include "acquisition/DataFilterPage.h"
 #include "app/WelcomePage.h"
 #include "charts/ChartViewPage.h"
 #include "common/Trace.h"
@@ -17,6 +18,8 @@ QWidget *MainWindow::createPage(EPageIndexes index, QWidget *parent)
     switch (index) {
     case WELCOME_PAGE:
         return new WelcomePage(parent);
+    case DATA_FILTER_PAGE:
+        return new DataFilterPage(parent);
     case TABLE_VIEW_PAGE:
         return new TableViewPage(parent);
     case CHART_VIEW_PAGE:
@@ -60,7 +63,7 @@ void MainWindow::refreshPageIcons(QWidget *page)
         return;
     // Tested in this order; the first name that matches decides. Rows of
     // pages not yet built into the program follow as they land:
-    // DataFilterPage, SettingsMoxBPage.
+    // SettingsMoxBPage.
     static const RefreshRow rows[] = {
         {"WelcomePage", [](QWidget *p) { return refreshAs(p, &WelcomePage::changeLogo); }},
         {"TableViewPage", [](QWidget *p) { return refreshAs(p, &TableViewPage::updateIcons); }},
@@ -68,6 +71,7 @@ void MainWindow::refreshPageIcons(QWidget *page)
         {"ReportViewPage", [](QWidget *p) { return refreshAs(p, &ReportViewPage::updateIcons); }},
         {"CSVExportPage", [](QWidget *p) { return refreshAs(p, &CSVExportPage::refreshIcons); }},
         {"digitalSignPage", [](QWidget *p) { return refreshAs(p, &digitalSignPage::updateTexts); }},
+        {"DataFilterPage", [](QWidget *p) { return refreshAs(p, &DataFilterPage::updateIcons); }},
     };
     const QString name = page->objectName();
     for (const RefreshRow &row : rows) {

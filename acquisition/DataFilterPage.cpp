@@ -1,0 +1,420 @@
+// The device list page: construction, the device tree, selection, the period
+// and database info, the context menu and the theme refresh.
+#include "acquisition/DataFilterPage.h"
+
+#include "acquisition/HTMLDelegate.h"
+#include "app/AvailableDevices.h"
+#include "app/Framework.h"
+#include "common/Trace.h"
+#include "ui_DataFilterPage.h"
+
+#include <QCalendarWidget>
+#include <QFileInfo>
+#include <QLocale>
+#include <QMenu>
+#include <QStandardItemModel>
+#include <QTextCharFormat>
+
+namespace {
+
+const QString kIconDir = QStringLiteral(":/newIcons/_resources/newIcons/");
+
+QString colour(int n)
+{
+    static const char *const defaults[] = {"#ffffff", "#212121", "#494949", "#bd0000", "#1c1c1c",
+                                           "#ff6666", "#cccccc", "#3636da", "#ff7911", "#d10d0d"};
+    if (!g_framework)
+        return QLatin1String(defaults[n - 1]);
+    const QString *fields[] = {&g_framework->additButtonColor1, &g_framework->additButtonColor2,
+                               &g_framework->additButtonColor3, &g_framework->additButtonColor4,
+                               &g_framework->additButtonColor5, &g_framework->additButtonColor6,
+                               &g_framework->additButtonColor7, &g_framework->additButtonColor8,
+                               &g_framework->additButtonColor9, &g_framework->additButtonColor10};
+    return *fields[n - 1];
+}
+
+QString styleAttr(const QString &name)
+{
+    return QStringLiteral(" style=\"color: ") + name + QStringLiteral(";\"");
+}
+
+QStandardItem *newRow(const QString &text, int id)
+{
+    QStandardItem *item = new QStandardItem(text);
+    item->setData(id, Qt::UserRole);
+    item->setEditable(false);
+    return item;
+}
+
+} // namespace
+
+DataFilterPage::DataFilterPage(QWidget *parent)
+    : QWidget(parent), ui(new Ui::DataFilterPage), deviceModel(nullptr), currentDeviceId(-1)
+{
+    ui->setupUi(this);
+    TRACE_FUNC();
+    protocolNames.insert(0, QStringLiteral("FTP"));
+    protocolNames.insert(1, QStringLiteral("FTPS"));
+
+    setDeviceButtonsEnabled(false, false);
+    ui->dateStart->setCalendarPopup(true);
+    ui->dateEnd->setCalendarPopup(true);
+
+    ui->treeView->setItemDelegate(new HTMLDelegate(this));
+    ui->treeView->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(ui->treeView, SIGNAL(customContextMenuRequested(QPoint)), this, SLOT(showDeviceListContextMenu(QPoint)));
+
+    updateDeviceTree();
+    colourWeekendHeaders();
+}
+
+DataFilterPage::~DataFilterPage()
+{
+    delete ui;
+    delete deviceModel;
+}
+
+QStringList DataFilterPage::themeColours() const
+{
+    QStringList colours;
+    for (int n = 2; n <= 7; ++n)
+        colours << colour(n);
+    return colours;
+}
+
+void DataFilterPage::reloadDevices()
+{
+    devices = g_framework ? g_framework->archiveManager.getDevices() : QMap<int, DeviceCfg>();
+}
+
+void DataFilterPage::setDeviceButtonsEnabled(bool enabled, bool download)
+{
+    ui->editDeviceButton->setEnabled(enabled);
+    ui->removeDeviceButton->setEnabled(enabled);
+    ui->importDataButton->setEnabled(enabled);
+    ui->downloadDataButton->setEnabled(enabled && download);
+}
+
+void DataFilterPage::updateDeviceTree()
+{
+    updateTimeConstrains();
+    reloadDevices();
+
+    if (deviceModel) {
+        deviceModel->deleteLater();
+        deviceModel = nullptr;
+    }
+    // Nothing of the old tree stays current: no selected row, no instrument
+    // for the buttons to act on.
+    currentDeviceId = -1;
+    currentRowKind = NoRow;
+    selectedIndex = QPersistentModelIndex();
+    setDeviceButtonsEnabled(false, false);
+
+    deviceModel = new QStandardItemModel();
+    for (auto it = devices.cbegin(); it != devices.cend(); ++it) {
+        const DeviceCfg &device = it.value();
+        const int id = it.key();
+        const QString attrA = styleAttr(colour(2));
+        const QString attrB = styleAttr(colour(3));
+
+        QStandardItem *deviceRow = newRow(QStringLiteral("<strong") + attrA + QStringLiteral(">") + device.name
+                                              + QStringLiteral("</strong> <span") + attrB + QStringLiteral(">[")
+                                              + AvailableDevices::getDeviceName(device.type)
+                                              + QStringLiteral("]</span>"),
+                                          id);
+        QStandardItem *properties = newRow(
+            QStringLiteral("<var") + attrA + QStringLiteral(">") + tr("Parameters device") + QStringLiteral("</var>"), id);
+        QStandardItem *parameters = newRow(
+            QStringLiteral("<var") + attrA + QStringLiteral(">") + tr("Variable device") + QStringLiteral("</var>"), id);
+        deviceRow->appendRow(properties);
+        deviceRow->appendRow(parameters);
+
+        const auto line = [&](const QString &text) {
+            QStandardItem *item = newRow(QStringLiteral(" <span") + attrA + QStringLiteral(">") + text
+                                             + QStringLiteral("</span>"),
+                                         id);
+            item->setCheckable(false);
+            properties->appendRow(item);
+        };
+        line(tr("Files path: ") + device.filesPath);
+        if (device.onlineCfgEnable) {
+            line(tr("IP address: ") + device.addresIP);
+            line(tr("Protocol type: ") + protocolNames.value(device.protocolType));
+            line(tr("User: ") + device.user);
+            line(tr("Password: ") + QString(device.pass.size(), QLatin1Char('*')));
+        } else {
+            line(tr("IP address: None"));
+            line(tr("Protocol type: None"));
+            line(tr("User: None"));
+            line(tr("Password: None"));
+        }
+
+        for (const DeviceParameter &parameter : device.parameters) {
+            QString text = QStringLiteral(" <span") + attrA + QStringLiteral(">") + parameter.name
+                           + QStringLiteral("</span>");
+            if (!parameter.unit.isEmpty())
+                text += QStringLiteral(" <span") + attrB + QStringLiteral(">[") + parameter.unit
+                        + QStringLiteral("]</span>");
+            QStandardItem *item = newRow(text, parameter.id);
+            item->setCheckable(true);
+            item->setCheckState(Qt::Unchecked);
+            parameters->appendRow(item);
+        }
+        deviceModel->appendRow(deviceRow);
+    }
+    deviceModel->setHeaderData(0, Qt::Horizontal, tr("Configured devices"), Qt::DisplayRole);
+
+    QItemSelectionModel *oldSelection = ui->treeView->selectionModel();
+    ui->treeView->setModel(deviceModel);
+    if (oldSelection)
+        oldSelection->deleteLater();
+    connect(ui->treeView->selectionModel(), SIGNAL(selectionChanged(QItemSelection, QItemSelection)), this,
+            SLOT(listSelectionChanged(QItemSelection, QItemSelection)));
+    connect(deviceModel, SIGNAL(itemChanged(QStandardItem *)), this, SLOT(deviceListItemChanged(QStandardItem *)));
+    // Every tick went with the old tree.
+    deviceListItemChanged(nullptr);
+
+    drawnColours = themeColours();
+    drawnFile = g_framework ? g_framework->getSessionInfo().fileName : QString();
+}
+
+void DataFilterPage::updateTimeConstrains()
+{
+    const ArchiveInfo info = g_framework ? g_framework->archiveManager.getArchiveInfo() : ArchiveInfo();
+    lastInfo = info;
+    const bool enabled = info.allRecordsCnt != 0;
+    ui->dateStart->setEnabled(enabled);
+    ui->timeStart->setEnabled(enabled);
+    ui->dateEnd->setEnabled(enabled);
+    ui->timeEnd->setEnabled(enabled);
+
+    const QDateTime start = QDateTime::fromMSecsSinceEpoch(info.firstRecordDate, Qt::UTC);
+    const QDateTime end = QDateTime::fromMSecsSinceEpoch(info.lastRecordDate, Qt::UTC);
+    ui->dateStart->setDateRange(start.date(), end.date());
+    ui->dateStart->setDate(start.date());
+    ui->dateEnd->setDateRange(start.date(), end.date());
+    ui->dateEnd->setDate(end.date());
+    ui->timeStart->setTime(start.time());
+    ui->timeEnd->setTime(end.time());
+
+    markCalendars();
+    TRACE() << "updateTimeConstrains, info.firstRecordDate = " << info.firstRecordDate
+            << ", info.lastRecordDate = " << info.lastRecordDate;
+
+    const QString file = g_framework ? g_framework->getSessionInfo().fileName : QString();
+    const QFileInfo fileInfo(file);
+    ui->sizeValueLabel->setText(formatFileSize(!file.isEmpty() && fileInfo.isFile() ? fileInfo.size() : 0));
+    ui->dataRecordsValueLabel->setText(formatRecordCount(info.allRecordsCnt));
+    if (info.allRecordsCnt != 0) {
+        ui->firstDateValueLabel->setText(start.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
+        ui->lastDateValueLabel->setText(end.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
+    } else {
+        ui->firstDateValueLabel->setText(QStringLiteral("---"));
+        ui->lastDateValueLabel->setText(QStringLiteral("---"));
+    }
+}
+
+void DataFilterPage::markCalendars()
+{
+    const QDate start = QDateTime::fromMSecsSinceEpoch(lastInfo.firstRecordDate, Qt::UTC).date();
+    const QDate end = QDateTime::fromMSecsSinceEpoch(lastInfo.lastRecordDate, Qt::UTC).date();
+    QTextCharFormat weekday;
+    weekday.setForeground(QBrush(QColor(colour(5))));
+    weekday.setBackground(QBrush(QColor(colour(7))));
+    QTextCharFormat weekend;
+    weekend.setForeground(QBrush(QColor(colour(6))));
+    weekend.setBackground(QBrush(QColor(colour(7))));
+
+    QDate day = QDateTime::currentDateTimeUtc().date();
+    if (day > start)
+        day = start;
+    // A corrupt time stamp far in the future must not mark millions of days.
+    if (!day.isValid() || !end.isValid() || day.daysTo(end) > 200 * 366)
+        return;
+    QCalendarWidget *calendars[] = {ui->dateStart->calendarWidget(), ui->dateEnd->calendarWidget()};
+    for (; day <= end; day = day.addDays(1)) {
+        const QTextCharFormat &format = day.dayOfWeek() >= 6 ? weekend : weekday;
+        for (QCalendarWidget *calendar : calendars)
+            calendar->setDateTextFormat(day, format);
+    }
+    for (QCalendarWidget *calendar : calendars)
+        calendar->update();
+}
+
+void DataFilterPage::colourWeekendHeaders()
+{
+    QTextCharFormat format;
+    format.setForeground(QBrush(QColor(colour(4))));
+    for (QCalendarWidget *calendar : {ui->dateStart->calendarWidget(), ui->dateEnd->calendarWidget()}) {
+        calendar->setWeekdayTextFormat(Qt::Saturday, format);
+        calendar->setWeekdayTextFormat(Qt::Sunday, format);
+    }
+}
+
+QString DataFilterPage::formatFileSize(qint64 bytes)
+{
+    const double x = double(bytes);
+    if (x < 1048576.0)
+        return QString::number(x / 1024.0, 'f', 2) + QStringLiteral(" kB");
+    if (x < 1073741824.0)
+        return QString::number(x / 1048576.0, 'f', 2) + QStringLiteral(" MB");
+    return QString::number(x / 1073741824.0, 'f', 2) + QStringLiteral(" GB");
+}
+
+QString DataFilterPage::formatRecordCount(quint32 count)
+{
+    const QLocale english(QLocale::English, QLocale::UnitedStates);
+    return english.toString(qulonglong(count)).replace(english.groupSeparator(), QLatin1Char(' '));
+}
+
+DataFilterPage::RowKind DataFilterPage::rowKind(const QModelIndex &index)
+{
+    if (!index.isValid())
+        return NoRow;
+    const QModelIndex parent = index.parent();
+    if (!parent.isValid())
+        return DeviceRow;
+    if (!parent.parent().isValid())
+        return GroupRow;
+    return parent.row() == 1 ? ParameterRow : PropertyRow;
+}
+
+const DeviceCfg *DataFilterPage::currentDevice() const
+{
+    if (currentRowKind == NoRow || currentRowKind == ParameterRow)
+        return nullptr;
+    auto it = devices.constFind(currentDeviceId);
+    return it == devices.cend() ? nullptr : &it.value();
+}
+
+void DataFilterPage::listSelectionChanged(const QItemSelection &selected, const QItemSelection &)
+{
+    if (selected.isEmpty() || selected.first().indexes().isEmpty()) {
+        setDeviceButtonsEnabled(false, false);
+        currentDeviceId = -1;
+        currentRowKind = NoRow;
+        return;
+    }
+    const QModelIndex index = selected.first().indexes().first();
+    selectedIndex = index;
+    currentDeviceId = index.data(Qt::UserRole).toInt();
+    TRACE() << "selectedText: " << index.data(Qt::DisplayRole).toString();
+    // Decided by the row's place: a parameter's name may read like a
+    // property line or a device row.
+    currentRowKind = rowKind(index);
+    if (currentRowKind == ParameterRow) {
+        setDeviceButtonsEnabled(false, false);
+        return;
+    }
+    setDeviceButtonsEnabled(true, devices.value(currentDeviceId).onlineCfgEnable);
+}
+
+void DataFilterPage::deviceListItemChanged(QStandardItem *)
+{
+    int checked = 0;
+    for (int row = 0; deviceModel && row < deviceModel->rowCount(); ++row) {
+        const QStandardItem *group = deviceModel->item(row)->child(1);
+        for (int i = 0; group && i < group->rowCount(); ++i)
+            if (group->child(i)->data(Qt::CheckStateRole).toInt() == Qt::Checked)
+                ++checked;
+    }
+    ui->acceptButton->setEnabled(checked > 0);
+}
+
+void DataFilterPage::showDeviceListContextMenu(const QPoint &pnt)
+{
+    if (!deviceModel || !selectedIndex.isValid() || selectedIndex.model() != deviceModel)
+        return;
+    QStandardItem *item = deviceModel->itemFromIndex(selectedIndex);
+    if (!item)
+        return;
+    QMenu *menu = nullptr;
+    const RowKind kind = rowKind(selectedIndex);
+    if (kind == GroupRow && selectedIndex.row() == 1) {
+        menu = new QMenu(this);
+        menu->addAction(QIcon(kIconDir + QStringLiteral("checkAll.svg")), tr("Select all parameters"), this,
+                        SLOT(selectDeviceAllParams()));
+        menu->addAction(QIcon(kIconDir + QStringLiteral("uncheckAll.svg")), tr("Unselect all parameters"), this,
+                        SLOT(unselectDeviceAllParams()));
+    } else if (kind == DeviceRow) {
+        menu = new QMenu(this);
+        menu->addAction(QIcon(kIconDir + QStringLiteral("about.svg")), tr("Show details"), this,
+                        SLOT(showSelectedDeviceDetails()));
+        if (devices.value(currentDeviceId).onlineCfgEnable)
+            menu->addAction(QIcon(kIconDir + QStringLiteral("ftpIcon.svg")), tr("Download files from FTP"), this,
+                            SLOT(downloadFTPFiles()));
+    }
+    if (!menu)
+        return;
+    menu->setObjectName(QStringLiteral("deviceListContextMenu"));
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(ui->treeView->viewport()->mapToGlobal(pnt));
+}
+
+void DataFilterPage::selectDeviceAllParams()
+{
+    setSelectedDeviceParamsState(true);
+}
+
+void DataFilterPage::unselectDeviceAllParams()
+{
+    setSelectedDeviceParamsState(false);
+}
+
+void DataFilterPage::setSelectedDeviceParamsState(bool checkAll)
+{
+    if (!deviceModel || !selectedIndex.isValid() || selectedIndex.model() != deviceModel)
+        return;
+    QStandardItem *item = deviceModel->itemFromIndex(selectedIndex);
+    if (!item)
+        return;
+    for (int i = 0; i < item->rowCount(); ++i)
+        item->child(i)->setData(checkAll ? Qt::Checked : Qt::Unchecked, Qt::CheckStateRole);
+}
+
+void DataFilterPage::updateIcons()
+{
+    colourWeekendHeaders();
+    // Rebuilding the tree drops the ticks and resets the period; the window
+    // calls this on every change of page, so it is done only when the tree
+    // or the calendars would change: new colours or another database file.
+    const QString file = g_framework ? g_framework->getSessionInfo().fileName : QString();
+    if (themeColours() != drawnColours && file == drawnFile) {
+        QList<int> ticked;
+        for (int row = 0; deviceModel && row < deviceModel->rowCount(); ++row) {
+            const QStandardItem *group = deviceModel->item(row)->child(1);
+            for (int i = 0; group && i < group->rowCount(); ++i)
+                if (group->child(i)->data(Qt::CheckStateRole).toInt() == Qt::Checked)
+                    ticked << group->child(i)->data(Qt::UserRole).toInt();
+        }
+        const QDate startDate = ui->dateStart->date(), endDate = ui->dateEnd->date();
+        const QTime startTime = ui->timeStart->time(), endTime = ui->timeEnd->time();
+        updateDeviceTree();
+        ui->dateStart->setDate(startDate);
+        ui->dateEnd->setDate(endDate);
+        ui->timeStart->setTime(startTime);
+        ui->timeEnd->setTime(endTime);
+        for (int row = 0; row < deviceModel->rowCount(); ++row) {
+            QStandardItem *group = deviceModel->item(row)->child(1);
+            for (int i = 0; group && i < group->rowCount(); ++i)
+                if (ticked.contains(group->child(i)->data(Qt::UserRole).toInt()))
+                    group->child(i)->setCheckState(Qt::Checked);
+        }
+    } else if (file != drawnFile) {
+        updateDeviceTree();
+    }
+
+    const QColor iconColour(colour(1));
+    const struct
+    {
+        QPushButton *button;
+        const char *icon;
+    } buttons[] = {{ui->addNewDeviceButton, "addNewDevice.svg"},   {ui->editDeviceButton, "editDevice.svg"},
+                   {ui->removeDeviceButton, "removeDevice.svg"},   {ui->importDataButton, "importData.svg"},
+                   {ui->downloadDataButton, "downloadData.svg"},   {ui->loadCfgTemplButton, "loadFromTemplate.svg"},
+                   {ui->saveCfg2TemplButton, "saveAsTemplate.svg"}, {ui->acceptButton, "accept.svg"}};
+    for (const auto &entry : buttons)
+        entry.button->setIcon(
+            Framework::createColoredIcon(kIconDir + QLatin1String(entry.icon), iconColour, QSize(0, 0)));
+}

@@ -1,0 +1,95 @@
+#pragma once
+#include "database/ArchiveManager.h"
+#include "database/DeviceCfg.h"
+#include "database/FiltersCfg.h"
+
+#include <QItemSelection>
+#include <QMap>
+#include <QPersistentModelIndex>
+#include <QStringList>
+#include <QWidget>
+
+class QStandardItem;
+class QStandardItemModel;
+
+namespace Ui {
+class DataFilterPage;
+}
+
+// Page 1 of the main window for an application database: the configured
+// instruments as a tree with their checkable parameters, the period bounded
+// by the database, the database info, the instrument actions, filter
+// templates and Accept, which starts a filtered session.
+class DataFilterPage : public QWidget
+{
+    Q_OBJECT
+public:
+    // What a tree row is, by its place in the tree.
+    enum RowKind { NoRow, DeviceRow, GroupRow, PropertyRow, ParameterRow };
+
+    explicit DataFilterPage(QWidget *parent = nullptr);
+    ~DataFilterPage() override;
+
+    void reloadDevices();
+    void updateIcons();
+    // Fills filters with the checked ids (tree order) and the period read as
+    // UTC; false, after telling the user, when nothing is checked.
+    bool hasSelectedParams(FiltersCfg &filters);
+    static QString formatFileSize(qint64 bytes);
+    // The record count with blanks between groups of three digits.
+    static QString formatRecordCount(quint32 count);
+    static RowKind rowKind(const QModelIndex &index);
+
+    // Read by tests and the templates.
+    QStandardItemModel *model() const { return deviceModel; }
+    int currentId() const { return currentDeviceId; }
+    RowKind currentKind() const { return currentRowKind; }
+    const QMap<int, DeviceCfg> &deviceList() const { return devices; }
+    Ui::DataFilterPage *form() const { return ui; }
+    // Type of the first MoxB or MoxA instrument in id order, DEVICE_UNDEFINED
+    // without one.
+    avaibleDevices_t recorderFamily() const;
+
+public slots:
+    void listSelectionChanged(const QItemSelection &selected, const QItemSelection &deselected);
+    void deviceListItemChanged(QStandardItem *item);
+    void on_addNewDeviceButton_clicked();
+    void on_editDeviceButton_clicked();
+    void on_removeDeviceButton_clicked();
+    void on_importDataButton_clicked();
+    void on_acceptButton_clicked();
+    void showDeviceListContextMenu(const QPoint &pnt);
+    void selectDeviceAllParams();
+    void unselectDeviceAllParams();
+    void setSelectedDeviceParamsState(bool checkAll);
+    void showSelectedDeviceDetails();
+    void downloadFTPFiles();
+    void on_loadCfgTemplButton_clicked();
+    void on_saveCfg2TemplButton_clicked();
+    void on_downloadDataButton_clicked();
+    void updateDeviceTree();
+    void updateTimeConstrains();
+
+private:
+    // The instrument of the selected device, group or property row; null
+    // without one (nothing selected, a parameter row, or gone since).
+    const DeviceCfg *currentDevice() const;
+    void setDeviceButtonsEnabled(bool enabled, bool download);
+    void applyTemplate(const FiltersCfg &filters);
+    void afterDialog();
+    void markCalendars();
+    void colourWeekendHeaders();
+    // The colours the tree and the calendars were last drawn in.
+    QStringList themeColours() const;
+
+    Ui::DataFilterPage *ui;
+    QStandardItemModel *deviceModel;
+    QMap<int, QString> protocolNames;
+    QMap<int, DeviceCfg> devices;
+    int currentDeviceId;
+    RowKind currentRowKind = NoRow;
+    QPersistentModelIndex selectedIndex;
+    QStringList drawnColours;
+    QString drawnFile; // the database file the tree was built from
+    ArchiveInfo lastInfo;
+};
