@@ -56,11 +56,14 @@ ReportViewPage::ReportViewPage(QWidget *parent)
     if (g_framework && !g_framework->configFilePath.isEmpty()) {
         tariffSettings = new QSettings(g_framework->configFilePath, QSettings::IniFormat, this);
         tariffSettings->beginGroup(QStringLiteral("energy_reports"));
+        loadTariffs();
     }
     selectAll = true;
     ui->tabWidget->setCurrentIndex(0);
     on_tabWidget_tabBarClicked(0);
     fillParameterList(ui->basicReportParametersSelectionList);
+    fillParameterList(ui->energyReportParametersSelectionList);
+    fillParameterList(ui->normReportParametersSelectionList);
     basicAdjustMode = false;
     energyAdjustMode = false;
 
@@ -68,11 +71,16 @@ ReportViewPage::ReportViewPage(QWidget *parent)
     ui->basicReportIntervalMinutes->setChecked(true);
     ui->basicReportMinutesVal->setValue(30);
     ui->basicReportTypeMin->setChecked(true);
+    ui->basicNormInterruptions->setChecked(true);
+    ui->basicNormAsynch->setChecked(true);
 
     if (MainWindow *window = mainWindow()) {
         connect(this, &ReportViewPage::dialogMessage, window, &MainWindow::showMsgBox);
         connect(this, &ReportViewPage::consoleMessage, window, &MainWindow::addConsoleMessage);
     }
+    // Only the basic report is offered; the other tabs keep their widgets.
+    ui->tabWidget->removeTab(2);
+    ui->tabWidget->removeTab(1);
 }
 
 ReportViewPage::~ReportViewPage()

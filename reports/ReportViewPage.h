@@ -1,4 +1,5 @@
 #pragma once
+#include <QStringList>
 #include <QWidget>
 
 namespace Ui {
@@ -10,6 +11,8 @@ class QListWidget;
 class QPushButton;
 class QSettings;
 class QTableView;
+class QDate;
+class QDateTime;
 
 // The report page: up to 20 ticked parameters, grouping, aggregation and N go
 // to the session's report model; Generate shows its rows, Export to PDF
@@ -49,6 +52,30 @@ private slots:
     void on_exportBasicReportToPdfButton_clicked();
     void on_tabWidget_tabBarClicked(int index);
 
+    // Energy report tab: tariffs and the season periods.
+    void on_summerTariffPeriodBeginningEdit_dateChanged(const QDate &date);
+    void on_summerTariffPeriodEndEdit_dateChanged(const QDate &date);
+    void on_winterTariffPeriodBeginningEdit_dateChanged(const QDate &date);
+    void on_winterTariffPeriodEndEdit_dateChanged(const QDate &date);
+    void on_tariffsComboBox_currentIndexChanged(int index);
+    void on_addTariffButton_clicked();
+    void on_removeTariffButton_clicked();
+    void on_resetEnergyReportSelectionButton_clicked();
+    void on_toggleEnergyReportSelectionButton_clicked();
+    void on_generateEnergyReportButton_clicked();
+    void on_adjustEnergyReportSizeButton_clicked();
+    void on_exportEnergyReportToPdfButton_clicked();
+    void on_addVirtualRowButton_clicked();
+    void on_removeRowButton_clicked();
+
+    // EN 50160 tab.
+    void on_checkAllParamButton50160_clicked();
+    void on_uncheckAllParamButton50160_clicked();
+    void on_generate50160ReportButton_clicked();
+    void on_exportNormReportToPdfButton_clicked();
+    void on_startDateTime50160_dateTimeChanged(const QDateTime &dateTime);
+    void on_endDateTime50160_dateTimeChanged(const QDateTime &dateTime);
+
 private:
     bool generateBasicReport(bool noLimit, int queryType);
     void applyAdjustMode(bool adjust);
@@ -57,6 +84,11 @@ private:
     void setAllChecked(bool checked);
     bool anyChecked() const;
     void exportReportToPdf(const QString &fileName, const QString &title, int lastPlainColumn);
+
+    enum class TariffUpdate { Add = 1, Remove = 2 };
+    void updateTariffs(const QString &name, TariffUpdate mode);
+    void loadTariffs();
+    void writeTariffList(const QString &key, const QStringList &list);
 
     Ui::ReportViewPage *ui;
     AbstractReportModel *reportModel = nullptr;
@@ -69,4 +101,10 @@ private:
     QTableView *currentTable = nullptr;
     QPushButton *currentAdjustButton = nullptr;
     QString appliedThemeKey; // theme of the palette the shown report has
+    // The tariff store; entry i of every list belongs to tariff i.
+    QStringList tariffsNames;
+    QStringList summerPeriods;
+    QStringList winterPeriods;
+    QStringList winterPeaks;
+    QStringList summerPeaks;
 };
