@@ -132,10 +132,9 @@ int countRows(const QString &connectionName, const QString &table)
 
 quint32 standardViews(bool report)
 {
-    quint32 views = Framework::SessionInfo::ViewTable | Framework::SessionInfo::ViewCsvExport;
-    if (QUORLOG_HAS_CHART_MODELS)
-        views |= Framework::SessionInfo::ViewChart;
-    if (report && QUORLOG_HAS_REPORT_MODELS)
+    quint32 views = Framework::SessionInfo::ViewTable | Framework::SessionInfo::ViewCsvExport
+                    | Framework::SessionInfo::ViewChart;
+    if (report)
         views |= Framework::SessionInfo::ViewReport;
     return views;
 }
@@ -257,12 +256,10 @@ private slots:
         QCOMPARE(recorder->takeStarted(), 1);
         QVERIFY(qobject_cast<TempDatabaseTableModel *>(g_framework->tableModel));
         QCOMPARE(g_framework->tableModel->thread(), qApp->thread());
-#if QUORLOG_HAS_CHART_MODELS
         // The chart model is on the GUI thread and knows the reader's count.
         QVERIFY(g_framework->chartModel);
         QCOMPARE(g_framework->chartModel->thread(), qApp->thread());
         QVERIFY(g_framework->chartModel->totalRowCnt > 0);
-#endif
         QCOMPARE(g_framework->dataDatabase.databaseName(), tempPath(tmpDb + QStringLiteral("_TmpDb.sqlite")));
 
         // Every value the reader wrote is a row of the flat table.
