@@ -22,9 +22,12 @@
 #include "tables/BrenaTableModel.h"
 #include "tables/TempDatabaseTableModel.h"
 #include "tables/ZelCEventTableModel.h"
+#include "tables/ZelCTableModel.h"
 #include "tables/moxbeventcsv.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -56,10 +59,16 @@ void OpenFileWorker::run()
     m_timer.start();
     emit m_fw.consoleMessage(Framework::tr("Opening file: ") + m_path, 0);
 
-    if (dispatch() == Outcome::Success)
+    switch (dispatch()) {
+    case Outcome::Success:
         successTail();
-    else
+        break;
+    case Outcome::Failure:
         failureTail();
+        break;
+    case Outcome::Abandoned:
+        break;
+    }
 }
 
 OpenFileWorker::Outcome OpenFileWorker::dispatch()
@@ -168,10 +177,54 @@ OpenFileWorker::Outcome OpenFileWorker::zelcFamilyFile()
         // The alarm log shares the dip and swell log's temporary database.
         return eventLog<ZelCAlarmParser, ZelCEventTableModel>("ZelCDipSwell", ZelC_ALARM_FILE);
     case ZelC_DATA_FILE:
-        return notAvailable("ZelC family data archives");
+        return zelcDataArchive();
     default:
         return Outcome::Failure;
     }
+}
+
+OpenFileWorker::Outcome OpenFileWorker::zelcDataArchive()
+{
+    if (m_device == ZelDX && m_path.toLower().endsWith(QLatin1String(".pqd")))
+        return notAvailable("ZelDX PQDIF files");
+
+    if (m_path.startsWith(QLatin1Char(':'))) {
+        // A built-in example: SQLite reads files only, so it is read from a
+        // copy, which then stands for the session's file.
+        const QString copy = QDir(QDir::tempPath()).filePath(QStringLiteral("temp_example_db.db"));
+        if (QFile::exists(copy))
+            QFile::remove(copy);
+        if (!QFile::copy(m_path, copy)) {
+            TRACE() << "Unable to copy the example" << m_path << "to" << copy;
+            return Outcome::Abandoned;
+        }
+        QFile::setPermissions(copy, QFile::ReadOwner | QFile::WriteOwner);
+        m_path = copy;
+    }
+
+    // The instrument's own file, opened in place: read-only, so that
+    // neither its contents nor its journal mode change.
+    const QString name = QStringLiteral("Data_con");
+    Connections::Options options;
+    options.readOnly = true;
+    Connections::registerFile(name, m_path, options);
+    m_fw.dataDatabase = Connections::database(name);
+    if (!m_fw.dataDatabase.isOpen())
+        return Outcome::Failure;
+    // SQLite opens any file lazily; one that is no archive would give a
+    // session whose every page fails.
+    QSqlQuery probe(m_fw.dataDatabase);
+    if (!probe.exec(QStringLiteral("SELECT dateTime, name, value, unit, flag FROM DataConnected LIMIT 1"))) {
+        TRACE() << "Not an analyser archive:" << m_path << probe.lastError().text();
+        probe = QSqlQuery();
+        emit m_fw.sessionOpenError(Framework::tr("The file %1 is not an analyser archive.").arg(m_path), QString(),
+                                   3);
+        return Outcome::Failure;
+    }
+    probe = QSqlQuery();
+
+    buildModels<ZelCTableModel>(ModelSet{true, m_device, false}, 0);
+    return Outcome::Success;
 }
 
 OpenFileWorker::Outcome OpenFileWorker::moxbRecorderFile()
@@ -278,9 +331,15 @@ bool OpenFileWorker::openTmpDatabase(const char *name, TmpDbFailure onFailure)
 
 void OpenFileWorker::buildStandardModels(const ModelSet &models, int readerCount)
 {
+    buildModels<TempDatabaseTableModel>(models, readerCount);
+}
+
+template <class TableModel>
+void OpenFileWorker::buildModels(const ModelSet &models, int readerCount)
+{
     // Models of a session the caller kept open are replaced, never leaked.
     m_fw.deleteModels();
-    m_fw.tableModel = new TempDatabaseTableModel(m_fw.dataDatabase, nullptr);
+    m_fw.tableModel = new TableModel(m_fw.dataDatabase, nullptr);
     m_fw.connectTableModelSignals();
 
     m_fw.chartModel = session::newNarrowChartModel(m_fw.dataDatabase, models.chartCountFromReader ? readerCount : 0);

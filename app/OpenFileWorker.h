@@ -31,6 +31,7 @@ private:
     enum class Outcome {
         Success,
         Failure,
+        Abandoned, // ends at once: neither tail runs
     };
 
     // What the standard model set gets besides the table and chart models.
@@ -68,6 +69,9 @@ private:
     template <class Reader, class Model>
     Outcome eventLog(const char *tmpDbName, int code);
     Outcome zelcFamilyFile();
+    // The analysers' own SQLite archive, opened read-only in place (a
+    // built-in example through a copy in the temporary folder).
+    Outcome zelcDataArchive();
     Outcome moxbRecorderFile();
     Outcome applicationDatabase();
     Outcome brenaRecordFile();
@@ -79,6 +83,9 @@ private:
     // Step 3: the temporary database of the branch as the session's database.
     bool openTmpDatabase(const char *name, TmpDbFailure onFailure);
     void buildStandardModels(const ModelSet &models, int readerCount);
+    // The model set over the session's database with the given table model.
+    template <class TableModel>
+    void buildModels(const ModelSet &models, int readerCount);
 
     void successTail();
     void failureTail();
