@@ -150,8 +150,10 @@ private slots:
         QCOMPARE(prompts->count(QStringLiteral("message")), 0);
 
         // Read-only in place: no writes, no change of journal mode.
-        QSqlQuery write(g_framework->dataDatabase);
-        QVERIFY(!write.exec(QStringLiteral("DELETE FROM Data")));
+        {
+            QSqlQuery write(g_framework->dataDatabase);
+            QVERIFY(!write.exec(QStringLiteral("DELETE FROM Data")));
+        }
         closeSession();
         QCOMPARE(digest(path), before);
         QVERIFY(!QFile::exists(path + QStringLiteral("-wal")));
@@ -199,6 +201,45 @@ private slots:
         QVERIFY(!console.isEmpty());
         QVERIFY(console.first().startsWith(QStringLiteral("Opening file: ")));
         QVERIFY(!console.contains(QStringLiteral("Session closed")));
+    }
+
+    // The sample event logs beside the examples open as their kind.
+    void sampleLogs_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<int>("sourceType");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<int>("rows");
+        for (const avaibleDevices_t type : {ZelC, ZelD}) {
+            const QString model = type == ZelC ? QStringLiteral("ZelC") : QStringLiteral("ZelD");
+            QTest::addRow("%s audit", qPrintable(model)) << int(type) << int(ZelC_AUDIT_FILE)
+                                                         << model + QStringLiteral("/logs/") + model + "_audit.csv" << 5;
+            QTest::addRow("%s alarm", qPrintable(model)) << int(type) << int(ZelC_ALARM_FILE)
+                                                         << model + QStringLiteral("/logs/") + model + "_alarm.csv" << 4;
+            QTest::addRow("%s dip and swell", qPrintable(model))
+                << int(type) << int(ZelC_DEEP_SWELL_FILE) << model + QStringLiteral("/logs/dipswell_") + model + ".csv"
+                << 3;
+        }
+    }
+
+    void sampleLogs()
+    {
+        QFETCH(int, type);
+        QFETCH(int, sourceType);
+        QFETCH(QString, file);
+        QFETCH(int, rows);
+        const QString path = QStringLiteral(QUORLOG_TEST_DATA "/../../_resources/examples/") + file;
+        QVERIFY2(QFile::exists(path), qPrintable(path));
+
+        g_framework->openFile(path, avaibleDevices_t(type), sourceType, {});
+        settle();
+
+        QVERIFY(g_framework->getSessionInfo().isOpen);
+        QCOMPARE(g_framework->getSessionInfo().views, Framework::SessionInfo::ViewTable);
+        QVERIFY(g_framework->tableModel);
+        QCOMPARE(g_framework->tableModel->rowCount(), rows);
+        QVERIFY(!console.contains(QStringLiteral("Session closed")));
+        QCOMPARE(prompts->count(QStringLiteral("message")), 0);
     }
 
     // A file SQLite cannot read as an archive says so; a missing one ends
