@@ -145,6 +145,7 @@ private slots:
         QCOMPARE(g_framework->tableModel->rowCount(), 6);
         QVERIFY(g_framework->reportModel);
         QCOMPARE(int(g_framework->reportModel->getDeviceType()), type);
+        QCOMPARE(g_framework->reportModel->getParametersFullName(), QStringList({"U1 [V]", "f [Hz]"}));
         QCOMPARE(bool(g_framework->chartModel), bool(QUORLOG_HAS_CHART_MODELS));
         QCOMPARE(g_framework->dataDatabase.databaseName(), path);
         QCOMPARE(prompts->count(QStringLiteral("message")), 0);
