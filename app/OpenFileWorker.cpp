@@ -33,6 +33,8 @@
 #include "tables/moxbeventcsv.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -64,10 +66,16 @@ void OpenFileWorker::run()
     m_timer.start();
     emit m_fw.consoleMessage(Framework::tr("Opening file: ") + m_path, 0);
 
-    if (dispatch() == Outcome::Success)
+    switch (dispatch()) {
+    case Outcome::Success:
         successTail();
-    else
+        break;
+    case Outcome::Failure:
         failureTail();
+        break;
+    case Outcome::Abandoned:
+        break;
+    }
 }
 
 OpenFileWorker::Outcome OpenFileWorker::dispatch()
@@ -176,9 +184,7 @@ OpenFileWorker::Outcome OpenFileWorker::zelcFamilyFile()
         // The alarm log shares the dip and swell log's temporary database.
         return eventLog<ZelCAlarmParser, ZelCEventTableModel>("ZelCDipSwell", ZelC_ALARM_FILE);
     case ZelC_DATA_FILE:
-        if (m_device == ZelDX && m_path.toLower().endsWith(QLatin1String(".pqd")))
-            return pqdifArchive();
-        return notAvailable("ZelC family data archives");
+        return zelcDataArchive();
     default:
         return Outcome::Failure;
     }
@@ -193,23 +199,52 @@ OpenFileWorker::Outcome OpenFileWorker::pqdifArchive()
         });
     if (!read)
         return Outcome::Failure;
-    buildAnalyserModels();
+    buildModels<ZelCTableModel>(ModelSet{true, m_device, false}, 0);
     return Outcome::Success;
 }
 
-void OpenFileWorker::buildAnalyserModels()
+OpenFileWorker::Outcome OpenFileWorker::zelcDataArchive()
 {
-    m_fw.deleteModels();
-    m_fw.tableModel = new ZelCTableModel(m_fw.dataDatabase, nullptr);
-    m_fw.connectTableModelSignals();
-    // The chart model counts the rows itself.
-    m_fw.chartModel = session::newNarrowChartModel(m_fw.dataDatabase, 0);
-    if (m_fw.chartModel)
-        m_fw.connectChartModelSignals();
-    m_fw.reportModel = session::newNarrowReportModel(m_fw.dataDatabase, m_device);
-    if (m_fw.reportModel)
-        m_fw.connectReportModelSignals();
-    m_fw.sessionInfo.views |= Framework::SessionInfo::ViewCsvExport;
+    if (m_device == ZelDX && m_path.toLower().endsWith(QLatin1String(".pqd")))
+        return pqdifArchive();
+
+    if (m_path.startsWith(QLatin1Char(':'))) {
+        // A built-in example: SQLite reads files only, so it is read from a
+        // copy, which then stands for the session's file.
+        const QString copy = QDir(QDir::tempPath()).filePath(QStringLiteral("temp_example_db.db"));
+        if (QFile::exists(copy))
+            QFile::remove(copy);
+        if (!QFile::copy(m_path, copy)) {
+            TRACE() << "Unable to copy the example" << m_path << "to" << copy;
+            return Outcome::Abandoned;
+        }
+        QFile::setPermissions(copy, QFile::ReadOwner | QFile::WriteOwner);
+        m_path = copy;
+    }
+
+    // The instrument's own file, opened in place: read-only, so that
+    // neither its contents nor its journal mode change.
+    const QString name = QStringLiteral("Data_con");
+    Connections::Options options;
+    options.readOnly = true;
+    Connections::registerFile(name, m_path, options);
+    m_fw.dataDatabase = Connections::database(name);
+    if (!m_fw.dataDatabase.isOpen())
+        return Outcome::Failure;
+    // SQLite opens any file lazily; one that is no archive would give a
+    // session whose every page fails.
+    QSqlQuery probe(m_fw.dataDatabase);
+    if (!probe.exec(QStringLiteral("SELECT dateTime, name, value, unit, flag FROM DataConnected LIMIT 1"))) {
+        TRACE() << "Not an analyser archive:" << m_path << probe.lastError().text();
+        probe = QSqlQuery();
+        emit m_fw.sessionOpenError(Framework::tr("The file %1 is not an analyser archive.").arg(m_path), QString(),
+                                   3);
+        return Outcome::Failure;
+    }
+    probe = QSqlQuery();
+
+    buildModels<ZelCTableModel>(ModelSet{true, m_device, false}, 0);
+    return Outcome::Success;
 }
 
 OpenFileWorker::Outcome OpenFileWorker::moxbRecorderFile()
@@ -441,9 +476,15 @@ bool OpenFileWorker::openTmpDatabase(const char *name, TmpDbFailure onFailure)
 
 void OpenFileWorker::buildStandardModels(const ModelSet &models, int readerCount)
 {
+    buildModels<TempDatabaseTableModel>(models, readerCount);
+}
+
+template <class TableModel>
+void OpenFileWorker::buildModels(const ModelSet &models, int readerCount)
+{
     // Models of a session the caller kept open are replaced, never leaked.
     m_fw.deleteModels();
-    m_fw.tableModel = new TempDatabaseTableModel(m_fw.dataDatabase, nullptr);
+    m_fw.tableModel = new TableModel(m_fw.dataDatabase, nullptr);
     m_fw.connectTableModelSignals();
 
     m_fw.chartModel = session::newNarrowChartModel(m_fw.dataDatabase, models.chartCountFromReader ? readerCount : 0);

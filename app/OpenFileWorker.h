@@ -32,6 +32,7 @@ private:
     enum class Outcome {
         Success,
         Failure,
+        Abandoned, // ends at once: neither tail runs
     };
 
     // What the standard model set gets besides the table and chart models.
@@ -69,6 +70,9 @@ private:
     template <class Reader, class Model>
     Outcome eventLog(const char *tmpDbName, int code);
     Outcome zelcFamilyFile();
+    // The analysers' own SQLite archive, opened read-only in place (a
+    // built-in example through a copy in the temporary folder).
+    Outcome zelcDataArchive();
     // A ZelDX PQDIF file, read into the temporary database "Data_con".
     Outcome pqdifArchive();
     Outcome moxbRecorderFile();
@@ -92,8 +96,9 @@ private:
     // Step 3: the temporary database of the branch as the session's database.
     bool openTmpDatabase(const char *name, TmpDbFailure onFailure);
     void buildStandardModels(const ModelSet &models, int readerCount);
-    // The analysers' set: their own table model, chart and report.
-    void buildAnalyserModels();
+    // The model set over the session's database with the given table model.
+    template <class TableModel>
+    void buildModels(const ModelSet &models, int readerCount);
 
     void successTail();
     void failureTail();

@@ -716,7 +716,8 @@ private slots:
         });
         window.on_actionExamples_triggered();
         QVERIFY(enabled.contains(QStringLiteral("ZelB_button")));
-        QVERIFY(!enabled.contains(QStringLiteral("ZelC_button")));
+        QVERIFY(enabled.contains(QStringLiteral("ZelC_button")));
+        QVERIFY(!enabled.contains(QStringLiteral("WexD_button"))); // not in the example list
         QVERIFY(!g_framework->getSessionInfo().isOpen);
         QCOMPARE(opened.size(), 1);
         QCOMPARE(opened[0].device, int(ZelB));
