@@ -15,6 +15,7 @@
 #include "readers/WexCCsvParser.h"
 #include "readers/ZelACsvParser.h"
 #include "readers/ZelBCsvParser.h"
+#include "readers/ZelDXPqdifParser.h"
 #include "tables/BrenaTableModel.h"
 #include "tables/TempDatabaseTableModel.h"
 #include "tables/ZelCTableModel.h"
@@ -190,9 +191,9 @@ void ImportDataWorker::run()
         error(Framework::tr("Unsupported file type: ") + m_path);
         markFailed();
         return;
-    // Branches that come with their readers.
     case Branch::Pqdif:
-        return notImported("PQDIF reader");
+        return pqdifFile();
+    // Branches that come with their readers.
     case Branch::MoxBSettings:
     case Branch::MoxBUnitUpdate:
         return notImported("MoxB settings import");
@@ -291,6 +292,29 @@ void ImportDataWorker::merge(MyAbstractSqlModel *source)
     const QPointer<ProgressDialog> progress(m_progress);
     input.setProgressMaximum = [progress](int maximum) { ProgressDialog::postMaximum(progress, maximum); };
     if (merger.run(input) == DataMerge::Result::Failed)
+        markFailed();
+}
+
+void ImportDataWorker::pqdifFile()
+{
+    // The reader writes under the target instrument in its own transaction.
+    ZelDXPqdifParser reader(m_progress, &m_fw.cancelFlag, nullptr);
+    OpenFileWorker::wireReader(&reader, m_progress, m_fw.mainWindow.data());
+    QSqlQuery query(m_target);
+    query.prepare(QStringLiteral("SELECT name FROM Devices WHERE id = :deviceId;"));
+    query.bindValue(QStringLiteral(":deviceId"), m_deviceId);
+    if (!query.exec())
+        emit m_fw.consoleMessage(query.lastError().text(), 3);
+    if (!query.next()) {
+        error(Framework::tr("Target device is missing from the database."));
+        markFailed();
+        return;
+    }
+    const QString name = query.value(0).toString();
+    query = QSqlQuery();
+    reader.setDeviceInfo(m_deviceId, name);
+    int count = 0;
+    if (!reader.openFile(m_path) || !reader.parseFile(m_target, &count))
         markFailed();
 }
 

@@ -47,6 +47,7 @@ private:
     template <class Reader>
     void csvFamily();
     void analyserArchive();
+    void pqdifFile();
     void brenaRecordFile();
     void notImported(const char *why);
 

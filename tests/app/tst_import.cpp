@@ -12,6 +12,7 @@
 #include "readers/BrenaConfigWriter.h"
 #include "readers/ZelBArchiveWriter.h"
 #include "support/DbTestUtil.h"
+#include "pqdif/ZelDXExample.h"
 #include "tables/BrenaFileWriter.h"
 #include "tables/MyAbstractTableModel.h"
 #include "tables/ZelCFixture.h"
@@ -302,6 +303,27 @@ private slots:
         QVERIFY(!import(bad, ZelC, id));
         QCOMPARE(messageTexts(), QStringList{QStringLiteral("Unable to open file: ") + bad});
         QVERIFY(!Connections::contains(QStringLiteral("temp_Data_con")));
+    }
+
+    // A PQDIF file goes straight into the application database under the
+    // chosen instrument, whatever the case of its suffix; an instrument that
+    // is gone is said and nothing is written.
+    void pqdifFile()
+    {
+        const int id = openDatabaseWithDevice(ZelDX);
+        QVERIFY(id > 0);
+        const QString path = testdb::writeFile(dir.filePath(QStringLiteral("day.PQD")), zeldxexample::bytes());
+        QVERIFY(import(path, ZelDX, id));
+        QVERIFY(testdb::count(appDb(), QStringLiteral("Data")) > 0);
+        QCOMPARE(testdb::column(appDb(), QStringLiteral("SELECT DISTINCT idDevices FROM Parameters")),
+                 QStringList{QString::number(id)});
+        QCOMPARE(testdb::count(appDb(), QStringLiteral("Devices")), qint64(1));
+        QVERIFY(messageTexts().isEmpty());
+
+        const qint64 rows = testdb::count(appDb(), QStringLiteral("Data"));
+        QVERIFY(!import(path, ZelDX, id + 1));
+        QCOMPARE(messageTexts(), QStringList{"Target device is missing from the database."});
+        QCOMPARE(testdb::count(appDb(), QStringLiteral("Data")), rows);
     }
 
     // A meter's record file converted through the channel map stored with
