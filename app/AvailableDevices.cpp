@@ -1,6 +1,8 @@
 #include "app/AvailableDevices.h"
 
 #include "common/Trace.h"
+#include "readers/NormalDeviceParser.h"
+#include "readers/QuilxCsvParser.h"
 
 #include <utility>
 #include <vector>
@@ -117,4 +119,18 @@ avaibleDevices_t AvailableDevices::getDeviceTypeByIndex(int index)
     if (index < 0 || index >= names.size())
         return DEVICE_UNDEFINED;
     return deviceTypeByName.value(names.at(index), DEVICE_UNDEFINED);
+}
+
+Parser *AvailableDevices::createParser(int kind, ProgressDialog *progress, QAtomicInteger<char> *cancelFlag,
+                                       MainWindow *mainWindow)
+{
+    switch (kind) {
+    case 1:
+        return new NormalDeviceParser(progress, cancelFlag, mainWindow);
+    case 8:
+    case 11:
+        return new QuilxCsvParser(progress, cancelFlag, mainWindow);
+    default:
+        return nullptr;
+    }
 }

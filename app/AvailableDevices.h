@@ -30,6 +30,12 @@ enum avaibleDevices_t {
 #include <QString>
 #include <QStringList>
 
+#include <QAtomicInteger>
+
+class MainWindow;
+class Parser;
+class ProgressDialog;
+
 // Registry of instrument types: name <-> value and the file-dialog mask of
 // each. Filled during static initialisation and never changed afterwards.
 // Lookups are case-sensitive; 18 and 21 have no name and so no mask.
@@ -47,6 +53,11 @@ public:
     static int getDeviceIndex(avaibleDevices_t type);
     // Inverse of getDeviceIndex(); DEVICE_UNDEFINED outside the list.
     static avaibleDevices_t getDeviceTypeByIndex(int index);
+
+    // A step-driven reader for the parser kind: 1 the default reader, 8 and 11
+    // the Quil reader; null for any other kind. The caller owns it.
+    static Parser *createParser(int kind, ProgressDialog *progress, QAtomicInteger<char> *cancelFlag,
+                                MainWindow *mainWindow);
 
     static const QMap<QString, avaibleDevices_t> deviceTypeByName;
     static const QMap<QString, QString> fileMaskByName;

@@ -1,11 +1,9 @@
 #include "readers/QuilACsvParser.h"
 
 #include "common/Trace.h"
+#include "readers/QuilArchiveFormat.h"
 
 #include <QCoreApplication>
-#include <QVarLengthArray>
-
-#include <cstring>
 
 using readers::Field;
 using readers::LineReaderKit;
@@ -29,35 +27,6 @@ const char *const kBadTimeStamp = QT_TRANSLATE_NOOP("QuilACsvParser", "Line skip
 const char *const kTooLong = QT_TRANSLATE_NOOP("QuilACsvParser", "Line skipped, too long");
 
 constexpr int kMaxLineLength = 5000;
-const char *const kModels[] = {"QuilA", "QuilC", "QuilBIoT", "QuilB"};
-
-// A channel value: '*' marks a missing one; otherwise a decimal comma, blanks
-// anywhere and the line end are allowed.
-readers::Measurement readValue(const Field &text)
-{
-    readers::Measurement m;
-    if (std::memchr(text.data, '*', size_t(text.size))) {
-        m.value = 1e20;
-        m.flag = readers::FlagNoValue;
-        return m;
-    }
-    QVarLengthArray<char, 64> buf;
-    for (int i = 0; i < text.size; ++i) {
-        const char c = text.data[i];
-        if (c == ' ' || c == '\r' || c == '\n')
-            continue;
-        buf.append(c == ',' ? '.' : c);
-    }
-    if (!readers::parseNumber(buf.constData(), buf.size(), &m.value)) {
-        // Unreadable text is no value, never a measured 0.
-        m.value = 0;
-        m.flag = readers::FlagNoValue;
-        return m;
-    }
-    if (m.value == 1e20 || m.value == -1e20)
-        m.flag = readers::FlagNoValue;
-    return m;
-}
 
 } // namespace
 
@@ -81,18 +50,9 @@ bool QuilACsvParser::openFile(QString path)
 
 void QuilACsvParser::splitItems(const Field &line, bool trace)
 {
-    readers::splitFields(line, m_separator, &m_raw);
-    m_items.clear();
-    for (const Field &f : m_raw) {
-        // A lone LF is a line end as much as CR LF: files written with LF line
-        // ends must not gain an item on the column line.
-        if (f.isEmpty() || readers::isLineEnd(f)) {
-            if (trace)
-                TRACE() << "delete void";
-            continue;
-        }
-        m_items.append(f);
-    }
+    readers::quil::splitItems(line, m_separator, &m_raw, &m_items);
+    if (trace && m_items.size() < m_raw.size())
+        TRACE() << "delete void";
 }
 
 bool QuilACsvParser::checkHeader()
@@ -101,15 +61,9 @@ bool QuilACsvParser::checkHeader()
     if (m_kit.readLine(&line) != LineReaderKit::Read::Line)
         return m_kit.failInvalidFormat();
     if (line.data[0] == '#') {
-        // The value of the last pair keeps the line end.
-        const QList<QByteArray> pairs = QByteArray(line.data + 1, line.size - 1).split(';');
-        for (const QByteArray &pair : pairs) {
-            const QList<QByteArray> parts = pair.split(':');
-            if (parts.size() != 2) {
-                m_kit.report(m_kit.text(kInvalidHeader), 3, true);
-                return false;
-            }
-            m_header.insert(QString::fromUtf8(parts[0]), QString::fromUtf8(parts[1]));
+        if (!readers::quil::readHeaderPairs(line, &m_header)) {
+            m_kit.report(m_kit.text(kInvalidHeader), 3, true);
+            return false;
         }
     }
 
@@ -122,14 +76,8 @@ bool QuilACsvParser::checkHeader()
     if (line.size <= 10)
         return m_kit.failInvalidFormat();
     splitItems(line, true);
-    const QString dev = m_header.value(QStringLiteral("dev"));
-    bool known = false;
-    for (const char *model : kModels)
-        known = known || dev == QLatin1String(model);
-    if (!known || m_header.value(QStringLiteral("filever")) != QLatin1String("1.00") || m_items.size() < 3
-        || !m_items[0].equals("idx") || !m_items[1].equals("date") || !m_items[2].equals("time")) {
+    if (!readers::quil::headerAndColumnsMatch(m_header, m_items))
         return m_kit.failInvalidFormat();
-    }
     return m_kit.rewind();
 }
 
@@ -180,7 +128,7 @@ bool QuilACsvParser::handleLine(const Field &line, qint64 lineNumber)
         const QByteArray &name = m_names.at(i);
         if (name.isEmpty() || name == "Off")
             continue;
-        const readers::Measurement m = readValue(m_items[3 + i]);
+        const readers::Measurement m = readers::quil::readValue(m_items[3 + i]);
         const int id = writer.parameterId(Field{name.constData(), name.size()}, &QuilACsvParser::unitForParameter);
         if (id < 0 || !writer.insertValue(id, m.value, m.flag, msecs)) {
             m_kit.reportDatabaseError(writer.errorText(), writer.failedStatement());
