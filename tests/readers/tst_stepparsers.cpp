@@ -489,14 +489,10 @@ void TestStepParsers::createModels()
     QVERIFY(!table->parent());
     quint32 expected = Framework::SessionInfo::ViewDataFilter | Framework::SessionInfo::ViewTable
                        | Framework::SessionInfo::ViewCsvExport;
-#if QUORLOG_HAS_CHART_MODELS
     std::unique_ptr<AbstractChartModel> chart(p.chartModel());
     QVERIFY(chart);
     QCOMPARE(chart->totalRowCnt, 5u);
     expected |= Framework::SessionInfo::ViewChart;
-#else
-    QVERIFY(!p.chartModel());
-#endif
     QCOMPARE(p.session().views, expected);
 }
 
