@@ -62,6 +62,7 @@ void OpenFileWorker::run()
 {
     // The caller closed the previous session where that was wanted; the
     // models of one it kept are still there.
+    m_keptSession = m_fw.sessionInfo;
     m_fw.sessionInfo = Framework::SessionInfo();
     m_timer.start();
     emit m_fw.consoleMessage(Framework::tr("Opening file: ") + m_path, 0);
@@ -322,15 +323,29 @@ moxbdatabasemanager *OpenFileWorker::newMoxBManager()
     return manager;
 }
 
+OpenFileWorker::Outcome OpenFileWorker::refuseSettingsFile()
+{
+    m_fw.sessionInfo = m_keptSession;
+    emit m_fw.sessionOpenError(Framework::tr("The settings file %1 could not be read; the data stay open.")
+                                   .arg(QDir::toNativeSeparators(m_path)),
+                               QString(), 3);
+    return Outcome::Abandoned;
+}
+
 OpenFileWorker::Outcome OpenFileWorker::moxbSettingsOutcome(const QStringList &tables)
 {
-    Outcome outcome = Outcome::Success;
     if (tables.isEmpty()) {
         TRACE() << "No tables found in the database!";
-        outcome = Outcome::Failure;
-    } else {
-        m_fw.sessionInfo.views |= Framework::SessionInfo::ViewSettingsMoxB;
+        // The data session stays as it was, pages and all: only the settings
+        // are refused. Closing it here would leave the window showing a
+        // session that is gone.
+        // The manager that held earlier settings is already replaced.
+        m_fw.closeMoxBDataConnection();
+        const Outcome outcome = refuseSettingsFile();
+        m_fw.sessionInfo.views &= ~quint32(Framework::SessionInfo::ViewSettingsMoxB);
+        return outcome;
     }
+    m_fw.sessionInfo.views |= Framework::SessionInfo::ViewSettingsMoxB;
     // The session of the data file goes on with the settings beside it.
     if (m_fw.tableModel)
         m_fw.connectTableModelSignals();
@@ -338,16 +353,16 @@ OpenFileWorker::Outcome OpenFileWorker::moxbSettingsOutcome(const QStringList &t
         m_fw.connectChartModelSignals();
     // The recorder's report model over the session's data joins here once it exists.
     m_fw.sessionInfo.views |= Framework::SessionInfo::ViewCsvExport;
-    return outcome;
+    return Outcome::Success;
 }
 
 OpenFileWorker::Outcome OpenFileWorker::moxbSettingsArchive()
 {
     if (!m_path.endsWith(QLatin1String(".sqlite3"), Qt::CaseInsensitive))
-        return Outcome::Failure;
+        return refuseSettingsFile();
     moxbdatabasemanager *manager = newMoxBManager();
     if (!manager->openDatabase(m_path))
-        return Outcome::Failure;
+        return moxbSettingsOutcome({});
     return moxbSettingsOutcome(manager->fetchTables());
 }
 

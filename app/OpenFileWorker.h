@@ -4,6 +4,7 @@
 // model set, and the success and failure tails. A branch is one case of
 // dispatch() built from these steps.
 #include "app/AvailableDevices.h"
+#include "app/Framework.h"
 
 #include <QElapsedTimer>
 #include <QSqlDatabase>
@@ -85,6 +86,8 @@ private:
     Outcome moxbSettingsArchive();
     Outcome moxbSettingsCsv();
     Outcome moxbSettingsOutcome(const QStringList &tables);
+    // A settings file that cannot be used leaves the data session as it is.
+    Outcome refuseSettingsFile();
     moxbdatabasemanager *newMoxBManager();
     Outcome applicationDatabase();
     Outcome brenaRecordFile();
@@ -110,6 +113,8 @@ private:
     const avaibleDevices_t m_device;
     const QStringList m_files;
     ProgressDialog *const m_progress;
+    // The session as it was before this open, for a branch that keeps it.
+    Framework::SessionInfo m_keptSession;
     const int m_sourceType;
     QElapsedTimer m_timer;
 };

@@ -273,7 +273,7 @@ private slots:
 
     // A settings file that holds no section, or a SQLite one without its
     // suffix, ends the whole session.
-    void settingsFailureEndsTheSession_data()
+    void settingsFailureKeepsTheDataSession_data()
     {
         QTest::addColumn<int>("sourceType");
         QTest::addColumn<QString>("settings");
@@ -285,7 +285,7 @@ private slots:
                                    << writeTemp(QStringLiteral("settings.MoxBArch.empty.csv"), QByteArray());
     }
 
-    void settingsFailureEndsTheSession()
+    void settingsFailureKeepsTheDataSession()
     {
         QFETCH(int, sourceType);
         QFETCH(QString, settings);
@@ -294,12 +294,21 @@ private slots:
         g_framework->openFile(data, MoxB, MoxB_DATA_FILE_CSV, {});
         settle();
         QVERIFY(g_framework->getSessionInfo().isOpen);
+        MyAbstractTableModel *model = g_framework->tableModel;
+        const quint32 views = g_framework->getSessionInfo().views;
+        const int messages = prompts->count(QStringLiteral("message"));
 
         g_framework->openFile(settings, MoxB, sourceType, {});
         settle();
-        QVERIFY(!g_framework->getSessionInfo().isOpen);
-        QVERIFY(!g_framework->tableModel);
-        g_framework->closeMoxBDataConnection();
+        // Only the settings are refused, and the user is told.
+        QVERIFY(g_framework->getSessionInfo().isOpen);
+        QCOMPARE(g_framework->tableModel, model);
+        QCOMPARE(g_framework->getSessionInfo().views, views);
+        QVERIFY(!(views & Framework::SessionInfo::ViewSettingsMoxB));
+        QCOMPARE(model->rowCount(), 5);
+        QTRY_COMPARE(prompts->count(QStringLiteral("message")), messages + 1);
+        QVERIFY(!Connections::contains(QStringLiteral("Data_con_1")));
+        closeSession();
     }
 
     // The example opens without the offer; the next data file gets it.
