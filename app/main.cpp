@@ -1,3 +1,4 @@
+#include "app/DeviceDialogsInstall.h"
 #include "app/Framework.h"
 #include "common/Trace.h"
 
@@ -12,6 +13,7 @@ int main(int argc, char *argv[])
 
     // Lives until the process ends; never deleted.
     g_framework = new Framework();
+    installDeviceDialogs();
     g_framework->createMainWindow();
     return app.exec();
 }
