@@ -1,8 +1,8 @@
 #pragma once
 // Where the device list page opens the instrument edit dialog and the import
-// dialog. Those dialogs are not in this build yet: until they install their
-// entry points here, the page's buttons say so on the console and change
-// nothing. Tests install their own.
+// dialog. The program installs the real dialogs at start; tests install their
+// own. With none installed the page's buttons say so on the console and change
+// nothing.
 #include "database/DeviceCfg.h"
 
 #include <QDialog>

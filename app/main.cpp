@@ -1,4 +1,4 @@
-#include "app/DeviceDialogsInstall.h"
+#include "acquisition/DeviceDialogsInstall.h"
 #include "app/Framework.h"
 #include "common/Trace.h"
 

@@ -3,7 +3,7 @@
 // file flow.
 #include "support/TestMain.h"
 
-#include "app/DeviceEditDialog.h"
+#include "acquisition/DeviceEditDialog.h"
 #include "app/Framework.h"
 #include "common/Prompts.h"
 #include "readers/BrenaConfigWriter.h"

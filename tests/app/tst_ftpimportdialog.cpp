@@ -4,7 +4,7 @@
 #include "support/TestMain.h"
 
 #include "acquisition/ftpTreeModel.h"
-#include "app/DataImportDialog.h"
+#include "acquisition/DataImportDialog.h"
 #include "common/Prompts.h"
 #include "support/FtpTestServer.h"
 #include "ui_DataImportDialog.h"

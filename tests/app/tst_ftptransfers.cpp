@@ -3,7 +3,7 @@
 #include "support/TestMain.h"
 
 #include "acquisition/FtpAccess.h"
-#include "app/FtpTransfers.h"
+#include "acquisition/FtpTransfers.h"
 #include "common/Prompts.h"
 #include "support/FtpTestServer.h"
 

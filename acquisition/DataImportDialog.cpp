@@ -1,8 +1,8 @@
-#include "app/DataImportDialog.h"
+#include "acquisition/DataImportDialog.h"
 
 #include "acquisition/ftpTreeModel.h"
 #include "app/Framework.h"
-#include "app/FtpTransfers.h"
+#include "acquisition/FtpTransfers.h"
 #include "app/MainWindow.h"
 #include "common/Trace.h"
 #include "ui_DataImportDialog.h"

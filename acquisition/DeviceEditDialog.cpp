@@ -1,4 +1,4 @@
-#include "app/DeviceEditDialog.h"
+#include "acquisition/DeviceEditDialog.h"
 
 #include "app/Framework.h"
 #include "common/Prompts.h"

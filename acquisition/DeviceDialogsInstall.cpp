@@ -1,12 +1,10 @@
-#include "app/DeviceDialogsInstall.h"
+#include "acquisition/DeviceDialogsInstall.h"
 
-// The page reaches the dialogs through its hooks; a build without the page
-// has nothing to install.
-#if __has_include("acquisition/DeviceDialogHooks.h")
+// The page reaches the dialogs through its hooks, which tests replace.
 #include "acquisition/DeviceDialogHooks.h"
 #include "acquisition/ftpTreeModel.h"
-#include "app/DataImportDialog.h"
-#include "app/DeviceEditDialog.h"
+#include "acquisition/DataImportDialog.h"
+#include "acquisition/DeviceEditDialog.h"
 
 void installDeviceDialogs()
 {
@@ -33,8 +31,3 @@ void installDeviceDialogs()
         return result;
     });
 }
-#else
-void installDeviceDialogs()
-{
-}
-#endif

@@ -1,4 +1,4 @@
-#include "app/FtpTransfers.h"
+#include "acquisition/FtpTransfers.h"
 
 #include "acquisition/FtpAccess.h"
 #include "app/Framework.h"
