@@ -392,13 +392,18 @@ void ChartViewPage::on_drawLinesCheckBox_clicked(bool checked)
     resizeEvent(nullptr);
 }
 
+void ChartViewPage::enableIndicator(QWidget *value, QWidget *channel, ChartLegendElement *colorBox, bool checked)
+{
+    value->setEnabled(checked);
+    channel->setEnabled(checked);
+    if (colorBox && colorBox->isActive() != checked)
+        colorBox->toggleState();
+    resizeEvent(nullptr);
+}
+
 void ChartViewPage::on_maxCheckBox_toggled(bool checked)
 {
-    ui->maxSpinBox->setEnabled(checked);
-    ui->maxIndicChannList->setEnabled(checked);
-    if (maxColorBox && maxColorBox->isActive() != checked)
-        maxColorBox->toggleState();
-    resizeEvent(nullptr);
+    enableIndicator(ui->maxSpinBox, ui->maxIndicChannList, maxColorBox, checked);
 }
 
 void ChartViewPage::on_maxSpinBox_editingFinished()
@@ -415,11 +420,7 @@ void ChartViewPage::on_maxIndicChannList_currentIndexChanged(int index)
 
 void ChartViewPage::on_minCheckBox_toggled(bool checked)
 {
-    ui->minSpinBox->setEnabled(checked);
-    ui->minIndicChannList->setEnabled(checked);
-    if (minColorBox && minColorBox->isActive() != checked)
-        minColorBox->toggleState();
-    resizeEvent(nullptr);
+    enableIndicator(ui->minSpinBox, ui->minIndicChannList, minColorBox, checked);
 }
 
 void ChartViewPage::on_minSpinBox_editingFinished()

@@ -63,6 +63,8 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
+    // A Max or Min indicator switched on or off with its two editors.
+    void enableIndicator(QWidget *value, QWidget *channel, ChartLegendElement *colorBox, bool checked);
     void build();
     void initViewPort(QChartViewer *viewer);
     void createLegend();
