@@ -155,7 +155,7 @@ LineReaderKit::Read LineReaderKit::readLine(Field *line)
             ++p;
         const int room = limit - m_line.size();
         if (p - b > room) {
-            // No line end within the limit: the piece goes back alone and
+            // No line end within the limit: the chunk goes back alone and
             // the read after it goes on in the same physical line.
             m_line.append(b, room);
             m_chunkPos += room;
@@ -192,9 +192,9 @@ LineReaderKit::Read LineReaderKit::readLine(Field *line)
 
 LineReaderKit::Read LineReaderKit::skipRestOfLine(qint64 *bytes)
 {
-    Field piece;
+    Field chunk;
     for (;;) {
-        const Read r = readLine(&piece);
+        const Read r = readLine(&chunk);
         if (r == Read::End || r == Read::Error)
             return r;
         *bytes += m_lastReadSize;

@@ -154,7 +154,7 @@ private:
     bool m_readError = false;
     QByteArray m_line;
     qint64 m_lastReadSize = 0;
-    // A line end held back after a too-long piece, returned as its own line.
+    // A line end held back after a too-long chunk, returned as its own line.
     QByteArray m_pendingEnd;
     qint64 m_pendingEndSize = 0;
     // CRs of a run that no LF closed: each ends an empty line.

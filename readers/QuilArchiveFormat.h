@@ -10,7 +10,7 @@ namespace readers {
 namespace quil {
 
 // The pairs of a header line that begins with '#' (the value of the last pair
-// keeps the line end). False when a piece is not exactly key:value.
+// keeps the line end). False when a field is not exactly key:value.
 bool readHeaderPairs(const Field &line, QMap<QString, QString> *header);
 
 // Splits at the separator and drops every empty item and every item that is

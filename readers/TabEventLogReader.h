@@ -2,7 +2,7 @@
 // The tab-separated event logs (the analysers' audit, alarm and dip and swell
 // logs, the recorder's totalizer log): per line a date, a time and the event
 // name, written into Events with the caller's event-type code. The readers
-// share this design and differ in the time piece and their debug text.
+// share this design and differ in the time field and their debug text.
 #include "readers/LineReaderKit.h"
 
 #include <QSqlDatabase>

@@ -102,7 +102,7 @@ bool moxbcsvparser::parseFile(QSqlDatabase db, int *count, int code)
         int end = text.indexOf(QLatin1Char('\n'), start);
         if (end < 0)
             end = length;
-        const QStringRef piece(&text, start, end - start);
+        const QStringRef line(&text, start, end - start);
         start = end + 1;
 
         if (m_cancelFlag && m_cancelFlag->loadAcquire() != 0) {
@@ -110,18 +110,18 @@ bool moxbcsvparser::parseFile(QSqlDatabase db, int *count, int code)
             return false;
         }
         // The line end counts too, so a whole file reads as 100 percent.
-        characters += piece.size() + (end < length ? 1 : 0);
+        characters += line.size() + (end < length ? 1 : 0);
 
         if (header) {
             header = false;
-            columns = columnList(piece.toString(), &recordIndex);
+            columns = columnList(line.toString(), &recordIndex);
             DatabaseStructure structure;
             structure.ensureDataMoxBTable(db, columns);
             continue;
         }
 
         ++rowCounter;
-        QVector<QStringRef> fields = splitTrimmed(piece);
+        QVector<QStringRef> fields = splitTrimmed(line);
         if (fields.isEmpty())
             continue;
         if (recordIndex >= 0 && recordIndex < fields.size()) {

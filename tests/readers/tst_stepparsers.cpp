@@ -308,7 +308,7 @@ void TestStepParsers::checkHeader_data()
 
     const QByteArray header = quil::headerLine();
     QTest::newRow("good") << header + columns() << QString();
-    QTest::newRow("piece not key:value") << QByteArray("#dev:QuilA;filever\r\n") + columns()
+    QTest::newRow("field not key:value") << QByteArray("#dev:QuilA;filever\r\n") + columns()
                                          << QStringLiteral("Nagłówek nie jest formatu \"Key\":\"Value\".");
     QTest::newRow("column line is a comment") << header + "#idx\tdate\ttime\t\tT\r\n"
                                               << QStringLiteral("Druga linijka jest komentarzem.");
