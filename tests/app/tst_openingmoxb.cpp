@@ -14,6 +14,9 @@
 #include "tables/MoxBTableModel.h"
 #include "tables/moxbcsvtable.h"
 #include "tables/moxblogtable.h"
+#include "tables/SettingsMoxBPage.h"
+
+#include <QTableView>
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -332,6 +335,14 @@ private slots:
         QVERIFY(g_framework->moxbManager);
         QVERIFY(g_framework->moxbManager->fetchTables().contains(table));
         QVERIFY(!g_framework->moxbManager->fetchTables().contains(QStringLiteral("Parameters")));
+        {
+            // The settings page shows the file's sections through the session's manager.
+            SettingsMoxBPage page(nullptr);
+            page.onTableSelected(table);
+            auto *view = page.findChild<QTableView *>(QStringLiteral("SettingsView"));
+            QVERIFY(view && view->model());
+            QVERIFY(view->model()->columnCount() > 0);
+        }
         g_framework->closeMoxBDataConnection();
     }
 
