@@ -9,6 +9,7 @@
 #include "export/CSVExportPage.h"
 #include "reports/ReportViewPage.h"
 #include "signature/digitalSignPage.h"
+#include "tables/SettingsMoxBPage.h"
 #include "tables/TableViewPage.h"
 
 #include <functional>
@@ -30,6 +31,8 @@ QWidget *MainWindow::createPage(EPageIndexes index, QWidget *parent)
         return new CSVExportPage(parent);
     case DIGITAL_SIGN_PAGE:
         return new digitalSignPage(parent);
+    case DEVICE_SETTINGS_PAGE:
+        return new SettingsMoxBPage(parent);
     default:
         return nullptr;
     }
@@ -61,9 +64,7 @@ void MainWindow::refreshPageIcons(QWidget *page)
 {
     if (!page)
         return;
-    // Tested in this order; the first name that matches decides. Rows of
-    // pages not yet built into the program follow as they land:
-    // SettingsMoxBPage.
+    // Tested in this order; the first name that matches decides.
     static const RefreshRow rows[] = {
         {"WelcomePage", [](QWidget *p) { return refreshAs(p, &WelcomePage::changeLogo); }},
         {"TableViewPage", [](QWidget *p) { return refreshAs(p, &TableViewPage::updateIcons); }},
@@ -72,6 +73,7 @@ void MainWindow::refreshPageIcons(QWidget *page)
         {"CSVExportPage", [](QWidget *p) { return refreshAs(p, &CSVExportPage::refreshIcons); }},
         {"digitalSignPage", [](QWidget *p) { return refreshAs(p, &digitalSignPage::updateTexts); }},
         {"DataFilterPage", [](QWidget *p) { return refreshAs(p, &DataFilterPage::updateIcons); }},
+        {"SettingsMoxBPage", [](QWidget *p) { return refreshAs(p, &SettingsMoxBPage::updateIcons); }},
     };
     const QString name = page->objectName();
     for (const RefreshRow &row : rows) {

@@ -31,6 +31,7 @@
 #include "tables/ZelCEventTableModel.h"
 #include "tables/ZelCTableModel.h"
 #include "tables/moxbeventcsv.h"
+#include "tables/moxblogtable.h"
 
 #include <QApplication>
 #include <QDir>
@@ -264,7 +265,7 @@ OpenFileWorker::Outcome OpenFileWorker::moxbRecorderFile()
         return moxbSettingsCsv();
     case MoxB_AUDIT_FILE_Sqlite3:
     case MoxB_ALARM_FILE_Sqlite3:
-        return notAvailable("MoxB recorder SQLite logs");
+        return moxbLogArchive();
     default:
         return Outcome::Failure;
     }
@@ -288,6 +289,30 @@ OpenFileWorker::Outcome OpenFileWorker::moxbDataArchive()
     // The recorder's chart and report models join here once they exist.
     m_fw.sessionInfo.views |= Framework::SessionInfo::ViewCsvExport;
     emit m_fw.dataFileLoadedSuccessfully();
+    return Outcome::Success;
+}
+
+OpenFileWorker::Outcome OpenFileWorker::moxbLogArchive()
+{
+    // The recorder's own log file, opened in place and never changed.
+    if (!m_path.endsWith(QLatin1String(".sqlite3"), Qt::CaseInsensitive) || !QFileInfo(m_path).isFile())
+        return Outcome::Failure;
+    const QString name = QStringLiteral("Data_con");
+    Connections::Options options;
+    options.readOnly = true;
+    Connections::registerFile(name, m_path, options);
+    m_fw.dataDatabase = Connections::database(name);
+    if (!m_fw.dataDatabase.isOpen()) {
+        TRACE() << "Failed to open database: " << m_fw.dataDatabase.lastError().text();
+        return Outcome::Failure;
+    }
+    m_fw.deleteModels();
+    if (m_sourceType == MoxB_AUDIT_FILE_Sqlite3)
+        m_fw.tableModel = new moxbaudittable(m_fw.dataDatabase, nullptr);
+    else
+        m_fw.tableModel = new moxbalarmtable(m_fw.dataDatabase, nullptr);
+    m_fw.connectTableModelSignals();
+    m_fw.sessionInfo.views |= Framework::SessionInfo::ViewCsvExport;
     return Outcome::Success;
 }
 

@@ -80,6 +80,7 @@ private:
     // The recorder's data: its own SQLite archive, or a CSV read into a
     // temporary database; the main window then offers the settings file.
     Outcome moxbDataArchive();
+    Outcome moxbLogArchive();
     Outcome moxbDataCsv();
     // The recorder's settings, SQLite or CSV, loaded beside the session of
     // its data file into a new settings manager.

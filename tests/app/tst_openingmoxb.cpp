@@ -13,6 +13,10 @@
 #include "readers/moxbdatabasemanager.h"
 #include "tables/MoxBTableModel.h"
 #include "tables/moxbcsvtable.h"
+#include "tables/moxblogtable.h"
+#include "tables/SettingsMoxBPage.h"
+
+#include <QTableView>
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -49,6 +53,28 @@ QByteArray fileHash(const QString &path)
 }
 
 // A recorder archive: Data with id, date, time and two parameters.
+// Both logs in one file, so each branch must pick its own table.
+QString writeLogFile(const QString &name)
+{
+    const QString path = QDir(QDir::tempPath()).filePath(name);
+    QFile::remove(path);
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("log_writer"));
+        db.setDatabaseName(path);
+        if (!db.open())
+            return QString();
+        QSqlQuery q(db);
+        q.exec(QStringLiteral("CREATE TABLE AlarmLog (id INTEGER PRIMARY KEY, dateTime TEXT, alarm TEXT)"));
+        q.exec(QStringLiteral("INSERT INTO AlarmLog VALUES (1, '2026-01-14 03:30:00', 'AI1 high')"));
+        q.exec(QStringLiteral("CREATE TABLE AuditLog (id INTEGER PRIMARY KEY, dateTime TEXT, user TEXT, what TEXT)"));
+        q.exec(QStringLiteral("INSERT INTO AuditLog VALUES (1, '2026-01-14 03:31:00', 'admin', 'login'), "
+                              "(2, '2026-01-14 03:32:00', 'admin', 'logout')"));
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("log_writer"));
+    return path;
+}
+
 QString writeArchive(const QString &name, int rows)
 {
     const QString path = QDir(QDir::tempPath()).filePath(name);
@@ -204,6 +230,44 @@ private slots:
         QVERIFY(!QFile::exists(path + QStringLiteral("-wal")));
     }
 
+    void logArchiveInPlace_data()
+    {
+        QTest::addColumn<int>("sourceType");
+        QTest::addColumn<QString>("className");
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<int>("columns");
+        QTest::newRow("audit") << int(MoxB_AUDIT_FILE_Sqlite3) << "moxbaudittable" << 2 << 4;
+        QTest::newRow("alarm") << int(MoxB_ALARM_FILE_Sqlite3) << "moxbalarmtable" << 1 << 3;
+    }
+
+    void logArchiveInPlace()
+    {
+        QFETCH(int, sourceType);
+        QFETCH(QString, className);
+        QFETCH(int, rows);
+        QFETCH(int, columns);
+        const QString path = writeLogFile(QStringLiteral("2026-01-14.MoxBLog.SQLITE3"));
+        QVERIFY(!path.isEmpty());
+        const QByteArray before = fileHash(path);
+
+        g_framework->openFile(path, MoxB, sourceType, {});
+        settle();
+
+        const Framework::SessionInfo s = g_framework->getSessionInfo();
+        QVERIFY(s.isOpen);
+        QCOMPARE(s.views, Framework::SessionInfo::ViewTable | Framework::SessionInfo::ViewCsvExport);
+        auto *model = qobject_cast<MoxBLogTable *>(g_framework->tableModel);
+        QVERIFY(model);
+        QCOMPARE(QString(model->metaObject()->className()), className);
+        QTRY_COMPARE(model->rowCount(), rows);
+        QCOMPARE(model->columnCount(), columns);
+        QCOMPARE(model->getColumnNames().size(), columns);
+        QCOMPARE(prompts->count(QStringLiteral("message")), 0);
+
+        closeSession();
+        QCOMPARE(fileHash(path), before);
+    }
+
     void failuresLeaveNoSession_data()
     {
         QTest::addColumn<int>("sourceType");
@@ -212,6 +276,9 @@ private slots:
                                          << QDir(QDir::tempPath()).filePath(QStringLiteral("none.sqlite3"));
         QTest::newRow("missing CSV") << int(MoxB_DATA_FILE_CSV)
                                      << QDir(QDir::tempPath()).filePath(QStringLiteral("none.csv"));
+        QTest::newRow("log without .sqlite3") << int(MoxB_ALARM_FILE_Sqlite3) << writeLogFile(QStringLiteral("log.db"));
+        QTest::newRow("missing log") << int(MoxB_AUDIT_FILE_Sqlite3)
+                                     << QDir(QDir::tempPath()).filePath(QStringLiteral("none.sqlite3"));
         // A title given twice: the table cannot be made.
         QTest::newRow("CSV refused by the database")
             << int(MoxB_DATA_FILE_CSV)
@@ -268,6 +335,14 @@ private slots:
         QVERIFY(g_framework->moxbManager);
         QVERIFY(g_framework->moxbManager->fetchTables().contains(table));
         QVERIFY(!g_framework->moxbManager->fetchTables().contains(QStringLiteral("Parameters")));
+        {
+            // The settings page shows the file's sections through the session's manager.
+            SettingsMoxBPage page(nullptr);
+            page.onTableSelected(table);
+            auto *view = page.findChild<QTableView *>(QStringLiteral("SettingsView"));
+            QVERIFY(view && view->model());
+            QVERIFY(view->model()->columnCount() > 0);
+        }
         g_framework->closeMoxBDataConnection();
     }
 
