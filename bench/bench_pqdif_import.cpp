@@ -5,7 +5,7 @@
 #include "common/Connections.h"
 #include "database/DatabaseStructure.h"
 #include "pqdif/PqdifFile.h"
-#include "pqdif/PqdifWriter.h"
+#include "pqdif/PqdifBenchFile.h"
 #include "readers/ZelDXPqdifParser.h"
 
 #include <QCoreApplication>
@@ -24,53 +24,7 @@ using namespace pqdif;
 
 namespace {
 
-constexpr int kObservations = 2000;
-constexpr int kChannels = 5;
-constexpr int kSeriesPerChannel = 4; // time, min, max, avg
-constexpr int kValues = 250;
-
-bool writeFile(const QString &path)
-{
-    PqdifWriter w;
-    w.addContainer();
-    std::vector<PqdifChannelDefnDesc> defns;
-    for (int c = 0; c < kChannels; ++c) {
-        PqdifChannelDefnDesc ch;
-        ch.name = "U" + std::to_string(c + 1);
-        PqdifSeriesDefnDesc t;
-        t.valueType = ID_SERIES_VALUE_TYPE_TIME;
-        t.units = ID_QU_SECONDS;
-        t.characteristic = ID_QC_NONE;
-        PqdifSeriesDefnDesc v;
-        v.storage = ID_SERIES_METHOD_VALUES | ID_SERIES_METHOD_SCALED;
-        ch.series = {t, v, v, v};
-        ch.series[1].valueType = ID_SERIES_VALUE_TYPE_MIN;
-        ch.series[2].valueType = ID_SERIES_VALUE_TYPE_MAX;
-        ch.series[3].valueType = ID_SERIES_VALUE_TYPE_AVG;
-        defns.push_back(ch);
-    }
-    w.addRecord(*pqdifDataSourceRecord("Bench", defns));
-    std::vector<double> times(kValues);
-    for (int j = 0; j < kValues; ++j)
-        times[j] = j * 0.2;
-    for (int o = 0; o < kObservations; ++o) {
-        std::vector<PqdifChannelInstDesc> insts;
-        for (int c = 0; c < kChannels; ++c) {
-            PqdifChannelInstDesc inst;
-            inst.defnIdx = static_cast<uint32_t>(c);
-            inst.series.push_back(PqdifSeriesInstDesc::real8(times));
-            for (int s = 1; s < kSeriesPerChannel; ++s) {
-                std::vector<double> v(kValues);
-                for (int j = 0; j < kValues; ++j)
-                    v[j] = 230.0 + 5.0 * std::sin(0.01 * (o * kValues + j) + c) + s;
-                inst.series.push_back(PqdifSeriesInstDesc::real8(v).scaled(1.0, 0.0));
-            }
-            insts.push_back(std::move(inst));
-        }
-        w.addRecord(*pqdifObservationRecord("Obs", pqdifTime(2024, 1, 1, o * 50.0), insts));
-    }
-    return w.save(path);
-}
+using namespace pqdifbench;
 
 QSqlDatabase freshDatabase(const QString &name, const QString &path)
 {
@@ -171,7 +125,7 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("bench.pqd"));
-    if (!writeFile(file)) {
+    if (!writeFile(file, false)) {
         std::fprintf(stderr, "cannot write the file\n");
         return 1;
     }
