@@ -79,6 +79,7 @@ void makeSource(const QString &path, qint64 first)
                 .arg(valueColumns(QString(), true)));
     run(db, QStringLiteral("INSERT INTO DataMoxB (date, time, %1) %2")
                 .arg(valueColumns(QString(), false), rowsSelect(first, kNew)));
+    db = QSqlDatabase();
     Connections::remove(QStringLiteral("bench_src"));
 }
 
@@ -98,6 +99,7 @@ void makeApplicationDatabase(const QString &path)
                 .arg(valueColumns(QStringLiteral(" (Hall)"), false), rowsSelect(0, kStored)));
     run(db, QStringLiteral("CREATE INDEX %1 ON DataMoxB(date, time)").arg(RecorderMerge::indexName("DataMoxB")));
     run(db, QStringLiteral("COMMIT"));
+    db = QSqlDatabase();
     Connections::remove(QStringLiteral("bench_make"));
 }
 
@@ -128,6 +130,7 @@ qint64 importMs(const QString &appPath, const QString &source, int device)
     const qint64 ms = t.elapsed();
     if (import.rowCount() != kStored + (device == 1 ? kNew : 0))
         die("unexpected row count");
+    db = QSqlDatabase();
     Connections::remove(QStringLiteral("bench_app"));
     return ms;
 }
@@ -149,6 +152,8 @@ qint64 plainMs(const QString &appPath, const QString &source)
     run(db, QStringLiteral("COMMIT"));
     const qint64 ms = t.elapsed();
     run(db, QStringLiteral("DETACH DATABASE tempDB"));
+    q = QSqlQuery();
+    db = QSqlDatabase();
     Connections::remove(QStringLiteral("bench_plain"));
     return ms;
 }

@@ -3,9 +3,14 @@
 #include "common/SqlUtil.h"
 #include "common/Trace.h"
 
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+
+#include <sqlite3.h>
+
+#include <cstring>
 
 using sql::quoteIdentifier;
 
@@ -56,27 +61,61 @@ void RecorderMerge::dropWork()
     query.exec(QStringLiteral("DROP TABLE IF EXISTS ") + kTail);
 }
 
-// The order the merge leaves behind: ids 1..n, (date, time) strictly rising
-// with the id. Only such a table may keep its leading rows untouched.
+// The order the merge leaves behind: ids 1..n, (date, time) text strictly
+// rising with the id, as SQLite orders text. Only such a table may keep its
+// leading rows untouched. One pass over the rows through the connection's own
+// handle: a window query over a large table costs several times more.
 bool RecorderMerge::isOrdered(bool *ordered)
 {
-    const QString t = quoteIdentifier(m_in.table);
-    QSqlQuery query(m_in.db);
-    const QString statement =
-        QStringLiteral("SELECT count(*), min(id), max(id), "
-                       "(SELECT count(*) FROM (SELECT \"date\" AS d, \"time\" AS t, lag(\"date\") OVER w AS pd, "
-                       "lag(\"time\") OVER w AS pt FROM %1 WINDOW w AS (ORDER BY id)) "
-                       "WHERE d IS NULL OR t IS NULL OR (pd, pt) >= (d, t)) FROM %1;")
-            .arg(t);
-    if (!query.exec(statement) || !query.next()) {
-        m_error = QStringLiteral("Reading the order of the rows: ") + query.lastError().text();
+    *ordered = false;
+    const QVariant handle = m_in.db.isOpen() && m_in.db.driver() ? m_in.db.driver()->handle() : QVariant();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0) {
+        m_error = QStringLiteral("Reading the order of the rows: not an SQLite connection");
         return false;
     }
-    const qint64 count = query.value(0).toLongLong();
-    const qint64 minId = query.value(1).toLongLong();
-    const qint64 maxId = query.value(2).toLongLong();
-    const qint64 outOfOrder = query.value(3).toLongLong();
-    *ordered = count == 0 || (minId == 1 && maxId == count && outOfOrder == 0);
+    sqlite3 *db = *static_cast<sqlite3 *const *>(handle.constData());
+    const QByteArray statement =
+        QStringLiteral("SELECT id, \"date\", \"time\" FROM %1 ORDER BY id;").arg(quoteIdentifier(m_in.table)).toUtf8();
+    sqlite3_stmt *stmt = nullptr;
+    if (sqlite3_prepare_v2(db, statement.constData(), statement.size(), &stmt, nullptr) != SQLITE_OK) {
+        m_error = QStringLiteral("Reading the order of the rows: ") + QString::fromUtf8(sqlite3_errmsg(db));
+        sqlite3_finalize(stmt);
+        return false;
+    }
+    QByteArray lastDate, lastTime;
+    sqlite3_int64 expected = 0;
+    bool inOrder = true;
+    int rc = SQLITE_ROW;
+    while (inOrder && (rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        if (sqlite3_column_int64(stmt, 0) != ++expected || sqlite3_column_type(stmt, 1) != SQLITE_TEXT
+            || sqlite3_column_type(stmt, 2) != SQLITE_TEXT) {
+            inOrder = false;
+            break;
+        }
+        const char *date = reinterpret_cast<const char *>(sqlite3_column_text(stmt, 1));
+        const int dateSize = sqlite3_column_bytes(stmt, 1);
+        const char *time = reinterpret_cast<const char *>(sqlite3_column_text(stmt, 2));
+        const int timeSize = sqlite3_column_bytes(stmt, 2);
+        // SQLite's own text order: bytes, then length.
+        const auto compare = [](const QByteArray &a, const char *b, int bSize) {
+            const int c = memcmp(a.constData(), b, size_t(qMin(a.size(), bSize)));
+            return c != 0 ? c : a.size() - bSize;
+        };
+        if (expected > 1) {
+            const int byDate = compare(lastDate, date, dateSize);
+            if (byDate > 0 || (byDate == 0 && compare(lastTime, time, timeSize) >= 0))
+                inOrder = false;
+        }
+        lastDate = QByteArray(date, dateSize);
+        lastTime = QByteArray(time, timeSize);
+    }
+    if (inOrder && rc != SQLITE_DONE) {
+        m_error = QStringLiteral("Reading the order of the rows: ") + QString::fromUtf8(sqlite3_errmsg(db));
+        sqlite3_finalize(stmt);
+        return false;
+    }
+    sqlite3_finalize(stmt);
+    *ordered = inOrder;
     return true;
 }
 
