@@ -208,6 +208,21 @@ private slots:
         QCOMPARE(rows(app(), "SELECT seq FROM sqlite_sequence WHERE name = 'DataMoxB'"), QStringList{"4"});
     }
 
+    // A reader's record number is one column for every instrument.
+    void recordColumnKeepsItsName()
+    {
+        newApp();
+        const QStringList columns{"date", "time", "record", "a"};
+        QCOMPARE(importFrom(source("DataMoxB", columns, {{"2026-01-01", "10:00:00", "1", "x"}}), kHall),
+                 Result::Done);
+        QCOMPARE(importFrom(source("DataMoxB", columns, {{"2026-01-01", "10:00:00", "2", "y"}}), kYard),
+                 Result::Done);
+        QCOMPARE(testdb::columns(app(), "DataMoxB"), (QStringList{"id", "date", "time", "record", "a (Hall)", "a (Yard)"}));
+        QCOMPARE(rows(app(), "SELECT record, \"a (Hall)\", \"a (Yard)\" FROM DataMoxB"), QStringList{"1|x|y"});
+        QCOMPARE(column(app(), "SELECT name FROM Parameters WHERE idDevices = 2 ORDER BY id"),
+                 (QStringList{"record", "a"}));
+    }
+
     void reimportChangesNothing_data()
     {
         QTest::addColumn<int>("kind");
