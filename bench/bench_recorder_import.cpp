@@ -113,24 +113,27 @@ QString copyOf(const QString &master, const QString &path)
 
 qint64 importMs(const QString &appPath, const QString &source, int device)
 {
-    QSqlDatabase db = open(QStringLiteral("bench_app"), appPath, false);
-    QAtomicInteger<char> cancel(0);
-    RecorderImport import;
-    RecorderImport::Request r;
-    r.db = db;
-    r.table = QStringLiteral("DataMoxB");
-    r.file = source;
-    r.sourceTable = QStringLiteral("DataMoxB");
-    r.deviceId = device;
-    r.cancelFlag = &cancel;
-    QElapsedTimer t;
-    t.start();
-    if (import.run(r) != RecorderImport::Result::Done)
-        die("import failed:", import.errorText());
-    const qint64 ms = t.elapsed();
-    if (import.rowCount() != kStored + (device == 1 ? kNew : 0))
-        die("unexpected row count");
-    db = QSqlDatabase();
+    qint64 ms = 0;
+    {
+        QAtomicInteger<char> cancel(0);
+        RecorderImport import;
+        RecorderImport::Request r;
+        r.db = open(QStringLiteral("bench_app"), appPath, false);
+        r.table = QStringLiteral("DataMoxB");
+        r.file = source;
+        r.sourceTable = QStringLiteral("DataMoxB");
+        r.deviceId = device;
+        r.cancelFlag = &cancel;
+        QElapsedTimer t;
+        t.start();
+        if (import.run(r) != RecorderImport::Result::Done)
+            die("import failed:", import.errorText());
+        ms = t.elapsed();
+        if (import.rowCount() != kStored + (device == 1 ? kNew : 0))
+            die("unexpected row count");
+        r = RecorderImport::Request();
+        import = RecorderImport();
+    }
     Connections::remove(QStringLiteral("bench_app"));
     return ms;
 }

@@ -192,6 +192,34 @@ private slots:
         QCOMPARE(dump(appDb(), QStringLiteral("DataMoxB")), before);
         QCOMPARE(testdb::column(appDb(), QStringLiteral("SELECT * FROM Parameters")), parameters);
     }
+
+    // Cancelling once the file is read stops the merge and keeps the table.
+    void cancelDuringMerge()
+    {
+        QVERIFY(openDatabase(MoxB));
+        QVERIFY(import(file(QStringLiteral("hall.csv"), moxbcsv::file(10)), MoxB, hall));
+        const QStringList before = dump(appDb(), QStringLiteral("DataMoxB"));
+        QStringList console;
+        const QMetaObject::Connection lines = connect(
+            g_framework, &Framework::consoleMessage, this, [&console](const QString &msg, int) { console << msg; },
+            Qt::DirectConnection);
+        const QMetaObject::Connection cancel = connect(
+            g_framework, &Framework::progressValueChanged, this,
+            [](int percent) {
+                if (percent >= 50)
+                    g_framework->cancelDataImport();
+            },
+            Qt::DirectConnection);
+        QVERIFY(!import(file(QStringLiteral("yard.csv"), moxbcsv::file(20)), MoxB, yard));
+        disconnect(cancel);
+        disconnect(lines);
+        QVERIFY(console.contains(QStringLiteral("Data import was canceled.")));
+        QVERIFY(messages().isEmpty());
+        QCOMPARE(dump(appDb(), QStringLiteral("DataMoxB")), before);
+        QCOMPARE(testdb::column(appDb(), QStringLiteral("SELECT count(*) FROM Parameters WHERE idDevices = %1")
+                                             .arg(yard)),
+                 QStringList{"0"});
+    }
 };
 
 QUORLOG_TEST_MAIN(TestImportRecorder)
