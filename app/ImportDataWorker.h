@@ -48,6 +48,7 @@ private:
     void csvFamily();
     void analyserArchive();
     void pqdifFile();
+    void moxbSettings();
     void brenaRecordFile();
     void notImported(const char *why);
 
