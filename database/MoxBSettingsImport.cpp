@@ -359,7 +359,8 @@ MoxBSettingsImport::Result MoxBSettingsImport::unitsOnly(const Input &input)
 {
     TransactionGuard transaction(input.target);
     if (!transaction.isActive())
-        return fail(kImportError, QStringLiteral("Błąd rozpoczęcia transakcji aktualizacji:"), transaction.errorText());
+        return fail(kImportError, QStringLiteral("Błąd rozpoczęcia transakcji aktualizacji:"),
+                    transaction.errorText());
     Result result = updateUnits(input);
     if (result == Result::Done && cancelled(input))
         result = Result::Cancelled;

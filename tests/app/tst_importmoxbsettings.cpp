@@ -77,7 +77,8 @@ class TestImportMoxBSettings : public QObject
     {
         auto sections = moxbsettings::sections(language, {QStringLiteral("U1 [V]"), QStringLiteral("T_1 [C]")});
         sections += extra;
-        const QString path = dir.filePath(QStringLiteral("settings%1.%2").arg(++serial).arg(sqlite ? "SQLITE3" : "csv"));
+        const QString path =
+            dir.filePath(QStringLiteral("settings%1.%2").arg(++serial).arg(sqlite ? "SQLITE3" : "csv"));
         if (sqlite)
             return moxbsettings::writeSqlite(path, sections) ? path : QString();
         return testdb::writeFile(path, moxbsettings::csv(sections));

@@ -19,7 +19,8 @@ QList<Section> sections(Language language, const QStringList &indexes)
     return {
         {en ? QStringLiteral("General settings") : QStringLiteral("Ustawienia ogolne"),
          {QStringLiteral("Name"), QStringLiteral("Value")},
-         {{QStringLiteral("Interval"), QStringLiteral("10 s")}, {QStringLiteral("Language"), en ? QStringLiteral("English") : QStringLiteral("Polski")}}},
+         {{QStringLiteral("Interval"), QStringLiteral("10 s")},
+          {QStringLiteral("Language"), en ? QStringLiteral("English") : QStringLiteral("Polski")}}},
         {en ? QStringLiteral("Instrument information") : QStringLiteral("Informacje systemowe"),
          {QStringLiteral("Key"), QStringLiteral("Value")},
          {{QStringLiteral("Serial"), QStringLiteral("1234")}}},
