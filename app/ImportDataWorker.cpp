@@ -8,6 +8,7 @@
 #include "common/Connections.h"
 #include "common/Trace.h"
 #include "database/DataMerge.h"
+#include "database/MoxBSettingsImport.h"
 #include "database/RecorderImport.h"
 #include "readers/BrenaConfigParser.h"
 #include "readers/MoxAparser.h"
@@ -199,7 +200,7 @@ void ImportDataWorker::run()
     // Branches that come with their readers.
     case Branch::MoxBSettings:
     case Branch::MoxBUnitUpdate:
-        return notImported("MoxB settings import");
+        return moxbSettings();
     case Branch::MoxBSqlite:
         return moxbArchive();
     case Branch::MoxBCsv:
@@ -320,6 +321,26 @@ void ImportDataWorker::pqdifFile()
     reader.setDeviceInfo(m_deviceId, name);
     int count = 0;
     if (!reader.openFile(m_path) || !reader.parseFile(m_target, &count))
+        markFailed();
+}
+
+void ImportDataWorker::moxbSettings()
+{
+    MoxBSettingsImport settings;
+    QObject::connect(&settings, &MoxBSettingsImport::consoleMessage, &m_fw, &Framework::consoleMessage,
+                     Qt::DirectConnection);
+    QObject::connect(&settings, &MoxBSettingsImport::dialogMessage, &m_fw, &Framework::dialogMessage,
+                     Qt::DirectConnection);
+    MoxBSettingsImport::Input input;
+    input.path = m_path;
+    input.deviceId = m_deviceId;
+    input.target = m_target;
+    input.cancelFlag = &m_fw.cancelFlag;
+    input.progress = m_progress;
+    MainWindow *window = m_fw.mainWindow.data();
+    ProgressDialog *progress = m_progress;
+    input.wireReader = [progress, window](QObject *reader) { OpenFileWorker::wireReader(reader, progress, window); };
+    if (settings.run(input) != MoxBSettingsImport::Result::Done)
         markFailed();
 }
 

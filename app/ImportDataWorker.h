@@ -49,6 +49,7 @@ private:
     void csvFamily();
     void analyserArchive();
     void pqdifFile();
+    void moxbSettings();
     void brenaRecordFile();
     void notImported(const char *why);
     // Recorder files into the wide tables: a CSV read into a scratch
