@@ -97,7 +97,6 @@ bool CsvConverter::convert()
 
 bool CsvConverter::convertGeneric()
 {
-    const QList<bool> visible = model->getColumnsVisibilityList();
     const bool grouped = settings.groupByDate;
     const char sep = settings.columnSeparator;
     QVector<int> written; // the columns a row writes
@@ -110,6 +109,9 @@ bool CsvConverter::convertGeneric()
     pass.appendRow = [&](const MyAbstractTableModel::ExportSection &section, int r, QByteArray &out) {
         const int columns = section.columns;
         if (columns != writtenFor) {
+            // Read from the loaded model: a reload for the grouping may
+            // change which columns it hides.
+            const QList<bool> visible = model->getColumnsVisibilityList();
             written.clear();
             for (int c = 1; c < columns; ++c) {
                 if (grouped ? (c % 2 == 1) : visible.value(c, true))
