@@ -171,11 +171,4 @@
         <translation>Nazwa konfiguracji</translation>
     </message>
 </context>
-<context>
-    <name>Framework</name>
-    <message>
-        <source>The filtered recorder views are not available yet; the selection is shown from the common data tables.</source>
-        <translation>Filtrowane widoki rejestratorów nie są jeszcze dostępne; wybór jest pokazany z tabel wspólnych danych.</translation>
-    </message>
-</context>
 </TS>
