@@ -19,11 +19,13 @@
 #include "readers/ZelCAuditParser.h"
 #include "readers/ZelCDipSwellParser.h"
 #include "readers/ZelDXPqdifParser.h"
+#include "readers/MoxAparser.h"
 #include "readers/moxbauditparser.h"
 #include "readers/moxbcsvparser.h"
 #include "readers/moxbdatabasecsvsetting.h"
 #include "readers/moxbdatabasemanager.h"
 #include "common/SqlUtil.h"
+#include "tables/MoxAtable.h"
 #include "tables/MoxBTableModel.h"
 #include "tables/moxbcsvtable.h"
 #include "tables/BrenaTableModel.h"
@@ -116,7 +118,7 @@ OpenFileWorker::Outcome OpenFileWorker::dispatch()
     case MoxB:
         return moxbRecorderFile();
     case MoxA:
-        return notAvailable("MoxA recorder CSV");
+        return moxaDataCsv();
 
     case DEVICE_UNDEFINED:
     case MoxB_FILTERED:
@@ -332,6 +334,24 @@ OpenFileWorker::Outcome OpenFileWorker::moxbDataCsv()
     // The recorder's chart and report models join here once they exist.
     m_fw.sessionInfo.views |= Framework::SessionInfo::ViewCsvExport;
     emit m_fw.dataFileLoadedSuccessfully();
+    return Outcome::Success;
+}
+
+OpenFileWorker::Outcome OpenFileWorker::moxaDataCsv()
+{
+    int count = 0;
+    const bool read = readIntoTmpDatabase<MoxAparser>("Data_con", TmpDbFailure::Report, &count,
+                                                      [this](MoxAparser &reader, QSqlDatabase &db, int *n) {
+                                                          return reader.openFile(m_path)
+                                                                 && reader.parseFile(db, n, m_sourceType);
+                                                      });
+    if (!read)
+        return Outcome::Failure;
+    m_fw.deleteModels();
+    m_fw.tableModel = new MoxAtable(m_fw.dataDatabase, nullptr);
+    m_fw.connectTableModelSignals();
+    // The recorder's chart (MoxAchart) and report (MoxAreport, type 20) models join here.
+    m_fw.sessionInfo.views |= Framework::SessionInfo::ViewCsvExport;
     return Outcome::Success;
 }
 

@@ -90,6 +90,8 @@ private:
     // A settings file that cannot be used leaves the data session as it is.
     Outcome refuseSettingsFile();
     moxbdatabasemanager *newMoxBManager();
+    // The MoxA recorder's CSV export, read into the temporary database.
+    Outcome moxaDataCsv();
     Outcome applicationDatabase();
     Outcome brenaRecordFile();
     // Known type whose reader or models are not part of this build.

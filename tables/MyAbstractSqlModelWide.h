@@ -83,6 +83,15 @@ protected:
     int countRows(const QString &table);
     bool openIdOrderedPage(const QString &table, bool descending, uint offset, uint limit);
 
+    // The query of the family's application-database model: id, date, time,
+    // then every measured column (fileSession) or the filter's parameters by
+    // their full names "name (instrument)", limited to the filter's period;
+    // by id, or grouped by date and time newest first.
+    void selectParameterColumns(bool fileSession);
+    // The file model's listing: every column by id, a column titled "record"
+    // (any case, blanks around) hidden.
+    void listFileRows(bool descending, int *totalRowCount);
+
     bool event(QEvent *e) override;
 
     QSqlQueryModel *queryModel = nullptr;
@@ -102,6 +111,7 @@ private:
     void getParameterInfo();
     void dropExportQuery();
     QVariant cellForDisplay(const QModelIndex &index, int role) const;
+    QStringList parameterColumns(bool fileSession);
 
     QString m_logicalConnection; // registry name, empty when not registered
     QStringList m_exportHeaders;

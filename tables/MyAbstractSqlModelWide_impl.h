@@ -8,7 +8,9 @@
 #include "common/Trace.h"
 
 #include <QColor>
+#include <QElapsedTimer>
 #include <QEvent>
+#include <QHash>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlQueryModel>
@@ -81,7 +83,7 @@ void MyAbstractSqlModelWide<Table>::constInit()
     if (colNamesNotGroup.isEmpty()) {
         colNamesNotGroup = tableColumns(Table::table());
         for (const QString &c : qAsConst(colNamesNotGroup))
-            TRACE() << "colNamesNotGroupmoxb " << c;
+            TRACE() << "colNamesNotGroup" << Table::table() << c;
         TRACE() << "j: " << colNamesNotGroup.size() << "countofcolumns: " << colNamesNotGroup.size();
     }
 }
@@ -426,6 +428,98 @@ bool MyAbstractSqlModelWide<Table>::openIdOrderedPage(const QString &table, bool
                                    descending ? QStringLiteral("DESC") : QStringLiteral("ASC"),
                                    QStringLiteral("%1"), QStringLiteral("%2")),
                           offset, limit);
+}
+
+template <class Table>
+QStringList MyAbstractSqlModelWide<Table>::parameterColumns(bool fileSession)
+{
+    // A file session shows every measured column. The model is told which
+    // kind it serves by how it was built, since the session's type is
+    // recorded only after its models exist.
+    if (fileSession)
+        return tableColumns(Table::table()).mid(3);
+
+    QSqlQuery q(currentConnection());
+    QHash<int, QString> fullNames;
+    if (!q.exec(QStringLiteral("SELECT Parameters.id, Parameters.name, Devices.name FROM Parameters "
+                               "JOIN Devices ON Parameters.idDevices = Devices.id"))) {
+        TRACE() << "SQL Error: " << q.lastError().text();
+        return {};
+    }
+    while (q.next())
+        fullNames.insert(q.value(0).toInt(),
+                         QStringLiteral("%1 (%2)").arg(q.value(1).toString(), q.value(2).toString()));
+    QStringList names;
+    for (int id : qAsConst(filters.selectedParamId)) {
+        const auto it = fullNames.constFind(id);
+        if (it == fullNames.constEnd()) {
+            TRACE() << "Warning: Invalid paramId for full name lookup:" << id;
+            continue;
+        }
+        names << it.value();
+    }
+    return names;
+}
+
+template <class Table>
+void MyAbstractSqlModelWide<Table>::selectParameterColumns(bool fileSession)
+{
+    QElapsedTimer timer;
+    timer.start();
+    ResetScope reset(this);
+    queryModel->clear();
+    resultHeaders.clear();
+    columnsVisibilityList.clear();
+    colNamesGroup.clear();
+
+    const QStringList parameters = parameterColumns(fileSession);
+    if (parameters.isEmpty()) {
+        TRACE() << "Warning: No valid parameters selected for query. Aborting.";
+        return;
+    }
+    const QStringList columns = QStringList{QStringLiteral("id"), QStringLiteral("date"), QStringLiteral("time")}
+                                + parameters;
+    QString text = QStringLiteral("SELECT %1 FROM %2")
+                       .arg(sql::quoteIdentifiers(columns), sql::quoteIdentifier(Table::table()));
+    QVariantList values;
+    if (filters.hasPeriod()) {
+        text += QStringLiteral(" WHERE %1 BETWEEN ? AND ?").arg(timeExpression());
+        values << filters.startDateTime << filters.endDateTime;
+    }
+    text += groupByDate ? QStringLiteral(" GROUP BY date, time ORDER BY date DESC, time DESC")
+                        : QStringLiteral(" ORDER BY id ASC");
+    TRACE() << "querystr: " << text;
+    if (!setModelQuery(text, values, columns))
+        return;
+    fetchFirstRows();
+
+    for (int i = 0; i < queryModel->columnCount(); ++i)
+        columnsVisibilityList << true;
+    TRACE() << "updateQuery() set columnsVisibilityList size:" << columnsVisibilityList.size()
+            << "colCount:" << queryModel->columnCount();
+    TRACE() << "Query execution time: " << timer.elapsed() << " ms";
+}
+
+template <class Table>
+void MyAbstractSqlModelWide<Table>::listFileRows(bool descending, int *totalRowCount)
+{
+    QElapsedTimer timer;
+    timer.start();
+    ResetScope reset(this);
+    queryModel->clear();
+    resultHeaders.clear();
+    columnsVisibilityList.clear();
+    if (!listById(Table::table(), descending, totalRowCount))
+        return;
+
+    for (int i = 0; i < queryModel->columnCount(); ++i) {
+        const QString header = headerData(i, Qt::Horizontal).toString().trimmed().toLower();
+        columnsVisibilityList << (header != QLatin1String("record"));
+    }
+    TRACE() << "updateQuery() set columnsVisibilityList size:" << columnsVisibilityList.size()
+            << "colCount:" << queryModel->columnCount();
+    TRACE() << "Query fetched " << queryModel->rowCount() << " rows.";
+    TRACE() << "Query execution time: " << timer.elapsed() << " ms";
 }
 
 template <class Table>

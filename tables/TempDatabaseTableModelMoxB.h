@@ -26,8 +26,5 @@ protected:
     TempDatabaseTableModelMoxB(QSqlDatabase db, QObject *parent, NoQuery);
 
 private:
-    // The quoted parameter columns of the query, in order.
-    QStringList parameterColumns(QStringList *names);
-
     bool m_filtered = false;
 };

@@ -2,7 +2,6 @@
 
 #include "common/Trace.h"
 
-#include <QElapsedTimer>
 #include <QSqlQueryModel>
 
 moxbcsvtable::moxbcsvtable(QSqlDatabase db, QObject *parent)
@@ -64,23 +63,7 @@ QString moxbcsvtable::getDateTimeFormat() const
 
 void moxbcsvtable::updateQuery()
 {
-    QElapsedTimer timer;
-    timer.start();
-    ResetScope reset(this);
-    queryModel->clear();
-    resultHeaders.clear();
-    columnsVisibilityList.clear();
-    if (!listById(QStringLiteral("DataMoxB"), descending, &totalRowCount))
-        return;
-
-    for (int i = 0; i < queryModel->columnCount(); ++i) {
-        const QString header = headerData(i, Qt::Horizontal).toString().trimmed().toLower();
-        columnsVisibilityList << (header != QLatin1String("record"));
-    }
-    TRACE() << "updateQuery() set columnsVisibilityList size:" << columnsVisibilityList.size()
-            << "colCount:" << queryModel->columnCount();
-    TRACE() << "Query fetched " << queryModel->rowCount() << " rows.";
-    TRACE() << "Query execution time: " << timer.elapsed() << " ms";
+    listFileRows(descending, &totalRowCount);
 }
 
 int moxbcsvtable::getDataExportRowCnt()

@@ -1,0 +1,5 @@
+#include "tables/MyAbstractSqlModelMoxA.h"
+
+#include "tables/MyAbstractSqlModelWide_impl.h"
+
+template class MyAbstractSqlModelWide<MoxAWideTable>;
