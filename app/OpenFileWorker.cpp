@@ -8,6 +8,7 @@
 #include "common/Connections.h"
 #include "common/Trace.h"
 #include "app/SourceTypeFile.h"
+#include "charts/MoxAchart.h"
 #include "readers/BrenaConfigParser.h"
 #include "readers/QuilACsvParser.h"
 #include "readers/WexACsvParser.h"
@@ -25,6 +26,7 @@
 #include "readers/moxbdatabasecsvsetting.h"
 #include "readers/moxbdatabasemanager.h"
 #include "common/SqlUtil.h"
+#include "reports/RecorderReportModel.h"
 #include "tables/MoxAtable.h"
 #include "tables/MoxBTableModel.h"
 #include "tables/moxbcsvtable.h"
@@ -350,7 +352,10 @@ OpenFileWorker::Outcome OpenFileWorker::moxaDataCsv()
     m_fw.deleteModels();
     m_fw.tableModel = new MoxAtable(m_fw.dataDatabase, nullptr);
     m_fw.connectTableModelSignals();
-    // The recorder's chart (MoxAchart) and report (MoxAreport, type 20) models join here.
+    m_fw.chartModel = new MoxAchart(m_fw.dataDatabase, nullptr);
+    m_fw.connectChartModelSignals();
+    m_fw.reportModel = new MoxAreport(m_fw.dataDatabase, MoxA, nullptr);
+    m_fw.connectReportModelSignals();
     m_fw.sessionInfo.views |= Framework::SessionInfo::ViewCsvExport;
     return Outcome::Success;
 }

@@ -6,6 +6,7 @@
 #include "charts/MoxAchart.h"
 #include "common/Trace.h"
 #include "reports/RaportGenerator.h"
+#include "tables/TempDatabaseTableModelMoxA.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>
@@ -239,6 +240,7 @@ MoxAreport::~MoxAreport()
 
 void MoxAreport::construct()
 {
+    auxiliaryModel = new TempDatabaseTableModelMoxA(currentConnection(), this);
     initCommon();
 }
 
