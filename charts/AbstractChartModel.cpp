@@ -14,6 +14,7 @@
 #include <QSqlQuery>
 #include <QVarLengthArray>
 #include <QtConcurrent/QtConcurrentRun>
+#include <cmath>
 
 namespace {
 
@@ -202,8 +203,11 @@ void AbstractChartModel::loadDataWorker(uint rowIndex, uint rowLen, ProgressDial
                 seen.append(qMakePair(value, flag));
             }
             times.append(toChartTime(ms));
-            if (!value.isNull() && (!flags || flags->isFlagValid(flag)))
-                values.append(value.toDouble());
+            // Text cells of the wide tables may hold words: a gap, not zero.
+            bool numeric = false;
+            const double reading = value.toDouble(&numeric);
+            if (!value.isNull() && numeric && std::isfinite(reading) && (!flags || flags->isFlagValid(flag)))
+                values.append(reading);
             else
                 values.append(NoValue);
             ++processed;
