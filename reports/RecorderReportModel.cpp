@@ -4,11 +4,17 @@
 #include "app/MainWindow.h"
 #include "app/ProgressDialog.h"
 #include "charts/MoxAchart.h"
+#include "charts/MoxBChartModel.h"
+#include "charts/moxbcsvchart.h"
 #include "common/Trace.h"
 #include "reports/RaportGenerator.h"
+#include "tables/MyAbstractSqlModelMoxB.h"
 #include "tables/TempDatabaseTableModelMoxA.h"
+#include "tables/TempDatabaseTableModelMoxB.h"
 
+#include <QApplication>
 #include <QDateTime>
+#include <QThread>
 #include <QElapsedTimer>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -39,6 +45,14 @@ void RecorderReportModel::initCommon()
     const bool light = g_framework ? g_framework->lightTheme : true;
     stringList = light ? lightPalette : darkPalette;
     buildColorTable(g_framework ? g_framework->brightness : 50);
+    if (QThread::currentThread() != qApp->thread()) {
+        // Made by the open task: the names are read once the model is on the
+        // GUI thread (the call moves with it). The units come from the
+        // settings database, which a pool thread must not hold open: its
+        // file is replaced when the next settings file is loaded.
+        QMetaObject::invokeMethod(this, [this]() { prepareCombinedParamsList(); }, Qt::QueuedConnection);
+        return;
+    }
     prepareCombinedParamsList();
 }
 
@@ -199,11 +213,23 @@ QString RecorderReportModel::convertDate(const QString &text) const
     return out;
 }
 
-// --- MoxAreport
-
 namespace {
 
+// An archive's increment report names its columns alone, as the rows of the
+// filtered sessions do; the CSV members add "INC".
+const RecorderReportModel::Kind kMoxBKind = {"[MoxBReportModel]", "DB", "MoxB", 1, false};
+const RecorderReportModel::Kind kMoxBCsvKind = {"[MoxBReportModel]", "CSV", "MoxB", 3, true};
 const RecorderReportModel::Kind kMoxAKind = {"[MoxAReportModel]", "CSV", "MoxA", 3, true};
+
+const RecorderReportModel::Kind *moxbKind()
+{
+    return &kMoxBKind;
+}
+
+const RecorderReportModel::Kind *moxbCsvKind()
+{
+    return &kMoxBCsvKind;
+}
 
 const RecorderReportModel::Kind *moxaKind()
 {
@@ -211,6 +237,96 @@ const RecorderReportModel::Kind *moxaKind()
 }
 
 } // namespace
+
+// --- moxbreportmodel
+
+moxbreportmodel::moxbreportmodel(QSqlDatabase db, QObject *parent)
+    : RecorderReportModel(db, FiltersCfg(), DEVICE_UNDEFINED, *moxbKind(), parent)
+{
+    TRACE() << "[MoxBReportModel] Constructor 1 called";
+    construct();
+}
+
+moxbreportmodel::moxbreportmodel(QSqlDatabase db, avaibleDevices_t deviceType, QObject *parent)
+    : RecorderReportModel(db, FiltersCfg(), deviceType, *moxbKind(), parent)
+{
+    TRACE() << "[MoxBReportModel] Constructor 2 called with deviceType:" << int(deviceType);
+    construct();
+}
+
+moxbreportmodel::moxbreportmodel(QSqlDatabase db, FiltersCfg filters, avaibleDevices_t deviceType, QObject *parent)
+    : RecorderReportModel(db, filters, deviceType, *moxbKind(), parent)
+{
+    TRACE() << "[MoxBReportModel] Constructor 3 called with filters and deviceType:" << int(deviceType);
+    construct();
+}
+
+moxbreportmodel::~moxbreportmodel()
+{
+    TRACE() << "[MoxBReportModel] Destructor called";
+}
+
+void moxbreportmodel::construct()
+{
+    auxiliaryModel = new MyAbstractSqlModelMoxB(currentConnection(), this);
+    initCommon();
+}
+
+AbstractChartModel *moxbreportmodel::newNamesModel(QSqlDatabase db) const
+{
+    return new MoxBChartModel(db, nullptr);
+}
+
+QString moxbreportmodel::reportStatement() const
+{
+    return RaportGenerator::generateQueryMoxB(0, 0, 0);
+}
+
+// --- moxbcsvreport
+
+moxbcsvreport::moxbcsvreport(QSqlDatabase db, QObject *parent)
+    : RecorderReportModel(db, FiltersCfg(), DEVICE_UNDEFINED, *moxbCsvKind(), parent)
+{
+    TRACE() << "[moxbcsvreport] Constructor 1 called";
+    construct();
+}
+
+moxbcsvreport::moxbcsvreport(QSqlDatabase db, avaibleDevices_t deviceType, QObject *parent)
+    : RecorderReportModel(db, FiltersCfg(), deviceType, *moxbCsvKind(), parent)
+{
+    TRACE() << "[moxbcsvreport] Constructor 2 called with deviceType:" << int(deviceType);
+    construct();
+}
+
+moxbcsvreport::moxbcsvreport(QSqlDatabase db, FiltersCfg filters, avaibleDevices_t deviceType, QObject *parent)
+    : RecorderReportModel(db, filters, deviceType, *moxbCsvKind(), parent)
+{
+    TRACE() << "[moxbcsvreport] Constructor 3 called with filters and deviceType:" << int(deviceType);
+    construct();
+}
+
+moxbcsvreport::~moxbcsvreport()
+{
+    TRACE() << "[moxbcsvreport] Destructor called";
+}
+
+void moxbcsvreport::construct()
+{
+    auxiliaryModel = new TempDatabaseTableModelMoxB(currentConnection(), this);
+    initCommon();
+}
+
+AbstractChartModel *moxbcsvreport::newNamesModel(QSqlDatabase db) const
+{
+    return new moxbcsvchart(db, nullptr);
+}
+
+QString moxbcsvreport::reportStatement() const
+{
+    return RaportGenerator::generateQueryMoxBCsv(0);
+}
+
+// --- MoxAreport
 
 MoxAreport::MoxAreport(QSqlDatabase db, QObject *parent)
     : RecorderReportModel(db, FiltersCfg(), DEVICE_UNDEFINED, *moxaKind(), parent)

@@ -64,6 +64,42 @@ private:
     QStringList m_units;
 };
 
+// An opened MoxB SQLite archive, its table Data (device type 17).
+class moxbreportmodel : public RecorderReportModel
+{
+    Q_OBJECT
+public:
+    explicit moxbreportmodel(QSqlDatabase db, QObject *parent = nullptr);
+    moxbreportmodel(QSqlDatabase db, avaibleDevices_t deviceType, QObject *parent = nullptr);
+    moxbreportmodel(QSqlDatabase db, FiltersCfg filters, avaibleDevices_t deviceType, QObject *parent = nullptr);
+    ~moxbreportmodel() override;
+
+protected:
+    AbstractChartModel *newNamesModel(QSqlDatabase db) const override;
+    QString reportStatement() const override;
+
+private:
+    void construct();
+};
+
+// A MoxB measurement CSV read into DataMoxB (device type 17).
+class moxbcsvreport : public RecorderReportModel
+{
+    Q_OBJECT
+public:
+    explicit moxbcsvreport(QSqlDatabase db, QObject *parent = nullptr);
+    moxbcsvreport(QSqlDatabase db, avaibleDevices_t deviceType, QObject *parent = nullptr);
+    moxbcsvreport(QSqlDatabase db, FiltersCfg filters, avaibleDevices_t deviceType, QObject *parent = nullptr);
+    ~moxbcsvreport() override;
+
+protected:
+    AbstractChartModel *newNamesModel(QSqlDatabase db) const override;
+    QString reportStatement() const override;
+
+private:
+    void construct();
+};
+
 // MoxA CSV read into DataMoxA (device type 20).
 class MoxAreport : public RecorderReportModel
 {

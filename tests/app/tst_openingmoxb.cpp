@@ -10,7 +10,9 @@
 #include "app/SourceTypeFile.h"
 #include "common/Connections.h"
 #include "common/Prompts.h"
+#include "charts/moxbcsvchart.h"
 #include "readers/moxbdatabasemanager.h"
+#include "reports/RecorderReportModel.h"
 #include "tables/MoxBTableModel.h"
 #include "tables/moxbcsvtable.h"
 #include "tables/moxblogtable.h"
@@ -184,7 +186,8 @@ private slots:
         QVERIFY(s.isOpen);
         QCOMPARE(int(s.deviceType), int(MoxB));
         QCOMPARE(s.fileName, path);
-        QCOMPARE(s.views, Framework::SessionInfo::ViewTable | Framework::SessionInfo::ViewCsvExport);
+        QCOMPARE(s.views, Framework::SessionInfo::ViewTable | Framework::SessionInfo::ViewChart | Framework::SessionInfo::ViewReport
+                              | Framework::SessionInfo::ViewCsvExport);
         auto *model = qobject_cast<moxbcsvtable *>(g_framework->tableModel);
         QVERIFY(model);
         QCOMPARE(model->thread(), qApp->thread());
@@ -215,7 +218,8 @@ private slots:
 
         const Framework::SessionInfo s = g_framework->getSessionInfo();
         QVERIFY(s.isOpen);
-        QCOMPARE(s.views, Framework::SessionInfo::ViewTable | Framework::SessionInfo::ViewCsvExport);
+        QCOMPARE(s.views, Framework::SessionInfo::ViewTable | Framework::SessionInfo::ViewChart | Framework::SessionInfo::ViewReport
+                              | Framework::SessionInfo::ViewCsvExport);
         auto *model = qobject_cast<MoxBTableModel *>(g_framework->tableModel);
         QVERIFY(model);
         QTRY_VERIFY(model->rowCount() >= 1000);
@@ -324,12 +328,19 @@ private slots:
 
         const Framework::SessionInfo s = g_framework->getSessionInfo();
         QVERIFY(s.isOpen);
-        QCOMPARE(s.views, Framework::SessionInfo::ViewTable | Framework::SessionInfo::ViewCsvExport
+        QCOMPARE(s.views, Framework::SessionInfo::ViewTable | Framework::SessionInfo::ViewChart | Framework::SessionInfo::ViewReport
+                              | Framework::SessionInfo::ViewCsvExport
                               | Framework::SessionInfo::ViewSettingsMoxB);
         // The data file's table stays the session's.
         auto *model = qobject_cast<moxbcsvtable *>(g_framework->tableModel);
         QVERIFY(model);
         QCOMPARE(model->rowCount(), 5);
+        // A new report model over the data file's table, of the data file's kind.
+        auto *report = qobject_cast<moxbcsvreport *>(g_framework->reportModel);
+        QVERIFY(report);
+        QCOMPARE(report->thread(), qApp->thread());
+        QCOMPARE(report->getParametersFullName().size(), moxbcsv::channelTitles().size());
+        QVERIFY(qobject_cast<moxbcsvchart *>(g_framework->chartModel));
         QCOMPARE(g_framework->dataDatabase.databaseName(),
                  QDir(QDir::tempPath()).filePath(QStringLiteral("Data_con_TmpDb.sqlite")));
         QVERIFY(g_framework->moxbManager);
@@ -395,7 +406,8 @@ private slots:
         QVERIFY(qobject_cast<moxbcsvtable *>(g_framework->tableModel));
         QVERIFY(g_framework->tableModel->rowCount() > 0);
         QCOMPARE(g_framework->getSessionInfo().views,
-                 Framework::SessionInfo::ViewTable | Framework::SessionInfo::ViewCsvExport);
+                 Framework::SessionInfo::ViewTable | Framework::SessionInfo::ViewChart
+                     | Framework::SessionInfo::ViewReport | Framework::SessionInfo::ViewCsvExport);
         settle();
         QCOMPARE(prompts->count(QStringLiteral("message")), 0);
         QVERIFY(!g_framework->loadingExample);

