@@ -245,6 +245,49 @@ private slots:
         QCOMPARE(console.first().at(1).toInt(), 1);
     }
 
+    // The three members over their own tables: the same rows, and the
+    // headers of an increment report bare for the archive only.
+    void familyMembers_data()
+    {
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<int>("aggregation");
+        QTest::addColumn<bool>("incrementWord");
+        for (int a : {2, 3}) {
+            const QString what = a == 3 ? QStringLiteral("inc") : QStringLiteral("max");
+            QTest::newRow(qPrintable(QStringLiteral("MoxB archive ") + what)) << "Data" << a << false;
+            QTest::newRow(qPrintable(QStringLiteral("MoxB CSV ") + what)) << "DataMoxB" << a << true;
+            QTest::newRow(qPrintable(QStringLiteral("MoxA CSV ") + what)) << "DataMoxA" << a << true;
+        }
+    }
+
+    void familyMembers()
+    {
+        QFETCH(QString, table);
+        QFETCH(int, aggregation);
+        QFETCH(bool, incrementWord);
+        const QString name = QStringLiteral("family_%1").arg(++m_serial);
+        QSqlDatabase db = testdb::open(name, m_dir.filePath(name + QStringLiteral(".sqlite")), testdb::Sync::Scratch);
+        QVERIFY(rectable::write(db, table, kColumns, rowsOf(samples())));
+        std::unique_ptr<AbstractReportModel> model;
+        if (table == QLatin1String("Data"))
+            model.reset(new moxbreportmodel(db, MoxB, nullptr));
+        else if (table == QLatin1String("DataMoxB"))
+            model.reset(new moxbcsvreport(db, MoxB, nullptr));
+        else
+            model.reset(new MoxAreport(db, MoxA, nullptr));
+        QCOMPARE(model->getParametersFullName(), kColumns);
+        selectAll(*model);
+        model->setGroupingType(0);
+        model->setIntervalMinutes(20);
+        model->setAggregationType(aggregation);
+        model->setReportOptions(true, false, false, false, 20);
+        model->updateQuery(0);
+        QCOMPARE(model->getReportRows(), expectedReport(samples(), aggregation, 20));
+        const QString word = aggregation == 2 ? QStringLiteral(" MAX") : incrementWord ? QStringLiteral(" INC") : QString();
+        QCOMPARE(model->getHeaders().mid(2), (QStringList{kColumns.at(0) + word, kColumns.at(1) + word,
+                                                          kColumns.at(2) + word}));
+    }
+
     void namesWithAndWithoutSettings_data()
     {
         QTest::addColumn<int>("language");
