@@ -2,8 +2,12 @@
 #include "app/Framework.h"
 
 #include "app/SessionModelKinds.h"
+#include "charts/AbstractChartModelMoxA.h"
+#include "charts/AbstractChartModelMoxB.h"
 #include "common/Trace.h"
 #include "tables/TempDatabaseTableModel.h"
+#include "tables/TempDatabaseTableModelMoxA.h"
+#include "tables/TempDatabaseTableModelMoxB.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -36,18 +40,30 @@ void Framework::applyFiltersWorker(FiltersCfg &filters, avaibleDevices_t device)
 
     const avaibleDevices_t sessionType = filteredSessionType(device);
     sessionInfo.deviceType = sessionType;
-    if (sessionType != INTERNAL_DB) {
-        // The recorders' wide-table models are not part of this build: their
-        // selection is shown through the narrow tables, which hold none of
-        // their columns.
-        emit consoleMessage(tr("The filtered recorder views are not available yet; "
-                               "the selection is shown from the common data tables."),
-                            2);
-    }
 
-    tableModel = new TempDatabaseTableModel(dataDatabase, filters, nullptr);
+    switch (sessionType) {
+    case MoxB_FILTERED:
+        tableModel = new TempDatabaseTableModelMoxB(dataDatabase, filters, nullptr);
+        break;
+    case MoxA_FILTERED:
+        tableModel = new TempDatabaseTableModelMoxA(dataDatabase, filters, nullptr);
+        break;
+    default:
+        tableModel = new TempDatabaseTableModel(dataDatabase, filters, nullptr);
+        break;
+    }
     connectTableModelSignals();
-    chartModel = session::newFilteredChartModel(dataDatabase, filters);
+    switch (sessionType) {
+    case MoxB_FILTERED:
+        chartModel = new AbstractChartModelMoxB(dataDatabase, filters, nullptr);
+        break;
+    case MoxA_FILTERED:
+        chartModel = new AbstractChartModelMoxA(dataDatabase, filters, nullptr);
+        break;
+    default:
+        chartModel = session::newFilteredChartModel(dataDatabase, filters);
+        break;
+    }
     if (chartModel)
         connectChartModelSignals();
     reportModel = session::newFilteredReportModel(dataDatabase, filters, sessionType);

@@ -8,7 +8,10 @@
 #include "common/Connections.h"
 #include "common/Trace.h"
 #include "database/DataMerge.h"
+#include "database/MoxBSettingsImport.h"
+#include "database/RecorderImport.h"
 #include "readers/BrenaConfigParser.h"
+#include "readers/MoxAparser.h"
 #include "readers/QuilACsvParser.h"
 #include "readers/WexACsvParser.h"
 #include "readers/WexBCsvParser.h"
@@ -16,6 +19,7 @@
 #include "readers/ZelACsvParser.h"
 #include "readers/ZelBCsvParser.h"
 #include "readers/ZelDXPqdifParser.h"
+#include "readers/moxbcsvparser.h"
 #include "tables/BrenaTableModel.h"
 #include "tables/TempDatabaseTableModel.h"
 #include "tables/ZelCTableModel.h"
@@ -196,11 +200,13 @@ void ImportDataWorker::run()
     // Branches that come with their readers.
     case Branch::MoxBSettings:
     case Branch::MoxBUnitUpdate:
-        return notImported("MoxB settings import");
+        return moxbSettings();
     case Branch::MoxBSqlite:
+        return moxbArchive();
     case Branch::MoxBCsv:
+        return recorderCsv<moxbcsvparser>(QStringLiteral("DataMoxB"), "SourceTypeFile == MoxB_DATA_FILE_CSV");
     case Branch::MoxACsv:
-        return notImported("recorder import");
+        return recorderCsv<MoxAparser>(QStringLiteral("DataMoxA"), "SourceTypeFile == MoxA_DATA_FILE_CSV");
     case Branch::NoBranch:
         break;
     }
@@ -318,6 +324,26 @@ void ImportDataWorker::pqdifFile()
         markFailed();
 }
 
+void ImportDataWorker::moxbSettings()
+{
+    MoxBSettingsImport settings;
+    QObject::connect(&settings, &MoxBSettingsImport::consoleMessage, &m_fw, &Framework::consoleMessage,
+                     Qt::DirectConnection);
+    QObject::connect(&settings, &MoxBSettingsImport::dialogMessage, &m_fw, &Framework::dialogMessage,
+                     Qt::DirectConnection);
+    MoxBSettingsImport::Input input;
+    input.path = m_path;
+    input.deviceId = m_deviceId;
+    input.target = m_target;
+    input.cancelFlag = &m_fw.cancelFlag;
+    input.progress = m_progress;
+    MainWindow *window = m_fw.mainWindow.data();
+    ProgressDialog *progress = m_progress;
+    input.wireReader = [progress, window](QObject *reader) { OpenFileWorker::wireReader(reader, progress, window); };
+    if (settings.run(input) != MoxBSettingsImport::Result::Done)
+        markFailed();
+}
+
 void ImportDataWorker::brenaRecordFile()
 {
     BrenaTableModel model(m_path, nullptr);
@@ -349,4 +375,78 @@ void ImportDataWorker::brenaRecordFile()
     }
     if (!parser.convertData(m_target, &model))
         markFailed();
+}
+
+// ---- recorder branches
+
+template <class Reader>
+void ImportDataWorker::recorderCsv(const QString &table, const char *trace)
+{
+    TRACE() << trace;
+    Reader reader(m_progress, &m_fw.cancelFlag, nullptr);
+    OpenFileWorker::wireReader(&reader, m_progress, m_fw.mainWindow.data());
+    // The reader fills a scratch database: the application database changes
+    // only in the one transaction of the merge.
+    m_source = m_fw.archiveManager.openTmpDatabase(kSourceConnection);
+    if (!m_source.isOpen()) {
+        error(Framework::tr("Unable to open temp Database."));
+        closeSource();
+        markFailed();
+        return;
+    }
+    int rows = 0;
+    if (!reader.openFile(m_path) || !reader.parseFile(m_source, &rows, 0)) {
+        closeSource();
+        markFailed();
+        return;
+    }
+    const QString file = Connections::filePath(kSourceConnection);
+    closeSource();
+    wideImport(file, table, table, RecorderImport::Source::ReaderTable);
+}
+
+void ImportDataWorker::moxbArchive()
+{
+    TRACE() << "SourceTypeFile == MoxB_DATA_FILE_SQLITE";
+    ProgressDialog::postMaximum(QPointer<ProgressDialog>(m_progress), 100);
+    wideImport(m_path, QStringLiteral("Data"), QStringLiteral("DataMoxB"), RecorderImport::Source::Archive);
+}
+
+void ImportDataWorker::wideImport(const QString &file, const QString &sourceTable, const QString &table,
+                                  RecorderImport::Source source)
+{
+    RecorderImport import;
+    RecorderImport::Request request;
+    request.db = m_target;
+    request.table = table;
+    request.file = file;
+    request.sourceTable = sourceTable;
+    request.source = source;
+    request.deviceId = m_deviceId;
+    request.cancelFlag = &m_fw.cancelFlag;
+    Framework *fw = &m_fw;
+    request.progress = [fw](int percent) { emit fw->progressValueChanged(percent); };
+    switch (import.run(request)) {
+    case RecorderImport::Result::Done:
+        emit m_fw.consoleMessage(Framework::tr("Imported into %1: %2 rows in the table, %3 of them written, "
+                                               "%4 new parameters, in: %5 ms")
+                                     .arg(table)
+                                     .arg(import.rowCount())
+                                     .arg(import.rewritten())
+                                     .arg(import.addedParameters())
+                                     .arg(m_timer.elapsed()),
+                                 1);
+        return;
+    case RecorderImport::Result::Cancelled:
+        emit m_fw.consoleMessage(Framework::tr("Data import was canceled."), 2);
+        markFailed();
+        return;
+    case RecorderImport::Result::Failed:
+        break;
+    }
+    emit m_fw.consoleMessage(import.errorText(), 3);
+    error(import.failedAt() == RecorderImport::Stage::Begin
+              ? Framework::tr("An error occurred during transaction start.")
+              : Framework::tr("An error occurred during database import."));
+    markFailed();
 }

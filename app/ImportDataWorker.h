@@ -3,8 +3,9 @@
 // Chooses a branch by instrument type, import kind and file suffix; the text
 // archives and analyser archives are read into a source database and merged
 // into the application database, a Brena record file is converted straight
-// into it.
+// into it; recorder files are merged into their wide tables.
 #include "app/AvailableDevices.h"
+#include "database/RecorderImport.h"
 
 #include <QElapsedTimer>
 #include <QSqlDatabase>
@@ -48,8 +49,16 @@ private:
     void csvFamily();
     void analyserArchive();
     void pqdifFile();
+    void moxbSettings();
     void brenaRecordFile();
     void notImported(const char *why);
+    // Recorder files into the wide tables: a CSV read into a scratch
+    // database, or a MoxB archive attached as it is.
+    template <class Reader>
+    void recorderCsv(const QString &table, const char *trace);
+    void moxbArchive();
+    void wideImport(const QString &file, const QString &sourceTable, const QString &table,
+                    RecorderImport::Source source);
 
     // The merge into the open application database; marks a failure.
     void merge(MyAbstractSqlModel *source);

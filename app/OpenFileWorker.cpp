@@ -462,6 +462,9 @@ OpenFileWorker::Outcome OpenFileWorker::moxbSettingsCsv()
             TRACE() << "Failed to drop table" << table << drop.lastError().text();
     }
 
+    // Emptied above and not the application database: a section titled like
+    // one of its tables ("Parameters") belongs here.
+    reader.setApplicationTitlesAllowed(true);
     if (!reader.openFile(m_path))
         return moxbSettingsOutcome({});
     int count = 0;

@@ -4,6 +4,7 @@
 #include "app/MainWindow.h"
 #include "app/ProgressDialog.h"
 #include "common/Trace.h"
+#include "export/CsvText.h"
 #include "tables/MyAbstractTableModel.h"
 
 #include <QElapsedTimer>
@@ -23,24 +24,6 @@ constexpr int ChunkBytes = 256 * 1024;
 constexpr int ProgressIntervalMs = 100;
 
 const QByteArray LineEnd("\r\n");
-
-bool isNumber(const QVariant &v)
-{
-    const int type = v.userType();
-    return type == QMetaType::Double || type == QMetaType::Float;
-}
-
-int digits(const QChar *p, int n)
-{
-    int v = 0;
-    for (int i = 0; i < n; ++i) {
-        const ushort c = p[i].unicode();
-        if (c < '0' || c > '9')
-            return -1;
-        v = v * 10 + (c - '0');
-    }
-    return v;
-}
 
 } // namespace
 
@@ -77,6 +60,22 @@ QWidget *CsvConverter::progressParent() const
     return g_framework ? g_framework->mainWindow.data() : nullptr;
 }
 
+CsvConverter::Recorder CsvConverter::sessionRecorder()
+{
+    if (!g_framework)
+        return Recorder::None;
+    switch (g_framework->getSessionInfo().deviceType) {
+    case MoxB:
+    case MoxB_FILTERED:
+        return Recorder::MoxB;
+    case MoxA:
+    case MoxA_FILTERED:
+        return Recorder::MoxA;
+    default:
+        return Recorder::None;
+    }
+}
+
 bool CsvConverter::convert()
 {
     if (!model) {
@@ -85,16 +84,56 @@ bool CsvConverter::convert()
         emit dialogMessage(msg, QString(""), 3);
         return false;
     }
-    // The recorder families have no layouts of their own yet: every session
-    // is written in the generic one.
+    switch (sessionRecorder()) {
+    case Recorder::MoxB:
+        return csvConverterMoxB();
+    case Recorder::MoxA:
+        return csvConverterMoxA();
+    case Recorder::None:
+        break;
+    }
     return convertGeneric();
 }
 
 bool CsvConverter::convertGeneric()
 {
+    const bool grouped = settings.groupByDate;
+    const char sep = settings.columnSeparator;
+    QVector<int> written; // the columns a row writes
+    int writtenFor = -1;
+
+    RowPass pass;
+    pass.setGrouping = true;
+    pass.startText = tr("Start converting to csv");
+    pass.endText = tr("Saved %1 records in: %2 ms");
+    pass.appendRow = [&](const MyAbstractTableModel::ExportSection &section, int r, QByteArray &out) {
+        const int columns = section.columns;
+        if (columns != writtenFor) {
+            // Read from the loaded model: a reload for the grouping may
+            // change which columns it hides.
+            const QList<bool> visible = model->getColumnsVisibilityList();
+            written.clear();
+            for (int c = 1; c < columns; ++c) {
+                if (grouped ? (c % 2 == 1) : visible.value(c, true))
+                    written.append(c);
+            }
+            writtenFor = columns;
+        }
+        if (columns > 0)
+            appendDateTime(section.shownAt(r, 0).toString(), out);
+        for (int c : qAsConst(written)) {
+            out += sep;
+            appendCell(section, r, c, out);
+        }
+    };
+    return writeRows(pass);
+}
+
+bool CsvConverter::writeRows(const RowPass &pass)
+{
     QElapsedTimer timer;
     timer.start();
-    emit consoleMessage(tr("Start converting to csv"), 0);
+    emit consoleMessage(pass.startText, 0);
 
     // Escape or a closed window may delete a progress window while the rows
     // are still being written: every use goes through a guarded pointer.
@@ -108,7 +147,8 @@ bool CsvConverter::convertGeneric()
         progress = nullptr;
     };
 
-    model->setGroupByDate(settings.groupByDate);
+    if (pass.setGrouping)
+        model->setGroupByDate(settings.groupByDate);
     if (!model->beginRowExport()) {
         removeProgress();
         const QString msg = tr("Unable to read the table data");
@@ -122,6 +162,8 @@ bool CsvConverter::convertGeneric()
         ~StreamEnd() { m->endRowExport(); }
     } streamEnd{model};
 
+    if (pass.prepare)
+        pass.prepare();
     if (!openNextFile()) {
         outputFile.close();
         removeProgress();
@@ -137,14 +179,8 @@ bool CsvConverter::convertGeneric()
     QElapsedTimer sinceUpdate;
     sinceUpdate.start();
 
-    const QList<bool> visible = model->getColumnsVisibilityList();
-    const bool grouped = settings.groupByDate;
     const bool limited = settings.limitRecordsPerFile && settings.maxRecordsPerFile > 0;
-    const char sep = settings.columnSeparator;
-
     MyAbstractTableModel::ExportSection section;
-    QVector<int> written; // the columns a row writes
-    int writtenFor = -1;
     qint64 inFile = 0;
     m_records = 0;
 
@@ -159,15 +195,6 @@ bool CsvConverter::convertGeneric()
         }
         if (section.rows == 0)
             break;
-        const int columns = section.columns;
-        if (columns != writtenFor) {
-            written.clear();
-            for (int c = 1; c < columns; ++c) {
-                if (grouped ? (c % 2 == 1) : visible.value(c, true))
-                    written.append(c);
-            }
-            writtenFor = columns;
-        }
         for (int r = 0; r < section.rows; ++r) {
             if (limited && inFile == settings.maxRecordsPerFile) {
                 if (!openNextFile()) {
@@ -180,12 +207,7 @@ bool CsvConverter::convertGeneric()
             // CR LF goes between lines: before every row but a file's first.
             if (inFile > 0)
                 m_pending += LineEnd;
-            if (columns > 0)
-                appendDateTime(section.shownAt(r, 0).toString(), m_pending);
-            for (int c : qAsConst(written)) {
-                m_pending += sep;
-                appendCell(section, r, c, m_pending);
-            }
+            pass.appendRow(section, r, m_pending);
             ++inFile;
             ++m_records;
             if (m_pending.size() >= ChunkBytes && !flushPending()) {
@@ -208,12 +230,20 @@ bool CsvConverter::convertGeneric()
         return false;
     }
     removeProgress();
-    emit consoleMessage(tr("Saved %1 records in: %2 ms").arg(m_records).arg(timer.elapsed()), 1);
+    emit consoleMessage(pass.endText.arg(m_records).arg(timer.elapsed()), 1);
     return true;
 }
 
 bool CsvConverter::writeHeader()
 {
+    switch (sessionRecorder()) {
+    case Recorder::MoxB:
+        return headerLineMoxB();
+    case Recorder::MoxA:
+        return headerLineMoxA();
+    case Recorder::None:
+        break;
+    }
     // The header names one field per field of the rows below it, so the
     // columns of both always line up.
     const QStringList names = model->getColumnNames();
@@ -326,9 +356,9 @@ bool CsvConverter::parseStamp(const QString &stamp, QDate *date, QTime *time) co
             return false;
         if (m_fastStampMs && p[19] != QLatin1Char('.'))
             return false;
-        const int y = digits(p, 4), mo = digits(p + 5, 2), d = digits(p + 8, 2);
-        const int h = digits(p + 11, 2), mi = digits(p + 14, 2), s = digits(p + 17, 2);
-        const int ms = m_fastStampMs ? digits(p + 20, 3) : 0;
+        const int y = csvtext::digits(p, 4), mo = csvtext::digits(p + 5, 2), d = csvtext::digits(p + 8, 2);
+        const int h = csvtext::digits(p + 11, 2), mi = csvtext::digits(p + 14, 2), s = csvtext::digits(p + 17, 2);
+        const int ms = m_fastStampMs ? csvtext::digits(p + 20, 3) : 0;
         if (y < 0 || mo < 0 || d < 0 || h < 0 || mi < 0 || s < 0 || ms < 0)
             return false;
         if (!QDate::isValid(y, mo, d) || !QTime::isValid(h, mi, s, ms))
@@ -357,18 +387,28 @@ void CsvConverter::appendDateTime(const QString &stamp, QByteArray &out)
 {
     QDate date;
     QTime time;
-    const QLocale c = QLocale::c();
     if (!parseStamp(stamp, &date, &time)) {
         if (settings.separateDateTimeColumns)
             out += settings.columnSeparator;
         return;
     }
+    appendDate(date, out);
+    out += settings.separateDateTimeColumns ? settings.columnSeparator : settings.dateTimeSeparator;
+    appendTime(time, out);
+}
+
+void CsvConverter::appendDate(const QDate &date, QByteArray &out)
+{
+    // Rows of one day follow each other: the text is made once per day.
     if (date != m_lastDate || m_lastDateText.isNull()) {
         m_lastDate = date;
-        m_lastDateText = c.toString(date, settings.dateFormat).toLatin1();
+        m_lastDateText = QLocale::c().toString(date, settings.dateFormat).toLatin1();
     }
     out += m_lastDateText;
-    out += settings.separateDateTimeColumns ? settings.columnSeparator : settings.dateTimeSeparator;
+}
+
+void CsvConverter::appendTime(const QTime &time, QByteArray &out) const
+{
     if (m_fastTime) {
         // The two 24-hour patterns by hand: the general formatter would cost
         // more than the rest of the row.
@@ -394,7 +434,7 @@ void CsvConverter::appendDateTime(const QString &stamp, QByteArray &out)
         out.append(buf, n);
         return;
     }
-    out += c.toString(time, settings.timeFormat).toLatin1();
+    out += QLocale::c().toString(time, settings.timeFormat).toLatin1();
 }
 
 void CsvConverter::appendCell(const MyAbstractTableModel::ExportSection &section, int r, int column,
@@ -417,7 +457,7 @@ void CsvConverter::appendCell(const MyAbstractTableModel::ExportSection &section
     const QVariant &v = section.shownAt(r, column);
     if (v.isNull())
         return;
-    if (isNumber(v))
+    if (csvtext::isNumber(v))
         out += quoteField(formatNumber(v.toDouble(), settings.decimalPlaces, settings.decimalPoint), sep);
     else
         out += quoteField(v.toString().toUtf8(), sep);

@@ -12,14 +12,19 @@
 #include <QVariant>
 #include <QVector>
 
+#include <functional>
+
 class ProgressDialog;
 class QWidget;
 
 // Writes the rows of a table model to one or more CSV files: a header line,
 // then one line per row, CR LF between lines and none after the last line of
 // a file; past the record limit the rows go on in numbered files
-// (export.csv, export_1.csv, ...), each with the header. Runs on the GUI
-// thread; reports through its two message signals.
+// (export.csv, export_1.csv, ...), each with the header. Sessions of the two
+// recorder families (wide tables: an ID, the date and time, then one column
+// per quantity) get layouts of their own (CsvConverterRecorder.cpp); the
+// file handling is the same for all. Runs on the GUI thread; reports through
+// its two message signals.
 class CsvConverter : public QObject
 {
     Q_OBJECT
@@ -42,6 +47,15 @@ public:
     // it holds the separator, a double quote or a line break.
     static QByteArray quoteField(const QByteArray &field, char separator);
 
+    // The recorder tables' layouts, told apart by their column names.
+    enum class RecorderLayout {
+        Format1, // ID, date, time, values...
+        Format2, // ID, record, date, time, values...
+        Format3, // ID, record, date-time, values...
+        Plain    // ID, then the table's own columns as they are (the logs)
+    };
+    static RecorderLayout detectRecorderLayout(const QStringList &names);
+
 public slots:
     virtual bool convert();
     virtual bool writeHeader();
@@ -58,8 +72,43 @@ protected:
     MyAbstractTableModel *model;
     QString modelDateTimeFormat;
 
+    bool csvConverterMoxB();
+    bool csvConverterMoxA();
+    bool headerLineMoxB();
+    bool headerLineMoxA();
+
 private:
+    enum class Recorder { None, MoxB, MoxA };
+    // The session's recorder family, from its device type.
+    static Recorder sessionRecorder();
+
+    // One pass over the model's rows, shared by every layout: loading,
+    // progress, the files and their limit, line ends and the messages.
+    struct RowPass
+    {
+        bool setGrouping = false; // set the model to the chosen grouping first
+        QString startText;
+        QString endText; // %1 records, %2 milliseconds
+        std::function<void()> prepare; // after the rows are loaded, before the first file
+        std::function<void(const MyAbstractTableModel::ExportSection &, int, QByteArray &)> appendRow;
+    };
+    bool writeRows(const RowPass &pass);
+
     bool convertGeneric();
+    bool convertRecorder(Recorder family);
+    bool headerLineRecorder(Recorder family);
+    void buildRecorderPlan(Recorder family);
+    void appendRecorderRow(const MyAbstractTableModel::ExportSection &section, int r, QByteArray &out);
+    void appendRecorderValue(const QVariant &value, QByteArray &out) const;
+    // The texts of a recorder row's date, time and date-time cells in the
+    // chosen patterns; a text that does not read in the recorder's own
+    // pattern stays as it is.
+    QByteArray recorderDate(const QString &raw);
+    QByteArray recorderTime(const QString &raw);
+    void recorderStamp(const QString &raw, QByteArray *date, QByteArray *time);
+
+    void appendDate(const QDate &date, QByteArray &out);
+    void appendTime(const QTime &time, QByteArray &out) const;
     // The stored time stamp text of column 0 as the chosen date and time
     // fields (one or two), appended to out.
     void appendDateTime(const QString &stamp, QByteArray &out);
@@ -83,4 +132,24 @@ private:
     bool m_fastTimeMs = false;
     QString m_stampDatePattern;
     QString m_stampTimePattern;
+
+    // The recorder layout of the model being written: one entry per field
+    // group, used for the header and every row alike.
+    struct RecorderField
+    {
+        enum Kind { Id, Value, Date, Time, DateAndTime, Stamp } kind;
+        int column;
+        int timeColumn; // DateAndTime: the time column, -1 when the table has none
+    };
+    struct RecorderPlan
+    {
+        bool built = false;
+        Recorder family = Recorder::None;
+        RecorderLayout layout = RecorderLayout::Format1;
+        QVector<RecorderField> fields;
+        QStringList names; // one per model column
+    };
+    RecorderPlan m_recorder;
+    QString m_lastRawDate;
+    QByteArray m_lastRecorderDate;
 };

@@ -153,7 +153,7 @@ bool moxbdatabasecsvsetting::parseFile(QSqlDatabase db, int *count, int code)
                                 query.lastError().text());
                 continue;
             }
-            if (isReservedTitle(t)) {
+            if (!m_applicationTitlesAllowed && isReservedTitle(t)) {
                 return fail(QStringLiteral("Section title of an application table: ") + t,
                             numbered(m_kit.text(kReservedTitle), lineNumber));
             }

@@ -26,6 +26,9 @@ public:
 
     // Section titles that would replace a table of the application schema.
     static bool isReservedTitle(const QString &title);
+    // The database handed to parseFile is a scratch database of the caller's
+    // own: titles named like application tables are ordinary sections there.
+    void setApplicationTitlesAllowed(bool allowed) { m_applicationTitlesAllowed = allowed; }
 
 signals:
     void dialogMessage(QString msg, QString title = QString(), int icon = 0);
@@ -37,4 +40,5 @@ private:
 
     readers::LineReaderKit m_kit;
     QAtomicInteger<char> *m_cancelFlag;
+    bool m_applicationTitlesAllowed = false;
 };

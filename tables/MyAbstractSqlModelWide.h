@@ -45,6 +45,13 @@ public:
     bool isFlagValid(int flag) const override;
     void updateQuery() override;
 
+    // The CSV export's rows straight from the model's statement, read once
+    // forward: a recorder table is never loaded whole for it.
+    bool beginRowExport() override;
+    int rowExportCount() override;
+    bool readRowExport(ExportSection &section, int maxRows) override;
+    void endRowExport() override;
+
     virtual int getDataExportRowCnt();
     virtual bool execDataExportQuery(uint offset, uint limit);
     virtual bool getNextExportRecord(ParamInfo &rec);
@@ -111,8 +118,16 @@ private:
     void getParameterInfo();
     void dropExportQuery();
     QVariant cellForDisplay(const QModelIndex &index, int role) const;
+    // What a cell shows (display or foreground role) under the grouping's
+    // flag rule; cell(c) gives column c's own display value.
+    template <class Cell>
+    QVariant flaggedCell(int column, int columns, int role, const Cell &cell) const;
     QStringList parameterColumns(bool fileSession);
 
     QString m_logicalConnection; // registry name, empty when not registered
     QStringList m_exportHeaders;
+    // The statement behind queryModel, for the row stream.
+    QString m_queryText;
+    QVariantList m_queryValues;
+    QSqlQuery *m_rowStream = nullptr;
 };

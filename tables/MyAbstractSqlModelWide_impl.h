@@ -39,6 +39,7 @@ template <class Table>
 MyAbstractSqlModelWide<Table>::~MyAbstractSqlModelWide()
 {
     dropExportQuery();
+    endRowExport();
 }
 
 template <class Table>
@@ -200,10 +201,14 @@ bool MyAbstractSqlModelWide<Table>::setModelQuery(const QString &text, const QVa
         TRACE() << "SQL Error:" << q.lastError().text();
         queryModel->clear();
         resultHeaders.clear();
+        m_queryText.clear();
+        m_queryValues.clear();
         return false;
     }
     queryModel->setQuery(std::move(q));
     resultHeaders = headers;
+    m_queryText = text;
+    m_queryValues = values;
     return !queryModel->lastError().isValid();
 }
 
@@ -253,27 +258,101 @@ QVariant MyAbstractSqlModelWide<Table>::data(const QModelIndex &index, int role)
         return v;
     if (role != Qt::DisplayRole && role != Qt::ForegroundRole)
         return v;
+    const QVariant shown = flaggedCell(index.column(), queryModel->columnCount(), role, [&](int c) {
+        return cellForDisplay(index.sibling(index.row(), c), Qt::DisplayRole);
+    });
+    return shown.isValid() ? shown : v;
+}
 
+template <class Table>
+template <class Cell>
+QVariant MyAbstractSqlModelWide<Table>::flaggedCell(int column, int columns, int role, const Cell &cell) const
+{
     // A cell's flag is the text its right neighbour shows, which follows the
     // same rule: walk in from the row's end. A cell past the end reads 0.
-    const int last = queryModel->columnCount() - 1;
+    // An invalid result means the cell shows its own value.
+    const int last = columns - 1;
     int flag = 0;
-    if (index.column() < last) {
-        QVariant shown = cellForDisplay(index.sibling(index.row(), last), Qt::DisplayRole);
-        for (int c = last - 1; c > index.column(); --c) {
+    if (column < last) {
+        QVariant shown = cell(last);
+        for (int c = last - 1; c > column; --c) {
             bool ok = false;
             const int f = shown.toString().toInt(&ok);
             const bool valid = isFlagValid(ok ? f : 0);
-            shown = valid ? cellForDisplay(index.sibling(index.row(), c), Qt::DisplayRole)
-                          : QVariant(QStringLiteral("---"));
+            shown = valid ? cell(c) : QVariant(QStringLiteral("---"));
         }
         bool ok = false;
         const int f = shown.toString().toInt(&ok);
         flag = ok ? f : 0;
     }
     if (role == Qt::DisplayRole)
-        return isFlagValid(flag) ? v : QVariant(QStringLiteral("---"));
-    return flag == 1 ? QVariant(QColor(160, 160, 160)) : v;
+        return isFlagValid(flag) ? QVariant() : QVariant(QStringLiteral("---"));
+    return flag == 1 ? QVariant(QColor(160, 160, 160)) : QVariant();
+}
+
+template <class Table>
+bool MyAbstractSqlModelWide<Table>::beginRowExport()
+{
+    endRowExport();
+    m_rowStream = new QSqlQuery(currentConnection());
+    m_rowStream->setForwardOnly(true);
+    if (m_queryText.isEmpty())
+        return true; // no statement behind the table: nothing to read
+    bool ok = m_rowStream->prepare(m_queryText);
+    for (const QVariant &v : qAsConst(m_queryValues))
+        m_rowStream->addBindValue(v);
+    ok = ok && m_rowStream->exec();
+    if (!ok) {
+        reportConsole(m_rowStream->lastError().text(), 3);
+        endRowExport();
+        return false;
+    }
+    return true;
+}
+
+template <class Table>
+int MyAbstractSqlModelWide<Table>::rowExportCount()
+{
+    // Counting would cost a pass over the whole result of its own.
+    return m_queryText.isEmpty() ? 0 : -1;
+}
+
+template <class Table>
+bool MyAbstractSqlModelWide<Table>::readRowExport(ExportSection &section, int maxRows)
+{
+    section.clear();
+    if (!m_rowStream)
+        return false;
+    if (!m_rowStream->isActive())
+        return true;
+    const int columns = m_rowStream->record().count();
+    section.columns = columns;
+    while (section.rows < maxRows && m_rowStream->next()) {
+        const int first = section.stored.size();
+        for (int c = 0; c < columns; ++c)
+            section.stored.append(m_rowStream->value(c));
+        for (int c = 0; c < columns; ++c) {
+            const QVariant &own = section.stored.at(first + c);
+            QVariant shown;
+            if (groupByDate && c > 0)
+                shown = flaggedCell(c, columns, Qt::DisplayRole,
+                                    [&](int k) { return section.stored.at(first + k); });
+            section.shown.append(shown.isValid() ? shown : own);
+        }
+        ++section.rows;
+    }
+    if (m_rowStream->lastError().isValid()) {
+        reportConsole(m_rowStream->lastError().text(), 3);
+        return false;
+    }
+    return true;
+}
+
+template <class Table>
+void MyAbstractSqlModelWide<Table>::endRowExport()
+{
+    delete m_rowStream;
+    m_rowStream = nullptr;
 }
 
 template <class Table>

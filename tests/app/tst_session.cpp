@@ -10,6 +10,8 @@
 #include "app/ProgressDialog.h"
 #include "app/SessionModelKinds.h"
 #include "app/TaskDialogGuard.h"
+#include "charts/AbstractChartModelMoxA.h"
+#include "charts/AbstractChartModelMoxB.h"
 #include "common/Connections.h"
 #include "common/Prompts.h"
 #include "database/ArchiveManager.h"
@@ -21,6 +23,8 @@
 #include "tables/BrenaTableModel.h"
 #include "tables/TableViewPage.h"
 #include "tables/TempDatabaseTableModel.h"
+#include "tables/TempDatabaseTableModelMoxA.h"
+#include "tables/TempDatabaseTableModelMoxB.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -793,6 +797,78 @@ private slots:
         QVERIFY(oldPage.isNull());
         QVERIFY(oldModel.isNull());
         QCOMPARE(g_framework->tableModel->rowCount(), 1);
+        QCOMPARE(recorder->takeStarted(), 1);
+    }
+
+    // Filters over recorders: the family's wide-table models, the report
+    // over its table, and no warning on the console.
+    void applyFiltersRecorders_data()
+    {
+        QTest::addColumn<int>("family");
+        QTest::addColumn<int>("sessionType");
+        QTest::addColumn<QString>("table");
+        QTest::newRow("MoxB") << int(MoxB) << int(MoxB_FILTERED) << "DataMoxB";
+        QTest::newRow("MoxA") << int(MoxA) << int(MoxA_FILTERED) << "DataMoxA";
+    }
+
+    void applyFiltersRecorders()
+    {
+        QFETCH(int, family);
+        QFETCH(int, sessionType);
+        QFETCH(QString, table);
+        const QString file = tempPath(QStringLiteral("recorders.qdb"));
+        QFile::remove(file);
+        Connections::registerFile(QStringLiteral("Data_con"), file);
+        QSqlDatabase db = Connections::database(QStringLiteral("Data_con"));
+        QVERIFY(g_databaseStructure->initStructure(db));
+        QStringList columns{QStringLiteral("date"), QStringLiteral("time"), QStringLiteral("U (rec)")};
+        if (family == MoxB)
+            g_databaseStructure->ensureDataMoxBTable(db, columns);
+        else
+            g_databaseStructure->ensureDataMoxATable(db, columns);
+        QVERIFY(testdb::exec(db, {QStringLiteral("INSERT INTO Devices (id, name, type) VALUES (1, 'rec', %1)").arg(family),
+                                  QStringLiteral("INSERT INTO Parameters (id, idDevices, name, unit) VALUES (4, 1, 'U', 'V')"),
+                                  QStringLiteral("INSERT INTO %1 (date, time, \"U (rec)\") VALUES "
+                                                 "('2026-01-01', '00:00:00', '1'), ('2026-01-01', '00:00:01.500', '2')")
+                                      .arg(table)})
+                    .isEmpty());
+        g_framework->dataDatabase = db;
+        Framework::SessionInfo s;
+        s.isOpen = true;
+        s.views = Framework::SessionInfo::ViewDataFilter;
+        s.deviceType = INTERNAL_DB;
+        s.fileName = file;
+        g_framework->sessionInfo = s;
+        recorder->take();
+
+        FiltersCfg filters;
+        filters.selectedParamId = {4};
+        g_framework->applyFilters(filters, avaibleDevices_t(family));
+        settle();
+        const Framework::SessionInfo after = g_framework->getSessionInfo();
+        QCOMPARE(int(after.deviceType), sessionType);
+        for (auto view : {Framework::SessionInfo::ViewDataFilter, Framework::SessionInfo::ViewTable,
+                          Framework::SessionInfo::ViewChart, Framework::SessionInfo::ViewReport,
+                          Framework::SessionInfo::ViewCsvExport})
+            QVERIFY(after.hasView(view));
+        if (family == MoxB) {
+            QVERIFY(qobject_cast<TempDatabaseTableModelMoxB *>(g_framework->tableModel));
+            QVERIFY(qobject_cast<AbstractChartModelMoxB *>(g_framework->chartModel));
+        } else {
+            QVERIFY(qobject_cast<TempDatabaseTableModelMoxA *>(g_framework->tableModel));
+            QVERIFY(qobject_cast<AbstractChartModelMoxA *>(g_framework->chartModel));
+        }
+        QCOMPARE(g_framework->tableModel->rowCount(), 2);
+        QVERIFY(g_framework->reportModel);
+        QCOMPARE(int(g_framework->reportModel->getDeviceType()), sessionType);
+        AbstractChartModel *chart = g_framework->chartModel;
+        QCOMPARE(chart->thread(), qApp->thread());
+        QVERIFY(chart->loadNamesDB());
+        QVERIFY(chart->getDataExportRowCnt());
+        QCOMPARE(chart->paramRowCntList, QList<int>{2});
+        QCOMPARE(chart->deviceNamesList, QStringList{QStringLiteral("rec")});
+        for (const ConsoleLine &line : recorder->take())
+            QVERIFY2(line.icon != 2 && line.icon != 3, qPrintable(line.msg));
         QCOMPARE(recorder->takeStarted(), 1);
     }
 

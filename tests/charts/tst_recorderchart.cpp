@@ -1,5 +1,6 @@
 // The chart models of the MoxB recorder's own wide tables: an opened SQLite
 // archive (Data) and a data CSV file imported into DataMoxB.
+#include "charts/ChartViewPage.h"
 #include "charts/MoxBChartModel.h"
 #include "charts/RecorderWideTable.h"
 #include "charts/moxbcsvchart.h"
@@ -8,6 +9,7 @@
 #include "support/DbTestUtil.h"
 #include "support/MoxBCsvWriter.h"
 #include "support/TestMain.h"
+#include "ui_ChartViewPage.h"
 
 #include <QSignalSpy>
 #include <QSqlError>
@@ -459,6 +461,47 @@ private slots:
         QCOMPARE(m.valueSeries[tot3]->at(1), 1000.0 + 2);
         QCOMPARE(m.sectionFirstTime, start.toMSecsSinceEpoch());
         QCOMPARE(m.sectionLastTime, start.addMSecs((records - 1) * 500).toMSecsSinceEpoch());
+    }
+
+    // The chart page's own sections of 50,000 over a table whose two
+    // channels fill alternate rows (ids from 1001, times with and without
+    // milliseconds): three sections, the last one holding the last row.
+    void pageReachesTheLastRow()
+    {
+        const int rows = 100001;
+        writeArchive(csv, QStringLiteral("DataMoxB"), {QStringLiteral("A - value"), QStringLiteral("B - value")}, {});
+        QVERIFY(testdb::exec(csv, {QStringLiteral(
+                                       "INSERT INTO DataMoxB WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 "
+                                       "FROM n WHERE i < %1) SELECT i + 1000, date(i, 'unixepoch'), "
+                                       "strftime('%H:%M:%S', i, 'unixepoch') || CASE WHEN i % 2 THEN '.250' ELSE '' END, "
+                                       "CASE WHEN i % 2 THEN i ELSE ' ' END, CASE WHEN i % 2 THEN ' ' ELSE -i END FROM n")
+                                       .arg(rows)})
+                    .isEmpty());
+        moxbcsvchart m(csv, nullptr);
+        ChartViewPage page(nullptr, &m);
+        page.resize(1074, 562);
+        QCOMPARE(m.paramRowCntList, (QList<int>{50001, 50000}));
+        QCOMPARE(m.maxParamRowCnt, uint(rows));
+        QCOMPARE(page.form()->sectionsLabel->text(), QStringLiteral("1/3"));
+        QCOMPARE(m.valueSeries[0]->size(), 50000);
+        QCOMPARE(m.valueSeries[0]->first(), 1.0);
+        QCOMPARE(m.valueSeries[1]->at(1), -2.0);
+        page.on_nextButton_clicked();
+        QCOMPARE(m.sectionStartRow, 50000u);
+        QCOMPARE(m.valueSeries[0]->first(), 50001.0);
+        QCOMPARE(m.valueSeries[1]->last(), -100000.0);
+        page.on_nextButton_clicked();
+        QCOMPARE(page.form()->sectionsLabel->text(), QStringLiteral("3/3"));
+        QVERIFY(!page.form()->nextButton->isEnabled());
+        QCOMPARE(m.sectionStartRow, 100000u);
+        QCOMPARE(m.timeSeries[0]->size(), 1);
+        QCOMPARE(m.valueSeries[0]->first(), double(rows));
+        QCOMPARE(m.timeSeries[0]->first(), AbstractChartModel::toChartTime(qint64(rows) * 1000 + 250));
+        QCOMPARE(m.valueSeries[1]->first(), NoValue);
+        page.on_previousButton_clicked();
+        QCOMPARE(m.sectionStartRow, 50000u);
+        QCOMPARE(m.valueSeries[1]->first(), NoValue);
+        QCOMPARE(m.valueSeries[1]->at(1), -50002.0);
     }
 };
 

@@ -2,12 +2,17 @@
 // the application database (DataMoxB, DataMoxA).
 #include "charts/AbstractChartModelMoxA.h"
 #include "charts/AbstractChartModelMoxB.h"
+#include "common/Connections.h"
 #include "database/DatabaseStructure.h"
+#include "database/RecorderImport.h"
+#include "readers/moxbcsvparser.h"
 #include "support/DbTestUtil.h"
+#include "support/MoxBCsvWriter.h"
 #include "support/TestMain.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSet>
 #include <QTemporaryDir>
 #include <memory>
 
@@ -305,6 +310,92 @@ private slots:
         QCOMPARE(*m.timeSeries.at(0), (QVector<double>{chartTime(t0), chartTime(t0 + 1005)}));
         QCOMPARE(*m.valueSeries.at(0), (QVector<double>{21.5, 22}));
         QCOMPARE(m.sectionLastTime, t0 + 1005);
+    }
+
+    // Two recorders' CSV files imported into an application database as the
+    // device list imports them, one channel of each filtered: sections of two
+    // rows reach every record of both (analog inputs in the odd records of
+    // one, totalizers in the even records of the other), the last included.
+    void importedRecorders()
+    {
+        QSqlDatabase app =
+            testdb::createSchemaDatabase(QStringLiteral("importedApp"), dir.filePath(QStringLiteral("imported.qdb")));
+        QVERIFY(testdb::exec(app, {QStringLiteral("INSERT INTO Devices (id, name, type) VALUES (1, 'Hall', 17), "
+                                                  "(2, 'Yard', 17)")})
+                    .isEmpty());
+        const QDateTime start(QDate(2026, 3, 29), QTime(0, 59, 58), Qt::UTC);
+        const QList<QPair<int, QDateTime>> files{{1, start}, {2, start.addMSecs(250)}};
+        const int records = 7;
+        for (const auto &f : files) {
+            const QString scratch = dir.filePath(QStringLiteral("scratch%1.sqlite").arg(f.first));
+            const QString csvPath = testdb::writeFile(dir.filePath(QStringLiteral("rec%1.csv").arg(f.first)),
+                                                      moxbcsv::file(records, f.second));
+            {
+                QAtomicInteger<char> cancel(0);
+                moxbcsvparser reader(nullptr, &cancel);
+                QVERIFY(reader.openFile(csvPath));
+                int count = 0;
+                QVERIFY(reader.parseFile(testdb::open(QStringLiteral("scratch"), scratch, testdb::Sync::Scratch),
+                                         &count, 2));
+            }
+            Connections::remove(QStringLiteral("scratch"));
+            RecorderImport import;
+            RecorderImport::Request r;
+            r.db = app;
+            r.table = QStringLiteral("DataMoxB");
+            r.file = scratch;
+            r.sourceTable = QStringLiteral("DataMoxB");
+            r.deviceId = f.first;
+            QCOMPARE(int(import.run(r)), int(RecorderImport::Result::Done));
+        }
+
+        const int hallAnalog = testdb::column(app, QStringLiteral("SELECT id FROM Parameters WHERE idDevices = 1 AND "
+                                                                  "name = 'AI1: Analog input - value'"))
+                                   .value(0)
+                                   .toInt();
+        const int yardTotal = testdb::column(app, QStringLiteral("SELECT id FROM Parameters WHERE idDevices = 2 AND "
+                                                                 "name = 'TOT3: Totalizer - value'"))
+                                  .value(0)
+                                  .toInt();
+        QVERIFY(hallAnalog > 0 && yardTotal > 0);
+        FiltersCfg cfg;
+        cfg.selectedParamId = {yardTotal, hallAnalog};
+        AbstractChartModelMoxB m(app, cfg, nullptr);
+        QVERIFY(m.loadNamesDB());
+        QVERIFY(m.getDataExportRowCnt());
+        const QMap<int, QString> names = m.getFullParamNames();
+        QCOMPARE(names.value(hallAnalog), QStringLiteral("AI1: Analog input - value (Hall)"));
+        QCOMPARE(names.value(yardTotal), QStringLiteral("TOT3: Totalizer - value (Yard)"));
+        QVERIFY(m.maxParamRowCnt >= 7u);
+        const int hall = hallAnalog < yardTotal ? 0 : 1;
+        QSet<double> hallTimes;
+        QSet<double> yardTimes;
+        QList<double> hallValues;
+        for (uint startRow = 0; startRow < m.maxParamRowCnt; startRow += 2) {
+            QVERIFY(m.loadData(startRow, 2));
+            for (int i = 0; i < m.timeSeries.at(hall)->size(); ++i) {
+                const double t = m.timeSeries.at(hall)->at(i);
+                QVERIFY2(!hallTimes.contains(t), "a Hall record drawn twice");
+                hallTimes << t;
+                hallValues << m.valueSeries.at(hall)->at(i);
+            }
+            for (double t : *m.timeSeries.at(1 - hall)) {
+                QVERIFY2(!yardTimes.contains(t), "a Yard record drawn twice");
+                yardTimes << t;
+            }
+        }
+        QSet<double> hallExpected;
+        QSet<double> yardExpected;
+        for (int n = 1; n <= records; ++n) {
+            if (n % 2)
+                hallExpected << chartTime(start.addMSecs((n - 1) * 500).toMSecsSinceEpoch());
+            else
+                yardExpected << chartTime(start.addMSecs(250 + (n - 1) * 500).toMSecsSinceEpoch());
+        }
+        QCOMPARE(hallTimes, hallExpected);
+        QCOMPARE(yardTimes, yardExpected);
+        for (double v : hallValues)
+            QVERIFY(v > 280.0 && v < 282.0);
     }
 };
 

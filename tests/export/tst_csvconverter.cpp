@@ -28,6 +28,7 @@ public:
     QString stampFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
     QList<bool> groupArgs;
     std::function<void()> onRead; // runs at every section read
+    QList<bool> visibilityAfterGrouping; // the list a grouping reload leaves, when set
 
     void setVisibility(const QList<bool> &v) { columnsVisibilityList = v; }
 
@@ -53,6 +54,8 @@ public:
     {
         groupByDate = group;
         groupArgs << group;
+        if (!visibilityAfterGrouping.isEmpty())
+            columnsVisibilityList = visibilityAfterGrouping;
     }
     bool isFlagValid(int flag) const override { return !invalidFlags.contains(flag); }
     QString getDateTimeFormat() const override { return stampFormat; }
@@ -143,6 +146,7 @@ private slots:
     void incorrectValues();
     void flagReadFromItsOwnColumn();
     void hiddenColumnKeepsFieldsAligned();
+    void hiddenColumnsReadAfterReload();
     void fieldsWithSpecialCharactersAreQuoted();
     void emptyModelWritesHeaderOnly();
     void unmatchedStampGivesEmptyField();
@@ -429,6 +433,25 @@ void TestCsvConverter::hiddenColumnKeepsFieldsAligned()
     QCOMPARE(lines.at(2), QByteArray("2024-05-01,10:01:00,I1,,A,\u2716"));
     for (const QByteArray &l : lines)
         QCOMPARE(fields(l.trimmed(), ',').size(), 6);
+}
+
+void TestCsvConverter::hiddenColumnsReadAfterReload()
+{
+    // The flat reload decides which columns are hidden (the instrument name
+    // of a file session): header and rows follow the reloaded model.
+    FakeTableModel m;
+    m.columns = 4;
+    m.names = QStringList{QStringLiteral("Time"), QStringLiteral("Device name"), QStringLiteral("Name"),
+                          QStringLiteral("Value")};
+    m.setVisibility({true, true, true, true});
+    m.visibilityAfterGrouping = {true, false, true, true};
+    m.rows = {Row{QStringLiteral("2024-05-01 10:00:00"), QStringLiteral("Meter A"), QStringLiteral("U1"), 230.5}};
+    CsvExportSettings s = baseSettings();
+    s.groupByDate = false;
+    s.columnSeparator = ';';
+    CsvConverter c(path("export.csv"), s, &m);
+    QVERIFY(c.convert());
+    QCOMPARE(readAll(path("export.csv")), QByteArray("DateTime;Name;Value\r\n2024-05-01 10:00:00;U1;230.5"));
 }
 
 void TestCsvConverter::fieldsWithSpecialCharactersAreQuoted()

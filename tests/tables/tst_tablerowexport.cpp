@@ -2,8 +2,13 @@
 #include "support/TestMain.h"
 #include "tables/NarrowFixture.h"
 #include "tables/TempDatabaseTableModel.h"
+#include "tables/TempDatabaseTableModelMoxB.h"
+#include "tables/moxbcsvtable.h"
 
 #include <QSqlQuery>
+#include <QTime>
+
+#include <memory>
 #include <QTemporaryDir>
 
 // The row stream that exports read: every row of the table past the fetch
@@ -18,8 +23,13 @@ private slots:
     void streamsPastTheFetchCap_data();
     void streamsPastTheFetchCap();
     void tableWithoutStatement();
+    void wideTableStreamsWithoutLoading_data();
+    void wideTableStreamsWithoutLoading();
 
 private:
+    // A DataMoxB of `rows` rows: two parameters of instrument "X", flag-like
+    // texts in the second so the grouped flag rule has work to do.
+    static bool writeWide(QSqlDatabase db, int rows);
     QTemporaryDir m_dir;
     QSqlDatabase m_db;
 };
@@ -93,6 +103,95 @@ void TestTableRowExport::tableWithoutStatement()
     QVERIFY(m.readRowExport(section, 10));
     QCOMPARE(section.rows, 0);
     m.endRowExport();
+}
+
+bool TestTableRowExport::writeWide(QSqlDatabase db, int rows)
+{
+    QSqlQuery q(db);
+    if (!q.exec(QStringLiteral("CREATE TABLE DataMoxB (id INTEGER PRIMARY KEY AUTOINCREMENT, date TEXT, time TEXT, "
+                               "\"U (X)\" TEXT, \"F (X)\" TEXT)")))
+        return false;
+    if (!db.transaction() || !q.prepare(QStringLiteral("INSERT INTO DataMoxB (date, time, \"U (X)\", \"F (X)\") "
+                                                       "VALUES (?, ?, ?, ?)")))
+        return false;
+    for (int i = 0; i < rows; ++i) {
+        q.addBindValue(QStringLiteral("2026-03-%1").arg(1 + i / 1000, 2, 10, QLatin1Char('0')));
+        q.addBindValue(QTime(0, 0).addSecs(i % 1000).toString(QStringLiteral("HH:mm:ss.zzz")));
+        q.addBindValue(QString::number(230.0 + i * 0.01, 'f', 2));
+        q.addBindValue(QString::number(i % 3));
+        if (!q.exec())
+            return false;
+    }
+    return db.commit();
+}
+
+void TestTableRowExport::wideTableStreamsWithoutLoading_data()
+{
+    QTest::addColumn<bool>("filtered");
+    QTest::addColumn<bool>("grouped");
+    QTest::newRow("CSV file, by id") << false << false;
+    QTest::newRow("CSV file, flipped") << false << true;
+    QTest::newRow("filtered, grouped") << true << true;
+}
+
+// A recorder's wide table reaches the export row by row from its own
+// statement, in the view's order and as the view shows it, while the model
+// keeps only the rows on screen.
+void TestTableRowExport::wideTableStreamsWithoutLoading()
+{
+    QFETCH(bool, filtered);
+    QFETCH(bool, grouped);
+    const int rows = 2500;
+    QSqlDatabase db = testdb::open(QStringLiteral("wide_con"), m_dir.filePath(QStringLiteral("wide.sqlite")),
+                                   testdb::Sync::Scratch);
+    {
+        QSqlQuery q(db);
+        q.exec(QStringLiteral("DROP TABLE IF EXISTS DataMoxB"));
+        q.exec(QStringLiteral("DROP TABLE IF EXISTS Devices"));
+        q.exec(QStringLiteral("DROP TABLE IF EXISTS Parameters"));
+        QVERIFY(q.exec(QStringLiteral("CREATE TABLE Devices (id INTEGER PRIMARY KEY, name TEXT)")));
+        QVERIFY(q.exec(QStringLiteral("CREATE TABLE Parameters (id INTEGER PRIMARY KEY, idDevices INTEGER, "
+                                      "name TEXT, unit TEXT)")));
+        QVERIFY(q.exec(QStringLiteral("INSERT INTO Devices VALUES (1, 'X')")));
+        QVERIFY(q.exec(QStringLiteral("INSERT INTO Parameters VALUES (1, 1, 'U', 'V'), (2, 1, 'F', '')")));
+    }
+    QVERIFY(writeWide(db, rows));
+
+    std::unique_ptr<TempDatabaseTableModelMoxB> m;
+    if (filtered) {
+        FiltersCfg f;
+        f.selectedParamId = {1, 2};
+        m.reset(new TempDatabaseTableModelMoxB(db, f));
+    } else {
+        m.reset(new moxbcsvtable(db));
+    }
+    m->updateQuery();
+    if (grouped)
+        m->setGroupByDate(true);
+    QTRY_VERIFY(m->rowCount() > 0);
+    const int screen = m->rowCount();
+    QVERIFY(screen < rows);
+
+    QVERIFY(m->beginRowExport());
+    MyAbstractTableModel::ExportSection section;
+    int seen = 0;
+    int dashes = 0;
+    while (m->readRowExport(section, 700) && section.rows > 0) {
+        QCOMPARE(section.columns, m->columnCount());
+        for (int r = 0; r < section.rows; ++r, ++seen) {
+            for (int c = 0; c < section.columns; ++c) {
+                if (section.shownAt(r, c).toString() == QLatin1String("---"))
+                    ++dashes;
+                if (seen < m->rowCount())
+                    QCOMPARE(section.shownAt(r, c), m->data(m->index(seen, c), Qt::DisplayRole));
+            }
+        }
+    }
+    m->endRowExport();
+    QCOMPARE(seen, rows);
+    QCOMPARE(m->rowCount(), screen);
+    // Only the grouped flag rule hides values (behind a "2" to their right).
+    QCOMPARE(dashes > 0, filtered && grouped);
 }
 
 QUORLOG_TEST_MAIN(TestTableRowExport)

@@ -1,0 +1,350 @@
+#include "database/RecorderMerge.h"
+
+#include "common/SqlUtil.h"
+#include "common/Trace.h"
+
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+#include <sqlite3.h>
+
+#include <cstring>
+
+using sql::quoteIdentifier;
+
+namespace {
+
+const QString kNew = QStringLiteral("temp.recorder_new");
+const QString kTail = QStringLiteral("temp.recorder_tail");
+
+bool isKey(const QString &name)
+{
+    return name == QLatin1String("id") || name == QLatin1String("date") || name == QLatin1String("time");
+}
+
+// Work columns are named by position: the table's own names may be anything.
+QString slot(QChar prefix, int i)
+{
+    return QStringLiteral("%1%2").arg(prefix).arg(i + 1);
+}
+
+} // namespace
+
+QString RecorderMerge::indexName(const QString &table)
+{
+    return QStringLiteral("idx_%1_date_time").arg(table);
+}
+
+bool RecorderMerge::exec(const QString &statement, const QString &what)
+{
+    QSqlQuery query(m_in.db);
+    if (query.exec(statement))
+        return true;
+    m_error = what + query.lastError().text();
+    TRACE() << m_error << statement;
+    return false;
+}
+
+bool RecorderMerge::cancelled(int step) const
+{
+    if (m_in.step)
+        m_in.step(step);
+    return m_in.cancelFlag && m_in.cancelFlag->loadAcquire() != 0;
+}
+
+void RecorderMerge::dropWork()
+{
+    QSqlQuery query(m_in.db);
+    query.exec(QStringLiteral("DROP TABLE IF EXISTS ") + kNew);
+    query.exec(QStringLiteral("DROP TABLE IF EXISTS ") + kTail);
+}
+
+// The order the merge leaves behind: ids 1..n, (date, time) text strictly
+// rising with the id, as SQLite orders text. Only such a table may keep its
+// leading rows untouched. One pass over the rows through the connection's own
+// handle: a window query over a large table costs several times more.
+bool RecorderMerge::isOrdered(bool *ordered)
+{
+    *ordered = false;
+    const QVariant handle = m_in.db.isOpen() && m_in.db.driver() ? m_in.db.driver()->handle() : QVariant();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0) {
+        m_error = QStringLiteral("Reading the order of the rows: not an SQLite connection");
+        return false;
+    }
+    sqlite3 *db = *static_cast<sqlite3 *const *>(handle.constData());
+    const QByteArray statement =
+        QStringLiteral("SELECT id, \"date\", \"time\" FROM %1 ORDER BY id;").arg(quoteIdentifier(m_in.table)).toUtf8();
+    sqlite3_stmt *stmt = nullptr;
+    if (sqlite3_prepare_v2(db, statement.constData(), statement.size(), &stmt, nullptr) != SQLITE_OK) {
+        m_error = QStringLiteral("Reading the order of the rows: ") + QString::fromUtf8(sqlite3_errmsg(db));
+        sqlite3_finalize(stmt);
+        return false;
+    }
+    QByteArray lastDate, lastTime;
+    sqlite3_int64 expected = 0;
+    bool inOrder = true;
+    int rc = SQLITE_ROW;
+    while (inOrder && (rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        if (sqlite3_column_int64(stmt, 0) != ++expected || sqlite3_column_type(stmt, 1) != SQLITE_TEXT
+            || sqlite3_column_type(stmt, 2) != SQLITE_TEXT) {
+            inOrder = false;
+            break;
+        }
+        const char *date = reinterpret_cast<const char *>(sqlite3_column_text(stmt, 1));
+        const int dateSize = sqlite3_column_bytes(stmt, 1);
+        const char *time = reinterpret_cast<const char *>(sqlite3_column_text(stmt, 2));
+        const int timeSize = sqlite3_column_bytes(stmt, 2);
+        // SQLite's own text order: bytes, then length.
+        const auto compare = [](const QByteArray &a, const char *b, int bSize) {
+            const int c = memcmp(a.constData(), b, size_t(qMin(a.size(), bSize)));
+            return c != 0 ? c : a.size() - bSize;
+        };
+        if (expected > 1) {
+            const int byDate = compare(lastDate, date, dateSize);
+            if (byDate > 0 || (byDate == 0 && compare(lastTime, time, timeSize) >= 0))
+                inOrder = false;
+        }
+        lastDate = QByteArray(date, dateSize);
+        lastTime = QByteArray(time, timeSize);
+    }
+    if (inOrder && rc != SQLITE_DONE) {
+        m_error = QStringLiteral("Reading the order of the rows: ") + QString::fromUtf8(sqlite3_errmsg(db));
+        sqlite3_finalize(stmt);
+        return false;
+    }
+    sqlite3_finalize(stmt);
+    *ordered = inOrder;
+    return true;
+}
+
+RecorderMerge::Result RecorderMerge::run(const Input &input)
+{
+    m_in = input;
+    m_error.clear();
+    m_rows = 0;
+    m_rewritten = 0;
+    dropWork();
+    const Result result = [this] {
+        const QString t = quoteIdentifier(m_in.table);
+        const QString source = quoteIdentifier(m_in.sourceSchema) + QLatin1Char('.') + quoteIdentifier(m_in.sourceTable);
+        const bool newWins = m_in.priority == Priority::New;
+
+        // The table's value columns, in table order.
+        QStringList tableColumns;
+        {
+            QSqlQuery query(m_in.db);
+            if (!query.exec(QStringLiteral("PRAGMA main.table_info(%1);").arg(t))) {
+                m_error = QStringLiteral("Reading the columns of the table: ") + query.lastError().text();
+                return Result::Failed;
+            }
+            while (query.next()) {
+                const QString name = query.value(1).toString();
+                if (!isKey(name))
+                    tableColumns << name;
+            }
+        }
+        if (tableColumns.isEmpty() && m_in.columns.isEmpty()) {
+            m_error = QStringLiteral("No columns to merge.");
+            return Result::Failed;
+        }
+        // Where each new column lands among the table's columns.
+        QVector<int> targetOf;
+        for (const Column &c : m_in.columns) {
+            int at = -1;
+            for (int i = 0; i < tableColumns.size() && at < 0; ++i)
+                if (tableColumns.at(i).compare(c.target, Qt::CaseInsensitive) == 0)
+                    at = i;
+            if (at < 0) {
+                m_error = QStringLiteral("The table has no column ") + c.target;
+                return Result::Failed;
+            }
+            targetOf << at;
+        }
+
+        if (!exec(QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2(\"date\", \"time\");")
+                      .arg(quoteIdentifier(indexName(m_in.table)), t),
+                  QStringLiteral("Creating the date and time index: ")))
+            return Result::Failed;
+
+        // Stage the new rows, one per date and time: of rows with an equal
+        // key the later one wins column by column where it has a value.
+        QStringList staged, sourceNames, upsert;
+        for (int i = 0; i < m_in.columns.size(); ++i) {
+            const QString v = slot(QLatin1Char('v'), i);
+            staged << v;
+            sourceNames << quoteIdentifier(m_in.columns.at(i).source);
+            upsert << QStringLiteral("%1 = coalesce(excluded.%1, %1)").arg(v);
+        }
+        const QString newSlots = staged.isEmpty() ? QString() : QStringLiteral(", ") + staged.join(QStringLiteral(", "));
+        if (!exec(QStringLiteral("CREATE TEMP TABLE recorder_new (\"date\" TEXT, \"time\" TEXT%1, "
+                                 "UNIQUE(\"date\", \"time\"));")
+                      .arg(newSlots),
+                  QStringLiteral("Creating the work table: ")))
+            return Result::Failed;
+        {
+            const QString onConflict =
+                upsert.isEmpty() ? QStringLiteral("DO NOTHING")
+                                 : QStringLiteral("DO UPDATE SET ") + upsert.join(QStringLiteral(", "));
+            const QString picked =
+                sourceNames.isEmpty() ? QString() : QStringLiteral(", ") + sourceNames.join(QStringLiteral(", "));
+            // "WHERE true" keeps SQLite from reading ON as a join clause.
+            if (!exec(QStringLiteral("INSERT INTO %1 (\"date\", \"time\"%2) SELECT \"date\", \"time\"%3 FROM %4 "
+                                     "WHERE true ON CONFLICT(\"date\", \"time\") %5;")
+                          .arg(kNew, newSlots, picked, source, onConflict),
+                      QStringLiteral("Reading the new rows: ")))
+                return Result::Failed;
+        }
+        if (cancelled(1))
+            return Result::Cancelled;
+
+        bool ordered = false;
+        if (!isOrdered(&ordered))
+            return Result::Failed;
+        if (cancelled(2))
+            return Result::Cancelled;
+
+        // Rows whose date and time the table holds: updated where they are.
+        if (!m_in.columns.isEmpty()) {
+            QStringList sets;
+            for (int i = 0; i < m_in.columns.size(); ++i) {
+                const QString col = quoteIdentifier(tableColumns.at(targetOf.at(i)));
+                const QString v = QStringLiteral("n.") + staged.at(i);
+                sets << (newWins ? QStringLiteral("%1 = coalesce(%2, %1)").arg(col, v)
+                                 : QStringLiteral("%1 = coalesce(%1, %2)").arg(col, v));
+            }
+            if (!exec(QStringLiteral("UPDATE %1 SET %2 FROM %3 AS n WHERE %1.\"date\" = n.\"date\" AND "
+                                     "%1.\"time\" = n.\"time\";")
+                          .arg(t, sets.join(QStringLiteral(", ")), kNew),
+                      QStringLiteral("Updating the stored rows: ")))
+                return Result::Failed;
+        }
+        if (!exec(QStringLiteral("DELETE FROM %1 WHERE EXISTS (SELECT 1 FROM %2 WHERE %2.\"date\" = %1.\"date\" AND "
+                                 "%2.\"time\" = %1.\"time\");")
+                      .arg(kNew, t),
+                  QStringLiteral("Sorting out the new rows: ")))
+            return Result::Failed;
+        if (cancelled(3))
+            return Result::Cancelled;
+
+        // Rows from the first new date and time on are written again, so the
+        // ids follow the date and time order; the rows before keep theirs.
+        qint64 keep = 0;
+        bool anyNew = false;
+        {
+            QSqlQuery query(m_in.db);
+            if (!query.exec(QStringLiteral("SELECT \"date\", \"time\" FROM %1 ORDER BY \"date\", \"time\" LIMIT 1;")
+                                .arg(kNew))) {
+                m_error = QStringLiteral("Reading the new rows: ") + query.lastError().text();
+                return Result::Failed;
+            }
+            if (query.next()) {
+                anyNew = true;
+                const QVariant date = query.value(0);
+                const QVariant time = query.value(1);
+                query.finish();
+                if (ordered && !date.isNull() && !time.isNull()) {
+                    query.prepare(QStringLiteral("SELECT id FROM %1 WHERE (\"date\", \"time\") < (?, ?) "
+                                                 "ORDER BY \"date\" DESC, \"time\" DESC LIMIT 1;")
+                                      .arg(t));
+                    query.addBindValue(date);
+                    query.addBindValue(time);
+                    if (!query.exec()) {
+                        m_error = QStringLiteral("Reading the stored rows: ") + query.lastError().text();
+                        return Result::Failed;
+                    }
+                    keep = query.next() ? query.value(0).toLongLong() : 0;
+                }
+            }
+        }
+        if (!anyNew && ordered) {
+            QSqlQuery query(m_in.db);
+            if (query.exec(QStringLiteral("SELECT count(*) FROM %1;").arg(t)) && query.next())
+                m_rows = query.value(0).toLongLong();
+            return Result::Done;
+        }
+
+        // The stored rows to write again; a table out of order may hold a
+        // date and time twice, collapsed here by the same rule.
+        QStringList tailSlots, tailNames, tailUpsert;
+        for (int i = 0; i < tableColumns.size(); ++i) {
+            const QString w = slot(QLatin1Char('w'), i);
+            tailSlots << w;
+            tailNames << quoteIdentifier(tableColumns.at(i));
+            tailUpsert << QStringLiteral("%1 = coalesce(excluded.%1, %1)").arg(w);
+        }
+        const QString tailList =
+            tailSlots.isEmpty() ? QString() : QStringLiteral(", ") + tailSlots.join(QStringLiteral(", "));
+        if (!exec(QStringLiteral("CREATE TEMP TABLE recorder_tail (\"date\" TEXT, \"time\" TEXT%1, "
+                                 "UNIQUE(\"date\", \"time\"));")
+                      .arg(tailList),
+                  QStringLiteral("Creating the work table: ")))
+            return Result::Failed;
+        {
+            QSqlQuery query(m_in.db);
+            const QString onConflict = tailUpsert.isEmpty()
+                                           ? QStringLiteral("DO NOTHING")
+                                           : QStringLiteral("DO UPDATE SET ") + tailUpsert.join(QStringLiteral(", "));
+            query.prepare(QStringLiteral("INSERT INTO %1 (\"date\", \"time\"%2) SELECT \"date\", \"time\"%3 FROM %4 "
+                                         "WHERE id > ? ORDER BY id ON CONFLICT(\"date\", \"time\") %5;")
+                              .arg(kTail, tailList,
+                                   tailNames.isEmpty() ? QString()
+                                                       : QStringLiteral(", ") + tailNames.join(QStringLiteral(", ")),
+                                   t, onConflict));
+            query.addBindValue(keep);
+            if (!query.exec()) {
+                m_error = QStringLiteral("Reading the stored rows: ") + query.lastError().text();
+                return Result::Failed;
+            }
+            query.prepare(QStringLiteral("DELETE FROM %1 WHERE id > ?;").arg(t));
+            query.addBindValue(keep);
+            if (!query.exec()) {
+                m_error = QStringLiteral("Removing the rows to write again: ") + query.lastError().text();
+                return Result::Failed;
+            }
+            // Without AUTOINCREMENT the next id follows the last kept row anyway.
+            query.prepare(QStringLiteral("UPDATE sqlite_sequence SET seq = ? WHERE name = ?;"));
+            query.addBindValue(keep);
+            query.addBindValue(m_in.table);
+            QSqlQuery probe(m_in.db);
+            const bool hasSequence =
+                probe.exec(QStringLiteral("SELECT 1 FROM main.sqlite_master WHERE name = 'sqlite_sequence';"))
+                && probe.next();
+            if (hasSequence && !query.exec()) {
+                m_error = QStringLiteral("Restarting the ids: ") + query.lastError().text();
+                return Result::Failed;
+            }
+        }
+        if (cancelled(4))
+            return Result::Cancelled;
+
+        QStringList fromNew;
+        for (int i = 0; i < tableColumns.size(); ++i) {
+            const int at = targetOf.indexOf(i);
+            fromNew << (at < 0 ? QStringLiteral("NULL") : staged.at(at));
+        }
+        const QString newList = fromNew.isEmpty() ? QString() : QStringLiteral(", ") + fromNew.join(QStringLiteral(", "));
+        {
+            QSqlQuery query(m_in.db);
+            const QString statement =
+                QStringLiteral("INSERT INTO %1 (\"date\", \"time\"%2) SELECT \"date\", \"time\"%3 FROM %4 "
+                               "UNION ALL SELECT \"date\", \"time\"%5 FROM %6 ORDER BY 1, 2;")
+                    .arg(t,
+                         tailNames.isEmpty() ? QString() : QStringLiteral(", ") + tailNames.join(QStringLiteral(", ")),
+                         tailList, kTail, newList, kNew);
+            if (!query.exec(statement)) {
+                m_error = QStringLiteral("Writing the rows: ") + query.lastError().text();
+                TRACE() << m_error << statement;
+                return Result::Failed;
+            }
+            m_rewritten = query.numRowsAffected();
+            if (query.exec(QStringLiteral("SELECT count(*) FROM %1;").arg(t)) && query.next())
+                m_rows = query.value(0).toLongLong();
+        }
+        TRACE() << "Wide table" << m_in.table << "rows:" << m_rows << "written again:" << m_rewritten;
+        return cancelled(5) ? Result::Cancelled : Result::Done;
+    }();
+    dropWork();
+    return result;
+}

@@ -1,0 +1,226 @@
+// Recorder files imported through Framework::importData as the device dialogs
+// call it: MoxB and MoxA data CSV files and a MoxB archive into the wide
+// tables of an application database with two instruments, a re-import, and
+// a failing import that reports itself and leaves the table as it was.
+#include "support/TestMain.h"
+
+#include "app/Framework.h"
+#include "app/MainWindow.h"
+#include "common/Connections.h"
+#include "common/Prompts.h"
+#include "support/DbTestUtil.h"
+#include "support/MoxACsvWriter.h"
+#include "support/MoxBCsvWriter.h"
+
+#include <QSqlQuery>
+#include <QTemporaryDir>
+
+namespace {
+
+const QString kDataCon = QStringLiteral("Data_con");
+
+void settle()
+{
+    for (int i = 0; i < 3; ++i) {
+        QCoreApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}
+
+// The whole wide table as text, for before/after comparisons.
+QStringList dump(QSqlDatabase db, const QString &table)
+{
+    QStringList out = testdb::columns(db, table);
+    QSqlQuery q(db);
+    if (!q.exec(QStringLiteral("SELECT * FROM %1 ORDER BY id").arg(table)))
+        return {QStringLiteral("error")};
+    while (q.next()) {
+        QStringList cells;
+        for (int i = 0; i < out.size(); ++i)
+            cells << (q.isNull(i) ? QStringLiteral("NULL") : q.value(i).toString());
+        out << cells.join(QLatin1Char('|'));
+    }
+    return out;
+}
+
+} // namespace
+
+class TestImportRecorder : public QObject
+{
+    Q_OBJECT
+
+    ScriptedPrompts *prompts = nullptr;
+    QTemporaryDir dir;
+    int serial = 0;
+    int hall = -1;
+    int yard = -1;
+
+    QSqlDatabase appDb() { return Connections::database(kDataCon); }
+    QStringList messages()
+    {
+        QStringList texts;
+        for (const ScriptedPrompts::Call &call : prompts->calls)
+            if (call.kind == QLatin1String("message"))
+                texts << call.text;
+        return texts;
+    }
+    // A new application database as the session, with Hall and Yard of the type.
+    bool openDatabase(avaibleDevices_t type)
+    {
+        const QString path = dir.filePath(QStringLiteral("rec%1.qdb").arg(++serial));
+        if (!ArchiveManager::createDatabase(path))
+            return false;
+        g_framework->openFile(path, INTERNAL_DB, 0, {});
+        settle();
+        ArchiveManager &devices = g_framework->archiveManager;
+        if (!g_framework->getSessionInfo().isOpen
+            || !devices.addDevice(QStringLiteral("Hall"), type, QString(), false, QString(), 0, QString(), QString(), {}))
+            return false;
+        hall = devices.getDevices().lastKey();
+        if (!devices.addDevice(QStringLiteral("Yard"), type, QString(), false, QString(), 0, QString(), QString(), {}))
+            return false;
+        yard = devices.getDevices().lastKey();
+        prompts->calls.clear();
+        return true;
+    }
+    bool import(const QString &path, avaibleDevices_t type, int id)
+    {
+        const bool ok = g_framework->importData(path, QStringLiteral("1/1"), type, id, QStringLiteral("data"));
+        settle();
+        return ok;
+    }
+    QString file(const QString &name, const QByteArray &bytes) { return testdb::writeFile(dir.filePath(name), bytes); }
+
+private slots:
+    void initTestCase()
+    {
+        g_framework = new Framework();
+        g_framework->createMainWindow();
+        prompts = new ScriptedPrompts();
+    }
+    void cleanupTestCase()
+    {
+        g_framework->closeOpenedFile();
+        delete prompts;
+    }
+    void init()
+    {
+        g_framework->closeOpenedFile();
+        settle();
+    }
+
+    void moxbCsvTwoInstruments()
+    {
+        QVERIFY(openDatabase(MoxB));
+        const QString path = file(QStringLiteral("hall.csv"), moxbcsv::file(40));
+        QVERIFY(import(path, MoxB, hall));
+        const QStringList titles = moxbcsv::channelTitles();
+        QStringList columns = testdb::columns(appDb(), QStringLiteral("DataMoxB"));
+        QCOMPARE(columns.mid(0, 3), (QStringList{"id", "date", "time"}));
+        QCOMPARE(columns.size(), 3 + titles.size());
+        QCOMPARE(columns.at(3), titles.first() + QStringLiteral(" (Hall)"));
+        QCOMPARE(testdb::count(appDb(), QStringLiteral("DataMoxB")), qint64(40));
+        QCOMPARE(testdb::column(appDb(), "SELECT count(*) FROM Parameters WHERE unit = 'None' AND idDevices = "
+                                             + QString::number(hall)),
+                 QStringList{QString::number(titles.size())});
+
+        // The second instrument recorded at the same half-seconds, and on.
+        QVERIFY(import(file(QStringLiteral("yard.CSV"), moxbcsv::file(60)), MoxB, yard));
+        QCOMPARE(testdb::count(appDb(), QStringLiteral("DataMoxB")), qint64(60));
+        QCOMPARE(testdb::columns(appDb(), QStringLiteral("DataMoxB")).size(), 3 + 2 * titles.size());
+        QCOMPARE(testdb::column(appDb(), QStringLiteral("SELECT count(*) FROM DataMoxB WHERE \"%1 (Hall)\" IS NOT "
+                                                        "NULL AND \"%1 (Yard)\" IS NOT NULL")
+                                             .arg(titles.at(1))),
+                 QStringList{"40"});
+        QCOMPARE(testdb::column(appDb(), "SELECT min(id), max(id) FROM DataMoxB"), QStringList{"1"});
+
+        // Importing the file again changes nothing.
+        const QStringList before = dump(appDb(), QStringLiteral("DataMoxB"));
+        QVERIFY(import(path, MoxB, hall));
+        QCOMPARE(dump(appDb(), QStringLiteral("DataMoxB")), before);
+        QVERIFY(messages().isEmpty());
+    }
+
+    void moxaCsv()
+    {
+        QVERIFY(openDatabase(MoxA));
+        QVERIFY(import(file(QStringLiteral("a.CSV"), moxacsv::file(30)), MoxA, hall));
+        QVERIFY(import(file(QStringLiteral("b.csv"), moxacsv::file(30)), MoxA, yard));
+        const QStringList columns = testdb::columns(appDb(), QStringLiteral("DataMoxA"));
+        QVERIFY(columns.size() > 3);
+        QCOMPARE(columns.filter(QStringLiteral(" (Hall)")).size(), columns.filter(QStringLiteral(" (Yard)")).size());
+        QCOMPARE(columns.filter(QStringLiteral(" (Hall)")).size() * 2, columns.size() - 3);
+        QCOMPARE(testdb::count(appDb(), QStringLiteral("DataMoxA")), qint64(30));
+        QVERIFY(!testdb::tables(appDb()).contains(QStringLiteral("DataMoxB")));
+    }
+
+    void moxbArchive()
+    {
+        QVERIFY(openDatabase(MoxB));
+        const QString path = dir.filePath(QStringLiteral("logger.SQLITE3"));
+        {
+            QSqlDatabase db = testdb::open(QStringLiteral("archive"), path);
+            QCOMPARE(testdb::exec(db, {"CREATE TABLE Data (id INTEGER PRIMARY KEY, date TEXT, time TEXT, AI1 REAL, "
+                                       "AI2 REAL)",
+                                       "INSERT INTO Data (date, time, AI1, AI2) VALUES ('2026-01-14', '03:30:36.500', "
+                                       "1.5, NULL), ('2026-01-14', '03:30:37.000', 2.5, 3)"}),
+                     QStringList());
+        }
+        Connections::remove(QStringLiteral("archive"));
+        // CSV rows at the same times first: the archive's values win where it has one.
+        QVERIFY(import(file(QStringLiteral("hall.csv"), moxbcsv::file(4)), MoxB, hall));
+        QVERIFY(import(path, MoxB, yard));
+        QCOMPARE(testdb::column(appDb(), "SELECT time || ' ' || coalesce(\"AI1 (Yard)\", '-') || ' ' || "
+                                         "coalesce(\"AI2 (Yard)\", '-') FROM DataMoxB ORDER BY id"),
+                 (QStringList{"03:30:36.500 1.5 -", "03:30:37.000 2.5 3.0", "03:30:37.500 - -", "03:30:38.000 - -"}));
+        QVERIFY(messages().isEmpty());
+    }
+
+    // A failure in the merge is said, marks the import failed, and leaves the
+    // stored table as it was.
+    void failureReported()
+    {
+        QVERIFY(openDatabase(MoxB));
+        QVERIFY(import(file(QStringLiteral("hall.csv"), moxbcsv::file(10)), MoxB, hall));
+        QCOMPARE(testdb::exec(appDb(), {"CREATE TRIGGER injected BEFORE UPDATE ON DataMoxB BEGIN SELECT "
+                                        "RAISE(ABORT, 'injected'); END"}),
+                 QStringList());
+        const QStringList before = dump(appDb(), QStringLiteral("DataMoxB"));
+        const QStringList parameters = testdb::column(appDb(), QStringLiteral("SELECT * FROM Parameters"));
+        QVERIFY(!import(file(QStringLiteral("yard.csv"), moxbcsv::file(10)), MoxB, yard));
+        QCOMPARE(messages(), QStringList{"An error occurred during database import."});
+        QCOMPARE(dump(appDb(), QStringLiteral("DataMoxB")), before);
+        QCOMPARE(testdb::column(appDb(), QStringLiteral("SELECT * FROM Parameters")), parameters);
+    }
+
+    // Cancelling once the file is read stops the merge and keeps the table.
+    void cancelDuringMerge()
+    {
+        QVERIFY(openDatabase(MoxB));
+        QVERIFY(import(file(QStringLiteral("hall.csv"), moxbcsv::file(10)), MoxB, hall));
+        const QStringList before = dump(appDb(), QStringLiteral("DataMoxB"));
+        QStringList console;
+        const QMetaObject::Connection lines = connect(
+            g_framework, &Framework::consoleMessage, this, [&console](const QString &msg, int) { console << msg; },
+            Qt::DirectConnection);
+        const QMetaObject::Connection cancel = connect(
+            g_framework, &Framework::progressValueChanged, this,
+            [](int percent) {
+                if (percent >= 50)
+                    g_framework->cancelDataImport();
+            },
+            Qt::DirectConnection);
+        QVERIFY(!import(file(QStringLiteral("yard.csv"), moxbcsv::file(20)), MoxB, yard));
+        disconnect(cancel);
+        disconnect(lines);
+        QVERIFY(console.contains(QStringLiteral("Data import was canceled.")));
+        QVERIFY(messages().isEmpty());
+        QCOMPARE(dump(appDb(), QStringLiteral("DataMoxB")), before);
+        QCOMPARE(testdb::column(appDb(), QStringLiteral("SELECT count(*) FROM Parameters WHERE idDevices = %1")
+                                             .arg(yard)),
+                 QStringList{"0"});
+    }
+};
+
+QUORLOG_TEST_MAIN(TestImportRecorder)
+#include "tst_importrecorder.moc"
