@@ -235,6 +235,42 @@ private slots:
         QVERIFY(!QFile::exists(path + QStringLiteral("-wal")));
     }
 
+    // Settings loaded beside an archive renew the archive's own kind of
+    // report model, whichever form the settings file has: the report reads
+    // the archive's table Data, which a CSV report would not find.
+    void archiveSettingsKeepTheArchiveReport_data()
+    {
+        QTest::addColumn<QString>("settings");
+        QTest::newRow("SQLite settings") << writeSettingsArchive(QStringLiteral("settings.MoxBArch.arch.sqlite3"), true);
+        QTest::newRow("CSV settings") << writeTemp(QStringLiteral("settings.MoxBArch.arch.csv"), kSettingsCsv);
+    }
+
+    void archiveSettingsKeepTheArchiveReport()
+    {
+        QFETCH(QString, settings);
+        const QString path = writeArchive(QStringLiteral("2026-01-15.MoxBArch.sqlite3"), 120);
+        const QByteArray before = fileHash(path);
+        prompts->messageAnswers << QMessageBox::Yes;
+        prompts->fileAnswers << settings;
+        g_framework->openFile(path, MoxB, MoxB_DATA_FILE_Sqlite3, {});
+        settle();
+        QTRY_VERIFY(g_framework->getSessionInfo().fileName == settings);
+        QVERIFY(g_framework->getSessionInfo().views & Framework::SessionInfo::ViewSettingsMoxB);
+
+        auto *report = qobject_cast<moxbreportmodel *>(g_framework->reportModel);
+        QVERIFY(report);
+        QCOMPARE(report->getParametersFullName(), (QStringList{"AI1 value", "AI2 value"}));
+        report->appendReportParam(1);
+        report->setGroupingType(1);
+        report->setAggregationType(2);
+        report->updateQuery(0);
+        QCOMPARE(report->rowCount(), 1);
+        QCOMPARE(report->getReportRows().first().at(2), QStringLiteral("238.00"));
+
+        closeSession();
+        QCOMPARE(fileHash(path), before);
+    }
+
     void logArchiveInPlace_data()
     {
         QTest::addColumn<int>("sourceType");
