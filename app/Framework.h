@@ -102,6 +102,9 @@ public:
     // A model the main window may be showing is not deleted here but handed
     // to releaseRetiredModels; one never handed over is deleted at once.
     void deleteModels();
+    // Puts model in place of the session's report model (the old one goes
+    // once no page shows it) and wires it.
+    void replaceReportModel(AbstractReportModel *model);
     // The window calls this after it has dropped the pages that show the
     // session's models (GUI thread): the dropped models go after the pages.
     void releaseRetiredModels();

@@ -135,6 +135,15 @@ void Framework::deleteModels()
     disposeModel(report);
 }
 
+void Framework::replaceReportModel(AbstractReportModel *model)
+{
+    QObject *old = session::modelObject(reportModel);
+    reportModel = model;
+    disposeModel(old);
+    if (reportModel)
+        connectReportModelSignals();
+}
+
 void Framework::disposeModel(QObject *model)
 {
     if (!model)

@@ -8,6 +8,9 @@
 #include "common/Connections.h"
 #include "common/Trace.h"
 #include "app/SourceTypeFile.h"
+#include "charts/MoxAchart.h"
+#include "charts/MoxBChartModel.h"
+#include "charts/moxbcsvchart.h"
 #include "readers/BrenaConfigParser.h"
 #include "readers/QuilACsvParser.h"
 #include "readers/WexACsvParser.h"
@@ -25,6 +28,7 @@
 #include "readers/moxbdatabasecsvsetting.h"
 #include "readers/moxbdatabasemanager.h"
 #include "common/SqlUtil.h"
+#include "reports/RecorderReportModel.h"
 #include "tables/MoxAtable.h"
 #include "tables/MoxBTableModel.h"
 #include "tables/moxbcsvtable.h"
@@ -288,7 +292,10 @@ OpenFileWorker::Outcome OpenFileWorker::moxbDataArchive()
     m_fw.deleteModels();
     m_fw.tableModel = new MoxBTableModel(m_fw.dataDatabase, nullptr);
     m_fw.connectTableModelSignals();
-    // The recorder's chart and report models join here once they exist.
+    m_fw.chartModel = new MoxBChartModel(m_fw.dataDatabase, nullptr);
+    m_fw.connectChartModelSignals();
+    m_fw.reportModel = new moxbreportmodel(m_fw.dataDatabase, MoxB, nullptr);
+    m_fw.connectReportModelSignals();
     m_fw.sessionInfo.views |= Framework::SessionInfo::ViewCsvExport;
     emit m_fw.dataFileLoadedSuccessfully();
     return Outcome::Success;
@@ -331,7 +338,10 @@ OpenFileWorker::Outcome OpenFileWorker::moxbDataCsv()
     m_fw.deleteModels();
     m_fw.tableModel = new moxbcsvtable(m_fw.dataDatabase, nullptr);
     m_fw.connectTableModelSignals();
-    // The recorder's chart and report models join here once they exist.
+    m_fw.chartModel = new moxbcsvchart(m_fw.dataDatabase, nullptr);
+    m_fw.connectChartModelSignals();
+    m_fw.reportModel = new moxbcsvreport(m_fw.dataDatabase, MoxB, nullptr);
+    m_fw.connectReportModelSignals();
     m_fw.sessionInfo.views |= Framework::SessionInfo::ViewCsvExport;
     emit m_fw.dataFileLoadedSuccessfully();
     return Outcome::Success;
@@ -350,7 +360,10 @@ OpenFileWorker::Outcome OpenFileWorker::moxaDataCsv()
     m_fw.deleteModels();
     m_fw.tableModel = new MoxAtable(m_fw.dataDatabase, nullptr);
     m_fw.connectTableModelSignals();
-    // The recorder's chart (MoxAchart) and report (MoxAreport, type 20) models join here.
+    m_fw.chartModel = new MoxAchart(m_fw.dataDatabase, nullptr);
+    m_fw.connectChartModelSignals();
+    m_fw.reportModel = new MoxAreport(m_fw.dataDatabase, MoxA, nullptr);
+    m_fw.connectReportModelSignals();
     m_fw.sessionInfo.views |= Framework::SessionInfo::ViewCsvExport;
     return Outcome::Success;
 }
@@ -396,7 +409,14 @@ OpenFileWorker::Outcome OpenFileWorker::moxbSettingsOutcome(const QStringList &t
         m_fw.connectTableModelSignals();
     if (m_fw.chartModel)
         m_fw.connectChartModelSignals();
-    // The recorder's report model over the session's data joins here once it exists.
+    // A new report model over the session's data: its names take the units
+    // the settings give. Of the data file's kind, whichever kind of settings
+    // file this is: the data decide which table the report reads.
+    const QSqlDatabase data = Connections::database(QStringLiteral("Data_con"));
+    if (qobject_cast<moxbreportmodel *>(m_fw.reportModel))
+        m_fw.replaceReportModel(new moxbreportmodel(data, MoxB, nullptr));
+    else if (qobject_cast<moxbcsvreport *>(m_fw.reportModel))
+        m_fw.replaceReportModel(new moxbcsvreport(data, MoxB, nullptr));
     m_fw.sessionInfo.views |= Framework::SessionInfo::ViewCsvExport;
     return Outcome::Success;
 }

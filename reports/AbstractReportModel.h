@@ -104,9 +104,14 @@ protected:
     bool optWeekly = false;
     int optMinutes = 0;
 
+    // A report time of the result as the rows show it (parseDateTime here).
+    virtual QString reportTimeText(const QString &text) const { return parseDateTime(text); }
+    // Rows of a wide recorder result; incrementHeader names the value
+    // columns of an increment report "<name> INC" instead of the name alone.
+    void buildWideReportRows(const char *logTag, bool incrementHeader = false);
+
 private:
     void construct(avaibleDevices_t type);
-    void buildWideReportRows(const char *logTag);
     // Interval length of the wide increment rows, in minutes.
     int wideIncrementMinutes() const;
     QString renderTime(const QString &text, QString *lastRaw, QString *lastRendered) const;

@@ -146,7 +146,7 @@ QString AbstractReportModel::renderTime(const QString &text, QString *lastRaw, Q
     // Neighbouring rows share their times: parse each text once.
     if (text != *lastRaw) {
         *lastRaw = text;
-        *lastRendered = parseDateTime(text);
+        *lastRendered = reportTimeText(text);
     }
     return *lastRendered;
 }
@@ -248,7 +248,7 @@ int AbstractReportModel::wideIncrementMinutes() const
     return qMax(1, RaportGenerator::intervalMinutes());
 }
 
-void AbstractReportModel::buildWideReportRows(const char *logTag)
+void AbstractReportModel::buildWideReportRows(const char *logTag, bool incrementHeader)
 {
     ProgressDialog progress(0, tr("Loading data..."), reportWindow(), false);
     progress.show();
@@ -320,11 +320,13 @@ void AbstractReportModel::buildWideReportRows(const char *logTag)
         reportRows.append(row);
     }
 
-    static const char *const suffixes[] = {QT_TR_NOOP("MIN"), QT_TR_NOOP("AVG"), QT_TR_NOOP("MAX")};
+    static const char *const suffixes[] = {QT_TR_NOOP("MIN"), QT_TR_NOOP("AVG"), QT_TR_NOOP("MAX"),
+                                           QT_TR_NOOP("INC")};
+    const int last = incrementHeader ? 3 : 2;
     columnTitles = QStringList{tr("Start Time"), tr("End Time")};
     for (const QString &name : selectedParamsNames)
-        columnTitles << (aggregation >= 0 && aggregation <= 2 ? name + QLatin1Char(' ') + tr(suffixes[aggregation])
-                                                              : name);
+        columnTitles << (aggregation >= 0 && aggregation <= last ? name + QLatin1Char(' ') + tr(suffixes[aggregation])
+                                                                 : name);
     TRACE() << logTag << "report rows:" << reportRows.size();
 }
 

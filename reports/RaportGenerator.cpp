@@ -144,6 +144,11 @@ void RaportGenerator::stripBrackets(const QStringList &selectedParamNames)
     state().columnNames = names;
 }
 
+void RaportGenerator::columnFilter(const QStringList &columnNames)
+{
+    state().columnNames = columnNames;
+}
+
 QString RaportGenerator::generateQuery(int kind, qint64 start, qint64 end)
 {
     state().rangeStart = start;

@@ -36,6 +36,8 @@ public:
     static void parameterFilter(const QList<int> &selectedParamIds);
     // The wide column list: each name trimmed and stripped of its bracketed unit.
     static void stripBrackets(const QStringList &selectedParamNames);
+    // The wide column list as given: the table's own column names.
+    static void columnFilter(const QStringList &columnNames);
 
     // kind 0: the whole Data table; kind 5: within [start, end] when both are
     // non-zero; other kinds an empty string.

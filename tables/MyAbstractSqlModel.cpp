@@ -152,7 +152,12 @@ void MyAbstractSqlModel::getParameterInfo()
             values << id;
     }
 
-    QSqlQuery q(currentConnection());
+    QSqlDatabase conn = currentConnection();
+    // A recorder's own file or wide table has no parameter records: nothing
+    // to list, and nothing the user needs to be warned of.
+    if (conn.isOpen() && !conn.tables().contains(QStringLiteral("Parameters")))
+        return;
+    QSqlQuery q(conn);
     q.setForwardOnly(true);
     bool ok = q.prepare(text);
     for (const QVariant &v : values)

@@ -11,7 +11,9 @@
 #include "app/SourceTypeFile.h"
 #include "common/Connections.h"
 #include "common/Prompts.h"
+#include "charts/moxbcsvchart.h"
 #include "readers/moxbdatabasemanager.h"
+#include "reports/RecorderReportModel.h"
 #include "tables/MoxBTableModel.h"
 #include "tables/moxbcsvtable.h"
 #include "tables/moxblogtable.h"
@@ -185,7 +187,8 @@ private slots:
         QVERIFY(s.isOpen);
         QCOMPARE(int(s.deviceType), int(MoxB));
         QCOMPARE(s.fileName, path);
-        QCOMPARE(s.views, Framework::SessionInfo::ViewTable | Framework::SessionInfo::ViewCsvExport);
+        QCOMPARE(s.views, Framework::SessionInfo::ViewTable | Framework::SessionInfo::ViewChart | Framework::SessionInfo::ViewReport
+                              | Framework::SessionInfo::ViewCsvExport);
         auto *model = qobject_cast<moxbcsvtable *>(g_framework->tableModel);
         QVERIFY(model);
         QCOMPARE(model->thread(), qApp->thread());
@@ -216,7 +219,8 @@ private slots:
 
         const Framework::SessionInfo s = g_framework->getSessionInfo();
         QVERIFY(s.isOpen);
-        QCOMPARE(s.views, Framework::SessionInfo::ViewTable | Framework::SessionInfo::ViewCsvExport);
+        QCOMPARE(s.views, Framework::SessionInfo::ViewTable | Framework::SessionInfo::ViewChart | Framework::SessionInfo::ViewReport
+                              | Framework::SessionInfo::ViewCsvExport);
         auto *model = qobject_cast<MoxBTableModel *>(g_framework->tableModel);
         QVERIFY(model);
         QTRY_VERIFY(model->rowCount() >= 1000);
@@ -229,6 +233,42 @@ private slots:
         closeSession();
         QCOMPARE(fileHash(path), before);
         QVERIFY(!QFile::exists(path + QStringLiteral("-wal")));
+    }
+
+    // Settings loaded beside an archive renew the archive's own kind of
+    // report model, whichever form the settings file has: the report reads
+    // the archive's table Data, which a CSV report would not find.
+    void archiveSettingsKeepTheArchiveReport_data()
+    {
+        QTest::addColumn<QString>("settings");
+        QTest::newRow("SQLite settings") << writeSettingsArchive(QStringLiteral("settings.MoxBArch.arch.sqlite3"), true);
+        QTest::newRow("CSV settings") << writeTemp(QStringLiteral("settings.MoxBArch.arch.csv"), kSettingsCsv);
+    }
+
+    void archiveSettingsKeepTheArchiveReport()
+    {
+        QFETCH(QString, settings);
+        const QString path = writeArchive(QStringLiteral("2026-01-15.MoxBArch.sqlite3"), 120);
+        const QByteArray before = fileHash(path);
+        prompts->messageAnswers << QMessageBox::Yes;
+        prompts->fileAnswers << settings;
+        g_framework->openFile(path, MoxB, MoxB_DATA_FILE_Sqlite3, {});
+        settle();
+        QTRY_VERIFY(g_framework->getSessionInfo().fileName == settings);
+        QVERIFY(g_framework->getSessionInfo().views & Framework::SessionInfo::ViewSettingsMoxB);
+
+        auto *report = qobject_cast<moxbreportmodel *>(g_framework->reportModel);
+        QVERIFY(report);
+        QCOMPARE(report->getParametersFullName(), (QStringList{"AI1 value", "AI2 value"}));
+        report->appendReportParam(1);
+        report->setGroupingType(1);
+        report->setAggregationType(2);
+        report->updateQuery(0);
+        QCOMPARE(report->rowCount(), 1);
+        QCOMPARE(report->getReportRows().first().at(2), QStringLiteral("238.00"));
+
+        closeSession();
+        QCOMPARE(fileHash(path), before);
     }
 
     void logArchiveInPlace_data()
@@ -331,12 +371,19 @@ private slots:
 
         const Framework::SessionInfo s = g_framework->getSessionInfo();
         QVERIFY(s.isOpen);
-        QCOMPARE(s.views, Framework::SessionInfo::ViewTable | Framework::SessionInfo::ViewCsvExport
+        QCOMPARE(s.views, Framework::SessionInfo::ViewTable | Framework::SessionInfo::ViewChart | Framework::SessionInfo::ViewReport
+                              | Framework::SessionInfo::ViewCsvExport
                               | Framework::SessionInfo::ViewSettingsMoxB);
         // The data file's table stays the session's.
         auto *model = qobject_cast<moxbcsvtable *>(g_framework->tableModel);
         QVERIFY(model);
         QCOMPARE(model->rowCount(), 5);
+        // A new report model over the data file's table, of the data file's kind.
+        auto *report = qobject_cast<moxbcsvreport *>(g_framework->reportModel);
+        QVERIFY(report);
+        QCOMPARE(report->thread(), qApp->thread());
+        QCOMPARE(report->getParametersFullName().size(), moxbcsv::channelTitles().size());
+        QVERIFY(qobject_cast<moxbcsvchart *>(g_framework->chartModel));
         QCOMPARE(g_framework->dataDatabase.databaseName(),
                  QDir(QDir::tempPath()).filePath(QStringLiteral("Data_con_TmpDb.sqlite")));
         QVERIFY(g_framework->moxbManager);
@@ -404,7 +451,8 @@ private slots:
         QVERIFY(qobject_cast<moxbcsvtable *>(g_framework->tableModel));
         QVERIFY(g_framework->tableModel->rowCount() > 0);
         QCOMPARE(g_framework->getSessionInfo().views,
-                 Framework::SessionInfo::ViewTable | Framework::SessionInfo::ViewCsvExport);
+                 Framework::SessionInfo::ViewTable | Framework::SessionInfo::ViewChart
+                     | Framework::SessionInfo::ViewReport | Framework::SessionInfo::ViewCsvExport);
         settle();
         QCOMPARE(prompts->count(QStringLiteral("message")), 0);
         QVERIFY(!g_framework->loadingExample);
