@@ -131,6 +131,7 @@ void AbstractReportModel::prepareCombinedParamsList()
 {
     parametersFullName.clear();
     parametersFullNameIds.clear();
+    recorderColumns.clear();
 
     if (deviceType == MoxB_FILTERED || deviceType == MoxA_FILTERED) {
         QHash<int, QPair<QString, QString>> named; // id -> ("name (device)", unit)
@@ -153,6 +154,7 @@ void AbstractReportModel::prepareCombinedParamsList()
             }
             parametersFullName.append(withUnit(it->first, it->second));
             parametersFullNameIds.append(id);
+            recorderColumns.insert(id, it->first);
         }
         TRACE() << "Generated parametersFullName:" << parametersFullName;
     } else if (deviceType == INTERNAL_DB) {

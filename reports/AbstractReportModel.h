@@ -7,6 +7,7 @@
 #include "tables/MyAbstractSqlModel.h"
 
 #include <QColor>
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -90,6 +91,9 @@ protected:
     // The id behind each entry of parametersFullName, so an id whose name
     // cannot be found never shifts the names against the ids.
     QList<int> parametersFullNameIds;
+    // Filtered recorder sessions: each parameter id's wide-table column,
+    // "name (instrument)", which the report selects by its exact name.
+    QHash<int, QString> recorderColumns;
     QStringList selectedParamsNames;
     QList<int> selectedParamsId;
     QVector<ReportRow> reportRows;

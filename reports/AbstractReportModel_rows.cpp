@@ -115,9 +115,14 @@ void AbstractReportModel::updateQuery(int type)
 void AbstractReportModel::prepareQueryFilters(const QString &deviceName, int type)
 {
     RaportGenerator::flagFilter(deviceName);
-    if (deviceType == MoxB_FILTERED || deviceType == MoxA_FILTERED)
-        RaportGenerator::stripBrackets(selectedParamsNames);
-    else
+    if (deviceType == MoxB_FILTERED || deviceType == MoxA_FILTERED) {
+        // The columns by their own names: stripping the unit off the display
+        // name would also cut brackets that belong to a parameter's name.
+        QStringList columns;
+        for (int id : qAsConst(selectedParamsId))
+            columns << recorderColumns.value(id);
+        RaportGenerator::columnFilter(columns);
+    } else
         RaportGenerator::parameterFilter(selectedParamsId);
     if (type == 0)
         RaportGenerator::setGroupingType(grouping, intervalMinutes, aggregation, 4);

@@ -280,9 +280,10 @@ QSqlDatabase TestReportModel::wideDb(const QString &table)
         return QSqlDatabase();
     insertDevice(db, 1, QStringLiteral("M1"), table == QLatin1String("DataMoxB") ? MoxB : MoxA);
     insertParameter(db, 11, 1, QStringLiteral("P1"));
-    insertParameter(db, 12, 1, QStringLiteral("P2"));
+    // Brackets in a parameter's own name are part of its column's name.
+    insertParameter(db, 12, 1, QStringLiteral("P2 [L1]"));
     setUnit(db, 11, QStringLiteral("kW"));
-    const QStringList columns{QStringLiteral("P1 (M1)"), QStringLiteral("P2 (M1)")};
+    const QStringList columns{QStringLiteral("P1 (M1)"), QStringLiteral("P2 [L1] (M1)")};
     createWideTable(db, table, columns);
     insertWideRows(db, table, columns,
                    {{"2025-01-01", "00:00:10", "1", "5"},
@@ -300,10 +301,10 @@ void TestReportModel::wideRows_data()
     QTest::addColumn<QStringList>("heads");
     QTest::addColumn<Rows>("rows");
 
-    const QStringList maxHeads{"Start Time", "End Time", "P1 (M1) [kW] MAX", "P2 (M1) MAX"};
+    const QStringList maxHeads{"Start Time", "End Time", "P1 (M1) [kW] MAX", "P2 [L1] (M1) MAX"};
     const Rows maxRows{{"2025-01-01 00:00:00", "2025-01-01 00:00:59", "3.00", "5.00"},
                        {"2025-01-01 00:01:00", "2025-01-01 00:01:59", "10.00", "9.00"}};
-    const QStringList incHeads{"Start Time", "End Time", "P1 (M1) [kW]", "P2 (M1)"};
+    const QStringList incHeads{"Start Time", "End Time", "P1 (M1) [kW]", "P2 [L1] (M1)"};
     // Last valid minus first valid value of each interval.
     const Rows incRows{{"2025-01-01 00:00:00", "2025-01-01 00:00:59", "2.00", "0.00"},
                        {"2025-01-01 00:01:00", "2025-01-01 00:01:59", "6.00", "3.00"}};
