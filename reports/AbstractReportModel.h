@@ -83,6 +83,10 @@ protected:
     // The statement of the last run; the row builders read it once, forward.
     QSqlQuery *reportQuery = nullptr;
 
+    // Drops the previous report and its statement before a run; returns the
+    // name of the database's first instrument, which picks the flag rule.
+    QString clearForRun();
+
     avaibleDevices_t deviceType = DEVICE_UNDEFINED;
     FiltersCfg filtersCfg;
     QString dateTimeFormat;

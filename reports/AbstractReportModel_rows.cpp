@@ -54,19 +54,8 @@ void AbstractReportModel::updateQuery(int type)
         ProgressDialog busy(0, tr("Creating report..."), reportWindow(), false);
         busy.show();
 
-        queryModel->clear();
-        reportRows.clear();
-        currentRow.clear();
-        delete reportQuery;
-        reportQuery = nullptr;
-
+        const QString deviceName = clearForRun();
         QSqlDatabase db = currentConnection();
-        QString deviceName;
-        {
-            QSqlQuery names(db);
-            if (names.exec(QStringLiteral("SELECT name FROM Devices;")) && names.next())
-                deviceName = names.value(0).toString();
-        }
 
         QString statement;
         int kind = type;
@@ -110,6 +99,20 @@ void AbstractReportModel::updateQuery(int type)
                                 .arg(timer.elapsed())
                                 .arg(selectedParamsId.size()),
                             1);
+}
+
+QString AbstractReportModel::clearForRun()
+{
+    queryModel->clear();
+    reportRows.clear();
+    currentRow.clear();
+    delete reportQuery;
+    reportQuery = nullptr;
+
+    QSqlQuery names(currentConnection());
+    if (names.exec(QStringLiteral("SELECT name FROM Devices;")) && names.next())
+        return names.value(0).toString();
+    return QString();
 }
 
 void AbstractReportModel::prepareQueryFilters(const QString &deviceName, int type)

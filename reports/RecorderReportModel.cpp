@@ -139,19 +139,8 @@ void RecorderReportModel::updateQuery(int type)
                             g_framework ? g_framework->mainWindow.data() : nullptr, false);
         busy.show();
 
-        queryModel->clear();
-        reportRows.clear();
-        currentRow.clear();
-        delete reportQuery;
-        reportQuery = nullptr;
-
+        const QString deviceName = clearForRun();
         QSqlDatabase db = currentConnection();
-        QString deviceName;
-        {
-            QSqlQuery devices(db);
-            if (devices.exec(QStringLiteral("SELECT name FROM Devices;")) && devices.next())
-                deviceName = devices.value(0).toString();
-        }
         prepareQueryFilters(deviceName, type);
         const QString statement = reportStatement();
         TRACE() << "[SQL] Executing" << m_kind.family << "Query:" << statement;
