@@ -4,6 +4,7 @@
 // filtered session it starts, and the saved filter templates. Runs in Tokyo
 // time: every date the page shows or hands on is UTC, so a local-time leak
 // shifts a day or nine hours.
+#include "support/SessionTestUtil.h"
 #include "support/TestMain.h"
 
 #include "acquisition/DataFilterPage.h"
@@ -55,14 +56,6 @@ qint64 utcMs(int y, int mo, int d, int h, int mi, int s)
 // First and last record of the fixture: both on a different date in Tokyo.
 const qint64 kFirst = utcMs(2024, 3, 1, 20, 30, 0);
 const qint64 kLast = utcMs(2024, 4, 30, 20, 30, 0);
-
-void settle()
-{
-    for (int i = 0; i < 3; ++i) {
-        QCoreApplication::processEvents();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-}
 
 // Three instruments: an online meter whose second parameter is named like a
 // property line, an offline transducer, and one of a type without a name.

@@ -1,6 +1,7 @@
 // The instrument dialog: the rule that keeps the recorder families apart, the
 // form's validation, what is written on Save, and the meter configuration
 // file flow.
+#include "support/SessionTestUtil.h"
 #include "support/TestMain.h"
 
 #include "acquisition/DeviceEditDialog.h"
@@ -15,14 +16,6 @@
 #include <QTemporaryDir>
 
 namespace {
-
-void settle()
-{
-    for (int i = 0; i < 3; ++i) {
-        QCoreApplication::processEvents();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-}
 
 QPushButton *saveButton(DeviceEditDialog &dialog)
 {

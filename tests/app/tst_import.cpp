@@ -2,6 +2,7 @@
 // and the import task: the branch choice, refusals, end-to-end imports of
 // each family with a reader, re-imports, and an import while a filtered
 // session of the same database is being read.
+#include "support/SessionTestUtil.h"
 #include "support/TestMain.h"
 
 #include "app/Framework.h"
@@ -29,14 +30,6 @@ Q_DECLARE_METATYPE(ImportDataWorker::Branch)
 namespace {
 
 const QString kDataCon = QStringLiteral("Data_con");
-
-void settle()
-{
-    for (int i = 0; i < 3; ++i) {
-        QCoreApplication::processEvents();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-}
 
 // Framework's console lines, from whichever thread.
 class Console : public QObject

@@ -1,6 +1,7 @@
 // A MoxB recorder's settings imported as the import dialog does it, through
 // Framework::importData with the kind "MoxBSettings": into an application
 // database with two recorders, what the user sees on success and failure.
+#include "support/SessionTestUtil.h"
 #include "support/TestMain.h"
 
 #include "app/Framework.h"
@@ -20,14 +21,6 @@ namespace {
 
 const QString kDataCon = QStringLiteral("Data_con");
 const QString kKind = QStringLiteral("MoxBSettings");
-
-void settle()
-{
-    for (int i = 0; i < 3; ++i) {
-        QCoreApplication::processEvents();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-}
 
 } // namespace
 

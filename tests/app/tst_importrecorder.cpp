@@ -2,6 +2,7 @@
 // call it: MoxB and MoxA data CSV files and a MoxB archive into the wide
 // tables of an application database with two instruments, a re-import, and
 // a failing import that reports itself and leaves the table as it was.
+#include "support/SessionTestUtil.h"
 #include "support/TestMain.h"
 
 #include "app/Framework.h"
@@ -18,14 +19,6 @@
 namespace {
 
 const QString kDataCon = QStringLiteral("Data_con");
-
-void settle()
-{
-    for (int i = 0; i < 3; ++i) {
-        QCoreApplication::processEvents();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-}
 
 // The whole wide table as text, for before/after comparisons.
 QStringList dump(QSqlDatabase db, const QString &table)

@@ -2,6 +2,7 @@
 // place without changing it, with the analyser table model, the report model
 // of the session's type and the chart model where the build has one; a
 // built-in example is read from a copy in the temporary folder.
+#include "support/SessionTestUtil.h"
 #include "support/TestMain.h"
 
 #include "app/Framework.h"
@@ -19,14 +20,6 @@
 #include <QSqlQuery>
 
 namespace {
-
-void settle()
-{
-    for (int i = 0; i < 3; ++i) {
-        QCoreApplication::processEvents();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-}
 
 QString tempPath(const QString &name)
 {

@@ -1,6 +1,7 @@
 // Opening event logs: the analysers' audit, dip and swell and alarm logs and
 // the recorder's audit and alarm CSV logs each open into a session of their
 // type with a table alone, over their own temporary database.
+#include "support/SessionTestUtil.h"
 #include "support/TestMain.h"
 
 #include "app/Framework.h"
@@ -18,23 +19,6 @@
 #include <QSqlQuery>
 
 namespace {
-
-void settle()
-{
-    for (int i = 0; i < 3; ++i) {
-        QCoreApplication::processEvents();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-}
-
-QString writeTemp(const QString &name, const QByteArray &bytes)
-{
-    const QString path = QDir(QDir::tempPath()).filePath(name);
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size())
-        return QString();
-    return path;
-}
 
 const QByteArray kTabLog = "2022-04-24\t02:07:28.125\tFirst\t\r\n"
                            "2022-04-24\t02:07:29.5\tSecond\t\r\n";

@@ -1,6 +1,7 @@
 // Opening the MoxA recorder's CSV export: read into the temporary database,
 // it opens into a session with its table and the CSV export; the built-in
 // example opens the same way; a file that cannot be read leaves no session.
+#include "support/SessionTestUtil.h"
 #include "support/MoxACsvWriter.h"
 #include "support/TestMain.h"
 
@@ -16,23 +17,6 @@
 #include <QToolButton>
 
 namespace {
-
-void settle()
-{
-    for (int i = 0; i < 3; ++i) {
-        QCoreApplication::processEvents();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-}
-
-QString writeTemp(const QString &name, const QByteArray &bytes)
-{
-    const QString path = QDir(QDir::tempPath()).filePath(name);
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size())
-        return QString();
-    return path;
-}
 
 QStringList headers(const QAbstractItemModel &m)
 {

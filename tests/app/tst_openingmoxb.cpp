@@ -2,6 +2,7 @@
 // never changed) and its data CSV (read into a temporary database) each open
 // into a session with a table and the CSV export, and the main window then
 // offers the settings file, except once after the built-in example.
+#include "support/SessionTestUtil.h"
 #include "support/MoxBCsvWriter.h"
 #include "support/MoxBSettingsWriter.h"
 #include "support/TestMain.h"
@@ -29,23 +30,6 @@
 #include <QSqlQuery>
 
 namespace {
-
-void settle()
-{
-    for (int i = 0; i < 3; ++i) {
-        QCoreApplication::processEvents();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-}
-
-QString writeTemp(const QString &name, const QByteArray &bytes)
-{
-    const QString path = QDir(QDir::tempPath()).filePath(name);
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size())
-        return QString();
-    return path;
-}
 
 QByteArray fileHash(const QString &path)
 {

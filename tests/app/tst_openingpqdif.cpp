@@ -1,6 +1,7 @@
 // Opening the analysers' PQDIF files: a ZelDX data file ending in ".pqd" (any
 // letter case) is read into the temporary database "Data_con" and shown by
 // the analysers' table model; the built-in example is one such file.
+#include "support/SessionTestUtil.h"
 #include "support/TestMain.h"
 
 #include "app/DeviceSelectDialog.h"
@@ -16,23 +17,6 @@
 #include <QSqlQuery>
 
 namespace {
-
-void settle()
-{
-    for (int i = 0; i < 3; ++i) {
-        QCoreApplication::processEvents();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-}
-
-QString writeTemp(const QString &name, const QByteArray &bytes)
-{
-    const QString path = QDir(QDir::tempPath()).filePath(name);
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size())
-        return QString();
-    return path;
-}
 
 const QString kExample = QStringLiteral(":/examples/_resources/examples/ZelDX/ZelDX_2024_03.pqd");
 

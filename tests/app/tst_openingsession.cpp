@@ -2,6 +2,7 @@
 // chosen through "Select device" open into a session of their type whose
 // table page shows the archive's rows; a new database replaces a file that
 // the open session was reading.
+#include "support/SessionTestUtil.h"
 #include "support/TestMain.h"
 
 #include "app/DeviceSelectDialog.h"
@@ -21,14 +22,6 @@
 #include <QToolButton>
 
 namespace {
-
-void settle()
-{
-    for (int i = 0; i < 3; ++i) {
-        QCoreApplication::processEvents();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-}
 
 QString examplePath(avaibleDevices_t type)
 {

@@ -1,6 +1,7 @@
 // The built-in recorder examples open into sessions that chart and report
 // their data: the chart page draws the first section, the report model
 // offers the channels and builds a report over them.
+#include "support/SessionTestUtil.h"
 #include "support/TestMain.h"
 
 #include "app/Framework.h"
@@ -14,18 +15,6 @@
 #include "reports/ReportViewPage.h"
 
 #include <QSqlQuery>
-
-namespace {
-
-void settle()
-{
-    for (int i = 0; i < 3; ++i) {
-        QCoreApplication::processEvents();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-}
-
-} // namespace
 
 class TestRecorderSessions : public QObject
 {

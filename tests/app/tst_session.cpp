@@ -2,6 +2,7 @@
 // the progress dialog, the success and failure tails, cancel, the models'
 // thread and lifetime against the window's pages, closing, clearing foreign
 // tables, and the flag mapping.
+#include "support/SessionTestUtil.h"
 #include "support/TestMain.h"
 
 #include "app/ConsoleWidget.h"
@@ -96,14 +97,6 @@ QStringList messages(const QList<ConsoleLine> &lines)
     for (const ConsoleLine &l : lines)
         out << l.msg;
     return out;
-}
-
-void settle()
-{
-    for (int i = 0; i < 3; ++i) {
-        QCoreApplication::processEvents();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
 }
 
 QString tempPath(const QString &name)

@@ -1,0 +1,12 @@
+#pragma once
+// Helpers of the tests that drive whole sessions through the Framework.
+#include "support/SessionTestUtil.h"
+#include <QByteArray>
+#include <QString>
+
+// Lets queued calls and deferred deletions of a finished task run.
+void settle();
+
+// Writes bytes to a file of that name in the temporary folder; the path, or
+// an empty text when it cannot be written.
+QString writeTemp(const QString &name, const QByteArray &bytes);
