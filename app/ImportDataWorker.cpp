@@ -154,6 +154,17 @@ void ImportDataWorker::markFailed()
     m_fw.cancelFlag.storeRelease(1);
 }
 
+bool ImportDataWorker::openSource()
+{
+    m_source = m_fw.archiveManager.openTmpDatabase(kSourceConnection);
+    if (m_source.isOpen())
+        return true;
+    error(Framework::tr("Unable to open temp Database."));
+    closeSource();
+    markFailed();
+    return false;
+}
+
 void ImportDataWorker::closeSource()
 {
     if (m_source.isValid())
@@ -225,13 +236,8 @@ void ImportDataWorker::csvFamily()
 {
     Reader reader(m_progress, &m_fw.cancelFlag, nullptr);
     OpenFileWorker::wireReader(&reader, m_progress, m_fw.mainWindow.data());
-    m_source = m_fw.archiveManager.openTmpDatabase(kSourceConnection);
-    if (!m_source.isOpen()) {
-        error(Framework::tr("Unable to open temp Database."));
-        closeSource();
-        markFailed();
+    if (!openSource())
         return;
-    }
     int lines = 0;
     if (!reader.openFile(m_path) || !reader.checkHeader() || !reader.parseFile(m_source, &lines)) {
         closeSource();
@@ -387,13 +393,8 @@ void ImportDataWorker::recorderCsv(const QString &table, const char *trace)
     OpenFileWorker::wireReader(&reader, m_progress, m_fw.mainWindow.data());
     // The reader fills a scratch database: the application database changes
     // only in the one transaction of the merge.
-    m_source = m_fw.archiveManager.openTmpDatabase(kSourceConnection);
-    if (!m_source.isOpen()) {
-        error(Framework::tr("Unable to open temp Database."));
-        closeSource();
-        markFailed();
+    if (!openSource())
         return;
-    }
     int rows = 0;
     if (!reader.openFile(m_path) || !reader.parseFile(m_source, &rows, 0)) {
         closeSource();

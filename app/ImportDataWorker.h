@@ -63,6 +63,9 @@ private:
     // The merge into the open application database; marks a failure.
     void merge(MyAbstractSqlModel *source);
     // Closes and forgets the source connection.
+    // The scratch database a reader fills; false (reported, failed) when it
+    // cannot be opened.
+    bool openSource();
     void closeSource();
     // A failed import looks like a cancelled one to the launcher.
     void markFailed();
