@@ -112,7 +112,6 @@ OpenFileWorker::Outcome OpenFileWorker::dispatch()
         TRACE() << "No reader for WexD archives";
         return Outcome::Failure;
 
-    // Branches that come with their readers and models.
     case INTERNAL_DB:
         return applicationDatabase();
     case ZelD:
@@ -130,12 +129,6 @@ OpenFileWorker::Outcome OpenFileWorker::dispatch()
         break;
     }
     // Types without a file of their own: no message.
-    return Outcome::Failure;
-}
-
-OpenFileWorker::Outcome OpenFileWorker::notAvailable(const char *what)
-{
-    TRACE() << "Not in this build:" << what << "source type" << m_sourceType;
     return Outcome::Failure;
 }
 

@@ -94,8 +94,6 @@ private:
     Outcome moxaDataCsv();
     Outcome applicationDatabase();
     Outcome brenaRecordFile();
-    // Known type whose reader or models are not part of this build.
-    Outcome notAvailable(const char *what);
 
     // Steps 1-2 of the reader procedure: progress, messages.
     void wireReader(QObject *reader);
