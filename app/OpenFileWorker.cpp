@@ -223,14 +223,7 @@ OpenFileWorker::Outcome OpenFileWorker::zelcDataArchive()
         m_path = copy;
     }
 
-    // The instrument's own file, opened in place: read-only, so that
-    // neither its contents nor its journal mode change.
-    const QString name = QStringLiteral("Data_con");
-    Connections::Options options;
-    options.readOnly = true;
-    Connections::registerFile(name, m_path, options);
-    m_fw.dataDatabase = Connections::database(name);
-    if (!m_fw.dataDatabase.isOpen())
+    if (!openInPlace())
         return Outcome::Failure;
     // SQLite opens any file lazily; one that is no archive would give a
     // session whose every page fails.
@@ -275,21 +268,9 @@ OpenFileWorker::Outcome OpenFileWorker::moxbDataArchive()
     // The recorder's own file, opened in place and never changed.
     if (!QFileInfo(m_path).isFile())
         return Outcome::Failure;
-    const QString name = QStringLiteral("Data_con");
-    Connections::Options options;
-    options.readOnly = true;
-    Connections::registerFile(name, m_path, options);
-    m_fw.dataDatabase = Connections::database(name);
-    if (!m_fw.dataDatabase.isOpen())
+    if (!openInPlace())
         return Outcome::Failure;
-    m_fw.deleteModels();
-    m_fw.tableModel = new MoxBTableModel(m_fw.dataDatabase, nullptr);
-    m_fw.connectTableModelSignals();
-    m_fw.chartModel = new MoxBChartModel(m_fw.dataDatabase, nullptr);
-    m_fw.connectChartModelSignals();
-    m_fw.reportModel = new moxbreportmodel(m_fw.dataDatabase, MoxB, nullptr);
-    m_fw.connectReportModelSignals();
-    m_fw.sessionInfo.views |= Framework::SessionInfo::ViewCsvExport;
+    recorderModels<MoxBTableModel, MoxBChartModel, moxbreportmodel>(MoxB);
     emit m_fw.dataFileLoadedSuccessfully();
     return Outcome::Success;
 }
@@ -299,15 +280,8 @@ OpenFileWorker::Outcome OpenFileWorker::moxbLogArchive()
     // The recorder's own log file, opened in place and never changed.
     if (!m_path.endsWith(QLatin1String(".sqlite3"), Qt::CaseInsensitive) || !QFileInfo(m_path).isFile())
         return Outcome::Failure;
-    const QString name = QStringLiteral("Data_con");
-    Connections::Options options;
-    options.readOnly = true;
-    Connections::registerFile(name, m_path, options);
-    m_fw.dataDatabase = Connections::database(name);
-    if (!m_fw.dataDatabase.isOpen()) {
-        TRACE() << "Failed to open database: " << m_fw.dataDatabase.lastError().text();
+    if (!openInPlace())
         return Outcome::Failure;
-    }
     m_fw.deleteModels();
     if (m_sourceType == MoxB_AUDIT_FILE_Sqlite3)
         m_fw.tableModel = new moxbaudittable(m_fw.dataDatabase, nullptr);
@@ -328,14 +302,7 @@ OpenFileWorker::Outcome OpenFileWorker::moxbDataCsv()
                                                          });
     if (!read)
         return Outcome::Failure;
-    m_fw.deleteModels();
-    m_fw.tableModel = new moxbcsvtable(m_fw.dataDatabase, nullptr);
-    m_fw.connectTableModelSignals();
-    m_fw.chartModel = new moxbcsvchart(m_fw.dataDatabase, nullptr);
-    m_fw.connectChartModelSignals();
-    m_fw.reportModel = new moxbcsvreport(m_fw.dataDatabase, MoxB, nullptr);
-    m_fw.connectReportModelSignals();
-    m_fw.sessionInfo.views |= Framework::SessionInfo::ViewCsvExport;
+    recorderModels<moxbcsvtable, moxbcsvchart, moxbcsvreport>(MoxB);
     emit m_fw.dataFileLoadedSuccessfully();
     return Outcome::Success;
 }
@@ -350,15 +317,34 @@ OpenFileWorker::Outcome OpenFileWorker::moxaDataCsv()
                                                       });
     if (!read)
         return Outcome::Failure;
+    recorderModels<MoxAtable, MoxAchart, MoxAreport>(MoxA);
+    return Outcome::Success;
+}
+
+bool OpenFileWorker::openInPlace()
+{
+    const QString name = QStringLiteral("Data_con");
+    Connections::Options options;
+    options.readOnly = true;
+    Connections::registerFile(name, m_path, options);
+    m_fw.dataDatabase = Connections::database(name);
+    if (m_fw.dataDatabase.isOpen())
+        return true;
+    TRACE() << "Failed to open database: " << m_fw.dataDatabase.lastError().text();
+    return false;
+}
+
+template <class Table, class Chart, class Report>
+void OpenFileWorker::recorderModels(avaibleDevices_t reportType)
+{
     m_fw.deleteModels();
-    m_fw.tableModel = new MoxAtable(m_fw.dataDatabase, nullptr);
+    m_fw.tableModel = new Table(m_fw.dataDatabase, nullptr);
     m_fw.connectTableModelSignals();
-    m_fw.chartModel = new MoxAchart(m_fw.dataDatabase, nullptr);
+    m_fw.chartModel = new Chart(m_fw.dataDatabase, nullptr);
     m_fw.connectChartModelSignals();
-    m_fw.reportModel = new MoxAreport(m_fw.dataDatabase, MoxA, nullptr);
+    m_fw.reportModel = new Report(m_fw.dataDatabase, reportType, nullptr);
     m_fw.connectReportModelSignals();
     m_fw.sessionInfo.views |= Framework::SessionInfo::ViewCsvExport;
-    return Outcome::Success;
 }
 
 moxbdatabasemanager *OpenFileWorker::newMoxBManager()

@@ -95,6 +95,15 @@ private:
     Outcome applicationDatabase();
     Outcome brenaRecordFile();
 
+    // The instrument's own SQLite file as the session's "Data_con", opened
+    // where it is and read-only: neither its contents nor its journal mode
+    // change.
+    bool openInPlace();
+    // A recorder data session: its table, chart and report models and the
+    // CSV export.
+    template <class Table, class Chart, class Report>
+    void recorderModels(avaibleDevices_t reportType);
+
     // Steps 1-2 of the reader procedure: progress, messages.
     void wireReader(QObject *reader);
     // Step 3: the temporary database of the branch as the session's database.
