@@ -11,6 +11,27 @@
 
 namespace rectable {
 
+void writeTexts(QSqlDatabase db, const QString &table, const QStringList &columns,
+                const QVector<QStringList> &rows)
+{
+    QStringList defs{QStringLiteral("id INTEGER PRIMARY KEY AUTOINCREMENT NOT NULL"), QStringLiteral("date TEXT"),
+                     QStringLiteral("time TEXT")};
+    for (const QString &c : columns)
+        defs << sql::quoteIdentifier(c) + QStringLiteral(" TEXT");
+    QSqlQuery q(db);
+    if (!q.exec(QStringLiteral("CREATE TABLE %1 (%2)").arg(table, defs.join(QStringLiteral(", ")))))
+        qWarning() << q.lastError().text();
+    db.transaction();
+    q.prepare(QStringLiteral("INSERT INTO %1 VALUES (NULL, %2)").arg(table, sql::placeholders(columns.size() + 2)));
+    for (const QStringList &row : rows) {
+        for (int i = 0; i < row.size(); ++i)
+            q.bindValue(i, row.at(i));
+        if (!q.exec())
+            qWarning() << q.lastError().text();
+    }
+    db.commit();
+}
+
 bool write(QSqlDatabase db, const QString &table, const QStringList &columns, const QVector<Row> &rows)
 {
     QSqlQuery q(db);

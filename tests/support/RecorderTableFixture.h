@@ -22,6 +22,11 @@ struct Row
 // one TEXT column per name) and inserts the rows with their ids.
 bool write(QSqlDatabase db, const QString &table, const QStringList &columns, const QVector<Row> &rows);
 
+// The same table filled with texts: each row is date, time, then one text
+// per column; ids given by SQLite from 1. Failures are warned about.
+void writeTexts(QSqlDatabase db, const QString &table, const QStringList &columns,
+                const QVector<QStringList> &rows);
+
 // A recorder settings database at path with the four unit tables, English
 // or Polish names; each table gets the (name, unit) pairs given for it
 // (index 0 analog inputs, 1 math functions, 2 Modbus master, 3 totalizers).

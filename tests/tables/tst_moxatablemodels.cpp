@@ -8,6 +8,7 @@
 
 #include "common/Connections.h"
 #include "common/SqlUtil.h"
+#include "support/RecorderTableFixture.h"
 #include "support/DbTestUtil.h"
 #include "support/TestMain.h"
 
@@ -128,22 +129,7 @@ QSqlDatabase TestMoxATableModels::wideDb(const QString &table, const QStringList
 {
     if (!db.isValid())
         db = makeDb();
-    QStringList defs{QStringLiteral("id INTEGER PRIMARY KEY AUTOINCREMENT NOT NULL"), QStringLiteral("date TEXT"),
-                     QStringLiteral("time TEXT")};
-    for (const QString &c : columns)
-        defs << sql::quoteIdentifier(c) + QStringLiteral(" TEXT");
-    QSqlQuery q(db);
-    if (!q.exec(QStringLiteral("CREATE TABLE %1 (%2)").arg(table, defs.join(QStringLiteral(", ")))))
-        qWarning() << q.lastError().text();
-    db.transaction();
-    q.prepare(QStringLiteral("INSERT INTO %1 VALUES (NULL, %2)").arg(table, sql::placeholders(columns.size() + 2)));
-    for (const QStringList &row : rows) {
-        for (int i = 0; i < row.size(); ++i)
-            q.bindValue(i, row.at(i));
-        if (!q.exec())
-            qWarning() << q.lastError().text();
-    }
-    db.commit();
+    rectable::writeTexts(db, table, columns, rows);
     return db;
 }
 
