@@ -352,6 +352,10 @@ moxbdatabasemanager *OpenFileWorker::newMoxBManager()
     // Framework deletes the manager it holds; the one replaced goes once the
     // GUI thread gets to it (nothing uses it any more).
     auto *manager = new moxbdatabasemanager(nullptr);
+    // Owner before the old one is scheduled for deletion: the old manager's
+    // destructor, on the GUI thread, would otherwise drop the settings
+    // connection while this task is making it anew.
+    manager->adoptConnection();
     if (QThread::currentThread() != qApp->thread())
         manager->moveToThread(qApp->thread());
     if (m_fw.moxbManager)
