@@ -3,11 +3,14 @@
 #include "common/Trace.h"
 
 #include <QHash>
+#include <QSqlDriver>
 #include <QMutex>
 #include <QSet>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QThread>
+
+#include <sqlite3.h>
 
 namespace {
 
@@ -51,8 +54,22 @@ void dropConnections(const QSet<QString> &names)
     }
 }
 
+// SQLite reads a double-quoted name that matches no column as a text literal, so
+// a missing column would show its own name instead of failing. The program's
+// statements get no such fallback; DDL keeps it so instruments' own schemas open.
+void refuseQuotedLiterals(QSqlDatabase &db)
+{
+    const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return;
+    sqlite3 *raw = *static_cast<sqlite3 *const *>(handle.constData());
+    if (raw)
+        sqlite3_db_config(raw, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+}
+
 bool configure(QSqlDatabase &db, const Connections::Options &options)
 {
+    refuseQuotedLiterals(db);
     QSqlQuery q(db);
     if (!q.exec(QStringLiteral("PRAGMA foreign_keys = ON")))
         return false;

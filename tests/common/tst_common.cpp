@@ -25,6 +25,8 @@ private slots:
     void connectionsPerThreadOnOneFile();
     void connectionsRemoveAndReRegister();
     void readOnlyConnectionLeavesFileAlone();
+    void missingQuotedColumnIsAnError_data();
+    void missingQuotedColumnIsAnError();
     void transactionRollsBackOnEarlyReturn();
     void transactionReportsFailedCommit();
     void queuedCallSkipsDeletedTarget();
@@ -178,6 +180,46 @@ void TestCommon::readOnlyConnectionLeavesFileAlone()
     QVERIFY(q.next());
     QCOMPARE(q.value(0).toString(), QStringLiteral("delete"));
     Connections::remove(QStringLiteral("orig"));
+}
+
+void TestCommon::missingQuotedColumnIsAnError_data()
+{
+    QTest::addColumn<bool>("readOnly");
+    QTest::newRow("writable") << false;
+    QTest::newRow("read-only archive") << true;
+}
+
+// A double-quoted name that is no column must fail rather than read as text;
+// a schema written with such a literal (an instrument's own file) still opens.
+void TestCommon::missingQuotedColumnIsAnError()
+{
+    QFETCH(bool, readOnly);
+    const QString path = m_dir.filePath(QStringLiteral("dqs_%1.sqlite").arg(readOnly));
+    {
+        QSqlDatabase raw = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("dqs_raw"));
+        raw.setDatabaseName(path);
+        QVERIFY(raw.open());
+        QSqlQuery q(raw);
+        QVERIFY(q.exec(QStringLiteral("CREATE TABLE t (a TEXT DEFAULT \"dflt\", b INTEGER)")));
+        QVERIFY(q.exec(QStringLiteral("INSERT INTO t (b) VALUES (7)")));
+        raw.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("dqs_raw"));
+
+    Connections::Options options;
+    options.readOnly = readOnly;
+    Connections::registerFile(QStringLiteral("dqs"), path, options);
+    QSqlDatabase db = Connections::database(QStringLiteral("dqs"));
+    QVERIFY(db.isOpen());
+    QSqlQuery q(db);
+    QVERIFY(!q.exec(QStringLiteral("SELECT \"missing\" FROM t")));
+    QVERIFY(q.lastError().text().contains(QStringLiteral("no such column")));
+    QVERIFY(!q.exec(QStringLiteral("SELECT b FROM t WHERE a = \"dflt\"")));
+    QVERIFY2(q.exec(QStringLiteral("SELECT \"a\", b FROM t WHERE a = 'dflt'")), qPrintable(q.lastError().text()));
+    QVERIFY(q.next());
+    QCOMPARE(q.value(1).toInt(), 7);
+    q.finish();
+    Connections::remove(QStringLiteral("dqs"));
 }
 
 void TestCommon::transactionRollsBackOnEarlyReturn()
