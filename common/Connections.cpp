@@ -3,6 +3,7 @@
 #include "common/Trace.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QMutex>
@@ -14,14 +15,61 @@
 #include <QUrl>
 
 #include <sqlite3.h>
+#include <sys/stat.h>
+
+#include <memory>
+#include <vector>
 
 namespace {
+
+// The file a path named when it was registered. A commit hook holds its
+// address: records are kept, one per registered file, until the process ends.
+struct FileIdentity
+{
+    QByteArray path; // local 8-bit, for stat()
+    dev_t device = 0;
+    ino_t inode = 0;
+    bool known = false;
+
+    bool isStill() const
+    {
+        struct stat now;
+        return known && ::stat(path.constData(), &now) == 0 && now.st_dev == device && now.st_ino == inode;
+    }
+};
+
+const FileIdentity *identityOf(const QString &path)
+{
+    static QMutex mutex;
+    static std::vector<std::unique_ptr<FileIdentity>> kept;
+    FileIdentity found;
+    found.path = QFile::encodeName(QFileInfo(path).absoluteFilePath());
+    struct stat st;
+    if (::stat(found.path.constData(), &st) == 0) {
+        found.device = st.st_dev;
+        found.inode = st.st_ino;
+        found.known = true;
+    }
+    QMutexLocker lock(&mutex);
+    for (const auto &k : kept)
+        if (k->known == found.known && k->device == found.device && k->inode == found.inode && k->path == found.path)
+            return k.get();
+    kept.push_back(std::make_unique<FileIdentity>(found));
+    return kept.back().get();
+}
+
+// A non-zero answer turns the commit into a rollback.
+int refuseOtherFile(void *identity)
+{
+    return static_cast<const FileIdentity *>(identity)->isStill() ? 0 : 1;
+}
 
 struct Registration
 {
     QString path;
     Connections::Options options;
     quint64 generation = 0;
+    const FileIdentity *identity = nullptr; // with sameFile only
 };
 
 // A connection this registry added to Qt's list, by its Qt name.
@@ -156,18 +204,32 @@ void endRegistration(Registry &r, const QString &name, quint64 me, QStringList *
 // SQLite reads a double-quoted name that matches no column as a text literal, so
 // a missing column would show its own name instead of failing. The program's
 // statements get no such fallback; DDL keeps it so instruments' own schemas open.
+sqlite3 *rawHandle(QSqlDatabase &db);
+
 void refuseQuotedLiterals(QSqlDatabase &db)
 {
-    const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
-        return;
-    sqlite3 *raw = *static_cast<sqlite3 *const *>(handle.constData());
-    if (raw)
+    if (sqlite3 *raw = rawHandle(db))
         sqlite3_db_config(raw, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
 }
 
-bool configure(QSqlDatabase &db, const Connections::Options &options)
+sqlite3 *rawHandle(QSqlDatabase &db)
 {
+    const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3 *const *>(handle.constData());
+}
+
+bool configure(QSqlDatabase &db, const Connections::Options &options, const FileIdentity *identity)
+{
+    if (identity) {
+        // Opened through the path after the file there changed: not the
+        // file of this registration.
+        if (!identity->isStill())
+            return false;
+        if (sqlite3 *raw = rawHandle(db))
+            sqlite3_commit_hook(raw, refuseOtherFile, const_cast<FileIdentity *>(identity));
+    }
     refuseQuotedLiterals(db);
     QSqlQuery q(db);
     if (!q.exec(QStringLiteral("PRAGMA foreign_keys = ON")))
@@ -185,6 +247,7 @@ bool configure(QSqlDatabase &db, const Connections::Options &options)
 void Connections::registerFile(const QString &name, const QString &path, Options options)
 {
     const quint64 me = threadTag();
+    const FileIdentity *identity = options.sameFile ? identityOf(path) : nullptr;
     QStringList own, others;
     {
         Registry &r = registry();
@@ -194,9 +257,24 @@ void Connections::registerFile(const QString &name, const QString &path, Options
         reg.path = path;
         reg.options = options;
         reg.generation = ++r.nextGeneration;
+        reg.identity = identity;
         r.names.insert(name, reg);
     }
     closeClaimed(own, others);
+}
+
+bool Connections::isSameFile(const QString &name)
+{
+    const FileIdentity *identity = nullptr;
+    {
+        Registry &r = registry();
+        QMutexLocker lock(&r.mutex);
+        auto it = r.names.constFind(name);
+        if (it == r.names.cend() || !it->options.sameFile)
+            return true;
+        identity = it->identity;
+    }
+    return identity && identity->isStill();
 }
 
 bool Connections::contains(const QString &name)
@@ -240,8 +318,8 @@ QSqlDatabase Connections::database(const QString &name)
 
     if (known && QSqlDatabase::contains(conn)) {
         QSqlDatabase db = QSqlDatabase::database(conn, false);
-        if (!db.isOpen() && db.open())
-            configure(db, reg.options);
+        if (!db.isOpen() && db.open() && !configure(db, reg.options, reg.identity) && reg.options.sameFile)
+            db.close();
         return db;
     }
 
@@ -264,8 +342,12 @@ QSqlDatabase Connections::database(const QString &name)
         TRACE() << "Connections: cannot open" << reg.path << db.lastError().text();
         return db;
     }
-    if (!configure(db, reg.options))
+    if (!configure(db, reg.options, reg.identity)) {
         TRACE() << "Connections: cannot configure" << reg.path << db.lastError().text();
+        // Another file than the one registered: nothing is read or written.
+        if (reg.options.sameFile)
+            db.close();
+    }
     return db;
 }
 

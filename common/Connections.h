@@ -18,6 +18,11 @@ public:
         bool readOnly = false;  // an instrument's own archive: never changed
         bool scratch = false;   // temporary database: synchronous = OFF
         bool mustExist = false; // never create the file: opening a missing one fails
+        // The file must stay the one registered (device and inode): a
+        // connection that would open another file at the path does not open,
+        // and a commit after the file was deleted or replaced is refused, so
+        // nothing is written into a file nobody will read again.
+        bool sameFile = false;
     };
 
     // Registers (or re-registers) a name for a file. A re-registered name never
@@ -27,6 +32,10 @@ public:
 
     static bool contains(const QString &name);
     static QString filePath(const QString &name);
+    // False when the name was registered with sameFile and its path no
+    // longer names the file it named then (deleted or replaced); true
+    // otherwise.
+    static bool isSameFile(const QString &name);
 
     // The calling thread's connection for the name, opened on first use with
     // foreign keys on, WAL journal (unless read-only) and a busy timeout.

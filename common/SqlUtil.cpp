@@ -49,7 +49,14 @@ TransactionGuard::TransactionGuard(QSqlDatabase db)
 {
     m_active = m_db.isOpen() && m_db.transaction();
     if (!m_active)
-        m_error = m_db.lastError().text();
+        setError();
+}
+
+void TransactionGuard::setError()
+{
+    const QSqlError error = m_db.lastError();
+    m_error = error.text();
+    m_databaseText = error.databaseText().isEmpty() ? error.text() : error.databaseText();
 }
 
 TransactionGuard::~TransactionGuard()
@@ -65,7 +72,7 @@ bool TransactionGuard::commit()
         m_active = false;
         return true;
     }
-    m_error = m_db.lastError().text();
+    setError();
     // SQLite may leave the transaction open after a failed COMMIT (a deferred
     // constraint, a busy database); the destructor rolls it back.
     return false;

@@ -32,9 +32,14 @@ public:
     bool commit();
     void rollback();
     QString errorText() const { return m_error; }
+    // The database's own words for the failure ("database or disk is full").
+    QString databaseText() const { return m_databaseText; }
 
 private:
+    void setError();
+
     QSqlDatabase m_db;
     bool m_active = false;
     QString m_error;
+    QString m_databaseText;
 };

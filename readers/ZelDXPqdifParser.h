@@ -79,4 +79,5 @@ private:
     int m_forcedDeviceId = -1;
     QString m_forcedDeviceName;
     std::unique_ptr<Statements> m_sql; // live during parseFile
+    qint64 m_matched = 0;              // samples found stored already
 };

@@ -70,7 +70,7 @@ QString TestArchiveManager::newDatabase(const QString &fileName)
 
 void TestArchiveManager::constructionAndTemporaryFile()
 {
-    const QString fixed = QDir::tempPath() + QStringLiteral("/qrlgTmpDbFile.sqlite");
+    const QString fixed = ArchiveManager::scratchFolder() + QStringLiteral("/qrlgTmpDbFile.sqlite");
     DatabaseStructure *before = g_databaseStructure;
     {
         ArchiveManager manager;
@@ -107,7 +107,8 @@ void TestArchiveManager::relaySlots()
 void TestArchiveManager::openTmpDatabaseTwiceGivesFreshSchema()
 {
     ArchiveManager manager;
-    const QString path = QDir::tempPath() + QStringLiteral("/ZelB_TmpDb.sqlite");
+    const QString path = ArchiveManager::tmpDatabasePath(QStringLiteral("ZelB"));
+    QCOMPARE(QFileInfo(path).fileName(), QStringLiteral("ZelB_TmpDb.sqlite"));
     {
         QSqlDatabase db = manager.openTmpDatabase(QStringLiteral("ZelB"));
         QVERIFY(db.isOpen());
@@ -131,7 +132,7 @@ void TestArchiveManager::openTmpDatabaseTwiceGivesFreshSchema()
     {
         QSqlDatabase db = manager.openTmpDatabase(QStringLiteral("temp_Data_con"));
         QVERIFY(db.isOpen());
-        QVERIFY(QFile::exists(QDir::tempPath() + QStringLiteral("/temp_Data_con_TmpDb.sqlite")));
+        QVERIFY(QFile::exists(ArchiveManager::tmpDatabasePath(QStringLiteral("temp_Data_con"))));
     }
     QVERIFY(QFile::exists(path));
     Connections::remove(QStringLiteral("ZelB"));
@@ -162,7 +163,7 @@ void TestArchiveManager::openTmpDatabaseLeavesUndeletableFile()
 {
     ArchiveManager manager;
     // A folder in place of the file cannot be deleted as a file.
-    const QString path = QDir::tempPath() + QStringLiteral("/Brena_TmpDb.sqlite");
+    const QString path = ArchiveManager::tmpDatabasePath(QStringLiteral("Brena"));
     QVERIFY(QDir().mkpath(path));
     QFile inside(path + QStringLiteral("/keep.txt"));
     QVERIFY(inside.open(QIODevice::WriteOnly));
