@@ -16,6 +16,11 @@ QString placeholders(int count);
 // A statement's text with its last error, for console messages.
 QString errorText(const class QSqlQuery &query);
 
+// The name of the affinity SQLite gives a column declared with this type
+// (INTEGER, TEXT, BLOB, REAL or NUMERIC, by SQLite's own rules): a type read
+// from a file goes into a statement only as one of these five words.
+QString affinityName(const QString &declaredType);
+
 } // namespace sql
 
 // Begins a transaction on construction; rolls back on every exit that did not
