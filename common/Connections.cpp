@@ -97,6 +97,21 @@ Registry &registry()
     return r;
 }
 
+sqlite3 *rawHandle(QSqlDatabase &db);
+
+// A file deleted, renamed or replaced under an open connection: SQLite then
+// leaves its write-ahead log beside the path when it closes, and a database
+// that comes to that path later would be read through the old one's log.
+// The log is emptied into the old file first.
+void emptyLogOfMovedFile(QSqlDatabase &db)
+{
+    sqlite3 *raw = db.isOpen() ? rawHandle(db) : nullptr;
+    int moved = 0;
+    if (!raw || sqlite3_file_control(raw, "main", SQLITE_FCNTL_HAS_MOVED, &moved) != SQLITE_OK || !moved)
+        return;
+    QSqlQuery(db).exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
+}
+
 void closeOwn(const QString &conn)
 {
     // After the application object is gone the driver list may be too.
@@ -104,8 +119,10 @@ void closeOwn(const QString &conn)
         return;
     {
         QSqlDatabase db = QSqlDatabase::database(conn, false);
-        if (db.isValid())
+        if (db.isValid()) {
+            emptyLogOfMovedFile(db);
             db.close();
+        }
     }
     QSqlDatabase::removeDatabase(conn);
 }
@@ -204,8 +221,6 @@ void endRegistration(Registry &r, const QString &name, quint64 me, QStringList *
 // SQLite reads a double-quoted name that matches no column as a text literal, so
 // a missing column would show its own name instead of failing. The program's
 // statements get no such fallback; DDL keeps it so instruments' own schemas open.
-sqlite3 *rawHandle(QSqlDatabase &db);
-
 void refuseQuotedLiterals(QSqlDatabase &db)
 {
     if (sqlite3 *raw = rawHandle(db))
