@@ -224,12 +224,17 @@ DataMerge::Result DataMerge::mergeSection(const Input &input, DataSurplusWriter 
         reportSourceFailure(input.source->exportError());
         return Result::Failed;
     }
+    // The file may have gone while the section was written: then it is not
+    // committed (into a file nobody reads again, or into another one).
+    if (refused()) {
+        transaction.rollback();
+        return Result::Failed;
+    }
     if (!transaction.commit()) {
         if (cancelled())
             return cancel(transaction);
         transaction.rollback();
-        if (!refused())
-            reportFailure(transaction.errorText(), transaction.databaseText());
+        reportFailure(transaction.errorText(), transaction.databaseText());
         return Result::Failed;
     }
     m_added += added;
