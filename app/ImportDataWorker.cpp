@@ -209,11 +209,13 @@ void ImportDataWorker::scratchFailure(const QString &reason)
     const bool noRoom = scratchRoomShort();
     closeSource();
     markFailed();
-    if (!reason.isEmpty())
-        error(ArchiveManager::temporaryFolderRefusal(reason));
-    else if (noRoom)
-        error(ArchiveManager::temporaryFolderRefusal(m_readerError.isEmpty() ? Framework::tr("no room left")
-                                                                               : m_readerError));
+    // The reader tells its own failures; a full disk it tells only in the
+    // console, in SQLite's words.
+    const QString told = !reason.isEmpty() ? reason : m_readerError;
+    if (!reason.isEmpty() || noRoom || sql::isDiskFull(told))
+        error(ArchiveManager::temporaryFolderRefusal(sql::isDiskFull(told) ? sql::diskFullText()
+                                                     : !told.isEmpty()     ? told
+                                                                           : Framework::tr("no room left")));
 }
 
 bool ImportDataWorker::scratchRoomShort()
@@ -566,8 +568,12 @@ void ImportDataWorker::wideImport(const QString &file, const QString &sourceTabl
         break;
     }
     emit m_fw.consoleMessage(import.errorText(), 3);
-    error(import.failedAt() == RecorderImport::Stage::Begin
-              ? Framework::tr("An error occurred during transaction start.")
-              : Framework::tr("An error occurred during database import."));
+    QString text = import.failedAt() == RecorderImport::Stage::Begin
+                       ? Framework::tr("An error occurred during transaction start.")
+                       : Framework::tr("An error occurred during database import.");
+    // A full disk is the user's to mend: its reason is shown, in SQLite's words.
+    if (sql::isDiskFull(import.errorText()))
+        text += QLatin1Char('\n') + sql::diskFullText();
+    error(text);
     markFailed();
 }

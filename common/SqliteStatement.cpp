@@ -15,9 +15,14 @@ sqlite3 *sqliteHandle(const QSqlDatabase &db)
     return *static_cast<sqlite3 *const *>(handle.constData());
 }
 
+QString diskFullText()
+{
+    return QString::fromUtf8(sqlite3_errstr(SQLITE_FULL));
+}
+
 bool isDiskFull(const QString &errorText)
 {
-    return errorText.contains(QString::fromUtf8(sqlite3_errstr(SQLITE_FULL)));
+    return errorText.contains(diskFullText());
 }
 
 } // namespace sql

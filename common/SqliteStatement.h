@@ -15,6 +15,8 @@ sqlite3 *sqliteHandle(const QSqlDatabase &db);
 // Whether a database error text tells that the disk had no room left
 // (SQLite's own words for it, also inside a longer driver text).
 bool isDiskFull(const QString &errorText);
+// Those words: "database or disk is full".
+QString diskFullText();
 } // namespace sql
 
 class SqliteStatement

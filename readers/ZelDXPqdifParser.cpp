@@ -594,6 +594,11 @@ bool ZelDXPqdifParser::importObservation(const CPQDIFRecord *observation, DataSo
         if (!getOrCreateParameter(dataSource, key, names[k], p.unit, db, &parameterId))
             return false;
         for (int j = 0; j < p.values.size(); ++j) {
+            // A waveform series may hold millions of samples.
+            if ((j & 0xfff) == 0xfff && cancelled()) {
+                emit consoleMessage(tr("Data import was canceled."), 2);
+                return false;
+            }
             if (p.times[j] < 0)
                 continue;
             switch (insert.add(parameterId, p.values[j], 0, p.times[j], number)) {

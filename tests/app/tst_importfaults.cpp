@@ -290,30 +290,40 @@ private slots:
         settle();
     }
 
-    // No room in the temporary folder: the user reads which folder and why,
-    // the import leaves nothing there, and with room again it goes through.
+    // No room in the temporary folder, or not enough for the whole archive:
+    // the user reads which folder and why, the import leaves nothing there,
+    // and with room again it goes through.
+    void fullTemporaryFolder_data()
+    {
+        QTest::addColumn<int>("leftKb");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("no room at all") << 0 << "no room left";
+        QTest::newRow("room for a part of it") << 768 << "database or disk is full";
+    }
     void fullTemporaryFolder()
     {
+        QFETCH(int, leftKb);
+        QFETCH(QString, reason);
         if (!temporaryDisk)
             QSKIP("Needs a file system of its own (root).");
-        const int id = openDatabase(QDir(files).filePath(QStringLiteral("tmpfull.qdb")));
+        const int id = openDatabase(QDir(files).filePath(QStringLiteral("tmpfull%1.qdb").arg(++serial)));
         QVERIFY(id > 0);
-        const QString path = archive(400);
+        const QString path = archive(4000);
         QVERIFY(fill(temporaryDisk->path()));
+        const QString filler = QDir(temporaryDisk->path()).filePath(QStringLiteral("filler"));
+        QVERIFY(QFile::resize(filler, qMax<qint64>(0, QFileInfo(filler).size() - leftKb * 1024)));
         QVERIFY(!import(path, id));
-        QCOMPARE(messageTexts().size(), 1);
-        QVERIFY2(messageTexts().first().startsWith(
-                     QStringLiteral("The temporary folder %1 cannot take the data of the import: ")
-                         .arg(temporaryDisk->path())),
-                 qPrintable(messageTexts().first()));
+        QCOMPARE(messageTexts(), QStringList{QStringLiteral("The temporary folder %1 cannot take the data of the "
+                                                            "import: %2")
+                                                 .arg(temporaryDisk->path(), reason)});
         QCOMPARE(testdb::count(appDb(), QStringLiteral("Data")), qint64(0));
         QCOMPARE(QDir(ArchiveManager::scratchFolder()).entryList(QDir::Files), QStringList());
 
-        QVERIFY(QFile::remove(QDir(temporaryDisk->path()).filePath(QStringLiteral("filler"))));
+        QVERIFY(QFile::remove(filler));
         prompts->calls.clear();
         QVERIFY(import(path, id));
         QVERIFY(messageTexts().isEmpty());
-        QCOMPARE(testdb::count(appDb(), QStringLiteral("Data")), qint64(6400));
+        QCOMPARE(testdb::count(appDb(), QStringLiteral("Data")), qint64(64000));
         QCOMPARE(QDir(ArchiveManager::scratchFolder()).entryList(QDir::Files), QStringList());
     }
 
