@@ -267,6 +267,11 @@ void ImportDataWorker::run()
         runBranch(branch);
     }
     closeSource();
+    // The file may have gone while the branch wrote (its commit was then
+    // refused): the user learns why, whichever branch it was.
+    const QString refusal = m_failed && !m_refusalTold ? appdb::writeRefusal(kDataConnection) : QString();
+    if (!refusal.isEmpty())
+        error(refusal);
     if (branch != Branch::NoBranch && branch != Branch::UnknownSuffix)
         reportOutcome();
 }
@@ -415,7 +420,11 @@ void ImportDataWorker::merge(MyAbstractSqlModel *source)
     input.mapFlag = &Framework::convertDeviceFlag;
     const QPointer<ProgressDialog> progress(m_progress);
     input.setProgressMaximum = [progress](int maximum) { ProgressDialog::postMaximum(progress, maximum); };
-    input.writeRefusal = []() { return appdb::writeRefusal(kDataConnection); };
+    input.writeRefusal = [this]() {
+        const QString refusal = appdb::writeRefusal(kDataConnection);
+        m_refusalTold = m_refusalTold || !refusal.isEmpty(); // the merge tells it
+        return refusal;
+    };
     const DataMerge::Result result = merger.run(input);
     m_keptValues = qint64(merger.added());
     if (result == DataMerge::Result::Failed)

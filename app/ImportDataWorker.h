@@ -104,4 +104,5 @@ private:
     bool m_failed = false;      // a failure, not the user's cancel
     qint64 m_keptValues = 0;    // values written by sections that committed
     QString m_readerError;      // the reader's last error line
+    bool m_refusalTold = false; // the file was found gone or replaced, and said so
 };
