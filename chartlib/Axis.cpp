@@ -1,6 +1,7 @@
 // Axes of the XY chart: scales, ticks and their labels.
 #include "chartlib/XYChart.h"
 
+#include "chartlib/ChartGeometry.h"
 #include "chartlib/ValueFormat.h"
 
 #include <QDateTime>
@@ -9,6 +10,8 @@
 #include <cmath>
 
 namespace chartlib {
+
+using detail::MajorTickLength;
 
 namespace {
 
@@ -53,6 +56,7 @@ Axis::Axis(XYChart *chart, bool isX, int alignment, int offset)
     , m_isX(isX)
     , m_alignment(alignment)
     , m_offset(offset)
+    , m_layoutOffset(offset)
 {
 }
 
@@ -177,6 +181,23 @@ double Axis::labelWidth(const QString &markup) const
 {
     const MarkupText t(markup, m_labelStyle);
     return m_labelAngle == 0 ? t.width() : t.height();
+}
+
+double Axis::widestLabel() const
+{
+    double widest = 0;
+    for (const QString &label : m_labels)
+        if (!label.isEmpty())
+            widest = std::max(widest, MarkupText(label, m_labelStyle).width());
+    return widest;
+}
+
+int Axis::thickness() const
+{
+    double room = MajorTickLength + m_labelGap + widestLabel();
+    if (!m_title.isEmpty())
+        room += 4 + MarkupText(m_title, m_titleStyle).height();
+    return int(std::ceil(room));
 }
 
 QString Axis::labelFor(double v, int index, int lengthPx) const

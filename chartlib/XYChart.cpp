@@ -137,9 +137,9 @@ XYChart::XYChart(int width, int height, Color bgColor, Color edgeColor, int rais
 {
     m_allYAxes = {m_yAxis.get(), m_yAxis2.get()};
     // A plot area filling most of the chart until one is set.
-    m_plot.m_x = 50;
+    m_plot.m_x = m_plot.m_setX = 50;
     m_plot.m_y = 20;
-    m_plot.m_w = std::max(1, width - 80);
+    m_plot.m_w = m_plot.m_setW = std::max(1, width - 80);
     m_plot.m_h = std::max(1, height - 60);
 }
 
@@ -148,9 +148,9 @@ XYChart::~XYChart() = default;
 PlotArea *XYChart::setPlotArea(int x, int y, int width, int height, Color bgColor, Color altBgColor,
                                Color edgeColor, Color hGridColor, Color vGridColor)
 {
-    m_plot.m_x = x;
+    m_plot.m_x = m_plot.m_setX = x;
     m_plot.m_y = y;
-    m_plot.m_w = std::max(1, width);
+    m_plot.m_w = m_plot.m_setW = std::max(1, width);
     m_plot.m_h = std::max(1, height);
     m_plot.m_bg = bgColor;
     m_plot.m_altBg = altBgColor;
@@ -229,11 +229,6 @@ void XYChart::doLayout()
                 }
         }
     }
-    Axis *xa = m_xAxis.get();
-    xa->m_pixStart = m_plot.m_x;
-    xa->m_pixLen = std::max(1, m_plot.m_w - 1);
-    xa->computeScale(xmin, xmax, hasX, m_plot.m_w);
-
     const int bottom = m_plot.m_y + m_plot.m_h - 1;
     for (Axis *ya : m_allYAxes) {
         double vmin = std::numeric_limits<double>::max(), vmax = -std::numeric_limits<double>::max();
@@ -263,6 +258,20 @@ void XYChart::doLayout()
         ya->m_pixLen = -std::max(1, m_plot.m_h - 1);
         ya->computeScale(vmin, vmax, has, m_plot.m_h);
     }
+
+    // The y scales depend on the plot height alone, so their labels tell how
+    // much room the axes need before the x axis takes the width that is left.
+    m_plot.m_x = m_plot.m_setX;
+    m_plot.m_w = m_plot.m_setW;
+    for (Axis *ya : m_allYAxes)
+        ya->m_layoutOffset = ya->m_offset;
+    if (m_fitYAxes)
+        fitPlotAreaToAxes();
+
+    Axis *xa = m_xAxis.get();
+    xa->m_pixStart = m_plot.m_x;
+    xa->m_pixLen = std::max(1, m_plot.m_w - 1);
+    xa->computeScale(xmin, xmax, hasX, m_plot.m_w);
 }
 
 QString XYChart::plotMetrics()
@@ -334,6 +343,53 @@ double XYChart::getNearestXValue(double xPixel)
     return best;
 }
 
+bool XYChart::isAxisDrawn(const Axis *axis) const
+{
+    if (axis->m_isX || axis == m_yAxis.get())
+        return true;
+    if (axis->m_ticks.isEmpty())
+        return false;
+    if (!axis->m_title.isEmpty())
+        return true;
+    for (const auto &layer : m_layers)
+        if (layer->getYAxis() == axis)
+            return true;
+    return false;
+}
+
+void XYChart::fitPlotAreaToAxes()
+{
+    // Each side, from the plot area outwards: the primary (or secondary) axis
+    // on the plot edge, then the added axes in the order they were added.
+    int room[2] = {0, 0}; // left, right
+    for (int side = 0; side < 2; ++side) {
+        const int alignment = side == 0 ? Chart::Left : Chart::Right;
+        Axis *edgeAxis = side == 0 ? m_yAxis.get() : m_yAxis2.get();
+        int reach = 0; // outer end of what is drawn so far, from the plot edge
+        bool first = true;
+        for (Axis *a : m_allYAxes) {
+            if (a->m_alignment != alignment || !isAxisDrawn(a))
+                continue;
+            if (a == edgeAxis) {
+                a->m_layoutOffset = 0;
+            } else {
+                // Clear of the labels and title of the axis inside it.
+                a->m_layoutOffset = first ? a->m_offset : std::max(a->m_offset, reach + 2 * MajorTickLength);
+            }
+            reach = std::max(reach, a->m_layoutOffset + a->thickness());
+            first = false;
+        }
+        room[side] = reach > 0 ? reach + m_fitEdgeMargin : 0;
+    }
+    const int setRight = m_plot.m_setX + m_plot.m_setW - 1;
+    const int left = std::max(m_plot.m_setX, room[0]);
+    const int right = std::min(setRight, m_width - 1 - room[1]);
+    if (right - left + 1 >= 1) {
+        m_plot.m_x = left;
+        m_plot.m_w = right - left + 1;
+    }
+}
+
 int XYChart::axisLineX(const Axis *axis) const
 {
     const int left = m_plot.m_x;
@@ -342,7 +398,7 @@ int XYChart::axisLineX(const Axis *axis) const
         return left;
     if (axis == m_yAxis2.get())
         return right;
-    return axis->m_alignment == Chart::Right ? right + axis->m_offset : left - axis->m_offset;
+    return axis->m_alignment == Chart::Right ? right + axis->m_layoutOffset : left - axis->m_layoutOffset;
 }
 
 namespace {

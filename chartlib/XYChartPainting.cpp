@@ -371,17 +371,9 @@ void XYChart::paintAxis(QPainter &p, const ColorPalette &pal, Axis *axis)
 {
     const QColor axisColor = pal.resolve(axis->m_axisColor);
     const QColor tickColor = axis->m_tickColor == Chart::SameAsMainColor ? axisColor : pal.resolve(axis->m_tickColor);
-    const bool used = axis->m_isX || axis == m_yAxis.get() || !axis->m_ticks.isEmpty();
-    if (!used)
-        return;
     // An axis no layer uses and nobody titled stays out of the picture.
-    if (!axis->m_isX && axis != m_yAxis.get() && axis->m_title.isEmpty()) {
-        bool bound = false;
-        for (const auto &layer : m_layers)
-            bound = bound || layer->getYAxis() == axis;
-        if (!bound)
-            return;
-    }
+    if (!isAxisDrawn(axis))
+        return;
     p.setRenderHint(QPainter::Antialiasing, false);
     const int top = m_plot.m_y, bottom = m_plot.m_y + m_plot.m_h - 1;
     const int left = m_plot.m_x, right = m_plot.m_x + m_plot.m_w - 1;

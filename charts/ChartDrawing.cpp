@@ -68,10 +68,20 @@ Color ChartDrawing::plotBackground() const
     return hex.toUInt(nullptr, 16);
 }
 
+int ChartDrawing::axisIndexOf(const QString &unit) const
+{
+    const int a = axisUnits.indexOf(unit);
+    if (a >= 0 || !groupByUnit)
+        return a;
+    // Grouped, a unit beyond the fourth is drawn on the last axis.
+    return axes.size() - 1;
+}
+
 void ChartDrawing::addSeriesLayers(XYChart *c, bool overview)
 {
     axes.clear();
     axisUnits.clear();
+    QStringList sharedUnits;
     for (int i = 0; i < series.size(); ++i) {
         const Series &s = series[i];
         if (!s.visible)
@@ -91,12 +101,22 @@ void ChartDrawing::addSeriesLayers(XYChart *c, bool overview)
                       : axes.size() == 1 ? c->yAxis2()
                       : axes.size() == 2 ? c->addAxis(Chart::AxisLeft, 65)
                                          : c->addAxis(Chart::AxisRight, 75);
-            if (!overview)
-                a->setTitle(s.unit, QStringLiteral("arialbi.ttf"), 10, 0xFFFF0002);
             const Color ac = overview ? 0xFF000000 : seriesColor(i);
             a->setColors(ac, ac);
             axes << a;
             axisUnits << s.unit;
+        } else if (!axisUnits.contains(s.unit) && !sharedUnits.contains(s.unit)) {
+            sharedUnits << s.unit;
+        }
+    }
+    // The fourth axis also carries every further unit: its title names them all.
+    if (groupByUnit && !overview) {
+        for (int a = 0; a < axes.size(); ++a) {
+            QStringList units{axisUnits[a]};
+            if (a == axes.size() - 1)
+                units += sharedUnits;
+            units.removeAll(QString());
+            axes[a]->setTitle(units.join(QStringLiteral(", ")), QStringLiteral("arialbi.ttf"), 10, 0xFFFF0002);
         }
     }
 
@@ -138,14 +158,13 @@ void ChartDrawing::addSeriesLayers(XYChart *c, bool overview)
         dots->addDataSet(V, color, QString())->setDataSymbol(Chart::CircleShape, 5, color, color, 1);
         if (axes.isEmpty())
             continue;
-        Axis *axis = axes.last();
-        if (groupByUnit && axisUnits.contains(s.unit))
-            axis = axes[axisUnits.indexOf(s.unit)];
+        Axis *axis = groupByUnit ? axes[axisIndexOf(s.unit)] : axes.last();
         line->setUseYAxis(axis);
         dots->setUseYAxis(axis);
     }
 
-    // Room for the axes, taken by the next drawing.
+    // Room for the axes by their number; the main chart widens it where the
+    // labels need more.
     static const int margins[][2] = {{70, 110}, {70, 110}, {70, 160}, {130, 260}, {130, 310}};
     leftMargin = margins[axes.size()][0];
     widthReduction = margins[axes.size()][1];
@@ -153,7 +172,7 @@ void ChartDrawing::addSeriesLayers(XYChart *c, bool overview)
     for (int i = 0; i < series.size(); ++i) {
         if (!series[i].visible)
             continue;
-        const int a = axisUnits.indexOf(series[i].unit);
+        const int a = axisIndexOf(series[i].unit);
         if (a < 0)
             continue;
         for (const auto &ind : {std::make_pair(&maxIndicator, "Max"), std::make_pair(&minIndicator, "Min")}) {
@@ -170,9 +189,16 @@ XYChart *ChartDrawing::drawChart(ViewPortManager &viewport, int w, int h)
 {
     auto *c = new XYChart(w, h, 0xFFFF0000, 0xFF000000, 0);
     c->setBackground(0xFF000000, 0xFF000000, 0);
-    c->setPlotArea(leftMargin, topMargin, w - widthReduction, h - heightReduction, plotBackground(), -1,
-                   themed(0x1A1A1A, 0xFFFFFF), themed(0xE0E0E0, 0x333333), themed(0xE0E0E0, 0x333333));
+    auto setPlotArea = [&]() {
+        c->setPlotArea(leftMargin, topMargin, w - widthReduction, h - heightReduction, plotBackground(), -1,
+                       themed(0x1A1A1A, 0xFFFFFF), themed(0xE0E0E0, 0x333333), themed(0xE0E0E0, 0x333333));
+    };
+    setPlotArea();
     addSeriesLayers(c, false);
+    // The room for this drawing's axes, widened where their labels and
+    // titles need more, so none is cut at the chart's edge.
+    setPlotArea();
+    c->fitYAxes();
     c->setClipping(0);
     c->xAxis()->setColors(0xFF000000, 0xFFFF0002, -1, -1);
     viewport.syncDateAxisWithViewPort(QStringLiteral("x"), c->xAxis());
@@ -184,6 +210,11 @@ XYChart *ChartDrawing::drawChart(ViewPortManager &viewport, int w, int h)
         light ? QStringLiteral("<*color=1A1A1A*>{value|hh:nn:ss.fff}") : QStringLiteral("<*color=F0F8FF*>{value|hh:nn:ss.fff}"),
         1, true);
     viewport.commitPendingSyncAxis(c);
+    if (!c->isLaidOut())
+        c->layout();
+    // The navigator lines up with the plot area as fitted.
+    leftMargin = c->getPlotArea()->getLeftX();
+    widthReduction = w - c->getPlotArea()->getWidth();
     return c;
 }
 

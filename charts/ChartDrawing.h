@@ -58,6 +58,9 @@ public:
     // The whole section for the navigator, w x h; the caller owns it.
     chartlib::XYChart *drawFullChart(chartlib::ViewPortManager &viewport, int w, int h);
     void addSeriesLayers(chartlib::XYChart *c, bool overview);
+    // The axis (of the last addSeriesLayers) a series of this unit is drawn
+    // on; -1 when it has none.
+    int axisIndexOf(const QString &unit) const;
     // Draws the track line on the chart's dynamic layer; returns the texts
     // drawn, the x label first.
     QStringList drawTrackLine(chartlib::XYChart *c, int mouseX);
