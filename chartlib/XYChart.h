@@ -16,6 +16,7 @@
 #include <vector>
 
 class QPainter;
+class QRectF;
 
 namespace chartlib {
 
@@ -368,7 +369,9 @@ private:
     friend class Axis;
     friend class DataSet;
     Color autoColor(int index) const;
-    void paintLayer(QPainter &p, const ColorPalette &pal, Layer *layer);
+    // clip: a rectangle to cut the layer to by hand, for painters that do
+    // not clip (null: the painter's own clip applies).
+    void paintLayer(QPainter &p, const ColorPalette &pal, Layer *layer, const QRectF *clip);
     void paintAxis(QPainter &p, const ColorPalette &pal, Axis *axis);
     void paintMarks(QPainter &p, const ColorPalette &pal, Axis *axis);
     void fitPlotAreaToAxes();

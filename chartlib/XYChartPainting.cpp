@@ -3,7 +3,9 @@
 
 #include "chartlib/ChartGeometry.h"
 
+#include <QPaintEngine>
 #include <QPainter>
+#include <QPainterPath>
 
 #include <algorithm>
 #include <cmath>
@@ -50,10 +52,14 @@ void XYChart::paintContent(QPainter &p, const ColorPalette &pal)
     }
 
     p.save();
-    if (m_clipMargin >= 0)
-        p.setClipRect(plotRect.adjusted(-m_clipMargin, -m_clipMargin, m_clipMargin, m_clipMargin));
+    const QRect clipRect = plotRect.adjusted(-m_clipMargin, -m_clipMargin, m_clipMargin, m_clipMargin);
+    // The SVG writer ignores a painter's clip: its layers are cut by hand.
+    const bool cutByHand = m_clipMargin >= 0 && p.paintEngine() && p.paintEngine()->type() == QPaintEngine::SVG;
+    const QRectF cut(clipRect);
+    if (m_clipMargin >= 0 && !cutByHand)
+        p.setClipRect(clipRect);
     for (const auto &layer : m_layers)
-        paintLayer(p, pal, layer.get());
+        paintLayer(p, pal, layer.get(), cutByHand ? &cut : nullptr);
     p.restore();
 
     const QColor edge = pal.resolve(m_plot.m_edge);
@@ -73,13 +79,70 @@ void XYChart::paintContent(QPainter &p, const ColorPalette &pal)
 
 namespace {
 
-// One data set's polyline. In fast mode consecutive points that fall into one
+// The part of a segment inside a rectangle (Liang-Barsky); false when none is.
+bool clipSegment(QLineF &line, const QRectF &r)
+{
+    const double x = line.x1(), y = line.y1(), dx = line.dx(), dy = line.dy();
+    double t0 = 0, t1 = 1;
+    auto edge = [&](double p, double q) {
+        if (p == 0)
+            return q >= 0;
+        const double t = q / p;
+        if (p < 0) {
+            if (t > t1)
+                return false;
+            t0 = std::max(t0, t);
+        } else {
+            if (t < t0)
+                return false;
+            t1 = std::min(t1, t);
+        }
+        return true;
+    };
+    if (!edge(-dx, x - r.left()) || !edge(dx, r.right() - x) || !edge(-dy, y - r.top()) || !edge(dy, r.bottom() - y))
+        return false;
+    line = QLineF(x + t0 * dx, y + t0 * dy, x + t1 * dx, y + t1 * dy);
+    return true;
+}
+
+// Draws a polyline cut to a rectangle: each run that stays inside is one polyline.
+void drawClippedPolyline(QPainter &p, const QVector<QPointF> &poly, const QRectF &clip)
+{
+    if (poly.size() == 1) {
+        if (clip.contains(poly.first()))
+            p.drawPoint(poly.first());
+        return;
+    }
+    QVector<QPointF> run;
+    auto flush = [&]() {
+        if (run.size() > 1)
+            p.drawPolyline(run.constData(), run.size());
+        run.clear();
+    };
+    for (int i = 1; i < poly.size(); ++i) {
+        QLineF seg(poly.at(i - 1), poly.at(i));
+        if (!clipSegment(seg, clip)) {
+            flush();
+            continue;
+        }
+        if (run.isEmpty() || run.last() != seg.p1()) {
+            flush();
+            run << seg.p1();
+        }
+        run << seg.p2();
+        if (seg.p2() != poly.at(i))
+            flush();
+    }
+    flush();
+}
+
+// One data set's polyline (cut: a rectangle to cut it to by hand, or null). In fast mode consecutive points that fall into one
 // pixel column collapse to their first, lowest, highest and last point, kept in
 // their order and at their own x: every segment between them stays inside the
 // column, and the segments joining columns are the ones a full polyline draws,
 // so the pixels are those of drawing every point, with at most four per column.
 void drawSeriesLine(QPainter &p, const QVector<double> &xdata, const QVector<double> &values, const Axis *xa,
-                    const Axis *ya, int i0, int i1, bool fast)
+                    const Axis *ya, int i0, int i1, bool fast, const QRectF *cut)
 {
     const int n = xdata.isEmpty() ? values.size() : std::min(values.size(), xdata.size());
     i1 = std::min(i1, n - 1);
@@ -100,7 +163,9 @@ void drawSeriesLine(QPainter &p, const QVector<double> &xdata, const QVector<dou
         QVector<QPointF> poly;
         poly.reserve(i1 - i0 + 1);
         auto flushPoly = [&]() {
-            if (poly.size() == 1)
+            if (cut && !poly.isEmpty())
+                drawClippedPolyline(p, poly, *cut);
+            else if (poly.size() == 1)
                 p.drawPoint(poly.first());
             else if (poly.size() > 1)
                 p.drawPolyline(poly.constData(), poly.size());
@@ -204,6 +269,19 @@ void drawSeriesLine(QPainter &p, const QVector<double> &xdata, const QVector<dou
         }
         closeColumn(col, px, py, lastX, lastY, lo, hi);
     }
+    if (cut) {
+        QVector<QLineF> kept;
+        kept.reserve(lines.size());
+        for (QLineF l : qAsConst(lines))
+            if (clipSegment(l, *cut))
+                kept << l;
+        lines.swap(kept);
+        QVector<QPointF> inside;
+        for (const QPointF &d : qAsConst(dots))
+            if (cut->contains(d))
+                inside << d;
+        dots.swap(inside);
+    }
     if (!lines.isEmpty())
         p.drawLines(lines.constData(), lines.size());
     if (!spans.isEmpty()) {
@@ -256,7 +334,7 @@ QImage symbolSprite(int shape, int size, const QColor &fill, const QColor &edge,
 
 } // namespace
 
-void XYChart::paintLayer(QPainter &p, const ColorPalette &pal, Layer *layer)
+void XYChart::paintLayer(QPainter &p, const ColorPalette &pal, Layer *layer, const QRectF *clip)
 {
     const int n = layer->getPointCount();
     if (n == 0)
@@ -279,7 +357,7 @@ void XYChart::paintLayer(QPainter &p, const ColorPalette &pal, Layer *layer)
             p.setPen(QPen(color, layer->m_lineWidth, Qt::SolidLine, fast ? Qt::SquareCap : Qt::RoundCap,
                           Qt::RoundJoin));
             p.setBrush(Qt::NoBrush);
-            drawSeriesLine(p, layer->m_x, ds->m_values, xa, ya, i0, i1, fast);
+            drawSeriesLine(p, layer->m_x, ds->m_values, xa, ya, i0, i1, fast, clip);
         }
         if (ds->m_symbol != Chart::NoSymbol && ds->m_symbolSize > 0) {
             const QColor fill = pal.resolve(ds->m_symbolFill == Chart::SameAsMainColor ? ds->m_color : ds->m_symbolFill);
@@ -316,7 +394,22 @@ void XYChart::paintLayer(QPainter &p, const ColorPalette &pal, Layer *layer)
                     const double xv = layer->getXPosition(i);
                     if (!isValue(v) || !isValue(xv))
                         continue;
-                    p.drawEllipse(QPointF(xa->getCoor(xv) + 0.5, ya->getCoor(v) + 0.5), r, r);
+                    const QPointF centre(xa->getCoor(xv) + 0.5, ya->getCoor(v) + 0.5);
+                    if (!clip) {
+                        p.drawEllipse(centre, r, r);
+                        continue;
+                    }
+                    const double reach = r + ds->m_symbolLineWidth;
+                    const QRectF box(centre.x() - reach, centre.y() - reach, 2 * reach, 2 * reach);
+                    if (clip->contains(box)) {
+                        p.drawEllipse(centre, r, r);
+                    } else if (clip->intersects(box)) {
+                        // Only the part inside, its cut edge included.
+                        QPainterPath dot, area;
+                        dot.addEllipse(centre, r, r);
+                        area.addRect(*clip);
+                        p.drawPath(dot.intersected(area));
+                    }
                 }
             }
         }

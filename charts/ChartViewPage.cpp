@@ -13,6 +13,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QWheelEvent>
 #include <algorithm>
 
@@ -437,11 +438,39 @@ void ChartViewPage::on_minIndicChannList_currentIndexChanged(int index)
 
 void ChartViewPage::on_saveImgButton_clicked()
 {
+    QString chosenFilter;
     const QString fileName = Prompts::instance().getSaveFileName(
-        this, tr("Save"), tr("chart"), QStringLiteral("PNG (*.png);;JPG (*.jpg);;GIF (*.gif);;BMP (*.bmp);;SVG (*.svg);;PDF (*.pdf)"));
+        this, tr("Save"), tr("chart"), QStringLiteral("PNG (*.png);;JPG (*.jpg);;GIF (*.gif);;BMP (*.bmp);;SVG (*.svg);;PDF (*.pdf)"),
+        &chosenFilter);
     if (fileName.isEmpty() || !viewer->getChart())
         return;
-    saveImage(fileName);
+    const QString target = withImageSuffix(fileName, chosenFilter);
+    // The dialog asked about the name as typed, not about the one completed here.
+    if (target != fileName && QFileInfo::exists(target)) {
+        QWidget *parent = this;
+        if (g_framework && g_framework->mainWindow)
+            parent = g_framework->mainWindow.data();
+        const QString question =
+            tr("%1 already exists.\nDo you want to replace it?").arg(QDir::toNativeSeparators(target));
+        if (Prompts::instance().message(parent, QMessageBox::Warning, tr("Save"), question,
+                                        QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+            != QMessageBox::Yes)
+            return;
+    }
+    saveImage(target);
+}
+
+QString ChartViewPage::withImageSuffix(const QString &fileName, const QString &chosenFilter)
+{
+    static const QStringList known{QStringLiteral("png"), QStringLiteral("jpg"), QStringLiteral("jpeg"),
+                                   QStringLiteral("gif"), QStringLiteral("bmp"), QStringLiteral("svg"),
+                                   QStringLiteral("pdf")};
+    if (known.contains(QFileInfo(fileName).suffix().toLower()))
+        return fileName;
+    static const QRegularExpression pattern(QStringLiteral("\\*\\.(\\w+)"));
+    const QRegularExpressionMatch m = pattern.match(chosenFilter);
+    const QString suffix = m.hasMatch() ? m.captured(1) : QStringLiteral("png");
+    return fileName + (fileName.endsWith(QLatin1Char('.')) ? QString() : QStringLiteral(".")) + suffix;
 }
 
 bool ChartViewPage::saveImage(const QString &fileName)

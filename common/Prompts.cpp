@@ -90,9 +90,11 @@ QStringList ScriptedPrompts::getOpenFileNames(QWidget *, const QString &caption,
 }
 
 QString ScriptedPrompts::getSaveFileName(QWidget *, const QString &caption, const QString &dir,
-                                         const QString &filter, QString *, QFileDialog::Options options)
+                                         const QString &filter, QString *selectedFilter, QFileDialog::Options options)
 {
     calls << Call{QStringLiteral("save"), caption, filter, dir, options};
+    if (selectedFilter && !filterAnswers.isEmpty())
+        *selectedFilter = filterAnswers.dequeue();
     return fileAnswers.isEmpty() ? QString() : fileAnswers.dequeue();
 }
 

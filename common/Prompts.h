@@ -90,6 +90,7 @@ public:
     ~ScriptedPrompts() override; // restores Qt's dialogs
 
     QQueue<QString> fileAnswers;            // open, save and directory dialogs
+    QQueue<QString> filterAnswers;          // the filter the save dialog returns as chosen
     QQueue<QStringList> filesAnswers;       // open-many dialogs
     QQueue<QMessageBox::StandardButton> messageAnswers;
     QQueue<QColor> colorAnswers; // colour dialogs; none left: cancelled

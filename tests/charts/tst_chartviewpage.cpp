@@ -7,7 +7,9 @@
 #include "support/TestMain.h"
 #include "ui_ChartViewPage.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImageReader>
 #include <QMouseEvent>
 #include <QSignalSpy>
@@ -311,6 +313,73 @@ private slots:
             QVERIFY(!img.isNull());
             QCOMPARE(img.width(), page->chartViewer()->getChart()->getWidth());
         }
+    }
+
+    // A name typed without an image extension takes the one of the format
+    // chosen in the dialog; a name with one keeps it.
+    void saveCompletesTheExtension_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<QString>("written");
+        QTest::newRow("no extension, SVG chosen") << "noext" << "SVG (*.svg)" << "noext.svg";
+        QTest::newRow("no extension, JPG chosen") << "noext" << "JPG (*.jpg)" << "noext.jpg";
+        QTest::newRow("a dot in the name, PDF chosen") << "chart.v2" << "PDF (*.pdf)" << "chart.v2.pdf";
+        QTest::newRow("ending in a dot") << "chart." << "GIF (*.gif)" << "chart.gif";
+        QTest::newRow("no filter reported") << "noext" << "" << "noext.png";
+        QTest::newRow("typed extension kept") << "chart.BMP" << "PNG (*.png)" << "chart.BMP";
+    }
+    void saveCompletesTheExtension()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, filter);
+        QFETCH(QString, written);
+        QTemporaryDir dir;
+        auto page = openPage(10);
+        ScriptedPrompts prompts;
+        prompts.fileAnswers.enqueue(dir.filePath(typed));
+        prompts.filterAnswers.enqueue(filter);
+        page->on_saveImgButton_clicked();
+        QCOMPARE(prompts.count(QStringLiteral("message")), 0);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{written});
+        const QString format = QString::fromLatin1(QImageReader::imageFormat(dir.filePath(written)));
+        const QString suffix = QFileInfo(written).suffix().toLower();
+        if (suffix == QLatin1String("pdf")) {
+            QFile f(dir.filePath(written));
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            QVERIFY(f.read(4) == "%PDF");
+        } else {
+            QCOMPARE(format, suffix == QLatin1String("jpg") ? QStringLiteral("jpeg") : suffix);
+        }
+    }
+
+    // Completing the name must not replace another file unasked.
+    void completedNameAsksBeforeReplacing()
+    {
+        QTemporaryDir dir;
+        auto page = openPage(10);
+        const QString existing = dir.filePath(QStringLiteral("noext.png"));
+        QFile f(existing);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("keep me");
+        f.close();
+        ScriptedPrompts prompts;
+        prompts.fileAnswers.enqueue(dir.filePath(QStringLiteral("noext")));
+        prompts.filterAnswers.enqueue(QStringLiteral("PNG (*.png)"));
+        prompts.messageAnswers.enqueue(QMessageBox::No);
+        page->on_saveImgButton_clicked();
+        QCOMPARE(prompts.count(QStringLiteral("message")), 1);
+        QVERIFY(prompts.calls.last().text.contains(QDir::toNativeSeparators(existing)));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), QByteArray("keep me"));
+        f.close();
+        // Yes replaces it.
+        prompts.fileAnswers.enqueue(dir.filePath(QStringLiteral("noext")));
+        prompts.filterAnswers.enqueue(QStringLiteral("PNG (*.png)"));
+        prompts.messageAnswers.enqueue(QMessageBox::Yes);
+        page->on_saveImgButton_clicked();
+        QCOMPARE(QString::fromLatin1(QImageReader::imageFormat(existing)), QStringLiteral("png"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("noext.png")});
     }
 
     void unwritableTarget()
