@@ -238,6 +238,23 @@ XYChart *ChartDrawing::drawFullChart(ViewPortManager &viewport, int w, int h)
     return c;
 }
 
+QString ChartDrawing::brokenToWidth(DrawArea *d, const QString &open, const QString &body, const QString &close,
+                                    int width)
+{
+    // Greedy by characters: names may have no blanks to break at.
+    QStringList lines;
+    QString line;
+    for (const QChar ch : body) {
+        if (!line.isEmpty() && d->text(open + line + ch + close, QStringLiteral("arialbd.ttf"), 10).getWidth() > width) {
+            lines << line;
+            line.clear();
+        }
+        line += ch;
+    }
+    lines << line;
+    return lines.join(QStringLiteral("<*br*>"));
+}
+
 QStringList ChartDrawing::drawTrackLine(XYChart *c, int mouseX)
 {
     QStringList texts;
@@ -271,15 +288,26 @@ QStringList ChartDrawing::drawTrackLine(XYChart *c, int mouseX)
             if (ds->getDataColor() == 0xFF000000 || yCoor < pa->getTopY() || yCoor > pa->getBottomY())
                 continue;
             d->circle(xCoor, yCoor, 4, 4, ds->getDataColor(), ds->getDataColor());
-            const QString label = QStringLiteral("<*font,bgColor=") + QString::number(ds->getDataColor(), 16)
-                                  + QStringLiteral("*> ")
-                                  + c->formatValue(ds->getValue(xIndex), QStringLiteral("{value|P4} ")) + unit
-                                  + QStringLiteral(" / ") + namePart + QStringLiteral(" <*font*>");
+            const QString open = QStringLiteral("<*font,bgColor=") + QString::number(ds->getDataColor(), 16)
+                                 + QStringLiteral("*>");
+            const QString body = QStringLiteral(" ")
+                                 + c->formatValue(ds->getValue(xIndex), QStringLiteral("{value|P4} ")) + unit
+                                 + QStringLiteral(" / ") + namePart + QStringLiteral(" ");
+            const QString close = QStringLiteral("<*font*>");
+            QString label = open + body + close;
             DrawAreaText lt = d->text(label, QStringLiteral("arialbd.ttf"), 10);
+            // The whole name shows, in saved pictures too: a label wider than
+            // the chart breaks over lines, and one that would run over an edge
+            // moves in.
+            const int edge = 2, room = c->getWidth() - 2 * edge;
+            if (lt.getWidth() > room) {
+                label = open + brokenToWidth(d, open, body, close, room) + close;
+                lt = d->text(label, QStringLiteral("arialbd.ttf"), 10);
+            }
             if (xCoor <= (pa->getLeftX() + pa->getRightX()) / 2)
-                lt.draw(xCoor + 5, yCoor, 0xFFFFFF, Chart::Left);
+                lt.draw(std::max(edge, std::min(xCoor + 5, edge + room - lt.getWidth())), yCoor, 0xFFFFFF, Chart::Left);
             else
-                lt.draw(xCoor - 5, yCoor, 0xFFFFFF, Chart::Right);
+                lt.draw(std::min(edge + room, std::max(xCoor - 5, edge + lt.getWidth())), yCoor, 0xFFFFFF, Chart::Right);
             texts << label;
         }
     }

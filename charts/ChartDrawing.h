@@ -11,6 +11,7 @@
 #include <QVector>
 
 namespace chartlib {
+class DrawArea;
 class ViewPortManager;
 }
 
@@ -64,6 +65,10 @@ public:
     // Draws the track line on the chart's dynamic layer; returns the texts
     // drawn, the x label first.
     QStringList drawTrackLine(chartlib::XYChart *c, int mouseX);
+    // body split over lines that each fit width pixels between open and close
+    // (markup spans), joined with line breaks.
+    static QString brokenToWidth(chartlib::DrawArea *d, const QString &open, const QString &body, const QString &close,
+                                 int width);
 
     bool light;
     QString chartBackground;

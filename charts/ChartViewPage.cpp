@@ -66,6 +66,15 @@ void ChartViewPage::build()
     // the scroll area inside must not paint over it.
     ui->scrollArea->viewport()->setAutoFillBackground(false);
     ui->scrollAreaWidgetContents->setAutoFillBackground(false);
+    // The channel lists show long names elided (in full when opened), so they
+    // do not widen the tool column past its width and the legend can wrap.
+    for (QComboBox *list : {ui->maxIndicChannList, ui->minIndicChannList}) {
+        list->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        list->setMinimumContentsLength(8);
+    }
+    // The legend wraps its names to the column's visible width, even where a
+    // check box's text makes the column scroll sideways.
+    ui->scrollArea->viewport()->installEventFilter(this);
     applyTheme();
     updateIcons();
 
@@ -102,6 +111,15 @@ void ChartViewPage::build()
     drawFullChart(navigator, viewer);
     navigator->attachViewer(viewer);
     initIndicatorControls();
+}
+
+bool ChartViewPage::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == ui->scrollArea->viewport() && event->type() == QEvent::Resize) {
+        const QMargins m = ui->verticalLayout_4->contentsMargins();
+        ui->legendFrame->setMaximumWidth(std::max(0, ui->scrollArea->viewport()->width() - m.left() - m.right()));
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void ChartViewPage::applyTheme()

@@ -124,6 +124,57 @@ private slots:
         QCOMPARE(c->makeImage(), plain);
     }
 
+    // A track label keeps the whole name inside the picture (saved images
+    // carry it): moved in from the edge it would run over, broken over lines
+    // when it is wider than the chart.
+    void trackLabelInside_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<double>("at"); // where the mouse is, as a share of the plot width
+        QTest::addColumn<bool>("broken");
+        const QString longName = QStringLiteral("block1_value3_Ch3_14504_t1 (recorder)");
+        QTest::newRow("right of the line, would run over the right edge") << longName << 0.2 << false;
+        QTest::newRow("left of the line, would run over the left edge") << longName << 0.8 << false;
+        QTest::newRow("wider than the chart") << longName.repeated(3) << 0.5 << true;
+    }
+    void trackLabelInside()
+    {
+        QFETCH(QString, name);
+        QFETCH(double, at);
+        QFETCH(bool, broken);
+        PageDrawing page(true);
+        const double t = t0();
+        page.series << Series{name, QStringLiteral("V"), true, {t, t + 10}, {1, 1}};
+        ViewPortManager vpm;
+        setFullRange(vpm, t, t + 10);
+        std::unique_ptr<XYChart> c(page.drawChart(vpm, 420, 200));
+        const QImage plain = c->makeImage().convertToFormat(QImage::Format_ARGB32);
+        PlotArea *pa = c->getPlotArea();
+        const QStringList texts = page.drawTrackLine(c.get(), pa->getLeftX() + int(at * pa->getWidth()));
+        QCOMPARE(texts.size(), 2);
+        QCOMPARE(texts.at(1).contains(QLatin1String("<*br*>")), broken);
+        QString shown = texts.at(1);
+        shown.remove(QStringLiteral("<*br*>"));
+        QVERIFY(shown.contains(QStringLiteral(" / ") + name + QLatin1Char(' ')));
+        const QImage img = c->makeImage().convertToFormat(QImage::Format_ARGB32);
+        keep(img, QStringLiteral("tracklabel-%1.png").arg(int(at * 10)));
+        // The label's box: pixels of the series' colour the track line added.
+        const QRgb box = rgb(page.seriesColor(0));
+        int left = img.width(), right = -1, top = img.height(), bottom = -1;
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x)
+                if (img.pixel(x, y) != plain.pixel(x, y) && (img.pixel(x, y) | 0xFF000000u) == box) {
+                    left = std::min(left, x);
+                    right = std::max(right, x);
+                    top = std::min(top, y);
+                    bottom = std::max(bottom, y);
+                }
+        QVERIFY(right > left);
+        QVERIFY2(left >= 1 && right <= img.width() - 2, qPrintable(QStringLiteral("box %1..%2").arg(left).arg(right)));
+        if (broken)
+            QVERIFY(bottom - top > 30); // several lines
+    }
+
     void linesOff()
     {
         PageDrawing page(true);

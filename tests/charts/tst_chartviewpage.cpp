@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -42,8 +43,9 @@ public:
         paramCnt = 0;
         for (int i = 0; i < units.size(); ++i) {
             ++paramCnt;
-            paramNamesMap.insert(10 + i, QStringLiteral("P%1").arg(i));
-            paramNamesList << QStringLiteral("P%1").arg(i);
+            const QString name = i < names.size() ? names[i] : QStringLiteral("P%1").arg(i);
+            paramNamesMap.insert(10 + i, name);
+            paramNamesList << name;
             paramUnitsList << units[i];
             deviceNamesList << (i == 0 ? QStringLiteral("Meter") : QString(""));
             paramVisibilityList << (paramCnt <= 3);
@@ -83,6 +85,7 @@ public:
 
     uint rows;
     QStringList units;
+    QStringList names; // P0, P1... where empty
     bool failNext = false;
     QList<QPair<uint, uint>> loads;
 };
@@ -97,9 +100,10 @@ class TestChartViewPage : public QObject
 
     std::unique_ptr<StubChartModel> model;
 
-    std::unique_ptr<ChartViewPage> openPage(uint rows, QStringList units = {"V", "", "A", "V"})
+    std::unique_ptr<ChartViewPage> openPage(uint rows, QStringList units = {"V", "", "A", "V"}, QStringList names = {})
     {
         model.reset(new StubChartModel(rows, units));
+        model->names = names;
         g_framework->chartModel = model.get();
         std::unique_ptr<ChartViewPage> page(new ChartViewPage(nullptr));
         page->resize(1074, 562);
@@ -235,6 +239,53 @@ private slots:
         page->onLegendElementClicked(7, false);
         page->onLegendElementClicked(-1, false);
         QCOMPARE(model->paramVisibilityList, before);
+    }
+
+    // A long name wraps inside the legend's visible width, between words or
+    // anywhere in a word without blanks, and shows whole; short ones keep
+    // one line.
+    void legendWrapsLongNames()
+    {
+        const QStringList names{QStringLiteral("block1_value1_Ch1_14500_t1_temperature_of_the_inlet"),
+                                QStringLiteral("U L1 MIN obs 1 voltage between phase one and neutral"),
+                                QStringLiteral("f")};
+        QStringList units{"V", "V", "Hz"};
+        for (int i = 0; i < 30; ++i) { // enough rows for the column to scroll
+            units << QStringLiteral("A");
+        }
+        auto page = openPage(10, units, names);
+        page->resize(1074, 562);
+        QCoreApplication::processEvents();
+        QWidget *viewport = page->form()->scrollArea->viewport();
+        const QList<ChartLegendElement *> elements = page->legendElements();
+        QCOMPARE(elements[0]->name(), names[0] + QStringLiteral(" (Meter) [V]"));
+        QCOMPARE(elements[1]->name(), names[1] + QStringLiteral(" [V]"));
+        for (int i = 0; i < 3; ++i) {
+            QLabel *label = elements[i]->findChild<QLabel *>(QStringLiteral("nameLabel"));
+            QVERIFY(label);
+            const int line = QFontMetrics(label->font()).height();
+            // Inside the visible part of the column, tall enough for its lines.
+            const QRect shown(label->mapTo(viewport, QPoint(0, 0)), label->size());
+            QVERIFY2(shown.right() < viewport->width(), qPrintable(elements[i]->name()));
+            QVERIFY(label->height() >= label->heightForWidth(label->width()));
+            if (i < 2)
+                QVERIFY2(label->height() >= 2 * line, qPrintable(elements[i]->name()));
+            else
+                QCOMPARE(elements[i]->height(), 20);
+            // On the picture: ink on every line, none cut at the right.
+            const QImage img = label->grab().toImage().convertToFormat(QImage::Format_ARGB32);
+            const QRgb ground = img.pixel(img.width() - 1, img.height() - 1);
+            int inkRight = -1, inkBottom = -1;
+            for (int y = 0; y < img.height(); ++y)
+                for (int x = 0; x < img.width(); ++x)
+                    if (img.pixel(x, y) != ground) {
+                        inkRight = std::max(inkRight, x);
+                        inkBottom = std::max(inkBottom, y);
+                    }
+            QVERIFY(inkRight < img.width() - 1);
+            if (i < 2)
+                QVERIFY(inkBottom > line);
+        }
     }
 
     void legendElement()
