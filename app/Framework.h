@@ -174,6 +174,9 @@ public:
     QString textColor;
     QString disabledTextColor;
     int brightness;
+    // What table rows are drawn on under the applied theme (plain rows, then
+    // alternate ones): the background report columns must stand out from.
+    QList<QColor> tableBackgrounds;
     QString userThemePath;
     bool loadingExample;
 

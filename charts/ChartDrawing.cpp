@@ -1,6 +1,7 @@
 #include "charts/ChartDrawing.h"
 
 #include "chartlib/ViewPortManager.h"
+#include "themes/PaletteContrast.h"
 
 #include <QColor>
 #include <algorithm>
@@ -25,26 +26,14 @@ QList<int> ChartDrawing::basePalette(bool light)
 
 QColor ChartDrawing::blendColors(const QColor &a, const QColor &b, double t)
 {
-    t = std::max(0.0, std::min(1.0, t));
-    auto mix = [t](int x, int y) { return int(x * (1.0 - t) + y * t); };
-    return QColor(mix(a.red(), b.red()), mix(a.green(), b.green()), mix(a.blue(), b.blue()),
-                  mix(a.alpha(), b.alpha()));
+    return PaletteContrast::blend(a, b, t);
 }
 
 QList<int> ChartDrawing::applyColorBrightness(const QList<int> &palette, int percent)
 {
-    const double d = percent / 100.0;
     QList<int> out;
-    for (int rgb : palette) {
-        QString name = QStringLiteral("#%1").arg(rgb & 0xFFFFFF, 6, 16, QLatin1Char('0'));
-        const QColor c(name);
-        if (c.isValid()) {
-            const QColor blended = d <= 0.5 ? blendColors(c, Qt::black, 1.0 - 2.0 * d)
-                                            : blendColors(c, Qt::white, 2.0 * d - 1.0);
-            name = blended.name();
-        }
-        out << int(QColor(name).rgb() & 0xFFFFFF);
-    }
+    for (int rgb : palette)
+        out << int(PaletteContrast::atBrightness(QColor::fromRgb(QRgb(rgb)), percent).rgb() & 0xFFFFFF);
     return out;
 }
 
@@ -52,7 +41,18 @@ void ChartDrawing::setTheme(bool lightTheme, const QString &background, int brig
 {
     light = lightTheme;
     chartBackground = background;
-    palette = applyColorBrightness(basePalette(light), brightness);
+    const QList<int> base = basePalette(light);
+    palette = applyColorBrightness(base, brightness);
+    // Lines stay visible on the plot area: a colour that would not stand
+    // out 3 : 1 takes the nearest brightness at which it does.
+    if (!QColor::isValidColor(background))
+        return;
+    const QList<QColor> plot{QColor::fromRgb(QRgb(plotBackground()))};
+    for (int i = 0; i < palette.size(); ++i) {
+        if (PaletteContrast::lowestRatio(QColor::fromRgb(QRgb(palette[i])), plot) < MinimumContrast)
+            palette[i] = int(PaletteContrast::readable(QColor::fromRgb(QRgb(base[i])), brightness, plot, MinimumContrast).rgb()
+                             & 0xFFFFFF);
+    }
 }
 
 Color ChartDrawing::seriesColor(int i) const

@@ -45,7 +45,10 @@ public:
     static QList<int> applyColorBrightness(const QList<int> &palette, int percent);
     static QColor blendColors(const QColor &a, const QColor &b, double t);
 
+    // The palette of the theme kind at a brightness, each colour kept at
+    // least MinimumContrast from the chart background.
     void setTheme(bool light, const QString &chartBackground, int brightness);
+    static constexpr double MinimumContrast = 3.0;
 
     chartlib::Color seriesColor(int i) const;
     chartlib::Color themed(chartlib::Color lightValue, chartlib::Color darkValue) const

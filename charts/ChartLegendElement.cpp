@@ -99,13 +99,11 @@ ChartLegendElement::ChartLegendElement(int idx, int color, QString name, bool en
     : QWidget(parent)
     , ui(new Form)
     , index(idx)
-    , colorHex(QStringLiteral("%1").arg(uint(color) & 0xFFFFFFu, 6, 16, QLatin1Char('0')))
     , enabled(enabled)
 {
     setupForm();
     TRACE() << "Function Name: " << "ChartLegendElement::ChartLegendElement(int, int, QString, bool, QWidget*)";
-    activeStyle = QStringLiteral("#colorRect {background-color: #") + colorHex
-                  + QStringLiteral("; border-radius:5px; border:none; padding-left: 0;}");
+    setColor(color);
     inactiveStyle = QStringLiteral("#colorRect {background-color: rgb(229, 229, 229); border-radius:5px; border:none;}");
     ui->colorRect->setStyleSheet(enabled ? activeStyle : inactiveStyle);
     applyColor();
@@ -181,6 +179,15 @@ void ChartLegendElement::toggleState()
     ui->nameLabel->setStyleSheet(QStringLiteral("#nameLabel {color: ")
                                  + (enabled ? inactiveTextColor() : activeTextColor()) + QStringLiteral("; }"));
     enabled = !enabled;
+}
+
+void ChartLegendElement::setColor(int color)
+{
+    colorHex = QStringLiteral("%1").arg(uint(color) & 0xFFFFFFu, 6, 16, QLatin1Char('0'));
+    activeStyle = QStringLiteral("#colorRect {background-color: #") + colorHex
+                  + QStringLiteral("; border-radius:5px; border:none; padding-left: 0;}");
+    if (enabled)
+        ui->colorRect->setStyleSheet(activeStyle);
 }
 
 void ChartLegendElement::applyColor()

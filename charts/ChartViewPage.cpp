@@ -140,8 +140,11 @@ void ChartViewPage::updateIcons()
         return; // still being built
     applyTheme();
     resizeEvent(nullptr);
-    for (ChartLegendElement *element : legendElements())
+    // The legend shows the colours the chart now draws.
+    for (ChartLegendElement *element : legendElements()) {
+        element->setColor(int(m_drawing.seriesColor(element->getIndex())));
         element->applyColor();
+    }
 }
 
 QList<ChartLegendElement *> ChartViewPage::legendElements() const

@@ -2,6 +2,7 @@
 
 #include "app/Framework.h"
 #include "common/Trace.h"
+#include "themes/PaletteContrast.h"
 
 #include <QDateTime>
 #include <QSqlError>
@@ -70,10 +71,24 @@ void AbstractReportModel::initCommon()
     dateTimeFormat = getDateTimeFormat();
     timeFormat = QStringLiteral("HH:mm:ss");
     prepareCombinedParamsList();
+    TRACE() << "AbstractReportModel: " << ((g_framework ? g_framework->lightTheme : true) ? "true" : "false");
+    applyThemePalette();
+}
+
+void AbstractReportModel::applyThemePalette()
+{
     const bool light = g_framework ? g_framework->lightTheme : true;
-    TRACE() << "AbstractReportModel: " << (light ? "true" : "false");
-    stringList = light ? lightPalette : darkPalette;
-    buildColorTable(g_framework ? g_framework->brightness : 50);
+    const int brightness = g_framework ? g_framework->brightness : 50;
+    const QStringList &base = light ? lightPalette : darkPalette;
+    stringList = base;
+    buildColorTable(brightness);
+    const QList<QColor> rows = g_framework ? g_framework->tableBackgrounds : QList<QColor>();
+    if (rows.isEmpty())
+        return;
+    for (int i = 0; i < stringList.size() && i < base.size(); ++i) {
+        if (PaletteContrast::lowestRatio(QColor(stringList[i]), rows) < 3.0)
+            stringList[i] = PaletteContrast::readable(QColor(base[i]), brightness, rows).name().toUpper();
+    }
 }
 
 void AbstractReportModel::clearSelectedParams()
@@ -272,15 +287,11 @@ QString AbstractReportModel::parseDateTime(const QString &text) const
 
 QColor AbstractReportModel::blendColor(const QColor &a, const QColor &b, double f)
 {
-    f = qBound(0.0, f, 1.0);
-    auto mix = [f](int x, int y) { return int(x * (1.0 - f) + y * f); };
-    return QColor(mix(a.red(), b.red()), mix(a.green(), b.green()), mix(a.blue(), b.blue()),
-                  mix(a.alpha(), b.alpha()));
+    return PaletteContrast::blend(a, b, f);
 }
 
 void AbstractReportModel::buildColorTable(int brightness)
 {
-    const double t = brightness / 100.0;
     QStringList table;
     table.reserve(stringList.size());
     for (const QString &name : stringList) {
@@ -288,13 +299,7 @@ void AbstractReportModel::buildColorTable(int brightness)
             table << name;
             continue;
         }
-        const QColor c(name);
-        const QColor out = t <= 0.5 ? blendColor(c, Qt::black, 1.0 - 2.0 * t) : blendColor(c, Qt::white, 2.0 * (t - 0.5));
-        table << QStringLiteral("#%1%2%3")
-                     .arg(out.red(), 2, 16, QLatin1Char('0'))
-                     .arg(out.green(), 2, 16, QLatin1Char('0'))
-                     .arg(out.blue(), 2, 16, QLatin1Char('0'))
-                     .toUpper();
+        table << PaletteContrast::atBrightness(QColor(name), brightness).name().toUpper();
     }
     stringList = table;
 }

@@ -5,6 +5,7 @@
 #include "charts/QChartViewer.h"
 #include "common/Prompts.h"
 #include "support/TestMain.h"
+#include "themes/PaletteContrast.h"
 #include "ui_ChartViewPage.h"
 
 #include <QDir>
@@ -13,6 +14,7 @@
 #include <QImageReader>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QSet>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <memory>
@@ -495,6 +497,78 @@ private slots:
         QCOMPARE(page.loadedModel(), model.get());
         page.updateIcons();
         QVERIFY(!page.form()->nextButton->icon().isNull());
+    }
+
+    // Whatever the brightness, each series stays visible (3 : 1) on the chart
+    // background: a colour that would not takes the nearest brightness that
+    // does; one that does keeps the brightness asked for.
+    void brightnessKeepsLinesVisible_data()
+    {
+        QTest::addColumn<bool>("light");
+        QTest::addColumn<QString>("background");
+        QTest::addColumn<int>("brightness");
+        QTest::newRow("light, near Bright") << true << "#f0f0f0" << 95;
+        QTest::newRow("light, Bright") << true << "#f0f0f0" << 100;
+        QTest::newRow("light, middle") << true << "#f0f0f0" << 50;
+        QTest::newRow("dark, middle") << false << "#444444" << 50;
+        QTest::newRow("dark, Dark") << false << "#444444" << 0;
+        QTest::newRow("dark, Bright") << false << "#444444" << 100;
+        QTest::newRow("user's white chart, dark palette") << false << "#ffffff" << 90;
+    }
+    void brightnessKeepsLinesVisible()
+    {
+        QFETCH(bool, light);
+        QFETCH(QString, background);
+        QFETCH(int, brightness);
+        ChartDrawing drawing;
+        drawing.setTheme(light, background, brightness);
+        const QList<int> asked = ChartDrawing::applyColorBrightness(ChartDrawing::basePalette(light), brightness);
+        QCOMPARE(drawing.palette.size(), asked.size());
+        const QColor plot(background);
+        QSet<int> distinct;
+        for (int i = 0; i < asked.size(); ++i) {
+            const QColor shown = QColor::fromRgb(QRgb(drawing.palette[i]));
+            QVERIFY2(PaletteContrast::ratio(shown, plot) >= 3.0, qPrintable(shown.name()));
+            if (PaletteContrast::ratio(QColor::fromRgb(QRgb(asked[i])), plot) >= 3.0)
+                QCOMPARE(drawing.palette[i], asked[i]);
+            distinct << drawing.palette[i];
+        }
+        // Each keeps a colour of its own where brightness leaves one.
+        if (brightness > 0 && brightness < 100)
+            QCOMPARE(distinct.size(), asked.size());
+    }
+
+    // After a theme change the legend's boxes show the colours the chart now
+    // draws, the brightness included.
+    void legendFollowsThePalette()
+    {
+        Framework &fw = *g_framework;
+        const bool logo = fw.logoColorBlack;
+        const QString back = fw.buttonColor12;
+        const int brightness = fw.brightness;
+        auto page = openPage(10);
+        fw.logoColorBlack = true;
+        fw.buttonColor12 = QStringLiteral("#f0f0f0");
+        fw.brightness = 95;
+        page->updateIcons();
+        const QList<ChartLegendElement *> elements = page->legendElements();
+        QVERIFY(!elements.isEmpty());
+        for (ChartLegendElement *e : elements) {
+            const QString hex = QStringLiteral("%1").arg(page->drawing().seriesColor(e->getIndex()), 6, 16, QLatin1Char('0'));
+            if (e->isActive())
+                QVERIFY2(e->boxStyle().contains(QLatin1Char('#') + hex), qPrintable(e->boxStyle()));
+            // A hidden series shows its colour once switched on.
+            else {
+                QTest::mouseClick(e, Qt::LeftButton);
+                QVERIFY2(e->boxStyle().contains(QLatin1Char('#') + hex), qPrintable(e->boxStyle()));
+            }
+        }
+        auto *chart = dynamic_cast<chartlib::XYChart *>(page->chartViewer()->getChart());
+        QVERIFY(chart);
+        QCOMPARE(chart->getLayerByZ(0)->getDataSet(0)->getDataColor(), page->drawing().seriesColor(0));
+        fw.logoColorBlack = logo;
+        fw.buttonColor12 = back;
+        fw.brightness = brightness;
     }
 
     void brightness()
