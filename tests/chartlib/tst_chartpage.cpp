@@ -285,6 +285,9 @@ private slots:
                                               {-21.5, 38.25}, {123456.5, 198765.25}};
         for (int i = 0; i < units.size(); ++i)
             page.series << Series{QStringLiteral("P%1").arg(i), units[i], true, {t, t + 10}, values[i]};
+        // An indicator on the last series marks the axis it is drawn on.
+        const double level = (values[units.size() - 1][0] + values[units.size() - 1][1]) / 2;
+        page.maxIndicator = {true, int(units.size()) - 1, level, 0x800080};
         ViewPortManager vpm;
         setFullRange(vpm, t, t + 10);
         // Drawn once, as after switching grouping on: no earlier drawing made room.
@@ -357,6 +360,8 @@ private slots:
             QVERIFY2(titlePixels >= 15, qPrintable(which + QStringLiteral(": no title")));
             QVERIFY2(astray == 0, qPrintable(which + QStringLiteral(": labels beside another axis")));
         }
+        Axis *lastAxis = c->getLayerByZ(2 * (units.size() - 1))->getDataSet(0)->getUseYAxis();
+        QCOMPARE(img.pixel(pa->getLeftX() + 20, c->getYCoor(level, lastAxis)) | 0xFF000000u, qRgb(0x80, 0x00, 0x80));
         // The navigator's plot area lines up with this one.
         QCOMPARE(page.leftMargin, pa->getLeftX());
         QCOMPARE(page.widthReduction, 900 - pa->getWidth());
