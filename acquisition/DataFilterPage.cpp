@@ -5,6 +5,7 @@
 #include "acquisition/HTMLDelegate.h"
 #include "app/AvailableDevices.h"
 #include "app/Framework.h"
+#include "common/ContentsWidth.h"
 #include "common/Trace.h"
 #include "ui_DataFilterPage.h"
 
@@ -104,6 +105,8 @@ DataFilterPage::DataFilterPage(QWidget *parent)
 
     updateDeviceTree();
     colourWeekendHeaders();
+    // The form's 630 pixels are less than the buttons' texts need.
+    keepContentsWidth(this);
 }
 
 DataFilterPage::~DataFilterPage()

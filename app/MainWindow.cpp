@@ -143,7 +143,6 @@ void MainWindow::changePage(MainWindow::EPageIndexes index)
         progress.show();
         page = pageFactory ? pageFactory(index, this) : nullptr;
         if (page) {
-            keepContentsWidth(page);
             ui->stackedWidget->addWidget(page);
             pageCache.insert(index, page);
         }

@@ -123,9 +123,6 @@ private:
     avaibleDevices_t chooseDevice(bool examplesOnly);
     // Calls the shown page's own icon refresh, found by its object name.
     static void refreshPageIcons(QWidget *page);
-    // Keeps a page at least as wide as its contents need, its form's minimum
-    // width still the floor: at the window's smallest size nothing is cut.
-    static void keepContentsWidth(QWidget *page);
     static const char *menuButtonOfPage(EPageIndexes index);
     void repolish(QToolButton *button);
     void highlightButtonOf(EPageIndexes index);

@@ -12,9 +12,6 @@
 #include "tables/SettingsMoxBPage.h"
 #include "tables/TableViewPage.h"
 
-#include <QEvent>
-#include <QLayout>
-
 #include <functional>
 
 QWidget *MainWindow::createPage(EPageIndexes index, QWidget *parent)
@@ -43,37 +40,6 @@ QWidget *MainWindow::createPage(EPageIndexes index, QWidget *parent)
 
 namespace {
 
-// A form's minimum width overrides what its layout needs, so a page could be
-// squeezed below its contents; this raises the minimum whenever they grow.
-class ContentsWidth : public QObject
-{
-public:
-    explicit ContentsWidth(QWidget *page) : QObject(page), floor(page->minimumWidth())
-    {
-        page->installEventFilter(this);
-        fit(page);
-    }
-
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() == QEvent::LayoutRequest)
-            fit(static_cast<QWidget *>(watched));
-        return false;
-    }
-
-private:
-    void fit(QWidget *page) const
-    {
-        if (!page->layout())
-            return;
-        const int width = qMax(floor, page->layout()->totalMinimumSize().width());
-        if (page->minimumWidth() != width)
-            page->setMinimumWidth(width);
-    }
-
-    const int floor;
-};
-
 template <class Page>
 bool refreshAs(QWidget *page, void (Page::*refresh)())
 {
@@ -93,11 +59,6 @@ struct RefreshRow
 };
 
 } // namespace
-
-void MainWindow::keepContentsWidth(QWidget *page)
-{
-    new ContentsWidth(page);
-}
 
 void MainWindow::refreshPageIcons(QWidget *page)
 {

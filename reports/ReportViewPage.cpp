@@ -2,6 +2,7 @@
 
 #include "app/Framework.h"
 #include "app/MainWindow.h"
+#include "common/ContentsWidth.h"
 #include "common/Prompts.h"
 #include "common/Trace.h"
 #include "export/PdfConverter.h"
@@ -88,6 +89,7 @@ ReportViewPage::ReportViewPage(QWidget *parent)
     for (QPushButton *button : {ui->checkAllParamButton, ui->uncheckAllParamButton})
         button->setMinimumWidth(button->sizeHint().width());
     ui->frame_3->setMinimumWidth(qMax(ui->frame_3->minimumWidth(), ui->frame_3->layout()->minimumSize().width()));
+    keepContentsWidth(this);
 }
 
 ReportViewPage::~ReportViewPage()
