@@ -552,12 +552,13 @@ class TestTextFit : public QObject
                 return popup->isVisible() ? QList<QWidget *>{popup} : QList<QWidget *>{edit};
             };
         }
-        if (state == QLatin1String("16 columns")) {
-            return [this]() {
+        if (state == QLatin1String("5 columns") || state == QLatin1String("16 columns")) {
+            const int params = state.split(QLatin1Char(' ')).first().toInt() - 2;
+            return [this, params]() {
                 QWidget *page = window()->cachedPages().value(MainWindow::REPORT_VIEW_PAGE);
                 auto *list = page->findChild<QListWidget *>(QStringLiteral("basicReportParametersSelectionList"));
                 for (int i = 0; i < list->count(); ++i)
-                    list->item(i)->setCheckState(i < 14 ? Qt::Checked : Qt::Unchecked);
+                    list->item(i)->setCheckState(i < params ? Qt::Checked : Qt::Unchecked);
                 page->findChild<QRadioButton *>(QStringLiteral("basicReportIntervalMinutes"))->setChecked(true);
                 page->findChild<QPushButton *>(QStringLiteral("generateBasicReportButton"))->click();
                 settle();
@@ -630,6 +631,7 @@ private slots:
             {"ZelB", MainWindow::TABLE_VIEW_PAGE, ""},
             {"ZelB", MainWindow::CHART_VIEW_PAGE, ""},
             {"ZelB", MainWindow::REPORT_VIEW_PAGE, ""},
+            {"ZelB", MainWindow::REPORT_VIEW_PAGE, "5 columns"},
             {"ZelB", MainWindow::REPORT_VIEW_PAGE, "16 columns"},
             {"ZelB", MainWindow::CSV_EXPORT_PAGE, ""},
             {"MoxB", MainWindow::TABLE_VIEW_PAGE, ""},
