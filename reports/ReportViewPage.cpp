@@ -88,7 +88,8 @@ ReportViewPage::ReportViewPage(QWidget *parent)
     // below their texts: "Zaznacz wszystkie" was cut in Polish.
     for (QPushButton *button : {ui->checkAllParamButton, ui->uncheckAllParamButton})
         button->setMinimumWidth(button->sizeHint().width());
-    ui->frame_3->setMinimumWidth(qMax(ui->frame_3->minimumWidth(), ui->frame_3->layout()->minimumSize().width()));
+    ui->frame_3->setMinimumWidth(
+        qMax(ui->frame_3->minimumWidth(), ui->frame_3->layout()->minimumSize().width()));
     keepContentsWidth(this);
 }
 
@@ -274,7 +275,7 @@ void ReportViewPage::applyAdjustMode(bool adjust)
     if (!currentAdjustButton || !currentTable)
         return;
     // Stretched to the width, a wide report's columns were cut ("2016..."):
-    // they share the width but keep their contents.
+    // they share the width but keep their words.
     ColumnsToWidth *fit = currentTable->findChild<ColumnsToWidth *>();
     if (!fit)
         fit = new ColumnsToWidth(currentTable);
