@@ -20,6 +20,15 @@ struct ArchiveInfo
 };
 Q_DECLARE_METATYPE(ArchiveInfo)
 
+// The period of the records and whether there is any: what a few index pages
+// tell, without counting the rows.
+struct ArchivePeriod
+{
+    qint64 firstRecordDate = 0;
+    qint64 lastRecordDate = 0;
+    bool hasRecords = false;
+};
+
 // Owner of the application database's records and of temporary databases.
 // The application database is the registry's "Data_con"; this class never
 // registers that name, whoever opens a ".qdb" file does.
@@ -45,6 +54,13 @@ public:
     // Time span and row count of all measurements of the open application
     // database (narrow and wide tables together), upgrading its schema first.
     ArchiveInfo getArchiveInfo();
+    // The same time span and whether any measurement exists, without reading
+    // every row; upgrades the schema first.
+    ArchivePeriod getArchivePeriod();
+    // The exact number of measurements, on the calling thread's own
+    // connection (any thread): reads every index entry of the tables. -1 with
+    // the reason in *error when the database cannot be read.
+    static qint64 countRecords(QString *error = nullptr);
 
     QString tmpDbFilePath() const { return m_tmpDbFilePath; }
 

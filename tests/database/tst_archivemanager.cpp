@@ -316,6 +316,20 @@ void TestArchiveManager::getArchiveInfo()
     QCOMPARE(info.firstRecordDate, first);
     QCOMPARE(info.lastRecordDate, last);
     QCOMPARE(info.allRecordsCnt, rows);
+    // The same period without counting, and the count alone, on any thread.
+    const ArchivePeriod period = manager.getArchivePeriod();
+    QCOMPARE(period.firstRecordDate, first);
+    QCOMPARE(period.lastRecordDate, last);
+    QCOMPARE(period.hasRecords, rows > 0);
+    QCOMPARE(ArchiveManager::countRecords(), qint64(rows));
+    QString error = QStringLiteral("not run");
+    const qint64 counted = QtConcurrent::run([&error]() {
+                               const qint64 n = ArchiveManager::countRecords(&error);
+                               Connections::closeForThisThread(kDataCon);
+                               return n;
+                           }).result();
+    QCOMPARE(counted, qint64(rows));
+    QCOMPARE(error, QString());
     QCOMPARE(console.size(), 0);
 }
 
@@ -383,6 +397,9 @@ void TestArchiveManager::notOpened()
     QCOMPARE(console.size(), 2);
     QCOMPARE(console.at(1), (QList<QVariant>{"Database is not opened.", 2}));
     QCOMPARE(dialogs.size(), 0);
+    QString error;
+    QCOMPARE(ArchiveManager::countRecords(&error), qint64(-1));
+    QCOMPARE(error, QStringLiteral("Database is not opened."));
 }
 
 QUORLOG_TEST_MAIN(TestArchiveManager)
