@@ -19,6 +19,8 @@
 #include <QTextCharFormat>
 #include <QtConcurrent>
 
+#include <algorithm>
+
 namespace {
 
 const QString kIconDir = QStringLiteral(":/newIcons/_resources/newIcons/");
@@ -91,6 +93,9 @@ DataFilterPage::DataFilterPage(QWidget *parent)
 
 DataFilterPage::~DataFilterPage()
 {
+    stopRecordCounts();
+    for (QFuture<void> &count : recordCounts)
+        count.waitForFinished();
     delete ui;
     delete deviceModel;
 }
@@ -242,18 +247,42 @@ void DataFilterPage::updateTimeConstrains()
 void DataFilterPage::startRecordCount(bool hasRecords)
 {
     const int generation = ++recordCountGeneration;
+    stopRecordCounts();
     if (!hasRecords) {
         ui->dataRecordsValueLabel->setText(formatRecordCount(0));
         return;
     }
     ui->dataRecordsValueLabel->setText(QStringLiteral("-"));
+    const QString file = Connections::filePath(QStringLiteral("Data_con"));
+    if (file.isEmpty())
+        return;
+    // A read-only connection of the count's own: closing the session removes
+    // "Data_con" with every thread's connection to it, which must not happen
+    // under a running count, and a reader never writes or removes the file's
+    // journal. The count removes its name itself, on its own thread.
+    static int serial = 0;
+    const QString name = QStringLiteral("Data_con_count_%1").arg(++serial);
+    Connections::Options options;
+    options.readOnly = true;
+    Connections::registerFile(name, file, options);
+    recordCountCancel = std::make_shared<QAtomicInt>(0);
+    const std::shared_ptr<QAtomicInt> cancel = recordCountCancel;
     QPointer<DataFilterPage> page(this);
-    QtConcurrent::run([page, generation]() {
+    recordCounts.erase(std::remove_if(recordCounts.begin(), recordCounts.end(),
+                                      [](const QFuture<void> &count) { return count.isFinished(); }),
+                       recordCounts.end());
+    recordCounts << QtConcurrent::run([page, generation, name, cancel]() {
         QString error;
-        const qint64 count = ArchiveManager::countRecords(&error);
-        Connections::closeForThisThread(QStringLiteral("Data_con"));
+        const qint64 count = ArchiveManager::countRecords(name, &error, cancel.get());
+        Connections::remove(name);
         callQueued(page, [generation, count, error](DataFilterPage *p) { p->showRecordCount(generation, count, error); });
     });
+}
+
+void DataFilterPage::stopRecordCounts()
+{
+    if (recordCountCancel)
+        recordCountCancel->storeRelaxed(1);
 }
 
 void DataFilterPage::showRecordCount(int generation, qint64 count, const QString &error)

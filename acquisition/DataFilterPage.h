@@ -3,11 +3,15 @@
 #include "database/DeviceCfg.h"
 #include "database/FiltersCfg.h"
 
+#include <QAtomicInt>
+#include <QFuture>
 #include <QItemSelection>
 #include <QMap>
 #include <QPersistentModelIndex>
 #include <QStringList>
 #include <QWidget>
+
+#include <memory>
 
 class QStandardItem;
 class QStandardItemModel;
@@ -82,6 +86,7 @@ private:
     // Counting the records reads every index entry, seconds on a large
     // database: it runs on the pool and the info label shows it when done.
     void startRecordCount(bool hasRecords);
+    void stopRecordCounts();
     void showRecordCount(int generation, qint64 count, const QString &error);
     // The colours the tree and the calendars were last drawn in.
     QStringList themeColours() const;
@@ -97,4 +102,9 @@ private:
     QString drawnFile; // the database file the tree was built from
     ArchivePeriod lastPeriod;
     int recordCountGeneration = 0; // a later refresh outdates a running count
+    // Counts still running, and the flag that stops the newest (the older
+    // ones are stopped already). The page waits for them when it goes: the
+    // file they read may be closed or replaced right after.
+    QList<QFuture<void>> recordCounts;
+    std::shared_ptr<QAtomicInt> recordCountCancel;
 };

@@ -59,11 +59,7 @@ void dropConnections(const QSet<QString> &names)
 // statements get no such fallback; DDL keeps it so instruments' own schemas open.
 void refuseQuotedLiterals(QSqlDatabase &db)
 {
-    const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
-        return;
-    sqlite3 *raw = *static_cast<sqlite3 *const *>(handle.constData());
-    if (raw)
+    if (sqlite3 *raw = Connections::handle(db))
         sqlite3_db_config(raw, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
 }
 
@@ -175,4 +171,12 @@ void Connections::closeForThisThread(const QString &name)
             it->threadConnections.remove(conn);
     }
     dropConnections({conn});
+}
+
+sqlite3 *Connections::handle(const QSqlDatabase &db)
+{
+    const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3 *const *>(handle.constData());
 }

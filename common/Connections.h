@@ -2,6 +2,8 @@
 #include <QSqlDatabase>
 #include <QString>
 
+struct sqlite3;
+
 // Logical database connections ("Data_con", "temp_Data_con", a reader kind...).
 // A QSqlDatabase works only on the thread that added it, so each thread gets
 // its own connection to the registered file, named "<name>@<thread>".
@@ -33,4 +35,7 @@ public:
 
     // Closes the calling thread's connection of the name (others stay).
     static void closeForThisThread(const QString &name);
+
+    // SQLite's own handle of an open connection (null for another driver).
+    static sqlite3 *handle(const QSqlDatabase &db);
 };

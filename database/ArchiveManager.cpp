@@ -14,6 +14,7 @@
 #include <QSqlQuery>
 
 #include <cstdio>
+#include <sqlite3.h>
 
 namespace {
 
@@ -196,7 +197,7 @@ ArchiveInfo ArchiveManager::getArchiveInfo()
     if (!period.hasRecords)
         return info;
     QString error;
-    const qint64 count = countRecords(&error);
+    const qint64 count = countRecords(kDataConnection, &error);
     if (count < 0)
         emit consoleMessage(error, 2);
     else
@@ -288,15 +289,22 @@ ArchivePeriod ArchiveManager::getArchivePeriod()
     return period;
 }
 
-qint64 ArchiveManager::countRecords(QString *error)
+qint64 ArchiveManager::countRecords(const QString &connection, QString *error, const QAtomicInt *cancel)
 {
     QString reason;
     qint64 count = -1;
     {
-        QSqlDatabase db = Connections::database(kDataConnection);
+        QSqlDatabase db = Connections::database(connection);
+        sqlite3 *raw = Connections::handle(db);
         if (!db.isValid() || !db.isOpen()) {
             reason = tr("Database is not opened.");
         } else {
+            // A set flag interrupts the statement that is running.
+            if (raw && cancel)
+                sqlite3_progress_handler(
+                    raw, 10000,
+                    [](void *flag) { return static_cast<const QAtomicInt *>(flag)->loadRelaxed(); },
+                    const_cast<QAtomicInt *>(cancel));
             QSqlQuery query(db);
             QStringList tables = wideTables(db, &reason);
             tables.prepend(QStringLiteral("Data"));
@@ -313,7 +321,13 @@ qint64 ArchiveManager::countRecords(QString *error)
             }
             if (!reason.isEmpty())
                 count = -1;
+            if (raw && cancel)
+                sqlite3_progress_handler(raw, 0, nullptr, nullptr);
         }
+    }
+    if (cancel && cancel->loadRelaxed()) {
+        count = -1;
+        reason.clear();
     }
     if (error)
         *error = reason;

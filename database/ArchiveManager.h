@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QMap>
 #include <QMetaType>
+#include <QAtomicInt>
 #include <QObject>
 #include <QSqlDatabase>
 #include <QString>
@@ -57,10 +58,12 @@ public:
     // The same time span and whether any measurement exists, without reading
     // every row; upgrades the schema first.
     ArchivePeriod getArchivePeriod();
-    // The exact number of measurements, on the calling thread's own
-    // connection (any thread): reads every index entry of the tables. -1 with
-    // the reason in *error when the database cannot be read.
-    static qint64 countRecords(QString *error = nullptr);
+    // The exact number of measurements of the application database that the
+    // registry holds under connection (any thread, its own connection): reads
+    // every index entry of the tables. -1 with the reason in *error when the
+    // database cannot be read, and -1 with no reason soon after *cancel is set.
+    static qint64 countRecords(const QString &connection, QString *error = nullptr,
+                               const QAtomicInt *cancel = nullptr);
 
     QString tmpDbFilePath() const { return m_tmpDbFilePath; }
 

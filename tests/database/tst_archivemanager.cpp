@@ -321,14 +321,18 @@ void TestArchiveManager::getArchiveInfo()
     QCOMPARE(period.firstRecordDate, first);
     QCOMPARE(period.lastRecordDate, last);
     QCOMPARE(period.hasRecords, rows > 0);
-    QCOMPARE(ArchiveManager::countRecords(), qint64(rows));
+    QCOMPARE(ArchiveManager::countRecords(kDataCon), qint64(rows));
     QString error = QStringLiteral("not run");
     const qint64 counted = QtConcurrent::run([&error]() {
-                               const qint64 n = ArchiveManager::countRecords(&error);
+                               const qint64 n = ArchiveManager::countRecords(kDataCon, &error);
                                Connections::closeForThisThread(kDataCon);
                                return n;
                            }).result();
     QCOMPARE(counted, qint64(rows));
+    QCOMPARE(error, QString());
+    // Stopped: no count, and nothing to report.
+    const QAtomicInt stop(1);
+    QCOMPARE(ArchiveManager::countRecords(kDataCon, &error, &stop), qint64(-1));
     QCOMPARE(error, QString());
     QCOMPARE(console.size(), 0);
 }
@@ -398,7 +402,7 @@ void TestArchiveManager::notOpened()
     QCOMPARE(console.at(1), (QList<QVariant>{"Database is not opened.", 2}));
     QCOMPARE(dialogs.size(), 0);
     QString error;
-    QCOMPARE(ArchiveManager::countRecords(&error), qint64(-1));
+    QCOMPARE(ArchiveManager::countRecords(kDataCon, &error), qint64(-1));
     QCOMPARE(error, QStringLiteral("Database is not opened."));
 }
 
