@@ -85,7 +85,9 @@ public:
         if (n > 1 && m_previousExists && candidates[0] < m_previousInstant)
             instant = candidates[1];
         if (m_hasPrevious) {
-            const qint64 d = (n > 0 && m_previousExists ? instant - m_previousInstant : wallMsecs - m_previousWall) / 1000;
+            const qint64 dMsecs =
+                n > 0 && m_previousExists ? instant - m_previousInstant : wallMsecs - m_previousWall;
+            const qint64 d = dMsecs / 1000;
             if (m_lastStep != -1 && qAbs(d - m_lastStep) > 1) {
                 ++m_segment;
                 m_lastStep = -1;
