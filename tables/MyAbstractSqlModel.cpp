@@ -85,13 +85,7 @@ void MyAbstractSqlModel::constInit()
     attachQueryModel();
 
     // A registered connection is looked up per thread from now on.
-    const QString name = connection.connectionName();
-    const int at = name.lastIndexOf(QLatin1Char('@'));
-    if (at > 0) {
-        const QString logical = name.left(at);
-        if (Connections::contains(logical) && Connections::filePath(logical) == connection.databaseName())
-            m_logicalConnection = logical;
-    }
+    m_logicalConnection = Connections::logicalName(connection);
 
     exportQuery = nullptr;
     pivot = false;
@@ -125,8 +119,7 @@ QSqlDatabase MyAbstractSqlModel::currentConnection()
 {
     // Only while the name still points at our file: a new session may have
     // re-registered it for another one.
-    if (!m_logicalConnection.isEmpty() && Connections::contains(m_logicalConnection)
-        && Connections::filePath(m_logicalConnection) == connection.databaseName()) {
+    if (!m_logicalConnection.isEmpty() && Connections::logicalName(connection) == m_logicalConnection) {
         QSqlDatabase db = Connections::database(m_logicalConnection);
         if (db.isValid() && db.isOpen())
             connection = db;
