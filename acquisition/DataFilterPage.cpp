@@ -273,8 +273,12 @@ void DataFilterPage::startRecordCount(bool hasRecords)
                        recordCounts.end());
     recordCounts << QtConcurrent::run([page, generation, name, cancel]() {
         QString error;
-        const qint64 count = ArchiveManager::countRecords(name, &error, cancel.get());
-        Connections::remove(name);
+        qint64 count = -1;
+        {
+            Connections::TaskScope connections;
+            count = ArchiveManager::countRecords(name, &error, cancel.get());
+            Connections::remove(name);
+        }
         callQueued(page, [generation, count, error](DataFilterPage *p) { p->showRecordCount(generation, count, error); });
     });
 }
