@@ -662,6 +662,9 @@ private slots:
         settle();
         window()->changePage(page);
         settle();
+        // The record count arrives from a task of its own.
+        if (page == MainWindow::DATA_FILTER_PAGE)
+            QTRY_COMPARE(filterPage()->form()->dataRecordsValueLabel->text(), QStringLiteral("93"));
         QStringList report;
         walk(stateAction(state), report);
         for (const QString &line : report)
