@@ -122,9 +122,9 @@ void ChartLegendElement::setupForm()
     if (objectName().isEmpty())
         setObjectName(QStringLiteral("ChartLegendElement"));
     resize(335, 20);
-    // One line high, more where a long name wraps.
+    // A name wider than the tool column wraps onto further lines rather than
+    // being cut: the row is as high as its name needs.
     setMinimumSize(QSize(0, 20));
-    setMaximumSize(QSize(16777215, QWIDGETSIZE_MAX));
     ui->horizontalLayout_2 = new QHBoxLayout(this);
     ui->horizontalLayout_2->setObjectName(QStringLiteral("horizontalLayout_2"));
     ui->horizontalLayout_2->setSpacing(6);

@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QStyledItemDelegate>
 #include <QWheelEvent>
 #include <algorithm>
 
@@ -66,9 +67,12 @@ void ChartViewPage::build()
     // the scroll area inside must not paint over it.
     ui->scrollArea->viewport()->setAutoFillBackground(false);
     ui->scrollAreaWidgetContents->setAutoFillBackground(false);
-    // The channel lists show long names elided (in full when opened), so they
-    // do not widen the tool column past its width and the legend can wrap.
+    // The indicator lists drew long names in menu items narrower than the
+    // names and cut them; plain list items get the width they need. Closed,
+    // they show long names elided, so they do not widen the tool column past
+    // its width and the legend can wrap.
     for (QComboBox *list : {ui->maxIndicChannList, ui->minIndicChannList}) {
+        list->setItemDelegate(new QStyledItemDelegate(list));
         list->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
         list->setMinimumContentsLength(8);
     }
