@@ -472,17 +472,21 @@ void ChartViewPage::on_saveImgButton_clicked()
     const QString target = withImageSuffix(fileName, chosenFilter);
     // The dialog asked about the name as typed, not about the one completed here.
     if (target != fileName && QFileInfo::exists(target)) {
-        QWidget *parent = this;
-        if (g_framework && g_framework->mainWindow)
-            parent = g_framework->mainWindow.data();
         const QString question =
             tr("%1 already exists.\nDo you want to replace it?").arg(QDir::toNativeSeparators(target));
-        if (Prompts::instance().message(parent, QMessageBox::Warning, tr("Save"), question,
+        if (Prompts::instance().message(messageParent(), QMessageBox::Warning, tr("Save"), question,
                                         QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
             != QMessageBox::Yes)
             return;
     }
     saveImage(target);
+}
+
+QWidget *ChartViewPage::messageParent()
+{
+    if (g_framework && g_framework->mainWindow)
+        return g_framework->mainWindow.data();
+    return this;
 }
 
 QString ChartViewPage::withImageSuffix(const QString &fileName, const QString &chosenFilter)
@@ -506,9 +510,6 @@ bool ChartViewPage::saveImage(const QString &fileName)
     const QString msg = tr("The chart image could not be saved to %1.").arg(QDir::toNativeSeparators(fileName));
     if (g_framework)
         emit g_framework->consoleMessage(msg, 3);
-    QWidget *parent = this;
-    if (g_framework && g_framework->mainWindow)
-        parent = g_framework->mainWindow.data();
-    Prompts::instance().message(parent, QMessageBox::Critical, tr("Save"), msg);
+    Prompts::instance().message(messageParent(), QMessageBox::Critical, tr("Save"), msg);
     return false;
 }

@@ -67,6 +67,8 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // Message boxes of the page stand over the main window.
+    QWidget *messageParent();
     // A Max or Min indicator switched on or off with its two editors.
     void enableIndicator(QWidget *value, QWidget *channel, ChartLegendElement *colorBox, bool checked);
     void build();
