@@ -47,11 +47,11 @@
 #include <QSqlQuery>
 #include <QThread>
 
-void Framework::openFileWorker(QString path, avaibleDevices_t device, QStringList files, ProgressDialog *progress,
+bool Framework::openFileWorker(QString path, avaibleDevices_t device, QStringList files, ProgressDialog *progress,
                                int sourceType)
 {
     TRACE_FUNC();
-    OpenFileWorker(*this, path, device, files, progress, sourceType).run();
+    return OpenFileWorker(*this, path, device, files, progress, sourceType).run();
 }
 
 OpenFileWorker::OpenFileWorker(Framework &framework, QString path, avaibleDevices_t device, QStringList files,
@@ -65,7 +65,7 @@ OpenFileWorker::OpenFileWorker(Framework &framework, QString path, avaibleDevice
 {
 }
 
-void OpenFileWorker::run()
+bool OpenFileWorker::run()
 {
     // The caller closed the previous session where that was wanted; the
     // models of one it kept are still there.
@@ -77,13 +77,14 @@ void OpenFileWorker::run()
     switch (dispatch()) {
     case Outcome::Success:
         successTail();
-        break;
+        return m_offerSettings;
     case Outcome::Failure:
         failureTail();
         break;
     case Outcome::Abandoned:
         break;
     }
+    return false;
 }
 
 OpenFileWorker::Outcome OpenFileWorker::dispatch()
@@ -271,7 +272,7 @@ OpenFileWorker::Outcome OpenFileWorker::moxbDataArchive()
     if (!openInPlace())
         return Outcome::Failure;
     recorderModels<MoxBTableModel, MoxBChartModel, moxbreportmodel>(MoxB);
-    emit m_fw.dataFileLoadedSuccessfully();
+    m_offerSettings = true;
     return Outcome::Success;
 }
 
@@ -303,7 +304,7 @@ OpenFileWorker::Outcome OpenFileWorker::moxbDataCsv()
     if (!read)
         return Outcome::Failure;
     recorderModels<moxbcsvtable, moxbcsvchart, moxbcsvreport>(MoxB);
-    emit m_fw.dataFileLoadedSuccessfully();
+    m_offerSettings = true;
     return Outcome::Success;
 }
 

@@ -23,7 +23,9 @@ public:
     OpenFileWorker(Framework &framework, QString path, avaibleDevices_t device, QStringList files,
                    ProgressDialog *progress, int sourceType);
 
-    void run();
+    // True when the window is to offer the data file's settings file (once
+    // the task has ended: the settings open into the session this one made).
+    bool run();
 
     // Steps 1-2 of the reader procedure, shared with the import task:
     // progress to the dialog, messages to the window (both may be null).
@@ -127,4 +129,5 @@ private:
     Framework::SessionInfo m_keptSession;
     const int m_sourceType;
     QElapsedTimer m_timer;
+    bool m_offerSettings = false;
 };
