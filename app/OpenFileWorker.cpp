@@ -425,8 +425,9 @@ OpenFileWorker::Outcome OpenFileWorker::moxbSettingsCsv()
         Connections::remove(name);
     QSqlDatabase db = m_fw.archiveManager.openTmpDatabase(name);
     if (!db.isOpen()) {
+        // Refused like every other settings failure: the data stay open.
         TRACE() << "Failed to create/open temporary database for CSV file.";
-        return Outcome::Failure;
+        return moxbSettingsOutcome({});
     }
     manager->adoptConnection();
 

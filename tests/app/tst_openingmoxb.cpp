@@ -20,7 +20,9 @@
 #include "tables/moxblogtable.h"
 #include "tables/SettingsMoxBPage.h"
 
+#include <QAction>
 #include <QTableView>
+#include <QToolButton>
 
 #include <functional>
 
@@ -32,6 +34,29 @@
 #include <QSqlQuery>
 
 namespace {
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// What the window shows of a session: its title, the view buttons that are
+// enabled and whether File > Close is.
+QString windowState()
+{
+    MainWindow *window = g_framework->mainWindow.data();
+    QStringList enabled;
+    for (const char *name : {"dataFilterButton", "tableViewButton", "chartViewButton", "reportViewButton",
+                             "exportCSVButton", "SettingsViewMoxBButton"}) {
+        auto *button = window->findChild<QToolButton *>(QLatin1String(name));
+        if (button && button->isEnabled())
+            enabled << QLatin1String(name);
+    }
+    return window->windowTitle() + QStringLiteral("; ") + enabled.join(QLatin1Char(','))
+           + QStringLiteral("; close ")
+           + (window->findChild<QAction *>(QStringLiteral("actionClosedata"))->isEnabled() ? "on" : "off");
+}
 
 QByteArray fileHash(const QString &path)
 {
@@ -471,44 +496,94 @@ private slots:
         g_framework->closeMoxBDataConnection();
     }
 
-    // A settings file that holds no section, or a SQLite one without its
-    // suffix, ends the whole session.
+    // A settings file that holds no section, a SQLite one without its
+    // suffix, or one whose temporary database cannot be made: only the
+    // settings are refused, the data session stays as it was in every part
+    // the window shows, and File > Close still closes it.
     void settingsFailureKeepsTheDataSession_data()
     {
         QTest::addColumn<int>("sourceType");
         QTest::addColumn<QString>("settings");
+        QTest::addColumn<bool>("blockTmpDb");
         QTest::newRow("no tables") << int(MoxB_SETTING_FILE_Sqlite3)
-                                   << writeSettingsArchive(QStringLiteral("settings.MoxBArch.empty.sqlite3"), false);
+                                   << writeSettingsArchive(QStringLiteral("settings.MoxBArch.empty.sqlite3"), false)
+                                   << false;
         QTest::newRow("suffix") << int(MoxB_SETTING_FILE_Sqlite3)
-                                << writeSettingsArchive(QStringLiteral("settings.MoxBArch.db"), true);
+                                << writeSettingsArchive(QStringLiteral("settings.MoxBArch.db"), true) << false;
         QTest::newRow("empty CSV") << int(MoxB_SETTING_FILE_CSV)
-                                   << writeTemp(QStringLiteral("settings.MoxBArch.empty.csv"), QByteArray());
+                                   << writeTemp(QStringLiteral("settings.MoxBArch.empty.csv"), QByteArray()) << false;
+        QTest::newRow("no temporary database for the CSV")
+            << int(MoxB_SETTING_FILE_CSV) << writeTemp(QStringLiteral("settings.MoxBArch.tmp.csv"), kSettingsCsv)
+            << true;
+        QTest::newRow("not a database") << int(MoxB_SETTING_FILE_Sqlite3)
+                                        << writeTemp(QStringLiteral("settings.MoxBArch.junk.sqlite3"),
+                                                     "this is not a database\n")
+                                        << false;
     }
 
     void settingsFailureKeepsTheDataSession()
     {
         QFETCH(int, sourceType);
         QFETCH(QString, settings);
+        QFETCH(bool, blockTmpDb);
         const QString data = writeTemp(QStringLiteral("data2.MoxBArch.csv"), moxbcsv::file(5));
         prompts->messageAnswers << QMessageBox::No;
         g_framework->openFile(data, MoxB, MoxB_DATA_FILE_CSV, {});
         settle();
         QVERIFY(g_framework->getSessionInfo().isOpen);
+        MainWindow *window = g_framework->mainWindow.data();
+        window->changePage(MainWindow::TABLE_VIEW_PAGE);
+        auto *tableView = window->cachedPages().value(MainWindow::TABLE_VIEW_PAGE)->findChild<QTableView *>();
+        QVERIFY(tableView && tableView->model());
         MyAbstractTableModel *model = g_framework->tableModel;
+        AbstractReportModel *report = g_framework->reportModel;
         const quint32 views = g_framework->getSessionInfo().views;
+        const QString shown = windowState();
+        QVERIFY2(shown.startsWith(data + QStringLiteral(" - Quorlog")), qPrintable(shown));
         const int messages = prompts->count(QStringLiteral("message"));
+        const QByteArray settingsBytes = fileBytes(settings);
 
+        // A folder where the temporary database's file goes cannot be removed.
+        const QString blocker = QDir(QDir::tempPath()).filePath(QStringLiteral("Data_con_1_TmpDb.sqlite"));
+        if (blockTmpDb) {
+            QFile::remove(blocker);
+            QVERIFY(QDir().mkpath(blocker + QStringLiteral("/inside")));
+        }
         g_framework->openFile(settings, MoxB, sourceType, {});
         settle();
-        // Only the settings are refused, and the user is told.
+        if (blockTmpDb)
+            QVERIFY(QDir(blocker).removeRecursively());
+
         QVERIFY(g_framework->getSessionInfo().isOpen);
+        QCOMPARE(g_framework->getSessionInfo().fileName, data);
         QCOMPARE(g_framework->tableModel, model);
+        QCOMPARE(g_framework->reportModel, report);
         QCOMPARE(g_framework->getSessionInfo().views, views);
         QVERIFY(!(views & Framework::SessionInfo::ViewSettingsMoxB));
+        QCOMPARE(windowState(), shown);
         QCOMPARE(model->rowCount(), 5);
+        // The table page still shows the data, over a working connection.
+        QCOMPARE(window->cachedPages().value(MainWindow::TABLE_VIEW_PAGE)->findChild<QTableView *>(), tableView);
+        QVERIFY(tableView->model());
+        model->setLoadAllData(true);
+        QCOMPARE(model->rowCount(), 5);
+        QCOMPARE(model->data(model->index(4, 1)).toString(), QStringLiteral("2026-01-14"));
+        // Only the settings are refused, and the user is told so.
         QTRY_COMPARE(prompts->count(QStringLiteral("message")), messages + 1);
+        QCOMPARE(prompts->calls.last().text,
+                 QStringLiteral("The settings file %1 could not be read; the data stay open.")
+                     .arg(QDir::toNativeSeparators(settings)));
         QVERIFY(!Connections::contains(QStringLiteral("Data_con_1")));
-        closeSession();
+        QCOMPARE(fileBytes(settings), settingsBytes);
+
+        // File > Close ends the session the window shows.
+        QVERIFY(window->findChild<QAction *>(QStringLiteral("actionClosedata"))->isEnabled());
+        window->findChild<QAction *>(QStringLiteral("actionClosedata"))->trigger();
+        settle();
+        QVERIFY(!g_framework->getSessionInfo().isOpen);
+        QVERIFY(!g_framework->tableModel);
+        QCOMPARE(window->windowTitle(), QStringLiteral("Quorlog"));
+        QVERIFY(!window->findChild<QAction *>(QStringLiteral("actionClosedata"))->isEnabled());
     }
 
     // The example opens without the offer; the next data file gets it.
