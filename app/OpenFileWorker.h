@@ -101,6 +101,10 @@ private:
     // where it is and read-only: neither its contents nor its journal mode
     // change.
     bool openInPlace();
+    // Whether the file opened in place is of the kind chosen: statement reads
+    // what the kind's models read first. Otherwise the refusal (a Framework
+    // text with %1 for the file) is shown and false returned.
+    bool probeInPlace(const QString &statement, const char *refusal);
     // A recorder data session: its table, chart and report models and the
     // CSV export.
     template <class Table, class Chart, class Report>

@@ -433,6 +433,58 @@ private slots:
         QCOMPARE(prompts->count(QStringLiteral("message")), 0);
     }
 
+    // A file named like one of the recorder's SQLite files that is not one
+    // is refused with a message, before any session or offer, and stays as
+    // it was (no journal beside it either).
+    void notOfTheKindIsRefused_data()
+    {
+        QTest::addColumn<int>("sourceType");
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("message");
+        const QByteArray text = "this is not a database\n";
+        const QString archive = QStringLiteral("The file %1 is not a recorder archive.");
+        const QString audit = QStringLiteral("The file %1 is not a recorder audit log.");
+        const QString alarm = QStringLiteral("The file %1 is not a recorder alarm log.");
+        QTest::newRow("text as data") << int(MoxB_DATA_FILE_Sqlite3)
+                                      << writeTemp(QStringLiteral("garbage.MoxBArch.sqlite3"), text) << archive;
+        QTest::newRow("empty file as data") << int(MoxB_DATA_FILE_Sqlite3)
+                                            << writeTemp(QStringLiteral("empty.MoxBArch.sqlite3"), QByteArray())
+                                            << archive;
+        QTest::newRow("a log as data") << int(MoxB_DATA_FILE_Sqlite3)
+                                       << writeLogFile(QStringLiteral("logs.MoxBArch.sqlite3")) << archive;
+        QTest::newRow("text as audit log") << int(MoxB_AUDIT_FILE_Sqlite3)
+                                           << writeTemp(QStringLiteral("garbage_audit.log.sqlite3"), text) << audit;
+        QTest::newRow("text as alarm log") << int(MoxB_ALARM_FILE_Sqlite3)
+                                           << writeTemp(QStringLiteral("garbage_alarm.log.sqlite3"), text) << alarm;
+        QTest::newRow("archive as audit log")
+            << int(MoxB_AUDIT_FILE_Sqlite3) << writeArchive(QStringLiteral("data_audit.log.sqlite3"), 3) << audit;
+        QTest::newRow("archive as alarm log")
+            << int(MoxB_ALARM_FILE_Sqlite3) << writeArchive(QStringLiteral("data_alarm.log.sqlite3"), 3) << alarm;
+    }
+
+    void notOfTheKindIsRefused()
+    {
+        QFETCH(int, sourceType);
+        QFETCH(QString, path);
+        QFETCH(QString, message);
+        QVERIFY(!path.isEmpty());
+        const QByteArray before = fileBytes(path);
+        QSignalSpy loaded(g_framework, &Framework::dataFileLoadedSuccessfully);
+
+        g_framework->openFile(path, MoxB, sourceType, {});
+        settle();
+
+        QVERIFY(!g_framework->getSessionInfo().isOpen);
+        QVERIFY(!g_framework->tableModel && !g_framework->chartModel && !g_framework->reportModel);
+        QCOMPARE(loaded.count(), 0);
+        QTRY_COMPARE(prompts->count(QStringLiteral("message")), 1);
+        QCOMPARE(prompts->calls.last().text, message.arg(QDir::toNativeSeparators(path)));
+        QVERIFY(!Connections::contains(QStringLiteral("Data_con")));
+        QCOMPARE(fileBytes(path), before);
+        QVERIFY(!QFile::exists(path + QStringLiteral("-wal")));
+        QVERIFY(!QFile::exists(path + QStringLiteral("-journal")));
+    }
+
     // The offer answered with a settings file loads it beside the data.
     void settingsOfferLoadsIntoTheSession_data()
     {
