@@ -252,7 +252,7 @@ bool Framework::clearTempDatabaseTables()
         return false;
     }
     QSqlQuery query(db);
-    if (!query.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite_%';"))) {
+    if (!query.exec(sql::userTablesStatement())) {
         TRACE() << "Błąd pobierania listy tabel: " << query.lastError().text();
         return false;
     }

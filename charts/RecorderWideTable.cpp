@@ -109,7 +109,7 @@ void SettingsUnits::load()
     QSqlQuery query(settings);
     query.setForwardOnly(true);
     QStringList tables;
-    if (query.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite_%'"))) {
+    if (query.exec(sql::userTablesStatement())) {
         while (query.next())
             tables << query.value(0).toString();
     } else {

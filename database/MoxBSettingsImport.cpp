@@ -253,9 +253,7 @@ MoxBSettingsImport::Result MoxBSettingsImport::fromFile(const Input &input, cons
     QStringList tables;
     {
         QSqlQuery list(input.target);
-        if (!list.exec(QStringLiteral("SELECT name FROM %1.sqlite_master WHERE type = 'table' "
-                                      "AND substr(name, 1, 7) <> 'sqlite_'")
-                           .arg(kSchema)))
+        if (!list.exec(sql::userTablesStatement(kSchema)))
             return fail(kImportError, QStringLiteral("Błąd pobierania listy tabel: "), sql::errorText(list));
         while (list.next())
             tables << list.value(0).toString();

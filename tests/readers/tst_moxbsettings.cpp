@@ -3,6 +3,7 @@
 #include "tables/moxbeventcsv.h"
 
 #include "common/Connections.h"
+#include "common/SqlUtil.h"
 #include "support/ReaderTestDb.h"
 #include "support/ReaderTestUtil.h"
 #include "support/TestMain.h"
@@ -45,8 +46,7 @@ QStringList userTables(QSqlDatabase db)
 {
     QStringList out;
     QSqlQuery q(db);
-    q.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite_%' "
-                          "ORDER BY name"));
+    q.exec(sql::userTablesStatement() + QStringLiteral(" ORDER BY name"));
     while (q.next())
         out << q.value(0).toString();
     return out;
