@@ -89,6 +89,8 @@ private slots:
     void sectionsBecomeTables();
     void polishTitlesAndWireType();
     void sectionTwiceKeepsTheSecond();
+    void quotedFields_data();
+    void quotedFields();
     void failuresLeaveNothing_data();
     void failuresLeaveNothing();
     void reservedTitlesRefused_data();
@@ -186,6 +188,47 @@ void TestMoxBSettings::sectionTwiceKeepsTheSecond()
     QVERIFY(parse("Rows before any title,are ignored\nA\nx,y\n1,2\nA\nx,y\n3,4\n5,6\n", &count));
     QCOMPARE(count, 3);
     QCOMPARE(rowsOf(m_db, QStringLiteral("A")), (QVector<QStringList>{{"3", "4"}, {"5", "6"}}));
+}
+
+// Fields in double quotes are read as CSV writes them: the quotes are the
+// file's, "" is one quote, and a comma inside is text.
+void TestMoxBSettings::quotedFields_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("table");
+    QTest::addColumn<QStringList>("columns");
+    QTest::addColumn<QVector<QStringList>>("rows");
+    QTest::newRow("quoted header and rows")
+        << QByteArray("\"Parametry\"\r\n\"No\",\"Name\",\"Value\"\r\n\"1\",\"AI1\",\"m3/h\"\r\n2,AI2,bar\r\n")
+        << "Parametry" << QStringList{"No", "Name", "Value"}
+        << QVector<QStringList>{{"1", "AI1", "m3/h"}, {"2", "AI2", "bar"}};
+    QTest::newRow("comma inside quotes")
+        << QByteArray("Analog inputs information\nName,Display unit\n\"AI1\",\"m3/h, corrected\"\n")
+        << "Analog inputs information" << QStringList{"Name", "Display unit"}
+        << QVector<QStringList>{{"AI1", "m3/h, corrected"}};
+    QTest::newRow("doubled quote and single quote")
+        << QByteArray("Notes\n\"O'Brien's\",Text\n\"say \"\"hi\"\"\",it's\n")
+        << "Notes" << QStringList{"O'Brien's", "Text"} << QVector<QStringList>{{"say \"hi\"", "it's"}};
+    QTest::newRow("quoted title with a comma")
+        << QByteArray("\"Flow, totals\"\nName,Value\nF1,2\n") << "Flow, totals" << QStringList{"Name", "Value"}
+        << QVector<QStringList>{{"F1", "2"}};
+    QTest::newRow("empty quoted value is empty text")
+        << QByteArray("A\nx,y,z\n\"\",\"\", \"b\"\n") << "A" << QStringList{"x", "y", "z"}
+        << QVector<QStringList>{{"", "", "b"}};
+}
+
+void TestMoxBSettings::quotedFields()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QString, table);
+    QFETCH(QStringList, columns);
+    QFETCH(QVector<QStringList>, rows);
+    int count = 0;
+    QVERIFY(parse(file, &count));
+    QVERIFY2(userTables(m_db).contains(table), qPrintable(userTables(m_db).join(", ")));
+    QCOMPARE(columnsOf(m_db, table), columns);
+    QCOMPARE(rowsOf(m_db, table), rows);
+    QCOMPARE(count, rows.size());
 }
 
 void TestMoxBSettings::failuresLeaveNothing_data()
