@@ -11,6 +11,7 @@
 #include "app/MainWindow.h"
 #include "app/SourceTypeFile.h"
 #include "common/Connections.h"
+#include "common/SqlUtil.h"
 #include "common/Prompts.h"
 #include "charts/moxbcsvchart.h"
 #include "readers/moxbdatabasemanager.h"
@@ -89,7 +90,11 @@ QString writeLogFile(const QString &name)
     return path;
 }
 
-QString writeArchive(const QString &name, int rows)
+// A recorder archive: Data with id, date, time and the given parameters
+// ("AI1 value" and "AI2 value" unless named), the i-th row holding i and 2i
+// in the first two and i in the others.
+QString writeArchive(const QString &name, int rows,
+                     const QStringList &parameters = {QStringLiteral("AI1 value"), QStringLiteral("AI2 value")})
 {
     const QString path = QDir(QDir::tempPath()).filePath(name);
     QFile::remove(path);
@@ -99,15 +104,19 @@ QString writeArchive(const QString &name, int rows)
         if (!db.open())
             return QString();
         QSqlQuery q(db);
-        q.exec(QStringLiteral("CREATE TABLE Data (id INTEGER PRIMARY KEY AUTOINCREMENT, date TEXT, time TEXT, "
-                              "\"AI1 value\" TEXT, \"AI2 value\" TEXT)"));
+        QStringList columns;
+        for (const QString &p : parameters)
+            columns << sql::quoteIdentifier(p) + QStringLiteral(" TEXT");
+        q.exec(QStringLiteral("CREATE TABLE Data (id INTEGER PRIMARY KEY AUTOINCREMENT, date TEXT, time TEXT, %1)")
+                   .arg(columns.join(QStringLiteral(", "))));
         db.transaction();
-        q.prepare(QStringLiteral("INSERT INTO Data (date, time, \"AI1 value\", \"AI2 value\") VALUES (?, ?, ?, ?)"));
+        q.prepare(QStringLiteral("INSERT INTO Data (date, time, %1) VALUES (?, ?, %2)")
+                      .arg(sql::quoteIdentifiers(parameters), sql::placeholders(parameters.size())));
         for (int i = 0; i < rows; ++i) {
             q.addBindValue(QStringLiteral("2026-01-14"));
             q.addBindValue(QTime(3, 30).addSecs(i).toString(QStringLiteral("HH:mm:ss.zzz")));
-            q.addBindValue(QString::number(i));
-            q.addBindValue(QString::number(2 * i));
+            for (int p = 0; p < parameters.size(); ++p)
+                q.addBindValue(QString::number(p == 1 ? 2 * i : i));
             q.exec();
         }
         db.commit();
@@ -362,6 +371,67 @@ private slots:
             QCOMPARE(prompts->count(QStringLiteral("message")), run + 1);
         }
         prompts->onMessage = nullptr;
+        g_framework->closeMoxBDataConnection();
+    }
+
+    // The recorder's settings beside its data give the report and the chart
+    // legend each channel's display unit, found by the channel's exact name.
+    void settingsUnitsReachTheReport_data()
+    {
+        QTest::addColumn<int>("dataKind");
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<QStringList>("units");
+        QTest::newRow("archive") << int(MoxB_DATA_FILE_Sqlite3)
+                                 << QStringList{"AI1 [m3/h]", "AI2 [bar]", "AI3", "AI10", "TOT3 [m3]", "MB1 [kW]"}
+                                 << QStringList{"m3/h", "bar", "", "", "m3", "kW"};
+        QStringList names, units;
+        for (const QString &title : moxbcsv::channelTitles()) {
+            const QString channel = title.section(QLatin1Char(':'), 0, 0);
+            const QString unit = channel == QLatin1String("AI1")    ? QStringLiteral("m3/h")
+                                 : channel == QLatin1String("AI2")  ? QStringLiteral("bar")
+                                 : channel == QLatin1String("TOT3") ? QStringLiteral("m3")
+                                                                    : QString();
+            names << (unit.isEmpty() ? title : title + QStringLiteral(" [") + unit + QLatin1Char(']'));
+            units << unit;
+        }
+        QTest::newRow("CSV") << int(MoxB_DATA_FILE_CSV) << names << units;
+    }
+
+    void settingsUnitsReachTheReport()
+    {
+        QFETCH(int, dataKind);
+        QFETCH(QStringList, names);
+        QFETCH(QStringList, units);
+        const QString settings = QStringLiteral(QUORLOG_TEST_DATA "/moxb/settings.MoxBArch.csv");
+        QVERIFY(QFile::exists(settings));
+        QString data;
+        if (dataKind == MoxB_DATA_FILE_CSV) {
+            data = writeTemp(QStringLiteral("units.MoxBArch.csv"), moxbcsv::file(40));
+        } else {
+            data = writeArchive(QStringLiteral("units.MoxBArch.sqlite3"), 120,
+                                {"AI1", "AI2", "AI3", "AI10", "TOT3", "MB1"});
+        }
+        QVERIFY(!data.isEmpty());
+        prompts->messageAnswers << QMessageBox::Yes;
+        prompts->fileAnswers << settings;
+        g_framework->openFile(data, MoxB, dataKind, {});
+        settle();
+        QTRY_COMPARE(g_framework->getSessionInfo().fileName, settings);
+        QVERIFY(g_framework->getSessionInfo().views & Framework::SessionInfo::ViewSettingsMoxB);
+
+        QVERIFY(g_framework->reportModel);
+        const QStringList offered = g_framework->reportModel->getParametersFullName();
+        QCOMPARE(offered, names);
+        QVERIFY(g_framework->chartModel->loadNamesDB());
+        QCOMPARE(g_framework->chartModel->paramUnitsList, units);
+
+        // A report's columns carry the unit too.
+        g_framework->reportModel->appendReportParam(0);
+        g_framework->reportModel->setGroupingType(1);
+        g_framework->reportModel->setAggregationType(2);
+        g_framework->reportModel->updateQuery(0);
+        QVERIFY(g_framework->reportModel->columnCount() > 2);
+        QCOMPARE(g_framework->reportModel->headerData(2, Qt::Horizontal).toString(), names.first() + " MAX");
         g_framework->closeMoxBDataConnection();
     }
 

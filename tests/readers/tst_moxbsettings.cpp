@@ -1,4 +1,5 @@
 #include "readers/moxbdatabasecsvsetting.h"
+#include "readers/MoxBSettingsUnits.h"
 #include "readers/moxbdatabasemanager.h"
 #include "tables/moxbeventcsv.h"
 
@@ -105,6 +106,9 @@ private slots:
     void managerInstrumentInfoAndModels();
 
     void eventTableModel();
+
+    void unitsByExactName_data();
+    void unitsByExactName();
 
 private:
     bool parse(const QByteArray &bytes, int *count, ReaderLog *log = nullptr, QAtomicInteger<char> *cancel = nullptr);
@@ -421,6 +425,67 @@ void TestMoxBSettings::eventTableModel()
         QCOMPARE(empty.headerData(0, Qt::Horizontal).toString(), QStringLiteral("date"));
     }
     Connections::remove(QStringLiteral("no_events"));
+}
+
+// A channel's display unit reaches the columns of that channel only, by an
+// exact name: the whole name, or the channel of a column the recorder titles
+// "channel: kind - quantity". English and Polish sections, the first section
+// that names a channel giving its unit.
+void TestMoxBSettings::unitsByExactName_data()
+{
+    QTest::addColumn<bool>("polish");
+    QTest::addColumn<QString>("column");
+    QTest::addColumn<QString>("unit");
+    for (bool polish : {false, true}) {
+        const char *language = polish ? "Polish: " : "English: ";
+        auto row = [&](const char *name) -> QTestData & {
+            return QTest::newRow(qPrintable(QLatin1String(language) + QLatin1String(name)));
+        };
+        row("channel") << polish << "U1" << "V";
+        row("longer name") << polish << "U10" << "";
+        row("other case") << polish << "u1" << "";
+        row("name inside another") << polish << "AU1 total" << "";
+        row("recorder title") << polish << "U1: Voltage - avg" << "V";
+        row("recorder title of a longer name") << polish << "U10: Voltage - avg" << "";
+        row("channel of a title") << polish << "Flow: total - value" << "m3/h";
+        row("channel and kind without a quantity") << polish << "U1: Voltage" << "";
+        row("first section wins") << polish << "X1" << "A";
+        row("empty unit") << polish << "E1" << "";
+        row("totalizer") << polish << "TOT3 - value" << "m3";
+    }
+}
+
+void TestMoxBSettings::unitsByExactName()
+{
+    QFETCH(bool, polish);
+    QFETCH(QString, column);
+    QFETCH(QString, unit);
+    const QString name = polish ? QStringLiteral("Nazwa") : QStringLiteral("Name");
+    const QString shown = polish ? QStringLiteral("Wyswietlana jednostka") : QStringLiteral("Display unit");
+    const QStringList tables = polish ? QStringList{"Wejscia analogowe", "Funkcje matematyczne", "Totalizer"}
+                                      : QStringList{"Analog inputs information", "Math functions",
+                                                    "Totalizer information"};
+    const QList<QList<QStringList>> rows = {
+        {{"U1", "V"}, {"X1", "A"}, {"E1", ""}},
+        {{"X1", "kW"}, {"Flow: total", "m3/h"}},
+        {{"TOT3", "m3"}},
+    };
+    QSqlQuery q(m_db);
+    for (int t = 0; t < tables.size(); ++t) {
+        QVERIFY(q.exec(QStringLiteral("CREATE TABLE %1 (%2 TEXT, Other TEXT, %3 TEXT)")
+                           .arg(sql::quoteIdentifier(tables.at(t)), sql::quoteIdentifier(name),
+                                sql::quoteIdentifier(shown))));
+        for (const QStringList &r : rows.at(t)) {
+            QVERIFY(q.prepare(QStringLiteral("INSERT INTO %1 VALUES (?, 'x', ?)").arg(sql::quoteIdentifier(tables.at(t)))));
+            q.addBindValue(r.at(0));
+            q.addBindValue(r.at(1));
+            QVERIFY(q.exec());
+        }
+    }
+    MoxBSettingsUnits units;
+    units.load(m_db);
+    QCOMPARE(units.unitOf(column), unit);
+    QVERIFY(!units.unitOf(column).isNull());
 }
 
 QUORLOG_TEST_MAIN(TestMoxBSettings)
