@@ -23,6 +23,7 @@
 
 #include <QAction>
 #include <QTableView>
+#include <QTranslator>
 #include <QToolButton>
 
 #include <functional>
@@ -706,6 +707,78 @@ private slots:
         QVERIFY(!g_framework->tableModel);
         QCOMPARE(window->windowTitle(), QStringLiteral("Quorlog"));
         QVERIFY(!window->findChild<QAction *>(QStringLiteral("actionClosedata"))->isEnabled());
+    }
+
+    // The guide's word on recorder report intervals, checked on the example
+    // it names: the first sample is at 03:30:36.5, and intervals start at
+    // that sample's minute.
+    void exampleReportIntervalsAsTheGuideSays_data()
+    {
+        QTest::addColumn<int>("grouping");
+        QTest::addColumn<int>("minutes");
+        QTest::addColumn<QStringList>("first"); // start and end of the first rows
+        QTest::newRow("every minute") << 0 << 1
+                                      << QStringList{"2026-01-14 03:30:00", "2026-01-14 03:30:59",
+                                                     "2026-01-14 03:31:00", "2026-01-14 03:31:59"};
+        QTest::newRow("hourly") << 1 << 60 << QStringList{"2026-01-14 03:30:00", "2026-01-14 04:29:59"};
+    }
+
+    void exampleReportIntervalsAsTheGuideSays()
+    {
+        QFETCH(int, grouping);
+        QFETCH(int, minutes);
+        QFETCH(QStringList, first);
+        g_framework->mainWindow->loadExample(MoxB);
+        settle();
+        QTRY_VERIFY(g_framework->getSessionInfo().isOpen);
+        AbstractReportModel *report = g_framework->reportModel;
+        QVERIFY(report);
+        report->appendReportParam(0);
+        report->setGroupingType(grouping);
+        report->setIntervalMinutes(minutes);
+        report->setAggregationType(2);
+        report->setReportOptions(grouping == 0, grouping == 1, false, false, minutes);
+        report->updateQuery(0);
+        const QVector<QVector<QString>> rows = report->getReportRows();
+        QStringList got;
+        for (int i = 0; i < rows.size() && got.size() < first.size(); ++i)
+            got << rows.at(i).at(0) << rows.at(i).at(1);
+        QCOMPARE(got, first);
+
+        // Both languages of the guide give these intervals for the example.
+        for (const char *guide : {":/guide/_resources/guide/guide_en.html", ":/guide/_resources/guide/guide_pl.html"}) {
+            QFile f{QString::fromLatin1(guide)};
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            const QString text = QString::fromUtf8(f.readAll()).simplified();
+            QVERIFY2(text.contains(QStringLiteral("03:30:36")), guide);
+            const QString interval = first.at(0).mid(11) + QStringLiteral("&ndash;") + first.at(1).mid(11);
+            QVERIFY2(text.contains(interval), qPrintable(interval));
+        }
+    }
+
+    // The refusals and import messages have their Polish texts.
+    void messagesInPolish_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("archive") << "The file %1 is not a recorder archive.";
+        QTest::newRow("audit log") << "The file %1 is not a recorder audit log.";
+        QTest::newRow("alarm log") << "The file %1 is not a recorder alarm log.";
+        QTest::newRow("settings") << "The settings file %1 could not be read; the data stay open.";
+        QTest::newRow("no parameters")
+            << "The settings file %1 has no parameters section (\"Parameters\" or \"Parametry\").";
+        QTest::newRow("no stored settings")
+            << "The file %1 is no settings file (.sqlite3 or .csv), and the database holds no settings of an "
+               "earlier import (ParametersSettings) to take the units from.";
+    }
+
+    void messagesInPolish()
+    {
+        QFETCH(QString, text);
+        QTranslator polish;
+        QVERIFY(polish.load(QStringLiteral("qrlg_pl.qm"), QDir::currentPath()));
+        const QString translated = polish.translate("Framework", text.toUtf8().constData());
+        QVERIFY2(!translated.isEmpty() && translated != text, qPrintable(text));
+        QVERIFY(translated.contains(QStringLiteral("%1")));
     }
 
     // The example opens without the offer; the next data file gets it.
