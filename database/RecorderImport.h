@@ -10,6 +10,7 @@
 // stored values win at an equal date and time), and a MoxB archive's own
 // SQLite file, attached read-only (its values win).
 #include <QAtomicInteger>
+#include <QCoreApplication>
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
@@ -18,6 +19,8 @@
 
 class RecorderImport
 {
+    Q_DECLARE_TR_FUNCTIONS(RecorderImport)
+
 public:
     enum class Source {
         ReaderTable, // a reader's table in a scratch database
