@@ -3,8 +3,8 @@
 #include "common/Connections.h"
 #include "common/SqlUtil.h"
 #include "common/Trace.h"
-#include "common/UtcTime.h"
 #include "database/DatabaseStructure.h"
+#include "database/RecorderColumns.h"
 
 #include <QAtomicInteger>
 #include <QDir>
@@ -31,15 +31,6 @@ bool sameFile(const QString &a, const QString &b)
 {
     const QString ca = QFileInfo(a).canonicalFilePath();
     return !ca.isEmpty() && ca == QFileInfo(b).canonicalFilePath();
-}
-
-// "yyyy-MM-dd HH:mm:ss[.zzz]" of a recorder table, taken as UTC wall-clock.
-bool parseWideTime(const QString &text, qint64 *msecs)
-{
-    const QString date = text.section(QLatin1Char(' '), 0, 0);
-    const QString time = text.section(QLatin1Char(' '), 1);
-    return utc::parseMsecs(date, QStringLiteral("yyyy-MM-dd"), time, QStringLiteral("HH:mm:ss.zzz"), msecs)
-        || utc::parseMsecs(date, QStringLiteral("yyyy-MM-dd"), time, QStringLiteral("HH:mm:ss"), msecs);
 }
 
 struct Span
@@ -96,6 +87,36 @@ QSqlDatabase ArchiveManager::dataConnection(Channel channel)
     else
         emit consoleMessage(text, 2);
     return QSqlDatabase();
+}
+
+ArchiveManager::CallConnection::CallConnection(ArchiveManager *manager, Channel channel)
+{
+    if (!manager->dataConnection(channel).isValid())
+        return;
+    static QAtomicInteger<int> serial;
+    m_name = QStringLiteral("ArchiveManager.call.%1").arg(serial.fetchAndAddRelaxed(1));
+    Connections::registerFile(m_name, Connections::filePath(kDataConnection));
+    if (Connections::database(m_name).isOpen())
+        return;
+    TRACE() << "Cannot open a connection of its own:" << Connections::database(m_name).lastError().text();
+    Connections::remove(m_name);
+    m_name.clear();
+    const QString text = tr("Database is not opened.");
+    if (channel == Channel::Dialog)
+        emit manager->dialogMessage(text, QString(), 2);
+    else
+        emit manager->consoleMessage(text, 2);
+}
+
+ArchiveManager::CallConnection::~CallConnection()
+{
+    if (!m_name.isEmpty())
+        Connections::remove(m_name);
+}
+
+QSqlDatabase ArchiveManager::CallConnection::database() const
+{
+    return m_name.isEmpty() ? QSqlDatabase() : Connections::database(m_name);
 }
 
 QString ArchiveManager::tmpDatabasePath(const QString &name)
@@ -190,7 +211,8 @@ ArchiveInfo ArchiveManager::getArchiveInfo()
 {
     TRACE_FUNC();
     ArchiveInfo info;
-    QSqlDatabase db = dataConnection(Channel::Console);
+    const CallConnection connection(this, Channel::Console);
+    QSqlDatabase db = connection.database();
     if (!db.isValid())
         return info;
 
@@ -219,7 +241,7 @@ ArchiveInfo ArchiveManager::getArchiveInfo()
 
     // Recorder instruments keep their rows in the wide tables; a database
     // holding several kinds of instrument spans all of them.
-    for (const QString &table : {QStringLiteral("DataMoxB"), QStringLiteral("DataMoxA")}) {
+    for (const QString &table : recorderColumns::wideTables()) {
         query.prepare(QStringLiteral("SELECT name FROM sqlite_master WHERE type='table' AND name=?"));
         query.addBindValue(table);
         if (!query.exec()) {
@@ -230,19 +252,15 @@ ArchiveInfo ArchiveManager::getArchiveInfo()
         query.finish();
         if (!exists)
             continue;
-        if (!query.exec(QStringLiteral("SELECT MIN(date || ' ' || time), MAX(date || ' ' || time), COUNT(*) FROM %1")
-                            .arg(table))) {
-            emit consoleMessage(sql::errorText(query), 2);
+        recorderColumns::Span rows;
+        QString error;
+        if (!recorderColumns::rowSpan(db, table, {}, &rows, &error)) {
+            emit consoleMessage(error, 2);
             continue;
         }
-        if (query.next()) {
-            span.count += query.value(2).toULongLong();
-            qint64 first = 0;
-            qint64 last = 0;
-            if (parseWideTime(query.value(0).toString(), &first) && parseWideTime(query.value(1).toString(), &last))
-                span.add(first, last);
-        }
-        query.finish();
+        span.count += rows.count;
+        if (rows.found)
+            span.add(rows.first, rows.last);
     }
 
     if (span.hasSpan) {
