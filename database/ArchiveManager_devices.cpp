@@ -200,8 +200,8 @@ bool ArchiveManager::editDevice(int id, const QString &name, avaibleDevices_t ty
             if (!recorderColumns::renameColumns(db, table, own, oldName, name, &clash, &error)) {
                 if (clash.isEmpty())
                     return fail(error);
-                emit dialogMessage(tr("Device \"%1\" cannot be renamed to \"%2\": the new name of its data "
-                                      "would be that of the column \"%3\" in %4, which holds other data.")
+                emit dialogMessage(tr("Device \"%1\" cannot be renamed to \"%2\": one of its data columns would "
+                                      "take the name of the column \"%3\" in %4, which holds other data.")
                                        .arg(oldName, name, clash, table),
                                    QString(), 2);
                 return false;

@@ -282,7 +282,13 @@ bool dropColumns(QSqlDatabase db, const QString &table, const QStringList &drop,
     for (const ColumnInfo &c : qAsConst(kept))
         if (c.pk > 0)
             keys << c.name;
-    const bool rowidKey = keys.size() == 1 && keys.first() == QLatin1String("id");
+    // An "id INTEGER PRIMARY KEY" is the row id: renumbered 1, 2, … as a
+    // table that never held the removed rows would have it.
+    bool rowidKey = false;
+    for (const ColumnInfo &c : qAsConst(kept))
+        rowidKey = rowidKey
+                || (keys.size() == 1 && c.pk > 0 && c.name == QLatin1String("id")
+                    && c.type.compare(QLatin1String("INTEGER"), Qt::CaseInsensitive) == 0);
     QStringList definitions, names, values;
     for (const ColumnInfo &c : qAsConst(kept)) {
         QString d = quoteIdentifier(c.name);
@@ -290,13 +296,14 @@ bool dropColumns(QSqlDatabase db, const QString &table, const QStringList &drop,
             d += QLatin1Char(' ') + c.type;
         if (keys.size() == 1 && c.pk > 0) {
             d += QStringLiteral(" PRIMARY KEY");
-            if (createdWith.contains(QLatin1String("AUTOINCREMENT"), Qt::CaseInsensitive))
+            if (c.type.compare(QLatin1String("INTEGER"), Qt::CaseInsensitive) == 0
+                && createdWith.contains(QLatin1String("AUTOINCREMENT"), Qt::CaseInsensitive))
                 d += QStringLiteral(" AUTOINCREMENT");
         }
         if (c.notNull)
             d += QStringLiteral(" NOT NULL");
         if (!c.defaultValue.isNull())
-            d += QStringLiteral(" DEFAULT ") + c.defaultValue.toString();
+            d += QStringLiteral(" DEFAULT (") + c.defaultValue.toString() + QLatin1Char(')');
         definitions << d;
         names << quoteIdentifier(c.name);
         if (rowidKey && c.name == QLatin1String("id"))

@@ -18,6 +18,7 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTemporaryDir>
+#include <QTranslator>
 
 using testdb::column;
 using testdb::exec;
@@ -335,8 +336,8 @@ private slots:
         // A column of no registered parameter, left by an earlier version.
         QTest::newRow("another column of the new name")
             << QStringList{"ALTER TABLE DataMoxA ADD COLUMN \"u (New)\" TEXT"}
-            << "Device \"Hall\" cannot be renamed to \"New\": the new name of its data would be that of the column "
-               "\"u (New)\" in DataMoxA, which holds other data."
+            << "Device \"Hall\" cannot be renamed to \"New\": one of its data columns would take the name of the "
+               "column \"u (New)\" in DataMoxA, which holds other data."
             << 2;
         QTest::newRow("the record cannot be written")
             << QStringList{"CREATE TRIGGER injected BEFORE UPDATE ON Devices BEGIN SELECT RAISE(ABORT, 'kept'); END"}
@@ -470,6 +471,48 @@ private slots:
         QCOMPARE(testdb::count(db(), "DataMoxB"), qint64(1));
     }
 
+    // The table keeps its definition through a removal: a key that is the
+    // row id is renumbered, any other id is kept as it is.
+    void removalKeepsTheTableShape_data()
+    {
+        QTest::addColumn<QString>("definition");
+        QTest::addColumn<QStringList>("sqlAfter"); // the columns' declarations in sqlite_master
+        QTest::addColumn<QStringList>("idsAfter");
+        QTest::newRow("row id key with its counter")
+            << "id INTEGER PRIMARY KEY AUTOINCREMENT, date TEXT, time TEXT, \"U (Hall)\" TEXT, \"U (Yard)\" REAL"
+            << QStringList{"\"id\" INTEGER PRIMARY KEY AUTOINCREMENT", "\"U (Yard)\" REAL"} << QStringList{"1", "2"};
+        // As a copy made with CREATE TABLE ... AS SELECT leaves it.
+        QTest::newRow("plain id column") << "id INT, date TEXT, time TEXT, \"U (Hall)\" TEXT, \"U (Yard)\" NUM"
+                                         << QStringList{"\"id\" INT,", "\"U (Yard)\" NUM"} << QStringList{"5", "9"};
+        QTest::newRow("not null and default")
+            << "id INTEGER PRIMARY KEY, date TEXT NOT NULL DEFAULT '', time TEXT, \"U (Hall)\" TEXT, "
+               "\"U (Yard)\" TEXT DEFAULT 'n/a'"
+            << QStringList{"\"date\" TEXT NOT NULL DEFAULT ('')", "\"U (Yard)\" TEXT DEFAULT ('n/a')"}
+            << QStringList{"1", "2"};
+    }
+    void removalKeepsTheTableShape()
+    {
+        QFETCH(QString, definition);
+        QFETCH(QStringList, sqlAfter);
+        QFETCH(QStringList, idsAfter);
+        newDatabase();
+        const int hall = storedDevice(QStringLiteral("Hall"));
+        storedDevice(QStringLiteral("Yard"));
+        QCOMPARE(exec(db(), {QStringLiteral("CREATE TABLE DataMoxB (%1)").arg(definition),
+                             "INSERT INTO DataMoxB (id, date, time, \"U (Hall)\", \"U (Yard)\") VALUES "
+                             "(5, '2026-01-01', '10:00:00', '1', '2'), (7, '2026-01-01', '10:00:01', '3', NULL), "
+                             "(9, '2026-01-01', '10:00:02', '4', '5')"}),
+                 QStringList());
+        ArchiveManager manager;
+        QVERIFY(manager.removeDevice(hall));
+        const QString sql = column(db(), "SELECT sql FROM sqlite_master WHERE name = 'DataMoxB'").value(0);
+        for (const QString &piece : sqlAfter)
+            QVERIFY2(sql.contains(piece), qPrintable(sql));
+        QCOMPARE(testdb::columns(db(), "DataMoxB"), (QStringList{"id", "date", "time", "U (Yard)"}));
+        QCOMPARE(column(db(), "SELECT id FROM DataMoxB ORDER BY time"), idsAfter);
+        QCOMPARE(column(db(), "SELECT \"U (Yard)\" FROM DataMoxB ORDER BY time"), (QStringList{"2", "5"}));
+    }
+
     // A failure after the columns went brings them back, rows and all.
     void removalFailureKeepsBothTables()
     {
@@ -530,6 +573,35 @@ private slots:
         QCOMPARE(info.allRecordsCnt, 0u);
         QCOMPARE(info.firstRecordDate, Q_INT64_C(0));
         QCOMPARE(info.lastRecordDate, Q_INT64_C(0));
+    }
+
+    // The refusals reach a Polish user in Polish.
+    void refusalsTranslated()
+    {
+        QTranslator translator;
+        QVERIFY(translator.load(QStringLiteral(QUORLOG_BIN_DIR "/qrlg_pl.qm")));
+        QCoreApplication::installTranslator(&translator);
+        newDatabase();
+        ArchiveManager manager;
+        QSignalSpy dialogs(&manager, &ArchiveManager::dialogMessage);
+        const int hall = addedDevice(manager, QStringLiteral("Hall"));
+        QVERIFY(addedDevice(manager, QStringLiteral("HALL")) < 0);
+        QVERIFY(addedDevice(manager, QStringLiteral("x (Hall")) < 0);
+        const int twin = storedDevice(QStringLiteral("hall"));
+        QCOMPARE(importOne(hall, {"U"}), RecorderImport::Result::Done);
+        QString error;
+        QCOMPARE(importOne(twin, {"U"}, &error), RecorderImport::Result::Failed);
+        const QString missing = QCoreApplication::translate("MyAbstractTableModel", "The data cannot be read: %1");
+        QCoreApplication::removeTranslator(&translator);
+
+        QCOMPARE(dialogs.size(), 2);
+        QCOMPARE(dialogs.at(0).at(0).toString(),
+                 QStringLiteral("Urządzenie \"Hall\" już istnieje. Nazwy różniące się tylko wielkością liter dzieliłyby "
+                                "jego kolumny danych."));
+        QVERIFY(dialogs.at(1).at(0).toString().startsWith(QStringLiteral("Nazwy \"x (Hall\" nie można użyć obok")));
+        QCOMPARE(error, QStringLiteral("Kolumna \"U (hall)\" urządzenia \"hall\" byłaby kolumną \"U (Hall)\" parametru "
+                                       "\"U\" urządzenia \"Hall\". Niczego nie zaimportowano."));
+        QCOMPARE(missing, QStringLiteral("Nie można odczytać danych: %1"));
     }
 };
 
