@@ -318,7 +318,10 @@ void Framework::openFile(QString path, avaibleDevices_t device, int sourceType, 
     QFutureWatcher<void> watcher;
     connect(&watcher, SIGNAL(finished()), progress, SLOT(deleteLater()));
 
-    QFuture<void> task = QtConcurrent::run(this, &Framework::openFileWorker, path, device, files, progress, sourceType);
+    QFuture<void> task = QtConcurrent::run([this, path, device, files, progress, sourceType]() {
+        Connections::TaskScope connections;
+        openFileWorker(path, device, files, progress, sourceType);
+    });
     // The task and its readers hold the dialog's address: it lives until the
     // task has ended, even when the user cancels.
     TaskDialogGuard guard(progress, task);
@@ -335,7 +338,10 @@ void Framework::applyFilters(FiltersCfg filters, avaibleDevices_t device)
     QFutureWatcher<void> watcher;
     connect(&watcher, SIGNAL(finished()), progress, SLOT(deleteLater()));
 
-    QFuture<void> task = QtConcurrent::run([this, filters, device]() mutable { applyFiltersWorker(filters, device); });
+    QFuture<void> task = QtConcurrent::run([this, filters, device]() mutable {
+        Connections::TaskScope connections;
+        applyFiltersWorker(filters, device);
+    });
     TaskDialogGuard guard(progress, task);
     watcher.setFuture(task);
     progress->exec();

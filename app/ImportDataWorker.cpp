@@ -64,8 +64,10 @@ bool Framework::importData(QString path, QString fileNumber, avaibleDevices_t de
     connect(&watcher, SIGNAL(finished()), progress, SLOT(deleteLater()));
     connect(this, SIGNAL(progressValueChanged(int)), progress, SLOT(update(int)));
 
-    QFuture<void> task = QtConcurrent::run(QThreadPool::globalInstance(), this, &Framework::importDataWorker, path,
-                                           device, deviceId, kind, progress);
+    QFuture<void> task = QtConcurrent::run([this, path, device, deviceId, kind, progress]() {
+        Connections::TaskScope connections;
+        importDataWorker(path, device, deviceId, kind, progress);
+    });
     TaskDialogGuard guard(progress, task);
     watcher.setFuture(task);
     progress->exec();

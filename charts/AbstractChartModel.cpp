@@ -57,21 +57,14 @@ void AbstractChartModel::init()
 {
     // A registered connection is looked up per thread: the section load runs
     // on a pool thread, the names and counts on the GUI thread.
-    const QString name = db.connectionName();
-    const int at = name.lastIndexOf(QLatin1Char('@'));
-    if (at > 0) {
-        const QString logical = name.left(at);
-        if (Connections::contains(logical) && Connections::filePath(logical) == db.databaseName())
-            m_logicalConnection = logical;
-    }
+    m_logicalConnection = Connections::logicalName(db);
 }
 
 QSqlDatabase AbstractChartModel::connection()
 {
     // Only while the name still points at our file: a new session may have
     // re-registered it for another one.
-    if (!m_logicalConnection.isEmpty() && Connections::contains(m_logicalConnection)
-        && Connections::filePath(m_logicalConnection) == db.databaseName()) {
+    if (!m_logicalConnection.isEmpty() && Connections::logicalName(db) == m_logicalConnection) {
         QSqlDatabase own = Connections::database(m_logicalConnection);
         if (own.isValid() && own.isOpen())
             return own;
@@ -111,6 +104,7 @@ bool AbstractChartModel::loadData(uint rowIndex, uint rowLen)
     connect(&watcher, SIGNAL(finished()), dialog, SLOT(deleteLater()));
     connect(this, SIGNAL(progressValueChanged(int)), dialog, SLOT(update(int)));
     QFuture<void> future = QtConcurrent::run([this, rowIndex, rowLen, dialog]() {
+        Connections::TaskScope connections;
         loadDataWorker(rowIndex, rowLen, dialog);
     });
     watcher.setFuture(future);

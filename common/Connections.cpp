@@ -2,56 +2,155 @@
 
 #include "common/Trace.h"
 
+#include <QCoreApplication>
+#include <QFileInfo>
 #include <QHash>
-#include <QSqlDriver>
 #include <QMutex>
-#include <QSet>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QThread>
+#include <QThreadStorage>
+#include <QUrl>
 
 #include <sqlite3.h>
 
 namespace {
 
-struct Entry
+struct Registration
 {
     QString path;
     Connections::Options options;
-    QSet<QString> threadConnections;
+    quint64 generation = 0;
 };
 
-QMutex &registryMutex()
+// A connection this registry added to Qt's list, by its Qt name.
+struct Opened
 {
-    static QMutex m;
-    return m;
-}
+    QString logical;
+    quint64 generation = 0;
+    quint64 owner = 0; // thread tag
+};
 
-QHash<QString, Entry> &registry()
+struct Registry
 {
-    static QHash<QString, Entry> r;
+    QMutex mutex;
+    QHash<QString, Registration> names;
+    QHash<QString, Opened> opened;
+    QHash<quint64, int> busy; // threads inside a TaskScope
+    quint64 nextGeneration = 0;
+    quint64 nextThreadTag = 0;
+    quint64 guiThreadTag = 0;
+};
+
+Registry &registry()
+{
+    static Registry r;
     return r;
 }
 
-QString threadConnectionName(const QString &name)
+void closeOwn(const QString &conn)
 {
-    return name + QLatin1Char('@') + QString::number(reinterpret_cast<quintptr>(QThread::currentThread()), 16);
+    // After the application object is gone the driver list may be too.
+    if (!QCoreApplication::instance())
+        return;
+    {
+        QSqlDatabase db = QSqlDatabase::database(conn, false);
+        if (db.isValid())
+            db.close();
+    }
+    QSqlDatabase::removeDatabase(conn);
 }
 
-void dropConnections(const QSet<QString> &names)
+// Closes connections already taken out of the registry. Another thread's idle
+// connection cannot be looked up from here; removing it closes it.
+void closeClaimed(const QStringList &own, const QStringList &others)
 {
-    for (const QString &conn : names) {
-        // Only the owning thread may look its connection up and close it; another
-        // thread's connection is dropped from the registry and closes with its
-        // last handle.
-        const QString own = threadConnectionName(conn.section(QLatin1Char('@'), 0, -2));
-        if (conn == own && QSqlDatabase::contains(conn)) {
-            QSqlDatabase db = QSqlDatabase::database(conn, false);
-            if (db.isValid())
-                db.close();
-        }
+    for (const QString &conn : own)
+        closeOwn(conn);
+    if (!QCoreApplication::instance())
+        return;
+    for (const QString &conn : others)
         QSqlDatabase::removeDatabase(conn);
+}
+
+struct ThreadState
+{
+    quint64 tag = 0;
+    ~ThreadState();
+};
+
+ThreadState::~ThreadState()
+{
+    QStringList own;
+    {
+        Registry &r = registry();
+        QMutexLocker lock(&r.mutex);
+        for (auto it = r.opened.begin(); it != r.opened.end();) {
+            if (it->owner == tag) {
+                own.append(it.key());
+                it = r.opened.erase(it);
+            } else {
+                ++it;
+            }
+        }
+        r.busy.remove(tag);
     }
+    closeClaimed(own, {});
+}
+
+quint64 threadTag()
+{
+    static QThreadStorage<ThreadState *> storage;
+    if (!storage.hasLocalData()) {
+        auto *state = new ThreadState;
+        Registry &r = registry();
+        QMutexLocker lock(&r.mutex);
+        state->tag = ++r.nextThreadTag;
+        if (QCoreApplication::instance() && QThread::currentThread() == QCoreApplication::instance()->thread())
+            r.guiThreadTag = state->tag;
+        lock.unlock();
+        storage.setLocalData(state);
+    }
+    return storage.localData()->tag;
+}
+
+// Under the mutex: takes the connections of a name out of the registry that
+// may be closed now; others' busy ones stay for their owners to drop.
+void claimConnectionsOf(Registry &r, const QString &name, quint64 me, QStringList *own, QStringList *others)
+{
+    for (auto it = r.opened.begin(); it != r.opened.end();) {
+        const bool ownerBusy = it->owner == r.guiThreadTag || r.busy.value(it->owner) > 0;
+        if (it->logical == name && (it->owner == me || !ownerBusy)) {
+            (it->owner == me ? own : others)->append(it.key());
+            it = r.opened.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+// Under the mutex: takes the calling thread's connections whose registration
+// has ended.
+void claimStale(Registry &r, quint64 me, QStringList *own)
+{
+    for (auto it = r.opened.begin(); it != r.opened.end();) {
+        if (it->owner == me) {
+            auto reg = r.names.constFind(it->logical);
+            if (reg == r.names.cend() || reg->generation != it->generation) {
+                own->append(it.key());
+                it = r.opened.erase(it);
+                continue;
+            }
+        }
+        ++it;
+    }
+}
+
+void endRegistration(Registry &r, const QString &name, quint64 me, QStringList *own, QStringList *others)
+{
+    r.names.remove(name);
+    claimConnectionsOf(r, name, me, own, others);
 }
 
 // SQLite reads a double-quoted name that matches no column as a text literal, so
@@ -85,94 +184,160 @@ bool configure(QSqlDatabase &db, const Connections::Options &options)
 
 void Connections::registerFile(const QString &name, const QString &path, Options options)
 {
-    QSet<QString> old;
+    const quint64 me = threadTag();
+    QStringList own, others;
     {
-        QMutexLocker lock(&registryMutex());
-        auto it = registry().find(name);
-        if (it != registry().end()) {
-            old = it->threadConnections;
-            registry().erase(it);
-        }
-        Entry e;
-        e.path = path;
-        e.options = options;
-        registry().insert(name, e);
+        Registry &r = registry();
+        QMutexLocker lock(&r.mutex);
+        endRegistration(r, name, me, &own, &others);
+        Registration reg;
+        reg.path = path;
+        reg.options = options;
+        reg.generation = ++r.nextGeneration;
+        r.names.insert(name, reg);
     }
-    dropConnections(old);
+    closeClaimed(own, others);
 }
 
 bool Connections::contains(const QString &name)
 {
-    QMutexLocker lock(&registryMutex());
-    return registry().contains(name);
+    Registry &r = registry();
+    QMutexLocker lock(&r.mutex);
+    return r.names.contains(name);
 }
 
 QString Connections::filePath(const QString &name)
 {
-    QMutexLocker lock(&registryMutex());
-    return registry().value(name).path;
+    Registry &r = registry();
+    QMutexLocker lock(&r.mutex);
+    return r.names.value(name).path;
 }
 
 QSqlDatabase Connections::database(const QString &name)
 {
-    const QString conn = threadConnectionName(name);
-    Entry entry;
+    const quint64 me = threadTag();
+    Registry &r = registry();
+    QStringList stale;
+    Registration reg;
+    QString conn;
+    bool known = false;
     {
-        QMutexLocker lock(&registryMutex());
-        auto it = registry().find(name);
-        if (it == registry().end())
-            return QSqlDatabase();
-        entry = *it;
-        it->threadConnections.insert(conn);
-    }
-    if (QSqlDatabase::contains(conn)) {
-        QSqlDatabase db = QSqlDatabase::database(conn, false);
-        // A finished thread's address can be reused by a new thread; its
-        // leftover connection is not ours then.
-        if (db.isValid() && db.databaseName() == entry.path) {
-            if (!db.isOpen() && db.open())
-                configure(db, entry.options);
-            return db;
+        QMutexLocker lock(&r.mutex);
+        claimStale(r, me, &stale);
+        auto it = r.names.constFind(name);
+        if (it != r.names.cend()) {
+            reg = *it;
+            conn = name + QLatin1Char('@') + QString::number(me) + QLatin1Char('#')
+                   + QString::number(reg.generation);
+            known = r.opened.contains(conn);
+            if (!known)
+                r.opened.insert(conn, Opened{name, reg.generation, me});
         }
-        QSqlDatabase::removeDatabase(conn);
     }
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), conn);
-    db.setDatabaseName(entry.path);
-    QString connectOptions = QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000");
-    if (entry.options.readOnly)
-        connectOptions += QStringLiteral(";QSQLITE_OPEN_READONLY");
-    db.setConnectOptions(connectOptions);
-    if (!db.open()) {
-        TRACE() << "Connections: cannot open" << entry.path << db.lastError().text();
+    closeClaimed(stale, {});
+    if (conn.isEmpty())
+        return QSqlDatabase();
+
+    if (known && QSqlDatabase::contains(conn)) {
+        QSqlDatabase db = QSqlDatabase::database(conn, false);
+        if (!db.isOpen() && db.open())
+            configure(db, reg.options);
         return db;
     }
-    if (!configure(db, entry.options))
-        TRACE() << "Connections: cannot configure" << entry.path << db.lastError().text();
+
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), conn);
+    QString connectOptions = QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000");
+    if (reg.options.readOnly) {
+        connectOptions += QStringLiteral(";QSQLITE_OPEN_READONLY");
+        db.setDatabaseName(reg.path);
+    } else if (reg.options.mustExist) {
+        // SQLite creates a missing file unless a URI tells it not to.
+        connectOptions += QStringLiteral(";QSQLITE_OPEN_URI");
+        db.setDatabaseName(QString::fromLatin1(QUrl::fromLocalFile(QFileInfo(reg.path).absoluteFilePath())
+                                                   .toEncoded(QUrl::FullyEncoded))
+                           + QStringLiteral("?mode=rw"));
+    } else {
+        db.setDatabaseName(reg.path);
+    }
+    db.setConnectOptions(connectOptions);
+    if (!db.open()) {
+        TRACE() << "Connections: cannot open" << reg.path << db.lastError().text();
+        return db;
+    }
+    if (!configure(db, reg.options))
+        TRACE() << "Connections: cannot configure" << reg.path << db.lastError().text();
     return db;
 }
 
 void Connections::remove(const QString &name)
 {
-    QSet<QString> old;
+    const quint64 me = threadTag();
+    QStringList own, others;
     {
-        QMutexLocker lock(&registryMutex());
-        auto it = registry().find(name);
-        if (it == registry().end())
-            return;
-        old = it->threadConnections;
-        registry().erase(it);
+        Registry &r = registry();
+        QMutexLocker lock(&r.mutex);
+        endRegistration(r, name, me, &own, &others);
     }
-    dropConnections(old);
+    closeClaimed(own, others);
+}
+
+QString Connections::pathOf(const QSqlDatabase &db)
+{
+    const QString name = db.databaseName();
+    if (!db.connectOptions().contains(QLatin1String("QSQLITE_OPEN_URI")))
+        return name;
+    return QUrl(name.section(QLatin1Char('?'), 0, 0)).toLocalFile();
+}
+
+QString Connections::logicalName(const QSqlDatabase &db)
+{
+    const QString name = db.connectionName();
+    const int at = name.lastIndexOf(QLatin1Char('@'));
+    if (at <= 0)
+        return QString();
+    const QString logical = name.left(at);
+    if (!contains(logical) || filePath(logical) != pathOf(db))
+        return QString();
+    return logical;
 }
 
 void Connections::closeForThisThread(const QString &name)
 {
-    const QString conn = threadConnectionName(name);
+    const quint64 me = threadTag();
+    QStringList own;
     {
-        QMutexLocker lock(&registryMutex());
-        auto it = registry().find(name);
-        if (it != registry().end())
-            it->threadConnections.remove(conn);
+        Registry &r = registry();
+        QMutexLocker lock(&r.mutex);
+        for (auto it = r.opened.begin(); it != r.opened.end();) {
+            if (it->owner == me && it->logical == name) {
+                own.append(it.key());
+                it = r.opened.erase(it);
+            } else {
+                ++it;
+            }
+        }
     }
-    dropConnections({conn});
+    closeClaimed(own, {});
+}
+
+Connections::TaskScope::TaskScope()
+{
+    const quint64 me = threadTag();
+    Registry &r = registry();
+    QMutexLocker lock(&r.mutex);
+    ++r.busy[me];
+}
+
+Connections::TaskScope::~TaskScope()
+{
+    const quint64 me = threadTag();
+    QStringList stale;
+    {
+        Registry &r = registry();
+        QMutexLocker lock(&r.mutex);
+        if (--r.busy[me] <= 0)
+            r.busy.remove(me);
+        claimStale(r, me, &stale);
+    }
+    closeClaimed(stale, {});
 }

@@ -4,19 +4,24 @@
 
 // Logical database connections ("Data_con", "temp_Data_con", a reader kind...).
 // A QSqlDatabase works only on the thread that added it, so each thread gets
-// its own connection to the registered file, named "<name>@<thread>".
+// its own connection to the registered file. Removing or re-registering a name
+// closes the connections of it at once, except those of a thread that may be
+// using them right now (the GUI thread, or a thread inside a TaskScope): that
+// thread drops them itself at its next call here, at the end of its task, or
+// when it exits. So no thread ever has a connection closed under it.
 // All code asks this registry; nobody calls QSqlDatabase::database directly.
 class Connections
 {
 public:
     struct Options
     {
-        bool readOnly = false; // an instrument's own archive: never changed
-        bool scratch = false;  // temporary database: synchronous = OFF
+        bool readOnly = false;  // an instrument's own archive: never changed
+        bool scratch = false;   // temporary database: synchronous = OFF
+        bool mustExist = false; // never create the file: opening a missing one fails
     };
 
-    // Registers (or re-registers) a name for a file. Re-registering drops the
-    // connections of the old registration.
+    // Registers (or re-registers) a name for a file. A re-registered name never
+    // hands out a connection of the old registration, even for the same path.
     static void registerFile(const QString &name, const QString &path, Options options);
     static void registerFile(const QString &name, const QString &path) { registerFile(name, path, Options()); }
 
@@ -28,9 +33,28 @@ public:
     // Invalid for an unknown name; not open when opening failed.
     static QSqlDatabase database(const QString &name);
 
-    // Closes and forgets every per-thread connection of the name.
+    // Forgets the name; closes the calling thread's connection of it now and
+    // every other thread's at that thread's next chance (see above).
     static void remove(const QString &name);
+
+    // The file a handle is on (also for a handle opened without creating it).
+    static QString pathOf(const QSqlDatabase &db);
+
+    // The registered name a handle belongs to while that name still points at
+    // the handle's file; empty otherwise.
+    static QString logicalName(const QSqlDatabase &db);
 
     // Closes the calling thread's connection of the name (others stay).
     static void closeForThisThread(const QString &name);
+
+    // Marks the calling thread as running a task: its connections are not
+    // closed by other threads until the scope ends (then the stale ones go).
+    class TaskScope
+    {
+    public:
+        TaskScope();
+        ~TaskScope();
+        TaskScope(const TaskScope &) = delete;
+        TaskScope &operator=(const TaskScope &) = delete;
+    };
 };

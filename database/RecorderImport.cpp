@@ -102,7 +102,7 @@ RecorderImport::Result RecorderImport::run(const Request &request)
         query.addBindValue(url.toString(QUrl::FullyEncoded));
         if (!query.exec()) {
             m_stage = Stage::Attach;
-            fail(QStringLiteral("Attaching the file: ") + query.lastError().text());
+            fail(tr("Attaching the file: ") + query.lastError().text());
             return Result::Failed;
         }
     }
@@ -111,12 +111,12 @@ RecorderImport::Result RecorderImport::run(const Request &request)
         TransactionGuard transaction(m_req.db);
         if (!transaction.isActive()) {
             m_stage = Stage::Begin;
-            fail(QStringLiteral("Beginning the transaction: ") + transaction.errorText());
+            fail(tr("Beginning the transaction: ") + transaction.errorText());
         } else {
             m_stage = Stage::Later;
             result = importRows();
             if (result == Result::Done && !transaction.commit()) {
-                fail(QStringLiteral("Committing: ") + transaction.errorText());
+                fail(tr("Committing: ") + transaction.errorText());
                 result = Result::Failed;
             }
         }
@@ -143,12 +143,12 @@ bool RecorderImport::recoverWorkTables()
         TRACE() << "Restoring" << oldCopy << "as" << m_req.table;
         return exec(QStringLiteral("ALTER TABLE %1 RENAME TO %2;")
                         .arg(quoteIdentifier(oldCopy), quoteIdentifier(m_req.table)),
-                    QStringLiteral("Restoring the table of an unfinished import: "));
+                    tr("Restoring the table of an unfinished import: "));
     }
     if (live && left == QStringList{readerCopy})
         return exec(QStringLiteral("DROP TABLE %1;").arg(quoteIdentifier(readerCopy)),
-                    QStringLiteral("Removing the work table of an unfinished import: "));
-    return fail(QStringLiteral("The database holds %1 left by an unfinished import; nothing was imported.")
+                    tr("Removing the work table of an unfinished import: "));
+    return fail(tr("The database holds %1 left by an unfinished import; nothing was imported.")
                     .arg(left.join(QStringLiteral(", "))));
 }
 
@@ -166,17 +166,17 @@ RecorderImport::Result RecorderImport::importRows()
         query.prepare(QStringLiteral("SELECT name FROM Devices WHERE id = :deviceId;"));
         query.bindValue(QStringLiteral(":deviceId"), m_req.deviceId);
         if (!query.exec())
-            return failed(QStringLiteral("Reading the instrument: ") + query.lastError().text());
+            return failed(tr("Reading the instrument: ") + query.lastError().text());
         if (query.next())
             instrument = query.value(0).toString();
     }
     if (instrument.isEmpty()) {
-        fail(QStringLiteral("No instrument with the id %1.").arg(m_req.deviceId));
+        fail(tr("No instrument with the id %1.").arg(m_req.deviceId));
         return Result::Failed;
     }
     if (!exec(QStringLiteral("CREATE TABLE IF NOT EXISTS Parameters (id INTEGER PRIMARY KEY AUTOINCREMENT, "
                              "idDevices INTEGER, name TEXT, unit TEXT, FOREIGN KEY(idDevices) REFERENCES Devices(id));"),
-              QStringLiteral("Creating the table Parameters: ")))
+              tr("Creating the table Parameters: ")))
         return Result::Failed;
 
     // The source's columns with their declared types.
@@ -184,14 +184,14 @@ RecorderImport::Result RecorderImport::importRows()
     {
         QSqlQuery query(m_req.db);
         if (!query.exec(QStringLiteral("PRAGMA tempDB.table_info(%1);").arg(quoteIdentifier(m_req.sourceTable))))
-            return failed(QStringLiteral("Reading the file's columns: ") + query.lastError().text());
+            return failed(tr("Reading the file's columns: ") + query.lastError().text());
         while (query.next()) {
             names << query.value(1).toString();
             types << query.value(2).toString();
         }
     }
     if (!names.contains(QStringLiteral("date")) || !names.contains(QStringLiteral("time"))) {
-        fail(QStringLiteral("The file has no table %1 with date and time columns.").arg(m_req.sourceTable));
+        fail(tr("The file has no table %1 with date and time columns.").arg(m_req.sourceTable));
         return Result::Failed;
     }
     if (step(10))
@@ -235,7 +235,7 @@ RecorderImport::Result RecorderImport::importRows()
             select.bindValue(QStringLiteral(":id"), m_req.deviceId);
             select.bindValue(QStringLiteral(":name"), name);
             if (!select.exec())
-                return failed(QStringLiteral("Looking up a parameter: ") + select.lastError().text());
+                return failed(tr("Looking up a parameter: ") + select.lastError().text());
             const bool known = select.next();
             select.finish();
             if (known)
@@ -244,7 +244,7 @@ RecorderImport::Result RecorderImport::importRows()
             insert.bindValue(QStringLiteral(":name"), name);
             insert.bindValue(QStringLiteral(":unit"), QStringLiteral("None"));
             if (!insert.exec())
-                return failed(QStringLiteral("Adding a parameter: ") + insert.lastError().text());
+                return failed(tr("Adding a parameter: ") + insert.lastError().text());
             ++m_addedParameters;
         }
     }
@@ -263,13 +263,13 @@ RecorderImport::Result RecorderImport::importRows()
             definitions << (quoteIdentifier(columns.at(i).target) + (type.isEmpty() ? QString() : QLatin1Char(' ') + type));
         }
         if (!exec(QStringLiteral("CREATE TABLE %1 (%2);").arg(t, definitions.join(QStringLiteral(", "))),
-                  QStringLiteral("Creating the table: ")))
+                  tr("Creating the table: ")))
             return Result::Failed;
     } else {
         QStringList present;
         QSqlQuery query(m_req.db);
         if (!query.exec(QStringLiteral("PRAGMA main.table_info(%1);").arg(t)))
-            return failed(QStringLiteral("Reading the table's columns: ") + query.lastError().text());
+            return failed(tr("Reading the table's columns: ") + query.lastError().text());
         while (query.next())
             present << recorderColumns::foldCase(query.value(1).toString());
         query.finish();
@@ -279,7 +279,7 @@ RecorderImport::Result RecorderImport::importRows()
             if (present.contains(recorderColumns::foldCase(c.target)))
                 continue;
             if (!exec(QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 TEXT;").arg(t, quoteIdentifier(c.target)),
-                      QStringLiteral("Adding a column: ")))
+                      tr("Adding a column: ")))
                 return Result::Failed;
             present << recorderColumns::foldCase(c.target);
         }

@@ -1,6 +1,7 @@
 #include "reports/AbstractReportModel.h"
 
 #include "app/Framework.h"
+#include "common/SqlUtil.h"
 #include "common/Trace.h"
 
 #include <QDateTime>
@@ -158,14 +159,27 @@ void AbstractReportModel::prepareCombinedParamsList()
         }
         TRACE() << "Generated parametersFullName:" << parametersFullName;
     } else if (deviceType == INTERNAL_DB) {
+        QList<int> found; // positions in the inherited lists
+        QHash<QString, int> sameName;
         for (int id : filtersCfg.selectedParamId) {
             const int at = paramIds.indexOf(id);
             if (at < 0) {
                 TRACE() << "Warning: Full name not found for parameter ID:" << id;
                 continue;
             }
-            parametersFullName.append(withUnit(paramNames.value(at), paramUnits.value(at)));
+            found << at;
+            ++sameName[paramNames.value(at)];
             parametersFullNameIds.append(id);
+        }
+        // Parameters of the same name from different instruments are told
+        // apart by the instrument's name, as the table and chart tell them.
+        const QHash<int, QString> devices = deviceNamesOf(parametersFullNameIds);
+        for (int at : qAsConst(found)) {
+            QString name = paramNames.value(at);
+            const QString device = devices.value(paramIds.at(at));
+            if (sameName.value(name) > 1 && !device.isEmpty())
+                name += QStringLiteral(" (") + device + QLatin1Char(')');
+            parametersFullName.append(withUnit(name, paramUnits.value(at)));
         }
     } else {
         for (int i = 0; i < paramIds.size(); ++i) {
@@ -177,6 +191,28 @@ void AbstractReportModel::prepareCombinedParamsList()
     TRACE() << "deviceType: " << int(deviceType);
     for (const QString &name : parametersFullName)
         TRACE() << "parametersFullName: " << name;
+}
+
+QHash<int, QString> AbstractReportModel::deviceNamesOf(const QList<int> &ids)
+{
+    QHash<int, QString> names;
+    if (ids.isEmpty() || !hasDeviceLink)
+        return names;
+    QSqlQuery q(currentConnection());
+    q.setForwardOnly(true);
+    bool ok = q.prepare(QStringLiteral("SELECT Parameters.id, Devices.name FROM Parameters JOIN Devices "
+                                       "ON Parameters.idDevices = Devices.id WHERE Parameters.id IN (%1)")
+                            .arg(sql::placeholders(ids.size())));
+    for (int id : ids)
+        q.addBindValue(id);
+    ok = ok && q.exec();
+    if (!ok) {
+        TRACE() << "SQL Error in fetching instrument names:" << q.lastError().text();
+        return names;
+    }
+    while (q.next())
+        names.insert(q.value(0).toInt(), q.value(1).toString());
+    return names;
 }
 
 void AbstractReportModel::setGroupingType(int value)

@@ -120,6 +120,8 @@ protected:
 
 private:
     void construct(avaibleDevices_t type);
+    // The instrument name of each parameter id (those without one left out).
+    QHash<int, QString> deviceNamesOf(const QList<int> &ids);
     // Interval length of the wide increment rows, in minutes.
     int wideIncrementMinutes() const;
     QString renderTime(const QString &text, QString *lastRaw, QString *lastRendered) const;

@@ -66,6 +66,11 @@ public:
     bool isLoadingAllData() const { return loadAllData; }
 
 protected:
+    // Whether grouped rows read a cell's flag from its right neighbour. A
+    // table without value and flag column pairs (a recorder's log) shows
+    // its cells as stored.
+    virtual bool hasFlagColumns() const { return true; }
+
     // The calling thread's connection to the model's database: a connection
     // serves only the thread that opened it, and the model is built on a
     // worker but read on the GUI thread.

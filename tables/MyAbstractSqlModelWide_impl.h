@@ -269,7 +269,7 @@ template <class Table>
 QVariant MyAbstractSqlModelWide<Table>::data(const QModelIndex &index, int role) const
 {
     const QVariant v = cellForDisplay(index, role);
-    if (!groupByDate || index.column() == 0)
+    if (!groupByDate || index.column() == 0 || !hasFlagColumns())
         return v;
     if (role != Qt::DisplayRole && role != Qt::ForegroundRole)
         return v;
@@ -342,6 +342,7 @@ bool MyAbstractSqlModelWide<Table>::readRowExport(ExportSection &section, int ma
         return true;
     const int columns = m_rowStream->record().count();
     section.columns = columns;
+    const bool flagColumns = hasFlagColumns();
     while (section.rows < maxRows && m_rowStream->next()) {
         const int first = section.stored.size();
         for (int c = 0; c < columns; ++c)
@@ -349,7 +350,7 @@ bool MyAbstractSqlModelWide<Table>::readRowExport(ExportSection &section, int ma
         for (int c = 0; c < columns; ++c) {
             const QVariant &own = section.stored.at(first + c);
             QVariant shown;
-            if (groupByDate && c > 0)
+            if (groupByDate && c > 0 && flagColumns)
                 shown = flaggedCell(c, columns, Qt::DisplayRole,
                                     [&](int k) { return section.stored.at(first + k); });
             section.shown.append(shown.isValid() ? shown : own);

@@ -297,30 +297,37 @@ private slots:
     {
         QTest::addColumn<int>("sourceType");
         QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("message"); // the one message box, if any
         QTest::newRow("missing archive") << int(MoxB_DATA_FILE_Sqlite3)
-                                         << QDir(QDir::tempPath()).filePath(QStringLiteral("none.sqlite3"));
+                                         << QDir(QDir::tempPath()).filePath(QStringLiteral("none.sqlite3")) << QString();
         QTest::newRow("missing CSV") << int(MoxB_DATA_FILE_CSV)
-                                     << QDir(QDir::tempPath()).filePath(QStringLiteral("none.csv"));
-        QTest::newRow("log without .sqlite3") << int(MoxB_ALARM_FILE_Sqlite3) << writeLogFile(QStringLiteral("log.db"));
+                                     << QDir(QDir::tempPath()).filePath(QStringLiteral("none.csv")) << QString();
+        QTest::newRow("log without .sqlite3") << int(MoxB_ALARM_FILE_Sqlite3) << writeLogFile(QStringLiteral("log.db"))
+                                              << QString();
         QTest::newRow("missing log") << int(MoxB_AUDIT_FILE_Sqlite3)
-                                     << QDir(QDir::tempPath()).filePath(QStringLiteral("none.sqlite3"));
-        // A title given twice: the table cannot be made.
+                                     << QDir(QDir::tempPath()).filePath(QStringLiteral("none.sqlite3")) << QString();
+        // A title given twice: the table cannot be made, and the user is told
+        // which column it is.
         QTest::newRow("CSV refused by the database")
             << int(MoxB_DATA_FILE_CSV)
-            << writeTemp(QStringLiteral("twice.csv"), "record,date,time,a,a,\r\n1,d,t,1,2,\r\n");
+            << writeTemp(QStringLiteral("twice.csv"), "record,date,time,a,a,\r\n1,d,t,1,2,\r\n")
+            << QStringLiteral("The header names the column a twice.");
     }
 
     void failuresLeaveNoSession()
     {
         QFETCH(int, sourceType);
         QFETCH(QString, path);
+        QFETCH(QString, message);
         QSignalSpy loaded(g_framework, &Framework::dataFileLoadedSuccessfully);
         g_framework->openFile(path, MoxB, sourceType, {});
         settle();
         QVERIFY(!g_framework->getSessionInfo().isOpen);
         QVERIFY(!g_framework->tableModel);
         QCOMPARE(loaded.count(), 0);
-        QCOMPARE(prompts->count(QStringLiteral("message")), 0);
+        QCOMPARE(prompts->count(QStringLiteral("message")), message.isEmpty() ? 0 : 1);
+        if (!message.isEmpty())
+            QCOMPARE(prompts->calls.last().text, message);
     }
 
     // The offer answered with a settings file loads it beside the data.

@@ -9,6 +9,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
+#include <QSemaphore>
 #include <QThread>
 #include <QtConcurrent>
 
@@ -25,6 +26,11 @@ private slots:
     void connectionsPerThreadOnOneFile();
     void connectionsRemoveAndReRegister();
     void readOnlyConnectionLeavesFileAlone();
+    void removeLeavesABusyThreadsQueryRunning();
+    void removeClosesAnIdleThreadsConnection();
+    void reRegisteredPathIsOpenedAfresh();
+    void mustExistNeverCreates_data();
+    void mustExistNeverCreates();
     void missingQuotedColumnIsAnError_data();
     void missingQuotedColumnIsAnError();
     void transactionRollsBackOnEarlyReturn();
@@ -180,6 +186,163 @@ void TestCommon::readOnlyConnectionLeavesFileAlone()
     QVERIFY(q.next());
     QCOMPARE(q.value(0).toString(), QStringLiteral("delete"));
     Connections::remove(QStringLiteral("orig"));
+}
+
+namespace {
+
+void fillNumbers(const QString &name, int count)
+{
+    QSqlDatabase db = Connections::database(name);
+    QSqlQuery q(db);
+    q.exec(QStringLiteral("CREATE TABLE n (x INTEGER)"));
+    q.exec(QStringLiteral("WITH RECURSIVE c(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM c WHERE i < %1) "
+                          "INSERT INTO n SELECT i FROM c").arg(count));
+}
+
+} // namespace
+
+// A name removed while another thread is in the middle of reading through it:
+// that thread's connection stays until its task ends, then goes.
+void TestCommon::removeLeavesABusyThreadsQueryRunning()
+{
+    const QString path = m_dir.filePath(QStringLiteral("busy.sqlite"));
+    Connections::registerFile(QStringLiteral("busy"), path);
+    fillNumbers(QStringLiteral("busy"), 5000);
+    Connections::closeForThisThread(QStringLiteral("busy"));
+
+    QSemaphore halfway, removed;
+    int rows = 0;
+    QString conn;
+    bool closedAfterTask = false;
+    QThread *worker = QThread::create([&] {
+        {
+            Connections::TaskScope task;
+            QSqlDatabase db = Connections::database(QStringLiteral("busy"));
+            conn = db.connectionName();
+            QSqlQuery q(db);
+            q.setForwardOnly(true);
+            if (q.exec(QStringLiteral("SELECT x FROM n"))) {
+                while (rows < 2500 && q.next())
+                    ++rows;
+                halfway.release();
+                removed.acquire();
+                while (q.next())
+                    ++rows;
+            } else {
+                halfway.release();
+            }
+        }
+        closedAfterTask = !QSqlDatabase::contains(conn);
+    });
+    worker->start();
+    halfway.acquire();
+    Connections::remove(QStringLiteral("busy"));
+    removed.release();
+    QVERIFY(worker->wait(10000));
+    delete worker;
+    QCOMPARE(rows, 5000);
+    QVERIFY(closedAfterTask);
+    QVERIFY(!Connections::database(QStringLiteral("busy")).isValid());
+}
+
+// An idle thread's connection is closed by the remove itself: the last
+// connection closing is what folds the WAL back into the file.
+void TestCommon::removeClosesAnIdleThreadsConnection()
+{
+    const QString path = m_dir.filePath(QStringLiteral("idle.sqlite"));
+    Connections::registerFile(QStringLiteral("idle"), path);
+    QSemaphore opened, checked;
+    QString conn;
+    bool goneForOwner = false;
+    QThread *worker = QThread::create([&] {
+        fillNumbers(QStringLiteral("idle"), 10);
+        conn = Connections::database(QStringLiteral("idle")).connectionName();
+        opened.release();
+        checked.acquire();
+        goneForOwner = !QSqlDatabase::contains(conn);
+    });
+    worker->start();
+    opened.acquire();
+    QVERIFY(QFile::exists(path + QStringLiteral("-wal")));
+    Connections::remove(QStringLiteral("idle"));
+    QVERIFY(!QFile::exists(path + QStringLiteral("-wal")));
+    checked.release();
+    QVERIFY(worker->wait(10000));
+    delete worker;
+    QVERIFY(goneForOwner);
+}
+
+// A scratch file made anew at the same path is a new registration: a thread
+// that still held a connection of the old one must not read the old file.
+void TestCommon::reRegisteredPathIsOpenedAfresh()
+{
+    const QString path = m_dir.filePath(QStringLiteral("again.sqlite"));
+    Connections::registerFile(QStringLiteral("again"), path);
+    QSemaphore first, replaced;
+    bool oldSeen = false, newSeen = false;
+    QThread *worker = QThread::create([&] {
+        Connections::TaskScope task;
+        fillNumbers(QStringLiteral("again"), 3);
+        {
+            QSqlQuery q(Connections::database(QStringLiteral("again")));
+            oldSeen = q.exec(QStringLiteral("SELECT COUNT(*) FROM n")) && q.next() && q.value(0).toInt() == 3;
+        }
+        first.release();
+        replaced.acquire();
+        QSqlQuery q(Connections::database(QStringLiteral("again")));
+        newSeen = q.exec(QStringLiteral("SELECT COUNT(*) FROM fresh")) && q.next() && q.value(0).toInt() == 0;
+    });
+    worker->start();
+    first.acquire();
+    for (const QString &suffix : {QString(), QStringLiteral("-wal"), QStringLiteral("-shm")})
+        QFile::remove(path + suffix);
+    Connections::registerFile(QStringLiteral("again"), path);
+    {
+        QSqlQuery q(Connections::database(QStringLiteral("again")));
+        QVERIFY(q.exec(QStringLiteral("CREATE TABLE fresh (y)")));
+    }
+    replaced.release();
+    QVERIFY(worker->wait(10000));
+    delete worker;
+    QVERIFY(oldSeen);
+    QVERIFY(newSeen);
+    Connections::remove(QStringLiteral("again"));
+}
+
+void TestCommon::mustExistNeverCreates_data()
+{
+    QTest::addColumn<QString>("fileName");
+    QTest::newRow("plain") << QStringLiteral("app.qdb");
+    QTest::newRow("URI characters") << QStringLiteral("a #1 ?x=%20&y 50%.qdb");
+}
+
+void TestCommon::mustExistNeverCreates()
+{
+    QFETCH(QString, fileName);
+    const QString path = m_dir.filePath(fileName);
+    Connections::Options options;
+    options.mustExist = true;
+    Connections::registerFile(QStringLiteral("exist"), path, options);
+    QVERIFY(!Connections::database(QStringLiteral("exist")).isOpen());
+    QVERIFY(!QFile::exists(path));
+
+    Connections::registerFile(QStringLiteral("made"), path);
+    fillNumbers(QStringLiteral("made"), 4);
+    Connections::remove(QStringLiteral("made"));
+
+    Connections::registerFile(QStringLiteral("exist"), path, options);
+    QSqlDatabase db = Connections::database(QStringLiteral("exist"));
+    QVERIFY(db.isOpen());
+    QCOMPARE(Connections::pathOf(db), path);
+    QCOMPARE(Connections::logicalName(db), QStringLiteral("exist"));
+    QSqlQuery q(db);
+    QVERIFY(q.exec(QStringLiteral("INSERT INTO n VALUES (5)")));
+    QVERIFY(q.exec(QStringLiteral("SELECT COUNT(*) FROM n")));
+    QVERIFY(q.next());
+    QCOMPARE(q.value(0).toInt(), 5);
+    q.finish();
+    Connections::remove(QStringLiteral("exist"));
+    QVERIFY(QFile::remove(path));
 }
 
 void TestCommon::missingQuotedColumnIsAnError_data()
