@@ -25,7 +25,6 @@
 
 #include <QDialogButtonBox>
 #include <QLabel>
-#include <QSqlQuery>
 #include <QStandardItemModel>
 #include <QTextEdit>
 #include <QTemporaryDir>
@@ -33,7 +32,6 @@
 
 namespace {
 
-const QString kDataCon = QStringLiteral("Data_con");
 // A second, private connection to the open file: changes "outside the program".
 const QString kOutside = QStringLiteral("outside");
 
@@ -54,7 +52,6 @@ class TestRecorderInstrumentsPage : public QObject
         return qobject_cast<DataFilterPage *>(window()->cachedPages().value(MainWindow::DATA_FILTER_PAGE));
     }
     QStandardItemModel *model() { return page()->model(); }
-    QSqlDatabase appDb() { return Connections::database(kDataCon); }
     // Reads the file through a connection of the test's own.
     template <class Read>
     auto outside(Read read)
@@ -192,12 +189,14 @@ private slots:
         const QStringList last = tableRow(299);
         QCOMPARE(first.mid(1, 2), (QStringList{"2025-03-10", "17:14:43"}));
         QCOMPARE(first.last(), QStringLiteral("3.147412E+01"));
+        QCOMPARE(last.mid(1, 2), (QStringList{"2025-03-10", "17:19:42"}));
 
         window()->changePage(MainWindow::DATA_FILTER_PAGE);
         renameThroughPage(QStringLiteral("A"), QStringLiteral("B"));
         QCOMPARE(rowOf(QStringLiteral("B")), 0);
-        QCOMPARE(testdb::columns(appDb(), QStringLiteral("DataMoxA")).filter(QStringLiteral(" (B)")).size(), 4);
-        QVERIFY(testdb::columns(appDb(), QStringLiteral("DataMoxA")).filter(QStringLiteral(" (A)")).isEmpty());
+        const QStringList columns = outside([](QSqlDatabase db) { return testdb::columns(db, "DataMoxA"); });
+        QCOMPARE(columns.filter(QStringLiteral(" (B)")).size(), 4);
+        QVERIFY(columns.filter(QStringLiteral(" (A)")).isEmpty());
 
         tickAll(QStringLiteral("B"));
         page()->on_acceptButton_clicked();
@@ -248,7 +247,9 @@ private slots:
         QCOMPARE(prompts->calls.last().text,
                  QStringLiteral("Removal of the device will also delete its archived data! Continue?"));
         QCOMPARE(rowOf(QStringLiteral("Hall")), -1);
-        QVERIFY(testdb::columns(appDb(), table).filter(QStringLiteral(" (Hall)")).isEmpty());
+        QVERIFY(outside([&table](QSqlDatabase db) { return testdb::columns(db, table); })
+                    .filter(QStringLiteral(" (Hall)"))
+                    .isEmpty());
         QCOMPARE(ui->dataRecordsValueLabel->text(), QStringLiteral("20"));
         QCOMPARE(ui->firstDateValueLabel->text(), start.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
 
@@ -338,7 +339,7 @@ private slots:
     {
         QVERIFY(addThroughPage(QStringLiteral("A"), MoxA));
         QVERIFY(import(QStringLiteral("A"), MoxA, moxacsv::file(30)));
-        const QString dropped = testdb::columns(appDb(), QStringLiteral("DataMoxA")).at(4);
+        const QString dropped = outside([](QSqlDatabase db) { return testdb::columns(db, "DataMoxA"); }).at(4);
         QCOMPARE(outside([&dropped](QSqlDatabase db) {
                      return testdb::exec(db, {QStringLiteral("ALTER TABLE DataMoxA DROP COLUMN \"%1\"").arg(dropped)});
                  }),
