@@ -298,6 +298,34 @@ private slots:
         QCOMPARE(names, (QStringList{"Hall", "b"}));
     }
 
+    // Two instruments that an earlier version let in as case twins: the
+    // second's import would write into the first's columns and is refused
+    // with a message naming the column; the table stays as it was.
+    void importIntoAnotherInstrumentsColumnRefused()
+    {
+        QVERIFY(addThroughPage(QStringLiteral("Hall"), MoxB));
+        QVERIFY(import(QStringLiteral("Hall"), MoxB, moxbcsv::file(10)));
+        QCOMPARE(outside([](QSqlDatabase db) {
+                     return testdb::exec(db, {"INSERT INTO Devices (name, type, filesPath, onlineCfgEnable) "
+                                              "VALUES ('hall', 17, '', 0)"});
+                 }),
+                 QStringList());
+        page()->updateDeviceTree();
+        const QStringList before =
+            outside([](QSqlDatabase db) { return testdb::column(db, "SELECT * FROM DataMoxB ORDER BY id", 3); });
+        prompts->calls.clear();
+
+        QVERIFY(!import(QStringLiteral("hall"), MoxB, moxbcsv::file(5)));
+        const QString first = moxbcsv::channelTitles().first();
+        QCOMPARE(messages(), QStringList{QStringLiteral("The column \"%1 (hall)\" of device \"hall\" would be the "
+                                                        "column \"%1 (Hall)\" of parameter \"%1\" of device "
+                                                        "\"Hall\". Nothing was imported.")
+                                             .arg(first)});
+        QCOMPARE(outside([](QSqlDatabase db) { return testdb::column(db, "SELECT * FROM DataMoxB ORDER BY id", 3); }),
+                 before);
+        QVERIFY(page()->deviceList().value(page()->deviceList().lastKey()).parameters.isEmpty());
+    }
+
     // A filtered session keeps a read of the wide table open while more rows
     // than it fetched at first wait: rename and removal still go through.
     void changesWhileASessionReads()
