@@ -158,11 +158,7 @@ void endRegistration(Registry &r, const QString &name, quint64 me, QStringList *
 // statements get no such fallback; DDL keeps it so instruments' own schemas open.
 void refuseQuotedLiterals(QSqlDatabase &db)
 {
-    const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
-        return;
-    sqlite3 *raw = *static_cast<sqlite3 *const *>(handle.constData());
-    if (raw)
+    if (sqlite3 *raw = Connections::handle(db))
         sqlite3_db_config(raw, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
 }
 
@@ -340,4 +336,12 @@ Connections::TaskScope::~TaskScope()
         claimStale(r, me, &stale);
     }
     closeClaimed(stale, {});
+}
+
+sqlite3 *Connections::handle(const QSqlDatabase &db)
+{
+    const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3 *const *>(handle.constData());
 }

@@ -2,6 +2,8 @@
 #include <QSqlDatabase>
 #include <QString>
 
+struct sqlite3;
+
 // Logical database connections ("Data_con", "temp_Data_con", a reader kind...).
 // A QSqlDatabase works only on the thread that added it, so each thread gets
 // its own connection to the registered file. Removing or re-registering a name
@@ -46,6 +48,9 @@ public:
 
     // Closes the calling thread's connection of the name (others stay).
     static void closeForThisThread(const QString &name);
+
+    // SQLite's own handle of an open connection (null for another driver).
+    static sqlite3 *handle(const QSqlDatabase &db);
 
     // Marks the calling thread as running a task: its connections are not
     // closed by other threads until the scope ends (then the stale ones go).

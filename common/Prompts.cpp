@@ -130,7 +130,7 @@ bool ScriptedPrompts::openUrl(const QUrl &url)
 {
     calls << Call{QStringLiteral("url"), QString(), url.toString(), QString()};
     openedUrls << url;
-    return true;
+    return urlAnswers.isEmpty() ? true : urlAnswers.dequeue();
 }
 
 int ScriptedPrompts::count(const QString &kind) const

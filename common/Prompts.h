@@ -97,6 +97,7 @@ public:
     QQueue<std::function<int(QDialog *)>> execAnswers;
     QList<Call> calls;
     QList<QUrl> openedUrls;
+    QQueue<bool> urlAnswers; // whether the desktop opened the url; none left: opened
 
     QString getOpenFileName(QWidget *parent, const QString &caption, const QString &dir, const QString &filter,
                             QString *selectedFilter, QFileDialog::Options options) override;

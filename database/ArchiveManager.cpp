@@ -14,6 +14,7 @@
 #include <QSqlQuery>
 
 #include <cstdio>
+#include <sqlite3.h>
 
 namespace {
 
@@ -38,7 +39,6 @@ struct Span
     bool hasSpan = false;
     qint64 first = 0;
     qint64 last = 0;
-    quint64 count = 0;
 
     void add(qint64 from, qint64 to)
     {
@@ -211,10 +211,53 @@ ArchiveInfo ArchiveManager::getArchiveInfo()
 {
     TRACE_FUNC();
     ArchiveInfo info;
+    const ArchivePeriod period = getArchivePeriod();
+    info.firstRecordDate = period.firstRecordDate;
+    info.lastRecordDate = period.lastRecordDate;
+    // Nothing to count without a record (or without a readable database).
+    if (!period.hasRecords)
+        return info;
+    QString error;
+    const CallConnection connection(this, Channel::Console);
+    const qint64 count = countRecords(connection.name(), &error);
+    if (count < 0)
+        emit consoleMessage(error, 2);
+    else
+        info.allRecordsCnt = static_cast<quint32>(count); // low 32 bits, as the record holds
+    return info;
+}
+
+namespace {
+
+// The recorder tables that exist in the database.
+QStringList wideTables(QSqlDatabase &db, QString *error)
+{
+    QStringList found;
+    QSqlQuery query(db);
+    for (const QString &table : recorderColumns::wideTables()) {
+        query.prepare(QStringLiteral("SELECT name FROM sqlite_master WHERE type='table' AND name=?"));
+        query.addBindValue(table);
+        if (!query.exec()) {
+            *error = sql::errorText(query);
+            continue;
+        }
+        if (query.next())
+            found << table;
+        query.finish();
+    }
+    return found;
+}
+
+} // namespace
+
+ArchivePeriod ArchiveManager::getArchivePeriod()
+{
+    TRACE_FUNC();
+    ArchivePeriod period;
     const CallConnection connection(this, Channel::Console);
     QSqlDatabase db = connection.database();
     if (!db.isValid())
-        return info;
+        return period;
 
     QStringList errors;
     if (g_databaseStructure->createOrUpdate(db, &errors))
@@ -225,12 +268,12 @@ ArchiveInfo ArchiveManager::getArchiveInfo()
     Span span;
     QSqlQuery query(db);
     // Separate sub-selects: SQLite answers a lone MIN or MAX from the
-    // dateTime index and a bare COUNT(*) from the smallest b-tree, but scans
-    // every row for MIN and MAX together.
+    // dateTime index (MIN and MAX together would scan every row), and EXISTS
+    // stops at the first row.
     if (query.exec(QStringLiteral("SELECT (SELECT MIN(dateTime) FROM Data), (SELECT MAX(dateTime) FROM Data), "
-                                  "(SELECT COUNT(*) FROM Data)"))) {
+                                  "EXISTS (SELECT 1 FROM Data)"))) {
         if (query.next()) {
-            span.count += query.value(2).toULongLong();
+            period.hasRecords = query.value(2).toInt() != 0;
             if (!query.value(0).isNull() && !query.value(1).isNull())
                 span.add(query.value(0).toLongLong(), query.value(1).toLongLong());
         }
@@ -241,32 +284,75 @@ ArchiveInfo ArchiveManager::getArchiveInfo()
 
     // Recorder instruments keep their rows in the wide tables; a database
     // holding several kinds of instrument spans all of them.
-    for (const QString &table : recorderColumns::wideTables()) {
-        query.prepare(QStringLiteral("SELECT name FROM sqlite_master WHERE type='table' AND name=?"));
-        query.addBindValue(table);
-        if (!query.exec()) {
+    QString error;
+    const QStringList tables = wideTables(db, &error);
+    if (!error.isEmpty())
+        emit consoleMessage(error, 2);
+    for (const QString &table : tables) {
+        if (!query.exec(QStringLiteral("SELECT MIN(date || ' ' || time), MAX(date || ' ' || time), "
+                                       "EXISTS (SELECT 1 FROM %1) FROM %1")
+                            .arg(table))) {
             emit consoleMessage(sql::errorText(query), 2);
             continue;
         }
-        const bool exists = query.next();
-        query.finish();
-        if (!exists)
-            continue;
-        recorderColumns::Span rows;
-        QString error;
-        if (!recorderColumns::rowSpan(db, table, {}, &rows, &error)) {
-            emit consoleMessage(error, 2);
-            continue;
+        if (query.next()) {
+            period.hasRecords = period.hasRecords || query.value(2).toInt() != 0;
+            qint64 first = 0;
+            qint64 last = 0;
+            if (recorderColumns::parseWideTime(query.value(0).toString(), &first) && recorderColumns::parseWideTime(query.value(1).toString(), &last))
+                span.add(first, last);
         }
-        span.count += rows.count;
-        if (rows.found)
-            span.add(rows.first, rows.last);
+        query.finish();
     }
 
     if (span.hasSpan) {
-        info.firstRecordDate = span.first;
-        info.lastRecordDate = span.last;
+        period.firstRecordDate = span.first;
+        period.lastRecordDate = span.last;
     }
-    info.allRecordsCnt = static_cast<quint32>(span.count); // low 32 bits, as the record holds
-    return info;
+    return period;
+}
+
+qint64 ArchiveManager::countRecords(const QString &connection, QString *error, const QAtomicInt *cancel)
+{
+    QString reason;
+    qint64 count = -1;
+    {
+        QSqlDatabase db = Connections::database(connection);
+        sqlite3 *raw = Connections::handle(db);
+        if (!db.isValid() || !db.isOpen()) {
+            reason = tr("Database is not opened.");
+        } else {
+            // A set flag interrupts the statement that is running.
+            if (raw && cancel)
+                sqlite3_progress_handler(
+                    raw, 10000,
+                    [](void *flag) { return static_cast<const QAtomicInt *>(flag)->loadRelaxed(); },
+                    const_cast<QAtomicInt *>(cancel));
+            QSqlQuery query(db);
+            QStringList tables = wideTables(db, &reason);
+            tables.prepend(QStringLiteral("Data"));
+            count = 0;
+            for (const QString &table : qAsConst(tables)) {
+                // A bare COUNT(*) walks the smallest index of the table.
+                if (!query.exec(QStringLiteral("SELECT COUNT(*) FROM %1").arg(table)) || !query.next()) {
+                    reason = sql::errorText(query);
+                    count = -1;
+                    break;
+                }
+                count += query.value(0).toLongLong();
+                query.finish();
+            }
+            if (!reason.isEmpty())
+                count = -1;
+            if (raw && cancel)
+                sqlite3_progress_handler(raw, 0, nullptr, nullptr);
+        }
+    }
+    if (cancel && cancel->loadRelaxed()) {
+        count = -1;
+        reason.clear();
+    }
+    if (error)
+        *error = reason;
+    return count;
 }

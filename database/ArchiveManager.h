@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QMap>
 #include <QMetaType>
+#include <QAtomicInt>
 #include <QObject>
 #include <QSqlDatabase>
 #include <QString>
@@ -19,6 +20,15 @@ struct ArchiveInfo
     quint32 allRecordsCnt = 0;
 };
 Q_DECLARE_METATYPE(ArchiveInfo)
+
+// The period of the records and whether there is any: what a few index pages
+// tell, without counting the rows.
+struct ArchivePeriod
+{
+    qint64 firstRecordDate = 0;
+    qint64 lastRecordDate = 0;
+    bool hasRecords = false;
+};
 
 // Owner of the application database's records and of temporary databases.
 // The application database is the registry's "Data_con"; this class never
@@ -45,6 +55,15 @@ public:
     // Time span and row count of all measurements of the open application
     // database (narrow and wide tables together), upgrading its schema first.
     ArchiveInfo getArchiveInfo();
+    // The same time span and whether any measurement exists, without reading
+    // every row; upgrades the schema first.
+    ArchivePeriod getArchivePeriod();
+    // The exact number of measurements of the application database that the
+    // registry holds under connection (any thread, its own connection): reads
+    // every index entry of the tables. -1 with the reason in *error when the
+    // database cannot be read, and -1 with no reason soon after *cancel is set.
+    static qint64 countRecords(const QString &connection, QString *error = nullptr,
+                               const QAtomicInt *cancel = nullptr);
 
     QString tmpDbFilePath() const { return m_tmpDbFilePath; }
 
@@ -105,6 +124,8 @@ protected:
         CallConnection &operator=(const CallConnection &) = delete;
         // Open, or invalid when there is no application database.
         QSqlDatabase database() const;
+        // Its name in the registry; empty when there is none.
+        QString name() const { return m_name; }
 
     private:
         QString m_name;

@@ -40,15 +40,6 @@ bool endsWithFolded(const QString &text, const QString &end)
     return text.size() >= end.size() && foldCase(text.right(end.size())) == foldCase(end);
 }
 
-// "yyyy-MM-dd HH:mm:ss[.zzz]" of a wide table, taken as UTC wall-clock.
-bool parseWideTime(const QString &text, qint64 *msecs)
-{
-    const QString date = text.section(QLatin1Char(' '), 0, 0);
-    const QString time = text.section(QLatin1Char(' '), 1);
-    return utc::parseMsecs(date, QStringLiteral("yyyy-MM-dd"), time, QStringLiteral("HH:mm:ss.zzz"), msecs)
-        || utc::parseMsecs(date, QStringLiteral("yyyy-MM-dd"), time, QStringLiteral("HH:mm:ss"), msecs);
-}
-
 struct ColumnInfo
 {
     QString name;
@@ -76,6 +67,14 @@ bool tableInfo(QSqlDatabase db, const QString &table, QList<ColumnInfo> *columns
 }
 
 } // namespace
+
+bool parseWideTime(const QString &text, qint64 *msecs)
+{
+    const QString date = text.section(QLatin1Char(' '), 0, 0);
+    const QString time = text.section(QLatin1Char(' '), 1);
+    return utc::parseMsecs(date, QStringLiteral("yyyy-MM-dd"), time, QStringLiteral("HH:mm:ss.zzz"), msecs)
+        || utc::parseMsecs(date, QStringLiteral("yyyy-MM-dd"), time, QStringLiteral("HH:mm:ss"), msecs);
+}
 
 QStringList wideTables()
 {

@@ -102,6 +102,9 @@ bool dropColumns(QSqlDatabase db, const QString &table, const QStringList &drop,
 bool renameColumns(QSqlDatabase db, const QString &table, const QStringList &columns, const QString &from,
                    const QString &to, QString *clash, QString *error);
 
+// "yyyy-MM-dd HH:mm:ss[.zzz]" of a wide table, taken as UTC wall-clock.
+bool parseWideTime(const QString &text, qint64 *msecs);
+
 // First, last and count of the rows of a wide table ("yyyy-MM-dd" date and
 // "HH:mm:ss[.zzz]" time, taken as UTC) in which one of columns holds a
 // value; every row when columns is empty. found: the first and last times
