@@ -91,16 +91,27 @@ QSqlDatabase ArchiveManager::dataConnection(Channel channel)
 
 ArchiveManager::CallConnection::CallConnection(ArchiveManager *manager, Channel channel)
 {
-    if (!manager->dataConnection(channel).isValid())
+    const QSqlDatabase data = manager->dataConnection(channel);
+    if (!data.isValid())
         return;
+    // A statement stepped but neither finished nor reset holds the
+    // connection's read snapshot.
+    bool readOpen = false;
+    if (sqlite3 *raw = Connections::handle(data))
+        for (sqlite3_stmt *s = sqlite3_next_stmt(raw, nullptr); s && !readOpen; s = sqlite3_next_stmt(raw, s))
+            readOpen = sqlite3_stmt_busy(s) != 0;
+    if (!readOpen) {
+        m_shared = data;
+        return;
+    }
     static QAtomicInteger<int> serial;
-    m_name = QStringLiteral("ArchiveManager.call.%1").arg(serial.fetchAndAddRelaxed(1));
-    Connections::registerFile(m_name, Connections::filePath(kDataConnection));
-    if (Connections::database(m_name).isOpen())
+    m_own = QStringLiteral("ArchiveManager.call.%1").arg(serial.fetchAndAddRelaxed(1));
+    Connections::registerFile(m_own, Connections::filePath(kDataConnection));
+    if (Connections::database(m_own).isOpen())
         return;
-    TRACE() << "Cannot open a connection of its own:" << Connections::database(m_name).lastError().text();
-    Connections::remove(m_name);
-    m_name.clear();
+    TRACE() << "Cannot open a connection of its own:" << Connections::database(m_own).lastError().text();
+    Connections::remove(m_own);
+    m_own.clear();
     const QString text = tr("Database is not opened.");
     if (channel == Channel::Dialog)
         emit manager->dialogMessage(text, QString(), 2);
@@ -110,13 +121,20 @@ ArchiveManager::CallConnection::CallConnection(ArchiveManager *manager, Channel 
 
 ArchiveManager::CallConnection::~CallConnection()
 {
-    if (!m_name.isEmpty())
-        Connections::remove(m_name);
+    if (!m_own.isEmpty())
+        Connections::remove(m_own);
 }
 
 QSqlDatabase ArchiveManager::CallConnection::database() const
 {
-    return m_name.isEmpty() ? QSqlDatabase() : Connections::database(m_name);
+    return m_own.isEmpty() ? m_shared : Connections::database(m_own);
+}
+
+QString ArchiveManager::CallConnection::name() const
+{
+    if (!m_own.isEmpty())
+        return m_own;
+    return m_shared.isValid() ? kDataConnection : QString();
 }
 
 QString ArchiveManager::tmpDatabasePath(const QString &name)

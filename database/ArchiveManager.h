@@ -108,12 +108,13 @@ protected:
     enum class Channel { Dialog, Console };
     QSqlDatabase dataConnection(Channel channel);
 
-    // The application database for one call on the calling thread, through
-    // a connection of its own that goes with this object. A session's table
-    // models keep reads open on the thread's "Data_con" connection: through
-    // that connection the instruments, counts and times would stay those of
-    // an old snapshot, a write begun on it would fail, and a table that one
-    // of them reads could not be dropped.
+    // The application database for one call on the calling thread. A
+    // session's table model may keep a read open on the thread's "Data_con"
+    // connection: through that connection the instruments, counts and times
+    // would stay those of an old snapshot, a write begun on it would fail,
+    // and a table that the read uses could not be dropped. While a read is
+    // open there, the call gets a connection of its own, which goes with
+    // this object.
     class CallConnection
     {
     public:
@@ -125,10 +126,11 @@ protected:
         // Open, or invalid when there is no application database.
         QSqlDatabase database() const;
         // Its name in the registry; empty when there is none.
-        QString name() const { return m_name; }
+        QString name() const;
 
     private:
-        QString m_name;
+        QSqlDatabase m_shared; // the thread's "Data_con", when no read is open on it
+        QString m_own;         // the registry name of a connection of its own
     };
 
 private:
