@@ -6,6 +6,7 @@
 #include "app/AvailableDevices.h"
 #include "app/Framework.h"
 #include "common/Connections.h"
+#include "common/ContentsWidth.h"
 #include "common/GuiCall.h"
 #include "common/Trace.h"
 #include "ui_DataFilterPage.h"
@@ -15,7 +16,9 @@
 #include <QLocale>
 #include <QMenu>
 #include <QPointer>
+#include <QPushButton>
 #include <QStandardItemModel>
+#include <QTableView>
 #include <QTextCharFormat>
 #include <QtConcurrent>
 
@@ -69,6 +72,35 @@ QStandardItem *newRow(const QString &text, int id)
     return item;
 }
 
+// The theme sheets paint this page's disabled push buttons in bold 10 pt,
+// while the style centres their label on its width in the button's own font:
+// the wider text then runs past the right edge, by twice its extra width.
+void reserveDisabledTextWidth(QPushButton *button)
+{
+    QFont bold = button->font();
+    bold.setPointSize(10);
+    bold.setBold(true);
+    const int painted = QFontMetrics(bold).horizontalAdvance(button->text());
+    const int laidOut = button->fontMetrics().horizontalAdvance(button->text());
+    const int icon = button->icon().isNull() ? 0 : button->icon().actualSize(button->iconSize()).width() + 4;
+    button->setMinimumWidth(icon + painted + qMax(0, painted - laidOut));
+}
+
+// A calendar's own size leaves its day columns a little narrower than the
+// day names in them ("M..."): as wide as the widest cell needs.
+void fitCalendarWidth(QCalendarWidget *calendar)
+{
+    QAbstractItemView *days = calendar->findChild<QTableView *>();
+    if (!days || !days->model())
+        return;
+    calendar->ensurePolished();
+    int widest = 0;
+    for (int column = 1; column < days->model()->columnCount(); ++column)
+        widest = qMax(widest, days->sizeHintForColumn(column));
+    const int width = days->sizeHintForColumn(0) + widest * (days->model()->columnCount() - 1);
+    calendar->setMinimumWidth(qMax(calendar->minimumSizeHint().width(), width));
+}
+
 } // namespace
 
 DataFilterPage::DataFilterPage(QWidget *parent)
@@ -80,8 +112,15 @@ DataFilterPage::DataFilterPage(QWidget *parent)
     protocolNames.insert(1, QStringLiteral("FTPS"));
 
     setDeviceButtonsEnabled(false, false);
+    reserveDisabledTextWidths();
     ui->dateStart->setCalendarPopup(true);
     ui->dateEnd->setCalendarPopup(true);
+    // The theme sheets border every table view; a calendar sizes itself for a
+    // table without one, and lost its last week and the day names to it.
+    for (QCalendarWidget *calendar : {ui->dateStart->calendarWidget(), ui->dateEnd->calendarWidget()}) {
+        calendar->setStyleSheet(QStringLiteral("QTableView { border: none; }"));
+        fitCalendarWidth(calendar);
+    }
 
     ui->treeView->setItemDelegate(new HTMLDelegate(this));
     ui->treeView->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -89,6 +128,8 @@ DataFilterPage::DataFilterPage(QWidget *parent)
 
     updateDeviceTree();
     colourWeekendHeaders();
+    // The form's 630 pixels are less than the buttons' texts need.
+    keepContentsWidth(this);
 }
 
 DataFilterPage::~DataFilterPage()
@@ -503,4 +544,12 @@ void DataFilterPage::updateIcons()
     for (const auto &entry : buttons)
         entry.button->setIcon(
             Framework::createColoredIcon(kIconDir + QLatin1String(entry.icon), iconColour, QSize(0, 0)));
+    reserveDisabledTextWidths();
+}
+
+void DataFilterPage::reserveDisabledTextWidths()
+{
+    for (QPushButton *button : {ui->editDeviceButton, ui->removeDeviceButton, ui->importDataButton,
+                                ui->downloadDataButton, ui->acceptButton})
+        reserveDisabledTextWidth(button);
 }

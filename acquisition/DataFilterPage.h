@@ -79,6 +79,8 @@ private:
     // without one (nothing selected, a parameter row, or gone since).
     const DeviceCfg *currentDevice() const;
     void setDeviceButtonsEnabled(bool enabled, bool download);
+    // Buttons that are ever disabled keep room for their disabled look's text.
+    void reserveDisabledTextWidths();
     void applyTemplate(const FiltersCfg &filters);
     void afterDialog();
     void markCalendars();

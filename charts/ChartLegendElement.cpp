@@ -38,7 +38,8 @@ void ChartLegendElement::setupForm()
         setObjectName(QStringLiteral("ChartLegendElement"));
     resize(335, 20);
     setMinimumSize(QSize(0, 20));
-    setMaximumSize(QSize(16777215, 20));
+    // A name wider than the tool column wraps onto a second line rather than
+    // being cut: the row is as high as its name needs.
     ui->horizontalLayout_2 = new QHBoxLayout(this);
     ui->horizontalLayout_2->setObjectName(QStringLiteral("horizontalLayout_2"));
     ui->horizontalLayout_2->setSpacing(6);
@@ -61,6 +62,7 @@ void ChartLegendElement::setupForm()
     font.setPointSize(10);
     ui->nameLabel->setFont(font);
     ui->nameLabel->setText(QStringLiteral("---"));
+    ui->nameLabel->setWordWrap(true);
     ui->horizontalLayout->addWidget(ui->colorRect);
     ui->horizontalLayout->addWidget(ui->nameLabel);
     ui->horizontalLayout_2->addLayout(ui->horizontalLayout);

@@ -13,6 +13,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QStyledItemDelegate>
 #include <QWheelEvent>
 #include <algorithm>
 
@@ -65,6 +66,10 @@ void ChartViewPage::build()
     // the scroll area inside must not paint over it.
     ui->scrollArea->viewport()->setAutoFillBackground(false);
     ui->scrollAreaWidgetContents->setAutoFillBackground(false);
+    // The indicator lists drew long names in menu items narrower than the
+    // names and cut them; plain list items get the width they need.
+    for (QComboBox *list : {ui->maxIndicChannList, ui->minIndicChannList})
+        list->setItemDelegate(new QStyledItemDelegate(list));
     applyTheme();
     updateIcons();
 
