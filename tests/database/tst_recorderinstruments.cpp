@@ -506,8 +506,8 @@ private slots:
         ArchiveManager manager;
         QVERIFY(manager.removeDevice(hall));
         const QString sql = column(db(), "SELECT sql FROM sqlite_master WHERE name = 'DataMoxB'").value(0);
-        for (const QString &piece : sqlAfter)
-            QVERIFY2(sql.contains(piece), qPrintable(sql));
+        for (const QString &declaration : sqlAfter)
+            QVERIFY2(sql.contains(declaration), qPrintable(sql));
         QCOMPARE(testdb::columns(db(), "DataMoxB"), (QStringList{"id", "date", "time", "U (Yard)"}));
         QCOMPARE(column(db(), "SELECT id FROM DataMoxB ORDER BY time"), idsAfter);
         QCOMPARE(column(db(), "SELECT \"U (Yard)\" FROM DataMoxB ORDER BY time"), (QStringList{"2", "5"}));
