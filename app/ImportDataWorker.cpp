@@ -448,8 +448,11 @@ void ImportDataWorker::wideImport(const QString &file, const QString &sourceTabl
         break;
     }
     emit m_fw.consoleMessage(import.errorText(), 3);
-    error(import.failedAt() == RecorderImport::Stage::Begin
-              ? Framework::tr("An error occurred during transaction start.")
-              : Framework::tr("An error occurred during database import."));
+    if (import.failedAt() == RecorderImport::Stage::Refused)
+        error(import.errorText());
+    else
+        error(import.failedAt() == RecorderImport::Stage::Begin
+                  ? Framework::tr("An error occurred during transaction start.")
+                  : Framework::tr("An error occurred during database import."));
     markFailed();
 }

@@ -3,8 +3,8 @@
 #include "common/Connections.h"
 #include "common/SqlUtil.h"
 #include "common/Trace.h"
-#include "common/UtcTime.h"
 #include "database/DatabaseStructure.h"
+#include "database/RecorderColumns.h"
 
 #include <QAtomicInteger>
 #include <QDir>
@@ -32,15 +32,6 @@ bool sameFile(const QString &a, const QString &b)
 {
     const QString ca = QFileInfo(a).canonicalFilePath();
     return !ca.isEmpty() && ca == QFileInfo(b).canonicalFilePath();
-}
-
-// "yyyy-MM-dd HH:mm:ss[.zzz]" of a recorder table, taken as UTC wall-clock.
-bool parseWideTime(const QString &text, qint64 *msecs)
-{
-    const QString date = text.section(QLatin1Char(' '), 0, 0);
-    const QString time = text.section(QLatin1Char(' '), 1);
-    return utc::parseMsecs(date, QStringLiteral("yyyy-MM-dd"), time, QStringLiteral("HH:mm:ss.zzz"), msecs)
-        || utc::parseMsecs(date, QStringLiteral("yyyy-MM-dd"), time, QStringLiteral("HH:mm:ss"), msecs);
 }
 
 struct Span
@@ -96,6 +87,54 @@ QSqlDatabase ArchiveManager::dataConnection(Channel channel)
     else
         emit consoleMessage(text, 2);
     return QSqlDatabase();
+}
+
+ArchiveManager::CallConnection::CallConnection(ArchiveManager *manager, Channel channel)
+{
+    const QSqlDatabase data = manager->dataConnection(channel);
+    if (!data.isValid())
+        return;
+    // A statement stepped but neither finished nor reset holds the
+    // connection's read snapshot.
+    bool readOpen = false;
+    if (sqlite3 *raw = Connections::handle(data))
+        for (sqlite3_stmt *s = sqlite3_next_stmt(raw, nullptr); s && !readOpen; s = sqlite3_next_stmt(raw, s))
+            readOpen = sqlite3_stmt_busy(s) != 0;
+    if (!readOpen) {
+        m_shared = data;
+        return;
+    }
+    static QAtomicInteger<int> serial;
+    m_own = QStringLiteral("ArchiveManager.call.%1").arg(serial.fetchAndAddRelaxed(1));
+    Connections::registerFile(m_own, Connections::filePath(kDataConnection));
+    if (Connections::database(m_own).isOpen())
+        return;
+    TRACE() << "Cannot open a connection of its own:" << Connections::database(m_own).lastError().text();
+    Connections::remove(m_own);
+    m_own.clear();
+    const QString text = tr("Database is not opened.");
+    if (channel == Channel::Dialog)
+        emit manager->dialogMessage(text, QString(), 2);
+    else
+        emit manager->consoleMessage(text, 2);
+}
+
+ArchiveManager::CallConnection::~CallConnection()
+{
+    if (!m_own.isEmpty())
+        Connections::remove(m_own);
+}
+
+QSqlDatabase ArchiveManager::CallConnection::database() const
+{
+    return m_own.isEmpty() ? m_shared : Connections::database(m_own);
+}
+
+QString ArchiveManager::CallConnection::name() const
+{
+    if (!m_own.isEmpty())
+        return m_own;
+    return m_shared.isValid() ? kDataConnection : QString();
 }
 
 QString ArchiveManager::tmpDatabasePath(const QString &name)
@@ -197,7 +236,8 @@ ArchiveInfo ArchiveManager::getArchiveInfo()
     if (!period.hasRecords)
         return info;
     QString error;
-    const qint64 count = countRecords(kDataConnection, &error);
+    const CallConnection connection(this, Channel::Console);
+    const qint64 count = countRecords(connection.name(), &error);
     if (count < 0)
         emit consoleMessage(error, 2);
     else
@@ -212,7 +252,7 @@ QStringList wideTables(QSqlDatabase &db, QString *error)
 {
     QStringList found;
     QSqlQuery query(db);
-    for (const QString &table : {QStringLiteral("DataMoxB"), QStringLiteral("DataMoxA")}) {
+    for (const QString &table : recorderColumns::wideTables()) {
         query.prepare(QStringLiteral("SELECT name FROM sqlite_master WHERE type='table' AND name=?"));
         query.addBindValue(table);
         if (!query.exec()) {
@@ -232,7 +272,8 @@ ArchivePeriod ArchiveManager::getArchivePeriod()
 {
     TRACE_FUNC();
     ArchivePeriod period;
-    QSqlDatabase db = dataConnection(Channel::Console);
+    const CallConnection connection(this, Channel::Console);
+    QSqlDatabase db = connection.database();
     if (!db.isValid())
         return period;
 
@@ -276,7 +317,7 @@ ArchivePeriod ArchiveManager::getArchivePeriod()
             period.hasRecords = period.hasRecords || query.value(2).toInt() != 0;
             qint64 first = 0;
             qint64 last = 0;
-            if (parseWideTime(query.value(0).toString(), &first) && parseWideTime(query.value(1).toString(), &last))
+            if (recorderColumns::parseWideTime(query.value(0).toString(), &first) && recorderColumns::parseWideTime(query.value(1).toString(), &last))
                 span.add(first, last);
         }
         query.finish();

@@ -2,6 +2,7 @@
 
 #include "common/SqlUtil.h"
 #include "common/Trace.h"
+#include "database/RecorderColumns.h"
 #include "database/RecorderMerge.h"
 
 #include <QSqlError>
@@ -46,7 +47,7 @@ QString RecorderImport::columnName(const QString &column, const QString &instrum
     // A reader's record number is the same for every instrument.
     if (source == Source::ReaderTable && column == QLatin1String("record"))
         return column;
-    return QStringLiteral("%1 (%2)").arg(column, instrument);
+    return recorderColumns::columnName(column, instrument);
 }
 
 bool RecorderImport::step(int percent)
@@ -196,6 +197,27 @@ RecorderImport::Result RecorderImport::importRows()
     if (step(10))
         return Result::Cancelled;
 
+    // A column that another (parameter, instrument) pair has already, as
+    // SQLite resolves names, would mix two series of values.
+    {
+        QStringList parameters;
+        for (const QString &name : qAsConst(names))
+            if (!isKey(name) && columnName(name, instrument, source) != name)
+                parameters << name;
+        recorderColumns::Collision collision;
+        QString error;
+        if (!recorderColumns::findCollision(m_req.db, m_req.table, m_req.deviceId, instrument, parameters,
+                                            &collision, &error))
+            return failed(QStringLiteral("Reading the instruments' columns: ") + error);
+        if (!collision.column.isEmpty()) {
+            m_stage = Stage::Refused;
+            return failed(tr("The column \"%1\" of device \"%2\" would be the column \"%3\" of parameter \"%4\" "
+                             "of device \"%5\". Nothing was imported.")
+                              .arg(collision.column, instrument, collision.existing, collision.parameter,
+                                   collision.instrument));
+        }
+    }
+
     // Parameters of the instrument, by their bare names.
     QVector<RecorderMerge::Column> columns;
     QStringList columnTypes;
@@ -249,17 +271,17 @@ RecorderImport::Result RecorderImport::importRows()
         if (!query.exec(QStringLiteral("PRAGMA main.table_info(%1);").arg(t)))
             return failed(tr("Reading the table's columns: ") + query.lastError().text());
         while (query.next())
-            present << query.value(1).toString().toLower();
+            present << recorderColumns::foldCase(query.value(1).toString());
         query.finish();
-        // SQLite's names ignore ASCII letter case: a column in another case
-        // is the same column.
+        // SQLite's names ignore ASCII letter case (and only that): a column in
+        // another case is the same column.
         for (const RecorderMerge::Column &c : columns) {
-            if (present.contains(c.target.toLower()))
+            if (present.contains(recorderColumns::foldCase(c.target)))
                 continue;
             if (!exec(QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 TEXT;").arg(t, quoteIdentifier(c.target)),
                       tr("Adding a column: ")))
                 return Result::Failed;
-            present << c.target.toLower();
+            present << recorderColumns::foldCase(c.target);
         }
     }
     if (step(20))

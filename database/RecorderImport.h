@@ -42,8 +42,9 @@ public:
 
     enum class Result { Done, Cancelled, Failed };
 
-    // The failures that happen before anything is read.
-    enum class Stage { None, Attach, Begin, Later };
+    // The failures that happen before anything is read; Refused: the
+    // error text is the user's message (a column of another instrument's).
+    enum class Stage { None, Attach, Begin, Later, Refused };
 
     Result run(const Request &request);
 

@@ -2,6 +2,7 @@
 
 #include "common/SqlUtil.h"
 #include "common/Trace.h"
+#include "database/RecorderColumns.h"
 
 #include <QSqlDriver>
 #include <QSqlError>
@@ -154,7 +155,7 @@ RecorderMerge::Result RecorderMerge::run(const Input &input)
         for (const Column &c : m_in.columns) {
             int at = -1;
             for (int i = 0; i < tableColumns.size() && at < 0; ++i)
-                if (tableColumns.at(i).compare(c.target, Qt::CaseInsensitive) == 0)
+                if (recorderColumns::foldCase(tableColumns.at(i)) == recorderColumns::foldCase(c.target))
                     at = i;
             if (at < 0) {
                 m_error = tr("The table has no column ") + c.target;

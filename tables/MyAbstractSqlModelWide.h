@@ -128,6 +128,7 @@ private:
     template <class Cell>
     QVariant flaggedCell(int column, int columns, int role, const Cell &cell) const;
     QStringList parameterColumns(bool fileSession);
+    void reportQueryError(const QString &error);
 
     QString m_logicalConnection; // registry name, empty when not registered
     QStringList m_exportHeaders;
@@ -135,4 +136,6 @@ private:
     QString m_queryText;
     QVariantList m_queryValues;
     QSqlQuery *m_rowStream = nullptr;
+    // The failure last told to the user, so a reload does not tell it again.
+    QString m_reportedError;
 };

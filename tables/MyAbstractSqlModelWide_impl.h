@@ -199,17 +199,32 @@ bool MyAbstractSqlModelWide<Table>::setModelQuery(const QString &text, const QVa
     ok = ok && q.exec();
     if (!ok) {
         TRACE() << "SQL Error:" << q.lastError().text();
+        reportQueryError(q.lastError().databaseText());
         queryModel->clear();
         resultHeaders.clear();
         m_queryText.clear();
         m_queryValues.clear();
         return false;
     }
+    m_reportedError.clear();
     queryModel->setQuery(std::move(q));
     resultHeaders = headers;
     m_queryText = text;
     m_queryValues = values;
     return !queryModel->lastError().isValid();
+}
+
+template <class Table>
+void MyAbstractSqlModelWide<Table>::reportQueryError(const QString &error)
+{
+    // A column or table that is not there (renamed or dropped outside the
+    // program) must not pass for an empty result.
+    if (error == m_reportedError)
+        return;
+    m_reportedError = error;
+    const QString text = MyAbstractTableModel::tr("The data cannot be read: %1").arg(error);
+    reportConsole(text, 3);
+    reportDialog(text, QString(), 3);
 }
 
 template <class Table>
