@@ -5,6 +5,9 @@
 #include "acquisition/HTMLDelegate.h"
 #include "app/AvailableDevices.h"
 #include "app/Framework.h"
+#include "common/Connections.h"
+#include "common/ContentsWidth.h"
+#include "common/GuiCall.h"
 #include "common/Trace.h"
 #include "ui_DataFilterPage.h"
 
@@ -12,8 +15,14 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QMenu>
+#include <QPointer>
+#include <QPushButton>
 #include <QStandardItemModel>
+#include <QTableView>
 #include <QTextCharFormat>
+#include <QtConcurrent>
+
+#include <algorithm>
 
 namespace {
 
@@ -38,12 +47,58 @@ QString styleAttr(const QString &name)
     return QStringLiteral(" style=\"color: ") + name + QStringLiteral(";\"");
 }
 
+// A text from the database as the tree's markup shows it: as written, its
+// markup characters and runs of blanks kept.
+QString asWritten(const QString &text)
+{
+    const QString escaped = text.toHtmlEscaped();
+    QString out;
+    out.reserve(escaped.size());
+    for (int i = 0; i < escaped.size(); ++i) {
+        const bool collapses = i == 0 || i == escaped.size() - 1 || escaped.at(i - 1) == QLatin1Char(' ');
+        if (escaped.at(i) == QLatin1Char(' ') && collapses)
+            out += QLatin1String("&nbsp;");
+        else
+            out += escaped.at(i);
+    }
+    return out;
+}
+
 QStandardItem *newRow(const QString &text, int id)
 {
     QStandardItem *item = new QStandardItem(text);
     item->setData(id, Qt::UserRole);
     item->setEditable(false);
     return item;
+}
+
+// The theme sheets paint this page's disabled push buttons in bold 10 pt,
+// while the style centres their label on its width in the button's own font:
+// the wider text then runs past the right edge, by twice its extra width.
+void reserveDisabledTextWidth(QPushButton *button)
+{
+    QFont bold = button->font();
+    bold.setPointSize(10);
+    bold.setBold(true);
+    const int painted = QFontMetrics(bold).horizontalAdvance(button->text());
+    const int laidOut = button->fontMetrics().horizontalAdvance(button->text());
+    const int icon = button->icon().isNull() ? 0 : button->icon().actualSize(button->iconSize()).width() + 4;
+    button->setMinimumWidth(icon + painted + qMax(0, painted - laidOut));
+}
+
+// A calendar's own size leaves its day columns a little narrower than the
+// day names in them ("M..."): as wide as the widest cell needs.
+void fitCalendarWidth(QCalendarWidget *calendar)
+{
+    QAbstractItemView *days = calendar->findChild<QTableView *>();
+    if (!days || !days->model())
+        return;
+    calendar->ensurePolished();
+    int widest = 0;
+    for (int column = 1; column < days->model()->columnCount(); ++column)
+        widest = qMax(widest, days->sizeHintForColumn(column));
+    const int width = days->sizeHintForColumn(0) + widest * (days->model()->columnCount() - 1);
+    calendar->setMinimumWidth(qMax(calendar->minimumSizeHint().width(), width));
 }
 
 } // namespace
@@ -57,8 +112,15 @@ DataFilterPage::DataFilterPage(QWidget *parent)
     protocolNames.insert(1, QStringLiteral("FTPS"));
 
     setDeviceButtonsEnabled(false, false);
+    reserveDisabledTextWidths();
     ui->dateStart->setCalendarPopup(true);
     ui->dateEnd->setCalendarPopup(true);
+    // The theme sheets border every table view; a calendar sizes itself for a
+    // table without one, and lost its last week and the day names to it.
+    for (QCalendarWidget *calendar : {ui->dateStart->calendarWidget(), ui->dateEnd->calendarWidget()}) {
+        calendar->setStyleSheet(QStringLiteral("QTableView { border: none; }"));
+        fitCalendarWidth(calendar);
+    }
 
     ui->treeView->setItemDelegate(new HTMLDelegate(this));
     ui->treeView->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -66,10 +128,15 @@ DataFilterPage::DataFilterPage(QWidget *parent)
 
     updateDeviceTree();
     colourWeekendHeaders();
+    // The form's 630 pixels are less than the buttons' texts need.
+    keepContentsWidth(this);
 }
 
 DataFilterPage::~DataFilterPage()
 {
+    stopRecordCounts();
+    for (QFuture<void> &count : recordCounts)
+        count.waitForFinished();
     delete ui;
     delete deviceModel;
 }
@@ -118,11 +185,11 @@ void DataFilterPage::updateDeviceTree()
         const QString attrA = styleAttr(colour(2));
         const QString attrB = styleAttr(colour(3));
 
-        QStandardItem *deviceRow = newRow(QStringLiteral("<strong") + attrA + QStringLiteral(">") + device.name
-                                              + QStringLiteral("</strong> <span") + attrB + QStringLiteral(">[")
-                                              + AvailableDevices::getDeviceName(device.type)
-                                              + QStringLiteral("]</span>"),
-                                          id);
+        QStandardItem *deviceRow =
+            newRow(QStringLiteral("<strong") + attrA + QStringLiteral(">") + asWritten(device.name)
+                       + QStringLiteral("</strong> <span") + attrB + QStringLiteral(">[")
+                       + asWritten(AvailableDevices::getDeviceName(device.type)) + QStringLiteral("]</span>"),
+                   id);
         QStandardItem *properties = newRow(
             QStringLiteral("<var") + attrA + QStringLiteral(">") + tr("Parameters device") + QStringLiteral("</var>"), id);
         QStandardItem *parameters = newRow(
@@ -137,11 +204,11 @@ void DataFilterPage::updateDeviceTree()
             item->setCheckable(false);
             properties->appendRow(item);
         };
-        line(tr("Files path: ") + device.filesPath);
+        line(tr("Files path: ") + asWritten(device.filesPath));
         if (device.onlineCfgEnable) {
-            line(tr("IP address: ") + device.addresIP);
+            line(tr("IP address: ") + asWritten(device.addresIP));
             line(tr("Protocol type: ") + protocolNames.value(device.protocolType));
-            line(tr("User: ") + device.user);
+            line(tr("User: ") + asWritten(device.user));
             line(tr("Password: ") + QString(device.pass.size(), QLatin1Char('*')));
         } else {
             line(tr("IP address: None"));
@@ -151,10 +218,10 @@ void DataFilterPage::updateDeviceTree()
         }
 
         for (const DeviceParameter &parameter : device.parameters) {
-            QString text = QStringLiteral(" <span") + attrA + QStringLiteral(">") + parameter.name
+            QString text = QStringLiteral(" <span") + attrA + QStringLiteral(">") + asWritten(parameter.name)
                            + QStringLiteral("</span>");
             if (!parameter.unit.isEmpty())
-                text += QStringLiteral(" <span") + attrB + QStringLiteral(">[") + parameter.unit
+                text += QStringLiteral(" <span") + attrB + QStringLiteral(">[") + asWritten(parameter.unit)
                         + QStringLiteral("]</span>");
             QStandardItem *item = newRow(text, parameter.id);
             item->setCheckable(true);
@@ -163,7 +230,8 @@ void DataFilterPage::updateDeviceTree()
         }
         deviceModel->appendRow(deviceRow);
     }
-    deviceModel->setHeaderData(0, Qt::Horizontal, tr("Configured devices"), Qt::DisplayRole);
+    // Also gives an empty tree its column, so the header shows without instruments.
+    deviceModel->setHorizontalHeaderLabels({tr("Configured devices")});
 
     QItemSelectionModel *oldSelection = ui->treeView->selectionModel();
     ui->treeView->setModel(deviceModel);
@@ -181,16 +249,18 @@ void DataFilterPage::updateDeviceTree()
 
 void DataFilterPage::updateTimeConstrains()
 {
-    const ArchiveInfo info = g_framework ? g_framework->archiveManager.getArchiveInfo() : ArchiveInfo();
-    lastInfo = info;
-    const bool enabled = info.allRecordsCnt != 0;
+    // The period and whether there is a record come from index look-ups; the
+    // count, which reads every row, only fills the database info.
+    const ArchivePeriod period = g_framework ? g_framework->archiveManager.getArchivePeriod() : ArchivePeriod();
+    lastPeriod = period;
+    const bool enabled = period.hasRecords;
     ui->dateStart->setEnabled(enabled);
     ui->timeStart->setEnabled(enabled);
     ui->dateEnd->setEnabled(enabled);
     ui->timeEnd->setEnabled(enabled);
 
-    const QDateTime start = QDateTime::fromMSecsSinceEpoch(info.firstRecordDate, Qt::UTC);
-    const QDateTime end = QDateTime::fromMSecsSinceEpoch(info.lastRecordDate, Qt::UTC);
+    const QDateTime start = QDateTime::fromMSecsSinceEpoch(period.firstRecordDate, Qt::UTC);
+    const QDateTime end = QDateTime::fromMSecsSinceEpoch(period.lastRecordDate, Qt::UTC);
     ui->dateStart->setDateRange(start.date(), end.date());
     ui->dateStart->setDate(start.date());
     ui->dateEnd->setDateRange(start.date(), end.date());
@@ -199,14 +269,14 @@ void DataFilterPage::updateTimeConstrains()
     ui->timeEnd->setTime(end.time());
 
     markCalendars();
-    TRACE() << "updateTimeConstrains, info.firstRecordDate = " << info.firstRecordDate
-            << ", info.lastRecordDate = " << info.lastRecordDate;
+    TRACE() << "updateTimeConstrains, info.firstRecordDate = " << period.firstRecordDate
+            << ", info.lastRecordDate = " << period.lastRecordDate;
 
     const QString file = g_framework ? g_framework->getSessionInfo().fileName : QString();
     const QFileInfo fileInfo(file);
     ui->sizeValueLabel->setText(formatFileSize(!file.isEmpty() && fileInfo.isFile() ? fileInfo.size() : 0));
-    ui->dataRecordsValueLabel->setText(formatRecordCount(info.allRecordsCnt));
-    if (info.allRecordsCnt != 0) {
+    startRecordCount(period.hasRecords);
+    if (period.hasRecords) {
         ui->firstDateValueLabel->setText(start.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
         ui->lastDateValueLabel->setText(end.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
     } else {
@@ -215,10 +285,67 @@ void DataFilterPage::updateTimeConstrains()
     }
 }
 
+void DataFilterPage::startRecordCount(bool hasRecords)
+{
+    const int generation = ++recordCountGeneration;
+    stopRecordCounts();
+    if (!hasRecords) {
+        ui->dataRecordsValueLabel->setText(formatRecordCount(0));
+        return;
+    }
+    ui->dataRecordsValueLabel->setText(QStringLiteral("-"));
+    const QString file = Connections::filePath(QStringLiteral("Data_con"));
+    if (file.isEmpty())
+        return;
+    // A read-only connection of the count's own: closing the session removes
+    // "Data_con" with every thread's connection to it, which must not happen
+    // under a running count, and a reader never writes or removes the file's
+    // journal. The count removes its name itself, on its own thread.
+    static int serial = 0;
+    const QString name = QStringLiteral("Data_con_count_%1").arg(++serial);
+    Connections::Options options;
+    options.readOnly = true;
+    Connections::registerFile(name, file, options);
+    recordCountCancel = std::make_shared<QAtomicInt>(0);
+    const std::shared_ptr<QAtomicInt> cancel = recordCountCancel;
+    QPointer<DataFilterPage> page(this);
+    recordCounts.erase(std::remove_if(recordCounts.begin(), recordCounts.end(),
+                                      [](const QFuture<void> &count) { return count.isFinished(); }),
+                       recordCounts.end());
+    recordCounts << QtConcurrent::run([page, generation, name, cancel]() {
+        QString error;
+        qint64 count = -1;
+        {
+            Connections::TaskScope connections;
+            count = ArchiveManager::countRecords(name, &error, cancel.get());
+            Connections::remove(name);
+        }
+        callQueued(page, [generation, count, error](DataFilterPage *p) { p->showRecordCount(generation, count, error); });
+    });
+}
+
+void DataFilterPage::stopRecordCounts()
+{
+    if (recordCountCancel)
+        recordCountCancel->storeRelaxed(1);
+}
+
+void DataFilterPage::showRecordCount(int generation, qint64 count, const QString &error)
+{
+    if (generation != recordCountGeneration)
+        return;
+    if (count < 0) {
+        if (g_framework && !error.isEmpty())
+            emit g_framework->consoleMessage(error, 2);
+        return;
+    }
+    ui->dataRecordsValueLabel->setText(formatRecordCount(quint64(count)));
+}
+
 void DataFilterPage::markCalendars()
 {
-    const QDate start = QDateTime::fromMSecsSinceEpoch(lastInfo.firstRecordDate, Qt::UTC).date();
-    const QDate end = QDateTime::fromMSecsSinceEpoch(lastInfo.lastRecordDate, Qt::UTC).date();
+    const QDate start = QDateTime::fromMSecsSinceEpoch(lastPeriod.firstRecordDate, Qt::UTC).date();
+    const QDate end = QDateTime::fromMSecsSinceEpoch(lastPeriod.lastRecordDate, Qt::UTC).date();
     QTextCharFormat weekday;
     weekday.setForeground(QBrush(QColor(colour(5))));
     weekday.setBackground(QBrush(QColor(colour(7))));
@@ -262,7 +389,7 @@ QString DataFilterPage::formatFileSize(qint64 bytes)
     return QString::number(x / 1073741824.0, 'f', 2) + QStringLiteral(" GB");
 }
 
-QString DataFilterPage::formatRecordCount(quint32 count)
+QString DataFilterPage::formatRecordCount(quint64 count)
 {
     const QLocale english(QLocale::English, QLocale::UnitedStates);
     return english.toString(qulonglong(count)).replace(english.groupSeparator(), QLatin1Char(' '));
@@ -417,4 +544,12 @@ void DataFilterPage::updateIcons()
     for (const auto &entry : buttons)
         entry.button->setIcon(
             Framework::createColoredIcon(kIconDir + QLatin1String(entry.icon), iconColour, QSize(0, 0)));
+    reserveDisabledTextWidths();
+}
+
+void DataFilterPage::reserveDisabledTextWidths()
+{
+    for (QPushButton *button : {ui->editDeviceButton, ui->removeDeviceButton, ui->importDataButton,
+                                ui->downloadDataButton, ui->acceptButton})
+        reserveDisabledTextWidth(button);
 }

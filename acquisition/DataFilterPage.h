@@ -3,11 +3,15 @@
 #include "database/DeviceCfg.h"
 #include "database/FiltersCfg.h"
 
+#include <QAtomicInt>
+#include <QFuture>
 #include <QItemSelection>
 #include <QMap>
 #include <QPersistentModelIndex>
 #include <QStringList>
 #include <QWidget>
+
+#include <memory>
 
 class QStandardItem;
 class QStandardItemModel;
@@ -37,7 +41,7 @@ public:
     bool hasSelectedParams(FiltersCfg &filters);
     static QString formatFileSize(qint64 bytes);
     // The record count with blanks between groups of three digits.
-    static QString formatRecordCount(quint32 count);
+    static QString formatRecordCount(quint64 count);
     static RowKind rowKind(const QModelIndex &index);
 
     // Read by tests and the templates.
@@ -75,10 +79,17 @@ private:
     // without one (nothing selected, a parameter row, or gone since).
     const DeviceCfg *currentDevice() const;
     void setDeviceButtonsEnabled(bool enabled, bool download);
+    // Buttons that are ever disabled keep room for their disabled look's text.
+    void reserveDisabledTextWidths();
     void applyTemplate(const FiltersCfg &filters);
     void afterDialog();
     void markCalendars();
     void colourWeekendHeaders();
+    // Counting the records reads every index entry, seconds on a large
+    // database: it runs on the pool and the info label shows it when done.
+    void startRecordCount(bool hasRecords);
+    void stopRecordCounts();
+    void showRecordCount(int generation, qint64 count, const QString &error);
     // The colours the tree and the calendars were last drawn in.
     QStringList themeColours() const;
 
@@ -91,5 +102,11 @@ private:
     QPersistentModelIndex selectedIndex;
     QStringList drawnColours;
     QString drawnFile; // the database file the tree was built from
-    ArchiveInfo lastInfo;
+    ArchivePeriod lastPeriod;
+    int recordCountGeneration = 0; // a later refresh outdates a running count
+    // Counts still running, and the flag that stops the newest (the older
+    // ones are stopped already). The page waits for them when it goes: the
+    // file they read may be closed or replaced right after.
+    QList<QFuture<void>> recordCounts;
+    std::shared_ptr<QAtomicInt> recordCountCancel;
 };

@@ -28,8 +28,8 @@ DataImportDialog::DataImportDialog(char sourceMode, const DeviceCfg &cfg, QWidge
     , m_sourceMode(sourceMode)
     , m_deviceCfg(cfg)
     , m_transfers(new FtpTransfers(this))
-    , m_actualFolderText(QStringLiteral("Actual folder: "))
-    , m_rootDirectoryText(QStringLiteral("Root directory"))
+    , m_actualFolderText(tr("Actual folder: "))
+    , m_rootDirectoryText(tr("Root directory"))
 {
     ui->setupUi(this);
     TRACE() << "Function Name: " << "DataImportDialog::DataImportDialog(char, const DeviceCfg&, QWidget*)";
@@ -256,19 +256,51 @@ bool DataImportDialog::deleteFTPFiles()
     const bool deleted = m_transfers->deleteFTPFiles(m_deviceCfg, m_selectedFtpFiles);
     if (m_transfers->isCanceled() || !m_ftpModel)
         return false;
-    // The server changed: read its tree afresh.
+    // The server changed: read its tree afresh, down to the folder on show,
+    // so the user stays where the files were.
+    const QModelIndex shownIndex = ui->dirTreeView->rootIndex();
+    const ftpTreeItem *shown = shownIndex.isValid() ? m_ftpModel->getItem(shownIndex) : m_ftpModel->getRootItem();
+    const QString shownPath = shown ? shown->path : g_ftpRootEntryName;
+    const QString heading = m_ftpModel->getRootItem()->getName();
+
     ftpTreeModel *old = m_ftpModel;
+    QItemSelectionModel *oldSelection = ui->dirTreeView->selectionModel();
     m_ftpModel = new ftpTreeModel(this);
     m_selectedFtpFiles.clear();
     ui->downloadtButton->setEnabled(false);
-    m_ftpModel->loadFilesTree(m_deviceCfg, m_ftpModel->getRootItem());
+    ftpTreeItem *folder = m_ftpModel->getRootItem();
+    m_ftpModel->loadFilesTree(m_deviceCfg, folder);
     if (!m_ftpModel->isLoaded()) {
         ui->dirTreeView->setModel(nullptr);
+        delete oldSelection;
         delete old;
         return false;
     }
+    while (folder->path != shownPath) {
+        ftpTreeItem *next = nullptr;
+        for (int row = 0; row < folder->childCount() && !next; ++row) {
+            ftpTreeItem *child = folder->child(row);
+            // The "/" and ".." entries carry the top folder's path.
+            if (child->isDir && child->path.size() > folder->path.size() && shownPath.startsWith(child->path))
+                next = child;
+        }
+        if (!next)
+            break;
+        m_ftpModel->loadFilesTree(m_deviceCfg, next);
+        if (!m_ftpModel->isLoaded())
+            break;
+        folder = next;
+    }
+    // A folder gone from the server (or unreadable) leaves the user in the
+    // nearest one above it.
+    if (folder->path == shownPath)
+        m_ftpModel->getRootItem()->setName(heading);
+    else if (folder != m_ftpModel->getRootItem())
+        m_ftpModel->getRootItem()->setName(m_actualFolderText + folder->getName());
+    m_ftpModel->setCurrentFolder(folder);
     showFtpTree();
-    ui->dirTreeView->setRootIndex(QModelIndex());
+    ui->dirTreeView->setRootIndex(m_ftpModel->indexOfItem(folder));
+    delete oldSelection;
     delete old;
     return deleted;
 }

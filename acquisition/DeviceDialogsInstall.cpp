@@ -5,6 +5,7 @@
 #include "acquisition/ftpTreeModel.h"
 #include "acquisition/DataImportDialog.h"
 #include "acquisition/DeviceEditDialog.h"
+#include "common/Prompts.h"
 
 void installDeviceDialogs()
 {
@@ -17,7 +18,7 @@ void installDeviceDialogs()
             dialog->setDeviceData(d.id, d.name, int(d.type), d.filesPath, d.onlineCfgEnable, d.addresIP,
                                   d.protocolType, d.user, d.pass);
         }
-        const bool accepted = dialog->exec() == QDialog::Accepted;
+        const bool accepted = Prompts::instance().exec(dialog) == QDialog::Accepted;
         dialog->deleteLater();
         return accepted;
     });
@@ -26,7 +27,7 @@ void installDeviceDialogs()
         int result = deviceDialogHooks::ServerTreeFailed;
         // A server that could not be read leaves nothing to do in the dialog.
         if (sourceMode != 1 || (dialog->ftpModel() && dialog->ftpModel()->isLoaded()))
-            result = dialog->exec();
+            result = Prompts::instance().exec(dialog);
         dialog->deleteLater();
         return result;
     });

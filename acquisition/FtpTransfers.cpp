@@ -236,13 +236,16 @@ bool FtpTransfers::deleteFTPFiles(const DeviceCfg &cfg, const QStringList &files
 {
     if (files.isEmpty())
         return false;
+    m_cancelFlag.storeRelaxed(0);
+    m_deleteOk.storeRelaxed(0);
     const QString question = dtr("Delete %1 file(s) on the server?").arg(files.size());
     if (Prompts::instance().message(mainWindow(), QMessageBox::Question, QString(""), question,
                                     QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
-        != QMessageBox::Yes)
+        != QMessageBox::Yes) {
+        // Declining is a cancel: the server was not touched, nothing to read again.
+        m_cancelFlag.storeRelaxed(1);
         return false;
-    m_cancelFlag.storeRelaxed(0);
-    m_deleteOk.storeRelaxed(0);
+    }
     QtCUrl curl;
 
     auto *progress = new ProgressDialog(0, dtr("Delete files in FTP server: "), mainWindow(), true);

@@ -34,7 +34,8 @@ public:
     // One batch [range[0], range[1]) behind one progress window.
     void startDownload(QtCUrl *curl, const DeviceCfg &cfg, const QStringList &files, int *range);
     // Asks Yes/No with the number of files, then deletes them on the server in
-    // one transfer. True when the server accepted every command.
+    // one transfer. True when the server accepted every command; an answer
+    // No counts as a cancel (isCanceled()).
     bool deleteFTPFiles(const DeviceCfg &cfg, const QStringList &files);
 
     // The tasks (pool threads).

@@ -70,7 +70,7 @@ QModelIndex ftpTreeModel::indexOfItem(ftpTreeItem *item) const
 bool ftpTreeModel::loadFilesTree(const FtpAccess &access, ftpTreeItem *folder)
 {
     if (!curl) {
-        emit consoleMessage(tr("Error init FTP engine"), 0);
+        emit consoleMessage(tr("Error init FTP engine"), 3);
         return false;
     }
     loaded = readFilesTree(access, folder);
@@ -191,7 +191,8 @@ bool ftpTreeModel::getDirectoryListing(const FtpAccess &access, const QUrl &url)
                                 .arg(QString::fromUtf8(curl_easy_strerror(curl->lastCode)),
                                      QString::fromUtf8(curl->errorBuffer));
         TRACE() << msg;
-        emit consoleMessage(msg, 0);
+        // A failure, shown as one (red), not as plain news.
+        emit consoleMessage(msg, 3);
         return false;
     }
     return true;

@@ -166,7 +166,9 @@ void Framework::setLanguage(const QString &code, bool rebuildMainWindow)
 void Framework::reloadTranslator(QTranslator &translator, const QString &fileName)
 {
     QCoreApplication::removeTranslator(&translator);
-    if (translator.load(QDir::currentPath() + QLatin1Char('/') + fileName))
+    // Beside the program: the program runs in whatever folder it was started
+    // from, which is where its file dialogs open.
+    if (translator.load(QCoreApplication::applicationDirPath() + QLatin1Char('/') + fileName))
         QCoreApplication::installTranslator(&translator);
 }
 

@@ -121,8 +121,9 @@ public:
     // returns when it has ended.
     void openFile(QString path, avaibleDevices_t device, int sourceType, QStringList files);
     void applyFilters(FiltersCfg filters, avaibleDevices_t device);
-    // The tasks themselves (pool threads).
-    void openFileWorker(QString path, avaibleDevices_t device, QStringList files, ProgressDialog *progress,
+    // The tasks themselves (pool threads). openFileWorker is true when the
+    // recorder's settings file is to be offered for the session it opened.
+    bool openFileWorker(QString path, avaibleDevices_t device, QStringList files, ProgressDialog *progress,
                         int sourceType);
     void applyFiltersWorker(FiltersCfg &filters, avaibleDevices_t device);
     // Imports one archive file into the open application database under the
@@ -174,6 +175,9 @@ public:
     QString textColor;
     QString disabledTextColor;
     int brightness;
+    // What table rows are drawn on under the applied theme (plain rows, then
+    // alternate ones): the background report columns must stand out from.
+    QList<QColor> tableBackgrounds;
     QString userThemePath;
     bool loadingExample;
 

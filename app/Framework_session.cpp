@@ -254,7 +254,7 @@ bool Framework::clearTempDatabaseTables()
         return false;
     }
     QSqlQuery query(db);
-    if (!query.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite_%';"))) {
+    if (!query.exec(sql::userTablesStatement())) {
         TRACE() << "Błąd pobierania listy tabel: " << query.lastError().text();
         return false;
     }
@@ -320,9 +320,9 @@ void Framework::openFile(QString path, avaibleDevices_t device, int sourceType, 
     QFutureWatcher<void> watcher;
     connect(&watcher, SIGNAL(finished()), progress, SLOT(deleteLater()));
 
-    QFuture<void> task = QtConcurrent::run([this, path, device, files, progress, sourceType]() {
+    QFuture<bool> task = QtConcurrent::run([this, path, device, files, progress, sourceType]() {
         Connections::TaskScope connections;
-        openFileWorker(path, device, files, progress, sourceType);
+        return openFileWorker(path, device, files, progress, sourceType);
     });
     // The task and its readers hold the dialog's address: it lives until the
     // task has ended, even when the user cancels.
@@ -332,6 +332,18 @@ void Framework::openFile(QString path, avaibleDevices_t device, int sourceType, 
     // After a cancel the window is gone from the screen; the task stops at
     // its next look at the flag and never waits for this thread.
     task.waitForFinished();
+    // The settings offer comes after the window has shown the new session:
+    // a settings file opened while this task still ran would be undone by
+    // the task's own end, and both would work on the settings connection.
+    if (task.result()) {
+        QMetaObject::invokeMethod(
+            this,
+            [this, path]() {
+                if (sessionInfo.isOpen && sessionInfo.fileName == path)
+                    emit dataFileLoadedSuccessfully();
+            },
+            Qt::QueuedConnection);
+    }
 }
 
 void Framework::applyFilters(FiltersCfg filters, avaibleDevices_t device)

@@ -5,6 +5,7 @@
 #include "chartlib/ChartTypes.h"
 #include "common/Trace.h"
 #include "themes/ColorMarkers.h"
+#include "themes/IndicatorStyle.h"
 #include "themes/ThemeColors.h"
 
 #include <QApplication>
@@ -16,6 +17,7 @@
 #include <QRegularExpression>
 #include <QSaveFile>
 #include <QSettings>
+#include <QTableView>
 
 namespace {
 
@@ -133,8 +135,14 @@ void Framework::loadTheme(int index)
         chartlib::Chart::resetThemeColors();
         TRACE() << "Blad: Nie mozna otworzyc pliku QSS!";
     }
-    if (qApp)
+    if (qApp) {
+        IndicatorStyle::install();
         qApp->setStyleSheet(styleSheet);
+        // The rows' colours as the sheet gives them to every table.
+        QTableView probe;
+        probe.ensurePolished();
+        tableBackgrounds = {probe.palette().color(QPalette::Base), probe.palette().color(QPalette::AlternateBase)};
+    }
 }
 
 float Framework::readThemeVersion(const QString &path)

@@ -577,12 +577,16 @@ void ImportDataWorker::wideImport(const QString &file, const QString &sourceTabl
         break;
     }
     emit m_fw.consoleMessage(import.errorText(), 3);
-    QString text = import.failedAt() == RecorderImport::Stage::Begin
-                       ? Framework::tr("An error occurred during transaction start.")
-                       : Framework::tr("An error occurred during database import.");
-    // A full disk is the user's to mend: its reason is shown, in SQLite's words.
-    if (sql::isDiskFull(import.errorText()))
-        text += QLatin1Char('\n') + sql::diskFullText();
-    error(text);
+    if (import.failedAt() == RecorderImport::Stage::Refused) {
+        error(import.errorText());
+    } else {
+        QString text = import.failedAt() == RecorderImport::Stage::Begin
+                           ? Framework::tr("An error occurred during transaction start.")
+                           : Framework::tr("An error occurred during database import.");
+        // A full disk is the user's to mend: its reason is shown, in SQLite's words.
+        if (sql::isDiskFull(import.errorText()))
+            text += QLatin1Char('\n') + sql::diskFullText();
+        error(text);
+    }
     markFailed();
 }

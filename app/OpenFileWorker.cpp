@@ -48,11 +48,20 @@
 #include <QSqlQuery>
 #include <QThread>
 
-void Framework::openFileWorker(QString path, avaibleDevices_t device, QStringList files, ProgressDialog *progress,
+namespace {
+
+const char *const kNotAnalyserArchive = QT_TRANSLATE_NOOP("Framework", "The file %1 is not an analyser archive.");
+const char *const kNotRecorderArchive = QT_TRANSLATE_NOOP("Framework", "The file %1 is not a recorder archive.");
+const char *const kNotAuditLog = QT_TRANSLATE_NOOP("Framework", "The file %1 is not a recorder audit log.");
+const char *const kNotAlarmLog = QT_TRANSLATE_NOOP("Framework", "The file %1 is not a recorder alarm log.");
+
+} // namespace
+
+bool Framework::openFileWorker(QString path, avaibleDevices_t device, QStringList files, ProgressDialog *progress,
                                int sourceType)
 {
     TRACE_FUNC();
-    OpenFileWorker(*this, path, device, files, progress, sourceType).run();
+    return OpenFileWorker(*this, path, device, files, progress, sourceType).run();
 }
 
 OpenFileWorker::OpenFileWorker(Framework &framework, QString path, avaibleDevices_t device, QStringList files,
@@ -66,7 +75,7 @@ OpenFileWorker::OpenFileWorker(Framework &framework, QString path, avaibleDevice
 {
 }
 
-void OpenFileWorker::run()
+bool OpenFileWorker::run()
 {
     // The caller closed the previous session where that was wanted; the
     // models of one it kept are still there.
@@ -78,13 +87,14 @@ void OpenFileWorker::run()
     switch (dispatch()) {
     case Outcome::Success:
         successTail();
-        break;
+        return m_offerSettings;
     case Outcome::Failure:
         failureTail();
         break;
     case Outcome::Abandoned:
         break;
     }
+    return false;
 }
 
 OpenFileWorker::Outcome OpenFileWorker::dispatch()
@@ -225,19 +235,10 @@ OpenFileWorker::Outcome OpenFileWorker::zelcDataArchive()
         m_path = copy;
     }
 
-    if (!openInPlace())
+    if (!openInPlace()
+        || !probeInPlace(QStringLiteral("SELECT dateTime, name, value, unit, flag FROM DataConnected LIMIT 1"),
+                         kNotAnalyserArchive))
         return Outcome::Failure;
-    // SQLite opens any file lazily; one that is no archive would give a
-    // session whose every page fails.
-    QSqlQuery probe(m_fw.dataDatabase);
-    if (!probe.exec(QStringLiteral("SELECT dateTime, name, value, unit, flag FROM DataConnected LIMIT 1"))) {
-        TRACE() << "Not an analyser archive:" << m_path << probe.lastError().text();
-        probe = QSqlQuery();
-        emit m_fw.sessionOpenError(Framework::tr("The file %1 is not an analyser archive.").arg(m_path), QString(),
-                                   3);
-        return Outcome::Failure;
-    }
-    probe = QSqlQuery();
 
     buildModels<ZelCTableModel>(ModelSet{true, m_device, false}, 0);
     return Outcome::Success;
@@ -270,10 +271,10 @@ OpenFileWorker::Outcome OpenFileWorker::moxbDataArchive()
     // The recorder's own file, opened in place and never changed.
     if (!QFileInfo(m_path).isFile())
         return Outcome::Failure;
-    if (!openInPlace())
+    if (!openInPlace() || !probeInPlace(QStringLiteral("SELECT id, date, time FROM Data LIMIT 1"), kNotRecorderArchive))
         return Outcome::Failure;
     recorderModels<MoxBTableModel, MoxBChartModel, moxbreportmodel>(MoxB);
-    emit m_fw.dataFileLoadedSuccessfully();
+    m_offerSettings = true;
     return Outcome::Success;
 }
 
@@ -282,10 +283,14 @@ OpenFileWorker::Outcome OpenFileWorker::moxbLogArchive()
     // The recorder's own log file, opened in place and never changed.
     if (!m_path.endsWith(QLatin1String(".sqlite3"), Qt::CaseInsensitive) || !QFileInfo(m_path).isFile())
         return Outcome::Failure;
-    if (!openInPlace())
+    const bool audit = m_sourceType == MoxB_AUDIT_FILE_Sqlite3;
+    if (!openInPlace()
+        || !probeInPlace(audit ? QStringLiteral("SELECT * FROM AuditLog LIMIT 1")
+                               : QStringLiteral("SELECT * FROM AlarmLog LIMIT 1"),
+                         audit ? kNotAuditLog : kNotAlarmLog))
         return Outcome::Failure;
     m_fw.deleteModels();
-    if (m_sourceType == MoxB_AUDIT_FILE_Sqlite3)
+    if (audit)
         m_fw.tableModel = new moxbaudittable(m_fw.dataDatabase, nullptr);
     else
         m_fw.tableModel = new moxbalarmtable(m_fw.dataDatabase, nullptr);
@@ -305,7 +310,7 @@ OpenFileWorker::Outcome OpenFileWorker::moxbDataCsv()
     if (!read)
         return Outcome::Failure;
     recorderModels<moxbcsvtable, moxbcsvchart, moxbcsvreport>(MoxB);
-    emit m_fw.dataFileLoadedSuccessfully();
+    m_offerSettings = true;
     return Outcome::Success;
 }
 
@@ -333,6 +338,18 @@ bool OpenFileWorker::openInPlace()
     if (m_fw.dataDatabase.isOpen())
         return true;
     TRACE() << "Failed to open database: " << m_fw.dataDatabase.lastError().text();
+    return false;
+}
+
+bool OpenFileWorker::probeInPlace(const QString &statement, const char *refusal)
+{
+    // SQLite opens any file lazily: one that is not of the kind would give a
+    // session whose every page fails.
+    QSqlQuery probe(m_fw.dataDatabase);
+    if (probe.exec(statement))
+        return true;
+    TRACE() << "Not a file of the kind chosen:" << m_path << probe.lastError().text();
+    emit m_fw.sessionOpenError(Framework::tr(refusal).arg(QDir::toNativeSeparators(m_path)), QString(), 3);
     return false;
 }
 
@@ -426,8 +443,9 @@ OpenFileWorker::Outcome OpenFileWorker::moxbSettingsCsv()
         Connections::remove(name);
     QSqlDatabase db = m_fw.archiveManager.openTmpDatabase(name);
     if (!db.isOpen()) {
+        // Refused like every other settings failure: the data stay open.
         TRACE() << "Failed to create/open temporary database for CSV file.";
-        return Outcome::Failure;
+        return moxbSettingsOutcome({});
     }
     manager->adoptConnection();
 

@@ -23,7 +23,9 @@ public:
     OpenFileWorker(Framework &framework, QString path, avaibleDevices_t device, QStringList files,
                    ProgressDialog *progress, int sourceType);
 
-    void run();
+    // True when the window is to offer the data file's settings file (once
+    // the task has ended: the settings open into the session this one made).
+    bool run();
 
     // Steps 1-2 of the reader procedure, shared with the import task:
     // progress to the dialog, messages to the window (both may be null).
@@ -99,6 +101,10 @@ private:
     // where it is and read-only: neither its contents nor its journal mode
     // change.
     bool openInPlace();
+    // Whether the file opened in place is of the kind chosen: statement reads
+    // what the kind's models read first. Otherwise the refusal (a Framework
+    // text with %1 for the file) is shown and false returned.
+    bool probeInPlace(const QString &statement, const char *refusal);
     // A recorder data session: its table, chart and report models and the
     // CSV export.
     template <class Table, class Chart, class Report>
@@ -127,4 +133,5 @@ private:
     Framework::SessionInfo m_keptSession;
     const int m_sourceType;
     QElapsedTimer m_timer;
+    bool m_offerSettings = false;
 };

@@ -16,6 +16,7 @@
 #include <vector>
 
 class QPainter;
+class QRectF;
 
 namespace chartlib {
 
@@ -39,6 +40,7 @@ public:
     // The picture is cached after the first drawing: changes made after it take
     // effect at the next layout() (the dynamic layer never needs one).
     void layout();
+    bool isLaidOut() const { return m_laidOut; }
     // Writes the chart to a file whose format follows the extension (png, jpg,
     // jpeg, gif, bmp, svg, pdf). The file is replaced only when complete.
     bool makeChart(const QString &fileName);
@@ -102,6 +104,8 @@ public:
 private:
     friend class XYChart;
     int m_x = 0, m_y = 0, m_w = 0, m_h = 0;
+    // As set; fitting the y axes narrows the area from these at each layout.
+    int m_setX = 0, m_setW = 0;
     Color m_bg = Chart::Transparent;
     Color m_altBg = Chart::SameAsMainColor;
     Color m_edge = Chart::LineColor;
@@ -161,7 +165,10 @@ public:
 
     bool isXAxis() const { return m_isX; }
     int getAlignment() const { return m_alignment; }
-    int getOffset() const { return m_offset; }
+    // Distance of an added axis from the plot area: as given, or as the
+    // fitting of the y axes moved it at the last layout.
+    int getOffset() const { return m_layoutOffset; }
+    QString getTitle() const { return m_title; }
     double getMinValue() const { return m_min; }
     double getMaxValue() const { return m_max; }
     bool isDateAxis() const { return m_dateAxis; }
@@ -182,11 +189,16 @@ private:
     void computeNumberTicks(int lengthPx, bool autoScale, double dataMin, double dataMax);
     QString labelFor(double v, int index, int lengthPx) const;
     double labelWidth(const QString &markup) const;
+    // Widest tick label of the last layout, as painted.
+    double widestLabel() const;
+    // Room a y axis takes beside its line: ticks, labels and title.
+    int thickness() const;
 
     XYChart *m_chart;
     bool m_isX;
     int m_alignment;
     int m_offset;
+    int m_layoutOffset;
     Color m_axisColor = Chart::LineColor;
     Color m_labelColor = Chart::TextColor;
     Color m_titleColor = Chart::SameAsMainColor;
@@ -301,6 +313,16 @@ public:
     // Layers drawn outside the plot area by at most margin pixels; -1 (the
     // default) does not clip.
     void setClipping(int margin = 0) { m_clipMargin = margin; }
+    // Keeps every y axis drawn readable inside the chart: at layout the plot
+    // area narrows from the edges setPlotArea gave (never widens) until each
+    // side holds its axes' ticks, labels and titles with edgeMargin pixels to
+    // spare, and an added axis moves out past the labels and title of the
+    // axis inside it (never nearer the plot area than its own offset).
+    void fitYAxes(int edgeMargin = 3)
+    {
+        m_fitYAxes = true;
+        m_fitEdgeMargin = edgeMargin;
+    }
 
     Axis *xAxis() { return m_xAxis.get(); }
     Axis *yAxis() { return m_yAxis.get(); }
@@ -323,6 +345,11 @@ public:
     double getXValue(double xPixel);
 
     const std::vector<Axis *> &yAxes() const { return m_allYAxes; }
+    // Whether a y axis is drawn: the primary one always, any other when a
+    // layer uses it or it has a title.
+    bool isAxisDrawn(const Axis *axis) const;
+    // Pixel column of an axis line (after layout).
+    int axisLineX(const Axis *axis) const;
 
     // The chart's image map: an <area shape="circle"> over every data point drawn
     // with a symbol and lying in the plot area (one per pixel and data set).
@@ -342,13 +369,17 @@ private:
     friend class Axis;
     friend class DataSet;
     Color autoColor(int index) const;
-    void paintLayer(QPainter &p, const ColorPalette &pal, Layer *layer);
+    // clip: a rectangle to cut the layer to by hand, for painters that do
+    // not clip (null: the painter's own clip applies).
+    void paintLayer(QPainter &p, const ColorPalette &pal, Layer *layer, const QRectF *clip);
     void paintAxis(QPainter &p, const ColorPalette &pal, Axis *axis);
     void paintMarks(QPainter &p, const ColorPalette &pal, Axis *axis);
-    int axisLineX(const Axis *axis) const;
+    void fitPlotAreaToAxes();
 
     PlotArea m_plot;
     int m_clipMargin = -1;
+    bool m_fitYAxes = false;
+    int m_fitEdgeMargin = 3;
     std::unique_ptr<Axis> m_xAxis, m_yAxis, m_yAxis2;
     std::vector<std::unique_ptr<Axis>> m_extraAxes;
     std::vector<Axis *> m_allYAxes;

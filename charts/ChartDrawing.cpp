@@ -1,6 +1,7 @@
 #include "charts/ChartDrawing.h"
 
 #include "chartlib/ViewPortManager.h"
+#include "themes/PaletteContrast.h"
 
 #include <QColor>
 #include <algorithm>
@@ -25,26 +26,14 @@ QList<int> ChartDrawing::basePalette(bool light)
 
 QColor ChartDrawing::blendColors(const QColor &a, const QColor &b, double t)
 {
-    t = std::max(0.0, std::min(1.0, t));
-    auto mix = [t](int x, int y) { return int(x * (1.0 - t) + y * t); };
-    return QColor(mix(a.red(), b.red()), mix(a.green(), b.green()), mix(a.blue(), b.blue()),
-                  mix(a.alpha(), b.alpha()));
+    return PaletteContrast::blend(a, b, t);
 }
 
 QList<int> ChartDrawing::applyColorBrightness(const QList<int> &palette, int percent)
 {
-    const double d = percent / 100.0;
     QList<int> out;
-    for (int rgb : palette) {
-        QString name = QStringLiteral("#%1").arg(rgb & 0xFFFFFF, 6, 16, QLatin1Char('0'));
-        const QColor c(name);
-        if (c.isValid()) {
-            const QColor blended = d <= 0.5 ? blendColors(c, Qt::black, 1.0 - 2.0 * d)
-                                            : blendColors(c, Qt::white, 2.0 * d - 1.0);
-            name = blended.name();
-        }
-        out << int(QColor(name).rgb() & 0xFFFFFF);
-    }
+    for (int rgb : palette)
+        out << int(PaletteContrast::atBrightness(QColor::fromRgb(QRgb(rgb)), percent).rgb() & 0xFFFFFF);
     return out;
 }
 
@@ -52,7 +41,18 @@ void ChartDrawing::setTheme(bool lightTheme, const QString &background, int brig
 {
     light = lightTheme;
     chartBackground = background;
-    palette = applyColorBrightness(basePalette(light), brightness);
+    const QList<int> base = basePalette(light);
+    palette = applyColorBrightness(base, brightness);
+    // Lines stay visible on the plot area: a colour that would not stand
+    // out 3 : 1 takes the nearest brightness at which it does.
+    if (!QColor::isValidColor(background))
+        return;
+    const QList<QColor> plot{QColor::fromRgb(QRgb(plotBackground()))};
+    for (int i = 0; i < palette.size(); ++i) {
+        if (PaletteContrast::lowestRatio(QColor::fromRgb(QRgb(palette[i])), plot) < MinimumContrast)
+            palette[i] = int(PaletteContrast::readable(QColor::fromRgb(QRgb(base[i])), brightness, plot, MinimumContrast).rgb()
+                             & 0xFFFFFF);
+    }
 }
 
 Color ChartDrawing::seriesColor(int i) const
@@ -68,10 +68,20 @@ Color ChartDrawing::plotBackground() const
     return hex.toUInt(nullptr, 16);
 }
 
+int ChartDrawing::axisIndexOf(const QString &unit) const
+{
+    const int a = axisUnits.indexOf(unit);
+    if (a >= 0 || !groupByUnit)
+        return a;
+    // Grouped, a unit beyond the fourth is drawn on the last axis.
+    return axes.size() - 1;
+}
+
 void ChartDrawing::addSeriesLayers(XYChart *c, bool overview)
 {
     axes.clear();
     axisUnits.clear();
+    QStringList sharedUnits;
     for (int i = 0; i < series.size(); ++i) {
         const Series &s = series[i];
         if (!s.visible)
@@ -91,12 +101,22 @@ void ChartDrawing::addSeriesLayers(XYChart *c, bool overview)
                       : axes.size() == 1 ? c->yAxis2()
                       : axes.size() == 2 ? c->addAxis(Chart::AxisLeft, 65)
                                          : c->addAxis(Chart::AxisRight, 75);
-            if (!overview)
-                a->setTitle(s.unit, QStringLiteral("arialbi.ttf"), 10, 0xFFFF0002);
             const Color ac = overview ? 0xFF000000 : seriesColor(i);
             a->setColors(ac, ac);
             axes << a;
             axisUnits << s.unit;
+        } else if (!axisUnits.contains(s.unit) && !sharedUnits.contains(s.unit)) {
+            sharedUnits << s.unit;
+        }
+    }
+    // The fourth axis also carries every further unit: its title names them all.
+    if (groupByUnit && !overview) {
+        for (int a = 0; a < axes.size(); ++a) {
+            QStringList units{axisUnits[a]};
+            if (a == axes.size() - 1)
+                units += sharedUnits;
+            units.removeAll(QString());
+            axes[a]->setTitle(units.join(QStringLiteral(", ")), QStringLiteral("arialbi.ttf"), 10, 0xFFFF0002);
         }
     }
 
@@ -138,14 +158,13 @@ void ChartDrawing::addSeriesLayers(XYChart *c, bool overview)
         dots->addDataSet(V, color, QString())->setDataSymbol(Chart::CircleShape, 5, color, color, 1);
         if (axes.isEmpty())
             continue;
-        Axis *axis = axes.last();
-        if (groupByUnit && axisUnits.contains(s.unit))
-            axis = axes[axisUnits.indexOf(s.unit)];
+        Axis *axis = groupByUnit ? axes[axisIndexOf(s.unit)] : axes.last();
         line->setUseYAxis(axis);
         dots->setUseYAxis(axis);
     }
 
-    // Room for the axes, taken by the next drawing.
+    // Room for the axes by their number; the main chart widens it where the
+    // labels need more.
     static const int margins[][2] = {{70, 110}, {70, 110}, {70, 160}, {130, 260}, {130, 310}};
     leftMargin = margins[axes.size()][0];
     widthReduction = margins[axes.size()][1];
@@ -153,7 +172,7 @@ void ChartDrawing::addSeriesLayers(XYChart *c, bool overview)
     for (int i = 0; i < series.size(); ++i) {
         if (!series[i].visible)
             continue;
-        const int a = axisUnits.indexOf(series[i].unit);
+        const int a = axisIndexOf(series[i].unit);
         if (a < 0)
             continue;
         for (const auto &ind : {std::make_pair(&maxIndicator, "Max"), std::make_pair(&minIndicator, "Min")}) {
@@ -170,9 +189,16 @@ XYChart *ChartDrawing::drawChart(ViewPortManager &viewport, int w, int h)
 {
     auto *c = new XYChart(w, h, 0xFFFF0000, 0xFF000000, 0);
     c->setBackground(0xFF000000, 0xFF000000, 0);
-    c->setPlotArea(leftMargin, topMargin, w - widthReduction, h - heightReduction, plotBackground(), -1,
-                   themed(0x1A1A1A, 0xFFFFFF), themed(0xE0E0E0, 0x333333), themed(0xE0E0E0, 0x333333));
+    auto setPlotArea = [&]() {
+        c->setPlotArea(leftMargin, topMargin, w - widthReduction, h - heightReduction, plotBackground(), -1,
+                       themed(0x1A1A1A, 0xFFFFFF), themed(0xE0E0E0, 0x333333), themed(0xE0E0E0, 0x333333));
+    };
+    setPlotArea();
     addSeriesLayers(c, false);
+    // The room for this drawing's axes, widened where their labels and
+    // titles need more, so none is cut at the chart's edge.
+    setPlotArea();
+    c->fitYAxes();
     c->setClipping(0);
     c->xAxis()->setColors(0xFF000000, 0xFFFF0002, -1, -1);
     viewport.syncDateAxisWithViewPort(QStringLiteral("x"), c->xAxis());
@@ -184,6 +210,11 @@ XYChart *ChartDrawing::drawChart(ViewPortManager &viewport, int w, int h)
         light ? QStringLiteral("<*color=1A1A1A*>{value|hh:nn:ss.fff}") : QStringLiteral("<*color=F0F8FF*>{value|hh:nn:ss.fff}"),
         1, true);
     viewport.commitPendingSyncAxis(c);
+    if (!c->isLaidOut())
+        c->layout();
+    // The navigator lines up with the plot area as fitted.
+    leftMargin = c->getPlotArea()->getLeftX();
+    widthReduction = w - c->getPlotArea()->getWidth();
     return c;
 }
 
@@ -205,6 +236,23 @@ XYChart *ChartDrawing::drawFullChart(ViewPortManager &viewport, int w, int h)
     c->xAxis()->setLabelFormat(light ? QStringLiteral("<*color=1A1A1A*>{value|hh:nn:ss<*br*>yyyy-mm-dd}")
                                      : QStringLiteral("<*color=FFFFFF*>{value|hh:nn:ss<*br*>yyyy-mm-dd}"));
     return c;
+}
+
+QString ChartDrawing::brokenToWidth(DrawArea *d, const QString &open, const QString &body, const QString &close,
+                                    int width)
+{
+    // Greedy by characters: names may have no blanks to break at.
+    QStringList lines;
+    QString line;
+    for (const QChar ch : body) {
+        if (!line.isEmpty() && d->text(open + line + ch + close, QStringLiteral("arialbd.ttf"), 10).getWidth() > width) {
+            lines << line;
+            line.clear();
+        }
+        line += ch;
+    }
+    lines << line;
+    return lines.join(QStringLiteral("<*br*>"));
 }
 
 QStringList ChartDrawing::drawTrackLine(XYChart *c, int mouseX)
@@ -240,15 +288,26 @@ QStringList ChartDrawing::drawTrackLine(XYChart *c, int mouseX)
             if (ds->getDataColor() == 0xFF000000 || yCoor < pa->getTopY() || yCoor > pa->getBottomY())
                 continue;
             d->circle(xCoor, yCoor, 4, 4, ds->getDataColor(), ds->getDataColor());
-            const QString label = QStringLiteral("<*font,bgColor=") + QString::number(ds->getDataColor(), 16)
-                                  + QStringLiteral("*> ")
-                                  + c->formatValue(ds->getValue(xIndex), QStringLiteral("{value|P4} ")) + unit
-                                  + QStringLiteral(" / ") + namePart + QStringLiteral(" <*font*>");
+            const QString open = QStringLiteral("<*font,bgColor=") + QString::number(ds->getDataColor(), 16)
+                                 + QStringLiteral("*>");
+            const QString body = QStringLiteral(" ")
+                                 + c->formatValue(ds->getValue(xIndex), QStringLiteral("{value|P4} ")) + unit
+                                 + QStringLiteral(" / ") + namePart + QStringLiteral(" ");
+            const QString close = QStringLiteral("<*font*>");
+            QString label = open + body + close;
             DrawAreaText lt = d->text(label, QStringLiteral("arialbd.ttf"), 10);
+            // The whole name shows, in saved pictures too: a label wider than
+            // the chart breaks over lines, and one that would run over an edge
+            // moves in.
+            const int edge = 2, room = c->getWidth() - 2 * edge;
+            if (lt.getWidth() > room) {
+                label = open + brokenToWidth(d, open, body, close, room) + close;
+                lt = d->text(label, QStringLiteral("arialbd.ttf"), 10);
+            }
             if (xCoor <= (pa->getLeftX() + pa->getRightX()) / 2)
-                lt.draw(xCoor + 5, yCoor, 0xFFFFFF, Chart::Left);
+                lt.draw(std::max(edge, std::min(xCoor + 5, edge + room - lt.getWidth())), yCoor, 0xFFFFFF, Chart::Left);
             else
-                lt.draw(xCoor - 5, yCoor, 0xFFFFFF, Chart::Right);
+                lt.draw(std::min(edge + room, std::max(xCoor - 5, edge + lt.getWidth())), yCoor, 0xFFFFFF, Chart::Right);
             texts << label;
         }
     }

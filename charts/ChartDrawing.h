@@ -11,6 +11,7 @@
 #include <QVector>
 
 namespace chartlib {
+class DrawArea;
 class ViewPortManager;
 }
 
@@ -44,7 +45,10 @@ public:
     static QList<int> applyColorBrightness(const QList<int> &palette, int percent);
     static QColor blendColors(const QColor &a, const QColor &b, double t);
 
+    // The palette of the theme kind at a brightness, each colour kept at
+    // least MinimumContrast from the chart background.
     void setTheme(bool light, const QString &chartBackground, int brightness);
+    static constexpr double MinimumContrast = 3.0;
 
     chartlib::Color seriesColor(int i) const;
     chartlib::Color themed(chartlib::Color lightValue, chartlib::Color darkValue) const
@@ -58,9 +62,16 @@ public:
     // The whole section for the navigator, w x h; the caller owns it.
     chartlib::XYChart *drawFullChart(chartlib::ViewPortManager &viewport, int w, int h);
     void addSeriesLayers(chartlib::XYChart *c, bool overview);
+    // The axis (of the last addSeriesLayers) a series of this unit is drawn
+    // on; -1 when it has none.
+    int axisIndexOf(const QString &unit) const;
     // Draws the track line on the chart's dynamic layer; returns the texts
     // drawn, the x label first.
     QStringList drawTrackLine(chartlib::XYChart *c, int mouseX);
+    // body split over lines that each fit width pixels between open and close
+    // (markup spans), joined with line breaks.
+    static QString brokenToWidth(chartlib::DrawArea *d, const QString &open, const QString &body, const QString &close,
+                                 int width);
 
     bool light;
     QString chartBackground;

@@ -7,18 +7,103 @@
 #include <QLabel>
 #include <QMetaObject>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QStyleOption>
+#include <QTextLayout>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// The name of a legend row, wrapped to the legend's width: between words
+// where it can, anywhere in a word longer than a line (recorder channel
+// names have no blanks), so the whole name always shows.
+class WrappingNameLabel : public QLabel
+{
+public:
+    explicit WrappingNameLabel(QWidget *parent)
+        : QLabel(parent)
+    {
+        QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+        policy.setHeightForWidth(true);
+        setSizePolicy(policy);
+    }
+
+    bool hasHeightForWidth() const override { return true; }
+
+    int heightForWidth(int width) const override
+    {
+        const QMargins m = contentsMargins();
+        return linesHeight(width - m.left() - m.right(), nullptr) + m.top() + m.bottom();
+    }
+
+    QSize sizeHint() const override
+    {
+        const QMargins m = contentsMargins();
+        const QFontMetrics fm(font());
+        return QSize(fm.horizontalAdvance(text()) + m.left() + m.right(), fm.height() + m.top() + m.bottom());
+    }
+
+    QSize minimumSizeHint() const override
+    {
+        const QMargins m = contentsMargins();
+        const QFontMetrics fm(font());
+        const int few = fm.horizontalAdvance(QStringLiteral("WWW"));
+        return QSize(std::min(few, sizeHint().width()), fm.height() + m.top() + m.bottom());
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter p(this);
+        QStyleOption opt;
+        opt.initFrom(this);
+        style()->drawPrimitive(QStyle::PE_Widget, &opt, &p, this);
+        p.setPen(palette().color(foregroundRole()));
+        linesHeight(contentsRect().width(), &p);
+    }
+
+private:
+    // Lays the text out in lines of at most `width` pixels; draws them when
+    // a painter is given. Returns their height (one line at least).
+    int linesHeight(int width, QPainter *painter) const
+    {
+        const QFontMetrics fm(font());
+        if (text().isEmpty() || width <= 0)
+            return fm.height();
+        // A break may also follow an underscore, as in "block1_value1_Ch1".
+        QString laidOut = text();
+        laidOut.replace(QLatin1Char('_'), QStringLiteral("_\u200B"));
+        QTextLayout layout(laidOut, font());
+        QTextOption option;
+        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        layout.setTextOption(option);
+        layout.beginLayout();
+        qreal y = 0;
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(width);
+            line.setPosition(QPointF(0, y));
+            y += line.height();
+        }
+        layout.endLayout();
+        if (painter)
+            layout.draw(painter, contentsRect().topLeft());
+        return std::max(fm.height(), int(std::ceil(y)));
+    }
+};
+
+} // namespace
 
 ChartLegendElement::ChartLegendElement(int idx, int color, QString name, bool enabled, QWidget *parent)
     : QWidget(parent)
     , ui(new Form)
     , index(idx)
-    , colorHex(QStringLiteral("%1").arg(uint(color) & 0xFFFFFFu, 6, 16, QLatin1Char('0')))
     , enabled(enabled)
 {
     setupForm();
     TRACE() << "Function Name: " << "ChartLegendElement::ChartLegendElement(int, int, QString, bool, QWidget*)";
-    activeStyle = QStringLiteral("#colorRect {background-color: #") + colorHex
-                  + QStringLiteral("; border-radius:5px; border:none; padding-left: 0;}");
+    setColor(color);
     inactiveStyle = QStringLiteral("#colorRect {background-color: rgb(229, 229, 229); border-radius:5px; border:none;}");
     ui->colorRect->setStyleSheet(enabled ? activeStyle : inactiveStyle);
     applyColor();
@@ -37,8 +122,9 @@ void ChartLegendElement::setupForm()
     if (objectName().isEmpty())
         setObjectName(QStringLiteral("ChartLegendElement"));
     resize(335, 20);
+    // A name wider than the tool column wraps onto further lines rather than
+    // being cut: the row is as high as its name needs.
     setMinimumSize(QSize(0, 20));
-    setMaximumSize(QSize(16777215, 20));
     ui->horizontalLayout_2 = new QHBoxLayout(this);
     ui->horizontalLayout_2->setObjectName(QStringLiteral("horizontalLayout_2"));
     ui->horizontalLayout_2->setSpacing(6);
@@ -55,13 +141,13 @@ void ChartLegendElement::setupForm()
                                                 "/* Uwaga - jest nadpisywane */"));
     ui->colorRect->setFrameShape(QFrame::Box);
     ui->colorRect->setText(QString());
-    ui->nameLabel = new QLabel(this);
+    ui->nameLabel = new WrappingNameLabel(this);
     ui->nameLabel->setObjectName(QStringLiteral("nameLabel"));
     QFont font(QStringLiteral("DejaVu Sans"));
     font.setPointSize(10);
     ui->nameLabel->setFont(font);
     ui->nameLabel->setText(QStringLiteral("---"));
-    ui->horizontalLayout->addWidget(ui->colorRect);
+    ui->horizontalLayout->addWidget(ui->colorRect, 0, Qt::AlignTop);
     ui->horizontalLayout->addWidget(ui->nameLabel);
     ui->horizontalLayout_2->addLayout(ui->horizontalLayout);
     QMetaObject::connectSlotsByName(this);
@@ -93,6 +179,15 @@ void ChartLegendElement::toggleState()
     ui->nameLabel->setStyleSheet(QStringLiteral("#nameLabel {color: ")
                                  + (enabled ? inactiveTextColor() : activeTextColor()) + QStringLiteral("; }"));
     enabled = !enabled;
+}
+
+void ChartLegendElement::setColor(int color)
+{
+    colorHex = QStringLiteral("%1").arg(uint(color) & 0xFFFFFFu, 6, 16, QLatin1Char('0'));
+    activeStyle = QStringLiteral("#colorRect {background-color: #") + colorHex
+                  + QStringLiteral("; border-radius:5px; border:none; padding-left: 0;}");
+    if (enabled)
+        ui->colorRect->setStyleSheet(activeStyle);
 }
 
 void ChartLegendElement::applyColor()

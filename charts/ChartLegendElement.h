@@ -16,6 +16,8 @@ public:
     ~ChartLegendElement() override;
 
     void toggleState();
+    // The box's colour (24-bit RGB), shown while the element is active.
+    void setColor(int color);
     // The name colour of the current state, from the theme.
     void applyColor();
 

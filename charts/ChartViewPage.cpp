@@ -13,6 +13,8 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
+#include <QStyledItemDelegate>
 #include <QWheelEvent>
 #include <algorithm>
 
@@ -65,6 +67,18 @@ void ChartViewPage::build()
     // the scroll area inside must not paint over it.
     ui->scrollArea->viewport()->setAutoFillBackground(false);
     ui->scrollAreaWidgetContents->setAutoFillBackground(false);
+    // The indicator lists drew long names in menu items narrower than the
+    // names and cut them; plain list items get the width they need. Closed,
+    // they show long names elided, so they do not widen the tool column past
+    // its width and the legend can wrap.
+    for (QComboBox *list : {ui->maxIndicChannList, ui->minIndicChannList}) {
+        list->setItemDelegate(new QStyledItemDelegate(list));
+        list->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        list->setMinimumContentsLength(8);
+    }
+    // The legend wraps its names to the column's visible width, even where a
+    // check box's text makes the column scroll sideways.
+    ui->scrollArea->viewport()->installEventFilter(this);
     applyTheme();
     updateIcons();
 
@@ -103,6 +117,15 @@ void ChartViewPage::build()
     initIndicatorControls();
 }
 
+bool ChartViewPage::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == ui->scrollArea->viewport() && event->type() == QEvent::Resize) {
+        const QMargins m = ui->verticalLayout_4->contentsMargins();
+        ui->legendFrame->setMaximumWidth(std::max(0, ui->scrollArea->viewport()->width() - m.left() - m.right()));
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
 void ChartViewPage::applyTheme()
 {
     if (g_framework)
@@ -121,8 +144,11 @@ void ChartViewPage::updateIcons()
         return; // still being built
     applyTheme();
     resizeEvent(nullptr);
-    for (ChartLegendElement *element : legendElements())
+    // The legend shows the colours the chart now draws.
+    for (ChartLegendElement *element : legendElements()) {
+        element->setColor(int(m_drawing.seriesColor(element->getIndex())));
         element->applyColor();
+    }
 }
 
 QList<ChartLegendElement *> ChartViewPage::legendElements() const
@@ -437,11 +463,43 @@ void ChartViewPage::on_minIndicChannList_currentIndexChanged(int index)
 
 void ChartViewPage::on_saveImgButton_clicked()
 {
+    QString chosenFilter;
     const QString fileName = Prompts::instance().getSaveFileName(
-        this, tr("Save"), tr("chart"), QStringLiteral("PNG (*.png);;JPG (*.jpg);;GIF (*.gif);;BMP (*.bmp);;SVG (*.svg);;PDF (*.pdf)"));
+        this, tr("Save"), tr("chart"), QStringLiteral("PNG (*.png);;JPG (*.jpg);;GIF (*.gif);;BMP (*.bmp);;SVG (*.svg);;PDF (*.pdf)"),
+        &chosenFilter);
     if (fileName.isEmpty() || !viewer->getChart())
         return;
-    saveImage(fileName);
+    const QString target = withImageSuffix(fileName, chosenFilter);
+    // The dialog asked about the name as typed, not about the one completed here.
+    if (target != fileName && QFileInfo::exists(target)) {
+        const QString question =
+            tr("%1 already exists.\nDo you want to replace it?").arg(QDir::toNativeSeparators(target));
+        if (Prompts::instance().message(messageParent(), QMessageBox::Warning, tr("Save"), question,
+                                        QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+            != QMessageBox::Yes)
+            return;
+    }
+    saveImage(target);
+}
+
+QWidget *ChartViewPage::messageParent()
+{
+    if (g_framework && g_framework->mainWindow)
+        return g_framework->mainWindow.data();
+    return this;
+}
+
+QString ChartViewPage::withImageSuffix(const QString &fileName, const QString &chosenFilter)
+{
+    static const QStringList known{QStringLiteral("png"), QStringLiteral("jpg"), QStringLiteral("jpeg"),
+                                   QStringLiteral("gif"), QStringLiteral("bmp"), QStringLiteral("svg"),
+                                   QStringLiteral("pdf")};
+    if (known.contains(QFileInfo(fileName).suffix().toLower()))
+        return fileName;
+    static const QRegularExpression pattern(QStringLiteral("\\*\\.(\\w+)"));
+    const QRegularExpressionMatch m = pattern.match(chosenFilter);
+    const QString suffix = m.hasMatch() ? m.captured(1) : QStringLiteral("png");
+    return fileName + (fileName.endsWith(QLatin1Char('.')) ? QString() : QStringLiteral(".")) + suffix;
 }
 
 bool ChartViewPage::saveImage(const QString &fileName)
@@ -452,9 +510,6 @@ bool ChartViewPage::saveImage(const QString &fileName)
     const QString msg = tr("The chart image could not be saved to %1.").arg(QDir::toNativeSeparators(fileName));
     if (g_framework)
         emit g_framework->consoleMessage(msg, 3);
-    QWidget *parent = this;
-    if (g_framework && g_framework->mainWindow)
-        parent = g_framework->mainWindow.data();
-    Prompts::instance().message(parent, QMessageBox::Critical, tr("Save"), msg);
+    Prompts::instance().message(messageParent(), QMessageBox::Critical, tr("Save"), msg);
     return false;
 }

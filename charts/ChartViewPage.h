@@ -41,6 +41,9 @@ public:
     // Writes the chart on screen to a file, the format from its extension;
     // reports a failure to the user. False when nothing was written.
     bool saveImage(const QString &fileName);
+    // A file name with an image format's extension: as given when it has one,
+    // else with that of the filter chosen in the save dialog (PNG without one).
+    static QString withImageSuffix(const QString &fileName, const QString &chosenFilter);
 
 public slots:
     void onMouseMovePlotArea(QMouseEvent *event);
@@ -61,8 +64,11 @@ public slots:
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // Message boxes of the page stand over the main window.
+    QWidget *messageParent();
     // A Max or Min indicator switched on or off with its two editors.
     void enableIndicator(QWidget *value, QWidget *channel, ChartLegendElement *colorBox, bool checked);
     void build();

@@ -38,8 +38,7 @@ bool RecorderArchiveChartModel::loadNamesDB()
     for (int skipped = 0; skipped < 3 && query.next(); ++skipped) {
     }
 
-    recorderwide::SettingsUnits units;
-    units.load();
+    const MoxBSettingsUnits units = recorderwide::sessionSettingsUnits();
     while (query.next()) {
         ++paramCnt;
         const QString name = query.value(1).toString();

@@ -207,6 +207,7 @@ void RecorderFilteredChartModel::makeOneParamStringQueryDB_Limit(QString &query,
     }
     // The rows of the section are those between its first and last row in
     // (time, row) order; the cell tests are the recorder tables' empty marks.
+    // A zero is a measured value and is drawn like any other.
     const QString ft = number(m_window.first.time);
     const QString fr = number(m_window.first.row);
     const QString lt = number(m_window.last.time);
@@ -214,7 +215,7 @@ void RecorderFilteredChartModel::makeOneParamStringQueryDB_Limit(QString &query,
     query = QStringLiteral("SELECT DISTINCT t AS dateTime_u, v AS value FROM (SELECT ") + getTimeExprStr()
             + QStringLiteral(" AS t, rowid AS r, ") + column + QStringLiteral(" AS v FROM ")
             + sql::quoteIdentifier(m_table) + QStringLiteral(" WHERE ") + column + QStringLiteral(" IS NOT NULL AND ")
-            + column + QStringLiteral(" != 0 AND ") + column + QStringLiteral(" != '' AND ") + column
+            + column + QStringLiteral(" != '' AND ") + column
             + QStringLiteral(" != ' ') WHERE (t > ") + ft + QStringLiteral(" OR (t = ") + ft
             + QStringLiteral(" AND r >= ") + fr + QStringLiteral(")) AND (t < ") + lt + QStringLiteral(" OR (t = ")
             + lt + QStringLiteral(" AND r <= ") + lr + QStringLiteral(")) ORDER BY dateTime_u ASC");

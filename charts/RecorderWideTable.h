@@ -4,6 +4,8 @@
 // a row's time, turning a cell into a chart value, the display units of the
 // recorder's settings database, and the window of a chart section, which is
 // taken by row position so that every row belongs to exactly one section.
+#include "readers/MoxBSettingsUnits.h"
+
 #include <QMap>
 #include <QString>
 #include <QStringList>
@@ -26,9 +28,6 @@ QString timeExpression();
 // case, blanks around) and anything that is not a finite number.
 double cellValue(const QVariant &cell);
 
-// The channel a column belongs to: its name before the first " - ".
-QString channelKey(const QString &columnName);
-
 // A column of a table, both quoted: SQLite reads an unknown lone "name" as
 // text, so a column gone from the table would count every row and chart its
 // name; qualified, it is an error.
@@ -38,23 +37,8 @@ QString column(const QString &table, const QString &name);
 // bound in that order: rows rowIndex .. rowIndex + rowLen - 1 of the order.
 QString positionWindowClause(const QString &order);
 
-// Display units of the recorder's channels from the settings database
-// ("Data_con_1", when a settings file is loaded into the session), in
-// English or Polish table names: analog inputs, math functions, Modbus
-// master inputs and totalizers, the first section that names a channel
-// giving its unit.
-class SettingsUnits
-{
-public:
-    // Reads the four section tables; leaves everything empty when the
-    // settings database is not there or not open.
-    void load();
-    // The unit of a column (looked up by its channel key); empty text when
-    // no section names the channel.
-    QString unitOf(const QString &columnName) const;
-
-private:
-    QList<QMap<QString, QString>> m_sections;
-};
+// Display units of the recorder's channels from the settings loaded into the
+// session ("Data_con_1"); none when no settings file is loaded.
+MoxBSettingsUnits sessionSettingsUnits();
 
 } // namespace recorderwide

@@ -1,6 +1,6 @@
 #include "common/CancelWatch.h"
 
-#include "common/SqliteStatement.h"
+#include "common/Connections.h"
 
 #include <sqlite3.h>
 
@@ -17,7 +17,7 @@ int stopWhenCancelled(void *flag)
 } // namespace
 
 CancelWatch::CancelWatch(const QSqlDatabase &db, QAtomicInteger<char> *cancelFlag)
-    : m_db(cancelFlag ? sql::sqliteHandle(db) : nullptr)
+    : m_db(cancelFlag && db.isOpen() ? Connections::handle(db) : nullptr)
 {
     if (m_db)
         sqlite3_progress_handler(m_db, kSteps, stopWhenCancelled, cancelFlag);

@@ -97,15 +97,13 @@ Registry &registry()
     return r;
 }
 
-sqlite3 *rawHandle(QSqlDatabase &db);
-
 // A file deleted, renamed or replaced under an open connection: SQLite then
 // leaves its write-ahead log beside the path when it closes, and a database
 // that comes to that path later would be read through the old one's log.
 // The log is emptied into the old file first.
 void emptyLogOfMovedFile(QSqlDatabase &db)
 {
-    sqlite3 *raw = db.isOpen() ? rawHandle(db) : nullptr;
+    sqlite3 *raw = db.isOpen() ? Connections::handle(db) : nullptr;
     int moved = 0;
     if (!raw || sqlite3_file_control(raw, "main", SQLITE_FCNTL_HAS_MOVED, &moved) != SQLITE_OK || !moved)
         return;
@@ -223,16 +221,8 @@ void endRegistration(Registry &r, const QString &name, quint64 me, QStringList *
 // statements get no such fallback; DDL keeps it so instruments' own schemas open.
 void refuseQuotedLiterals(QSqlDatabase &db)
 {
-    if (sqlite3 *raw = rawHandle(db))
+    if (sqlite3 *raw = Connections::handle(db))
         sqlite3_db_config(raw, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
-}
-
-sqlite3 *rawHandle(QSqlDatabase &db)
-{
-    const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
-        return nullptr;
-    return *static_cast<sqlite3 *const *>(handle.constData());
 }
 
 bool configure(QSqlDatabase &db, const Connections::Options &options, const FileIdentity *identity)
@@ -242,7 +232,7 @@ bool configure(QSqlDatabase &db, const Connections::Options &options, const File
         // file of this registration.
         if (!identity->isStill())
             return false;
-        if (sqlite3 *raw = rawHandle(db))
+        if (sqlite3 *raw = Connections::handle(db))
             sqlite3_commit_hook(raw, refuseOtherFile, const_cast<FileIdentity *>(identity));
     }
     refuseQuotedLiterals(db);
@@ -276,6 +266,25 @@ void Connections::registerFile(const QString &name, const QString &path, Options
         r.names.insert(name, reg);
     }
     closeClaimed(own, others);
+}
+
+bool Connections::registerAlike(const QString &name, const QString &existing)
+{
+    const quint64 me = threadTag();
+    QStringList own, others;
+    {
+        Registry &r = registry();
+        QMutexLocker lock(&r.mutex);
+        auto it = r.names.constFind(existing);
+        if (it == r.names.cend())
+            return false;
+        Registration reg = *it;
+        endRegistration(r, name, me, &own, &others);
+        reg.generation = ++r.nextGeneration;
+        r.names.insert(name, reg);
+    }
+    closeClaimed(own, others);
+    return true;
 }
 
 bool Connections::isSameFile(const QString &name)
@@ -437,4 +446,12 @@ Connections::TaskScope::~TaskScope()
         claimStale(r, me, &stale);
     }
     closeClaimed(stale, {});
+}
+
+sqlite3 *Connections::handle(const QSqlDatabase &db)
+{
+    const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3 *const *>(handle.constData());
 }

@@ -2,6 +2,8 @@
 #include <QSqlDatabase>
 #include <QString>
 
+struct sqlite3;
+
 // Logical database connections ("Data_con", "temp_Data_con", a reader kind...).
 // A QSqlDatabase works only on the thread that added it, so each thread gets
 // its own connection to the registered file. Removing or re-registering a name
@@ -29,6 +31,10 @@ public:
     // hands out a connection of the old registration, even for the same path.
     static void registerFile(const QString &name, const QString &path, Options options);
     static void registerFile(const QString &name, const QString &path) { registerFile(name, path, Options()); }
+    // Registers name for the file of another registration, with its options
+    // and, under sameFile, the file it named when it was registered. False
+    // (nothing registered) when there is no such registration.
+    static bool registerAlike(const QString &name, const QString &existing);
 
     static bool contains(const QString &name);
     static QString filePath(const QString &name);
@@ -55,6 +61,9 @@ public:
 
     // Closes the calling thread's connection of the name (others stay).
     static void closeForThisThread(const QString &name);
+
+    // SQLite's own handle of an open connection (null for another driver).
+    static sqlite3 *handle(const QSqlDatabase &db);
 
     // Marks the calling thread as running a task: its connections are not
     // closed by other threads until the scope ends (then the stale ones go).

@@ -90,9 +90,11 @@ QStringList ScriptedPrompts::getOpenFileNames(QWidget *, const QString &caption,
 }
 
 QString ScriptedPrompts::getSaveFileName(QWidget *, const QString &caption, const QString &dir,
-                                         const QString &filter, QString *, QFileDialog::Options options)
+                                         const QString &filter, QString *selectedFilter, QFileDialog::Options options)
 {
     calls << Call{QStringLiteral("save"), caption, filter, dir, options};
+    if (selectedFilter && !filterAnswers.isEmpty())
+        *selectedFilter = filterAnswers.dequeue();
     return fileAnswers.isEmpty() ? QString() : fileAnswers.dequeue();
 }
 
@@ -130,7 +132,7 @@ bool ScriptedPrompts::openUrl(const QUrl &url)
 {
     calls << Call{QStringLiteral("url"), QString(), url.toString(), QString()};
     openedUrls << url;
-    return true;
+    return urlAnswers.isEmpty() ? true : urlAnswers.dequeue();
 }
 
 int ScriptedPrompts::count(const QString &kind) const

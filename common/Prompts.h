@@ -90,6 +90,7 @@ public:
     ~ScriptedPrompts() override; // restores Qt's dialogs
 
     QQueue<QString> fileAnswers;            // open, save and directory dialogs
+    QQueue<QString> filterAnswers;          // the filter the save dialog returns as chosen
     QQueue<QStringList> filesAnswers;       // open-many dialogs
     QQueue<QMessageBox::StandardButton> messageAnswers;
     QQueue<QColor> colorAnswers; // colour dialogs; none left: cancelled
@@ -97,6 +98,7 @@ public:
     QQueue<std::function<int(QDialog *)>> execAnswers;
     QList<Call> calls;
     QList<QUrl> openedUrls;
+    QQueue<bool> urlAnswers; // whether the desktop opened the url; none left: opened
 
     QString getOpenFileName(QWidget *parent, const QString &caption, const QString &dir, const QString &filter,
                             QString *selectedFilter, QFileDialog::Options options) override;

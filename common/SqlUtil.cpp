@@ -37,6 +37,14 @@ QString placeholders(int count)
     return marks.join(QStringLiteral(", "));
 }
 
+QString userTablesStatement(const QString &schema)
+{
+    const QString master = schema.isEmpty() ? QStringLiteral("sqlite_master")
+                                            : quoteIdentifier(schema) + QStringLiteral(".sqlite_master");
+    return QStringLiteral("SELECT name FROM ") + master
+           + QStringLiteral(" WHERE type = 'table' AND substr(name, 1, 7) <> 'sqlite_'");
+}
+
 QString errorText(const QSqlQuery &query)
 {
     return query.lastError().text();

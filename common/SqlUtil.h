@@ -13,6 +13,12 @@ QString quoteIdentifiers(const QStringList &names, const QString &separator = QS
 // "?, ?, …" for binding a list of values (an IN list, a VALUES row).
 QString placeholders(int count);
 
+// The statement that lists a database's own tables by name, SQLite's
+// internal "sqlite_…" tables left out (the prefix taken literally: in LIKE
+// its "_" would match any character, and a table "sqlite1" would be missed).
+// schema: an attached database's name, empty for the main one.
+QString userTablesStatement(const QString &schema = QString());
+
 // A statement's text with its last error, for console messages.
 QString errorText(const class QSqlQuery &query);
 

@@ -1,19 +1,10 @@
 #include "common/SqliteStatement.h"
 
-#include <QSqlDriver>
-#include <QVariant>
+#include "common/Connections.h"
 
 #include <sqlite3.h>
 
 namespace sql {
-
-sqlite3 *sqliteHandle(const QSqlDatabase &db)
-{
-    const QVariant handle = db.isOpen() && db.driver() ? db.driver()->handle() : QVariant();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
-        return nullptr;
-    return *static_cast<sqlite3 *const *>(handle.constData());
-}
 
 QString diskFullText()
 {
@@ -50,7 +41,7 @@ bool SqliteStatement::prepare(const QSqlDatabase &db, const QString &text)
     finalize();
     m_error.clear();
     m_code = 0;
-    m_db = sql::sqliteHandle(db);
+    m_db = db.isOpen() ? Connections::handle(db) : nullptr;
     if (!m_db) {
         setError(QStringLiteral("Not an open SQLite connection"));
         return false;

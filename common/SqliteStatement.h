@@ -10,8 +10,6 @@ struct sqlite3;
 struct sqlite3_stmt;
 
 namespace sql {
-// The SQLite handle behind an open connection; null for any other.
-sqlite3 *sqliteHandle(const QSqlDatabase &db);
 // Whether a database error text tells that the disk had no room left
 // (SQLite's own words for it, also inside a longer driver text).
 bool isDiskFull(const QString &errorText);

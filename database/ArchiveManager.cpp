@@ -4,8 +4,8 @@
 #include "database/ApplicationDatabaseFile.h"
 #include "common/SqlUtil.h"
 #include "common/Trace.h"
-#include "common/UtcTime.h"
 #include "database/DatabaseStructure.h"
+#include "database/RecorderColumns.h"
 
 #include <QAtomicInteger>
 #include <QDir>
@@ -18,6 +18,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <sqlite3.h>
 
 namespace {
 
@@ -50,21 +51,11 @@ bool sameFile(const QString &a, const QString &b)
     return !ca.isEmpty() && ca == QFileInfo(b).canonicalFilePath();
 }
 
-// "yyyy-MM-dd HH:mm:ss[.zzz]" of a recorder table, taken as UTC wall-clock.
-bool parseWideTime(const QString &text, qint64 *msecs)
-{
-    const QString date = text.section(QLatin1Char(' '), 0, 0);
-    const QString time = text.section(QLatin1Char(' '), 1);
-    return utc::parseMsecs(date, QStringLiteral("yyyy-MM-dd"), time, QStringLiteral("HH:mm:ss.zzz"), msecs)
-        || utc::parseMsecs(date, QStringLiteral("yyyy-MM-dd"), time, QStringLiteral("HH:mm:ss"), msecs);
-}
-
 struct Span
 {
     bool hasSpan = false;
     qint64 first = 0;
     qint64 last = 0;
-    quint64 count = 0;
 
     void add(qint64 from, qint64 to)
     {
@@ -144,6 +135,54 @@ QString ArchiveManager::temporaryFolderRefusal(const QString &reason)
 {
     return tr("The temporary folder %1 cannot take the data of the import: %2")
         .arg(QDir::toNativeSeparators(QDir::tempPath()), reason);
+}
+
+ArchiveManager::CallConnection::CallConnection(ArchiveManager *manager, Channel channel)
+{
+    const QSqlDatabase data = manager->dataConnection(channel);
+    if (!data.isValid())
+        return;
+    // A statement stepped but neither finished nor reset holds the
+    // connection's read snapshot.
+    bool readOpen = false;
+    if (sqlite3 *raw = Connections::handle(data))
+        for (sqlite3_stmt *s = sqlite3_next_stmt(raw, nullptr); s && !readOpen; s = sqlite3_next_stmt(raw, s))
+            readOpen = sqlite3_stmt_busy(s) != 0;
+    if (!readOpen) {
+        m_shared = data;
+        return;
+    }
+    static QAtomicInteger<int> serial;
+    m_own = QStringLiteral("ArchiveManager.call.%1").arg(serial.fetchAndAddRelaxed(1));
+    // As the session's own: never creating the file, never writing another.
+    if (Connections::registerAlike(m_own, kDataConnection) && Connections::database(m_own).isOpen())
+        return;
+    TRACE() << "Cannot open a connection of its own:" << Connections::database(m_own).lastError().text();
+    Connections::remove(m_own);
+    m_own.clear();
+    const QString text = tr("Database is not opened.");
+    if (channel == Channel::Dialog)
+        emit manager->dialogMessage(text, QString(), 2);
+    else
+        emit manager->consoleMessage(text, 2);
+}
+
+ArchiveManager::CallConnection::~CallConnection()
+{
+    if (!m_own.isEmpty())
+        Connections::remove(m_own);
+}
+
+QSqlDatabase ArchiveManager::CallConnection::database() const
+{
+    return m_own.isEmpty() ? m_shared : Connections::database(m_own);
+}
+
+QString ArchiveManager::CallConnection::name() const
+{
+    if (!m_own.isEmpty())
+        return m_own;
+    return m_shared.isValid() ? kDataConnection : QString();
 }
 
 QString ArchiveManager::tmpDatabasePath(const QString &name)
@@ -253,9 +292,53 @@ ArchiveInfo ArchiveManager::getArchiveInfo()
 {
     TRACE_FUNC();
     ArchiveInfo info;
-    QSqlDatabase db = dataConnection(Channel::Console);
-    if (!db.isValid())
+    const ArchivePeriod period = getArchivePeriod();
+    info.firstRecordDate = period.firstRecordDate;
+    info.lastRecordDate = period.lastRecordDate;
+    // Nothing to count without a record (or without a readable database).
+    if (!period.hasRecords)
         return info;
+    QString error;
+    const CallConnection connection(this, Channel::Console);
+    const qint64 count = countRecords(connection.name(), &error);
+    if (count < 0)
+        emit consoleMessage(error, 2);
+    else
+        info.allRecordsCnt = static_cast<quint32>(count); // low 32 bits, as the record holds
+    return info;
+}
+
+namespace {
+
+// The recorder tables that exist in the database.
+QStringList wideTables(QSqlDatabase &db, QString *error)
+{
+    QStringList found;
+    QSqlQuery query(db);
+    for (const QString &table : recorderColumns::wideTables()) {
+        query.prepare(QStringLiteral("SELECT name FROM sqlite_master WHERE type='table' AND name=?"));
+        query.addBindValue(table);
+        if (!query.exec()) {
+            *error = sql::errorText(query);
+            continue;
+        }
+        if (query.next())
+            found << table;
+        query.finish();
+    }
+    return found;
+}
+
+} // namespace
+
+ArchivePeriod ArchiveManager::getArchivePeriod()
+{
+    TRACE_FUNC();
+    ArchivePeriod period;
+    const CallConnection connection(this, Channel::Console);
+    QSqlDatabase db = connection.database();
+    if (!db.isValid())
+        return period;
 
     QStringList errors;
     if (g_databaseStructure->createOrUpdate(db, &errors))
@@ -266,12 +349,12 @@ ArchiveInfo ArchiveManager::getArchiveInfo()
     Span span;
     QSqlQuery query(db);
     // Separate sub-selects: SQLite answers a lone MIN or MAX from the
-    // dateTime index and a bare COUNT(*) from the smallest b-tree, but scans
-    // every row for MIN and MAX together.
+    // dateTime index (MIN and MAX together would scan every row), and EXISTS
+    // stops at the first row.
     if (query.exec(QStringLiteral("SELECT (SELECT MIN(dateTime) FROM Data), (SELECT MAX(dateTime) FROM Data), "
-                                  "(SELECT COUNT(*) FROM Data)"))) {
+                                  "EXISTS (SELECT 1 FROM Data)"))) {
         if (query.next()) {
-            span.count += query.value(2).toULongLong();
+            period.hasRecords = query.value(2).toInt() != 0;
             if (!query.value(0).isNull() && !query.value(1).isNull())
                 span.add(query.value(0).toLongLong(), query.value(1).toLongLong());
         }
@@ -282,36 +365,75 @@ ArchiveInfo ArchiveManager::getArchiveInfo()
 
     // Recorder instruments keep their rows in the wide tables; a database
     // holding several kinds of instrument spans all of them.
-    for (const QString &table : {QStringLiteral("DataMoxB"), QStringLiteral("DataMoxA")}) {
-        query.prepare(QStringLiteral("SELECT name FROM sqlite_master WHERE type='table' AND name=?"));
-        query.addBindValue(table);
-        if (!query.exec()) {
-            emit consoleMessage(sql::errorText(query), 2);
-            continue;
-        }
-        const bool exists = query.next();
-        query.finish();
-        if (!exists)
-            continue;
-        if (!query.exec(QStringLiteral("SELECT MIN(date || ' ' || time), MAX(date || ' ' || time), COUNT(*) FROM %1")
+    QString error;
+    const QStringList tables = wideTables(db, &error);
+    if (!error.isEmpty())
+        emit consoleMessage(error, 2);
+    for (const QString &table : tables) {
+        if (!query.exec(QStringLiteral("SELECT MIN(date || ' ' || time), MAX(date || ' ' || time), "
+                                       "EXISTS (SELECT 1 FROM %1) FROM %1")
                             .arg(table))) {
             emit consoleMessage(sql::errorText(query), 2);
             continue;
         }
         if (query.next()) {
-            span.count += query.value(2).toULongLong();
+            period.hasRecords = period.hasRecords || query.value(2).toInt() != 0;
             qint64 first = 0;
             qint64 last = 0;
-            if (parseWideTime(query.value(0).toString(), &first) && parseWideTime(query.value(1).toString(), &last))
+            if (recorderColumns::parseWideTime(query.value(0).toString(), &first) && recorderColumns::parseWideTime(query.value(1).toString(), &last))
                 span.add(first, last);
         }
         query.finish();
     }
 
     if (span.hasSpan) {
-        info.firstRecordDate = span.first;
-        info.lastRecordDate = span.last;
+        period.firstRecordDate = span.first;
+        period.lastRecordDate = span.last;
     }
-    info.allRecordsCnt = static_cast<quint32>(span.count); // low 32 bits, as the record holds
-    return info;
+    return period;
+}
+
+qint64 ArchiveManager::countRecords(const QString &connection, QString *error, const QAtomicInt *cancel)
+{
+    QString reason;
+    qint64 count = -1;
+    {
+        QSqlDatabase db = Connections::database(connection);
+        sqlite3 *raw = Connections::handle(db);
+        if (!db.isValid() || !db.isOpen()) {
+            reason = tr("Database is not opened.");
+        } else {
+            // A set flag interrupts the statement that is running.
+            if (raw && cancel)
+                sqlite3_progress_handler(
+                    raw, 10000,
+                    [](void *flag) { return static_cast<const QAtomicInt *>(flag)->loadRelaxed(); },
+                    const_cast<QAtomicInt *>(cancel));
+            QSqlQuery query(db);
+            QStringList tables = wideTables(db, &reason);
+            tables.prepend(QStringLiteral("Data"));
+            count = 0;
+            for (const QString &table : qAsConst(tables)) {
+                // A bare COUNT(*) walks the smallest index of the table.
+                if (!query.exec(QStringLiteral("SELECT COUNT(*) FROM %1").arg(table)) || !query.next()) {
+                    reason = sql::errorText(query);
+                    count = -1;
+                    break;
+                }
+                count += query.value(0).toLongLong();
+                query.finish();
+            }
+            if (!reason.isEmpty())
+                count = -1;
+            if (raw && cancel)
+                sqlite3_progress_handler(raw, 0, nullptr, nullptr);
+        }
+    }
+    if (cancel && cancel->loadRelaxed()) {
+        count = -1;
+        reason.clear();
+    }
+    if (error)
+        *error = reason;
+    return count;
 }

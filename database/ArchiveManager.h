@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QMap>
 #include <QMetaType>
+#include <QAtomicInt>
 #include <QObject>
 #include <QSqlDatabase>
 #include <QString>
@@ -19,6 +20,15 @@ struct ArchiveInfo
     quint32 allRecordsCnt = 0;
 };
 Q_DECLARE_METATYPE(ArchiveInfo)
+
+// The period of the records and whether there is any: what a few index pages
+// tell, without counting the rows.
+struct ArchivePeriod
+{
+    qint64 firstRecordDate = 0;
+    qint64 lastRecordDate = 0;
+    bool hasRecords = false;
+};
 
 // Owner of the application database's records and of temporary databases.
 // The application database is the registry's "Data_con"; this class never
@@ -49,11 +59,22 @@ public:
     // Time span and row count of all measurements of the open application
     // database (narrow and wide tables together), upgrading its schema first.
     ArchiveInfo getArchiveInfo();
+    // The same time span and whether any measurement exists, without reading
+    // every row; upgrades the schema first.
+    ArchivePeriod getArchivePeriod();
+    // The exact number of measurements of the application database that the
+    // registry holds under connection (any thread, its own connection): reads
+    // every index entry of the tables. -1 with the reason in *error when the
+    // database cannot be read, and -1 with no reason soon after *cancel is set.
+    static qint64 countRecords(const QString &connection, QString *error = nullptr,
+                               const QAtomicInt *cancel = nullptr);
 
     QString tmpDbFilePath() const { return m_tmpDbFilePath; }
 
-    // Instrument records of the open application database. Names are unique:
-    // they mark an instrument's columns in the wide recorder tables.
+    // Instrument records of the open application database. Names mark an
+    // instrument's columns in the wide recorder tables, so a name equal to
+    // another's ignoring letter case, or one ending in " (" and another's
+    // name, is refused. Renaming renames the instrument's columns with it.
     // configFiles: the configuration files of a Brena meter (empty otherwise).
     bool addDevice(const QString &name, avaibleDevices_t type, const QString &filesPath, bool onlineCfgEnable,
                    const QString &addresIP, int protocolType, const QString &user, const QString &pass,
@@ -66,10 +87,12 @@ public:
     // The otherCfg blob of an instrument; false (buffer untouched) without
     // such a row.
     bool getOtherCfg(int id, QByteArray &buffer);
-    // Time span and row count of one instrument's Data rows.
+    // Time span and row count of one instrument's Data rows and of the wide
+    // table rows in which one of its columns holds a value.
     ArchiveInfo getDeviceInfo(int id);
-    // Removes an instrument with its parameters, values, events and its
-    // columns of DataMoxB, in one transaction.
+    // Removes an instrument with its parameters, values, events, its columns
+    // of the wide tables and the rows left there without a value, in one
+    // transaction.
     bool removeDevice(int id);
 
     static QString tmpDatabasePath(const QString &name);
@@ -100,6 +123,35 @@ protected:
     enum class Channel { Dialog, Console };
     QSqlDatabase dataConnection(Channel channel);
 
+    // The application database for one call on the calling thread. A
+    // session's table model may keep a read open on the thread's "Data_con"
+    // connection: through that connection the instruments, counts and times
+    // would stay those of an old snapshot, a write begun on it would fail,
+    // and a table that the read uses could not be dropped. While a read is
+    // open there, the call gets a connection of its own, which goes with
+    // this object.
+    class CallConnection
+    {
+    public:
+        // Reports "Database is not opened." as dataConnection does.
+        CallConnection(ArchiveManager *manager, Channel channel);
+        ~CallConnection();
+        CallConnection(const CallConnection &) = delete;
+        CallConnection &operator=(const CallConnection &) = delete;
+        // Open, or invalid when there is no application database.
+        QSqlDatabase database() const;
+        // Its name in the registry; empty when there is none.
+        QString name() const;
+
+    private:
+        QSqlDatabase m_shared; // the thread's "Data_con", when no read is open on it
+        QString m_own;         // the registry name of a connection of its own
+    };
+
 private:
+    // False, with the notice shown, when name may not be given to the
+    // instrument ownId (-1: a new one) beside the others.
+    bool nameIsFree(QSqlDatabase db, const QString &name, int ownId, const QString &failed);
+
     QString m_tmpDbFilePath;
 };

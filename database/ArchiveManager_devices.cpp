@@ -4,11 +4,11 @@
 
 #include "common/SqlUtil.h"
 #include "common/Trace.h"
+#include "database/RecorderColumns.h"
 #include "readers/BrenaConfigParser.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QSqlRecord>
 #include <QVariant>
 
 namespace {
@@ -37,32 +37,65 @@ QString decode(const QString &stored)
 
 } // namespace storedPassword
 
+bool ArchiveManager::nameIsFree(QSqlDatabase db, const QString &name, int ownId, const QString &failed)
+{
+    // Without a successful look-up nothing is stored.
+    QSqlQuery query(db);
+    if (!query.exec(QStringLiteral("SELECT id, name FROM Devices ORDER BY id"))) {
+        emit dialogMessage(failed, QString(), 2);
+        emit consoleMessage(sql::errorText(query), 2);
+        return false;
+    }
+    // An equal name is named as such before a near one.
+    using recorderColumns::NameClash;
+    NameClash clash = NameClash::None;
+    QString other;
+    while (query.next() && clash != NameClash::Same) {
+        if (query.value(0).toInt() == ownId)
+            continue;
+        const QString candidate = query.value(1).toString();
+        const NameClash c = recorderColumns::nameClash(name, candidate);
+        if (c != NameClash::None && (clash == NameClash::None || c == NameClash::Same
+                                     || (c == NameClash::LetterCase && clash == NameClash::Mark))) {
+            clash = c;
+            other = candidate;
+        }
+    }
+    switch (clash) {
+    case NameClash::None:
+        return true;
+    case NameClash::Same:
+        emit dialogMessage(tr("Device with this name already exists."), QString(), 1);
+        break;
+    case NameClash::LetterCase:
+        emit dialogMessage(tr("Device \"%1\" already exists. Names that differ only in letter case would share "
+                              "its data columns.")
+                               .arg(other),
+                           QString(), 1);
+        break;
+    case NameClash::Mark:
+        emit dialogMessage(tr("The name \"%1\" cannot be used beside device \"%2\": when a name ends in \" (\" "
+                              "and another device's name, their data columns cannot be told apart.")
+                               .arg(name, other),
+                           QString(), 1);
+        break;
+    }
+    return false;
+}
+
 bool ArchiveManager::addDevice(const QString &name, avaibleDevices_t type, const QString &filesPath,
                                bool onlineCfgEnable, const QString &addresIP, int protocolType, const QString &user,
                                const QString &pass, const QStringList &configFiles)
 {
     TRACE_FUNC();
-    QSqlDatabase db = dataConnection(Channel::Dialog);
+    const CallConnection connection(this, Channel::Dialog);
+    QSqlDatabase db = connection.database();
     if (!db.isValid())
         return false;
     const QString failed = tr("Failed to add device.");
 
-    // Names mark an instrument's columns in the wide recorder tables: a
-    // second instrument of the same name would share them. Without a
-    // successful look-up nothing is added.
-    QSqlQuery lookup(db);
-    lookup.prepare(QStringLiteral("SELECT id FROM Devices WHERE name = ?"));
-    lookup.addBindValue(name);
-    if (!lookup.exec()) {
-        emit dialogMessage(failed, QString(), 2);
-        emit consoleMessage(sql::errorText(lookup), 2);
+    if (!nameIsFree(db, name, -1, failed))
         return false;
-    }
-    if (lookup.next() && !lookup.value(0).isNull()) {
-        emit dialogMessage(tr("Device with this name already exists."), QString(), 1);
-        return false;
-    }
-    lookup.finish();
 
     QSqlQuery query(db);
     auto fail = [&](const QString &error) {
@@ -127,25 +160,53 @@ bool ArchiveManager::editDevice(int id, const QString &name, avaibleDevices_t ty
                                 const QString &user, const QString &pass)
 {
     TRACE_FUNC();
-    QSqlDatabase db = dataConnection(Channel::Dialog);
+    const CallConnection connection(this, Channel::Dialog);
+    QSqlDatabase db = connection.database();
     if (!db.isValid())
         return false;
     const QString failed = tr("Failed to edit device.");
-
-    QSqlQuery query(db);
-    query.prepare(QStringLiteral("SELECT id FROM Devices WHERE name = ? AND id <> ?"));
-    query.addBindValue(name);
-    query.addBindValue(id);
-    if (!query.exec()) {
+    auto fail = [&](const QString &error) {
         emit dialogMessage(failed, QString(), 2);
-        emit consoleMessage(sql::errorText(query), 2);
+        emit consoleMessage(error, 2);
         return false;
-    }
-    if (query.next()) {
-        emit dialogMessage(tr("Device with this name already exists."), QString(), 1);
+    };
+    if (!nameIsFree(db, name, id, failed))
         return false;
-    }
+
+    // The instrument's columns in the wide tables carry its name: they are
+    // renamed with it, or nothing is.
+    TransactionGuard transaction(db);
+    if (!transaction.isActive())
+        return fail(transaction.errorText());
+    QSqlQuery query(db);
+    query.prepare(QStringLiteral("SELECT name FROM Devices WHERE id = ?"));
+    query.addBindValue(id);
+    if (!query.exec())
+        return fail(sql::errorText(query));
+    const QString oldName = query.next() ? query.value(0).toString() : name;
     query.finish();
+    if (oldName != name) {
+        recorderColumns::Owners owners;
+        if (!owners.load(db))
+            return fail(owners.errorText());
+        for (const QString &table : recorderColumns::wideTables()) {
+            QStringList columns;
+            QString error;
+            if (!recorderColumns::tableColumns(db, table, &columns, &error))
+                return fail(error);
+            const QStringList own = owners.columnsOf(columns, id, true);
+            QString clash;
+            if (!recorderColumns::renameColumns(db, table, own, oldName, name, &clash, &error)) {
+                if (clash.isEmpty())
+                    return fail(error);
+                emit dialogMessage(tr("Device \"%1\" cannot be renamed to \"%2\": one of its data columns would "
+                                      "take the name of the column \"%3\" in %4, which holds other data.")
+                                       .arg(oldName, name, clash, table),
+                                   QString(), 2);
+                return false;
+            }
+        }
+    }
 
     query.prepare(QStringLiteral("UPDATE Devices SET name = ?, type = ?, filesPath = ?, onlineCfgEnable = ?, "
                                  "addresIP = ?, protocolType = ?, user = ?, pass = ? WHERE id = ?"));
@@ -158,11 +219,11 @@ bool ArchiveManager::editDevice(int id, const QString &name, avaibleDevices_t ty
     query.addBindValue(user);
     query.addBindValue(storedPassword::encode(pass));
     query.addBindValue(id);
-    if (!query.exec()) {
-        emit dialogMessage(failed, QString(), 2);
-        emit consoleMessage(sql::errorText(query), 2);
-        return false;
-    }
+    if (!query.exec())
+        return fail(sql::errorText(query));
+    query.finish();
+    if (!transaction.commit())
+        return fail(transaction.errorText());
     return true;
 }
 
@@ -170,7 +231,8 @@ QMap<int, DeviceCfg> ArchiveManager::getDevices()
 {
     TRACE_FUNC();
     QMap<int, DeviceCfg> devices;
-    QSqlDatabase db = dataConnection(Channel::Console);
+    const CallConnection connection(this, Channel::Console);
+    QSqlDatabase db = connection.database();
     if (!db.isValid())
         return devices;
 
@@ -236,7 +298,8 @@ ArchiveInfo ArchiveManager::getDeviceInfo(int id)
 {
     TRACE_FUNC() << id;
     ArchiveInfo info;
-    QSqlDatabase db = dataConnection(Channel::Console);
+    const CallConnection connection(this, Channel::Console);
+    QSqlDatabase db = connection.database();
     if (!db.isValid())
         return info;
     QSqlQuery query(db);
@@ -248,30 +311,66 @@ ArchiveInfo ArchiveManager::getDeviceInfo(int id)
         emit consoleMessage(sql::errorText(query), 2);
         return info;
     }
+    bool found = false;
+    quint64 count = 0;
     if (query.next()) {
-        if (!query.value(0).isNull())
+        found = !query.value(0).isNull() && !query.value(1).isNull();
+        if (found) {
             info.firstRecordDate = query.value(0).toLongLong();
-        if (!query.value(1).isNull())
             info.lastRecordDate = query.value(1).toLongLong();
-        info.allRecordsCnt = query.value(2).toUInt();
+        }
+        count = query.value(2).toULongLong();
     }
+    query.finish();
+
+    // A recorder's rows are those of the wide tables in which one of its own
+    // columns holds a value.
+    recorderColumns::Owners owners;
+    if (!owners.load(db)) {
+        emit consoleMessage(owners.errorText(), 2);
+        return info;
+    }
+    for (const QString &table : recorderColumns::wideTables()) {
+        QStringList columns;
+        QString error;
+        recorderColumns::Span span;
+        if (!recorderColumns::tableColumns(db, table, &columns, &error)) {
+            emit consoleMessage(error, 2);
+            continue;
+        }
+        const QStringList own = owners.columnsOf(columns, id, false);
+        if (own.isEmpty())
+            continue;
+        if (!recorderColumns::rowSpan(db, table, own, &span, &error)) {
+            emit consoleMessage(error, 2);
+            continue;
+        }
+        count += span.count;
+        if (!span.found)
+            continue;
+        info.firstRecordDate = found ? qMin(info.firstRecordDate, span.first) : span.first;
+        info.lastRecordDate = found ? qMax(info.lastRecordDate, span.last) : span.last;
+        found = true;
+    }
+    info.allRecordsCnt = static_cast<quint32>(count);
     return info;
 }
 
 bool ArchiveManager::removeDevice(int id)
 {
     TRACE_FUNC() << id;
-    QSqlDatabase db = dataConnection(Channel::Dialog);
+    const CallConnection connection(this, Channel::Dialog);
+    QSqlDatabase db = connection.database();
     if (!db.isValid())
         return false;
     const QString failed = tr("Failed to remove device.");
-    QSqlQuery query(db);
     auto fail = [&](const char *debugText, const QString &error) {
         TRACE() << debugText << error;
         emit dialogMessage(failed, QString(), 2);
         emit consoleMessage(error, 2);
         return false;
     };
+    QSqlQuery query(db);
 
     // The cascades to Data, Events and eventData need enforcement on, and
     // SQLite ignores this pragma inside a transaction: set and check it first.
@@ -291,28 +390,22 @@ bool ArchiveManager::removeDevice(int id)
     query.bindValue(QStringLiteral(":deviceId"), id);
     if (!query.exec() || !query.next())
         return fail("Błąd pobierania nazwy urządzenia:", sql::errorText(query));
-    const QString name = query.value(0).toString();
     query.finish();
 
-    // The instrument's columns end in exactly " (<name>)": a mere "(<name>)"
-    // inside a name would also take the columns of an instrument "x<name>".
-    const QString mark = QStringLiteral(" (") + name + QLatin1Char(')');
-    QSqlQuery columns(db);
-    if (!columns.exec(QStringLiteral("PRAGMA table_info(DataMoxB);")))
-        return fail("Błąd pobierania informacji o kolumnach:", sql::errorText(columns));
-    QStringList owned;
-    const int nameField = columns.record().indexOf(QStringLiteral("name"));
-    while (columns.next()) {
-        const QString column = columns.value(nameField).toString();
-        if (column.size() > mark.size() && column.endsWith(mark))
-            owned << column;
-    }
-    columns.finish();
-    // Dropping columns in place keeps the table's definition (its primary
-    // key, types and autoincrement counter), which a copy would lose.
-    for (const QString &column : qAsConst(owned)) {
-        if (!query.exec(QStringLiteral("ALTER TABLE DataMoxB DROP COLUMN %1;").arg(sql::quoteIdentifier(column))))
-            return fail("Błąd usuwania kolumny:", sql::errorText(query));
+    // Its columns go from both wide tables, and with them the rows in which
+    // no value is left, so the tables count as if it had never been there.
+    recorderColumns::Owners owners;
+    if (!owners.load(db))
+        return fail("Błąd pobierania informacji o kolumnach:", owners.errorText());
+    for (const QString &table : recorderColumns::wideTables()) {
+        QStringList columns;
+        QString error;
+        if (!recorderColumns::tableColumns(db, table, &columns, &error))
+            return fail("Błąd pobierania informacji o kolumnach:", error);
+        // A column another instrument shares stays with it.
+        const QStringList own = owners.columnsOf(columns, id, true);
+        if (!own.isEmpty() && !recorderColumns::dropColumns(db, table, own, &error))
+            return fail("Błąd usuwania kolumn:", error);
     }
 
     query.prepare(QStringLiteral("DELETE FROM Parameters WHERE idDevices = :deviceId;"));

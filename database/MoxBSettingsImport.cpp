@@ -3,10 +3,13 @@
 #include "common/Connections.h"
 #include "common/SqlUtil.h"
 #include "common/Trace.h"
+#include "readers/MoxBSettingsUnits.h"
 #include "readers/moxbdatabasecsvsetting.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
+#include <QMap>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -21,7 +24,11 @@ const char *const kTransactionError =
 const char *const kTableError = QT_TRANSLATE_NOOP("Framework", "An error occurred during table creation.");
 const char *const kRefusedTable =
     QT_TRANSLATE_NOOP("Framework", "The settings file holds a table named like a table of the application database: ");
-const char *const kNoParameters = QT_TRANSLATE_NOOP("Framework", "The settings file holds no parameters table.");
+const char *const kNoParameters = QT_TRANSLATE_NOOP(
+    "Framework", "The settings file %1 has no parameters section (\"Parameters\" or \"Parametry\").");
+const char *const kNoStoredSettings =
+    QT_TRANSLATE_NOOP("Framework", "The file %1 is no settings file (.sqlite3 or .csv), and the database holds no "
+                                   "settings of an earlier import (ParametersSettings) to take the units from.");
 
 const QString kSchema = QStringLiteral("tempSettingsDB");
 const QString kParametersSettings = QStringLiteral("ParametersSettings");
@@ -39,6 +46,14 @@ const char *const kApplicationTables[] = {
 QString trFramework(const char *text)
 {
     return QCoreApplication::translate("Framework", text);
+}
+
+bool isTable(QSqlDatabase db, const QString &name)
+{
+    QSqlQuery query(db);
+    query.prepare(QStringLiteral("SELECT 1 FROM main.sqlite_master WHERE type = 'table' AND name = ?"));
+    query.addBindValue(name);
+    return query.exec() && query.next();
 }
 
 // The settings file attached to the application database's connection for
@@ -170,13 +185,16 @@ bool MoxBSettingsImport::cancelled(const Input &input) const
 }
 
 MoxBSettingsImport::Result MoxBSettingsImport::fail(const char *dialogText, const QString &trace,
-                                                    const QString &detail)
+                                                    const QString &detail, bool detailInConsole)
 {
     TRACE() << trace + detail;
-    if (!detail.isEmpty())
+    if (detailInConsole && !detail.isEmpty())
         emit consoleMessage(detail, 3);
+    // The box says what went wrong, not only that something did.
     if (dialogText)
-        emit dialogMessage(trFramework(dialogText), QString(), 3);
+        emit dialogMessage(detail.isEmpty() ? trFramework(dialogText)
+                                            : trFramework(dialogText) + QLatin1Char('\n') + detail,
+                           QString(), 3);
     return Result::Failed;
 }
 
@@ -222,6 +240,14 @@ MoxBSettingsImport::Result MoxBSettingsImport::fromCsv(const Input &input)
         reader.setApplicationTitlesAllowed(true);
         if (input.wireReader)
             input.wireReader(&reader);
+        // The reader's own errors (already in the console) say why the file
+        // cannot be read.
+        QStringList readerErrors;
+        QObject::connect(&reader, &moxbdatabasecsvsetting::consoleMessage, &reader,
+                         [&readerErrors](const QString &message, int icon) {
+                             if (icon == 3)
+                                 readerErrors << message;
+                         });
         QSqlDatabase db = Connections::database(kCsvConnection);
         if (!db.isOpen())
             return fail(kImportError, QStringLiteral("Scratch database: "), db.lastError().text());
@@ -235,7 +261,8 @@ MoxBSettingsImport::Result MoxBSettingsImport::fromCsv(const Input &input)
         if (cancelled(input))
             return Result::Cancelled;
         if (!parsed)
-            return fail(kImportError, QStringLiteral("Błąd podczas parsowania pliku CSV settings."), QString());
+            return fail(kImportError, QStringLiteral("Błąd podczas parsowania pliku CSV settings."),
+                        readerErrors.join(QLatin1Char('\n')), false);
         TRACE() << "Import CSV settings zakończony pomyślnie.";
     }
     // Written through: the attachment below reads the file.
@@ -253,9 +280,7 @@ MoxBSettingsImport::Result MoxBSettingsImport::fromFile(const Input &input, cons
     QStringList tables;
     {
         QSqlQuery list(input.target);
-        if (!list.exec(QStringLiteral("SELECT name FROM %1.sqlite_master WHERE type = 'table' "
-                                      "AND substr(name, 1, 7) <> 'sqlite_'")
-                           .arg(kSchema)))
+        if (!list.exec(sql::userTablesStatement(kSchema)))
             return fail(kImportError, QStringLiteral("Błąd pobierania listy tabel: "), sql::errorText(list));
         while (list.next())
             tables << list.value(0).toString();
@@ -270,7 +295,7 @@ MoxBSettingsImport::Result MoxBSettingsImport::fromFile(const Input &input, cons
         hasParameters = hasParameters || copy.target == kParametersSettings;
     if (!hasParameters)
         return fail(kImportError, QStringLiteral("Nie znaleziono tabeli Parameters ani Parametry."),
-                    trFramework(kNoParameters));
+                    trFramework(kNoParameters).arg(QDir::toNativeSeparators(input.path)));
     if (cancelled(input))
         return Result::Cancelled;
 
@@ -281,7 +306,7 @@ MoxBSettingsImport::Result MoxBSettingsImport::fromFile(const Input &input, cons
             return fail(kTransactionError, QStringLiteral("Błąd rozpoczęcia transakcji: "), transaction.errorText());
         result = copyTables(input, copies);
         if (result == Result::Done)
-            result = updateUnits(input);
+            result = updateUnits(input, kSchema);
         if (result == Result::Done && cancelled(input))
             result = Result::Cancelled;
         if (result == Result::Done && !transaction.commit())
@@ -313,41 +338,73 @@ MoxBSettingsImport::Result MoxBSettingsImport::copyTables(const Input &input, co
     return Result::Done;
 }
 
-MoxBSettingsImport::Result MoxBSettingsImport::updateUnits(const Input &input)
+MoxBSettingsImport::Result MoxBSettingsImport::updateUnits(const Input &input, const QString &sectionsSchema)
 {
-    QList<NameAndUnit> rows;
+    // Units by the parameter names of ParametersSettings ("name [unit]"); an
+    // Index without a unit gives none.
+    QMap<QString, QString> indexUnits;
     {
         QSqlQuery read(input.target);
         if (!read.exec(QStringLiteral("SELECT * FROM main.ParametersSettings")))
-            return fail(kImportError, QStringLiteral("Błąd odczytu z ParametersSettings:"), sql::errorText(read));
+            return fail(kImportError, QStringLiteral("Błąd odczytu z ParametersSettings:"),
+                        isTable(input.target, kParametersSettings)
+                            ? sql::errorText(read)
+                            : trFramework(kNoStoredSettings).arg(QDir::toNativeSeparators(input.path)));
         const int index = read.record().indexOf(QStringLiteral("Index"));
         if (index < 0)
-            TRACE() << "ParametersSettings has no Index column: no unit changes";
+            TRACE() << "ParametersSettings has no Index column: no units from it";
         while (index >= 0 && read.next()) {
             const NameAndUnit row = splitIndex(read.value(index).toString());
-            // An empty name would match every parameter of the instrument.
-            if (!row.name.isEmpty())
-                rows.append(row);
+            if (!row.name.isEmpty() && !row.unit.trimmed().isEmpty())
+                indexUnits.insert(row.name, row.unit);
         }
     }
-    QSqlQuery update(input.target);
-    // A substring of the parameter's name, as the recorder shortens them;
-    // "%" and "_" in a name are its own characters, not wildcards.
-    if (!update.prepare(QStringLiteral("UPDATE main.Parameters SET unit = ? WHERE idDevices = ? "
-                                       "AND name LIKE ? ESCAPE '\\'"))) {
-        return fail(kImportError, QStringLiteral("Błąd aktualizacji tabeli Parameters:"), sql::errorText(update));
+    // Display units of the channel sections, as the session's charts and
+    // reports show them.
+    MoxBSettingsUnits sectionUnits;
+    sectionUnits.load(input.target, sectionsSchema);
+
+    struct Change
+    {
+        qint64 id;
+        QString name;
+        QString unit;
+    };
+    QList<Change> changes;
+    {
+        QSqlQuery parameters(input.target);
+        parameters.prepare(QStringLiteral("SELECT id, name, unit FROM main.Parameters WHERE idDevices = ? ORDER BY id"));
+        parameters.addBindValue(input.deviceId);
+        if (!parameters.exec())
+            return fail(kImportError, QStringLiteral("Błąd odczytu z Parameters:"), sql::errorText(parameters));
+        while (parameters.next()) {
+            const QString name = parameters.value(1).toString();
+            // A settings name matches a parameter exactly, by its whole name
+            // or its channel: a unit for U1 is not one for U10 or u1.
+            QString unit;
+            for (const QString &key : MoxBSettingsUnits::keys(name)) {
+                const auto it = indexUnits.constFind(key);
+                if (it != indexUnits.constEnd()) {
+                    unit = it.value();
+                    break;
+                }
+            }
+            if (unit.isEmpty())
+                unit = sectionUnits.unitOf(name);
+            if (!unit.trimmed().isEmpty() && unit != parameters.value(2).toString())
+                changes.append({parameters.value(0).toLongLong(), name, unit});
+        }
     }
-    for (const NameAndUnit &row : qAsConst(rows)) {
+
+    QSqlQuery update(input.target);
+    if (!update.prepare(QStringLiteral("UPDATE main.Parameters SET unit = ? WHERE id = ?")))
+        return fail(kImportError, QStringLiteral("Błąd aktualizacji tabeli Parameters:"), sql::errorText(update));
+    for (const Change &change : qAsConst(changes)) {
         if (cancelled(input))
             return Result::Cancelled;
-        TRACE() << "deviceID: " << input.deviceId << " , unit: " << row.unit << " , name: " << row.name;
-        QString escaped = row.name;
-        escaped.replace(QLatin1Char('\\'), QLatin1String("\\\\"))
-            .replace(QLatin1Char('%'), QLatin1String("\\%"))
-            .replace(QLatin1Char('_'), QLatin1String("\\_"));
-        update.addBindValue(row.unit);
-        update.addBindValue(input.deviceId);
-        update.addBindValue(QLatin1Char('%') + escaped + QLatin1Char('%'));
+        TRACE() << "deviceID: " << input.deviceId << " , unit: " << change.unit << " , name: " << change.name;
+        update.addBindValue(change.unit);
+        update.addBindValue(change.id);
         if (!update.exec())
             return fail(kImportError, QStringLiteral("Błąd aktualizacji tabeli Parameters:"), sql::errorText(update));
     }
@@ -361,7 +418,7 @@ MoxBSettingsImport::Result MoxBSettingsImport::unitsOnly(const Input &input)
     if (!transaction.isActive())
         return fail(kImportError, QStringLiteral("Błąd rozpoczęcia transakcji aktualizacji:"),
                     transaction.errorText());
-    Result result = updateUnits(input);
+    Result result = updateUnits(input, QString());
     if (result == Result::Done && cancelled(input))
         result = Result::Cancelled;
     if (result == Result::Done && !transaction.commit())

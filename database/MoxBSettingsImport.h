@@ -72,10 +72,13 @@ private:
     Result fromFile(const Input &input, const QString &file);
     // Runs inside the caller's transaction.
     Result copyTables(const Input &input, const QList<Copy> &copies);
-    Result updateUnits(const Input &input);
+    // Units of the instrument's parameters from ParametersSettings and from
+    // the channel sections of the settings in sectionsSchema ("" for main).
+    Result updateUnits(const Input &input, const QString &sectionsSchema);
     Result unitsOnly(const Input &input);
 
     bool cancelled(const Input &input) const;
-    // trace: the debug line; detail: the error shown in the console.
-    Result fail(const char *dialogText, const QString &trace, const QString &detail);
+    // trace: the debug line; detail: the error, in the console (unless
+    // already there) and under dialogText in the message box.
+    Result fail(const char *dialogText, const QString &trace, const QString &detail, bool detailInConsole = true);
 };

@@ -2,6 +2,7 @@
 
 #include "common/SqlUtil.h"
 #include "common/Trace.h"
+#include "database/RecorderColumns.h"
 #include "database/RecorderMerge.h"
 
 #include <QSqlError>
@@ -45,7 +46,7 @@ QString RecorderImport::columnName(const QString &column, const QString &instrum
     // A reader's record number is the same for every instrument.
     if (source == Source::ReaderTable && column == QLatin1String("record"))
         return column;
-    return QStringLiteral("%1 (%2)").arg(column, instrument);
+    return recorderColumns::columnName(column, instrument);
 }
 
 bool RecorderImport::step(int percent)
@@ -100,7 +101,7 @@ RecorderImport::Result RecorderImport::run(const Request &request)
         query.addBindValue(url.toString(QUrl::FullyEncoded));
         if (!query.exec()) {
             m_stage = Stage::Attach;
-            fail(QStringLiteral("Attaching the file: ") + query.lastError().text());
+            fail(tr("Attaching the file: ") + query.lastError().text());
             return Result::Failed;
         }
     }
@@ -109,12 +110,12 @@ RecorderImport::Result RecorderImport::run(const Request &request)
         TransactionGuard transaction(m_req.db);
         if (!transaction.isActive()) {
             m_stage = Stage::Begin;
-            fail(QStringLiteral("Beginning the transaction: ") + transaction.errorText());
+            fail(tr("Beginning the transaction: ") + transaction.errorText());
         } else {
             m_stage = Stage::Later;
             result = importRows();
             if (result == Result::Done && !transaction.commit()) {
-                fail(QStringLiteral("Committing: ") + transaction.errorText());
+                fail(tr("Committing: ") + transaction.errorText());
                 result = Result::Failed;
             }
         }
@@ -141,12 +142,12 @@ bool RecorderImport::recoverWorkTables()
         TRACE() << "Restoring" << oldCopy << "as" << m_req.table;
         return exec(QStringLiteral("ALTER TABLE %1 RENAME TO %2;")
                         .arg(quoteIdentifier(oldCopy), quoteIdentifier(m_req.table)),
-                    QStringLiteral("Restoring the table of an unfinished import: "));
+                    tr("Restoring the table of an unfinished import: "));
     }
     if (live && left == QStringList{readerCopy})
         return exec(QStringLiteral("DROP TABLE %1;").arg(quoteIdentifier(readerCopy)),
-                    QStringLiteral("Removing the work table of an unfinished import: "));
-    return fail(QStringLiteral("The database holds %1 left by an unfinished import; nothing was imported.")
+                    tr("Removing the work table of an unfinished import: "));
+    return fail(tr("The database holds %1 left by an unfinished import; nothing was imported.")
                     .arg(left.join(QStringLiteral(", "))));
 }
 
@@ -164,17 +165,17 @@ RecorderImport::Result RecorderImport::importRows()
         query.prepare(QStringLiteral("SELECT name FROM Devices WHERE id = :deviceId;"));
         query.bindValue(QStringLiteral(":deviceId"), m_req.deviceId);
         if (!query.exec())
-            return failed(QStringLiteral("Reading the instrument: ") + query.lastError().text());
+            return failed(tr("Reading the instrument: ") + query.lastError().text());
         if (query.next())
             instrument = query.value(0).toString();
     }
     if (instrument.isEmpty()) {
-        fail(QStringLiteral("No instrument with the id %1.").arg(m_req.deviceId));
+        fail(tr("No instrument with the id %1.").arg(m_req.deviceId));
         return Result::Failed;
     }
     if (!exec(QStringLiteral("CREATE TABLE IF NOT EXISTS Parameters (id INTEGER PRIMARY KEY AUTOINCREMENT, "
                              "idDevices INTEGER, name TEXT, unit TEXT, FOREIGN KEY(idDevices) REFERENCES Devices(id));"),
-              QStringLiteral("Creating the table Parameters: ")))
+              tr("Creating the table Parameters: ")))
         return Result::Failed;
 
     // The source's columns with their declared types.
@@ -182,18 +183,39 @@ RecorderImport::Result RecorderImport::importRows()
     {
         QSqlQuery query(m_req.db);
         if (!query.exec(QStringLiteral("PRAGMA tempDB.table_info(%1);").arg(quoteIdentifier(m_req.sourceTable))))
-            return failed(QStringLiteral("Reading the file's columns: ") + query.lastError().text());
+            return failed(tr("Reading the file's columns: ") + query.lastError().text());
         while (query.next()) {
             names << query.value(1).toString();
             types << query.value(2).toString();
         }
     }
     if (!names.contains(QStringLiteral("date")) || !names.contains(QStringLiteral("time"))) {
-        fail(QStringLiteral("The file has no table %1 with date and time columns.").arg(m_req.sourceTable));
+        fail(tr("The file has no table %1 with date and time columns.").arg(m_req.sourceTable));
         return Result::Failed;
     }
     if (step(10))
         return Result::Cancelled;
+
+    // A column that another (parameter, instrument) pair has already, as
+    // SQLite resolves names, would mix two series of values.
+    {
+        QStringList parameters;
+        for (const QString &name : qAsConst(names))
+            if (!isKey(name) && columnName(name, instrument, source) != name)
+                parameters << name;
+        recorderColumns::Collision collision;
+        QString error;
+        if (!recorderColumns::findCollision(m_req.db, m_req.table, m_req.deviceId, instrument, parameters,
+                                            &collision, &error))
+            return failed(QStringLiteral("Reading the instruments' columns: ") + error);
+        if (!collision.column.isEmpty()) {
+            m_stage = Stage::Refused;
+            return failed(tr("The column \"%1\" of device \"%2\" would be the column \"%3\" of parameter \"%4\" "
+                             "of device \"%5\". Nothing was imported.")
+                              .arg(collision.column, instrument, collision.existing, collision.parameter,
+                                   collision.instrument));
+        }
+    }
 
     // Parameters of the instrument, by their bare names.
     QVector<RecorderMerge::Column> columns;
@@ -212,7 +234,7 @@ RecorderImport::Result RecorderImport::importRows()
             select.bindValue(QStringLiteral(":id"), m_req.deviceId);
             select.bindValue(QStringLiteral(":name"), name);
             if (!select.exec())
-                return failed(QStringLiteral("Looking up a parameter: ") + select.lastError().text());
+                return failed(tr("Looking up a parameter: ") + select.lastError().text());
             const bool known = select.next();
             select.finish();
             if (known)
@@ -221,7 +243,7 @@ RecorderImport::Result RecorderImport::importRows()
             insert.bindValue(QStringLiteral(":name"), name);
             insert.bindValue(QStringLiteral(":unit"), QStringLiteral("None"));
             if (!insert.exec())
-                return failed(QStringLiteral("Adding a parameter: ") + insert.lastError().text());
+                return failed(tr("Adding a parameter: ") + insert.lastError().text());
             ++m_addedParameters;
         }
     }
@@ -240,25 +262,25 @@ RecorderImport::Result RecorderImport::importRows()
                             + sql::affinityName(columnTypes.at(i)));
         }
         if (!exec(QStringLiteral("CREATE TABLE %1 (%2);").arg(t, definitions.join(QStringLiteral(", "))),
-                  QStringLiteral("Creating the table: ")))
+                  tr("Creating the table: ")))
             return Result::Failed;
     } else {
         QStringList present;
         QSqlQuery query(m_req.db);
         if (!query.exec(QStringLiteral("PRAGMA main.table_info(%1);").arg(t)))
-            return failed(QStringLiteral("Reading the table's columns: ") + query.lastError().text());
+            return failed(tr("Reading the table's columns: ") + query.lastError().text());
         while (query.next())
-            present << query.value(1).toString().toLower();
+            present << recorderColumns::foldCase(query.value(1).toString());
         query.finish();
-        // SQLite's names ignore ASCII letter case: a column in another case
-        // is the same column.
+        // SQLite's names ignore ASCII letter case (and only that): a column in
+        // another case is the same column.
         for (const RecorderMerge::Column &c : columns) {
-            if (present.contains(c.target.toLower()))
+            if (present.contains(recorderColumns::foldCase(c.target)))
                 continue;
             if (!exec(QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 TEXT;").arg(t, quoteIdentifier(c.target)),
-                      QStringLiteral("Adding a column: ")))
+                      tr("Adding a column: ")))
                 return Result::Failed;
-            present << c.target.toLower();
+            present << recorderColumns::foldCase(c.target);
         }
     }
     if (step(20))

@@ -10,6 +10,7 @@
 // stored values win at an equal date and time), and a MoxB archive's own
 // SQLite file, attached read-only (its values win).
 #include <QAtomicInteger>
+#include <QCoreApplication>
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
@@ -18,6 +19,8 @@
 
 class RecorderImport
 {
+    Q_DECLARE_TR_FUNCTIONS(RecorderImport)
+
 public:
     enum class Source {
         ReaderTable, // a reader's table in a scratch database
@@ -39,8 +42,9 @@ public:
 
     enum class Result { Done, Cancelled, Failed };
 
-    // The failures that happen before anything is read.
-    enum class Stage { None, Attach, Begin, Later };
+    // The failures that happen before anything is read; Refused: the
+    // error text is the user's message (a column of another instrument's).
+    enum class Stage { None, Attach, Begin, Later, Refused };
 
     Result run(const Request &request);
 

@@ -2,6 +2,7 @@
 
 #include "common/SqlUtil.h"
 #include "common/Trace.h"
+#include "database/RecorderColumns.h"
 
 #include <QSqlDriver>
 #include <QSqlError>
@@ -70,7 +71,7 @@ bool RecorderMerge::isOrdered(bool *ordered)
     *ordered = false;
     const QVariant handle = m_in.db.isOpen() && m_in.db.driver() ? m_in.db.driver()->handle() : QVariant();
     if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0) {
-        m_error = QStringLiteral("Reading the order of the rows: not an SQLite connection");
+        m_error = tr("Reading the order of the rows: ") + QStringLiteral("not an SQLite connection");
         return false;
     }
     sqlite3 *db = *static_cast<sqlite3 *const *>(handle.constData());
@@ -78,7 +79,7 @@ bool RecorderMerge::isOrdered(bool *ordered)
         QStringLiteral("SELECT id, \"date\", \"time\" FROM %1 ORDER BY id;").arg(quoteIdentifier(m_in.table)).toUtf8();
     sqlite3_stmt *stmt = nullptr;
     if (sqlite3_prepare_v2(db, statement.constData(), statement.size(), &stmt, nullptr) != SQLITE_OK) {
-        m_error = QStringLiteral("Reading the order of the rows: ") + QString::fromUtf8(sqlite3_errmsg(db));
+        m_error = tr("Reading the order of the rows: ") + QString::fromUtf8(sqlite3_errmsg(db));
         sqlite3_finalize(stmt);
         return false;
     }
@@ -110,7 +111,7 @@ bool RecorderMerge::isOrdered(bool *ordered)
         lastTime = QByteArray(time, timeSize);
     }
     if (inOrder && rc != SQLITE_DONE) {
-        m_error = QStringLiteral("Reading the order of the rows: ") + QString::fromUtf8(sqlite3_errmsg(db));
+        m_error = tr("Reading the order of the rows: ") + QString::fromUtf8(sqlite3_errmsg(db));
         sqlite3_finalize(stmt);
         return false;
     }
@@ -136,7 +137,7 @@ RecorderMerge::Result RecorderMerge::run(const Input &input)
         {
             QSqlQuery query(m_in.db);
             if (!query.exec(QStringLiteral("PRAGMA main.table_info(%1);").arg(t))) {
-                m_error = QStringLiteral("Reading the columns of the table: ") + query.lastError().text();
+                m_error = tr("Reading the columns of the table: ") + query.lastError().text();
                 return Result::Failed;
             }
             while (query.next()) {
@@ -146,7 +147,7 @@ RecorderMerge::Result RecorderMerge::run(const Input &input)
             }
         }
         if (tableColumns.isEmpty() && m_in.columns.isEmpty()) {
-            m_error = QStringLiteral("No columns to merge.");
+            m_error = tr("No columns to merge.");
             return Result::Failed;
         }
         // Where each new column lands among the table's columns.
@@ -154,10 +155,10 @@ RecorderMerge::Result RecorderMerge::run(const Input &input)
         for (const Column &c : m_in.columns) {
             int at = -1;
             for (int i = 0; i < tableColumns.size() && at < 0; ++i)
-                if (tableColumns.at(i).compare(c.target, Qt::CaseInsensitive) == 0)
+                if (recorderColumns::foldCase(tableColumns.at(i)) == recorderColumns::foldCase(c.target))
                     at = i;
             if (at < 0) {
-                m_error = QStringLiteral("The table has no column ") + c.target;
+                m_error = tr("The table has no column ") + c.target;
                 return Result::Failed;
             }
             targetOf << at;
@@ -165,7 +166,7 @@ RecorderMerge::Result RecorderMerge::run(const Input &input)
 
         if (!exec(QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2(\"date\", \"time\");")
                       .arg(quoteIdentifier(indexName(m_in.table)), t),
-                  QStringLiteral("Creating the date and time index: ")))
+                  tr("Creating the date and time index: ")))
             return Result::Failed;
 
         // Stage the new rows, one per date and time: of rows with an equal
@@ -181,7 +182,7 @@ RecorderMerge::Result RecorderMerge::run(const Input &input)
         if (!exec(QStringLiteral("CREATE TEMP TABLE recorder_new (\"date\" TEXT, \"time\" TEXT%1, "
                                  "UNIQUE(\"date\", \"time\"));")
                       .arg(newSlots),
-                  QStringLiteral("Creating the work table: ")))
+                  tr("Creating the work table: ")))
             return Result::Failed;
         {
             const QString onConflict =
@@ -193,7 +194,7 @@ RecorderMerge::Result RecorderMerge::run(const Input &input)
             if (!exec(QStringLiteral("INSERT INTO %1 (\"date\", \"time\"%2) SELECT \"date\", \"time\"%3 FROM %4 "
                                      "WHERE true ON CONFLICT(\"date\", \"time\") %5;")
                           .arg(kNew, newSlots, picked, source, onConflict),
-                      QStringLiteral("Reading the new rows: ")))
+                      tr("Reading the new rows: ")))
                 return Result::Failed;
         }
         if (cancelled(1))
@@ -217,13 +218,13 @@ RecorderMerge::Result RecorderMerge::run(const Input &input)
             if (!exec(QStringLiteral("UPDATE %1 SET %2 FROM %3 AS n WHERE %1.\"date\" = n.\"date\" AND "
                                      "%1.\"time\" = n.\"time\";")
                           .arg(t, sets.join(QStringLiteral(", ")), kNew),
-                      QStringLiteral("Updating the stored rows: ")))
+                      tr("Updating the stored rows: ")))
                 return Result::Failed;
         }
         if (!exec(QStringLiteral("DELETE FROM %1 WHERE EXISTS (SELECT 1 FROM %2 WHERE %2.\"date\" = %1.\"date\" AND "
                                  "%2.\"time\" = %1.\"time\");")
                       .arg(kNew, t),
-                  QStringLiteral("Sorting out the new rows: ")))
+                  tr("Sorting out the new rows: ")))
             return Result::Failed;
         if (cancelled(3))
             return Result::Cancelled;
@@ -236,7 +237,7 @@ RecorderMerge::Result RecorderMerge::run(const Input &input)
             QSqlQuery query(m_in.db);
             if (!query.exec(QStringLiteral("SELECT \"date\", \"time\" FROM %1 ORDER BY \"date\", \"time\" LIMIT 1;")
                                 .arg(kNew))) {
-                m_error = QStringLiteral("Reading the new rows: ") + query.lastError().text();
+                m_error = tr("Reading the new rows: ") + query.lastError().text();
                 return Result::Failed;
             }
             if (query.next()) {
@@ -251,7 +252,7 @@ RecorderMerge::Result RecorderMerge::run(const Input &input)
                     query.addBindValue(date);
                     query.addBindValue(time);
                     if (!query.exec()) {
-                        m_error = QStringLiteral("Reading the stored rows: ") + query.lastError().text();
+                        m_error = tr("Reading the stored rows: ") + query.lastError().text();
                         return Result::Failed;
                     }
                     keep = query.next() ? query.value(0).toLongLong() : 0;
@@ -279,7 +280,7 @@ RecorderMerge::Result RecorderMerge::run(const Input &input)
         if (!exec(QStringLiteral("CREATE TEMP TABLE recorder_tail (\"date\" TEXT, \"time\" TEXT%1, "
                                  "UNIQUE(\"date\", \"time\"));")
                       .arg(tailList),
-                  QStringLiteral("Creating the work table: ")))
+                  tr("Creating the work table: ")))
             return Result::Failed;
         {
             QSqlQuery query(m_in.db);
@@ -294,13 +295,13 @@ RecorderMerge::Result RecorderMerge::run(const Input &input)
                                    t, onConflict));
             query.addBindValue(keep);
             if (!query.exec()) {
-                m_error = QStringLiteral("Reading the stored rows: ") + query.lastError().text();
+                m_error = tr("Reading the stored rows: ") + query.lastError().text();
                 return Result::Failed;
             }
             query.prepare(QStringLiteral("DELETE FROM %1 WHERE id > ?;").arg(t));
             query.addBindValue(keep);
             if (!query.exec()) {
-                m_error = QStringLiteral("Removing the rows to write again: ") + query.lastError().text();
+                m_error = tr("Removing the rows to write again: ") + query.lastError().text();
                 return Result::Failed;
             }
             // Without AUTOINCREMENT the next id follows the last kept row anyway.
@@ -312,7 +313,7 @@ RecorderMerge::Result RecorderMerge::run(const Input &input)
                 probe.exec(QStringLiteral("SELECT 1 FROM main.sqlite_master WHERE name = 'sqlite_sequence';"))
                 && probe.next();
             if (hasSequence && !query.exec()) {
-                m_error = QStringLiteral("Restarting the ids: ") + query.lastError().text();
+                m_error = tr("Restarting the ids: ") + query.lastError().text();
                 return Result::Failed;
             }
         }
@@ -334,7 +335,7 @@ RecorderMerge::Result RecorderMerge::run(const Input &input)
                          tailNames.isEmpty() ? QString() : QStringLiteral(", ") + tailNames.join(QStringLiteral(", ")),
                          tailList, kTail, newList, kNew);
             if (!query.exec(statement)) {
-                m_error = QStringLiteral("Writing the rows: ") + query.lastError().text();
+                m_error = tr("Writing the rows: ") + query.lastError().text();
                 TRACE() << m_error << statement;
                 return Result::Failed;
             }

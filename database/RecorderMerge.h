@@ -13,6 +13,7 @@
 // back. Everything it writes, columns included, goes with the caller's
 // rollback.
 #include <QAtomicInteger>
+#include <QCoreApplication>
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
@@ -22,6 +23,8 @@
 
 class RecorderMerge
 {
+    Q_DECLARE_TR_FUNCTIONS(RecorderMerge)
+
 public:
     enum class Priority {
         Stored, // the table's values win, the new rows fill its gaps

@@ -9,8 +9,10 @@
 #include "ui_CSVExportPage.h"
 
 #include <QDateTime>
+#include <QLayout>
 #include <QLocale>
 #include <QSettings>
+#include <QStyledItemDelegate>
 #include <memory>
 
 namespace {
@@ -41,6 +43,12 @@ CSVExportPage::CSVExportPage(QWidget *parent)
 {
     ui->setupUi(this);
     TRACE_FUNC();
+    // The form places its controls at a fixed spot of the frame, outside any
+    // layout: the page keeps the height they take, or they are cut at the
+    // bottom of a short window.
+    const QMargins margins = layout()->contentsMargins();
+    setMinimumHeight(margins.top() + ui->gridLayoutWidget->geometry().bottom() + 1 + ui->frame->frameWidth()
+                     + margins.bottom());
     settings = new QSettings(g_framework ? g_framework->configFilePath : QString(), QSettings::IniFormat, this);
     settings->beginGroup(QStringLiteral("csv"));
     fillCombos();
@@ -73,6 +81,10 @@ void CSVExportPage::fillCombos()
     timeFormats = QStringList{QStringLiteral("HH:mm:ss"), QStringLiteral("HH:mm:ss.zzz"), QStringLiteral("h:m:s ap")};
     for (const QString &pattern : qAsConst(dateFormats))
         ui->dateFormat->addItem(c.toString(now, pattern) + QStringLiteral("\t [") + pattern + QLatin1Char(']'));
+    // The list a combo box opens draws the text after a tab at its right
+    // edge, where the patterns were cut off; this delegate keeps them beside
+    // their examples.
+    ui->dateFormat->setItemDelegate(new QStyledItemDelegate(ui->dateFormat));
     for (const QString &pattern : qAsConst(timeFormats))
         ui->timeFormat->addItem(c.toString(now.time(), pattern));
 

@@ -12,6 +12,7 @@
 #include <QLocale>
 
 #include <charconv>
+#include <cmath>
 
 namespace {
 
@@ -443,15 +444,19 @@ void CsvConverter::appendCell(const MyAbstractTableModel::ExportSection &section
     const char sep = settings.columnSeparator;
     if (settings.groupByDate && settings.incorrectValuesHandling != 0) {
         const QVariant &value = section.storedAt(r, column);
-        // No value at this time: an empty field, whatever the handling.
-        if (value.isNull())
+        const QVariant flag = column + 1 < section.columns ? section.storedAt(r, column + 1) : QVariant();
+        // Nothing stored at this time: an empty field, whatever the handling.
+        if (value.isNull() && flag.isNull())
             return;
-        const int flag = column + 1 < section.columns ? section.storedAt(r, column + 1).toInt() : 0;
-        if (model->isFlagValid(flag)) {
-            out += quoteField(formatNumber(value.toDouble(), settings.decimalPlaces, settings.decimalPoint), sep);
-        } else if (settings.incorrectValuesHandling == 2) {
-            out += quoteField(settings.errorValueCustomString.toUtf8(), sep);
+        // The flag first: a stored sample marked invalid gets the handling
+        // even when it holds no number.
+        if (!model->isFlagValid(flag.toInt())) {
+            if (settings.incorrectValuesHandling == 2)
+                out += quoteField(settings.errorValueCustomString.toUtf8(), sep);
+            return;
         }
+        if (!value.isNull())
+            out += quoteField(formatNumber(value.toDouble(), settings.decimalPlaces, settings.decimalPoint), sep);
         return;
     }
     const QVariant &v = section.shownAt(r, column);
@@ -463,22 +468,105 @@ void CsvConverter::appendCell(const MyAbstractTableModel::ExportSection &section
         out += quoteField(v.toString().toUtf8(), sep);
 }
 
+namespace {
+
+// Significant digits of the automatic places: decimal text of up to 15
+// digits reads back as the same double, and computed values lose the noise
+// of their last binary digits.
+constexpr int AutoDigits = 15;
+
+// Past this magnitude a double is an even integer: no rounding tie left.
+constexpr double TwoPow53 = 9007199254740992.0;
+
+// A value exactly halfway between two texts of `places` decimals: x * 10^places
+// = k + 1/2 holds exactly when x * 2^(places + 1) is an odd integer.
+bool fixedTie(double value, int places)
+{
+    const double y = std::ldexp(value, places + 1);
+    return std::fabs(y) < TwoPow53 && y == std::trunc(y) && std::fmod(y, 2.0) != 0.0;
+}
+
+// A value exactly halfway between two texts of 15 significant digits: its
+// exact decimal has 16 significant digits, the last a 5.
+bool significantTie(double value)
+{
+    const double a = std::fabs(value);
+    if (a >= 1e15) {
+        // Ties need 16 significant digits: an integer below 1e17.
+        if (a >= 1e17 || a != std::trunc(a))
+            return false;
+        const quint64 n = quint64(a);
+        return a < 1e16 ? n % 10 == 5 : n % 100 == 50;
+    }
+    // Below 1e15 a tie is m / 2^j with m odd: its exact decimal has j
+    // places, so 16 significant digits mean 10^15 <= m * 5^j < 10^16.
+    int exponent = 0;
+    const double mantissa = std::frexp(a, &exponent);
+    quint64 m = quint64(std::ldexp(mantissa, 53));
+    int j = 53 - exponent;
+    if (m == 0 || j <= 0)
+        return false;
+    while ((m & 1) == 0) {
+        m >>= 1;
+        --j;
+    }
+    if (j <= 0 || j > 22)
+        return false;
+    unsigned __int128 scaled = m;
+    for (int i = 0; i < j; ++i)
+        scaled *= 5;
+    return scaled >= 1000000000000000ULL && scaled < 10000000000000000ULL;
+}
+
+// The decimals of an exact tie, rounded half away from zero: the text of one
+// more place ends in the 5, which goes. A dyadic tie of two or more places
+// ends in 25 or 75, so the digit before it only goes up and never carries.
+int roundTieAway(double value, int places, char *buf, int size)
+{
+    const std::to_chars_result r = std::to_chars(buf, buf + size, value, std::chars_format::fixed, places + 1);
+    if (r.ec != std::errc())
+        return -1;
+    char *last = r.ptr - 2;
+    if (*last < '0' || *last >= '9')
+        return -1; // not the shape of a tie: the toolkit decides
+    ++*last;
+    return int(r.ptr - 1 - buf);
+}
+
+} // namespace
+
 QByteArray CsvConverter::formatNumber(double value, int decimalPlaces, char decimalPoint)
 {
+    // The toolkit's conversion ('g' with 15 significant digits, or 'f' with
+    // the places) gives the text; its common cases are made here at the
+    // export's speed, with the same digits: both round the double's exact
+    // binary value, and only exact ties, which the toolkit rounds away from
+    // zero, need more.
+    const bool fixed = decimalPlaces > 0;
     char buf[400];
-    std::to_chars_result r;
-    if (decimalPlaces <= 0)
-        r = std::to_chars(buf, buf + sizeof buf, value);
-    else
-        r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimalPlaces);
-    if (r.ec != std::errc())
-        return QByteArray::number(value, 'g', 17);
-    if (decimalPoint != '.') {
-        for (char *p = buf; p != r.ptr; ++p)
-            if (*p == '.')
-                *p = decimalPoint;
+    int n = -1;
+    if (std::isfinite(value)) {
+        if (value == 0)
+            value = 0.0; // the toolkit writes no sign for a negative zero
+        if (fixed) {
+            if (!fixedTie(value, decimalPlaces)) {
+                const std::to_chars_result r =
+                    std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimalPlaces);
+                n = r.ec == std::errc() ? int(r.ptr - buf) : -1;
+            } else {
+                n = roundTieAway(value, decimalPlaces, buf, int(sizeof buf));
+            }
+        } else if (!significantTie(value)) {
+            const std::to_chars_result r =
+                std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, AutoDigits);
+            n = r.ec == std::errc() ? int(r.ptr - buf) : -1;
+        }
     }
-    return QByteArray(buf, int(r.ptr - buf));
+    QByteArray text = n >= 0 ? QByteArray(buf, n)
+                             : QByteArray::number(value, fixed ? 'f' : 'g', fixed ? decimalPlaces : AutoDigits);
+    if (decimalPoint != '.')
+        text.replace('.', decimalPoint);
+    return text;
 }
 
 QByteArray CsvConverter::quoteField(const QByteArray &field, char separator)

@@ -41,7 +41,9 @@ public:
     // Names of the files opened, in order.
     QStringList writtenFiles() const { return m_files; }
 
-    // Text of one number under the given places (0 automatic) and decimal mark.
+    // Text of one number under the given places and decimal mark, as the
+    // toolkit writes it: 0 places (automatic) is its 'g' with precision 15,
+    // 1 to 5 its 'f' with that many places.
     static QByteArray formatNumber(double value, int decimalPlaces, char decimalPoint);
     // The field as it stands, or in double quotes (inner quotes doubled) when
     // it holds the separator, a double quote or a line break.

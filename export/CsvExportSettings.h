@@ -12,8 +12,8 @@ struct CsvExportSettings
     char dateTimeSeparator = ' ';
     char columnSeparator = '\t';
     char decimalPoint = ',';
-    // 0 automatic (the shortest text that reads back as the same number),
-    // 1 to 5 that many places.
+    // 0 automatic (up to 15 significant digits, no trailing zeros, the
+    // exponent form for very large and small numbers), 1 to 5 that many places.
     qint16 decimalPlaces = 0;
     // 0 leave unchanged, 1 empty field, 2 the custom string.
     int incorrectValuesHandling = 0;

@@ -10,6 +10,7 @@
 
 #include <QColor>
 #include <QDateTime>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QFutureWatcher>
@@ -184,9 +185,15 @@ void PdfConverter::startExport()
         return;
     }
     emit consoleMessage(tr("PDF printer state ok."), 0);
-    Prompts::instance().openUrl(QUrl::fromLocalFile(fileName));
+    const bool opened = Prompts::instance().openUrl(QUrl::fromLocalFile(fileName));
     emit consoleMessage(tr("PDF report file containing %1 records created succesfully in: %2 ms.")
                             .arg(snapshot.rows)
                             .arg(timer.elapsed()),
                         1);
+    // Without a PDF viewer the desktop opens nothing and says nothing.
+    if (!opened)
+        emit consoleMessage(tr("The PDF report was saved as %1, but it could not be opened: no program to open "
+                               "PDF files was found.")
+                                .arg(QDir::toNativeSeparators(fileName)),
+                            2);
 }

@@ -234,35 +234,25 @@ void LineReaderKit::reportLine(const char *source, qint64 lineNumber, int icon, 
         return style == LineNumberStyle::Parenthesised ? numbered(text(source), lineNumber)
                                                        : text(source) + QString::number(lineNumber);
     };
-    for (LineMessageCount &c : m_lineMessages) {
-        if (qstrcmp(c.source, source) == 0) {
-            if (++c.count <= LineMessageLimit)
-                emit consoleMessage(message(), icon);
-            return;
-        }
-    }
-    m_lineMessages.append({source, icon, 1});
-    emit consoleMessage(message(), icon);
+    if (m_lineMessages.admit(source, icon))
+        emit consoleMessage(message(), icon);
 }
 
 void LineReaderKit::resetLineMessages()
 {
-    m_lineMessages.clear();
+    m_lineMessages.reset();
 }
 
 void LineReaderKit::sendSuppressedCounts()
 {
-    for (const LineMessageCount &c : qAsConst(m_lineMessages)) {
-        if (c.count > LineMessageLimit) {
-            QString kind = text(c.source).trimmed();
-            if (kind.endsWith(QLatin1Char(':')))
-                kind.chop(1);
-            emit consoleMessage(text("%1 (%2 more lines like this not listed)")
-                                    .arg(kind, QString::number(c.count - LineMessageLimit)),
-                                c.icon);
-        }
+    for (const MessageCap::Kind &c : m_lineMessages.takeOverflow()) {
+        QString kind = text(c.source).trimmed();
+        if (kind.endsWith(QLatin1Char(':')))
+            kind.chop(1);
+        emit consoleMessage(text("%1 (%2 more lines like this not listed)")
+                                .arg(kind, QString::number(c.suppressed())),
+                            c.icon);
     }
-    m_lineMessages.clear();
 }
 
 void LineReaderKit::startParse()

@@ -14,6 +14,7 @@
 // The handler splits the line, writes through writer() and, on a fault,
 // reports it (reportInvalidLine, reportDatabaseError, report) and returns false.
 #include "readers/MeasurementWriter.h"
+#include "readers/MessageCap.h"
 #include "readers/ReaderText.h"
 
 #include <QAtomicInteger>
@@ -125,7 +126,7 @@ signals:
 
 public:
     // Lines of one kind sent before the rest are only counted.
-    static constexpr int LineMessageLimit = 100;
+    static constexpr int LineMessageLimit = MessageCap::Limit;
 
 private:
     void setProgressMaximum();
@@ -159,13 +160,7 @@ private:
     qint64 m_pendingEndSize = 0;
     // CRs of a run that no LF closed: each ends an empty line.
     qint64 m_pendingLoneCrs = 0;
-    struct LineMessageCount
-    {
-        const char *source;
-        int icon;
-        qint64 count;
-    };
-    QVector<LineMessageCount> m_lineMessages;
+    MessageCap m_lineMessages;
     QElapsedTimer m_timer;
     MeasurementWriter m_writer;
     LongLineHandler m_longLineHandler;

@@ -8,7 +8,9 @@
 
 #include <QElapsedTimer>
 #include <QSet>
+#include <QTimeZone>
 
+#include <limits>
 #include <map>
 
 namespace {
@@ -17,16 +19,75 @@ const QString kDateFormat = QStringLiteral("yyyy-MM-dd");
 const QString kTimeFormat = QStringLiteral("HH:mm:ss");
 const QString kBlank = QStringLiteral(" ");
 
+// The workstation's clock: the instants at which its zone shows a wall time.
+// A wall time in the hour skipped in spring has none, one in the hour
+// repeated in autumn has two.
+class LocalClock
+{
+public:
+    // Writes up to two instants (epoch milliseconds) in ascending order and
+    // returns how many there are.
+    int instants(qint64 wallMsecs, qint64 out[2])
+    {
+        const qint64 day = wallMsecs >= 0 ? wallMsecs / kDayMsecs : (wallMsecs + 1) / kDayMsecs - 1;
+        if (day != m_day) {
+            // A zone changes its offset at most once within a few days.
+            m_day = day;
+            m_offsetBefore = offsetAt((day - 1) * kDayMsecs);
+            m_offsetAfter = offsetAt((day + 2) * kDayMsecs);
+        }
+        if (m_offsetBefore == m_offsetAfter) {
+            out[0] = wallMsecs - m_offsetBefore * qint64(1000);
+            return 1;
+        }
+        // The larger offset gives the earlier instant.
+        const int first = qMax(m_offsetBefore, m_offsetAfter);
+        const int second = qMin(m_offsetBefore, m_offsetAfter);
+        int n = 0;
+        for (const int offset : {first, second}) {
+            const qint64 instant = wallMsecs - offset * qint64(1000);
+            if (offsetAt(instant) == offset)
+                out[n++] = instant;
+        }
+        return n;
+    }
+
+private:
+    static constexpr qint64 kDayMsecs = 86400000;
+
+    int offsetAt(qint64 instant) const
+    {
+        return m_zone.offsetFromUtc(QDateTime::fromMSecsSinceEpoch(instant, Qt::UTC));
+    }
+
+    const QTimeZone m_zone = QTimeZone::systemTimeZone();
+    qint64 m_day = std::numeric_limits<qint64>::min();
+    int m_offsetBefore = 0;
+    int m_offsetAfter = 0;
+};
+
 // Tracks the sampling segment: the step between lines is compared with the
 // step before it, so a slow drift (60, 61, 62 s) stays in one segment while a
-// jump or a step back opens a new one.
+// jump or a step back opens a new one. A recorder that follows daylight saving
+// writes its local wall time: a step is measured on the workstation's clock
+// where it shows both stamps, so neither clock change looks like a jump, and
+// as the plain wall-clock difference where it does not.
 class SegmentCounter
 {
 public:
-    int next(qint64 stampSecs)
+    int next(qint64 wallMsecs)
     {
+        qint64 candidates[2];
+        const int n = m_clock.instants(wallMsecs, candidates);
+        // In the repeated hour a stamp is the first of its two instants not
+        // before the previous stamp: the clock went on, not back.
+        qint64 instant = n > 0 ? candidates[0] : 0;
+        if (n > 1 && m_previousExists && candidates[0] < m_previousInstant)
+            instant = candidates[1];
         if (m_hasPrevious) {
-            const qint64 d = stampSecs - m_previous;
+            const qint64 dMsecs =
+                n > 0 && m_previousExists ? instant - m_previousInstant : wallMsecs - m_previousWall;
+            const qint64 d = dMsecs / 1000;
             if (m_lastStep != -1 && qAbs(d - m_lastStep) > 1) {
                 ++m_segment;
                 m_lastStep = -1;
@@ -37,14 +98,19 @@ public:
                 m_lastStep = d;
             }
         }
-        m_previous = stampSecs;
         m_hasPrevious = true;
+        m_previousWall = wallMsecs;
+        m_previousExists = n > 0;
+        m_previousInstant = instant;
         return m_segment;
     }
 
 private:
+    LocalClock m_clock;
     bool m_hasPrevious = false;
-    qint64 m_previous = 0;
+    qint64 m_previousWall = 0;
+    bool m_previousExists = false;
+    qint64 m_previousInstant = 0;
     qint64 m_lastStep = -1;
     int m_segment = 1;
 };
@@ -76,7 +142,9 @@ bool MoxAparser::openFile(QString path)
 
 QString MoxAparser::columnName(const QString &block, int group, const QString &name, const QString &reg, int segment)
 {
-    return QStringLiteral("block%1_value%2_%3_%4_t%5").arg(block).arg(group).arg(name, reg).arg(segment);
+    // One pass: a '%' in a field from the file stays text.
+    return QStringLiteral("block%1_value%2_%3_%4_t%5")
+        .arg(block, QString::number(group), name, reg, QString::number(segment));
 }
 
 bool MoxAparser::parseFile(QSqlDatabase db, int *count, int code)
@@ -86,7 +154,9 @@ bool MoxAparser::parseFile(QSqlDatabase db, int *count, int code)
     QElapsedTimer timer;
     timer.start();
 
-    const QString text = QString::fromUtf8(m_file.readAll());
+    // Every byte: a NUL is no end of the text.
+    const QByteArray bytes = m_file.readAll();
+    const QString text = QString::fromUtf8(bytes.constData(), bytes.size());
     const QVector<QStringRef> lines = text.splitRef(QLatin1Char('\n'));
 
     // Keyed by the wall time taken as UTC: no workstation zone can make a
@@ -94,10 +164,15 @@ bool MoxAparser::parseFile(QSqlDatabase db, int *count, int code)
     std::map<qint64, QMap<QString, QString>> timePoints;
     QSet<QString> columnSet;
     SegmentCounter segments;
+    int dataLines = 0;
+    int stampedLines = 0;
 
     for (int li = 1; li < lines.size(); ++li) {
         const QStringRef line = lines.at(li).trimmed();
         if (line.isEmpty())
+            continue;
+        ++dataLines;
+        if (line.contains(QChar(0)))
             continue;
         const QVector<QStringRef> fields = line.split(QLatin1Char(','));
         if (fields.size() < 4)
@@ -105,7 +180,8 @@ bool MoxAparser::parseFile(QSqlDatabase db, int *count, int code)
         qint64 msecs = 0;
         if (!utc::parseMsecs(fields.at(0).toString(), kDateFormat, fields.at(1).toString(), kTimeFormat, &msecs))
             continue;
-        const int segment = segments.next(msecs / 1000);
+        ++stampedLines;
+        const int segment = segments.next(msecs);
 
         const QString block = fields.at(3).toString();
         for (int k = 1; k <= GroupCount; ++k) {
@@ -120,6 +196,14 @@ bool MoxAparser::parseFile(QSqlDatabase db, int *count, int code)
             columnSet.insert(column);
             timePoints[msecs].insert(column, value.toString());
         }
+    }
+
+    // Lines that all fail to give a time stamp are another kind of file.
+    if (dataLines > 0 && stampedLines == 0) {
+        const QString message = tr("File has invalid format!");
+        emit consoleMessage(message, 3);
+        emit dialogMessage(message, QString(), 3);
+        return false;
     }
 
     QStringList columns = columnSet.values();

@@ -42,8 +42,9 @@ public:
 
 signals:
     void progressValueChanged(int value);
-    // Declared for the workers' wiring; this reader never shows a dialog.
-    void dialogMessage(QString title, QString text, int type);
+    // As the workers wire it: the text first, then the title. Only a file
+    // that is no export of this kind is refused in a message box.
+    void dialogMessage(QString msg, QString title, int icon);
     void consoleMessage(QString message, int type);
 
 private:

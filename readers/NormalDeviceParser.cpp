@@ -61,10 +61,12 @@ bool NormalDeviceParser::beginParsing()
     if (m_rewindAfterColumns) {
         m_bytesRead = 0;
         m_lineCnt = 0;
+        m_lineBase = 0;
         return m_input.rewind() && begun;
     }
     m_bytesRead = columnLineSize;
     m_lineCnt = 1;
+    m_lineBase = m_linesSkipped;
     return begun;
 }
 
@@ -94,7 +96,7 @@ int NormalDeviceParser::finishParsing()
             return -1;
         }
     }
-    emit consoleMessage(QStringLiteral("Parse table data in: ") + QString::number(m_timer.elapsed())
+    emit consoleMessage(tr("Parse table data in: ") + QString::number(m_timer.elapsed())
                             + QStringLiteral(" ms"),
                         0);
     return m_lineCnt;

@@ -32,6 +32,9 @@ public:
     void setTrimColumns(bool on) { m_trimColumns = on; }
     void setRewindAfterColumns(bool on) { m_rewindAfterColumns = on; }
     int lineCount() const { return m_lineCnt; }
+    // The line last read as a text editor numbers it: the lines passed over
+    // before the column line count too.
+    int editorLine() const { return m_lineBase + m_lineCnt; }
     qint64 bytesRead() const { return m_bytesRead; }
     int columnCount() const { return m_colCnt; }
 
@@ -50,6 +53,7 @@ protected:
     qint64 m_fileSize = 0;
     qint64 m_bytesRead = 0;
     int m_lineCnt = 0;
+    int m_lineBase = 0;
     int m_valueCnt = 0;
     double m_value = 0;
     QByteArray m_line;

@@ -78,6 +78,7 @@ void Parser::setDatabase(QSqlDatabase db, MyAbstractTableModel *tableModel, Abst
 
 bool Parser::openFile(const QString &path)
 {
+    m_linesSkipped = 0;
     return m_input.openFile(path);
 }
 
@@ -87,6 +88,7 @@ bool Parser::skipLines(int lines)
     for (int i = 0; i < lines; ++i) {
         if (m_input.readLine(&line) != readers::LineReaderKit::Read::Line)
             return false;
+        ++m_linesSkipped;
     }
     return true;
 }

@@ -98,4 +98,6 @@ protected:
     QString m_separator;
     // The transaction of a read, from beginParsing to finishParsing.
     std::unique_ptr<TransactionGuard> m_transaction;
+    // Lines passed over by skipLines since the file was opened.
+    int m_linesSkipped = 0;
 };

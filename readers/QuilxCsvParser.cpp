@@ -107,6 +107,7 @@ bool QuilxCsvParser::checkHeader()
     if (!readers::quil::headerAndColumnsMatch(m_header, columns))
         throwHeaderError(BadColumnLine);
     m_input.rewind();
+    m_linesSkipped = 0;
     return true;
 }
 
@@ -190,21 +191,21 @@ bool QuilxCsvParser::parseFile()
         }
         if (read != LineReaderKit::Read::Line) {
             // An over-long or unreadable line is not a line of this format.
-            const QString msg = numbered(tr(kInvalidLine), m_lineCnt);
+            const QString msg = numbered(tr(kInvalidLine), editorLine());
             fail(true, true, 3, msg, msg);
         }
         if (line.size < 3)
-            fail(true, false, 2, m_errorTexts.value(EmptyLine), numbered(m_errorTexts.value(EmptyLine), m_lineCnt));
+            fail(true, false, 2, m_errorTexts.value(EmptyLine), numbered(m_errorTexts.value(EmptyLine), editorLine()));
         readers::quil::splitItems(line, separator, &scratch, &m_lineItems);
         m_valueCnt = m_lineItems.size() - 3;
         if (m_valueCnt > m_colCnt - 3) {
-            const QString msg = numbered(tr(kInvalidLine), m_lineCnt);
+            const QString msg = numbered(tr(kInvalidLine), editorLine());
             fail(true, true, 3, msg, msg);
         }
         qint64 msecs = 0;
         if (m_lineItems.size() < 3 || !format.parse(m_lineItems[1], m_lineItems[2], &msecs)) {
             // A time that cannot be read would file the values under no time at all.
-            const QString msg = numbered(tr(kInvalidLine), m_lineCnt);
+            const QString msg = numbered(tr(kInvalidLine), editorLine());
             fail(true, true, 3, msg, msg);
         }
         m_lineTime = QDateTime::fromMSecsSinceEpoch(msecs, Qt::UTC);

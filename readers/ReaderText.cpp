@@ -239,4 +239,51 @@ bool TimeStampFormat::parse(const Field &first, const Field &second, qint64 *mse
     return parse(joined, m_length, msecs);
 }
 
+QStringList splitCsvLine(const QString &line, QChar separator)
+{
+    QStringList fields;
+    const int n = line.size();
+    int i = 0;
+    for (;;) {
+        int first = i;
+        while (first < n && line.at(first) == QLatin1Char(' '))
+            ++first;
+        QString field(QLatin1String("")); // an empty field is '', never null
+        if (first < n && line.at(first) == QLatin1Char('"')) {
+            i = first + 1;
+            while (i < n) {
+                const QChar c = line.at(i);
+                if (c == QLatin1Char('"')) {
+                    if (i + 1 < n && line.at(i + 1) == QLatin1Char('"')) {
+                        field += c;
+                        i += 2;
+                        continue;
+                    }
+                    ++i;
+                    break;
+                }
+                field += c;
+                ++i;
+            }
+            // Anything between the closing quote and the separator is kept.
+            const int end = line.indexOf(separator, i);
+            field += line.midRef(i, (end < 0 ? n : end) - i);
+            i = end < 0 ? n : end;
+        } else {
+            const int end = line.indexOf(separator, i);
+            field += line.midRef(i, (end < 0 ? n : end) - i);
+            i = end < 0 ? n : end;
+        }
+        fields << field;
+        if (i >= n)
+            break;
+        ++i; // the separator
+        if (i == n) {
+            fields << QString(QLatin1String(""));
+            break;
+        }
+    }
+    return fields;
+}
+
 } // namespace readers

@@ -3,6 +3,7 @@
 // without allocation, strict numbers and strict fixed-format time stamps.
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QVarLengthArray>
 #include <QtGlobal>
 
@@ -123,5 +124,11 @@ private:
     QVarLengthArray<Token, 16> m_tokens;
     int m_length = 0;
 };
+
+// The fields of one CSV line of text: split at the separator outside double
+// quotes. A field whose first character other than a blank is a quote is
+// quoted: the quotes go, "" inside reads as one ", and a separator inside is
+// text. Other fields stay exactly as they are, blanks included.
+QStringList splitCsvLine(const QString &line, QChar separator = QLatin1Char(','));
 
 } // namespace readers

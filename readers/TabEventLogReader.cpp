@@ -43,8 +43,12 @@ bool TabEventLogReader::parseFile(QSqlDatabase db, int *count, int eventType)
     m_db = db;
     m_prepared = false;
     m_eventType = eventType;
-    const bool ok = m_kit.runReadLoop(db, count, 1, m_emptyLineTrace,
+    // The logs have no header: the first line read is line 1, as an editor
+    // numbers it, while count stays the lines read plus one.
+    const bool ok = m_kit.runReadLoop(db, count, 0, m_emptyLineTrace,
                                       [this](const Field &line, qint64 n) { return handleLine(line, n); });
+    if (ok && count)
+        ++*count;
     m_insert = QSqlQuery();
     m_db = QSqlDatabase();
     return ok;

@@ -91,7 +91,16 @@ bool WexArchiveReader::handleLine(const Field &line, qint64 lineNumber)
     MeasurementWriter &writer = m_kit.writer();
     for (int k = 0; k < values; ++k) {
         const QByteArray &name = m_names.at(k);
-        if (name.isEmpty() || name == "Off")
+        if (name.isEmpty()) {
+            // A value under a column without a name: the row has slipped
+            // against the header, and every value of it may be misplaced.
+            if (!m_fields[k + 2].trimmed().isEmpty()) {
+                m_kit.reportInvalidLine(lineNumber, line);
+                return false;
+            }
+            continue;
+        }
+        if (name == "Off")
             continue;
         const Measurement m = readMeasurement(m_fields[k + 2], NoValueMarker::Number);
         const int id = writer.parameterId(Field{name.constData(), name.size()}, m_unitRule);

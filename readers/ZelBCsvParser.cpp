@@ -52,7 +52,9 @@ bool ZelBCsvParser::checkHeader()
     m_separator = separator;
     if (line.size < 11 || line.size >= kMaxLineLength)
         return m_kit.failInvalidFormat();
-    readers::splitFields(line, m_separator, &m_fields);
+    // Without the line end, so that a header of one group, whose last name
+    // would carry it, is a header too.
+    readers::splitFields(line.withoutTerminator(), m_separator, &m_fields);
     bool ok = m_fields.size() >= 7;
     for (int i = 0; ok && i < 7; ++i)
         ok = m_fields[i].equals(kHeaderNames[i]);

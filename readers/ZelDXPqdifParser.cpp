@@ -35,6 +35,14 @@ const char kViewStatement[] =
     "Data.flag AS flag, Data.observationId AS observationId FROM Data LEFT JOIN Parameters ON Data.idParameters = "
     "Parameters.id LEFT JOIN Devices ON Parameters.idDevices = Devices.id";
 
+// Daily files of a real analyser hold well over a thousand series without
+// values: past the cap only their number is told.
+const char *const kNoData = QT_TRANSLATE_NOOP("ZelDXPqdifParser", "Series %1/%2 has no data.");
+const char *const kNoTimes = QT_TRANSLATE_NOOP("ZelDXPqdifParser", "Series %1/%2 has no timestamps.");
+const char *const kNoDataMore = QT_TRANSLATE_NOOP("ZelDXPqdifParser", "Series without data: %1 more not listed.");
+const char *const kNoTimesMore =
+    QT_TRANSLATE_NOOP("ZelDXPqdifParser", "Series without timestamps: %1 more not listed.");
+
 QString fromUtf8Trimmed(const std::string &s)
 {
     return QString::fromUtf8(s.data(), static_cast<int>(s.size())).trimmed();
@@ -182,6 +190,13 @@ bool ZelDXPqdifParser::readHeaders(CPQDIF_PC_FlatFile &controller)
 bool ZelDXPqdifParser::parseFile(QSqlDatabase db, int *count)
 {
     TRACE_FUNC() << m_path;
+    m_seriesWarnings.reset();
+    // The counts of held-back warnings end the read, whichever way it ends.
+    struct CountsAtEnd
+    {
+        ZelDXPqdifParser &reader;
+        ~CountsAtEnd() { reader.sendSeriesWarningCounts(); }
+    } countsAtEnd{*this};
     if (count)
         *count = 0;
     if (m_path.isEmpty()) {
@@ -278,6 +293,8 @@ bool ZelDXPqdifParser::parseFile(QSqlDatabase db, int *count)
             emit progressValueChanged(progress);
         }
     }
+
+    sendSeriesWarningCounts();
 
     QSqlQuery view(db);
     view.exec(QStringLiteral("DROP VIEW IF EXISTS DataConnected"));
@@ -485,10 +502,9 @@ void ZelDXPqdifParser::collectChannel(const CPQDIF_R_Observation &obs, long c, c
         const CPQDIF_E_Vector *vector = obs.GetSeriesValues(c, s);
         if (!vector)
             continue;
-        const QString noData = tr("Series %1/%2 has no data.").arg(c + 1).arg(s + 1);
         const long n = vector->GetCount();
         if (n < 1) {
-            emit consoleMessage(noData, 2);
+            warnSeries(kNoData, c, s);
             continue;
         }
         double scale = 1.0, offset = 0.0;
@@ -508,7 +524,7 @@ void ZelDXPqdifParser::collectChannel(const CPQDIF_R_Observation &obs, long c, c
             }
         }
         if (kept == 0) {
-            emit consoleMessage(noData, 2);
+            warnSeries(kNoData, c, s);
             continue;
         }
 
@@ -523,7 +539,7 @@ void ZelDXPqdifParser::collectChannel(const CPQDIF_R_Observation &obs, long c, c
             }
         }
         if (times.isEmpty()) {
-            emit consoleMessage(tr("Series %1/%2 has no timestamps.").arg(c + 1).arg(s + 1), 2);
+            warnSeries(kNoTimes, c, s);
             continue;
         }
         const int rows = qMin(int(n), times.size());
@@ -535,7 +551,7 @@ void ZelDXPqdifParser::collectChannel(const CPQDIF_R_Observation &obs, long c, c
             }
         }
         if (!any) {
-            emit consoleMessage(tr("Series %1/%2 has no timestamps.").arg(c + 1).arg(s + 1), 2);
+            warnSeries(kNoTimes, c, s);
             continue;
         }
         p.values.resize(rows);
@@ -548,6 +564,20 @@ void ZelDXPqdifParser::collectChannel(const CPQDIF_R_Observation &obs, long c, c
         p.label.harmonic = harmonic;
         p.label.valueType = pqdifnames::valueTypeName(valueType);
         out.append(std::move(p));
+    }
+}
+
+void ZelDXPqdifParser::warnSeries(const char *source, long channel, long series)
+{
+    if (m_seriesWarnings.admit(source, 2))
+        emit consoleMessage(tr(source).arg(QString::number(channel + 1), QString::number(series + 1)), 2);
+}
+
+void ZelDXPqdifParser::sendSeriesWarningCounts()
+{
+    for (const readers::MessageCap::Kind &k : m_seriesWarnings.takeOverflow()) {
+        const char *summary = qstrcmp(k.source, kNoData) == 0 ? kNoDataMore : kNoTimesMore;
+        emit consoleMessage(tr(summary).arg(k.suppressed()), k.icon);
     }
 }
 
@@ -589,7 +619,9 @@ bool ZelDXPqdifParser::importObservation(const CPQDIFRecord *observation, DataSo
             return false;
         }
         const PendingSeries &p = pending[k];
-        const QString key = QStringLiteral("%1|%2|%3|%4").arg(names[k], p.unit).arg(p.series).arg(number);
+        // One pass: a '%' in a name from the file must not reach the other fields.
+        const QString key = QStringLiteral("%1|%2|%3|%4")
+                                .arg(names[k], p.unit, QString::number(p.series), QString::number(number));
         int parameterId = -1;
         if (!getOrCreateParameter(dataSource, key, names[k], p.unit, db, &parameterId))
             return false;

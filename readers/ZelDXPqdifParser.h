@@ -2,6 +2,8 @@
 // PQDIF files (IEEE 1159.3) of the ZelDX analysers into the narrow tables
 // Devices, Parameters and Data of a database, with the DataConnected view
 // over them. Reads the file through our pqdif/ layer.
+#include "readers/MessageCap.h"
+
 #include <QAtomicInteger>
 #include <QHash>
 #include <QObject>
@@ -72,6 +74,9 @@ private:
     bool cancelled() const;
     bool fail(const QString &dialogText, const QSqlQuery *failed = nullptr);
     void dialog(const QString &text, int icon) { emit dialogMessage(text, QString(), icon); }
+    // A series passed over: one warning per series, capped per read.
+    void warnSeries(const char *source, long channel, long series);
+    void sendSeriesWarningCounts();
 
     QString m_path;
     ProgressDialog *m_progress;
@@ -79,5 +84,6 @@ private:
     int m_forcedDeviceId = -1;
     QString m_forcedDeviceName;
     std::unique_ptr<Statements> m_sql; // live during parseFile
+    readers::MessageCap m_seriesWarnings;
     qint64 m_matched = 0;              // samples found stored already
 };

@@ -15,6 +15,7 @@ namespace {
 
 [[maybe_unused]] const char *const kKitTexts[] = {
     QT_TRANSLATE_NOOP("moxbauditparser", "Unable to open file"),
+    QT_TRANSLATE_NOOP("moxbauditparser", "File has invalid format!"),
     QT_TRANSLATE_NOOP("moxbauditparser", "Parser work was canceled in: "),
     QT_TRANSLATE_NOOP("moxbauditparser", "Parse table data in: "),
     QT_TRANSLATE_NOOP("moxbauditparser", "%1 (%2 more lines like this not listed)"),

@@ -6,6 +6,7 @@
 #include "database/DatabaseStructure.h"
 
 #include <QElapsedTimer>
+#include <QHash>
 #include <QPointer>
 
 namespace {
@@ -63,6 +64,35 @@ QStringList moxbcsvparser::columnList(const QString &header, int *recordIndex)
     return titles;
 }
 
+QString moxbcsvparser::columnConflict(const QStringList &columns)
+{
+    // SQLite compares column names without ASCII letter case.
+    const auto key = [](const QString &name) {
+        QString k = name;
+        for (QChar &c : k) {
+            if (c.unicode() >= 'A' && c.unicode() <= 'Z')
+                c = QChar(c.unicode() + ('a' - 'A'));
+        }
+        return k;
+    };
+    QHash<QString, QString> seen;
+    seen.reserve(columns.size());
+    for (const QString &name : columns) {
+        const QString k = key(name);
+        if (k == QLatin1String("id"))
+            return tr("The header holds a column %1, the name of the table's key column.").arg(name);
+        const auto it = seen.constFind(k);
+        if (it != seen.constEnd() && it.value() == name)
+            return tr("The header names the column %1 twice.").arg(name);
+        if (it != seen.constEnd())
+            return tr("The column %1 repeats the column %2 of the header: column names that differ only in "
+                      "letter case are one column.")
+                .arg(name, it.value());
+        seen.insert(k, name);
+    }
+    return QString();
+}
+
 bool moxbcsvparser::parseFile(QSqlDatabase db, int *count, int code)
 {
     Q_UNUSED(code)
@@ -115,6 +145,12 @@ bool moxbcsvparser::parseFile(QSqlDatabase db, int *count, int code)
         if (header) {
             header = false;
             columns = columnList(line.toString(), &recordIndex);
+            const QString conflict = columnConflict(columns);
+            if (!conflict.isEmpty()) {
+                emit consoleMessage(conflict, 3);
+                emit dialogMessage(conflict, QString(), 3);
+                return false;
+            }
             DatabaseStructure structure;
             structure.ensureDataMoxBTable(db, columns);
             continue;

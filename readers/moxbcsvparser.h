@@ -33,14 +33,18 @@ public:
     // an empty title between others named "Column_<position>", the "record"
     // title left out (its position, or -1, goes to recordIndex).
     static QStringList columnList(const QString &header, int *recordIndex);
+    // Why the columns cannot make a table (a name SQLite takes for another of
+    // them or for the key "id"); empty when they can.
+    static QString columnConflict(const QStringList &columns);
 
     // One row: the cells in column order, pointing into the file's text.
     using Row = QVector<QStringRef>;
 
 signals:
     void progressValueChanged(int value);
-    // Declared with the title first; this reader reports to the console only.
-    void dialogMessage(QString title, QString text, int type);
+    // As the workers wire it: the text first, then the title. Only a header
+    // that cannot make a table is refused in a message box.
+    void dialogMessage(QString msg, QString title, int icon);
     void consoleMessage(QString message, int type);
 
 private:

@@ -2,6 +2,7 @@
 
 #include "common/SqlUtil.h"
 #include "common/Trace.h"
+#include "readers/ReaderText.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -123,7 +124,9 @@ bool moxbdatabasecsvsetting::parseFile(QSqlDatabase db, int *count, int code)
         ++lineNumber;
         if (line.isEmpty())
             continue;
-        const QStringList fields = line.split(QLatin1Char(','));
+        // Fields may be quoted ("No","Name","Value"): the quotes are the
+        // file's, not part of the names or values.
+        const QStringList fields = readers::splitCsvLine(line);
 
         if (fields.size() == 1) {
             const QString t = fields.first().trimmed();

@@ -1,7 +1,9 @@
 #include "reports/AbstractReportModel.h"
 
 #include "app/Framework.h"
+#include "common/SqlUtil.h"
 #include "common/Trace.h"
+#include "themes/PaletteContrast.h"
 
 #include <QDateTime>
 #include <QSqlError>
@@ -70,10 +72,24 @@ void AbstractReportModel::initCommon()
     dateTimeFormat = getDateTimeFormat();
     timeFormat = QStringLiteral("HH:mm:ss");
     prepareCombinedParamsList();
+    TRACE() << "AbstractReportModel: " << ((g_framework ? g_framework->lightTheme : true) ? "true" : "false");
+    applyThemePalette();
+}
+
+void AbstractReportModel::applyThemePalette()
+{
     const bool light = g_framework ? g_framework->lightTheme : true;
-    TRACE() << "AbstractReportModel: " << (light ? "true" : "false");
-    stringList = light ? lightPalette : darkPalette;
-    buildColorTable(g_framework ? g_framework->brightness : 50);
+    const int brightness = g_framework ? g_framework->brightness : 50;
+    const QStringList &base = light ? lightPalette : darkPalette;
+    stringList = base;
+    buildColorTable(brightness);
+    const QList<QColor> rows = g_framework ? g_framework->tableBackgrounds : QList<QColor>();
+    if (rows.isEmpty())
+        return;
+    for (int i = 0; i < stringList.size() && i < base.size(); ++i) {
+        if (PaletteContrast::lowestRatio(QColor(stringList[i]), rows) < 3.0)
+            stringList[i] = PaletteContrast::readable(QColor(base[i]), brightness, rows).name().toUpper();
+    }
 }
 
 void AbstractReportModel::clearSelectedParams()
@@ -158,14 +174,27 @@ void AbstractReportModel::prepareCombinedParamsList()
         }
         TRACE() << "Generated parametersFullName:" << parametersFullName;
     } else if (deviceType == INTERNAL_DB) {
+        QList<int> found; // positions in the inherited lists
+        QHash<QString, int> sameName;
         for (int id : filtersCfg.selectedParamId) {
             const int at = paramIds.indexOf(id);
             if (at < 0) {
                 TRACE() << "Warning: Full name not found for parameter ID:" << id;
                 continue;
             }
-            parametersFullName.append(withUnit(paramNames.value(at), paramUnits.value(at)));
+            found << at;
+            ++sameName[paramNames.value(at)];
             parametersFullNameIds.append(id);
+        }
+        // Parameters of the same name from different instruments are told
+        // apart by the instrument's name, as the table and chart tell them.
+        const QHash<int, QString> devices = deviceNamesOf(parametersFullNameIds);
+        for (int at : qAsConst(found)) {
+            QString name = paramNames.value(at);
+            const QString device = devices.value(paramIds.at(at));
+            if (sameName.value(name) > 1 && !device.isEmpty())
+                name += QStringLiteral(" (") + device + QLatin1Char(')');
+            parametersFullName.append(withUnit(name, paramUnits.value(at)));
         }
     } else {
         for (int i = 0; i < paramIds.size(); ++i) {
@@ -177,6 +206,28 @@ void AbstractReportModel::prepareCombinedParamsList()
     TRACE() << "deviceType: " << int(deviceType);
     for (const QString &name : parametersFullName)
         TRACE() << "parametersFullName: " << name;
+}
+
+QHash<int, QString> AbstractReportModel::deviceNamesOf(const QList<int> &ids)
+{
+    QHash<int, QString> names;
+    if (ids.isEmpty() || !hasDeviceLink)
+        return names;
+    QSqlQuery q(currentConnection());
+    q.setForwardOnly(true);
+    bool ok = q.prepare(QStringLiteral("SELECT Parameters.id, Devices.name FROM Parameters JOIN Devices "
+                                       "ON Parameters.idDevices = Devices.id WHERE Parameters.id IN (%1)")
+                            .arg(sql::placeholders(ids.size())));
+    for (int id : ids)
+        q.addBindValue(id);
+    ok = ok && q.exec();
+    if (!ok) {
+        TRACE() << "SQL Error in fetching instrument names:" << q.lastError().text();
+        return names;
+    }
+    while (q.next())
+        names.insert(q.value(0).toInt(), q.value(1).toString());
+    return names;
 }
 
 void AbstractReportModel::setGroupingType(int value)
@@ -272,15 +323,11 @@ QString AbstractReportModel::parseDateTime(const QString &text) const
 
 QColor AbstractReportModel::blendColor(const QColor &a, const QColor &b, double f)
 {
-    f = qBound(0.0, f, 1.0);
-    auto mix = [f](int x, int y) { return int(x * (1.0 - f) + y * f); };
-    return QColor(mix(a.red(), b.red()), mix(a.green(), b.green()), mix(a.blue(), b.blue()),
-                  mix(a.alpha(), b.alpha()));
+    return PaletteContrast::blend(a, b, f);
 }
 
 void AbstractReportModel::buildColorTable(int brightness)
 {
-    const double t = brightness / 100.0;
     QStringList table;
     table.reserve(stringList.size());
     for (const QString &name : stringList) {
@@ -288,13 +335,7 @@ void AbstractReportModel::buildColorTable(int brightness)
             table << name;
             continue;
         }
-        const QColor c(name);
-        const QColor out = t <= 0.5 ? blendColor(c, Qt::black, 1.0 - 2.0 * t) : blendColor(c, Qt::white, 2.0 * (t - 0.5));
-        table << QStringLiteral("#%1%2%3")
-                     .arg(out.red(), 2, 16, QLatin1Char('0'))
-                     .arg(out.green(), 2, 16, QLatin1Char('0'))
-                     .arg(out.blue(), 2, 16, QLatin1Char('0'))
-                     .toUpper();
+        table << PaletteContrast::atBrightness(QColor(name), brightness).name().toUpper();
     }
     stringList = table;
 }

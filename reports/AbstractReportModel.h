@@ -64,6 +64,10 @@ public:
     QString parseDateTime(const QString &text) const;
     static QColor blendColor(const QColor &a, const QColor &b, double f);
     void buildColorTable(int brightness);
+    // The theme's palette at its brightness (buildColorTable), each colour
+    // that would not stand out 3 : 1 from the table's rows taken to the
+    // nearest brightness at which it does.
+    void applyThemePalette();
     void prepareQueryFilters(const QString &deviceName, int type);
 
     // Read back (the page, the PDF writer and tests).
@@ -120,6 +124,8 @@ protected:
 
 private:
     void construct(avaibleDevices_t type);
+    // The instrument name of each parameter id (those without one left out).
+    QHash<int, QString> deviceNamesOf(const QList<int> &ids);
     // Interval length of the wide increment rows, in minutes.
     int wideIncrementMinutes() const;
     QString renderTime(const QString &text, QString *lastRaw, QString *lastRendered) const;

@@ -1,6 +1,5 @@
 #include "reports/RaportGenerator.h"
 
-#include "app/AvailableDevices.h"
 #include "common/SqlUtil.h"
 #include "common/Trace.h"
 
@@ -15,7 +14,6 @@ struct State
     QString parameterClause;
     QStringList columnNames;
     QString flagClause;
-    bool flag1Rule = false;
     qint64 rangeStart = 0;
     qint64 rangeEnd = 0;
     bool weekly = false;
@@ -50,10 +48,6 @@ QString fill(const QString &tpl, const QStringList &args)
     }
     return out;
 }
-
-// Instruments whose flag 1 and 256 mark invalid samples; the others use flag 2.
-const char *const kFlag1Types = "2, 3, 19"; // ZelD, ZelC, ZelDX
-static_assert(ZelD == 2 && ZelC == 3 && ZelDX == 19, "instrument type values");
 
 const char *const kTimeFormat = "'%Y-%m-%d %H:%M:%S'";
 
@@ -95,26 +89,10 @@ void RaportGenerator::BasicSetType(qint16 aggregation)
 
 void RaportGenerator::flagFilter(const QString &deviceName)
 {
-    State &s = state();
-    s.flag1Rule = deviceName == QLatin1String("ZelC") || deviceName == QLatin1String("ZelD")
+    const bool flag1Rule = deviceName == QLatin1String("ZelC") || deviceName == QLatin1String("ZelD")
         || deviceName == QLatin1String("ZelDX");
-    s.flagClause = s.flag1Rule ? QStringLiteral("AND (flag != 1 AND flag != 256) ") : QStringLiteral("AND (flag != %1) ").arg(2);
-}
-
-// The rule of the named instrument fits a database of one instrument (an
-// opened archive, whose tables need not carry the instrument type). In the
-// application database several kinds of instrument share Data, so there each
-// sample follows its own instrument's type, the named one deciding only for
-// parameters without an instrument. The id sets are computed once per statement.
-QString RaportGenerator::perSampleFlagClause()
-{
-    const QString owned = QStringLiteral(
-        "idParameters IN (SELECT fp.id FROM Parameters fp JOIN Devices fd ON fd.id = fp.idDevices WHERE fd.type %1 (%2))");
-    if (state().flag1Rule)
-        return QStringLiteral("AND (CASE WHEN ") + fill(owned, {QStringLiteral("NOT IN"), QLatin1String(kFlag1Types)})
-            + QStringLiteral(" THEN flag != 2 ELSE (flag != 1 AND flag != 256) END) ");
-    return QStringLiteral("AND (CASE WHEN ") + fill(owned, {QStringLiteral("IN"), QLatin1String(kFlag1Types)})
-        + QStringLiteral(" THEN (flag != 1 AND flag != 256) ELSE flag != 2 END) ");
+    state().flagClause =
+        flag1Rule ? QStringLiteral("AND (flag != 1 AND flag != 256) ") : QStringLiteral("AND (flag != %1) ").arg(2);
 }
 
 void RaportGenerator::parameterFilter(const QList<int> &selectedParamIds)
@@ -251,8 +229,9 @@ QString RaportGenerator::buildNarrowQuery(bool ranged)
         range = QStringLiteral(" AND dateTime BETWEEN ") + QString::number(s.rangeStart) + QStringLiteral(" AND ")
             + QString::number(s.rangeEnd) + QLatin1Char(' ');
     const QString format = QLatin1String(kTimeFormat);
-    // Ranged statements run on the application database only.
-    const QString flags = ranged ? perSampleFlagClause() : s.flagClause;
+    // Ranged statements run on the application database only, where the
+    // import has given every instrument's flags one meaning: 2 is invalid.
+    const QString flags = ranged ? QStringLiteral("AND (flag != 2) ") : s.flagClause;
 
     if (s.aggregationName != QLatin1String("inc")) {
         const QString name = s.aggregationName.toLower();

@@ -29,8 +29,8 @@ public:
     static void BasicSetType(qint16 aggregation);
     // "ZelC", "ZelD" and "ZelDX" drop flags 1 and 256, every other name flag 2.
     // The basic statements (one instrument's database) apply this rule; the
-    // ranged ones (the application database) apply it per sample from the
-    // instrument's type, falling back on it for parameters without one.
+    // ranged ones (the application database, whose import maps every
+    // instrument's flags to one meaning) drop flag 2 for every instrument.
     static void flagFilter(const QString &deviceName);
     // The narrow parameter clause; an empty list selects no parameter.
     static void parameterFilter(const QList<int> &selectedParamIds);
@@ -73,7 +73,6 @@ public:
 
 private:
     static QString buildNarrowQuery(bool ranged);
-    static QString perSampleFlagClause();
     static QString buildWideQuery(const QString &table, bool ranged, const char *logTag);
     static QString buildWideAggregate(const QString &table, const QString &where);
     static QString buildWideIncrement(const QString &table, const QString &where);

@@ -42,9 +42,7 @@ void RecorderReportModel::initCommon()
     TRACE() << m_kind.tag << "initCommon() started";
     dateTimeFormat = getDateTimeFormat();
     timeFormat = QStringLiteral("HH:mm:ss");
-    const bool light = g_framework ? g_framework->lightTheme : true;
-    stringList = light ? lightPalette : darkPalette;
-    buildColorTable(g_framework ? g_framework->brightness : 50);
+    applyThemePalette();
     if (QThread::currentThread() != qApp->thread()) {
         // Made by the open task: the names are read once the model is on the
         // GUI thread (the call moves with it). The units come from the

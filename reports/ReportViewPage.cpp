@@ -2,16 +2,19 @@
 
 #include "app/Framework.h"
 #include "app/MainWindow.h"
+#include "common/ContentsWidth.h"
 #include "common/Prompts.h"
 #include "common/Trace.h"
 #include "export/PdfConverter.h"
 #include "export/PdfConverterDialog.h"
 #include "reports/AbstractReportModel.h"
+#include "tables/ColumnsToWidth.h"
 #include "ui_ReportViewPage.h"
 
 #include <QDateTime>
 #include <QHeaderView>
 #include <QListWidget>
+#include <QPushButton>
 #include <QSettings>
 
 namespace {
@@ -81,6 +84,13 @@ ReportViewPage::ReportViewPage(QWidget *parent)
     // Only the basic report is offered; the other tabs keep their widgets.
     ui->tabWidget->removeTab(2);
     ui->tabWidget->removeTab(1);
+    // The form lets the report's frame shrink to 600 pixels and its buttons
+    // below their texts: "Zaznacz wszystkie" was cut in Polish.
+    for (QPushButton *button : {ui->checkAllParamButton, ui->uncheckAllParamButton})
+        button->setMinimumWidth(button->sizeHint().width());
+    ui->frame_3->setMinimumWidth(
+        qMax(ui->frame_3->minimumWidth(), ui->frame_3->layout()->minimumSize().width()));
+    keepContentsWidth(this);
 }
 
 ReportViewPage::~ReportViewPage()
@@ -264,13 +274,19 @@ void ReportViewPage::applyAdjustMode(bool adjust)
 {
     if (!currentAdjustButton || !currentTable)
         return;
+    // Stretched to the width, a wide report's columns were cut ("2016..."):
+    // they share the width but keep their words.
+    ColumnsToWidth *fit = currentTable->findChild<ColumnsToWidth *>();
+    if (!fit)
+        fit = new ColumnsToWidth(currentTable);
     if (adjust) {
         currentAdjustButton->setText(tr("Adjust to contents"));
         currentAdjustButton->setIcon(QIcon(IconDir + QStringLiteral("adjustToContents.svg")));
-        currentTable->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+        fit->setEnabled(true);
     } else {
         currentAdjustButton->setText(tr("Adjust to width"));
         currentAdjustButton->setIcon(QIcon(IconDir + QStringLiteral("adjustToWidth.svg")));
+        fit->setEnabled(false);
         currentTable->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     }
     setIcons(false);

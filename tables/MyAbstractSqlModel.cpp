@@ -406,9 +406,13 @@ void MyAbstractSqlModel::endBackgroundFill()
 
 void MyAbstractSqlModel::noteFetchCap()
 {
-    if (m_capNoted || m_lastQueryText.isEmpty())
+    // Each view is told once, and only what holds for it: grouping by date
+    // gathers the rows of one time stamp, but a long period has more time
+    // stamps than the cap as well. The CSV export reads past the cap.
+    bool &noted = pivot ? m_capNotedGrouped : m_capNotedFlat;
+    if (noted || m_lastQueryText.isEmpty())
         return;
-    m_capNoted = true;
+    noted = true;
     qint64 total = -1;
     QSqlQuery q(currentConnection());
     q.setForwardOnly(true);
@@ -419,14 +423,44 @@ void MyAbstractSqlModel::noteFetchCap()
             total = q.value(0).toLongLong();
     }
     const QString shown = QString::number(queryModel->rowCount());
-    const QString message =
-        total >= 0 ? tr("The table shows the first %1 of %2 rows. Grouping by date or the CSV export reaches all "
-                        "of them.")
-                         .arg(shown, QString::number(total))
-                   : tr("The table shows the first %1 rows only. Grouping by date or the CSV export reaches all "
-                        "of them.")
-                         .arg(shown);
+    const QString all = QString::number(total);
+    QString message;
+    if (pivot) {
+        message = total >= 0 ? tr("The table grouped by date shows the first %1 of %2 rows. The CSV export reaches "
+                                  "all of them.")
+                                   .arg(shown, all)
+                             : tr("The table grouped by date shows the first %1 rows only. The CSV export reaches "
+                                  "all of them.")
+                                   .arg(shown);
+    } else {
+        const qint64 grouped = groupedRowCount();
+        if (grouped >= 0 && grouped <= m_fetchLimit)
+            message = total >= 0 ? tr("The table shows the first %1 of %2 rows. Grouping by date or the CSV export "
+                                      "reaches all of them.")
+                                       .arg(shown, all)
+                                 : tr("The table shows the first %1 rows only. Grouping by date or the CSV export "
+                                      "reaches all of them.")
+                                       .arg(shown);
+        else if (grouped > m_fetchLimit)
+            message = total >= 0 ? tr("The table shows the first %1 of %2 rows. Grouped by date it has %3 rows, cut "
+                                      "off at the same limit; the CSV export reaches all of them.")
+                                       .arg(shown, all, QString::number(grouped))
+                                 : tr("The table shows the first %1 rows only. Grouped by date it has %2 rows, cut "
+                                      "off at the same limit; the CSV export reaches all of them.")
+                                       .arg(shown, QString::number(grouped));
+        else
+            message = total >= 0
+                          ? tr("The table shows the first %1 of %2 rows. The CSV export reaches all of them.")
+                                .arg(shown, all)
+                          : tr("The table shows the first %1 rows only. The CSV export reaches all of them.")
+                                .arg(shown);
+    }
     reportConsole(message, 2);
+}
+
+qint64 MyAbstractSqlModel::groupedRowCount()
+{
+    return -1;
 }
 
 QStringList MyAbstractSqlModel::getColumnNames() const

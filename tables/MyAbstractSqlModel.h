@@ -98,6 +98,11 @@ protected:
 
     bool event(QEvent *e) override;
 
+    // Rows of the table grouped by date (one per time stamp); -1 when not
+    // known. Asked once the flat table reaches the fetch cap, so the notice
+    // can tell whether grouping would show every row.
+    virtual qint64 groupedRowCount();
+
     QSqlQueryModel *queryModel = nullptr;
     QSqlDatabase connection;
     QList<int> paramIds;
@@ -128,7 +133,7 @@ private:
     QVariant shownValue(int column, const QVariant &stored, const QVariant &next) const;
     void fetchSlice(quint64 generation);
     void endBackgroundFill();
-    // Tells the user once per model that the cap hides rows.
+    // Tells the user once per view (flat, grouped) that the cap hides rows.
     void noteFetchCap();
     void dropExportQuery();
 
@@ -141,7 +146,8 @@ private:
     quint64 m_queryGeneration = 0; // counts the statements run into queryModel
     bool m_deferLoadAll = false;   // inside a change of grouping
     bool m_backgroundFill = false; // slices pending, busy cursor shown
-    bool m_capNoted = false;
+    bool m_capNotedFlat = false;    // the cap notice of the flat view was given
+    bool m_capNotedGrouped = false; // and of the grouped view
 
     // Export paging keeps its cursor between sequential pages.
     quint64 m_exportPosition = 0; // records delivered by the cursor so far

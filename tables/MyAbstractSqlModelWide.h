@@ -66,6 +66,11 @@ public:
     bool isLoadingAllData() const { return loadAllData; }
 
 protected:
+    // Whether grouped rows read a cell's flag from its right neighbour. A
+    // table without value and flag column pairs (a recorder's log) shows
+    // its cells as stored.
+    virtual bool hasFlagColumns() const { return true; }
+
     // The calling thread's connection to the model's database: a connection
     // serves only the thread that opened it, and the model is built on a
     // worker but read on the GUI thread.
@@ -123,6 +128,7 @@ private:
     template <class Cell>
     QVariant flaggedCell(int column, int columns, int role, const Cell &cell) const;
     QStringList parameterColumns(bool fileSession);
+    void reportQueryError(const QString &error);
 
     QString m_logicalConnection; // registry name, empty when not registered
     QStringList m_exportHeaders;
@@ -130,4 +136,6 @@ private:
     QString m_queryText;
     QVariantList m_queryValues;
     QSqlQuery *m_rowStream = nullptr;
+    // The failure last told to the user, so a reload does not tell it again.
+    QString m_reportedError;
 };

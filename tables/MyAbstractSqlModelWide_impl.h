@@ -199,17 +199,32 @@ bool MyAbstractSqlModelWide<Table>::setModelQuery(const QString &text, const QVa
     ok = ok && q.exec();
     if (!ok) {
         TRACE() << "SQL Error:" << q.lastError().text();
+        reportQueryError(q.lastError().databaseText());
         queryModel->clear();
         resultHeaders.clear();
         m_queryText.clear();
         m_queryValues.clear();
         return false;
     }
+    m_reportedError.clear();
     queryModel->setQuery(std::move(q));
     resultHeaders = headers;
     m_queryText = text;
     m_queryValues = values;
     return !queryModel->lastError().isValid();
+}
+
+template <class Table>
+void MyAbstractSqlModelWide<Table>::reportQueryError(const QString &error)
+{
+    // A column or table that is not there (renamed or dropped outside the
+    // program) must not pass for an empty result.
+    if (error == m_reportedError)
+        return;
+    m_reportedError = error;
+    const QString text = MyAbstractTableModel::tr("The data cannot be read: %1").arg(error);
+    reportConsole(text, 3);
+    reportDialog(text, QString(), 3);
 }
 
 template <class Table>
@@ -254,7 +269,7 @@ template <class Table>
 QVariant MyAbstractSqlModelWide<Table>::data(const QModelIndex &index, int role) const
 {
     const QVariant v = cellForDisplay(index, role);
-    if (!groupByDate || index.column() == 0)
+    if (!groupByDate || index.column() == 0 || !hasFlagColumns())
         return v;
     if (role != Qt::DisplayRole && role != Qt::ForegroundRole)
         return v;
@@ -327,6 +342,7 @@ bool MyAbstractSqlModelWide<Table>::readRowExport(ExportSection &section, int ma
         return true;
     const int columns = m_rowStream->record().count();
     section.columns = columns;
+    const bool flagColumns = hasFlagColumns();
     while (section.rows < maxRows && m_rowStream->next()) {
         const int first = section.stored.size();
         for (int c = 0; c < columns; ++c)
@@ -334,7 +350,7 @@ bool MyAbstractSqlModelWide<Table>::readRowExport(ExportSection &section, int ma
         for (int c = 0; c < columns; ++c) {
             const QVariant &own = section.stored.at(first + c);
             QVariant shown;
-            if (groupByDate && c > 0)
+            if (groupByDate && c > 0 && flagColumns)
                 shown = flaggedCell(c, columns, Qt::DisplayRole,
                                     [&](int k) { return section.stored.at(first + k); });
             section.shown.append(shown.isValid() ? shown : own);

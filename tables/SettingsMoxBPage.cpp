@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 #include <QHeaderView>
 #include <QSqlError>
+#include <QSqlQuery>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -42,6 +43,9 @@ const QString kParametersSettings = QStringLiteral("ParametersSettings");
 
 // The instrument's settings file is never written from this page: no cell
 // can be edited, and nothing is submitted even if a cell were changed.
+// Table and column names come from the file: the model quotes them itself
+// (the toolkit would take a name in quotes, or one holding "[" and "]", as
+// quoted already, and read a "." in a table name as a schema's).
 class ReadOnlySqlTableModel : public QSqlTableModel
 {
 public:
@@ -50,13 +54,59 @@ public:
     {
         setEditStrategy(QSqlTableModel::OnManualSubmit);
     }
+
+    bool showTable(const QString &table)
+    {
+        m_table = table;
+        m_columns.clear();
+        QSqlQuery info(database());
+        if (info.exec(QStringLiteral("PRAGMA table_info(") + sql::quoteIdentifier(table) + QLatin1Char(')'))) {
+            while (info.next())
+                m_columns << info.value(1).toString();
+        }
+        return select();
+    }
+
     Qt::ItemFlags flags(const QModelIndex &index) const override
     {
         return QSqlTableModel::flags(index) & ~Qt::ItemIsEditable;
     }
+    // The toolkit drops every " from the names of result columns.
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
+    {
+        if (orientation == Qt::Horizontal && (role == Qt::DisplayRole || role == Qt::EditRole) && section >= 0
+            && section < m_columns.size())
+            return m_columns.at(section);
+        return QSqlTableModel::headerData(section, orientation, role);
+    }
     bool setData(const QModelIndex &, const QVariant &, int) override { return false; }
     bool insertRows(int, int, const QModelIndex &) override { return false; }
     bool removeRows(int, int, const QModelIndex &) override { return false; }
+    void sort(int column, Qt::SortOrder order) override
+    {
+        m_sortColumn = column;
+        m_sortOrder = order;
+        select();
+    }
+
+protected:
+    QString selectStatement() const override
+    {
+        if (m_columns.isEmpty())
+            return QString();
+        QString statement = QStringLiteral("SELECT ") + sql::quoteIdentifiers(m_columns) + QStringLiteral(" FROM ")
+                            + sql::quoteIdentifier(m_table);
+        if (m_sortColumn >= 0 && m_sortColumn < m_columns.size())
+            statement += QStringLiteral(" ORDER BY ") + sql::quoteIdentifier(m_columns.at(m_sortColumn))
+                         + (m_sortOrder == Qt::DescendingOrder ? QStringLiteral(" DESC") : QStringLiteral(" ASC"));
+        return statement;
+    }
+
+private:
+    QString m_table;
+    QStringList m_columns;
+    int m_sortColumn = -1;
+    Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
 };
 
 } // namespace
@@ -186,8 +236,7 @@ QSqlTableModel *SettingsMoxBPage::loadTableModel(const QString &tableName)
     QSqlDatabase db = dbManager->database();
     TRACE() << "Attempting to load table model for:" << tableName << "dla bazy: " << db.databaseName();
     auto *model = new ReadOnlySqlTableModel(this, db);
-    model->setTable(sql::quoteIdentifier(tableName));
-    if (!model->select()) {
+    if (!model->showTable(tableName)) {
         TRACE() << "Failed to load table:" << model->lastError().text();
         delete model;
         return nullptr;

@@ -172,3 +172,28 @@ void TempDatabaseTableModel::updateQuery()
     }
     reportConsole(tr("Table data query time: ") + QString::number(timer.elapsed()) + QStringLiteral(" ms"), 0);
 }
+
+qint64 TempDatabaseTableModel::groupedRowCount()
+{
+    // The grouped statement's rows: one per time stamp of its parameters.
+    if (paramIds.isEmpty())
+        return 0;
+    QString text = QStringLiteral("SELECT COUNT(DISTINCT dateTime) FROM Data WHERE idParameters IN (%1)")
+                       .arg(sql::placeholders(paramIds.size()));
+    QVariantList values;
+    for (int id : qAsConst(paramIds))
+        values << id;
+    if (filters.hasPeriod()) {
+        text += QStringLiteral(" AND dateTime >= ? AND dateTime <= ?");
+        values << filters.startDateTime << filters.endDateTime;
+    }
+    QSqlQuery q(currentConnection());
+    q.setForwardOnly(true);
+    if (!q.prepare(text))
+        return -1;
+    for (const QVariant &v : qAsConst(values))
+        q.addBindValue(v);
+    if (!q.exec() || !q.next())
+        return -1;
+    return q.value(0).toLongLong();
+}

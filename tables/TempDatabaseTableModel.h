@@ -16,6 +16,9 @@ public:
     MyAbstractTableModel *clone() const override;
     void updateQuery() override;
 
+protected:
+    qint64 groupedRowCount() override;
+
 private:
     // Whether to read Data in time order rather than through the parameter
     // index: true unless the filter picks a small share of the parameters.

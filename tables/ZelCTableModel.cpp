@@ -4,6 +4,7 @@
 #include "common/Trace.h"
 
 #include <QElapsedTimer>
+#include <QSqlQuery>
 #include <QSqlQueryModel>
 
 ZelCTableModel::ZelCTableModel(QSqlDatabase db, QObject *parent)
@@ -114,4 +115,15 @@ void ZelCTableModel::updateQuery()
     if (queryModel->columnCount() > 0)
         emit headerDataChanged(Qt::Horizontal, 0, queryModel->columnCount() - 1);
     reportConsole(tr("Table data query time: ") + QString::number(timer.elapsed()) + QStringLiteral(" ms"), 0);
+}
+
+qint64 ZelCTableModel::groupedRowCount()
+{
+    if (paramNames.isEmpty())
+        return 0;
+    QSqlQuery q(currentConnection());
+    q.setForwardOnly(true);
+    if (!q.exec(QStringLiteral("SELECT COUNT(DISTINCT dateTime) FROM DataConnected")) || !q.next())
+        return -1;
+    return q.value(0).toLongLong();
 }

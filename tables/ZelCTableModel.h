@@ -23,4 +23,7 @@ public:
     void updateQuery() override;
 
     bool flagNotReady(int flag) const;
+
+protected:
+    qint64 groupedRowCount() override;
 };

@@ -9,7 +9,8 @@ QString text(int flag);
 } // namespace moxbflags
 
 // One of the MoxB recorder's SQLite logs (AlarmLog or AuditLog), shown as the
-// table holds it: every column and row in the table's own order.
+// table holds it: every column and row in the table's own order, grouped by
+// date or not.
 class MoxBLogTable : public MyAbstractSqlModelMoxB
 {
     Q_OBJECT
@@ -31,6 +32,9 @@ public:
 
 protected:
     MoxBLogTable(QSqlDatabase db, QObject *parent, const QString &table);
+    // A log's columns are the instrument's own, with no flag beside a value:
+    // grouped by date it shows its cells as stored.
+    bool hasFlagColumns() const override { return false; }
 
 private:
     QString m_table;

@@ -10,6 +10,7 @@
 
 #include <QColor>
 #include <QColorDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
@@ -30,6 +31,14 @@ ThemeEditWindow::ThemeEditWindow(QWidget *parent)
     const QString smaller = QStringLiteral("QLabel, QLineEdit { font-size: 8pt; }");
     ui->gridFrame->setStyleSheet(smaller);
     ui->gridFrame_2->setStyleSheet(smaller);
+    // A row label is never narrower than its text: the form lets two of them
+    // shrink to 100 pixels, and with them the columns that hold the others.
+    for (QFrame *grid : {ui->gridFrame, ui->gridFrame_2}) {
+        for (QLabel *label : grid->findChildren<QLabel *>()) {
+            label->ensurePolished();
+            label->setMinimumWidth(qMax(label->minimumWidth(), label->minimumSizeHint().width()));
+        }
+    }
     settings = new QSettings(g_framework->configFilePath, QSettings::IniFormat, this);
     if (QWidget *window = g_framework->mainWindow.data())
         move(window->width() - width(), window->height() - height() - 28);

@@ -39,8 +39,9 @@ cmake --build "$build" -j "$jobs"
 
 case "$action" in
   run)
-    cd "$build/bin"
-    exec ./quorlog
+    # Started in the caller's folder, where its file dialogs then open; it
+    # finds its translations beside itself.
+    exec "$build/bin/quorlog"
     ;;
   test)
     cd "$build"

@@ -31,6 +31,7 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QMenu>
+#include <QElapsedTimer>
 #include <QFileSystemModel>
 #include <QMutex>
 #include <QProgressDialog>
@@ -41,6 +42,7 @@
 #include <QSqlQuery>
 #include <QStandardItemModel>
 #include <QTableWidget>
+#include <QTextDocument>
 #include <QTreeView>
 
 #include <ctime>
@@ -396,7 +398,7 @@ private slots:
         QCOMPARE(ui->firstDateValueLabel->text(), QStringLiteral("2024-03-01 20:30:00"));
         QCOMPARE(ui->lastDateValueLabel->text(), QStringLiteral("2024-04-30 20:30:00"));
         // 120 half days plus the first instant, five parameters each.
-        QCOMPARE(ui->dataRecordsValueLabel->text(), QStringLiteral("605"));
+        QTRY_COMPARE(ui->dataRecordsValueLabel->text(), QStringLiteral("605"));
         QCOMPARE(ui->sizeValueLabel->text(), DataFilterPage::formatFileSize(QFileInfo(dbPath).size()));
         // Calendars mark the database's days (UTC dates), weekends apart.
         QCalendarWidget *calendar = ui->dateEnd->calendarWidget();
@@ -425,6 +427,58 @@ private slots:
         QVERIFY(!ui->dateStart->isEnabled());
         QVERIFY(!ui->timeEnd->isEnabled());
         QCOMPARE(ui->dateStart->date(), QDate(1970, 1, 1));
+        // The tree still has its column and header.
+        QCOMPARE(model()->columnCount(), 1);
+        QCOMPARE(model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Configured devices"));
+    }
+
+    // Names, units, paths and addresses come from the user and the archives:
+    // the tree shows them as written, never as markup.
+    void namesShownAsWritten_data()
+    {
+        QTest::addColumn<QString>("written");
+        QTest::newRow("markup") << QStringLiteral("Pump <2> & co");
+        QTest::newRow("unclosed tag") << QStringLiteral("A<B");
+        QTest::newRow("entity") << QStringLiteral("&amp; &lt;b&gt;");
+        QTest::newRow("quotes") << QStringLiteral("say \"hi\" 'x'");
+        QTest::newRow("runs of blanks") << QStringLiteral("  two  blanks  ");
+        QTest::newRow("plain") << QStringLiteral("Meter 1");
+    }
+    void namesShownAsWritten()
+    {
+        QFETCH(QString, written);
+        Connections::registerFile(kFixture, dbPath);
+        QSqlDatabase db = Connections::database(kFixture);
+        QSqlQuery q(db);
+        QVERIFY(q.prepare(QStringLiteral("INSERT INTO Devices (id, name, type, filesPath, onlineCfgEnable, addresIP, "
+                                         "protocolType, user, pass) VALUES (9, ?, 4, ?, 1, ?, 0, ?, '')")));
+        for (int i = 0; i < 4; ++i)
+            q.addBindValue(written);
+        QVERIFY(q.exec());
+        QVERIFY(q.prepare(QStringLiteral("INSERT INTO Parameters (id, idDevices, name, unit) VALUES (9, 9, ?, ?)")));
+        q.addBindValue(written);
+        q.addBindValue(written);
+        QVERIFY(q.exec());
+        q.finish();
+        db = QSqlDatabase();
+        Connections::remove(kFixture);
+        page()->updateDeviceTree();
+
+        const auto shown = [](const QModelIndex &index) {
+            QTextDocument document;
+            document.setHtml(index.data().toString());
+            return document.toPlainText();
+        };
+        QCOMPARE(model()->rowCount(), 4);
+        QCOMPARE(shown(deviceIndex(3)), written + QStringLiteral(" [ZelB]"));
+        QCOMPARE(shown(childIndex(3, 1, 0)), written + QStringLiteral(" [") + written + QLatin1Char(']'));
+        QCOMPARE(shown(childIndex(3, 0, 0)), QStringLiteral("Files path: ") + written);
+        QCOMPARE(shown(childIndex(3, 0, 1)), QStringLiteral("IP address: ") + written);
+        QCOMPARE(shown(childIndex(3, 0, 3)), QStringLiteral("User: ") + written);
+        // The row kinds do not depend on the texts.
+        select(deviceIndex(3));
+        QCOMPARE(page()->currentKind(), DataFilterPage::DeviceRow);
+        QVERIFY(page()->form()->downloadDataButton->isEnabled());
     }
 
     void formatFileSize_data()
@@ -490,7 +544,7 @@ private slots:
         QCOMPARE(model()->rowCount(), 2);
         QVERIFY(!page()->deviceList().contains(3));
         QCOMPARE(page()->currentId(), -1);
-        QCOMPARE(page()->form()->dataRecordsValueLabel->text(), QStringLiteral("484"));
+        QTRY_COMPARE(page()->form()->dataRecordsValueLabel->text(), QStringLiteral("484"));
     }
 
     void dialogEntryPoints()
@@ -787,23 +841,28 @@ private slots:
             },
             Qt::DirectConnection);
 
-        // Drives the modal dialogs the way a user does: picks the archive,
-        // presses Import and, when cancelling, presses Cancel once a section
-        // is in the database.
+        // Does in the import dialog what a user does: picks the archive,
+        // presses Import and, when cancelling, presses Cancel in the progress
+        // window once a section is in the database.
         const auto run = [&](bool cancelling) {
             int state = 0;
-            QTimer user;
-            user.setInterval(5);
-            connect(&user, &QTimer::timeout, [&]() {
-                if (state == 0) {
-                    auto *dialog = qobject_cast<DataImportDialog *>(QApplication::activeModalWidget());
-                    if (!dialog || dialog->filesModel()->rowCount(dialog->filesModel()->index(folder)) < 1)
+            prompts->execAnswers.enqueue([&](QDialog *d) {
+                auto *dialog = qobject_cast<DataImportDialog *>(d);
+                if (!dialog)
+                    return int(QDialog::Rejected);
+                QFileSystemModel *files = dialog->filesModel();
+                QElapsedTimer listing;
+                listing.start();
+                while (files->rowCount(files->index(folder)) < 1 && listing.elapsed() < 10000)
+                    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+                dialog->form()->filesTreeView->selectionModel()->select(
+                    files->index(archive), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+                state = 1;
+                QTimer user;
+                user.setInterval(5);
+                connect(&user, &QTimer::timeout, [&]() {
+                    if (state != 1 || !cancelling || sections.loadAcquire() == 0)
                         return;
-                    dialog->form()->filesTreeView->selectionModel()->select(
-                        dialog->filesModel()->index(archive), QItemSelectionModel::Select | QItemSelectionModel::Rows);
-                    state = 1;
-                    QMetaObject::invokeMethod(dialog->form()->importButton, "click", Qt::QueuedConnection);
-                } else if (state == 1 && cancelling && sections.loadAcquire() > 0) {
                     for (QProgressDialog *progress : window()->findChildren<QProgressDialog *>()) {
                         if (QPushButton *cancel = progress->findChild<QPushButton *>()) {
                             state = 2;
@@ -811,17 +870,18 @@ private slots:
                             break;
                         }
                     }
-                }
+                });
+                user.start();
+                dialog->form()->importButton->click();
+                return dialog->result();
             });
             sections.storeRelease(0);
             {
                 QMutexLocker lock(&mutex);
                 lines.clear();
             }
-            user.start();
             select(deviceIndex(0));
             page()->on_importDataButton_clicked();
-            user.stop();
             settle();
             return state;
         };

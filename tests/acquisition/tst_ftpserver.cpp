@@ -87,7 +87,8 @@ private slots:
     void deleteRemovesExactlyTheNamedFiles_data();
     void deleteRemovesExactlyTheNamedFiles();
     void emptyCommandListSendsNothing();
-    void tlsServerRefusesPlainSession();
+    void listingFailureIsAnError_data();
+    void listingFailureIsAnError();
     void errorTexts_data();
     void errorTexts();
     void abortDuringLargeTransfer();
@@ -312,19 +313,41 @@ void TestFtpServer::emptyCommandListSendsNothing()
     QVERIFY(listing.contains("n1.csv"));
 }
 
-void TestFtpServer::tlsServerRefusesPlainSession()
+// A listing that fails is written at the error level (red), never as plain
+// news; the folder stays unread.
+void TestFtpServer::listingFailureIsAnError_data()
 {
+    QTest::addColumn<bool>("serverUp");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("text");
+    // Plain FTP to a server that requires TLS: the log-in is refused.
+    QTest::newRow("plain session to TLS-only") << true << int(CURLE_LOGIN_DENIED)
+                                               << "Error: Login denied\nBuffer: ";
+    QTest::newRow("nothing on port 21") << false << int(CURLE_COULDNT_CONNECT)
+                                        << "Error: Couldn't connect to server\nBuffer: ";
+}
+
+void TestFtpServer::listingFailureIsAnError()
+{
+    QFETCH(bool, serverUp);
+    QFETCH(int, code);
+    QFETCH(QString, text);
     useServer(FtpTestServer::Tls);
     FtpAccess plain = m_server.access();
     plain.protocolType = 0;
+    if (!serverUp) {
+        m_server.stop();
+        m_mode = -1;
+    }
     ftpTreeModel model;
     QSignalSpy console(&model, &ftpTreeModel::consoleMessage);
     QVERIFY(model.loadFilesTree(plain, model.getRootItem()));
     QVERIFY(!model.isLoaded());
     QCOMPARE(model.rowCount(), 0);
-    QCOMPARE(model.getCurl()->lastCode, CURLE_LOGIN_DENIED);
+    QCOMPARE(int(model.getCurl()->lastCode), code);
     QCOMPARE(console.count(), 1);
-    QVERIFY(console.at(0).at(0).toString().startsWith("Error: Login denied\nBuffer: "));
+    QVERIFY2(console.at(0).at(0).toString().startsWith(text), qPrintable(console.at(0).at(0).toString()));
+    QCOMPARE(console.at(0).at(1).toInt(), 3);
 }
 
 void TestFtpServer::errorTexts_data()

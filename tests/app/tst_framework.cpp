@@ -8,6 +8,7 @@
 #include <QSettings>
 #include <QSignalSpy>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 
 // Framework start-up, settings, session record, message boxes, wiring of the
 // main window and the language switch.
@@ -37,6 +38,7 @@ private slots:
 
     void languageTable();
     void setLanguageSwitchesTranslations();
+    void translationsFoundFromAnotherFolder();
     void setLanguageSameCodeReloadsOnly();
     void setLanguageRebuildsWindow();
     void setLanguageUnknownCode();
@@ -333,6 +335,26 @@ void TestFramework::setLanguageSwitchesTranslations()
     QCOMPARE(QCoreApplication::translate("ProgressDialog", "Cancel"), QStringLiteral("Cancel"));
     QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Cancel"));
     QCOMPARE(fw.settings->value(QStringLiteral("lang")).toString(), QStringLiteral("en"));
+}
+
+// Started from another folder (the launcher keeps the caller's), the program
+// still finds its translations beside itself.
+void TestFramework::translationsFoundFromAnotherFolder()
+{
+    QTemporaryDir elsewhere;
+    QVERIFY(elsewhere.isValid());
+    const QString programFolder = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(elsewhere.path()));
+    QString cancel;
+    {
+        Framework fw;
+        fw.setLanguage(QStringLiteral("pl"), false);
+        cancel = QCoreApplication::translate("ProgressDialog", "Cancel");
+        fw.setLanguage(QStringLiteral("en"), false);
+    }
+    QVERIFY(QDir::setCurrent(programFolder));
+    QVERIFY(!QFile::exists(QDir(elsewhere.path()).filePath(QStringLiteral("qrlg_pl.qm"))));
+    QCOMPARE(cancel, QStringLiteral("Anuluj"));
 }
 
 void TestFramework::setLanguageSameCodeReloadsOnly()

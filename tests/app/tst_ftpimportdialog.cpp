@@ -12,7 +12,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileSystemModel>
+#include <QScopeGuard>
 #include <QTemporaryDir>
+#include <QTranslator>
 
 namespace {
 
@@ -183,13 +185,87 @@ private slots:
         selectRow(left, x);
         QCOMPARE(dialog.selectedFtpFiles(), QStringList({"ftp://127.0.0.1/trash/x.csv"}));
 
-        // Delete after the question: the tree is read afresh without the file.
+        // Answering No leaves the server and the view alone: nothing is read again.
+        m_prompts->messageAnswers.enqueue(QMessageBox::No);
+        QVERIFY(!dialog.deleteFTPFiles());
+        QVERIFY(QFile::exists(m_root + "/trash/x.csv"));
+        QCOMPARE(dialog.ftpModel(), tree);
+        QCOMPARE(left->model(), static_cast<QAbstractItemModel *>(tree));
+        QCOMPARE(left->rootIndex(), trash);
+        QCOMPARE(dialog.selectedFtpFiles(), QStringList({"ftp://127.0.0.1/trash/x.csv"}));
+
+        // Delete after the question: the tree is read afresh without the
+        // file, and the view stays in the folder.
         m_prompts->messageAnswers.enqueue(QMessageBox::Yes);
         QVERIFY(dialog.deleteFTPFiles());
         QVERIFY(!QFile::exists(m_root + "/trash/x.csv"));
-        QVERIFY(dialog.ftpModel() != nullptr && dialog.ftpModel()->isLoaded());
-        QCOMPARE(left->model(), static_cast<QAbstractItemModel *>(dialog.ftpModel()));
+        ftpTreeModel *fresh = dialog.ftpModel();
+        QVERIFY(fresh != nullptr && fresh->isLoaded());
+        QCOMPARE(left->model(), static_cast<QAbstractItemModel *>(fresh));
         QVERIFY(dialog.selectedFtpFiles().isEmpty());
+        QCOMPARE(left->rootIndex().data(ftpTreeModel::PathRole).toString(), QString("/trash/"));
+        QCOMPARE(fresh->getRootItem()->getName(), QString("Actual folder: trash"));
+        QVERIFY(!rowNamed(fresh, left->rootIndex(), "x.csv").isValid());
+        QVERIFY(rowNamed(fresh, left->rootIndex(), "y.csv").isValid());
+        m_server.stop();
+    }
+
+    // Two levels down: each folder on the way is read again, and the view
+    // ends where it was, with its way back up.
+    void deleteStaysInNestedFolder()
+    {
+        FTP_SERVER_AVAILABLE_OR_SKIP();
+        QVERIFY2(m_server.start(m_root, FtpTestServer::Tls), qPrintable(m_server.error()));
+        QVERIFY(writeFile(m_root + "/nested/inner/gone.txt", "x"));
+        DataImportDialog dialog(1, device(newFolder()));
+        ftpTreeModel *tree = dialog.ftpModel();
+        QVERIFY(tree && tree->isLoaded());
+        QTreeView *left = dialog.form()->dirTreeView;
+        const QModelIndex nested = rowNamed(tree, QModelIndex(), "nested");
+        dialog.on_dirTreeView_doubleClicked(nested);
+        const QModelIndex inner = rowNamed(tree, nested, "inner");
+        dialog.on_dirTreeView_doubleClicked(inner);
+        QCOMPARE(left->rootIndex(), inner);
+        selectRow(left, rowNamed(tree, inner, "gone.txt"));
+
+        m_prompts->messageAnswers.enqueue(QMessageBox::Yes);
+        QVERIFY(dialog.deleteFTPFiles());
+        QVERIFY(!QFile::exists(m_root + "/nested/inner/gone.txt"));
+        ftpTreeModel *fresh = dialog.ftpModel();
+        const QModelIndex shown = left->rootIndex();
+        QCOMPARE(shown.data(ftpTreeModel::PathRole).toString(), QString("/nested/inner/"));
+        QCOMPARE(fresh->getRootItem()->getName(), QString("Actual folder: inner"));
+        QCOMPARE(fresh->getCurrentFolder(), fresh->getItem(shown));
+        QStringList names;
+        for (int row = 0; row < fresh->rowCount(shown); ++row)
+            names << fresh->index(row, 0, shown).data().toString();
+        QCOMPARE(names, QStringList({"/", "..", "deep.txt"}));
+        // The way back up still works from the fresh tree.
+        dialog.on_dirTreeView_doubleClicked(rowNamed(fresh, shown, ".."));
+        QCOMPARE(left->rootIndex().data(ftpTreeModel::PathRole).toString(), QString("/nested/"));
+        m_server.stop();
+    }
+
+    // In Polish the heading of the server tree stays Polish as the user moves.
+    void polishHeading()
+    {
+        FTP_SERVER_AVAILABLE_OR_SKIP();
+        QTranslator polish;
+        QVERIFY(polish.load(QStringLiteral(QUORLOG_BIN_DIR "/qrlg_pl.qm")));
+        QCoreApplication::installTranslator(&polish);
+        const auto restore = qScopeGuard([&polish]() { QCoreApplication::removeTranslator(&polish); });
+        QVERIFY2(m_server.start(m_root, FtpTestServer::Plain), qPrintable(m_server.error()));
+        DataImportDialog dialog(1, device(newFolder()));
+        ftpTreeModel *tree = dialog.ftpModel();
+        QVERIFY(tree && tree->isLoaded());
+        const QString top = QStringLiteral("Bieżący folder: katalog główny");
+        QCOMPARE(tree->headerData(0, Qt::Horizontal).toString(), top);
+
+        const QModelIndex nested = rowNamed(tree, QModelIndex(), "nested");
+        dialog.on_dirTreeView_doubleClicked(nested);
+        QCOMPARE(tree->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Bieżący folder: nested"));
+        dialog.on_dirTreeView_doubleClicked(rowNamed(tree, nested, "/"));
+        QCOMPARE(tree->headerData(0, Qt::Horizontal).toString(), top);
         m_server.stop();
     }
 

@@ -43,7 +43,7 @@ class TestImportMoxBSettings : public QObject
                 texts << call.text;
         return texts;
     }
-    int addRecorder(const QString &name)
+    int addRecorder(const QString &name, const QList<const char *> &parameters = {"U1", "U1 avg", "T_1", "TX1"})
     {
         if (!g_framework->archiveManager.addDevice(name, MoxB, QString(), false, QString(), 0, QString(), QString(),
                                                    {}))
@@ -51,7 +51,7 @@ class TestImportMoxBSettings : public QObject
         const int id = g_framework->archiveManager.getDevices().lastKey();
         // The columns of its data files, as the data imports leave them.
         QSqlQuery q(appDb());
-        for (const char *name : {"U1", "U1 avg", "T_1", "TX1"}) {
+        for (const char *name : parameters) {
             q.prepare(QStringLiteral("INSERT INTO Parameters (idDevices, name, unit) VALUES (?, ?, 'None')"));
             q.addBindValue(id);
             q.addBindValue(QString::fromLatin1(name));
@@ -127,7 +127,8 @@ private slots:
         const QString path = settingsFile(language, sqlite);
         QVERIFY(import(path, second));
         QVERIFY(messageTexts().isEmpty());
-        QCOMPARE(units(second), (QStringList{"U1=V", "U1 avg=V", "T_1=C", "TX1=None"}));
+        // A unit is named for one parameter exactly: U1's is not U1 avg's.
+        QCOMPARE(units(second), (QStringList{"U1=V", "U1 avg=None", "T_1=C", "TX1=None"}));
         QCOMPARE(units(recorder), (QStringList{"U1=None", "U1 avg=None", "T_1=None", "TX1=None"}));
         for (const QString &table : moxbsettings::storedTables(language))
             QVERIFY2(testdb::count(appDb(), table) > 0, qPrintable(table));
@@ -139,28 +140,69 @@ private slots:
         QVERIFY(messageTexts().isEmpty());
     }
 
-    // A failing file is said, changes nothing, and ends the dialog's run.
+    // The recorder's settings CSV (the sections the user guide describes):
+    // its display units reach the parameters it names exactly, whether their
+    // names are the channels' own or the recorder's column titles; the
+    // parameters it gives no unit keep "None".
+    void settingsFixtureUnits()
+    {
+        const QString settings = QStringLiteral(QUORLOG_TEST_DATA "/moxb/settings.MoxBArch.csv");
+        const int id = addRecorder(QStringLiteral("Hall 2"),
+                                   {"AI1", "AI2", "AI3", "AI10", "ai1", "XAI1 total", "AI1: Analog input - value",
+                                    "AI2: Analog input - avg", "AI12: Analog input - value", "TOT3: Totalizer - value",
+                                    "TOT4: Totalizer - value", "MB1", "MF1"});
+        QVERIFY(id > 0);
+        QVERIFY(import(settings, id));
+        QVERIFY(messageTexts().isEmpty());
+        QCOMPARE(units(id), (QStringList{"AI1=m3/h", "AI2=bar", "AI3=None", "AI10=None", "ai1=None",
+                                         "XAI1 total=None", "AI1: Analog input - value=m3/h",
+                                         "AI2: Analog input - avg=bar", "AI12: Analog input - value=None",
+                                         "TOT3: Totalizer - value=m3", "TOT4: Totalizer - value=None", "MB1=kW",
+                                         "MF1=None"}));
+        QCOMPARE(units(recorder), (QStringList{"U1=None", "U1 avg=None", "T_1=None", "TX1=None"}));
+        for (const char *table : {"General settings", "Instrument information", "Analog inputs information",
+                                  "Math functions", "Modbus master inputs", "Totalizer information",
+                                  "Temperature information", "ParametersSettings"})
+            QVERIFY2(testdb::count(appDb(), QString::fromLatin1(table)) > 0, table);
+    }
+
+    // A failing file is said, with what is wrong with it, changes nothing,
+    // and ends the dialog's run.
     void failures_data()
     {
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("detail");
         QTest::newRow("application table in the file")
-            << "data" << "An error occurred during settings import.";
-        QTest::newRow("missing CSV file") << "missing.csv" << "Unable to open file";
-        QTest::newRow("units without stored settings") << "any.txt" << "An error occurred during settings import.";
+            << "data" << "An error occurred during settings import."
+            << "named like a table of the application database: Data";
+        QTest::newRow("no parameters section")
+            << "noparameters" << "An error occurred during settings import."
+            << "has no parameters section (\"Parameters\" or \"Parametry\")";
+        QTest::newRow("missing CSV file") << "missing.csv" << "Unable to open file" << "";
+        QTest::newRow("units without stored settings")
+            << "any.txt" << "An error occurred during settings import." << "(ParametersSettings)";
     }
 
     void failures()
     {
         QFETCH(QString, path);
         QFETCH(QString, message);
-        if (path == QLatin1String("data"))
+        QFETCH(QString, detail);
+        if (path == QLatin1String("data")) {
             path = settingsFile(Language::English, true, {{QStringLiteral("Data"), {QStringLiteral("x")}, {{"1"}}}});
-        else
+        } else if (path == QLatin1String("noparameters")) {
+            auto sections = moxbsettings::sections(Language::English, {QStringLiteral("U1 [V]")});
+            sections.removeAt(2);
+            path = testdb::writeFile(dir.filePath(QStringLiteral("noparameters.csv")), moxbsettings::csv(sections));
+        } else {
             path = dir.filePath(path);
+        }
         const QStringList tables = testdb::tables(appDb());
         QVERIFY(!import(path, recorder));
-        QCOMPARE(messageTexts(), QStringList{message});
+        QCOMPARE(messageTexts().size(), 1);
+        QCOMPARE(messageTexts().first().section(QLatin1Char('\n'), 0, 0), message);
+        QVERIFY2(messageTexts().first().contains(detail), qPrintable(messageTexts().first()));
         QCOMPARE(testdb::tables(appDb()), tables);
         QCOMPARE(units(recorder), (QStringList{"U1=None", "U1 avg=None", "T_1=None", "TX1=None"}));
     }

@@ -667,7 +667,8 @@ private slots:
         expectClosed();
     }
 
-    // Foreign tables go; the schema and the recorder import's saved rows stay.
+    // Foreign tables go, also those whose names only look like SQLite's own
+    // ("sqlite1"); the schema and the recorder import's saved rows stay.
     void clearTempDatabaseTables()
     {
         QVERIFY(!g_framework->clearTempDatabaseTables()); // nothing open
@@ -680,7 +681,8 @@ private slots:
         QVERIFY(g_databaseStructure->initStructure(db));
         QSqlQuery q(db);
         for (const char *name : {"DataMoxB", "DataMoxA", "tmpOldDataMoxB", "tmpOldDataMoxA", "TempDataMoxA",
-                                 "DataMoxB_toDelete", "Settings", "we\"ird name", "PARAMETERS2"})
+                                 "DataMoxB_toDelete", "Settings", "we\"ird name", "PARAMETERS2",
+                                 "sqlite1", "sqliteXstat"})
             QVERIFY2(q.exec(QStringLiteral("CREATE TABLE \"%1\" (id INTEGER)").arg(QString::fromLatin1(name).replace('"', "\"\""))),
                      name);
         QVERIFY(q.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS eventData (id INTEGER)")));

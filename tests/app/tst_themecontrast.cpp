@@ -1,16 +1,28 @@
 // Every text of the six themes against its background, computed from the
 // theme data (the applied style sheet, the Framework colours and the welcome
-// logo): at least 4.5 : 1, the contrast of WCAG 2 for normal text.
+// logo): at least 4.5 : 1, the contrast of WCAG 2 for normal text. Chart
+// lines, report columns and the marks of check boxes and radio buttons (as
+// drawn) against what they lie on: at least 3 : 1, WCAG 2's contrast for
+// graphics.
 #include "support/TestMain.h"
 
 #include "app/Framework.h"
+#include "charts/ChartViewPage.h"
+#include "reports/AbstractReportModel.h"
 
+#include <QCheckBox>
 #include <QColor>
 #include <QDir>
 #include <QHash>
 #include <QImage>
+#include <QRadioButton>
 #include <QRegularExpression>
+#include <QSqlDatabase>
+#include <QStackedWidget>
+#include <QStandardItemModel>
 #include <QStandardPaths>
+#include <QTreeView>
+#include <QVBoxLayout>
 #include <cmath>
 
 namespace {
@@ -134,6 +146,61 @@ const SheetPair sheetPairs[] = {
 
 const char *const themeNames[] = {"dark", "light", "gold", "red", "blue", "user"};
 
+// The six themes, the user theme with its default colours (as a first start
+// leaves it), reached from the light and from the dark theme.
+// With `brightness`, a column of palette brightness too: -1 for the theme's own.
+void themeRows(bool brightness = false)
+{
+    QTest::addColumn<int>("theme");
+    // Started from the light theme: the user theme must not keep its colours.
+    QTest::addColumn<int>("before");
+    if (brightness)
+        QTest::addColumn<int>("brightness");
+    auto row = [brightness](const char *name, int theme, int before) -> QTestData & {
+        QTestData &data = QTest::newRow(name) << theme << before;
+        return brightness ? data << -1 : data;
+    };
+    for (int theme = 0; theme <= 5; ++theme)
+        row(themeNames[theme], theme, int(Framework::ThemeLight));
+    row("user after dark", int(Framework::ThemeUser), int(Framework::ThemeDark));
+}
+
+// The lowest contrast of any pixel of a rectangle against a colour, and the
+// highest.
+std::pair<double, double> contrastRange(const QImage &img, const QRect &r, const QColor &against)
+{
+    double lowest = 21, highest = 1;
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x) {
+            const double c = contrast(QColor(img.pixel(x, y)), against);
+            lowest = std::min(lowest, c);
+            highest = std::max(highest, c);
+        }
+    return {lowest, highest};
+}
+
+// What an indicator shows, unchecked and checked, on the picture: the
+// strongest contrast of its outline against the ground around it, and the
+// strongest difference between the two states inside it.
+struct IndicatorLook
+{
+    double outline = 1;
+    double checkedMark = 1;
+};
+
+IndicatorLook indicatorLook(const QImage &unchecked, const QImage &checked, const QRect &indicator, const QColor &ground)
+{
+    IndicatorLook look;
+    look.outline = contrastRange(unchecked, indicator, ground).second;
+    // The inner half of the indicator: where a tick or a dot is drawn.
+    const QRect inner = indicator.adjusted(indicator.width() / 4, indicator.height() / 4, -indicator.width() / 4,
+                                           -indicator.height() / 4);
+    for (int y = inner.top(); y <= inner.bottom(); ++y)
+        for (int x = inner.left(); x <= inner.right(); ++x)
+            look.checkedMark = std::max(look.checkedMark, contrast(QColor(checked.pixel(x, y)), QColor(unchecked.pixel(x, y))));
+    return look;
+}
+
 } // namespace
 
 class TestThemeContrast : public QObject
@@ -155,15 +222,7 @@ private slots:
         qApp->setStyleSheet(QString());
     }
 
-    void textAgainstBackground_data()
-    {
-        QTest::addColumn<int>("theme");
-        // Started from the light theme: the user theme must not keep its colours.
-        QTest::addColumn<int>("before");
-        for (int theme = 0; theme <= 5; ++theme)
-            QTest::newRow(themeNames[theme]) << theme << int(Framework::ThemeLight);
-        QTest::newRow("user after dark") << int(Framework::ThemeUser) << int(Framework::ThemeDark);
-    }
+    void textAgainstBackground_data() { themeRows(); }
 
     void textAgainstBackground()
     {
@@ -209,6 +268,132 @@ private slots:
         check(QStringLiteral("text colour on the page"), fw.textColor, prop(page, "background-color"));
 
         QVERIFY2(failures.isEmpty(), qPrintable(failures.join(QLatin1Char('\n'))));
+    }
+
+    // The series colours of the chart page on the plot area, the report's
+    // column colours on both kinds of table row.
+    void paletteAgainstBackground_data()
+    {
+        themeRows(true);
+        // The ends of the user theme editor's brightness slider.
+        QTest::newRow("light, Bright") << int(Framework::ThemeLight) << int(Framework::ThemeLight) << 100;
+        QTest::newRow("blue, near Bright") << int(Framework::ThemeBlue) << int(Framework::ThemeLight) << 90;
+        QTest::newRow("dark, Dark") << int(Framework::ThemeDark) << int(Framework::ThemeLight) << 0;
+        QTest::newRow("user, near Dark") << int(Framework::ThemeUser) << int(Framework::ThemeLight) << 10;
+    }
+    void paletteAgainstBackground()
+    {
+        QFETCH(int, theme);
+        QFETCH(int, before);
+        QFETCH(int, brightness);
+        Framework &fw = *g_framework;
+        fw.loadTheme(before);
+        fw.loadTheme(theme);
+        const int ownBrightness = fw.brightness;
+        if (brightness >= 0)
+            fw.brightness = brightness;
+        const auto rules = parseSheet(qApp->styleSheet());
+        QStringList failures;
+        auto check = [&](const QString &name, const QColor &fg, const QColor &bg) {
+            const double ratio = contrast(fg, bg);
+            if (ratio < 3.0)
+                failures << QStringLiteral("%1: %2 on %3 is %4 : 1").arg(name, fg.name(), bg.name()).arg(ratio, 0, 'f', 2);
+        };
+
+        ChartViewPage page(nullptr, nullptr);
+        const QColor plot(fw.buttonColor12);
+        QVERIFY(plot.isValid());
+        QCOMPARE(page.drawing().palette.size(), 13);
+        for (int i = 0; i < page.drawing().palette.size(); ++i)
+            check(QStringLiteral("chart series %1").arg(i), QColor(QRgb(page.drawing().palette[i])), plot);
+
+        AbstractReportModel report(QSqlDatabase(), nullptr);
+        const QHash<QString, QString> table = rules.value(QStringLiteral("QTableView, QTreeView, QListView"));
+        const QColor rows(table.value(QStringLiteral("background-color")));
+        const QColor otherRows(table.value(QStringLiteral("alternate-background-color")));
+        QVERIFY(rows.isValid() && otherRows.isValid());
+        const QStringList columns = report.getPalette();
+        QCOMPARE(columns.size(), 24);
+        for (int i = 0; i < columns.size(); ++i) {
+            check(QStringLiteral("report column %1").arg(i), QColor(columns[i]), rows);
+            check(QStringLiteral("report column %1, other rows").arg(i), QColor(columns[i]), otherRows);
+        }
+        fw.brightness = ownBrightness;
+        QVERIFY2(failures.isEmpty(), qPrintable(failures.join(QStringLiteral("; "))));
+    }
+
+    // Check boxes and radio buttons on a page and the check boxes of a tree
+    // (the data filter's), as drawn: an empty one's outline stands out from
+    // the ground, and a checked one differs visibly from an empty one.
+    void controlMarks_data() { themeRows(); }
+    void controlMarks()
+    {
+        QFETCH(int, theme);
+        QFETCH(int, before);
+        Framework &fw = *g_framework;
+        fw.loadTheme(before);
+        fw.loadTheme(theme);
+
+        QStackedWidget stack; // pages lie in a stacked widget, as in the window
+        auto *page = new QWidget;
+        stack.addWidget(page);
+        auto *layout = new QVBoxLayout(page);
+        auto *radio = new QRadioButton(QStringLiteral("Hourly"));
+        auto *radio2 = new QRadioButton(QStringLiteral("Daily")); // keeps `radio` free to be unchecked
+        auto *check = new QCheckBox(QStringLiteral("Draw lines between dots"));
+        auto *tree = new QTreeView;
+        auto *items = new QStandardItemModel(tree);
+        for (const char *name : {"Instrument", "U1 [V]"}) {
+            auto *item = new QStandardItem(QString::fromLatin1(name));
+            item->setCheckable(true);
+            items->appendRow(item);
+        }
+        tree->setModel(items);
+        for (QWidget *w : {static_cast<QWidget *>(radio), static_cast<QWidget *>(radio2), static_cast<QWidget *>(check),
+                           static_cast<QWidget *>(tree)})
+            layout->addWidget(w);
+        stack.resize(300, 220);
+        stack.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&stack));
+
+        QStringList failures;
+        auto judge = [&](const QString &name, const IndicatorLook &look) {
+            if (look.outline < 3.0)
+                failures << QStringLiteral("%1: empty box %2 : 1").arg(name).arg(look.outline, 0, 'f', 2);
+            if (look.checkedMark < 3.0)
+                failures << QStringLiteral("%1: checked against empty %2 : 1").arg(name).arg(look.checkedMark, 0, 'f', 2);
+        };
+        // Pictures of the whole page: a widget grabbed alone has no page behind it.
+        auto buttonLook = [&](QAbstractButton *button, QStyle::SubElement element) {
+            QStyleOptionButton option;
+            option.initFrom(button);
+            const QRect indicator = button->style()->subElementRect(element, &option, button).translated(
+                button->mapTo(&stack, QPoint(0, 0)));
+            const QImage unchecked = stack.grab().toImage();
+            button->setChecked(true);
+            const QImage checked = stack.grab().toImage();
+            // The ground: the page's colour beside the indicator.
+            const QColor ground(unchecked.pixel(qMax(0, indicator.left() - 2), indicator.center().y()));
+            return indicatorLook(unchecked, checked, indicator, ground);
+        };
+        judge(QStringLiteral("radio button"), buttonLook(radio, QStyle::SE_RadioButtonIndicator));
+        judge(QStringLiteral("check box"), buttonLook(check, QStyle::SE_CheckBoxIndicator));
+
+        const QModelIndex second = items->index(1, 0);
+        QStyleOptionViewItem option;
+        option.initFrom(tree->viewport());
+        option.rect = tree->visualRect(second);
+        option.features |= QStyleOptionViewItem::HasCheckIndicator;
+        const QRect indicator = tree->style()
+                                    ->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, tree)
+                                    .translated(tree->viewport()->mapTo(&stack, QPoint(0, 0)));
+        const QImage unchecked = stack.grab().toImage();
+        items->item(1)->setCheckState(Qt::Checked);
+        const QImage checked = stack.grab().toImage();
+        const QColor ground(unchecked.pixel(qMax(0, indicator.left() - 2), indicator.center().y()));
+        judge(QStringLiteral("tree check box"), indicatorLook(unchecked, checked, indicator, ground));
+
+        QVERIFY2(failures.isEmpty(), qPrintable(failures.join(QStringLiteral("; "))));
     }
 };
 

@@ -124,6 +124,57 @@ private slots:
         QCOMPARE(c->makeImage(), plain);
     }
 
+    // A track label keeps the whole name inside the picture (saved images
+    // carry it): moved in from the edge it would run over, broken over lines
+    // when it is wider than the chart.
+    void trackLabelInside_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<double>("at"); // where the mouse is, as a share of the plot width
+        QTest::addColumn<bool>("broken");
+        const QString longName = QStringLiteral("block1_value3_Ch3_14504_t1 (recorder)");
+        QTest::newRow("right of the line, would run over the right edge") << longName << 0.2 << false;
+        QTest::newRow("left of the line, would run over the left edge") << longName << 0.8 << false;
+        QTest::newRow("wider than the chart") << longName.repeated(3) << 0.5 << true;
+    }
+    void trackLabelInside()
+    {
+        QFETCH(QString, name);
+        QFETCH(double, at);
+        QFETCH(bool, broken);
+        PageDrawing page(true);
+        const double t = t0();
+        page.series << Series{name, QStringLiteral("V"), true, {t, t + 10}, {1, 1}};
+        ViewPortManager vpm;
+        setFullRange(vpm, t, t + 10);
+        std::unique_ptr<XYChart> c(page.drawChart(vpm, 420, 200));
+        const QImage plain = c->makeImage().convertToFormat(QImage::Format_ARGB32);
+        PlotArea *pa = c->getPlotArea();
+        const QStringList texts = page.drawTrackLine(c.get(), pa->getLeftX() + int(at * pa->getWidth()));
+        QCOMPARE(texts.size(), 2);
+        QCOMPARE(texts.at(1).contains(QLatin1String("<*br*>")), broken);
+        QString shown = texts.at(1);
+        shown.remove(QStringLiteral("<*br*>"));
+        QVERIFY(shown.contains(QStringLiteral(" / ") + name + QLatin1Char(' ')));
+        const QImage img = c->makeImage().convertToFormat(QImage::Format_ARGB32);
+        keep(img, QStringLiteral("tracklabel-%1.png").arg(int(at * 10)));
+        // The label's box: pixels of the series' colour the track line added.
+        const QRgb box = rgb(page.seriesColor(0));
+        int left = img.width(), right = -1, top = img.height(), bottom = -1;
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x)
+                if (img.pixel(x, y) != plain.pixel(x, y) && (img.pixel(x, y) | 0xFF000000u) == box) {
+                    left = std::min(left, x);
+                    right = std::max(right, x);
+                    top = std::min(top, y);
+                    bottom = std::max(bottom, y);
+                }
+        QVERIFY(right > left);
+        QVERIFY2(left >= 1 && right <= img.width() - 2, qPrintable(QStringLiteral("box %1..%2").arg(left).arg(right)));
+        if (broken)
+            QVERIFY(bottom - top > 30); // several lines
+    }
+
     void linesOff()
     {
         PageDrawing page(true);
@@ -202,6 +253,118 @@ private slots:
         QCOMPARE(pixel(img, right, midY), rgb(page.seriesColor(1)));
         QCOMPARE(pixel(img, 130 - 65, midY), rgb(page.seriesColor(2)));
         QCOMPARE(pixel(img, right + 75, midY), rgb(page.seriesColor(3)));
+    }
+
+    // Grouped by unit, every axis drawn has its tick labels and its title
+    // inside the picture, beside its own line and nowhere else, titled with
+    // the units of the series drawn on it (the fourth takes any further unit).
+    void groupedAxesReadable_data()
+    {
+        QTest::addColumn<bool>("light");
+        QTest::addColumn<QStringList>("units");
+        QTest::addColumn<QStringList>("titles");
+        const QStringList three{"V", "A", "Hz"};
+        const QStringList five{"V", "A", "Hz", "°C", "kWh"};
+        QTest::newRow("3 units, light") << true << three << three;
+        QTest::newRow("3 units, dark") << false << three << three;
+        QTest::newRow("5 units, light") << true << five << QStringList{"V", "A", "Hz", "°C, kWh"};
+        QTest::newRow("5 units, dark") << false << five << QStringList{"V", "A", "Hz", "°C, kWh"};
+    }
+    void groupedAxesReadable()
+    {
+        QFETCH(bool, light);
+        QFETCH(QStringList, units);
+        QFETCH(QStringList, titles);
+        const QRgb text = qRgb(0x40, 0xF0, 0xF0); // titles, in no series' colour
+        Chart::setThemeColors(QColor(0x30, 0x30, 0x30), QColor(text), QColor(text));
+        PageDrawing page(light);
+        page.groupByUnit = true;
+        const double t = t0();
+        // Long labels: values with decimals, a negative one, a large one.
+        const QVector<QVector<double>> values{{229.875, 231.125}, {-12.345, 17.875}, {49.9825, 50.0125},
+                                              {-21.5, 38.25}, {123456.5, 198765.25}};
+        for (int i = 0; i < units.size(); ++i)
+            page.series << Series{QStringLiteral("P%1").arg(i), units[i], true, {t, t + 10}, values[i]};
+        // An indicator on the last series marks the axis it is drawn on.
+        const double level = (values[units.size() - 1][0] + values[units.size() - 1][1]) / 2;
+        page.maxIndicator = {true, int(units.size()) - 1, level, 0x800080};
+        ViewPortManager vpm;
+        setFullRange(vpm, t, t + 10);
+        // Drawn once, as after switching grouping on: no earlier drawing made room.
+        std::unique_ptr<XYChart> c(page.drawChart(vpm, 900, 400));
+        const QImage img = c->makeImage().convertToFormat(QImage::Format_ARGB32);
+        keep(img, QStringLiteral("axes-%1-%2.png").arg(units.size()).arg(light ? "light" : "dark"));
+
+        QCOMPARE(page.axes.size(), titles.size());
+        QStringList seen;
+        for (Axis *a : qAsConst(page.axes))
+            seen << a->getTitle();
+        QCOMPARE(seen, titles);
+        // No series is drawn on an axis whose title leaves out its unit.
+        for (int z = 0; z < c->getLayerCount(); ++z) {
+            DataSet *ds = c->getLayerByZ(z)->getDataSet(0);
+            if (!ds || ds->getDataName().isEmpty())
+                continue;
+            const QString unit = ds->getDataName().section(QLatin1Char('|'), 1);
+            QVERIFY2(ds->getUseYAxis()->getTitle().split(QStringLiteral(", ")).contains(unit), qPrintable(unit));
+        }
+
+        PlotArea *pa = c->getPlotArea();
+        // Nothing reaches the picture's left or right edge.
+        for (int y = 0; y < img.height(); ++y)
+            for (int x : {0, 1, img.width() - 2, img.width() - 1})
+                QVERIFY2(qAlpha(img.pixel(x, y)) == 0, qPrintable(QStringLiteral("content at %1,%2").arg(x).arg(y)));
+        // Each axis owns the columns from its line outwards to the next line
+        // (or the picture's edge): its labels and title lie there alone.
+        const int n = page.axes.size();
+        QVector<int> lineX(n), from(n), to(n);
+        for (int a = 0; a < n; ++a)
+            lineX[a] = c->axisLineX(page.axes[a]);
+        for (int a = 0; a < n; ++a) {
+            const bool left = page.axes[a]->getAlignment() == Chart::Left;
+            int outer = left ? 0 : img.width() - 1;
+            for (int b = 0; b < n; ++b)
+                if (b != a && page.axes[b]->getAlignment() == page.axes[a]->getAlignment()) {
+                    if (left && lineX[b] < lineX[a])
+                        outer = std::max(outer, lineX[b] + 1);
+                    if (!left && lineX[b] > lineX[a])
+                        outer = std::min(outer, lineX[b] - 1);
+                }
+            from[a] = left ? outer : lineX[a];
+            to[a] = left ? lineX[a] : outer;
+        }
+        const QRect plot(pa->getLeftX(), pa->getTopY(), pa->getWidth(), pa->getHeight());
+        auto near = [](QRgb p, QRgb c) {
+            return qAlpha(p) >= 128 && qAbs(qRed(p) - qRed(c)) + qAbs(qGreen(p) - qGreen(c)) + qAbs(qBlue(p) - qBlue(c)) <= 24;
+        };
+        for (int a = 0; a < n; ++a) {
+            const QRgb colour = rgb(page.seriesColor(units.indexOf(page.axisUnits[a])));
+            int labels = 0, titlePixels = 0, astray = 0;
+            for (int y = pa->getTopY() - 8; y <= pa->getBottomY() + 8; ++y)
+                for (int x = 0; x < img.width(); ++x) {
+                    if (plot.contains(x, y))
+                        continue;
+                    const QRgb p = img.pixel(x, y);
+                    const bool mine = x >= from[a] && x <= to[a];
+                    if (near(p, colour)) {
+                        if (!mine)
+                            ++astray;
+                        else if (qAbs(x - lineX[a]) > 6)
+                            ++labels;
+                    } else if (mine && near(p, text)) {
+                        ++titlePixels;
+                    }
+                }
+            const QString which = QStringLiteral("axis %1 (%2)").arg(a).arg(titles[a]);
+            QVERIFY2(labels >= 40, qPrintable(which + QStringLiteral(": no tick labels")));
+            QVERIFY2(titlePixels >= 15, qPrintable(which + QStringLiteral(": no title")));
+            QVERIFY2(astray == 0, qPrintable(which + QStringLiteral(": labels beside another axis")));
+        }
+        Axis *lastAxis = c->getLayerByZ(2 * (units.size() - 1))->getDataSet(0)->getUseYAxis();
+        QCOMPARE(img.pixel(pa->getLeftX() + 20, c->getYCoor(level, lastAxis)) | 0xFF000000u, qRgb(0x80, 0x00, 0x80));
+        // The navigator's plot area lines up with this one.
+        QCOMPARE(page.leftMargin, pa->getLeftX());
+        QCOMPARE(page.widthReduction, 900 - pa->getWidth());
     }
 
     void darkThemeTexts()

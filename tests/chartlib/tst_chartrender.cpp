@@ -13,6 +13,7 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QRegularExpression>
+#include <QSvgRenderer>
 #include <QTemporaryDir>
 
 using namespace chartlib;
@@ -354,6 +355,94 @@ private slots:
                 QCOMPARE(pixel(img, x, y), rgb(DotColor));
             }
         }
+    }
+
+    // Zoomed in, a chart written as SVG or PDF shows its lines and dots inside
+    // the plot area only, as on screen: nothing over the frame or the axes.
+    void vectorOutputClipped_data()
+    {
+        QTest::addColumn<int>("format");
+        QTest::addColumn<int>("lineWidth");
+        QTest::addColumn<bool>("fast");
+        QTest::newRow("SVG, fast lines and dots") << int(Chart::SVG) << 1 << true;
+        QTest::newRow("SVG, smooth lines and dots") << int(Chart::SVG) << 2 << false;
+        QTest::newRow("SVG, dots only") << int(Chart::SVG) << 0 << true;
+        QTest::newRow("PDF, fast lines and dots") << int(Chart::PDF) << 1 << true;
+    }
+    void vectorOutputClipped()
+    {
+        QFETCH(int, format);
+        QFETCH(int, lineWidth);
+        QFETCH(bool, fast);
+        XYChart c(700, 350, Chart::Transparent, Chart::Transparent, 0);
+        c.setPlotArea(70, 25, 590, 260, 0xF0F0F0, -1, 0x1A1A1A, 0xE0E0E0, 0xE0E0E0);
+        c.setClipping(0);
+        c.yAxis2()->setColors(0x1A1A1A, 0x1A1A1A);
+        QVector<double> x, up, down;
+        for (int i = 0; i <= 100; ++i) {
+            x << i;
+            up << (i % 10) * 10.0; // saw teeth over the whole height
+            down << 100 - (i % 7) * 15.0;
+        }
+        const Color colours[] = {LineColorA, DotColor};
+        int k = 0;
+        for (const QVector<double> *v : {&up, &down}) {
+            LineLayer *layer = c.addLineLayer(*v, colours[k], QString(), 0);
+            layer->setXData(x);
+            layer->setFastLineMode(fast);
+            layer->setLineWidth(lineWidth);
+            layer->getDataSet(0)->setDataSymbol(Chart::CircleShape, 7, colours[k], colours[k], 1);
+            layer->setUseYAxis(k == 0 ? c.yAxis() : c.yAxis2());
+            ++k;
+        }
+        c.xAxis()->setLinearScale(35, 65); // the middle of the data, as when zoomed
+        const QByteArray bytes = c.makeChart(format);
+        QVERIFY(!bytes.isEmpty());
+        QImage img;
+        if (format == Chart::SVG) {
+            QSvgRenderer svg(bytes);
+            QVERIFY(svg.isValid());
+            img = QImage(700, 350, QImage::Format_ARGB32);
+            img.fill(Qt::transparent);
+            QPainter painter(&img);
+            svg.render(&painter);
+        } else {
+            // Rendered back by poppler at the chart's own size (96 dpi).
+            QTemporaryDir dir;
+            QFile pdf(dir.filePath(QStringLiteral("chart.pdf")));
+            QVERIFY(pdf.open(QIODevice::WriteOnly));
+            pdf.write(bytes);
+            pdf.close();
+            QProcess ppm;
+            ppm.start(QStringLiteral("pdftoppm"), {QStringLiteral("-png"), QStringLiteral("-r"), QStringLiteral("96"),
+                                                   QStringLiteral("-singlefile"), pdf.fileName(),
+                                                   dir.filePath(QStringLiteral("page"))});
+            QVERIFY(ppm.waitForFinished(30000));
+            img = QImage(dir.filePath(QStringLiteral("page.png")));
+            QVERIFY(!img.isNull());
+        }
+        img = img.convertToFormat(QImage::Format_ARGB32);
+        auto near = [](QRgb p, Color c) {
+            const QRgb q = rgb(c);
+            return qAlpha(p) >= 128 && qAbs(qRed(p) - qRed(q)) + qAbs(qGreen(p) - qGreen(q)) + qAbs(qBlue(p) - qBlue(q)) <= 60;
+        };
+        PlotArea *pa = c.getPlotArea();
+        // Half a line's width of anti-aliasing spared around the plot area.
+        const QRect inner(pa->getLeftX(), pa->getTopY(), pa->getWidth(), pa->getHeight());
+        const QRect outer = inner.adjusted(-2, -2, 2, 2);
+        int inside[2] = {0, 0}, outside = 0;
+        for (int y = 0; y < img.height(); ++y)
+            for (int xx = 0; xx < img.width(); ++xx)
+                for (int s = 0; s < 2; ++s) {
+                    if (!near(img.pixel(xx, y), colours[s]))
+                        continue;
+                    if (inner.contains(xx, y))
+                        ++inside[s];
+                    else if (!outer.contains(xx, y))
+                        ++outside;
+                }
+        QVERIFY(inside[0] > 100 && inside[1] > 100);
+        QCOMPARE(outside, 0);
     }
 
     void makeChartFailures()

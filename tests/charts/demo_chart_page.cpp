@@ -1,7 +1,7 @@
 // Manual check under a display (Xvfb), not a test: the program opens the ZelB
 // example, shows the chart page, zooms with the wheel, moves the navigator,
 // saves the chart as PNG and compares that file with the chart on screen.
-// Usage: demo_chart_page <out-prefix> [theme index] [language] [example: ZelB, MoxB or MoxA]
+// Usage: demo_chart_page <out-prefix> [theme index] [language] [example: ZelB, ZelDX, MoxB or MoxA]
 // Writes <prefix>-window.png (the whole window), <prefix>-guide.png (the same,
 // 900 pixels wide) and <prefix>-chart.png.
 #include "app/Framework.h"
@@ -36,7 +36,8 @@ int main(int argc, char *argv[])
     int status = 1;
     const QString example = argc > 4 ? QString::fromLocal8Bit(argv[4]) : QStringLiteral("ZelB");
     const avaibleDevices_t device = example == QLatin1String("MoxB")   ? MoxB
-                                    : example == QLatin1String("MoxA") ? MoxA
+                                    : example == QLatin1String("MoxA")  ? MoxA
+                                    : example == QLatin1String("ZelDX") ? ZelDX
                                                                         : ZelB;
     QTimer::singleShot(300, [device]() {
         g_framework->mainWindow->loadExample(device);

@@ -5,11 +5,16 @@
 #include "charts/QChartViewer.h"
 #include "common/Prompts.h"
 #include "support/TestMain.h"
+#include "themes/PaletteContrast.h"
 #include "ui_ChartViewPage.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImageReader>
+#include <QLabel>
 #include <QMouseEvent>
+#include <QSet>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <memory>
@@ -40,8 +45,9 @@ public:
         paramCnt = 0;
         for (int i = 0; i < units.size(); ++i) {
             ++paramCnt;
-            paramNamesMap.insert(10 + i, QStringLiteral("P%1").arg(i));
-            paramNamesList << QStringLiteral("P%1").arg(i);
+            const QString name = i < names.size() ? names[i] : QStringLiteral("P%1").arg(i);
+            paramNamesMap.insert(10 + i, name);
+            paramNamesList << name;
             paramUnitsList << units[i];
             deviceNamesList << (i == 0 ? QStringLiteral("Meter") : QString(""));
             paramVisibilityList << (paramCnt <= 3);
@@ -81,6 +87,7 @@ public:
 
     uint rows;
     QStringList units;
+    QStringList names; // P0, P1... where empty
     bool failNext = false;
     QList<QPair<uint, uint>> loads;
 };
@@ -95,9 +102,10 @@ class TestChartViewPage : public QObject
 
     std::unique_ptr<StubChartModel> model;
 
-    std::unique_ptr<ChartViewPage> openPage(uint rows, QStringList units = {"V", "", "A", "V"})
+    std::unique_ptr<ChartViewPage> openPage(uint rows, QStringList units = {"V", "", "A", "V"}, QStringList names = {})
     {
         model.reset(new StubChartModel(rows, units));
+        model->names = names;
         g_framework->chartModel = model.get();
         std::unique_ptr<ChartViewPage> page(new ChartViewPage(nullptr));
         page->resize(1074, 562);
@@ -128,7 +136,8 @@ private slots:
         Ui_ChartViewPage *ui = page.form();
         QCOMPARE(page.objectName(), QStringLiteral("ChartViewPage"));
         QCOMPARE(page.minimumWidth(), 630);
-        QCOMPARE(ui->toolsFrame->maximumWidth(), 220);
+        // Room for the widest check box beside the vertical scroll bar.
+        QCOMPARE(ui->toolsFrame->maximumWidth(), 227);
         QCOMPARE(ui->scrollFrame->maximumHeight(), 100);
         QCOMPARE(ui->chartFrame->minimumSize(), QSize(50, 200));
         QCOMPARE(ui->maxSpinBox->minimum(), -1000000.0);
@@ -235,6 +244,53 @@ private slots:
         QCOMPARE(model->paramVisibilityList, before);
     }
 
+    // A long name wraps inside the legend's visible width, between words or
+    // anywhere in a word without blanks, and shows whole; short ones keep
+    // one line.
+    void legendWrapsLongNames()
+    {
+        const QStringList names{QStringLiteral("block1_value1_Ch1_14500_t1_temperature_of_the_inlet"),
+                                QStringLiteral("U L1 MIN obs 1 voltage between phase one and neutral"),
+                                QStringLiteral("f")};
+        QStringList units{"V", "V", "Hz"};
+        for (int i = 0; i < 30; ++i) { // enough rows for the column to scroll
+            units << QStringLiteral("A");
+        }
+        auto page = openPage(10, units, names);
+        page->resize(1074, 562);
+        QCoreApplication::processEvents();
+        QWidget *viewport = page->form()->scrollArea->viewport();
+        const QList<ChartLegendElement *> elements = page->legendElements();
+        QCOMPARE(elements[0]->name(), names[0] + QStringLiteral(" (Meter) [V]"));
+        QCOMPARE(elements[1]->name(), names[1] + QStringLiteral(" [V]"));
+        for (int i = 0; i < 3; ++i) {
+            QLabel *label = elements[i]->findChild<QLabel *>(QStringLiteral("nameLabel"));
+            QVERIFY(label);
+            const int line = QFontMetrics(label->font()).height();
+            // Inside the visible part of the column, tall enough for its lines.
+            const QRect shown(label->mapTo(viewport, QPoint(0, 0)), label->size());
+            QVERIFY2(shown.right() < viewport->width(), qPrintable(elements[i]->name()));
+            QVERIFY(label->height() >= label->heightForWidth(label->width()));
+            if (i < 2)
+                QVERIFY2(label->height() >= 2 * line, qPrintable(elements[i]->name()));
+            else
+                QCOMPARE(elements[i]->height(), 20);
+            // On the picture: ink on every line, none cut at the right.
+            const QImage img = label->grab().toImage().convertToFormat(QImage::Format_ARGB32);
+            const QRgb ground = img.pixel(img.width() - 1, img.height() - 1);
+            int inkRight = -1, inkBottom = -1;
+            for (int y = 0; y < img.height(); ++y)
+                for (int x = 0; x < img.width(); ++x)
+                    if (img.pixel(x, y) != ground) {
+                        inkRight = std::max(inkRight, x);
+                        inkBottom = std::max(inkBottom, y);
+                    }
+            QVERIFY(inkRight < img.width() - 1);
+            if (i < 2)
+                QVERIFY(inkBottom > line);
+        }
+    }
+
     void legendElement()
     {
         ChartLegendElement e(2, 0x0063C0, QStringLiteral("U"), false, nullptr);
@@ -313,6 +369,73 @@ private slots:
         }
     }
 
+    // A name typed without an image extension takes the one of the format
+    // chosen in the dialog; a name with one keeps it.
+    void saveCompletesTheExtension_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<QString>("written");
+        QTest::newRow("no extension, SVG chosen") << "noext" << "SVG (*.svg)" << "noext.svg";
+        QTest::newRow("no extension, JPG chosen") << "noext" << "JPG (*.jpg)" << "noext.jpg";
+        QTest::newRow("a dot in the name, PDF chosen") << "chart.v2" << "PDF (*.pdf)" << "chart.v2.pdf";
+        QTest::newRow("ending in a dot") << "chart." << "GIF (*.gif)" << "chart.gif";
+        QTest::newRow("no filter reported") << "noext" << "" << "noext.png";
+        QTest::newRow("typed extension kept") << "chart.BMP" << "PNG (*.png)" << "chart.BMP";
+    }
+    void saveCompletesTheExtension()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, filter);
+        QFETCH(QString, written);
+        QTemporaryDir dir;
+        auto page = openPage(10);
+        ScriptedPrompts prompts;
+        prompts.fileAnswers.enqueue(dir.filePath(typed));
+        prompts.filterAnswers.enqueue(filter);
+        page->on_saveImgButton_clicked();
+        QCOMPARE(prompts.count(QStringLiteral("message")), 0);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{written});
+        const QString format = QString::fromLatin1(QImageReader::imageFormat(dir.filePath(written)));
+        const QString suffix = QFileInfo(written).suffix().toLower();
+        if (suffix == QLatin1String("pdf")) {
+            QFile f(dir.filePath(written));
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            QVERIFY(f.read(4) == "%PDF");
+        } else {
+            QCOMPARE(format, suffix == QLatin1String("jpg") ? QStringLiteral("jpeg") : suffix);
+        }
+    }
+
+    // Completing the name must not replace another file unasked.
+    void completedNameAsksBeforeReplacing()
+    {
+        QTemporaryDir dir;
+        auto page = openPage(10);
+        const QString existing = dir.filePath(QStringLiteral("noext.png"));
+        QFile f(existing);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("keep me");
+        f.close();
+        ScriptedPrompts prompts;
+        prompts.fileAnswers.enqueue(dir.filePath(QStringLiteral("noext")));
+        prompts.filterAnswers.enqueue(QStringLiteral("PNG (*.png)"));
+        prompts.messageAnswers.enqueue(QMessageBox::No);
+        page->on_saveImgButton_clicked();
+        QCOMPARE(prompts.count(QStringLiteral("message")), 1);
+        QVERIFY(prompts.calls.last().text.contains(QDir::toNativeSeparators(existing)));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), QByteArray("keep me"));
+        f.close();
+        // Yes replaces it.
+        prompts.fileAnswers.enqueue(dir.filePath(QStringLiteral("noext")));
+        prompts.filterAnswers.enqueue(QStringLiteral("PNG (*.png)"));
+        prompts.messageAnswers.enqueue(QMessageBox::Yes);
+        page->on_saveImgButton_clicked();
+        QCOMPARE(QString::fromLatin1(QImageReader::imageFormat(existing)), QStringLiteral("png"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("noext.png")});
+    }
+
     void unwritableTarget()
     {
         auto page = openPage(10);
@@ -375,6 +498,78 @@ private slots:
         QCOMPARE(page.loadedModel(), model.get());
         page.updateIcons();
         QVERIFY(!page.form()->nextButton->icon().isNull());
+    }
+
+    // Whatever the brightness, each series stays visible (3 : 1) on the chart
+    // background: a colour that would not takes the nearest brightness that
+    // does; one that does keeps the brightness asked for.
+    void brightnessKeepsLinesVisible_data()
+    {
+        QTest::addColumn<bool>("light");
+        QTest::addColumn<QString>("background");
+        QTest::addColumn<int>("brightness");
+        QTest::newRow("light, near Bright") << true << "#f0f0f0" << 95;
+        QTest::newRow("light, Bright") << true << "#f0f0f0" << 100;
+        QTest::newRow("light, middle") << true << "#f0f0f0" << 50;
+        QTest::newRow("dark, middle") << false << "#444444" << 50;
+        QTest::newRow("dark, Dark") << false << "#444444" << 0;
+        QTest::newRow("dark, Bright") << false << "#444444" << 100;
+        QTest::newRow("user's white chart, dark palette") << false << "#ffffff" << 90;
+    }
+    void brightnessKeepsLinesVisible()
+    {
+        QFETCH(bool, light);
+        QFETCH(QString, background);
+        QFETCH(int, brightness);
+        ChartDrawing drawing;
+        drawing.setTheme(light, background, brightness);
+        const QList<int> asked = ChartDrawing::applyColorBrightness(ChartDrawing::basePalette(light), brightness);
+        QCOMPARE(drawing.palette.size(), asked.size());
+        const QColor plot(background);
+        QSet<int> distinct;
+        for (int i = 0; i < asked.size(); ++i) {
+            const QColor shown = QColor::fromRgb(QRgb(drawing.palette[i]));
+            QVERIFY2(PaletteContrast::ratio(shown, plot) >= 3.0, qPrintable(shown.name()));
+            if (PaletteContrast::ratio(QColor::fromRgb(QRgb(asked[i])), plot) >= 3.0)
+                QCOMPARE(drawing.palette[i], asked[i]);
+            distinct << drawing.palette[i];
+        }
+        // Each keeps a colour of its own where brightness leaves one.
+        if (brightness > 0 && brightness < 100)
+            QCOMPARE(distinct.size(), asked.size());
+    }
+
+    // After a theme change the legend's boxes show the colours the chart now
+    // draws, the brightness included.
+    void legendFollowsThePalette()
+    {
+        Framework &fw = *g_framework;
+        const bool logo = fw.logoColorBlack;
+        const QString back = fw.buttonColor12;
+        const int brightness = fw.brightness;
+        auto page = openPage(10);
+        fw.logoColorBlack = true;
+        fw.buttonColor12 = QStringLiteral("#f0f0f0");
+        fw.brightness = 95;
+        page->updateIcons();
+        const QList<ChartLegendElement *> elements = page->legendElements();
+        QVERIFY(!elements.isEmpty());
+        for (ChartLegendElement *e : elements) {
+            const QString hex = QStringLiteral("%1").arg(page->drawing().seriesColor(e->getIndex()), 6, 16, QLatin1Char('0'));
+            if (e->isActive())
+                QVERIFY2(e->boxStyle().contains(QLatin1Char('#') + hex), qPrintable(e->boxStyle()));
+            // A hidden series shows its colour once switched on.
+            else {
+                QTest::mouseClick(e, Qt::LeftButton);
+                QVERIFY2(e->boxStyle().contains(QLatin1Char('#') + hex), qPrintable(e->boxStyle()));
+            }
+        }
+        auto *chart = dynamic_cast<chartlib::XYChart *>(page->chartViewer()->getChart());
+        QVERIFY(chart);
+        QCOMPARE(chart->getLayerByZ(0)->getDataSet(0)->getDataColor(), page->drawing().seriesColor(0));
+        fw.logoColorBlack = logo;
+        fw.buttonColor12 = back;
+        fw.brightness = brightness;
     }
 
     void brightness()

@@ -215,10 +215,62 @@ private slots:
         QCOMPARE(m->sectionLastTime, rowTimes().at(8));
         QCOMPARE(points(*m, 0), (QList<QPair<double, double>>{point(1, 1), point(3, 3), point(5, 5), point(8, 0)}));
         QCOMPARE(points(*m, 1), (QList<QPair<double, double>>{point(2, 2), point(4, 4), point(7, 6), point(9, 8)}));
-        // "0", "" and " " are not drawn.
-        QCOMPARE(points(*m, 2), (QList<QPair<double, double>>{point(1, 10)}));
+        // "" and " " are not drawn; "0" is a value like any other.
+        QCOMPARE(points(*m, 2), (QList<QPair<double, double>>{point(1, 10), point(3, 0)}));
         // A word in a cell is a gap, not zero.
         QCOMPARE(points(*m, 3), (QList<QPair<double, double>>{point(1, 100), point(3, NoValue), point(8, 7)}));
+    }
+
+    // A zero, written "0" or "0.0", is drawn: leaving it out would draw the
+    // line straight over it. NULL, empty text and a single blank stay out.
+    void zeroCells_data()
+    {
+        QTest::addColumn<QString>("table");
+        QTest::newRow("MoxB") << QStringLiteral("DataMoxB");
+        QTest::newRow("MoxA") << QStringLiteral("DataMoxA");
+    }
+
+    void zeroCells()
+    {
+        QFETCH(QString, table);
+        const bool moxb = table == QLatin1String("DataMoxB");
+        const QString name = QStringLiteral("zero") + table;
+        QSqlDatabase app = testdb::createSchemaDatabase(name, dir.filePath(name + QStringLiteral(".qdb")));
+        QVERIFY(testdb::exec(app, {QStringLiteral("INSERT INTO Devices (id, name, type) VALUES (1, 'Rec', %1)")
+                                       .arg(moxb ? 17 : 20),
+                                   QStringLiteral("INSERT INTO Parameters (id, idDevices, name, unit) VALUES "
+                                                  "(1, 1, 'AI1 - flag', '')")})
+                    .isEmpty());
+        QStringList columns{QStringLiteral("date"), QStringLiteral("time"), QStringLiteral("AI1 - flag (Rec)")};
+        if (moxb)
+            g_databaseStructure->ensureDataMoxBTable(app, columns);
+        else
+            g_databaseStructure->ensureDataMoxATable(app, columns);
+        const QVariantList cells{"5", "0", QVariant(), "0", "", "0.0", " ", "6"};
+        QSqlQuery q(app);
+        QVERIFY(q.prepare(QStringLiteral("INSERT INTO %1 (date, time, \"AI1 - flag (Rec)\") VALUES (?, ?, ?)")
+                              .arg(table)));
+        for (int i = 0; i < cells.size(); ++i) {
+            q.addBindValue(QStringLiteral("2026-05-04"));
+            q.addBindValue(QStringLiteral("12:00:0%1").arg(i));
+            q.addBindValue(cells.at(i));
+            QVERIFY2(q.exec(), qPrintable(q.lastError().text()));
+        }
+        FiltersCfg cfg;
+        cfg.selectedParamId = {1};
+        std::unique_ptr<AbstractChartModel> m;
+        if (moxb)
+            m.reset(new AbstractChartModelMoxB(app, cfg, nullptr));
+        else
+            m.reset(new AbstractChartModelMoxA(app, cfg, nullptr));
+        QVERIFY(m->loadNamesDB());
+        QVERIFY(m->getDataExportRowCnt());
+        QVERIFY(m->loadData(0, 50000));
+        const qint64 t0 = utcMsecs(2026, 5, 4, 12, 0, 0);
+        QList<QPair<double, double>> expected;
+        for (int i : {0, 1, 3, 5, 7})
+            expected << qMakePair(chartTime(t0 + i * 1000), cells.at(i).toDouble());
+        QCOMPARE(points(*m, 0), expected);
     }
 
     // Sections by position over rows in time order: each shows its own

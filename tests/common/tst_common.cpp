@@ -450,6 +450,14 @@ void TestCommon::sameFileRefusesAnotherFile()
     QVERIFY(thread->wait(10000));
     delete thread;
     QCOMPARE(opened, same);
+    // A name registered alike later (a call's connection of its own) holds
+    // to the file the first name was registered for.
+    QVERIFY(Connections::registerAlike(QStringLiteral("alike"), QStringLiteral("same")));
+    QCOMPARE(Connections::database(QStringLiteral("alike")).isOpen(), same);
+    QCOMPARE(Connections::isSameFile(QStringLiteral("alike")), same);
+    Connections::remove(QStringLiteral("alike"));
+    QVERIFY(!Connections::registerAlike(QStringLiteral("alike"), QStringLiteral("nothing")));
+    QVERIFY(!Connections::contains(QStringLiteral("alike")));
     q.finish();
     Connections::remove(QStringLiteral("same"));
 

@@ -391,6 +391,24 @@ void TestArchiveManager::getArchiveInfo()
     QCOMPARE(info.firstRecordDate, first);
     QCOMPARE(info.lastRecordDate, last);
     QCOMPARE(info.allRecordsCnt, rows);
+    // The same period without counting, and the count alone, on any thread.
+    const ArchivePeriod period = manager.getArchivePeriod();
+    QCOMPARE(period.firstRecordDate, first);
+    QCOMPARE(period.lastRecordDate, last);
+    QCOMPARE(period.hasRecords, rows > 0);
+    QCOMPARE(ArchiveManager::countRecords(kDataCon), qint64(rows));
+    QString error = QStringLiteral("not run");
+    const qint64 counted = QtConcurrent::run([&error]() {
+                               const qint64 n = ArchiveManager::countRecords(kDataCon, &error);
+                               Connections::closeForThisThread(kDataCon);
+                               return n;
+                           }).result();
+    QCOMPARE(counted, qint64(rows));
+    QCOMPARE(error, QString());
+    // Stopped: no count, and nothing to report.
+    const QAtomicInt stop(1);
+    QCOMPARE(ArchiveManager::countRecords(kDataCon, &error, &stop), qint64(-1));
+    QCOMPARE(error, QString());
     QCOMPARE(console.size(), 0);
 }
 
@@ -458,6 +476,9 @@ void TestArchiveManager::notOpened()
     QCOMPARE(console.size(), 2);
     QCOMPARE(console.at(1), (QList<QVariant>{"Database is not opened.", 2}));
     QCOMPARE(dialogs.size(), 0);
+    QString error;
+    QCOMPARE(ArchiveManager::countRecords(kDataCon, &error), qint64(-1));
+    QCOMPARE(error, QStringLiteral("Database is not opened."));
 }
 
 QUORLOG_TEST_MAIN(TestArchiveManager)

@@ -1,6 +1,7 @@
 // A MoxB recorder's settings brought into an application database with two
 // recorder instruments: from SQLite and CSV files in English and Polish, the
-// units written only where the settings name them, the same import twice,
+// units written only where the settings name a parameter exactly, the same
+// import twice,
 // and a failure or cancel at every step leaving the database as it was.
 #include "support/TestMain.h"
 
@@ -26,8 +27,8 @@ const QString kApp = QStringLiteral("app");
 
 // Index texts of the recorder's parameters table.
 const QStringList kIndexes = {
-    QStringLiteral("U1 [V]"),
-    QStringLiteral("U1 avg [mV] (mean)"), // a later, longer name overrides
+    QStringLiteral("U1 [V]"),             // U1 only: not U1 avg, not U12
+    QStringLiteral("U1 avg [mV] (mean)"),
     QStringLiteral("T_1 [\u00b0C]"),      // "_" is no wildcard: TX1 keeps its unit
     QStringLiteral("Flow - total [m3/h]"),
     QStringLiteral("Status"),             // no unit, and no parameter of that name
@@ -38,7 +39,7 @@ const QStringList kParameters = {QStringLiteral("U1"),          QStringLiteral("
                                  QStringLiteral("T_1"),         QStringLiteral("TX1"),
                                  QStringLiteral("Flow: total"), QStringLiteral("1000 Hz"), QStringLiteral("Other")};
 // The units the settings give the target instrument's parameters, in the order above.
-const QStringList kUnits = {QStringLiteral("V"),      QStringLiteral("mV"),   QStringLiteral("V"),
+const QStringList kUnits = {QStringLiteral("V"),      QStringLiteral("mV"),   QStringLiteral("None"),
                             QStringLiteral("\u00b0C"), QStringLiteral("None"), QStringLiteral("m3/h"),
                             QStringLiteral("None"),   QStringLiteral("None")};
 
@@ -360,10 +361,11 @@ private slots:
         QVERIFY(again.dialogs.isEmpty());
         QCOMPARE(dump(m_db), once);
 
-        // New units for the same parameters overwrite the old ones.
+        // A new unit for a parameter overwrites the old one; parameters the
+        // new file names no unit for keep theirs.
         const QString changed = settingsFile(Language::English, sqlite, {QStringLiteral("U1 [kV]")});
         QCOMPARE(int(run(changed, m_target).result), int(Result::Done));
-        QCOMPARE(units(m_target).mid(0, 3), (QStringList{"kV", "kV", "kV"}));
+        QCOMPARE(units(m_target).mid(0, 3), (QStringList{"kV", "mV", "None"}));
         QCOMPARE(testdb::count(m_db, QStringLiteral("ParametersSettings")), qint64(1));
     }
 
@@ -375,7 +377,11 @@ private slots:
         const QStringList before = dump(m_db);
         Outcome out = run(other, m_target);
         QCOMPARE(int(out.result), int(Result::Failed));
-        QCOMPARE(out.dialogs, QStringList{"An error occurred during settings import."});
+        QCOMPARE(out.dialogs.size(), 1);
+        QVERIFY(out.dialogs.first().startsWith(QStringLiteral("An error occurred during settings import.\n")));
+        // What is missing is said.
+        QVERIFY(out.dialogs.first().contains(QStringLiteral("no settings file (.sqlite3 or .csv)")));
+        QVERIFY(out.dialogs.first().contains(QStringLiteral("ParametersSettings")));
         QVERIFY(out.console.first().contains(QStringLiteral("ParametersSettings")));
         QCOMPARE(dump(m_db), before);
 
@@ -384,6 +390,23 @@ private slots:
         out = run(other, m_target);
         QCOMPARE(int(out.result), int(Result::Done));
         QCOMPARE(units(m_target), kUnits);
+        checkNothingLeft();
+    }
+
+    // Tables whose names only look like SQLite's own are the file's: copied,
+    // and replaced by the next import.
+    void tablesNamedLikeSqlites()
+    {
+        QList<moxbsettings::Section> sections = moxbsettings::sections(Language::English, kIndexes);
+        sections.append({QStringLiteral("sqlite1"), {QStringLiteral("x")}, {{QStringLiteral("1")}}});
+        sections.append({QStringLiteral("sqliteXstat"), {QStringLiteral("x")}, {{QStringLiteral("2")}}});
+        const QString file = path(QStringLiteral("sqlitenames.sqlite3"));
+        QVERIFY(moxbsettings::writeSqlite(file, sections));
+        for (int time = 0; time < 2; ++time) {
+            QCOMPARE(int(run(file, m_target).result), int(Result::Done));
+            QCOMPARE(testdb::column(m_db, QStringLiteral("SELECT x FROM sqlite1")), QStringList{"1"});
+            QCOMPARE(testdb::column(m_db, QStringLiteral("SELECT x FROM sqliteXstat")), QStringList{"2"});
+        }
         checkNothingLeft();
     }
 
@@ -420,7 +443,11 @@ private slots:
             << "refused.csv" << failed << import
             << "The settings file holds a table named like a table of the application database: Devices";
         QTest::newRow("no parameters table")
-            << "noparameters.sqlite3" << failed << import << "The settings file holds no parameters table.";
+            << "noparameters.sqlite3" << failed << import
+            << "has no parameters section (\"Parameters\" or \"Parametry\").";
+        QTest::newRow("no parameters section in the CSV")
+            << "noparameters.csv" << failed << import
+            << "has no parameters section (\"Parameters\" or \"Parametry\").";
         QTest::newRow("missing CSV file") << "missing.csv" << failed << "Unable to open file" << "Unable to open file";
         QTest::newRow("CSV line the reader refuses")
             << "wide.csv" << failed << import << "Invalid line in file (";
@@ -466,6 +493,9 @@ private slots:
         } else if (step == QLatin1String("noparameters.sqlite3")) {
             sections.removeAt(2);
             QVERIFY(moxbsettings::writeSqlite(file, sections));
+        } else if (step == QLatin1String("noparameters.csv")) {
+            sections.removeAt(2);
+            testdb::writeFile(file, moxbsettings::csv(sections));
         } else if (step == QLatin1String("wide.csv")) {
             sections[1].rows.append(QStringList{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")});
             testdb::writeFile(file, moxbsettings::csv(sections));
@@ -509,7 +539,15 @@ private slots:
             QVERIFY(m_db.rollback());
 
         QCOMPARE(int(out.result), result);
-        QCOMPARE(out.dialogs, dialog.isEmpty() ? QStringList() : QStringList{dialog});
+        // The box names the failure and says what went wrong: the same
+        // detail as the console.
+        if (dialog.isEmpty()) {
+            QVERIFY(out.dialogs.isEmpty());
+        } else {
+            QCOMPARE(out.dialogs.size(), 1);
+            QCOMPARE(out.dialogs.first().section(QLatin1Char('\n'), 0, 0), dialog);
+            QVERIFY2(out.dialogs.first().contains(console), qPrintable(out.dialogs.first()));
+        }
         if (console.isEmpty())
             QVERIFY(out.console.isEmpty());
         else

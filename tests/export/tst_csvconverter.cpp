@@ -1,15 +1,22 @@
 #include "app/ProgressDialog.h"
+#include "common/Connections.h"
 #include "export/CsvConverter.h"
+#include "support/DbTestUtil.h"
 #include "support/TestMain.h"
+#include "tables/TempDatabaseTableModel.h"
 #include "tables/MyAbstractTableModel.h"
 
 #include <QDir>
 #include <QFile>
 #include <QProgressDialog>
+#include <QRandomGenerator>
 #include <QSet>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <cmath>
+#include <cstring>
 #include <functional>
+#include <limits>
 
 namespace {
 
@@ -138,12 +145,16 @@ private slots:
     void numbers_data();
     void numbers();
     void automaticPlacesReadBack();
+    void numbersMatchToolkit_data();
+    void numbersMatchToolkit();
     void splitting_data();
     void splitting();
     void followOnNames_data();
     void followOnNames();
     void incorrectValues_data();
     void incorrectValues();
+    void invalidSampleOfSessionTable_data();
+    void invalidSampleOfSessionTable();
     void flagReadFromItsOwnColumn();
     void hiddenColumnKeepsFieldsAligned();
     void hiddenColumnsReadAfterReload();
@@ -181,7 +192,7 @@ void TestCsvConverter::formats_data()
 
     QTest::newRow("iso blank tab comma auto")
         << "yyyy-MM-dd" << "HH:mm:ss" << false << ' ' << '\t' << ',' << 0
-        << QByteArray("DateTime\tU1 [V]\r\n2024-01-31 13:05:07\t1,5\r\n2024-03-31 02:30:00\t1e+06");
+        << QByteArray("DateTime\tU1 [V]\r\n2024-01-31 13:05:07\t1,5\r\n2024-03-31 02:30:00\t1000000");
     QTest::newRow("dotted date T semicolon comma 3")
         << "dd.MM.yyyy" << "HH:mm:ss.zzz" << false << 'T' << ';' << ',' << 3
         << QByteArray("DateTime;U1 [V]\r\n31.01.2024T13:05:07.000;1,500\r\n31.03.2024T02:30:00.000;1000000,000");
@@ -199,10 +210,10 @@ void TestCsvConverter::formats_data()
         << QByteArray("DateTime,U1 [V]\r\n31-01-2024T13:05:07.000,1.5000\r\n31-03-2024T02:30:00.000,1000000.0000");
     QTest::newRow("dd.MM.yy separate semicolon comma auto")
         << "dd.MM.yy" << "h:m:s ap" << true << ' ' << ';' << ',' << 0
-        << QByteArray("Date;Time;U1 [V]\r\n31.01.24;1:5:7 pm;1,5\r\n31.03.24;2:30:0 am;1e+06");
+        << QByteArray("Date;Time;U1 [V]\r\n31.01.24;1:5:7 pm;1,5\r\n31.03.24;2:30:0 am;1000000");
     QTest::newRow("MM/dd/yyyy blank tab point auto")
         << "MM/dd/yyyy" << "HH:mm:ss" << false << ' ' << '\t' << '.' << 0
-        << QByteArray("DateTime\tU1 [V]\r\n01/31/2024 13:05:07\t1.5\r\n03/31/2024 02:30:00\t1e+06");
+        << QByteArray("DateTime\tU1 [V]\r\n01/31/2024 13:05:07\t1.5\r\n03/31/2024 02:30:00\t1000000");
 }
 
 void TestCsvConverter::formats()
@@ -242,7 +253,22 @@ void TestCsvConverter::numbers_data()
     QTest::addColumn<char>("decimal");
     QTest::addColumn<QByteArray>("text");
     QTest::newRow("1.5 auto") << 1.5 << 0 << '.' << QByteArray("1.5");
-    QTest::newRow("million auto") << 1e6 << 0 << '.' << QByteArray("1e+06");
+    QTest::newRow("million auto") << 1e6 << 0 << '.' << QByteArray("1000000");
+    QTest::newRow("1e20 auto") << 1e20 << 0 << '.' << QByteArray("1e+20");
+    QTest::newRow("1e15 auto") << 1e15 << 0 << '.' << QByteArray("1e+15");
+    QTest::newRow("0.0001 auto") << 0.0001 << 0 << '.' << QByteArray("0.0001");
+    QTest::newRow("0.00001 auto") << 0.00001 << 0 << '.' << QByteArray("1e-05");
+    // Binary noise past 15 digits goes; 15 digits stay.
+    QTest::newRow("224.876 auto") << 224.87599999999998 << 0 << '.' << QByteArray("224.876");
+    QTest::newRow("computed sum auto") << 0.1 + 0.2 << 0 << ',' << QByteArray("0,3");
+    QTest::newRow("10000.75 auto") << 10000.75 << 0 << '.' << QByteArray("10000.75");
+    QTest::newRow("15 digits auto") << 123456789.012345 << 0 << '.' << QByteArray("123456789.012345");
+    QTest::newRow("16 digits auto") << 123456789012345.6 << 0 << '.' << QByteArray("123456789012346");
+    // An exact tie at the 15th digit goes away from zero, as the toolkit's does.
+    QTest::newRow("tie auto") << 562949953421312.5 << 0 << '.' << QByteArray("562949953421313");
+    QTest::newRow("integer tie auto") << 1000000000000005.0 << 0 << '.' << QByteArray("1.00000000000001e+15");
+    QTest::newRow("negative zero auto") << -0.0 << 0 << '.' << QByteArray("0");
+    QTest::newRow("infinity auto") << -qInf() << 0 << '.' << QByteArray("-inf");
     QTest::newRow("131400.25 auto") << 131400.25 << 0 << '.' << QByteArray("131400.25");
     QTest::newRow("12345678901.5 auto") << 12345678901.5 << 0 << ',' << QByteArray("12345678901,5");
     QTest::newRow("100 auto") << 100.0 << 0 << '.' << QByteArray("100");
@@ -251,6 +277,18 @@ void TestCsvConverter::numbers_data()
     QTest::newRow("1.5 3 comma") << 1.5 << 3 << ',' << QByteArray("1,500");
     QTest::newRow("rounding 2") << 2.675 << 2 << '.' << QByteArray("2.67"); // 2.67499999... in binary
     QTest::newRow("zero 1") << 0.0 << 1 << '.' << QByteArray("0.0");
+    QTest::newRow("negative zero 1") << -0.0 << 1 << '.' << QByteArray("0.0");
+    QTest::newRow("rounds to negative zero 1") << -0.04 << 1 << '.' << QByteArray("-0.0");
+    // Exact ties (the binary value is the decimal) round away from zero.
+    QTest::newRow("tie 1") << 231.25 << 1 << '.' << QByteArray("231.3");
+    QTest::newRow("negative tie 1") << -6.25 << 1 << ',' << QByteArray("-6,3");
+    QTest::newRow("tie 2") << 0.125 << 2 << '.' << QByteArray("0.13");
+    QTest::newRow("below the tie in binary 1") << 9.95 << 1 << '.' << QByteArray("9.9"); // 9.9499999...
+    QTest::newRow("above the tie in binary 2") << 99.995 << 2 << '.' << QByteArray("100.00"); // 99.99500000...45
+    QTest::newRow("tie 4") << 9999.96875 << 4 << '.' << QByteArray("9999.9688");
+    QTest::newRow("tie 5") << -0.984375 << 5 << '.' << QByteArray("-0.98438");
+    QTest::newRow("tie after nines") << 99.75 << 1 << '.' << QByteArray("99.8");
+    QTest::newRow("no tie 5") << 1.0 / 1048576 << 5 << '.' << QByteArray("0.00000"); // 9.5367431640625e-07
 }
 
 void TestCsvConverter::numbers()
@@ -264,12 +302,74 @@ void TestCsvConverter::numbers()
 
 void TestCsvConverter::automaticPlacesReadBack()
 {
-    const double values[] = {131400.25, 12345678901.5, 0.1 + 0.2, 1.0 / 3.0, -273.15, 6.02214076e23, 5e-324,
-                             230.123456789};
+    // Up to 15 significant digits read back as the same double.
+    const double values[] = {131400.25, 12345678901.5, -273.15, 6.02214076e23, 230.123456789, 0.1, 1e-300,
+                             999999999999999.0};
     for (double v : values) {
         const QByteArray t = CsvConverter::formatNumber(v, 0, '.');
         QCOMPARE(t.toDouble(), v);
     }
+    // Computed values lose the noise of their last binary digits.
+    QCOMPARE(CsvConverter::formatNumber(1.0 / 3.0, 0, '.'), QByteArray("0.333333333333333"));
+    QCOMPARE(CsvConverter::formatNumber(0.1 * 3, 0, '.'), QByteArray("0.3"));
+}
+
+void TestCsvConverter::numbersMatchToolkit_data()
+{
+    QTest::addColumn<int>("places");
+    for (int places = 0; places <= 5; ++places)
+        QTest::newRow(places == 0 ? "auto" : qPrintable(QStringLiteral("%1 places").arg(places))) << places;
+}
+
+// The export's own conversion against the toolkit's on many values: any
+// bits, decimals as instruments write them, and exact ties of every kind.
+void TestCsvConverter::numbersMatchToolkit()
+{
+    QFETCH(int, places);
+    QRandomGenerator random(4700u + uint(places));
+    QVector<double> values;
+    const int n = 15000;
+    values.reserve(6 * n);
+    for (int i = 0; i < n; ++i) {
+        // Any finite double.
+        const quint64 bits = random.generate64();
+        double any;
+        std::memcpy(&any, &bits, sizeof any);
+        if (std::isfinite(any))
+            values << any;
+        // Decimals of up to six places, up to a billion.
+        const double scale = std::pow(10.0, random.bounded(7));
+        values << double(qint64(random.bounded(2000000000.0)) - 1000000000) / scale;
+        // Ties of 'f': k / 2^j.
+        values << std::ldexp(double(qint64(random.generate64() >> 20)) - (1LL << 43), -random.bounded(1, 24));
+        // Ties of 15 significant digits below 1e15: m / 2^j, m odd, with a
+        // 16-digit decimal.
+        const int j = random.bounded(1, 23);
+        const double low = std::ceil(1e15 / std::pow(5.0, j)), high = std::min(1e16 / std::pow(5.0, j), 9e15);
+        if (low < high) {
+            const quint64 m = quint64(low + random.bounded(high - low)) | 1;
+            values << std::ldexp(double(m), -j);
+        }
+        // Integer ties of 15 significant digits.
+        values << double(quint64(1e15) + quint64(random.bounded(9e14)) * 10 + 5);
+        values << double(quint64(1e16) + quint64(random.bounded(9e13)) * 100 + 50);
+    }
+    values << 0.0 << -0.0 << qInf() << -qInf() << qQNaN() << std::numeric_limits<double>::denorm_min()
+           << std::numeric_limits<double>::max() << std::numeric_limits<double>::lowest();
+
+    int mismatches = 0;
+    for (double v : qAsConst(values)) {
+        for (double sign : {1.0, -1.0}) {
+            const double x = v * sign;
+            const QByteArray ours = CsvConverter::formatNumber(x, places, '.');
+            const QByteArray toolkit =
+                (places == 0 ? QString::number(x, 'g', 15) : QString::number(x, 'f', places)).toLatin1();
+            if (ours != toolkit && ++mismatches <= 5)
+                qWarning("%.17g with %d places: %s, the toolkit %s", x, places, ours.constData(),
+                         toolkit.constData());
+        }
+    }
+    QCOMPARE(mismatches, 0);
 }
 
 void TestCsvConverter::splitting_data()
@@ -359,15 +459,18 @@ void TestCsvConverter::incorrectValues_data()
     QTest::addColumn<int>("handling");
     QTest::addColumn<QByteArray>("row");
 
-    // Cells: a valid value, an invalid one, no value at that time.
+    // Cells: a valid value, an invalid one, no value at that time, and a
+    // stored sample without a number that is flagged invalid: the flag is
+    // tested first, so it gets the handling; only where nothing is stored
+    // does a field stay empty.
     const QList<int> sqlRule{2};
     const QList<int> recordRule{1, 256};
-    QTest::newRow("sql rule, leave") << sqlRule << 2 << 0 << QByteArray("5.5;---;");
-    QTest::newRow("sql rule, empty") << sqlRule << 2 << 1 << QByteArray("5.5;;");
-    QTest::newRow("sql rule, custom") << sqlRule << 2 << 2 << QByteArray("5.5;ERR;");
-    QTest::newRow("record rule, leave") << recordRule << 256 << 0 << QByteArray("5.5;---;");
-    QTest::newRow("record rule, empty") << recordRule << 256 << 1 << QByteArray("5.5;;");
-    QTest::newRow("record rule, custom") << recordRule << 1 << 2 << QByteArray("5.5;ERR;");
+    QTest::newRow("sql rule, leave") << sqlRule << 2 << 0 << QByteArray("5.5;---;;---");
+    QTest::newRow("sql rule, empty") << sqlRule << 2 << 1 << QByteArray("5.5;;;");
+    QTest::newRow("sql rule, custom") << sqlRule << 2 << 2 << QByteArray("5.5;ERR;;ERR");
+    QTest::newRow("record rule, leave") << recordRule << 256 << 0 << QByteArray("5.5;---;;---");
+    QTest::newRow("record rule, empty") << recordRule << 256 << 1 << QByteArray("5.5;;;");
+    QTest::newRow("record rule, custom") << recordRule << 1 << 2 << QByteArray("5.5;ERR;;ERR");
 }
 
 void TestCsvConverter::incorrectValues()
@@ -379,16 +482,61 @@ void TestCsvConverter::incorrectValues()
 
     FakeTableModel m;
     m.invalidFlags = QSet<int>(invalidFlags.begin(), invalidFlags.end());
-    m.columns = 7;
-    m.names = QStringList{QStringLiteral("t"), QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")};
-    m.rows = {Row{QStringLiteral("2024-05-01 10:00:00"), 5.5, 0, 7.25, badFlag, QVariant(), QVariant()}};
+    m.columns = 9;
+    m.names = QStringList{QStringLiteral("t"), QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C"),
+                          QStringLiteral("D")};
+    m.rows = {Row{QStringLiteral("2024-05-01 10:00:00"), 5.5, 0, 7.25, badFlag, QVariant(), QVariant(), QVariant(),
+                  badFlag}};
     CsvExportSettings s = baseSettings();
     s.columnSeparator = ';';
     s.incorrectValuesHandling = handling;
     s.errorValueCustomString = QStringLiteral("ERR");
     CsvConverter c(path("export.csv"), s, &m);
     QVERIFY(c.convert());
-    QCOMPARE(readAll(path("export.csv")), QByteArray("DateTime;A;B;C\r\n2024-05-01 10:00:00;") + row);
+    QCOMPARE(readAll(path("export.csv")), QByteArray("DateTime;A;B;C;D\r\n2024-05-01 10:00:00;") + row);
+}
+
+void TestCsvConverter::invalidSampleOfSessionTable_data()
+{
+    QTest::addColumn<int>("handling");
+    QTest::addColumn<QByteArray>("second");
+    QTest::newRow("leave") << 0 << QByteArray("---;40");
+    QTest::newRow("empty") << 1 << QByteArray(";40");
+    QTest::newRow("custom") << 2 << QByteArray("ERR;40");
+}
+
+// A session's grouped table: T holds a sample without a number flagged
+// invalid at the second time, RH nothing at the first.
+void TestCsvConverter::invalidSampleOfSessionTable()
+{
+    QFETCH(int, handling);
+    QFETCH(QByteArray, second);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString name = QStringLiteral("invalid%1").arg(handling);
+    {
+        QSqlDatabase db = testdb::open(name, dir.filePath(name + QStringLiteral(".sqlite")), testdb::Sync::Scratch);
+        QCOMPARE(testdb::exec(db, {QStringLiteral("CREATE TABLE Parameters (id INTEGER PRIMARY KEY, name TEXT, "
+                                                  "unit TEXT)"),
+                                   QStringLiteral("CREATE TABLE Data (id INTEGER PRIMARY KEY, idParameters INTEGER, "
+                                                  "value DOUBLE, flag SMALLINT, dateTime INT8, observationId INT8)"),
+                                   QStringLiteral("INSERT INTO Parameters VALUES (1, 'T', 'C'), (2, 'RH', '%')"),
+                                   QStringLiteral("INSERT INTO Data VALUES (NULL, 1, 21.5, 0, 1700000000000, NULL), "
+                                                  "(NULL, 1, NULL, 2, 1700000060000, NULL), "
+                                                  "(NULL, 2, 40, 0, 1700000060000, NULL)")}),
+                 QStringList());
+        TempDatabaseTableModel m(db);
+        CsvExportSettings s = baseSettings();
+        s.columnSeparator = ';';
+        s.incorrectValuesHandling = handling;
+        s.errorValueCustomString = QStringLiteral("ERR");
+        CsvConverter c(path("export.csv"), s, &m);
+        QVERIFY(c.convert());
+    }
+    Connections::remove(name);
+    QCOMPARE(readAll(path("export.csv")), QByteArray("DateTime;T [C];RH [%]\r\n2023-11-14 22:13:20;21.5;\r\n"
+                                                     "2023-11-14 22:14:20;")
+                                              + second);
 }
 
 void TestCsvConverter::flagReadFromItsOwnColumn()

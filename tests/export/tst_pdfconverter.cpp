@@ -81,6 +81,7 @@ private slots:
     void fontSizeAndOrientation_data();
     void fontSizeAndOrientation();
     void textOfWrittenFile();
+    void noPdfViewer();
     void unwritablePath();
     void emptyFileName();
     void cellsEscaped();
@@ -197,6 +198,30 @@ void TestPdfConverter::textOfWrittenFile()
     QCOMPARE(lines.at(1), QStringLiteral("PDF printer state ok."));
     QVERIFY(lines.at(2).startsWith(QStringLiteral("PDF report file containing 2 records created succesfully in: ")));
     QCOMPARE(console.at(2).at(1).toInt(), 1);
+}
+
+// No program opens PDF files: the report is still written, and the console
+// says where it went and that it could not be opened.
+void TestPdfConverter::noPdfViewer()
+{
+    TableModel model(2, 4);
+    const QString path = m_dir.filePath(QStringLiteral("unopened report.pdf"));
+    ScriptedPrompts prompts;
+    prompts.urlAnswers.enqueue(false);
+    PdfConverter writer(path, QStringLiteral("T"), QString(), QString(), false, false, 1, {}, &model);
+    QSignalSpy console(&writer, &PdfConverter::consoleMessage);
+    writer.startExport();
+
+    QVERIFY(QFileInfo(path).size() > 0);
+    QVERIFY(run(QStringLiteral("pdfinfo"), {path}).contains(QStringLiteral("Pages:")));
+    QCOMPARE(prompts.openedUrls, QList<QUrl>{QUrl::fromLocalFile(path)});
+    QCOMPARE(console.count(), 4);
+    QVERIFY(console.at(2).at(0).toString().startsWith(QStringLiteral("PDF report file containing 2 records")));
+    QCOMPARE(console.at(3).at(0).toString(),
+             QStringLiteral("The PDF report was saved as %1, but it could not be opened: no program to open PDF "
+                            "files was found.")
+                 .arg(path));
+    QCOMPARE(console.at(3).at(1).toInt(), 2);
 }
 
 void TestPdfConverter::unwritablePath()

@@ -69,6 +69,10 @@ private slots:
     void equalStampsMerge();
     void emptyInputs_data();
     void emptyInputs();
+    void notAnExport_data();
+    void notAnExport();
+    void nulBytes_data();
+    void nulBytes();
     void groupsAndLines_data();
     void groupsAndLines();
     void columnOrder();
@@ -176,9 +180,7 @@ void TestMoxAParser::emptyInputs_data()
     QTest::newRow("empty file") << QByteArray();
     QTest::newRow("header only") << kHeader;
     QTest::newRow("header without line end") << kHeader.left(kHeader.size() - 1);
-    QTest::newRow("blank lines and short lines") << kHeader + "\r\n   \n2025-03-10,10:00:00,0\n";
-    QTest::newRow("bad date and time") << kHeader + line("2025-02-30", "10:00:00") + line("2025-03-10", "24:00:00")
-                                                  + line("10.03.2025", "10:00:00");
+    QTest::newRow("blank lines") << kHeader + "\r\n   \n\n";
     QTest::newRow("all values blank") << kHeader + line("2025-03-10", "10:00:00", "  ");
 }
 
@@ -190,6 +192,57 @@ void TestMoxAParser::emptyInputs()
     QCOMPARE(r.count, 0);
     QCOMPARE(testdb::columns(m_db, QStringLiteral("DataMoxA")), (QStringList{"id", "date", "time"}));
     QCOMPARE(storedRows(m_db), QStringList());
+}
+
+void TestMoxAParser::notAnExport_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("short lines") << kHeader + "\r\n   \n2025-03-10,10:00:00,0\n";
+    QTest::newRow("bad date and time") << kHeader + line("2025-02-30", "10:00:00") + line("2025-03-10", "24:00:00")
+                                                  + line("10.03.2025", "10:00:00");
+    QTest::newRow("transducer archive") << QByteArray("date\ttime\t\tU\tI\t \r\n\r\n"
+                                                      "2017-12-04\t00:00:00\t\t2,3e+02\t5,0e+00\r\n"
+                                                      "2017-12-04\t00:10:00\t\t2,3e+02\t5,1e+00\r\n");
+    QTest::newRow("only line holds a NUL") << kHeader + QByteArray("2025-03-10,10:00:00,0,1,14500,Ch1,1\0\n", 37);
+}
+
+// Data lines of which none gives a time stamp: another kind of file, refused
+// before the table is touched.
+void TestMoxAParser::notAnExport()
+{
+    QFETCH(QByteArray, bytes);
+    ReaderLog log;
+    const Run r = run(bytes, &log);
+    QVERIFY(r.opened);
+    QVERIFY(!r.parsed);
+    QCOMPARE(r.count, -1);
+    compareSingleError(log, QStringLiteral("File has invalid format!"));
+    QVERIFY(!testdb::tables(m_db).contains(QStringLiteral("DataMoxA")));
+}
+
+void TestMoxAParser::nulBytes_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QStringList>("rows");
+    // A NUL ends neither the text nor the file.
+    QTest::newRow("NUL in the header") << QByteArray("date,time\0,x\n", 13) + line("2025-03-10", "10:00:00", "a")
+                                       << QStringList{"2025-03-10 10:00:00|block1_value1_Ch1_14500_t1=a"};
+    // The line that holds one is malformed and left out like any other.
+    QTest::newRow("NUL in a value") << kHeader + line("2025-03-10", "10:00:00", "a")
+                                           + QByteArray("2025-03-10,10:00:01,0,1,14500,Ch1,b\0c\n", 38)
+                                           + line("2025-03-10", "10:00:02", "d")
+                                    << QStringList{"2025-03-10 10:00:00|block1_value1_Ch1_14500_t1=a",
+                                                   "2025-03-10 10:00:02|block1_value1_Ch1_14500_t1=d"};
+}
+
+void TestMoxAParser::nulBytes()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QStringList, rows);
+    const Run r = run(bytes);
+    QVERIFY(r.parsed);
+    QCOMPARE(storedRows(m_db), rows);
+    QCOMPARE(r.count, rows.size());
 }
 
 void TestMoxAParser::groupsAndLines_data()
@@ -216,6 +269,12 @@ void TestMoxAParser::groupsAndLines_data()
                       "2025-03-10,10:00:06,9,1,14500,Ch1,2\n")
         << QStringList{"2025-03-10 10:00:00|block1_value1_Ch1_14500_t1=1",
                        "2025-03-10 10:00:06|block1_value1_Ch1_14500_t2=2"};
+    // Fields are put into the name in one pass: a '%' in one of them is text.
+    QTest::newRow("percent signs stay text")
+        << QByteArray("2025-03-10,10:00:00,9,%3,1,N,a\n"
+                      "2025-03-10,10:00:00,9,N,1,N,b\n"
+                      "2025-03-10,10:00:00,9,%1,%2,%5,c\n")
+        << QStringList{"2025-03-10 10:00:00|block%1_value1_%5_%2_t1=c|block%3_value1_N_1_t1=a|blockN_value1_N_1_t1=b"};
     QTest::newRow("lines out of order written in time order")
         << QByteArray("2025-03-11,00:00:00,9,1,1,A,late\n"
                       "2025-03-10,23:59:59,9,1,1,A,early\n")
@@ -259,14 +318,68 @@ void TestMoxAParser::daylightSavingKept_data()
                        "2025-03-30 02:00:00|block1_value1_Ch1_14500_t1=b",
                        "2025-03-30 02:30:00|block1_value1_Ch1_14500_t2=c",
                        "2025-03-30 03:00:00|block1_value1_Ch1_14500_t2=d"};
-    // Warsaw repeats 02:00-03:00 on 2025-10-26: the repeated wall times are
-    // a step back, kept in a new segment.
+    // Warsaw repeats 02:00-03:00 on 2025-10-26: a recorder on local time
+    // goes from 02:59:59 of summer time to 02:00:00 of winter time, a step of
+    // one second, not back.
     QTest::newRow("fall back")
         << QByteArray(line("2025-10-26", "02:59:59", "a") + line("2025-10-26", "02:00:00", "b")
                       + line("2025-10-26", "02:00:01", "c"))
-        << QStringList{"2025-10-26 02:00:00|block1_value1_Ch1_14500_t2=b",
-                       "2025-10-26 02:00:01|block1_value1_Ch1_14500_t2=c",
+        << QStringList{"2025-10-26 02:00:00|block1_value1_Ch1_14500_t1=b",
+                       "2025-10-26 02:00:01|block1_value1_Ch1_14500_t1=c",
                        "2025-10-26 02:59:59|block1_value1_Ch1_14500_t1=a"};
+    // A recorder that follows daylight saving keeps one column set across
+    // both changes; steps are measured on the workstation's clock.
+    QTest::newRow("spring, one-second steps")
+        << QByteArray(line("2025-03-30", "01:59:58", "a") + line("2025-03-30", "01:59:59", "b")
+                      + line("2025-03-30", "03:00:00", "c") + line("2025-03-30", "03:00:01", "d"))
+        << QStringList{"2025-03-30 01:59:58|block1_value1_Ch1_14500_t1=a",
+                       "2025-03-30 01:59:59|block1_value1_Ch1_14500_t1=b",
+                       "2025-03-30 03:00:00|block1_value1_Ch1_14500_t1=c",
+                       "2025-03-30 03:00:01|block1_value1_Ch1_14500_t1=d"};
+    QTest::newRow("spring, half-hour steps")
+        << QByteArray(line("2025-03-30", "01:00:00", "a") + line("2025-03-30", "01:30:00", "b")
+                      + line("2025-03-30", "03:00:00", "c") + line("2025-03-30", "03:30:00", "d"))
+        << QStringList{"2025-03-30 01:00:00|block1_value1_Ch1_14500_t1=a",
+                       "2025-03-30 01:30:00|block1_value1_Ch1_14500_t1=b",
+                       "2025-03-30 03:00:00|block1_value1_Ch1_14500_t1=c",
+                       "2025-03-30 03:30:00|block1_value1_Ch1_14500_t1=d"};
+    QTest::newRow("autumn, one-second steps")
+        << QByteArray(line("2025-10-26", "02:59:58", "a") + line("2025-10-26", "02:59:59", "b")
+                      + line("2025-10-26", "02:00:00", "c") + line("2025-10-26", "02:00:01", "d"))
+        << QStringList{"2025-10-26 02:00:00|block1_value1_Ch1_14500_t1=c",
+                       "2025-10-26 02:00:01|block1_value1_Ch1_14500_t1=d",
+                       "2025-10-26 02:59:58|block1_value1_Ch1_14500_t1=a",
+                       "2025-10-26 02:59:59|block1_value1_Ch1_14500_t1=b"};
+    // The repeated hour in full: rows of equal date and time merge, the later
+    // line's value kept, and the column set does not split.
+    QTest::newRow("autumn, the hour twice")
+        << QByteArray(line("2025-10-26", "01:30:00", "a") + line("2025-10-26", "02:00:00", "b")
+                      + line("2025-10-26", "02:30:00", "c") + line("2025-10-26", "02:00:00", "d")
+                      + line("2025-10-26", "02:30:00", "e") + line("2025-10-26", "03:00:00", "f")
+                      + line("2025-10-26", "03:30:00", "g"))
+        << QStringList{"2025-10-26 01:30:00|block1_value1_Ch1_14500_t1=a",
+                       "2025-10-26 02:00:00|block1_value1_Ch1_14500_t1=d",
+                       "2025-10-26 02:30:00|block1_value1_Ch1_14500_t1=e",
+                       "2025-10-26 03:00:00|block1_value1_Ch1_14500_t1=f",
+                       "2025-10-26 03:30:00|block1_value1_Ch1_14500_t1=g"};
+    // A recorder on a clock without daylight saving: stamps the workstation
+    // never shows are measured on the wall clock.
+    QTest::newRow("spring, recorder without daylight saving")
+        << QByteArray(line("2025-03-30", "01:30:00", "a") + line("2025-03-30", "02:00:00", "b")
+                      + line("2025-03-30", "02:30:00", "c") + line("2025-03-30", "03:00:00", "d")
+                      + line("2025-03-30", "03:30:00", "e"))
+        << QStringList{"2025-03-30 01:30:00|block1_value1_Ch1_14500_t1=a",
+                       "2025-03-30 02:00:00|block1_value1_Ch1_14500_t1=b",
+                       "2025-03-30 02:30:00|block1_value1_Ch1_14500_t1=c",
+                       "2025-03-30 03:00:00|block1_value1_Ch1_14500_t1=d",
+                       "2025-03-30 03:30:00|block1_value1_Ch1_14500_t1=e"};
+    // A real jump across the change still opens a segment.
+    QTest::newRow("spring, gap after the change")
+        << QByteArray(line("2025-03-30", "01:59:58", "a") + line("2025-03-30", "01:59:59", "b")
+                      + line("2025-03-30", "03:00:10", "c"))
+        << QStringList{"2025-03-30 01:59:58|block1_value1_Ch1_14500_t1=a",
+                       "2025-03-30 01:59:59|block1_value1_Ch1_14500_t1=b",
+                       "2025-03-30 03:00:10|block1_value1_Ch1_14500_t2=c"};
 }
 
 void TestMoxAParser::daylightSavingKept()

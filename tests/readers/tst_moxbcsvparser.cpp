@@ -54,6 +54,8 @@ private slots:
     void quotesInTitles();
     void cancelBeforeHeader();
     void refusedTableLeavesNothing();
+    void headerConflicts_data();
+    void headerConflicts();
     void emptyFile();
     void unableToOpen();
 
@@ -235,6 +237,45 @@ void TestMoxBCsvParser::refusedTableLeavesNothing()
     QCOMPARE(r.count, -1);
     QVERIFY(!testdb::tables(m_db).contains(QStringLiteral("DataMoxB")));
     QVERIFY(!log.hasConsole(QStringLiteral("Database commit failed."), 3));
+}
+
+void TestMoxBCsvParser::headerConflicts_data()
+{
+    QTest::addColumn<QByteArray>("header");
+    QTest::addColumn<QString>("message"); // empty: the file is read
+    const QString caseMessage = QStringLiteral("The column %1 repeats the column %2 of the header: column names that "
+                                               "differ only in letter case are one column.");
+    const QString keyMessage = QStringLiteral("The header holds a column %1, the name of the table's key column.");
+    QTest::newRow("letter case") << QByteArray("date,time,U1,u1,") << caseMessage.arg("u1", "U1");
+    QTest::newRow("date in capitals") << QByteArray("record,date,time,AI1,DATE,") << caseMessage.arg("DATE", "date");
+    QTest::newRow("same name twice") << QByteArray("date,time,a,a,")
+                                     << QStringLiteral("The header names the column a twice.");
+    QTest::newRow("made name meets a title") << QByteArray("a,,Column_2")
+                                             << QStringLiteral("The header names the column Column_2 twice.");
+    QTest::newRow("key column") << QByteArray("date,time,id,U1,") << keyMessage.arg("id");
+    QTest::newRow("key column in capitals") << QByteArray("record,date,time,Id,") << keyMessage.arg("Id");
+    // SQLite folds ASCII letters only; blanks are part of a name.
+    QTest::newRow("other letters differ") << QByteArray("date,time,\xc3\x9c" "1,\xc3\xbc" "1,") << QString();
+    QTest::newRow("blank makes another name") << QByteArray("date,time,a,a ,") << QString();
+    QTest::newRow("id inside a name") << QByteArray("date,time,idle,ID1,") << QString();
+}
+
+void TestMoxBCsvParser::headerConflicts()
+{
+    QFETCH(QByteArray, header);
+    QFETCH(QString, message);
+    ReaderLog log;
+    const Run r = run(header + "\n2026-01-14,03:30:36.500,1,2,3,\n", &log);
+    if (message.isEmpty()) {
+        QVERIFY(r.parsed);
+        QCOMPARE(storedRows(m_db).size(), 1);
+        QVERIFY(log.dialogs.isEmpty());
+        return;
+    }
+    QVERIFY(!r.parsed);
+    QCOMPARE(r.count, -1);
+    compareSingleError(log, message);
+    QVERIFY(!testdb::tables(m_db).contains(QStringLiteral("DataMoxB")));
 }
 
 void TestMoxBCsvParser::emptyFile()

@@ -1,8 +1,10 @@
 #include "readers/moxbdatabasecsvsetting.h"
+#include "readers/MoxBSettingsUnits.h"
 #include "readers/moxbdatabasemanager.h"
 #include "tables/moxbeventcsv.h"
 
 #include "common/Connections.h"
+#include "common/SqlUtil.h"
 #include "support/ReaderTestDb.h"
 #include "support/ReaderTestUtil.h"
 #include "support/TestMain.h"
@@ -45,8 +47,7 @@ QStringList userTables(QSqlDatabase db)
 {
     QStringList out;
     QSqlQuery q(db);
-    q.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite_%' "
-                          "ORDER BY name"));
+    q.exec(sql::userTablesStatement() + QStringLiteral(" ORDER BY name"));
     while (q.next())
         out << q.value(0).toString();
     return out;
@@ -89,6 +90,8 @@ private slots:
     void sectionsBecomeTables();
     void polishTitlesAndWireType();
     void sectionTwiceKeepsTheSecond();
+    void quotedFields_data();
+    void quotedFields();
     void failuresLeaveNothing_data();
     void failuresLeaveNothing();
     void reservedTitlesRefused_data();
@@ -103,6 +106,9 @@ private slots:
     void managerInstrumentInfoAndModels();
 
     void eventTableModel();
+
+    void unitsByExactName_data();
+    void unitsByExactName();
 
 private:
     bool parse(const QByteArray &bytes, int *count, ReaderLog *log = nullptr, QAtomicInteger<char> *cancel = nullptr);
@@ -186,6 +192,47 @@ void TestMoxBSettings::sectionTwiceKeepsTheSecond()
     QVERIFY(parse("Rows before any title,are ignored\nA\nx,y\n1,2\nA\nx,y\n3,4\n5,6\n", &count));
     QCOMPARE(count, 3);
     QCOMPARE(rowsOf(m_db, QStringLiteral("A")), (QVector<QStringList>{{"3", "4"}, {"5", "6"}}));
+}
+
+// Fields in double quotes are read as CSV writes them: the quotes are the
+// file's, "" is one quote, and a comma inside is text.
+void TestMoxBSettings::quotedFields_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("table");
+    QTest::addColumn<QStringList>("columns");
+    QTest::addColumn<QVector<QStringList>>("rows");
+    QTest::newRow("quoted header and rows")
+        << QByteArray("\"Parametry\"\r\n\"No\",\"Name\",\"Value\"\r\n\"1\",\"AI1\",\"m3/h\"\r\n2,AI2,bar\r\n")
+        << "Parametry" << QStringList{"No", "Name", "Value"}
+        << QVector<QStringList>{{"1", "AI1", "m3/h"}, {"2", "AI2", "bar"}};
+    QTest::newRow("comma inside quotes")
+        << QByteArray("Analog inputs information\nName,Display unit\n\"AI1\",\"m3/h, corrected\"\n")
+        << "Analog inputs information" << QStringList{"Name", "Display unit"}
+        << QVector<QStringList>{{"AI1", "m3/h, corrected"}};
+    QTest::newRow("doubled quote and single quote")
+        << QByteArray("Notes\n\"O'Brien's\",Text\n\"say \"\"hi\"\"\",it's\n")
+        << "Notes" << QStringList{"O'Brien's", "Text"} << QVector<QStringList>{{"say \"hi\"", "it's"}};
+    QTest::newRow("quoted title with a comma")
+        << QByteArray("\"Flow, totals\"\nName,Value\nF1,2\n") << "Flow, totals" << QStringList{"Name", "Value"}
+        << QVector<QStringList>{{"F1", "2"}};
+    QTest::newRow("empty quoted value is empty text")
+        << QByteArray("A\nx,y,z\n\"\",\"\", \"b\"\n") << "A" << QStringList{"x", "y", "z"}
+        << QVector<QStringList>{{"", "", "b"}};
+}
+
+void TestMoxBSettings::quotedFields()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QString, table);
+    QFETCH(QStringList, columns);
+    QFETCH(QVector<QStringList>, rows);
+    int count = 0;
+    QVERIFY(parse(file, &count));
+    QVERIFY2(userTables(m_db).contains(table), qPrintable(userTables(m_db).join(", ")));
+    QCOMPARE(columnsOf(m_db, table), columns);
+    QCOMPARE(rowsOf(m_db, table), rows);
+    QCOMPARE(count, rows.size());
 }
 
 void TestMoxBSettings::failuresLeaveNothing_data()
@@ -378,6 +425,67 @@ void TestMoxBSettings::eventTableModel()
         QCOMPARE(empty.headerData(0, Qt::Horizontal).toString(), QStringLiteral("date"));
     }
     Connections::remove(QStringLiteral("no_events"));
+}
+
+// A channel's display unit reaches the columns of that channel only, by an
+// exact name: the whole name, or the channel of a column the recorder titles
+// "channel: kind - quantity". English and Polish sections, the first section
+// that names a channel giving its unit.
+void TestMoxBSettings::unitsByExactName_data()
+{
+    QTest::addColumn<bool>("polish");
+    QTest::addColumn<QString>("column");
+    QTest::addColumn<QString>("unit");
+    for (bool polish : {false, true}) {
+        const char *language = polish ? "Polish: " : "English: ";
+        auto row = [&](const char *name) -> QTestData & {
+            return QTest::newRow(qPrintable(QLatin1String(language) + QLatin1String(name)));
+        };
+        row("channel") << polish << "U1" << "V";
+        row("longer name") << polish << "U10" << "";
+        row("other case") << polish << "u1" << "";
+        row("name inside another") << polish << "AU1 total" << "";
+        row("recorder title") << polish << "U1: Voltage - avg" << "V";
+        row("recorder title of a longer name") << polish << "U10: Voltage - avg" << "";
+        row("channel of a title") << polish << "Flow: total - value" << "m3/h";
+        row("channel and kind without a quantity") << polish << "U1: Voltage" << "";
+        row("first section wins") << polish << "X1" << "A";
+        row("empty unit") << polish << "E1" << "";
+        row("totalizer") << polish << "TOT3 - value" << "m3";
+    }
+}
+
+void TestMoxBSettings::unitsByExactName()
+{
+    QFETCH(bool, polish);
+    QFETCH(QString, column);
+    QFETCH(QString, unit);
+    const QString name = polish ? QStringLiteral("Nazwa") : QStringLiteral("Name");
+    const QString shown = polish ? QStringLiteral("Wyswietlana jednostka") : QStringLiteral("Display unit");
+    const QStringList tables = polish ? QStringList{"Wejscia analogowe", "Funkcje matematyczne", "Totalizer"}
+                                      : QStringList{"Analog inputs information", "Math functions",
+                                                    "Totalizer information"};
+    const QList<QList<QStringList>> rows = {
+        {{"U1", "V"}, {"X1", "A"}, {"E1", ""}},
+        {{"X1", "kW"}, {"Flow: total", "m3/h"}},
+        {{"TOT3", "m3"}},
+    };
+    QSqlQuery q(m_db);
+    for (int t = 0; t < tables.size(); ++t) {
+        QVERIFY(q.exec(QStringLiteral("CREATE TABLE %1 (%2 TEXT, Other TEXT, %3 TEXT)")
+                           .arg(sql::quoteIdentifier(tables.at(t)), sql::quoteIdentifier(name),
+                                sql::quoteIdentifier(shown))));
+        for (const QStringList &r : rows.at(t)) {
+            QVERIFY(q.prepare(QStringLiteral("INSERT INTO %1 VALUES (?, 'x', ?)").arg(sql::quoteIdentifier(tables.at(t)))));
+            q.addBindValue(r.at(0));
+            q.addBindValue(r.at(1));
+            QVERIFY(q.exec());
+        }
+    }
+    MoxBSettingsUnits units;
+    units.load(m_db);
+    QCOMPARE(units.unitOf(column), unit);
+    QVERIFY(!units.unitOf(column).isNull());
 }
 
 QUORLOG_TEST_MAIN(TestMoxBSettings)

@@ -414,9 +414,10 @@ void TestStepParsers::failedLineFailsRun_data()
     QTest::addColumn<int>("icon");
     QTest::addColumn<bool>("dialog");
     QTest::newRow("empty line") << QByteArray("\r\n") << "Empty line in file" << 2 << false;
-    QTest::newRow("one value too many") << row(3, {"1", "2", "3"}) << "Invalid line in file (3)" << 3 << true;
+    // The faulty line is the fourth of the file: header, columns, one row.
+    QTest::newRow("one value too many") << row(3, {"1", "2", "3"}) << "Invalid line in file (4)" << 3 << true;
     QTest::newRow("unreadable time") << quil::row(3, "2015-09-01", "25:00:00", {"1", "2"})
-                                     << "Invalid line in file (3)" << 3 << true;
+                                     << "Invalid line in file (4)" << 3 << true;
 }
 
 void TestStepParsers::failedLineFailsRun()

@@ -9,6 +9,7 @@
 #include "support/ReaderTestUtil.h"
 #include "support/TestMain.h"
 
+#include <QHash>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTranslator>
@@ -51,6 +52,8 @@ private slots:
     void fieldCount();
     void extraSeparatorRow_data();
     void extraSeparatorRow();
+    void valueUnderBlankName_data();
+    void valueUnderBlankName();
     void skippedColumns();
     void sameNameTwice();
     void commaSeparatedArchive();
@@ -322,7 +325,8 @@ void TestWexCsvParser::fieldCount_data()
     QTest::addColumn<int>("dataRows");
     QTest::newRow("fewer values") << QList<QByteArray>{"1,0e+00"} << true << 1;
     QTest::newRow("one per name") << QList<QByteArray>{"1,0e+00", "2,0e+00"} << true << 2;
-    QTest::newRow("H fields") << QList<QByteArray>{"1,0e+00", "2,0e+00", "3,0e+00"} << true << 2;
+    // The third value stands under the blank last column: the row has slipped.
+    QTest::newRow("H fields") << QList<QByteArray>{"1,0e+00", "2,0e+00", "3,0e+00"} << false << 0;
     QTest::newRow("H+1 fields") << QList<QByteArray>{"1,0e+00", "2,0e+00", "3,0e+00", "4,0e+00"} << false << 0;
     QTest::newRow("no values") << QList<QByteArray>{} << true << 0;
 }
@@ -385,10 +389,63 @@ void TestWexCsvParser::extraSeparatorRow()
     }
 }
 
+void TestWexCsvParser::valueUnderBlankName_data()
+{
+    QTest::addColumn<QByteArray>("header");
+    QTest::addColumn<QByteArray>("row");
+    QTest::addColumn<QStringList>("values"); // "name=value" per Data row; empty: the file is refused
+    const QByteArray blankLast = "date\ttime\t\tU\tI\tP\t \r\n";
+    const QByteArray blankInside = "date\ttime\t\tU\t \tP\t \r\n";
+    // One separator too many moves every later value onto the next name; the
+    // last one lands under the blank column.
+    QTest::newRow("one separator too many") << blankLast << QByteArray("2017-12-04\t00:00:00\t\t2,3e+02\t\t5,0e+00\t1,1e+03\r\n")
+                                            << QStringList();
+    QTest::newRow("value under a blank inside") << blankInside << QByteArray("2017-12-04\t00:00:00\t\t1\t2\t3\r\n")
+                                                << QStringList();
+    QTest::newRow("blank under a blank inside") << blankInside
+                                                << QByteArray("2017-12-04\t00:00:00\t\t1\t \t3\r\n")
+                                                << QStringList{"U=1", "P=3"};
+    QTest::newRow("nothing under the blank last") << blankLast << QByteArray("2017-12-04\t00:00:00\t\t1\t2\t3\r\n")
+                                                  << QStringList{"U=1", "I=2", "P=3"};
+    QTest::newRow("blank under the blank last") << blankLast
+                                                << QByteArray("2017-12-04\t00:00:00\t\t1\t2\t3\t \r\n")
+                                                << QStringList{"U=1", "I=2", "P=3"};
+}
+
+// A value under a column without a name means the row has slipped against
+// the header: the file is refused naming the line, as a row wider than the
+// header is.
+void TestWexCsvParser::valueUnderBlankName()
+{
+    QFETCH(QByteArray, header);
+    QFETCH(QByteArray, row);
+    QFETCH(QStringList, values);
+    for (int variant : {B, C}) {
+        cleanup();
+        init();
+        ReaderLog log;
+        const Outcome o = run(variant, header + "\r\n" + row, &log);
+        QVERIFY(o.headerOk);
+        QCOMPARE(o.parsed, !values.isEmpty());
+        if (values.isEmpty()) {
+            compareLastError(log, QStringLiteral("Invalid line in file (3)"));
+            compareNothingCommitted();
+            continue;
+        }
+        QHash<int, QString> names;
+        for (const auto &p : testdb::parameters(m_db))
+            names.insert(p.id, p.name);
+        QStringList got;
+        for (const auto &d : testdb::data(m_db))
+            got << names.value(d.idParameters) + QLatin1Char('=') + QString::number(d.value);
+        QCOMPARE(got, values);
+    }
+}
+
 void TestWexCsvParser::skippedColumns()
 {
     const QByteArray file = wex::header({"Off", "", "U", " Off"}) + "\r\n"
-                            + wex::row("2017-12-04", "10:00:00", {"1,0e+00", "2,0e+00", "3,0e+00", "4,0e+00"});
+                            + wex::row("2017-12-04", "10:00:00", {"1,0e+00", "", "3,0e+00", "4,0e+00"});
     const Outcome o = run(B, file);
     QVERIFY(o.parsed);
     const auto params = testdb::parameters(m_db);

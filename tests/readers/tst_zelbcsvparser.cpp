@@ -163,8 +163,11 @@ void TestZelBCsvParser::checkHeader_data()
         << QByteArray("date,time,record index,block,register1,name1,value1,a;b\r\n") << true << ',';
     QTest::newRow("eight columns") << QByteArray("date,time,record index,block,register1,name1,value1,x\r\n")
                                    << true << ',';
+    // One group: the last name stands before the line end.
     QTest::newRow("seven columns with terminator")
-        << QByteArray("date,time,record index,block,register1,name1,value1\r\n") << false << ',';
+        << QByteArray("date,time,record index,block,register1,name1,value1\r\n") << true << ',';
+    QTest::newRow("seven columns, LF") << QByteArray("date,time,record index,block,register1,name1,value1\n")
+                                       << true << ',';
     QTest::newRow("six columns") << QByteArray("date,time,record index,block,register1,name1\r\n") << false
                                  << ',';
     QTest::newRow("short") << QByteArray("a,b,c\r\n") << false << ',';
@@ -205,6 +208,9 @@ void TestZelBCsvParser::groupCount_data()
     QTest::addColumn<char>("separator");
     QTest::newRow("52 columns") << 16 << ',';
     QTest::newRow("10 columns") << 2 << ',';
+    // One group: the header's last name carries the line end.
+    QTest::newRow("7 columns") << 1 << ',';
+    QTest::newRow("7 columns, tab") << 1 << '\t';
     QTest::newRow("52 columns, semicolon") << 16 << ';';
     QTest::newRow("52 columns, tab") << 16 << '\t';
 }

@@ -89,12 +89,11 @@ QStringList dataRows(QSqlDatabase db)
     q.exec(QStringLiteral("SELECT Parameters.name, Data.value, Data.flag, Data.dateTime, Data.observationId FROM Data "
                           "LEFT JOIN Parameters ON Data.idParameters = Parameters.id ORDER BY Data.id"));
     while (q.next()) {
+        // One pass: a name may hold a '%'.
         rows << QStringLiteral("%1|%2|%3|%4%5")
-                    .arg(q.value(0).toString())
-                    .arg(q.value(1).toDouble(), 0, 'g', 17)
-                    .arg(q.value(3).toLongLong())
-                    .arg(q.value(4).toLongLong())
-                    .arg(q.value(2).toInt() == 0 ? QString() : QStringLiteral(" flag ") + q.value(2).toString());
+                    .arg(q.value(0).toString(), QString::number(q.value(1).toDouble(), 'g', 17),
+                         QString::number(q.value(3).toLongLong()), QString::number(q.value(4).toLongLong()),
+                         q.value(2).toInt() == 0 ? QString() : QStringLiteral(" flag ") + q.value(2).toString());
     }
     return rows;
 }
@@ -579,6 +578,71 @@ private slots:
         QVERIFY(r.parsed);
         QCOMPARE(parameterRows(db), QStringList{"U1 obs 1|V"});
         QVERIFY(r.log.hasConsole(QStringLiteral("Series 1/2 has no data."), 2));
+    }
+
+    // Past 100 series without values only their number is told, once.
+    void seriesWithoutValuesCapped_data()
+    {
+        QTest::addColumn<int>("empty");
+        QTest::addColumn<int>("listed");
+        QTest::addColumn<QString>("summary"); // empty: none
+        QTest::newRow("at the cap") << 100 << 100 << QString();
+        QTest::newRow("past the cap") << 130 << 100 << QStringLiteral("Series without data: 30 more not listed.");
+    }
+
+    void seriesWithoutValuesCapped()
+    {
+        QFETCH(int, empty);
+        QFETCH(int, listed);
+        QFETCH(QString, summary);
+        std::vector<PqdifSeriesDefnDesc> defs{timeDefn(), valueDefn()};
+        std::vector<PqdifSeriesInstDesc> series{PqdifSeriesInstDesc::real8({0.0}), PqdifSeriesInstDesc::real8({231.0})};
+        for (int k = 0; k < empty; ++k) {
+            defs.push_back(valueDefn(ID_SERIES_VALUE_TYPE_MAX));
+            series.push_back(PqdifSeriesInstDesc::real8({}));
+        }
+        PqdifWriter w;
+        w.addContainer();
+        w.addRecord(*pqdifDataSourceRecord("M1", {channel("U1", defs)}));
+        w.addRecord(*pqdifObservationRecord("Obs", kStart, {instance(0, series)}, 1));
+        Run r;
+        run(save(w), r);
+        QVERIFY(r.parsed);
+        QCOMPARE(r.count, 1);
+        int noData = 0;
+        QStringList summaries;
+        for (const ReaderLog::Message &m : r.log.console) {
+            if (m.text.endsWith(QLatin1String(" has no data.")) && m.icon == 2)
+                ++noData;
+            else if (m.text.startsWith(QLatin1String("Series without")))
+                summaries << m.text + QLatin1Char('|') + QString::number(m.icon);
+        }
+        QCOMPARE(noData, listed);
+        QVERIFY(r.log.hasConsole(QStringLiteral("Series 1/3 has no data."), 2));
+        QCOMPARE(summaries, summary.isEmpty() ? QStringList() : QStringList{summary + QStringLiteral("|2")});
+        // The summary comes before the read's last line.
+        QVERIFY(r.log.lastConsole().text.startsWith(QLatin1String("Imported PQDIF samples: ")));
+    }
+
+    // A '%' in a name from the file does not reach the other parts of the
+    // parameter's cache key: series of other channels keep their parameters.
+    void percentInNamesKeepsParametersApart()
+    {
+        PqdifWriter w;
+        w.addContainer();
+        w.addRecord(*pqdifDataSourceRecord("M1", {channel("%4", {timeDefn(), valueDefn()}),
+                                                  channel("1", {timeDefn(), valueDefn()})}));
+        w.addRecord(*pqdifObservationRecord(
+            "Obs", kStart,
+            {instance(0, {PqdifSeriesInstDesc::real8({0.0}), PqdifSeriesInstDesc::real8({230.0})}),
+             instance(1, {PqdifSeriesInstDesc::real8({0.0}), PqdifSeriesInstDesc::real8({231.0})})},
+            1));
+        Run r;
+        run(save(w), r);
+        QVERIFY(r.parsed);
+        QCOMPARE(parameterRows(db), QStringList({"%4 obs 1|V", "1 obs 1|V"}));
+        QCOMPARE(dataRows(db), QStringList({QStringLiteral("%4 obs 1|230|%1|1").arg(utcMs(2024, 3, 31, 1, 0, 0)),
+                                            QStringLiteral("1 obs 1|231|%1|1").arg(utcMs(2024, 3, 31, 1, 0, 0))}));
     }
 
     // Importing again finds the same parameters, also those an older import

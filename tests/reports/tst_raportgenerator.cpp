@@ -61,8 +61,8 @@ private slots:
     void narrowAggregates_data();
     void narrowAggregates();
     void narrowEmptySelectionSelectsNothing();
-    void flagRulePerInstrument_data();
-    void flagRulePerInstrument();
+    void flagRuleOfApplicationDatabase_data();
+    void flagRuleOfApplicationDatabase();
     void flagRuleOfOpenedArchive_data();
     void flagRuleOfOpenedArchive();
     void narrowRange_data();
@@ -344,28 +344,28 @@ void TestRaportGenerator::narrowEmptySelectionSelectsNothing()
     }
 }
 
-void TestRaportGenerator::flagRulePerInstrument_data()
+void TestRaportGenerator::flagRuleOfApplicationDatabase_data()
 {
     QTest::addColumn<QString>("deviceName");
     QTest::addColumn<Rows>("kept"); // idParameters, flag of the samples kept
 
     // An application database: parameters 1 to 4 belong to ZelD, ZelC, ZelDX
-    // and WexB instruments, 5 to none.
-    const Rows typed{{"1", "0"}, {"1", "2"}, {"2", "0"}, {"2", "2"}, {"3", "0"}, {"3", "2"}, {"4", "0"}, {"4", "1"},
-                     {"4", "256"}};
-    Rows flag1 = typed;
-    flag1 << QStringList{"5", "0"} << QStringList{"5", "2"};
-    Rows flag2 = typed;
-    flag2 << QStringList{"5", "0"} << QStringList{"5", "1"} << QStringList{"5", "256"};
-    QTest::newRow("first row ZelD") << QStringLiteral("ZelD") << flag1;
-    QTest::newRow("first row ZelC") << QStringLiteral("ZelC") << flag1;
-    QTest::newRow("first row ZelDX") << QStringLiteral("ZelDX") << flag1;
-    QTest::newRow("first row WexB") << QStringLiteral("WexB") << flag2;
-    QTest::newRow("lower case name") << QStringLiteral("zeld") << flag2;
-    QTest::newRow("user's name") << QStringLiteral("Substation 1") << flag2;
+    // and WexB instruments, 5 to none. Its import gave every instrument's
+    // flags one meaning, so whatever the first instrument is called, flag 2
+    // goes and every other flag stays, as in the session's table and chart.
+    Rows kept;
+    for (int p = 1; p <= 5; ++p)
+        kept << QStringList{QString::number(p), "0"} << QStringList{QString::number(p), "1"}
+             << QStringList{QString::number(p), "256"};
+    QTest::newRow("first row ZelD") << QStringLiteral("ZelD") << kept;
+    QTest::newRow("first row ZelC") << QStringLiteral("ZelC") << kept;
+    QTest::newRow("first row ZelDX") << QStringLiteral("ZelDX") << kept;
+    QTest::newRow("first row WexB") << QStringLiteral("WexB") << kept;
+    QTest::newRow("lower case name") << QStringLiteral("zeld") << kept;
+    QTest::newRow("user's name") << QStringLiteral("Substation 1") << kept;
 }
 
-void TestRaportGenerator::flagRulePerInstrument()
+void TestRaportGenerator::flagRuleOfApplicationDatabase()
 {
     QFETCH(QString, deviceName);
     QFETCH(Rows, kept);

@@ -80,6 +80,9 @@ private slots:
     void selectionOrderKeepsColumns();
     void emptyResult();
     void applicationDatabasePeriod();
+    void applicationDatabaseFlags_data();
+    void applicationDatabaseFlags();
+    void applicationDatabaseTwinNames();
     void wideRows_data();
     void wideRows();
     void intervalMinutes_data();
@@ -270,6 +273,70 @@ void TestReportModel::applicationDatabasePeriod()
              (Rows{{"2024-03-31 00:45:00", "2024-03-31 00:59:59", "12.50\n(2024-03-31 00:58:00)",
                     "232.50\n(2024-03-31 00:55:00)"}}));
     QCOMPARE(model.getDeviceName(), QStringLiteral("INTERNAL_DB"));
+}
+
+void TestReportModel::applicationDatabaseFlags_data()
+{
+    QTest::addColumn<int>("aggregation");
+    QTest::addColumn<QString>("cell");
+    QTest::newRow("max") << 2 << "231.00\n(2024-03-31 01:10:00)";
+    QTest::newRow("min") << 0 << "228.00\n(2024-03-31 01:20:00)";
+}
+
+// The import stored every instrument's flags with one meaning (2 invalid, 1
+// not ready): an analyser's hour of 230 (flag 0), 231 and 228 (flag 1) and
+// 999 (flag 2) reports as its table and chart show it, whatever the
+// instrument is called.
+void TestReportModel::applicationDatabaseFlags()
+{
+    QFETCH(int, aggregation);
+    QFETCH(QString, cell);
+    QSqlDatabase db = narrowDb();
+    QVERIFY(testdb::exec(db, {QStringLiteral("DELETE FROM Data"),
+                              QStringLiteral("UPDATE Devices SET name = 'ZelC', type = %1").arg(int(ZelC))})
+                .isEmpty());
+    QVERIFY(insertSample(db, 5, 230.0, 0, at(1, 5)));
+    QVERIFY(insertSample(db, 5, 231.0, 1, at(1, 10)));
+    QVERIFY(insertSample(db, 5, 999.0, 2, at(1, 12)));
+    QVERIFY(insertSample(db, 5, 228.0, 1, at(1, 20)));
+    FiltersCfg filters;
+    filters.selectedParamId = {5};
+    AbstractReportModel model(db, filters, INTERNAL_DB, nullptr);
+    model.setGroupingType(1);
+    model.setAggregationType(aggregation);
+    model.appendReportParam(0);
+    model.updateQuery(0);
+    QCOMPARE(modelRows(model), (Rows{{"2024-03-31 01:00:00", "2024-03-31 01:59:59", cell}}));
+}
+
+// Parameters of the same name from two instruments: the list and the column
+// headers name the instrument, as the table and the chart do; a name that
+// occurs once stays as it is.
+void TestReportModel::applicationDatabaseTwinNames()
+{
+    QSqlDatabase db = narrowDb();
+    QVERIFY(insertDevice(db, 2, QStringLiteral("Feeder B"), ZelD));
+    QVERIFY(insertParameter(db, 8, 2, QStringLiteral("U1")));
+    QVERIFY(setUnit(db, 8, QStringLiteral("V")));
+    QVERIFY(insertSample(db, 8, 240.0, 0, at(0, 50)));
+    FiltersCfg filters;
+    filters.selectedParamId = {8, 7, 5};
+    AbstractReportModel model(db, filters, INTERNAL_DB, nullptr);
+    const QStringList names{"U1 (Feeder B) [V]", "I1 [A]", "U1 (ZelB) [V]"};
+    QCOMPARE(model.getParametersFullName(), names);
+    // The page hands the list's texts back before a run.
+    model.setGroupingType(1);
+    model.setAggregationType(2);
+    for (int i = 0; i < names.size(); ++i) {
+        model.setParamFullName(i, names.at(i));
+        model.appendReportParam(i);
+    }
+    model.updateQuery(0);
+    QCOMPARE(headers(model), (QStringList{"Start date", "End date", "U1 (Feeder B) [V]\n MAX", "I1 [A]\n MAX",
+                                          "U1 (ZelB) [V]\n MAX"}));
+    QCOMPARE(modelRows(model).value(0).mid(2),
+             (QStringList{"240.00\n(2024-03-31 00:50:00)", "12.50\n(2024-03-31 00:58:00)",
+                          "232.50\n(2024-03-31 00:55:00)"}));
 }
 
 QSqlDatabase TestReportModel::wideDb(const QString &table)

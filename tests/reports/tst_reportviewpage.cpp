@@ -85,6 +85,7 @@ private slots:
     void gating_data();
     void gating();
     void resultHandling();
+    void adjustMode_data();
     void adjustMode();
     void pdfDefaultsAndCancel();
     void themeChangeRegenerates();
@@ -308,19 +309,65 @@ void TestReportViewPage::resultHandling()
     QVERIFY(pdf->isEnabled());
 }
 
+void TestReportViewPage::adjustMode_data()
+{
+    QTest::addColumn<int>("params");
+    QTest::addColumn<int>("pageWidth");
+    QTest::addColumn<bool>("stretched");
+    // Equal columns hold every word: stretched as they were.
+    QTest::newRow("few columns, wide page") << 2 << 1400 << true;
+    // The dates' words need more than an equal share, all columns fit: each
+    // keeps its words' width and the rest of the width is shared out.
+    QTest::newRow("dates wider than a share") << 12 << 1000 << false;
+    // More than the width holds: each column its words' width; the view scrolls.
+    QTest::newRow("more than fits") << 20 << 800 << false;
+}
+
 void TestReportViewPage::adjustMode()
 {
-    tick(2);
+    QFETCH(int, params);
+    QFETCH(int, pageWidth);
+    QFETCH(bool, stretched);
+    m_page->resize(pageWidth, 700);
+    m_page->show();
+    tick(params);
     child<QPushButton>("generateBasicReportButton")->click();
     auto *adjust = child<QPushButton>("adjustBasicReportSizeButton");
-    auto *header = child<QTableView>("tableView")->horizontalHeader();
+    auto *table = child<QTableView>("tableView");
+    QHeaderView *header = table->horizontalHeader();
     QCOMPARE(adjust->text(), QStringLiteral("Adjust to width"));
     QCOMPARE(header->sectionResizeMode(0), QHeaderView::ResizeToContents);
     adjust->click();
+    QCoreApplication::processEvents();
     QCOMPARE(adjust->text(), QStringLiteral("Adjust to contents"));
-    QCOMPARE(header->sectionResizeMode(0), QHeaderView::Stretch);
+    QCOMPARE(header->sectionResizeMode(0), stretched ? QHeaderView::Stretch : QHeaderView::Interactive);
+
+    // No column is narrower than its header and the longest word of its cell
+    // (cells wrap at blanks); together they fill the view unless they need more.
+    const int margin = (table->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, table) + 1) * 2 + 1;
+    const auto check = [&]() {
+        int total = 0, need = 0;
+        for (int c = 0; c < header->count(); ++c) {
+            int words = header->sectionSizeHint(c);
+            for (const QString &word : table->model()->index(0, c).data().toString().split(QLatin1Char(' ')))
+                words = qMax(words, table->fontMetrics().horizontalAdvance(word) + margin);
+            QVERIFY2(header->sectionSize(c) >= words,
+                     qPrintable(QStringLiteral("column %1: %2 < %3").arg(c).arg(header->sectionSize(c)).arg(words)));
+            total += header->sectionSize(c);
+            need += words;
+        }
+        if (!stretched)
+            QCOMPARE(total, qMax(need, table->viewport()->width()));
+    };
+    check();
+    // The columns follow the view's width.
+    m_page->resize(pageWidth - 150, 700);
+    QCoreApplication::processEvents();
+    check();
+
     adjust->click();
     QCOMPARE(adjust->text(), QStringLiteral("Adjust to width"));
+    QCOMPARE(header->sectionResizeMode(0), QHeaderView::ResizeToContents);
 }
 
 void TestReportViewPage::pdfDefaultsAndCancel()

@@ -52,8 +52,7 @@ QStringList column(QSqlDatabase db, const QString &query, int column)
 
 QStringList tables(QSqlDatabase db)
 {
-    return column(db, QStringLiteral(
-                          "SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite_%' ORDER BY rowid"));
+    return column(db, sql::userTablesStatement() + QStringLiteral(" ORDER BY rowid"));
 }
 
 QStringList columns(QSqlDatabase db, const QString &table)

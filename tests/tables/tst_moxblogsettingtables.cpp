@@ -51,6 +51,8 @@ private slots:
     void logTableMissing();
     void flags_data();
     void flags();
+    void logTableGroupedShowsCellsAsStored_data();
+    void logTableGroupedShowsCellsAsStored();
     void settingTableFlat();
     void settingTableGrouped();
     void settingTableNamesAreData();
@@ -209,6 +211,47 @@ void TestMoxBLogSettingTables::flags()
     }
     QCOMPARE(alarm.flagNotReady(flag), flag == 128);
     QCOMPARE(setting.flagNotReady(flag), flag == 128);
+}
+
+void TestMoxBLogSettingTables::logTableGroupedShowsCellsAsStored_data()
+{
+    QTest::addColumn<QString>("table");
+    QTest::newRow("alarm") << QStringLiteral("AlarmLog");
+    QTest::newRow("audit") << QStringLiteral("AuditLog");
+}
+
+// A log has no value and flag column pairs: grouped by date it shows every
+// cell as stored, on screen and in the rows an export reads. A channel "1"
+// beside a code 256, or beside a 1, is neither hidden nor greyed.
+void TestMoxBLogSettingTables::logTableGroupedShowsCellsAsStored()
+{
+    QFETCH(QString, table);
+    QSqlDatabase db = makeDb({QStringLiteral("CREATE TABLE %1(id INTEGER PRIMARY KEY, dateTime TEXT, channel TEXT, "
+                                             "code INTEGER, state TEXT)")
+                                  .arg(table),
+                              QStringLiteral("INSERT INTO %1 VALUES (1, '2026-01-14 03:30:00', '1', 256, '2'), "
+                                             "(2, '2026-01-14 03:31:00', '2', 1, '1')")
+                                  .arg(table)});
+    std::unique_ptr<MoxBLogTable> m = makeLog(table, db);
+    const QStringList first = rowTexts(*m, 0), second = rowTexts(*m, 1);
+    QCOMPARE(first, (QStringList{"1", "2026-01-14 03:30:00", "1", "256", "2"}));
+    QSignalSpy reset(m.get(), &QAbstractItemModel::modelReset);
+    m->setGroupByDate(true);
+    QTRY_VERIFY_WITH_TIMEOUT(!reset.isEmpty(), 10000);
+    QCOMPARE(rowTexts(*m, 0), first);
+    QCOMPARE(rowTexts(*m, 1), second);
+    for (int c = 0; c < m->columnCount(); ++c)
+        QCOMPARE(m->data(m->index(1, c), Qt::ForegroundRole), QVariant());
+
+    QVERIFY(m->beginRowExport());
+    MyAbstractTableModel::ExportSection section;
+    QVERIFY(m->readRowExport(section, 10));
+    m->endRowExport();
+    QCOMPARE(section.rows, 2);
+    for (int c = 0; c < section.columns; ++c) {
+        QCOMPARE(section.shownAt(0, c).toString(), first.at(c));
+        QCOMPARE(section.shownAt(1, c).toString(), second.at(c));
+    }
 }
 
 void TestMoxBLogSettingTables::settingTableFlat()

@@ -2,6 +2,9 @@
 
 #include "app/Language.h"
 #include "readers/moxbdatabasemanager.h"
+#include "common/Connections.h"
+#include "common/SqlUtil.h"
+#include "readers/moxbdatabasecsvsetting.h"
 #include "support/TestMain.h"
 
 #include <QComboBox>
@@ -22,6 +25,9 @@ private slots:
     void showsOneTableAtStartAndMapsSections();
     void readOnly();
     void emptyDatabase();
+    void namesFromTheFileAreQuotedHere_data();
+    void namesFromTheFileAreQuotedHere();
+    void quotedCsvShowsItsValues();
 
 private:
     QString makeSettingsFile(const QStringList &tables);
@@ -166,6 +172,108 @@ void TestSettingsMoxBPage::emptyDatabase()
         auto *view = page.findChild<QTableView *>(QStringLiteral("SettingsView"));
         QVERIFY(!view->model());
         QCOMPARE(page.findChild<QComboBox *>(QStringLiteral("comboBox"))->count(), 12);
+    }
+    manager.closeDatabase();
+}
+
+// Table and column names are the file's: quotes, a full stop and brackets
+// in them are characters of the name, and sorting by a column still works.
+void TestSettingsMoxBPage::namesFromTheFileAreQuotedHere_data()
+{
+    QTest::addColumn<QString>("table");
+    QTest::addColumn<QStringList>("columns");
+    QTest::newRow("single quotes") << "Owner's settings" << QStringList{"Name's", "Value"};
+    QTest::newRow("double quotes") << "\"Quoted\"" << QStringList{"\"No\"", "Na\"me"};
+    QTest::newRow("full stop and brackets") << "Temp. inputs [2]" << QStringList{"a.b", "Value [V]"};
+}
+
+void TestSettingsMoxBPage::namesFromTheFileAreQuotedHere()
+{
+    QFETCH(QString, table);
+    QFETCH(QStringList, columns);
+    const QString path = m_dir.filePath(QStringLiteral("odd_%1.sqlite3").arg(++m_serial));
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("writer"));
+        db.setDatabaseName(path);
+        QVERIFY(db.open());
+        QSqlQuery q(db);
+        QVERIFY(q.exec(QStringLiteral("CREATE TABLE %1 (%2)")
+                           .arg(sql::quoteIdentifier(table), sql::quoteIdentifiers(columns))));
+        for (const char *row : {"b", "c", "a"}) {
+            QVERIFY(q.prepare(QStringLiteral("INSERT INTO %1 VALUES (?, ?)").arg(sql::quoteIdentifier(table))));
+            q.addBindValue(QString::fromLatin1(row));
+            q.addBindValue(QStringLiteral("v") + QString::fromLatin1(row));
+            QVERIFY(q.exec());
+        }
+        q = QSqlQuery();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("writer"));
+    QVERIFY(setCurrentLanguage(QStringLiteral("en")));
+    moxbdatabasemanager manager;
+    QVERIFY(manager.openDatabase(path));
+    {
+        SettingsMoxBPage page(&manager, nullptr);
+        auto *view = page.findChild<QTableView *>(QStringLiteral("SettingsView"));
+        QAbstractItemModel *model = view->model();
+        QVERIFY(model);
+        QCOMPARE(model->columnCount(), 2);
+        for (int c = 0; c < 2; ++c)
+            QCOMPARE(model->headerData(c, Qt::Horizontal).toString(), columns.at(c));
+        QCOMPARE(model->rowCount(), 3);
+        QCOMPARE(model->index(0, 0).data().toString(), QStringLiteral("b"));
+        QCOMPARE(model->index(0, 1).data().toString(), QStringLiteral("vb"));
+
+        view->sortByColumn(1, Qt::DescendingOrder);
+        QCOMPARE(view->model(), model);
+        QCOMPARE(model->index(0, 1).data().toString(), QStringLiteral("vc"));
+        QCOMPARE(model->index(2, 0).data().toString(), QStringLiteral("a"));
+        view->sortByColumn(0, Qt::AscendingOrder);
+        QCOMPARE(model->index(0, 0).data().toString(), QStringLiteral("a"));
+        QCOMPARE(model->rowCount(), 3);
+    }
+    manager.closeDatabase();
+}
+
+// A settings CSV written with quoted fields shows its values, not its
+// column names, on every row.
+void TestSettingsMoxBPage::quotedCsvShowsItsValues()
+{
+    const QString csv = m_dir.filePath(QStringLiteral("quoted_%1.csv").arg(++m_serial));
+    {
+        QFile f(csv);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("\"General settings\"\r\n\"No\",\"Name\",\"Value\"\r\n\"1\",\"Interval\",\"10 s\"\r\n"
+                "\"2\",\"Owner's name\",\"O'Brien, J.\"\r\n");
+    }
+    const QString path = m_dir.filePath(QStringLiteral("quoted_%1.sqlite3").arg(m_serial));
+    {
+        Connections::registerFile(QStringLiteral("quoted_settings"), path);
+        QSqlDatabase db = Connections::database(QStringLiteral("quoted_settings"));
+        QVERIFY(db.isOpen());
+        QAtomicInteger<char> cancel(0);
+        moxbdatabasecsvsetting reader(nullptr, &cancel);
+        QVERIFY(reader.openFile(csv));
+        int count = 0;
+        QVERIFY(reader.parseFile(db, &count, 8));
+        QCOMPARE(count, 2);
+        db = QSqlDatabase();
+        Connections::remove(QStringLiteral("quoted_settings"));
+    }
+    QVERIFY(setCurrentLanguage(QStringLiteral("en")));
+    moxbdatabasemanager manager;
+    QVERIFY(manager.openDatabase(path));
+    {
+        SettingsMoxBPage page(&manager, nullptr);
+        page.onTableSelected(QStringLiteral("General settings"));
+        QAbstractItemModel *model = page.findChild<QTableView *>(QStringLiteral("SettingsView"))->model();
+        QVERIFY(model);
+        QCOMPARE(model->columnCount(), 3);
+        QCOMPARE(model->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Name"));
+        QCOMPARE(model->rowCount(), 2);
+        QCOMPARE(model->index(0, 1).data().toString(), QStringLiteral("Interval"));
+        QCOMPARE(model->index(1, 1).data().toString(), QStringLiteral("Owner's name"));
+        QCOMPARE(model->index(1, 2).data().toString(), QStringLiteral("O'Brien, J."));
     }
     manager.closeDatabase();
 }

@@ -95,6 +95,7 @@ private slots:
     void rejectedQueryReported();
     void groupedWithoutParametersRunsNoPivot();
     void parametersWithoutInstrumentColumn();
+    void fetchCap_data();
     void fetchCap();
     void groupToggleFillsInBackground();
     void fewOfManyParameters_data();
@@ -537,44 +538,76 @@ void TestTempDatabaseTableModel::parametersWithoutInstrumentColumn()
     QVERIFY(consolespy::notPlain(console).isEmpty());
 }
 
+void TestTempDatabaseTableModel::fetchCap_data()
+{
+    // 3000 rows flat, 1000 time stamps grouped.
+    QTest::addColumn<int>("limit");
+    QTest::addColumn<QString>("flatNotice"); // %1 the rows shown
+    QTest::addColumn<QString>("groupedNotice"); // empty: grouping shows every row
+    QTest::newRow("grouping fits") << 1200
+                                   << QStringLiteral("The table shows the first %1 of 3000 rows. Grouping by date or "
+                                                     "the CSV export reaches all of them.")
+                                   << QString();
+    QTest::newRow("grouping cut off too")
+        << 600
+        << QStringLiteral("The table shows the first %1 of 3000 rows. Grouped by date it has 1000 rows, cut off at "
+                          "the same limit; the CSV export reaches all of them.")
+        << QStringLiteral("The table grouped by date shows the first %1 of 1000 rows. The CSV export reaches all of "
+                          "them.");
+}
+
 void TestTempDatabaseTableModel::fetchCap()
 {
+    QFETCH(int, limit);
+    QFETCH(QString, flatNotice);
+    QFETCH(QString, groupedNotice);
     TempDatabaseTableModel m(m_large);
     QSignalSpy console(&m, &MyAbstractTableModel::consoleMessage);
     QVERIFY(m.rowCount() > 0);
     QVERIFY(m.rowCount() < 600);
-    m.setFetchLimit(600);
+    m.setFetchLimit(limit);
     QSignalSpy inserted(&m, &QAbstractItemModel::rowsInserted);
     int guard = 0;
     while (m.canFetchMore(QModelIndex()) && ++guard < 100)
         m.fetchMore(QModelIndex());
     const int capped = m.rowCount();
-    QVERIFY(capped >= 600);
-    QVERIFY(capped < 600 + 256);
+    QVERIFY(capped >= limit);
+    QVERIFY(capped < limit + 256);
     QVERIFY(!inserted.isEmpty());
     m.fetchMore(QModelIndex());
     QCOMPARE(m.rowCount(), capped);
-    // The user learns once that rows are out of reach, and how many.
-    const QString notice = QStringLiteral("The table shows the first %1 of 3000 rows. Grouping by date or the CSV "
-                                          "export reaches all of them.")
-                               .arg(capped);
-    QCOMPARE(consolespy::withIcon(console, 2), QList<QVariant>{notice});
+    // The user learns once that rows are out of reach, how many, and whether
+    // grouping by date would reach them.
+    QCOMPARE(consolespy::withIcon(console, 2), QList<QVariant>{flatNotice.arg(capped)});
 
     m.setLoadAllData(true);
-    QVERIFY(m.rowCount() >= 600);
-    QVERIFY(m.rowCount() < 600 + 256);
+    QVERIFY(m.rowCount() >= limit);
+    QVERIFY(m.rowCount() < limit + 256);
+    QCOMPARE(consolespy::withIcon(console, 2).size(), 1); // once per view
     m.setGroupByDate(true);
     QTRY_VERIFY(!m.isFillingInBackground());
-    QVERIFY(m.rowCount() >= 600);
-    QVERIFY(m.rowCount() < 600 + 256);
-    QCOMPARE(consolespy::withIcon(console, 2).size(), 1); // once per model
+    if (groupedNotice.isEmpty()) {
+        QCOMPARE(m.rowCount(), 1000);
+        QCOMPARE(consolespy::withIcon(console, 2).size(), 1);
+    } else {
+        // The grouped view is cut off too, and says so.
+        QVERIFY(m.rowCount() >= limit);
+        QVERIFY(m.rowCount() < limit + 256);
+        QCOMPARE(consolespy::withIcon(console, 2),
+                 (QList<QVariant>{flatNotice.arg(capped), groupedNotice.arg(m.rowCount())}));
+    }
+    const int notices = consolespy::withIcon(console, 2).size();
+    m.setGroupByDate(false);
+    m.setGroupByDate(true);
+    QTRY_VERIFY(!m.isFillingInBackground());
+    QCOMPARE(consolespy::withIcon(console, 2).size(), notices); // once per view
 
     m.setFetchLimit(0); // back to the product cap
     QCOMPARE(m.fetchLimit(), int(MyAbstractSqlModel::MaxFetchedRows));
     m.setLoadAllData(true);
     QCOMPARE(m.rowCount(), 1000); // every time stamp
     QVERIFY(!m.isFillingInBackground());
-    QCOMPARE(consolespy::withIcon(console, 2).size(), 1);
+    QCOMPARE(consolespy::withIcon(console, 2).size(), notices);
 }
 
 // With load-all in force, a change of grouping returns with the first screen
