@@ -58,24 +58,24 @@ public:
     QStringList lines;
 };
 
-// The time of the example: two values of U1 at one second.
+// The start of every fixture of the import cases.
 const QDateTime kBase(QDate(2016, 10, 24), QTime(9, 35, 57), Qt::UTC);
 
 // "seconds=value" items separated by blanks.
-QVector<QPair<double, double>> samples(const QString &spec)
+QVector<QPair<double, double>> samples(const QString &items)
 {
     QVector<QPair<double, double>> out;
-    for (const QString &item : spec.split(QLatin1Char(' '), Qt::SkipEmptyParts))
+    for (const QString &item : items.split(QLatin1Char(' '), Qt::SkipEmptyParts))
         out.append({item.section(QLatin1Char('='), 0, 0).toDouble(), item.section(QLatin1Char('='), 1).toDouble()});
     return out;
 }
 
 // A ZelB archive with U1 alone, one line per sample (whole seconds).
-bool writeZelB(const QString &path, const QString &spec)
+bool writeZelB(const QString &path, const QString &items)
 {
     QByteArray text = zelb::header();
     int index = 0;
-    for (const auto &s : samples(spec)) {
+    for (const auto &s : samples(items)) {
         const QDateTime t = kBase.addSecs(qint64(s.first));
         text += zelb::line(t.date().toString(QStringLiteral("yyyy-MM-dd")).toLatin1(),
                            t.time().toString(QStringLiteral("HH:mm:ss")).toLatin1(), ++index,
@@ -85,10 +85,10 @@ bool writeZelB(const QString &path, const QString &spec)
     return f.open(QIODevice::WriteOnly) && f.write(text) == text.size();
 }
 
-bool writePqdif(const QString &path, const QString &spec)
+bool writePqdif(const QString &path, const QString &items)
 {
     std::vector<double> seconds, values;
-    for (const auto &s : samples(spec)) {
+    for (const auto &s : samples(items)) {
         seconds.push_back(s.first);
         values.push_back(s.second);
     }
@@ -309,9 +309,9 @@ private slots:
         const bool pqdif = family == QLatin1String("pqdif");
         const int id = openDatabaseWithDevice(pqdif ? ZelDX : ZelB);
         QVERIFY(id > 0);
-        for (const QString &spec : files) {
+        for (const QString &items : files) {
             const QString path = dir.filePath(QStringLiteral("case%1.%2").arg(++serial).arg(pqdif ? "pqd" : "csv"));
-            QVERIFY(pqdif ? writePqdif(path, spec) : writeZelB(path, spec));
+            QVERIFY(pqdif ? writePqdif(path, items) : writeZelB(path, items));
             QVERIFY(import(path, pqdif ? ZelDX : ZelB, id));
             QVERIFY(console->take().contains(QStringLiteral("The whole file was imported: ") + path));
         }

@@ -492,9 +492,9 @@ void TestDataMerge::surplusRule()
         double value;
         int flag;
     };
-    const auto parse = [](const QString &spec) {
+    const auto parse = [](const QString &text) {
         QVector<Row> rows;
-        for (const QString &item : spec.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        for (const QString &item : text.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
             const QStringList f = item.split(QLatin1Char(':'));
             rows.append({f.at(0).toLongLong() * 1000,
                          f.at(1) == QLatin1String("nan") ? std::nan("") : f.at(1).toDouble(), f.at(2).toInt()});
