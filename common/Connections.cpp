@@ -308,6 +308,13 @@ bool Connections::contains(const QString &name)
     return r.names.contains(name);
 }
 
+quint64 Connections::registration(const QString &name)
+{
+    Registry &r = registry();
+    QMutexLocker lock(&r.mutex);
+    return r.names.value(name).generation;
+}
+
 QString Connections::filePath(const QString &name)
 {
     Registry &r = registry();

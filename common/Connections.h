@@ -38,6 +38,9 @@ public:
 
     static bool contains(const QString &name);
     static QString filePath(const QString &name);
+    // Tells registrations apart: a different value after the name was
+    // registered again (even for the same path); 0 for an unknown name.
+    static quint64 registration(const QString &name);
     // False when the name was registered with sameFile and its path no
     // longer names the file it named then (deleted or replaced); true
     // otherwise.

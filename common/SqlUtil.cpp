@@ -1,5 +1,9 @@
 #include "common/SqlUtil.h"
 
+#include "common/Connections.h"
+
+#include <sqlite3.h>
+
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -43,6 +47,15 @@ QString userTablesStatement(const QString &schema)
                                             : quoteIdentifier(schema) + QStringLiteral(".sqlite_master");
     return QStringLiteral("SELECT name FROM ") + master
            + QStringLiteral(" WHERE type = 'table' AND substr(name, 1, 7) <> 'sqlite_'");
+}
+
+bool hasTable(const QSqlDatabase &db, const QString &table)
+{
+    sqlite3 *raw = Connections::handle(db);
+    return raw
+           && sqlite3_table_column_metadata(raw, "main", table.toUtf8().constData(), nullptr, nullptr, nullptr,
+                                            nullptr, nullptr, nullptr)
+                  == SQLITE_OK;
 }
 
 QString errorText(const QSqlQuery &query)

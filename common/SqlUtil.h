@@ -19,6 +19,10 @@ QString placeholders(int count);
 // schema: an attached database's name, empty for the main one.
 QString userTablesStatement(const QString &schema = QString());
 
+// Whether the main schema has a table of that name, from SQLite's loaded
+// schema (no statement is prepared: cheap enough for every page refresh).
+bool hasTable(const QSqlDatabase &db, const QString &table);
+
 // A statement's text with its last error, for console messages.
 QString errorText(const class QSqlQuery &query);
 

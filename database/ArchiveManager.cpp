@@ -314,18 +314,13 @@ namespace {
 QStringList wideTables(QSqlDatabase &db, QString *error)
 {
     QStringList found;
-    QSqlQuery query(db);
-    for (const QString &table : recorderColumns::wideTables()) {
-        query.prepare(QStringLiteral("SELECT name FROM sqlite_master WHERE type='table' AND name=?"));
-        query.addBindValue(table);
-        if (!query.exec()) {
-            *error = sql::errorText(query);
-            continue;
-        }
-        if (query.next())
-            found << table;
-        query.finish();
+    if (!db.isOpen()) {
+        *error = QObject::tr("Database is not opened.");
+        return found;
     }
+    for (const QString &table : recorderColumns::wideTables())
+        if (sql::hasTable(db, table))
+            found << table;
     return found;
 }
 
@@ -340,11 +335,18 @@ ArchivePeriod ArchiveManager::getArchivePeriod()
     if (!db.isValid())
         return period;
 
-    QStringList errors;
-    if (g_databaseStructure->createOrUpdate(db, &errors))
-        emit consoleMessage(tr("The Quorlog database has been updated."), 1);
-    for (const QString &error : qAsConst(errors))
-        emit consoleMessage(error, 2);
+    // The schema is brought up to date once per opened file: the page asks
+    // for the period on every refresh, and nothing else changes the schema.
+    const quint64 registration = Connections::registration(kDataConnection);
+    if (registration == 0 || registration != m_schemaCheckedFor) {
+        QStringList errors;
+        if (g_databaseStructure->createOrUpdate(db, &errors))
+            emit consoleMessage(tr("The Quorlog database has been updated."), 1);
+        for (const QString &error : qAsConst(errors))
+            emit consoleMessage(error, 2);
+        if (errors.isEmpty())
+            m_schemaCheckedFor = registration;
+    }
 
     Span span;
     QSqlQuery query(db);
@@ -363,16 +365,21 @@ ArchivePeriod ArchiveManager::getArchivePeriod()
     }
     query.finish();
 
-    // Recorder instruments keep their rows in the wide tables; a database
-    // holding several kinds of instrument spans all of them.
     QString error;
     const QStringList tables = wideTables(db, &error);
     if (!error.isEmpty())
         emit consoleMessage(error, 2);
+
+    // Recorder instruments keep their rows in the wide tables; a database
+    // holding several kinds of instrument spans all of them. The first and
+    // last rows come from the (date, time) index: dates are all "yyyy-MM-dd",
+    // so this order is that of the joined text.
     for (const QString &table : tables) {
-        if (!query.exec(QStringLiteral("SELECT MIN(date || ' ' || time), MAX(date || ' ' || time), "
-                                       "EXISTS (SELECT 1 FROM %1) FROM %1")
-                            .arg(table))) {
+        const QString t = sql::quoteIdentifier(table);
+        const QString bound = QStringLiteral("(SELECT date || ' ' || time FROM %1 WHERE date IS NOT NULL AND time IS "
+                                             "NOT NULL ORDER BY date %2, time %2 LIMIT 1)");
+        if (!query.exec(QStringLiteral("SELECT %1, %2, EXISTS (SELECT 1 FROM %3)")
+                            .arg(bound.arg(t, QStringLiteral("ASC")), bound.arg(t, QStringLiteral("DESC")), t))) {
             emit consoleMessage(sql::errorText(query), 2);
             continue;
         }
@@ -380,7 +387,8 @@ ArchivePeriod ArchiveManager::getArchivePeriod()
             period.hasRecords = period.hasRecords || query.value(2).toInt() != 0;
             qint64 first = 0;
             qint64 last = 0;
-            if (recorderColumns::parseWideTime(query.value(0).toString(), &first) && recorderColumns::parseWideTime(query.value(1).toString(), &last))
+            if (recorderColumns::parseWideTime(query.value(0).toString(), &first)
+                && recorderColumns::parseWideTime(query.value(1).toString(), &last))
                 span.add(first, last);
         }
         query.finish();

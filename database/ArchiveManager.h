@@ -154,4 +154,5 @@ private:
     bool nameIsFree(QSqlDatabase db, const QString &name, int ownId, const QString &failed);
 
     QString m_tmpDbFilePath;
+    quint64 m_schemaCheckedFor = 0; // the registration of "Data_con" whose schema is up to date
 };

@@ -360,6 +360,12 @@ void TestArchiveManager::getArchiveInfo_data()
                                      << utcMsecs("2016-03-27 02:30:00.250") << Q_INT64_C(1700000009000) << 6u;
     QTest::newRow("all three") << (devices + narrow + wideB + wideA) << colsB << colsA
                                << utcMsecs("2016-03-27 02:30:00.250") << utcMsecs("2030-01-01 00:00:00") << 8u;
+    // A row without its time bounds nothing (its joined text is NULL).
+    QTest::newRow("MoxB row without time") << (devices + wideB
+                                               + QStringList{QStringLiteral("INSERT INTO DataMoxB (date, time, \"U (R1)\") "
+                                                                            "VALUES ('2010-01-01', NULL, '4')")})
+                                           << colsB << QStringList() << utcMsecs("2016-03-27 02:30:00.250")
+                                           << utcMsecs("2023-11-14 22:13:25.500") << 4u;
     QTest::newRow("narrow and empty MoxB") << (devices + narrow) << colsB << QStringList()
                                            << Q_INT64_C(1700000001000) << Q_INT64_C(1700000009000) << 3u;
 }
@@ -416,20 +422,18 @@ void TestArchiveManager::updateMessageOnceOnOlderFile()
 {
     ArchiveManager manager;
     const QString path = m_dir.filePath(QStringLiteral("older.qdb"));
+    const QStringList olderSchema = {
+        QStringLiteral("CREATE TABLE Devices (id INTEGER PRIMARY KEY AUTOINCREMENT NOT NULL, name VARCHAR(50), "
+                       "type SMALLINT DEFAULT(0))"),
+        QStringLiteral("CREATE TABLE Parameters (id INTEGER PRIMARY KEY AUTOINCREMENT NOT NULL, idDevices INTEGER, "
+                       "name VARCHAR(80), unit VARCHAR(10))"),
+        QStringLiteral("CREATE TABLE Data (id integer PRIMARY KEY, idParameters INTEGER, value DOUBLE, flag SMALLINT, "
+                       "dateTime INT8, observationId INT8)"),
+        QStringLiteral("INSERT INTO Devices (name, type) VALUES ('M1', 4)"),
+        QStringLiteral("INSERT INTO Parameters (idDevices, name, unit) VALUES (1, 'U1', 'V')"),
+        QStringLiteral("INSERT INTO Data VALUES (NULL, 1, 230, 0, 5000, NULL)")};
     Connections::registerFile(kDataCon, path);
-    {
-        QSqlDatabase db = Connections::database(kDataCon);
-        QCOMPARE(exec(db, {QStringLiteral("CREATE TABLE Devices (id INTEGER PRIMARY KEY AUTOINCREMENT NOT NULL, name "
-                                          "VARCHAR(50), type SMALLINT DEFAULT(0))"),
-                           QStringLiteral("CREATE TABLE Parameters (id INTEGER PRIMARY KEY AUTOINCREMENT NOT NULL, "
-                                          "idDevices INTEGER, name VARCHAR(80), unit VARCHAR(10))"),
-                           QStringLiteral("CREATE TABLE Data (id integer PRIMARY KEY, idParameters INTEGER, value "
-                                          "DOUBLE, flag SMALLINT, dateTime INT8, observationId INT8)"),
-                           QStringLiteral("INSERT INTO Devices (name, type) VALUES ('M1', 4)"),
-                           QStringLiteral("INSERT INTO Parameters (idDevices, name, unit) VALUES (1, 'U1', 'V')"),
-                           QStringLiteral("INSERT INTO Data VALUES (NULL, 1, 230, 0, 5000, NULL)")}),
-                 QStringList());
-    }
+    QCOMPARE(exec(Connections::database(kDataCon), olderSchema), QStringList());
     QSignalSpy console(&manager, &ArchiveManager::consoleMessage);
     const ArchiveInfo a = manager.getArchiveInfo();
     const ArchiveInfo b = manager.getArchiveInfo();
@@ -440,6 +444,16 @@ void TestArchiveManager::updateMessageOnceOnOlderFile()
     QSqlDatabase db = Connections::database(kDataCon);
     QCOMPARE(tables(db), (QStringList{"Devices", "Parameters", "Data", "Events", "eventData"}));
     QCOMPARE(count(db, QStringLiteral("Data")), 1);
+
+    // Another older file opened under the same name is brought up to date too.
+    const QString second = m_dir.filePath(QStringLiteral("older2.qdb"));
+    Connections::registerFile(kDataCon, second);
+    QCOMPARE(exec(Connections::database(kDataCon), olderSchema), QStringList());
+    console.clear();
+    manager.getArchivePeriod();
+    manager.getArchivePeriod();
+    QCOMPARE(consolespy::count(console, kUpdated, 1), 1);
+    QVERIFY(tables(Connections::database(kDataCon)).contains(QStringLiteral("eventData")));
 }
 
 void TestArchiveManager::failedUpgradeIsReportedNotAnnounced()
