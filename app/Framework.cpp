@@ -53,6 +53,8 @@ Framework::Framework(QObject *parent)
     , cancelFlag(0)
 {
     TRACE_FUNC();
+    // Data work opens its windows over the current main window.
+    UiHost::setCurrentLookup([]() -> UiHost * { return g_framework ? g_framework->mainWindow.data() : nullptr; });
 
     const QStringList locations = QStandardPaths::standardLocations(QStandardPaths::AppConfigLocation);
     const QDir configDir(locations.isEmpty() ? QString() : locations.first());

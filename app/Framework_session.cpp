@@ -4,7 +4,7 @@
 #include "app/Framework.h"
 
 #include "app/MainWindow.h"
-#include "app/ProgressDialog.h"
+#include "common/ProgressDialog.h"
 #include "app/SessionModelKinds.h"
 #include "app/TaskDialogGuard.h"
 #include "common/Connections.h"

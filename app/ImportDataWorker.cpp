@@ -3,7 +3,7 @@
 #include "app/Framework.h"
 #include "app/MainWindow.h"
 #include "app/OpenFileWorker.h"
-#include "app/ProgressDialog.h"
+#include "common/ProgressDialog.h"
 #include "app/TaskDialogGuard.h"
 #include "common/Connections.h"
 #include "common/Trace.h"

@@ -5,7 +5,7 @@
 #include "tables/MyAbstractTableModel.h"
 
 #include "app/MainWindow.h"
-#include "app/ProgressDialog.h"
+#include "common/ProgressDialog.h"
 
 #include <algorithm>
 

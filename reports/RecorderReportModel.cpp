@@ -2,7 +2,7 @@
 
 #include "app/Framework.h"
 #include "app/MainWindow.h"
-#include "app/ProgressDialog.h"
+#include "common/ProgressDialog.h"
 #include "charts/MoxAchart.h"
 #include "charts/MoxBChartModel.h"
 #include "charts/moxbcsvchart.h"

@@ -8,7 +8,7 @@
 #include "app/ConsoleWidget.h"
 #include "app/Framework.h"
 #include "app/MainWindow.h"
-#include "app/ProgressDialog.h"
+#include "common/ProgressDialog.h"
 #include "app/SessionModelKinds.h"
 #include "app/TaskDialogGuard.h"
 #include "charts/AbstractChartModelMoxA.h"

@@ -1,6 +1,6 @@
 #include "readers/ZelBCsvParser.h"
 
-#include "app/ProgressDialog.h"
+#include "common/ProgressDialog.h"
 #include "common/Connections.h"
 #include "common/UtcTime.h"
 #include "database/ArchiveManager.h"
