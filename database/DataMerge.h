@@ -3,7 +3,7 @@
 // narrow tables of the application database under one instrument:
 // parameters matched by name and unit, values written once per parameter and
 // time, one transaction per section of at most SectionSize records.
-#include "app/AvailableDevices.h"
+#include "database/DeviceTypes.h"
 #include "tables/MyAbstractSqlModel.h"
 
 #include <QAtomicInteger>
