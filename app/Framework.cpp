@@ -16,14 +16,6 @@ namespace {
 const char *const userThemeResource = ":/styles/_resources/styles/themeUser.qss";
 }
 
-Framework::SessionInfo::SessionInfo()
-    : isOpen(false)
-    , views(0)
-    , deviceType(DEVICE_UNDEFINED)
-{
-    TRACE() << "Function Name: " << "Framework::SessionInfo::SessionInfo()";
-}
-
 Framework::Framework(QObject *parent)
     : QObject(parent)
     , savedTheme(ThemeLight)

@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QMutex>
 #include <QMutexLocker>
+#include <QWidget>
 
 #include <atomic>
 
@@ -26,6 +27,11 @@ std::atomic<UiHost::CurrentLookup> currentLookup{nullptr};
 } // namespace
 
 UiHost::~UiHost() = default;
+
+QObject *UiHost::routeContext()
+{
+    return dialogParent();
+}
 
 UiHost *UiHost::of(const void *window)
 {

@@ -33,13 +33,13 @@ public:
     template <class Source>
     void routeDialogMessages(Source *source)
     {
-        QObject::connect(source, qOverload<QString, QString, int>(&Source::dialogMessage), dialogParent(),
+        QObject::connect(source, qOverload<QString, QString, int>(&Source::dialogMessage), routeContext(),
                          [this](QString msg, QString title, int icon) { showMsgBox(msg, title, icon); });
     }
     template <class Source>
     void routeConsoleMessages(Source *source)
     {
-        QObject::connect(source, qOverload<QString, int>(&Source::consoleMessage), dialogParent(),
+        QObject::connect(source, qOverload<QString, int>(&Source::consoleMessage), routeContext(),
                          [this](QString msg, int icon) { addConsoleMessage(msg, icon); });
     }
 
@@ -59,4 +59,8 @@ protected:
     // class's pointer converts to const void *.
     static void registerHost(const void *window, UiHost *host);
     static void unregisterHost(const void *window);
+
+private:
+    // dialogParent() as the object routed messages are bound to.
+    QObject *routeContext();
 };
