@@ -3,7 +3,7 @@
 #include "app/Framework.h"
 #include "common/SqlUtil.h"
 #include "common/Trace.h"
-#include "themes/PaletteContrast.h"
+#include "common/PaletteContrast.h"
 
 #include <QDateTime>
 #include <QSqlError>

@@ -6,7 +6,7 @@
 
 #include "app/Framework.h"
 #include "app/MainWindow.h"
-#include "charts/ChartViewPage.h"
+#include "charts/ui/ChartViewPage.h"
 #include "charts/MoxAchart.h"
 #include "charts/moxbcsvchart.h"
 #include "common/Connections.h"

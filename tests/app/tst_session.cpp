@@ -22,7 +22,7 @@
 #include "support/DbTestUtil.h"
 #include "tables/BrenaFileWriter.h"
 #include "tables/BrenaTableModel.h"
-#include "tables/TableViewPage.h"
+#include "tables/ui/TableViewPage.h"
 #include "tables/TempDatabaseTableModel.h"
 #include "tables/TempDatabaseTableModelMoxA.h"
 #include "tables/TempDatabaseTableModelMoxB.h"

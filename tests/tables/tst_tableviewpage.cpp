@@ -6,7 +6,7 @@
 #include "tables/BrenaFileWriter.h"
 #include "tables/BrenaTableModel.h"
 #include "tables/NarrowFixture.h"
-#include "tables/TableViewPage.h"
+#include "tables/ui/TableViewPage.h"
 #include "tables/TempDatabaseTableModel.h"
 
 #include <QFrame>

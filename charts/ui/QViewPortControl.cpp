@@ -1,6 +1,6 @@
-#include "charts/QViewPortControl.h"
+#include "charts/ui/QViewPortControl.h"
 
-#include "charts/QChartViewer.h"
+#include "charts/ui/QChartViewer.h"
 #include "chartlib/XYChart.h"
 #include "common/Trace.h"
 

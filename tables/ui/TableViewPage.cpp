@@ -1,4 +1,4 @@
-#include "tables/TableViewPage.h"
+#include "tables/ui/TableViewPage.h"
 
 #include "app/Framework.h"
 #include "app/MainWindow.h"

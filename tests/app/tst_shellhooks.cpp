@@ -1,7 +1,8 @@
-// The main window as the host of data work: a reader, and the models it
-// makes, reach the console and the message boxes of the window they were
-// handed, from the thread they run on; without a window they reach nothing;
-// data work's own windows open over the session's main window.
+// What the shell lends the data layer. The main window hosts data work: a
+// reader, and the models it makes, reach the console and the message boxes
+// of the window they were handed, from the thread they run on; without a
+// window they reach nothing; data work's own windows open over the session's
+// main window. And a chart draws what the session's table takes as valid.
 #include "app/ConsoleWidget.h"
 #include "app/Framework.h"
 #include "app/MainWindow.h"
@@ -9,9 +10,12 @@
 #include "common/Prompts.h"
 #include "common/UiHost.h"
 #include "readers/QuilxCsvParser.h"
+#include "support/DbTestUtil.h"
 #include "support/TestMain.h"
 #include "tables/MyAbstractTableModel.h"
+#include "tables/NarrowFixture.h"
 
+#include <QTemporaryDir>
 #include <QTextEdit>
 #include <QThread>
 
@@ -33,9 +37,20 @@ void onWorker(const std::function<void()> &fn)
     QVERIFY(worker->wait(10000));
 }
 
+// Flag 2 is no valid value.
+class FlagRule : public MyAbstractTableModel
+{
+public:
+    QStringList getColumnNames() const override { return {}; }
+    bool isFlagValid(int flag) const override { return flag != 2; }
+    int rowCount(const QModelIndex & = QModelIndex()) const override { return 0; }
+    int columnCount(const QModelIndex & = QModelIndex()) const override { return 0; }
+    QVariant data(const QModelIndex &, int) const override { return QVariant(); }
+};
+
 } // namespace
 
-class TestWindowHost : public QObject
+class TestShellHooks : public QObject
 {
     Q_OBJECT
 
@@ -143,7 +158,36 @@ private slots:
         QVERIFY(!UiHost::current());
         QVERIFY(!UiHost::currentDialogParent());
     }
+
+    // The small fixture's first parameter has flags 0, 1, 2, 0, 1 at its
+    // first five times.
+    void chartsDrawWhatTheSessionTableTakesAsValid()
+    {
+        QTemporaryDir dir;
+        QSqlDatabase db = testdb::open(QStringLiteral("hooksNarrow"), dir.filePath(QStringLiteral("n.sqlite")));
+        QVERIFY(NarrowFixture::writeSmall(db));
+        auto firstSeries = [&db]() {
+            AbstractChartModel chart(db, nullptr);
+            if (!chart.loadNamesDB() || !chart.getDataExportRowCnt() || !chart.loadData(0, 5)
+                || chart.valueSeries.isEmpty())
+                return QVector<double>();
+            return *chart.valueSeries.first();
+        };
+
+        FlagRule rule;
+        g_framework->tableModel = &rule;
+        const QVector<double> ruled = firstSeries();
+        g_framework->tableModel = nullptr;
+        QCOMPARE(ruled.size(), 5);
+        QCOMPARE(ruled.at(2), AbstractChartModel::NoValue);
+        QCOMPARE(ruled.at(3), 13.0);
+
+        // Without a session table every value is drawn.
+        const QVector<double> unruled = firstSeries();
+        QCOMPARE(unruled.size(), 5);
+        QCOMPARE(unruled.at(2), 12.0);
+    }
 };
 
-QUORLOG_TEST_MAIN(TestWindowHost)
-#include "tst_windowhost.moc"
+QUORLOG_TEST_MAIN(TestShellHooks)
+#include "tst_shellhooks.moc"
