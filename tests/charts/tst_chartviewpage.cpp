@@ -3,9 +3,9 @@
 #include "charts/ui/ChartLegendElement.h"
 #include "charts/ui/ChartViewPage.h"
 #include "charts/ui/QChartViewer.h"
+#include "common/PaletteContrast.h"
 #include "common/Prompts.h"
 #include "support/TestMain.h"
-#include "common/PaletteContrast.h"
 #include "ui_ChartViewPage.h"
 
 #include <QDir>
