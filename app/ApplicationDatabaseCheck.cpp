@@ -10,6 +10,8 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <unistd.h>
+
 namespace {
 
 const char *const applicationTables[] = {"Devices", "Parameters", "Data", "Events", "eventData", "DataMoxB",
@@ -31,6 +33,12 @@ DatabaseFileKind checkApplicationDatabaseFile(const QString &path)
     if (file.read(16) != magic)
         return DatabaseFileKind::NotSqlite;
     file.close();
+    // The session writes into the file, and SQLite keeps its log and index
+    // files beside it (it cannot even read a database in that mode without
+    // them): both must be writable.
+    if (::access(QFile::encodeName(info.absoluteFilePath()).constData(), W_OK) != 0
+        || ::access(QFile::encodeName(info.absolutePath()).constData(), W_OK) != 0)
+        return DatabaseFileKind::NotWritable;
 
     // Read-only: never changes the file's journal mode or contents.
     static QAtomicInteger<int> serial;
@@ -64,6 +72,10 @@ QString applicationDatabaseRefusal(DatabaseFileKind kind, const QString &path)
         break;
     case DatabaseFileKind::Unreadable:
         return QCoreApplication::translate("MainWindow", "The file '%1' cannot be read.").arg(name);
+    case DatabaseFileKind::NotWritable:
+        return QCoreApplication::translate("MainWindow", "The file '%1' cannot be opened as the Quorlog database: the "
+                                                         "file or its folder cannot be written.")
+            .arg(name);
     case DatabaseFileKind::NotSqlite:
         return QCoreApplication::translate("MainWindow", "The file '%1' is not a Quorlog database: it is no SQLite "
                                                          "database.")

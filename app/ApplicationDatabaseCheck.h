@@ -8,6 +8,7 @@ enum class DatabaseFileKind {
     Application, // SQLite with at least one of the application's tables
     Unreadable,  // missing, a folder, or not readable
     NotSqlite,   // anything that is not an SQLite 3 database
+    NotWritable, // an SQLite database that cannot be written, or in a folder that cannot
     ForeignSqlite, // SQLite without any of the application's tables
 };
 

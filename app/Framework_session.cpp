@@ -10,6 +10,7 @@
 #include "common/ProgressDialog.h"
 #include "common/SqlUtil.h"
 #include "common/Trace.h"
+#include "database/ArchiveManager.h"
 #include "readers/moxbdatabasemanager.h"
 
 #include <QApplication>
@@ -75,7 +76,8 @@ bool onGuiThread()
 
 QString Framework::fixedTmpDbFilePath()
 {
-    return QDir(QDir::tempPath()).filePath(QLatin1String(kFixedTmpDbFile));
+    const QString folder = ArchiveManager::scratchFolder();
+    return QDir(folder.isEmpty() ? QDir::tempPath() : folder).filePath(QLatin1String(kFixedTmpDbFile));
 }
 
 void Framework::removeFixedTmpDbFile()

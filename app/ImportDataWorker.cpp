@@ -4,9 +4,13 @@
 #include "app/MainWindow.h"
 #include "app/OpenFileWorker.h"
 #include "app/TaskDialogGuard.h"
+#include "common/CancelWatch.h"
 #include "common/Connections.h"
 #include "common/ProgressDialog.h"
+#include "common/SqliteStatement.h"
 #include "common/Trace.h"
+#include "database/ApplicationDatabaseFile.h"
+#include "database/ArchiveManager.h"
 #include "database/DataMerge.h"
 #include "database/MoxBSettingsImport.h"
 #include "database/RecorderImport.h"
@@ -24,8 +28,11 @@
 #include "tables/TempDatabaseTableModel.h"
 #include "tables/ZelCTableModel.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QFutureWatcher>
+#include <QSqlError>
+#include <QStorageInfo>
 #include <QPointer>
 #include <QSqlQuery>
 #include <QtConcurrent>
@@ -153,27 +160,89 @@ void ImportDataWorker::error(const QString &text)
 
 void ImportDataWorker::markFailed()
 {
+    m_failed = true;
     m_fw.cancelFlag.storeRelease(1);
 }
 
 bool ImportDataWorker::openSource()
 {
-    m_source = m_fw.archiveManager.openTmpDatabase(kSourceConnection);
+    QString folderError;
+    const QString folder = ArchiveManager::scratchFolder(&folderError);
+    m_source = folder.isEmpty() ? QSqlDatabase() : m_fw.archiveManager.openTmpDatabase(kSourceConnection);
+    m_scratch = true;
     if (m_source.isOpen())
         return true;
-    error(Framework::tr("Unable to open temp Database."));
-    closeSource();
-    markFailed();
+    const QString reason = !folderError.isEmpty() ? folderError : m_source.lastError().databaseText();
+    if (!reason.isEmpty() || scratchRoomShort())
+        scratchFailure(reason);
+    else {
+        error(Framework::tr("Unable to open temp Database."));
+        closeSource();
+        markFailed();
+    }
     return false;
 }
 
-void ImportDataWorker::closeSource()
+void ImportDataWorker::closeSource(bool keepScratchFile)
 {
     if (m_source.isValid())
         m_fw.closeDatabase(m_source);
     m_source = QSqlDatabase();
     // Also after a failed open: the name must not stay registered.
     Connections::remove(kSourceConnection);
+    if (!keepScratchFile)
+        removeScratchFile();
+}
+
+void ImportDataWorker::removeScratchFile()
+{
+    // Whatever the outcome: a scratch database of a large archive is as
+    // large as its values, and left behind it would keep a full disk full.
+    if (m_scratch)
+        ArchiveManager::removeTmpDatabase(kSourceConnection);
+    m_scratch = false;
+}
+
+void ImportDataWorker::scratchFailure(const QString &reason)
+{
+    // Asked before the scratch database goes, which frees its room.
+    const bool noRoom = scratchRoomShort();
+    closeSource();
+    markFailed();
+    // The reader tells its own failures; a full disk it tells only in the
+    // console, in SQLite's words.
+    const QString told = !reason.isEmpty() ? reason : m_readerError;
+    if (!reason.isEmpty() || noRoom || sql::isDiskFull(told))
+        error(ArchiveManager::temporaryFolderRefusal(sql::isDiskFull(told) ? sql::diskFullText()
+                                                     : !told.isEmpty()     ? told
+                                                                           : Framework::tr("no room left")));
+}
+
+bool ImportDataWorker::scratchRoomShort()
+{
+    // What a scratch database or SQLite's own sorting needs at the least.
+    constexpr qint64 kLeast = 1024 * 1024;
+    const QStorageInfo storage(QDir::tempPath());
+    return storage.isValid() && storage.bytesAvailable() < kLeast;
+}
+
+void ImportDataWorker::reportOutcome()
+{
+    const QString file = QDir::toNativeSeparators(m_path);
+    if (m_fw.cancelFlag.loadAcquire() == 0) {
+        emit m_fw.consoleMessage(Framework::tr("The whole file was imported: %1").arg(file), 1);
+        return;
+    }
+    if (m_keptValues > 0)
+        emit m_fw.consoleMessage((m_failed ? Framework::tr("%2 values of the file %1 were stored before the "
+                                                           "failure; importing the file again completes it.")
+                                           : Framework::tr("%2 values of the file %1 were stored before the "
+                                                           "cancel; importing the file again completes it."))
+                                     .arg(file)
+                                     .arg(m_keptValues),
+                                 2);
+    else if (!m_failed)
+        emit m_fw.consoleMessage(Framework::tr("Nothing of the file %1 was stored.").arg(file), 2);
 }
 
 void ImportDataWorker::run()
@@ -182,11 +251,33 @@ void ImportDataWorker::run()
     // This thread's own connection to the application database.
     m_target = Connections::contains(kDataConnection) ? Connections::database(kDataConnection) : QSqlDatabase();
     const Branch branch = chooseBranch(m_device, m_kind, m_path);
-    if (branch != Branch::NoBranch && branch != Branch::UnknownSuffix && !m_target.isOpen()) {
-        error(Framework::tr("Database is not opened."));
-        markFailed();
-        return;
+    if (branch != Branch::NoBranch && branch != Branch::UnknownSuffix) {
+        const QString refusal = appdb::writeRefusal(kDataConnection);
+        if (!refusal.isEmpty() || !m_target.isOpen()) {
+            error(refusal.isEmpty() ? Framework::tr("Database is not opened.") : refusal);
+            markFailed();
+            return;
+        }
     }
+    {
+        // Long statements (a sort, a set-based merge) stop at a cancel too.
+        // The settings import cannot be cancelled.
+        const bool watched = branch != Branch::MoxBSettings && branch != Branch::MoxBUnitUpdate;
+        const CancelWatch watch(m_target, watched ? &m_fw.cancelFlag : nullptr);
+        runBranch(branch);
+    }
+    closeSource();
+    // The file may have gone while the branch wrote (its commit was then
+    // refused): the user learns why, whichever branch it was.
+    const QString refusal = m_failed && !m_refusalTold ? appdb::writeRefusal(kDataConnection) : QString();
+    if (!refusal.isEmpty())
+        error(refusal);
+    if (branch != Branch::NoBranch && branch != Branch::UnknownSuffix)
+        reportOutcome();
+}
+
+void ImportDataWorker::runBranch(Branch branch)
+{
     switch (branch) {
     case Branch::ZelACsv:
         return csvFamily<ZelACsvParser>();
@@ -238,15 +329,28 @@ void ImportDataWorker::csvFamily()
 {
     Reader reader(m_progress, &m_fw.cancelFlag, nullptr);
     OpenFileWorker::wireReader(&reader, m_progress, m_fw.mainWindow.data());
+    noteReaderErrors(&reader, &Reader::consoleMessage);
     if (!openSource())
         return;
+    QString error;
+    if (!DataMerge::prepareSourceForFill(m_source, &error)) {
+        scratchFailure(error);
+        return;
+    }
     int lines = 0;
     if (!reader.openFile(m_path) || !reader.checkHeader() || !reader.parseFile(m_source, &lines)) {
-        closeSource();
-        markFailed();
+        scratchFailure(QString());
         return;
     }
     {
+        const CancelWatch watch(m_source, &m_fw.cancelFlag);
+        if (!DataMerge::prepareSourceForMerge(m_source, &error)) {
+            if (m_fw.cancelFlag.loadAcquire() == 1)
+                emit m_fw.consoleMessage(Framework::tr("Data import was canceled."), 2);
+            else
+                scratchFailure(error);
+            return;
+        }
         TempDatabaseTableModel model(m_source, nullptr);
         merge(&model);
     }
@@ -272,6 +376,7 @@ void ImportDataWorker::analyserArchive()
     }
     probe = QSqlQuery();
     {
+        const CancelWatch watch(m_source, &m_fw.cancelFlag);
         ZelCTableModel model(m_source, nullptr);
         merge(&model);
     }
@@ -283,7 +388,17 @@ void ImportDataWorker::merge(MyAbstractSqlModel *source)
     const uint count = uint(qMax(0, source->getDataExportRowCnt()));
     const uint first = qMin(count, DataMerge::SectionSize);
     if (!source->execDataExportQuery(0, first)) {
-        error(Framework::tr("Unable to read the archive's records."));
+        if (m_fw.cancelFlag.loadAcquire() == 1) {
+            emit m_fw.consoleMessage(Framework::tr("Data import was canceled."), 2);
+            return;
+        }
+        const QString reason = source->exportError();
+        emit m_fw.consoleMessage(Framework::tr("Unable to read the archive's records.") + QLatin1Char(' ') + reason,
+                                 3);
+        if (sql::isDiskFull(reason))
+            error(ArchiveManager::temporaryFolderRefusal(reason));
+        else
+            error(Framework::tr("Unable to read the archive's records."));
         markFailed();
         return;
     }
@@ -305,7 +420,14 @@ void ImportDataWorker::merge(MyAbstractSqlModel *source)
     input.mapFlag = &Framework::convertDeviceFlag;
     const QPointer<ProgressDialog> progress(m_progress);
     input.setProgressMaximum = [progress](int maximum) { ProgressDialog::postMaximum(progress, maximum); };
-    if (merger.run(input) == DataMerge::Result::Failed)
+    input.writeRefusal = [this]() {
+        const QString refusal = appdb::writeRefusal(kDataConnection);
+        m_refusalTold = m_refusalTold || !refusal.isEmpty(); // the merge tells it
+        return refusal;
+    };
+    const DataMerge::Result result = merger.run(input);
+    m_keptValues = qint64(merger.added());
+    if (result == DataMerge::Result::Failed)
         markFailed();
 }
 
@@ -395,17 +517,19 @@ void ImportDataWorker::recorderCsv(const QString &table, const char *trace)
     OpenFileWorker::wireReader(&reader, m_progress, m_fw.mainWindow.data());
     // The reader fills a scratch database: the application database changes
     // only in the one transaction of the merge.
+    noteReaderErrors(&reader, &Reader::consoleMessage);
     if (!openSource())
         return;
     int rows = 0;
     if (!reader.openFile(m_path) || !reader.parseFile(m_source, &rows, 0)) {
-        closeSource();
-        markFailed();
+        scratchFailure(QString());
         return;
     }
+    // Attached by its path for the merge, then deleted.
     const QString file = Connections::filePath(kSourceConnection);
-    closeSource();
+    closeSource(true);
     wideImport(file, table, table, RecorderImport::Source::ReaderTable);
+    removeScratchFile();
 }
 
 void ImportDataWorker::moxbArchive()
@@ -445,14 +569,24 @@ void ImportDataWorker::wideImport(const QString &file, const QString &sourceTabl
         markFailed();
         return;
     case RecorderImport::Result::Failed:
+        // A long statement stopped by the cancel fails as interrupted.
+        if (m_fw.cancelFlag.loadAcquire() == 1 && !m_failed) {
+            emit m_fw.consoleMessage(Framework::tr("Data import was canceled."), 2);
+            return;
+        }
         break;
     }
     emit m_fw.consoleMessage(import.errorText(), 3);
-    if (import.failedAt() == RecorderImport::Stage::Refused)
+    if (import.failedAt() == RecorderImport::Stage::Refused) {
         error(import.errorText());
-    else
-        error(import.failedAt() == RecorderImport::Stage::Begin
-                  ? Framework::tr("An error occurred during transaction start.")
-                  : Framework::tr("An error occurred during database import."));
+    } else {
+        QString text = import.failedAt() == RecorderImport::Stage::Begin
+                           ? Framework::tr("An error occurred during transaction start.")
+                           : Framework::tr("An error occurred during database import.");
+        // A full disk is the user's to mend: its reason is shown, in SQLite's words.
+        if (sql::isDiskFull(import.errorText()))
+            text += QLatin1Char('\n') + sql::diskFullText();
+        error(text);
+    }
     markFailed();
 }

@@ -8,6 +8,7 @@
 #include "database/RecorderImport.h"
 
 #include <QElapsedTimer>
+#include <QObject>
 #include <QSqlDatabase>
 #include <QString>
 
@@ -45,6 +46,7 @@ public:
     void run();
 
 private:
+    void runBranch(Branch branch);
     template <class Reader>
     void csvFamily();
     void analyserArchive();
@@ -62,14 +64,32 @@ private:
 
     // The merge into the open application database; marks a failure.
     void merge(MyAbstractSqlModel *source);
-    // Closes and forgets the source connection.
     // The scratch database a reader fills; false (reported, failed) when it
     // cannot be opened.
     bool openSource();
-    void closeSource();
+    // Closes and forgets the source connection; a scratch database is
+    // deleted unless the caller still needs its file (and deletes it then).
+    void closeSource(bool keepScratchFile = false);
+    void removeScratchFile();
+    // The scratch stage failed: said with the temporary folder and the
+    // reason when the folder has no room (or a reason is known), failed.
+    void scratchFailure(const QString &reason);
+    static bool scratchRoomShort();
+    // Keeps the reader's error lines: a reader tells a full disk only there.
+    template <class Reader, class Signal>
+    void noteReaderErrors(Reader *reader, Signal signal)
+    {
+        QObject::connect(reader, signal, [this](const QString &text, int icon) {
+            if (icon == 3)
+                m_readerError = text;
+        });
+    }
     // A failed import looks like a cancelled one to the launcher.
     void markFailed();
     void error(const QString &text);
+    // What the console is told at the end: the file imported whole, or how
+    // much of it was kept.
+    void reportOutcome();
 
     Framework &m_fw;
     const QString m_path;
@@ -80,4 +100,9 @@ private:
     QElapsedTimer m_timer;
     QSqlDatabase m_source;
     QSqlDatabase m_target;
+    bool m_scratch = false;     // m_source is this import's own scratch database
+    bool m_failed = false;      // a failure, not the user's cancel
+    qint64 m_keptValues = 0;    // values written by sections that committed
+    QString m_readerError;      // the reader's last error line
+    bool m_refusalTold = false; // the file was found gone or replaced, and said so
 };

@@ -8,6 +8,7 @@
 #include "app/MoxBSourceDataSelectorDialog.h"
 #include "app/SourceDataSelectorDialog.h"
 #include "app/SourceTypeFile.h"
+#include "common/Connections.h"
 #include "common/Prompts.h"
 #include "common/Trace.h"
 
@@ -264,7 +265,7 @@ void MainWindow::on_newDatabaseButton_clicked()
         // any other stays open until the new file exists.
         const Framework::SessionInfo session = g_framework->getSessionInfo();
         if (session.isOpen && (sameFile(session.fileName, path)
-                               || sameFile(g_framework->dataDatabase.databaseName(), path)))
+                               || sameFile(Connections::pathOf(g_framework->dataDatabase), path)))
             on_actionClosedata_triggered();
     }
 

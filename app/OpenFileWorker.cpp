@@ -6,6 +6,7 @@
 #include "common/ProgressDialog.h"
 #include "app/SessionModelKinds.h"
 #include "common/Connections.h"
+#include "database/ApplicationDatabaseFile.h"
 #include "common/Trace.h"
 #include "app/SourceTypeFile.h"
 #include "charts/MoxAchart.h"
@@ -222,7 +223,8 @@ OpenFileWorker::Outcome OpenFileWorker::zelcDataArchive()
     if (m_path.startsWith(QLatin1Char(':'))) {
         // A built-in example: SQLite reads files only, so it is read from a
         // copy, which then stands for the session's file.
-        const QString copy = QDir(QDir::tempPath()).filePath(QStringLiteral("temp_example_db.db"));
+        const QString folder = ArchiveManager::scratchFolder();
+        const QString copy = QDir(folder.isEmpty() ? QDir::tempPath() : folder).filePath(QStringLiteral("temp_example_db.db"));
         if (QFile::exists(copy))
             QFile::remove(copy);
         if (!QFile::copy(m_path, copy)) {
@@ -486,7 +488,7 @@ OpenFileWorker::Outcome OpenFileWorker::applicationDatabase()
         return Outcome::Failure;
     }
     const QString name = QStringLiteral("Data_con");
-    Connections::registerFile(name, m_path);
+    appdb::registerSession(name, m_path);
     m_fw.dataDatabase = Connections::database(name);
     if (!m_fw.dataDatabase.isOpen())
         return Outcome::Failure;

@@ -1,9 +1,10 @@
 // Importing a ZelB archive of two million values into an application database
 // that already holds ten million, against reading the same archive into a
 // temporary database alone. The import is what the import task does: the
-// reader fills the source database, the merge pages it into the application
-// database under the instrument (parameters matched, each value checked
-// against the stored ones).
+// reader fills the source database (without the indexes a session's
+// temporary database has), the merge pages it into the application database
+// under the instrument (parameters matched, values later than the stored
+// ones written without a look-up).
 #include "common/Connections.h"
 #include "database/ArchiveManager.h"
 #include "database/DataMerge.h"
@@ -134,7 +135,12 @@ int main(int argc, char *argv[])
     QElapsedTimer timer;
     timer.start();
     source = scratchDatabase(kSource, dir.filePath(QStringLiteral("source.sqlite")));
+    QString error;
+    if (!DataMerge::prepareSourceForFill(source, &error))
+        die("source:", error);
     const qint64 importReadMs = readArchive(archive, source);
+    if (!DataMerge::prepareSourceForMerge(source, &error))
+        die("source:", error);
     DataMerge::Result result;
     quint64 added = 0;
     {

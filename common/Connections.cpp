@@ -3,6 +3,7 @@
 #include "common/Trace.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QMutex>
@@ -14,14 +15,61 @@
 #include <QUrl>
 
 #include <sqlite3.h>
+#include <sys/stat.h>
+
+#include <memory>
+#include <vector>
 
 namespace {
+
+// The file a path named when it was registered. A commit hook holds its
+// address: records are kept, one per registered file, until the process ends.
+struct FileIdentity
+{
+    QByteArray path; // local 8-bit, for stat()
+    dev_t device = 0;
+    ino_t inode = 0;
+    bool known = false;
+
+    bool isStill() const
+    {
+        struct stat now;
+        return known && ::stat(path.constData(), &now) == 0 && now.st_dev == device && now.st_ino == inode;
+    }
+};
+
+const FileIdentity *identityOf(const QString &path)
+{
+    static QMutex mutex;
+    static std::vector<std::unique_ptr<FileIdentity>> kept;
+    FileIdentity found;
+    found.path = QFile::encodeName(QFileInfo(path).absoluteFilePath());
+    struct stat st;
+    if (::stat(found.path.constData(), &st) == 0) {
+        found.device = st.st_dev;
+        found.inode = st.st_ino;
+        found.known = true;
+    }
+    QMutexLocker lock(&mutex);
+    for (const auto &k : kept)
+        if (k->known == found.known && k->device == found.device && k->inode == found.inode && k->path == found.path)
+            return k.get();
+    kept.push_back(std::make_unique<FileIdentity>(found));
+    return kept.back().get();
+}
+
+// A non-zero answer turns the commit into a rollback.
+int refuseOtherFile(void *identity)
+{
+    return static_cast<const FileIdentity *>(identity)->isStill() ? 0 : 1;
+}
 
 struct Registration
 {
     QString path;
     Connections::Options options;
     quint64 generation = 0;
+    const FileIdentity *identity = nullptr; // with sameFile only
 };
 
 // A connection this registry added to Qt's list, by its Qt name.
@@ -49,6 +97,19 @@ Registry &registry()
     return r;
 }
 
+// A file deleted, renamed or replaced under an open connection: SQLite then
+// leaves its write-ahead log beside the path when it closes, and a database
+// that comes to that path later would be read through the old one's log.
+// The log is emptied into the old file first.
+void emptyLogOfMovedFile(QSqlDatabase &db)
+{
+    sqlite3 *raw = db.isOpen() ? Connections::handle(db) : nullptr;
+    int moved = 0;
+    if (!raw || sqlite3_file_control(raw, "main", SQLITE_FCNTL_HAS_MOVED, &moved) != SQLITE_OK || !moved)
+        return;
+    QSqlQuery(db).exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
+}
+
 void closeOwn(const QString &conn)
 {
     // After the application object is gone the driver list may be too.
@@ -56,8 +117,10 @@ void closeOwn(const QString &conn)
         return;
     {
         QSqlDatabase db = QSqlDatabase::database(conn, false);
-        if (db.isValid())
+        if (db.isValid()) {
+            emptyLogOfMovedFile(db);
             db.close();
+        }
     }
     QSqlDatabase::removeDatabase(conn);
 }
@@ -162,8 +225,16 @@ void refuseQuotedLiterals(QSqlDatabase &db)
         sqlite3_db_config(raw, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
 }
 
-bool configure(QSqlDatabase &db, const Connections::Options &options)
+bool configure(QSqlDatabase &db, const Connections::Options &options, const FileIdentity *identity)
 {
+    if (identity) {
+        // Opened through the path after the file there changed: not the
+        // file of this registration.
+        if (!identity->isStill())
+            return false;
+        if (sqlite3 *raw = Connections::handle(db))
+            sqlite3_commit_hook(raw, refuseOtherFile, const_cast<FileIdentity *>(identity));
+    }
     refuseQuotedLiterals(db);
     QSqlQuery q(db);
     if (!q.exec(QStringLiteral("PRAGMA foreign_keys = ON")))
@@ -181,6 +252,7 @@ bool configure(QSqlDatabase &db, const Connections::Options &options)
 void Connections::registerFile(const QString &name, const QString &path, Options options)
 {
     const quint64 me = threadTag();
+    const FileIdentity *identity = options.sameFile ? identityOf(path) : nullptr;
     QStringList own, others;
     {
         Registry &r = registry();
@@ -190,9 +262,43 @@ void Connections::registerFile(const QString &name, const QString &path, Options
         reg.path = path;
         reg.options = options;
         reg.generation = ++r.nextGeneration;
+        reg.identity = identity;
         r.names.insert(name, reg);
     }
     closeClaimed(own, others);
+}
+
+bool Connections::registerAlike(const QString &name, const QString &existing)
+{
+    const quint64 me = threadTag();
+    QStringList own, others;
+    {
+        Registry &r = registry();
+        QMutexLocker lock(&r.mutex);
+        auto it = r.names.constFind(existing);
+        if (it == r.names.cend())
+            return false;
+        Registration reg = *it;
+        endRegistration(r, name, me, &own, &others);
+        reg.generation = ++r.nextGeneration;
+        r.names.insert(name, reg);
+    }
+    closeClaimed(own, others);
+    return true;
+}
+
+bool Connections::isSameFile(const QString &name)
+{
+    const FileIdentity *identity = nullptr;
+    {
+        Registry &r = registry();
+        QMutexLocker lock(&r.mutex);
+        auto it = r.names.constFind(name);
+        if (it == r.names.cend() || !it->options.sameFile)
+            return true;
+        identity = it->identity;
+    }
+    return identity && identity->isStill();
 }
 
 bool Connections::contains(const QString &name)
@@ -236,8 +342,8 @@ QSqlDatabase Connections::database(const QString &name)
 
     if (known && QSqlDatabase::contains(conn)) {
         QSqlDatabase db = QSqlDatabase::database(conn, false);
-        if (!db.isOpen() && db.open())
-            configure(db, reg.options);
+        if (!db.isOpen() && db.open() && !configure(db, reg.options, reg.identity) && reg.options.sameFile)
+            db.close();
         return db;
     }
 
@@ -260,8 +366,12 @@ QSqlDatabase Connections::database(const QString &name)
         TRACE() << "Connections: cannot open" << reg.path << db.lastError().text();
         return db;
     }
-    if (!configure(db, reg.options))
+    if (!configure(db, reg.options, reg.identity)) {
         TRACE() << "Connections: cannot configure" << reg.path << db.lastError().text();
+        // Another file than the one registered: nothing is read or written.
+        if (reg.options.sameFile)
+            db.close();
+    }
     return db;
 }
 

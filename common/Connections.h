@@ -20,15 +20,28 @@ public:
         bool readOnly = false;  // an instrument's own archive: never changed
         bool scratch = false;   // temporary database: synchronous = OFF
         bool mustExist = false; // never create the file: opening a missing one fails
+        // The file must stay the one registered (device and inode): a
+        // connection that would open another file at the path does not open,
+        // and a commit after the file was deleted or replaced is refused, so
+        // nothing is written into a file nobody will read again.
+        bool sameFile = false;
     };
 
     // Registers (or re-registers) a name for a file. A re-registered name never
     // hands out a connection of the old registration, even for the same path.
     static void registerFile(const QString &name, const QString &path, Options options);
     static void registerFile(const QString &name, const QString &path) { registerFile(name, path, Options()); }
+    // Registers name for the file of another registration, with its options
+    // and, under sameFile, the file it named when it was registered. False
+    // (nothing registered) when there is no such registration.
+    static bool registerAlike(const QString &name, const QString &existing);
 
     static bool contains(const QString &name);
     static QString filePath(const QString &name);
+    // False when the name was registered with sameFile and its path no
+    // longer names the file it named then (deleted or replaced); true
+    // otherwise.
+    static bool isSameFile(const QString &name);
 
     // The calling thread's connection for the name, opened on first use with
     // foreign keys on, WAL journal (unless read-only) and a busy timeout.

@@ -50,6 +50,23 @@ QString errorText(const QSqlQuery &query)
     return query.lastError().text();
 }
 
+QString affinityName(const QString &declaredType)
+{
+    // The rules in SQLite's order: the first that matches decides.
+    const QString type = declaredType.toUpper();
+    if (type.contains(QLatin1String("INT")))
+        return QStringLiteral("INTEGER");
+    if (type.contains(QLatin1String("CHAR")) || type.contains(QLatin1String("CLOB"))
+        || type.contains(QLatin1String("TEXT")))
+        return QStringLiteral("TEXT");
+    if (type.contains(QLatin1String("BLOB")) || type.trimmed().isEmpty())
+        return QStringLiteral("BLOB");
+    if (type.contains(QLatin1String("REAL")) || type.contains(QLatin1String("FLOA"))
+        || type.contains(QLatin1String("DOUB")))
+        return QStringLiteral("REAL");
+    return QStringLiteral("NUMERIC");
+}
+
 } // namespace sql
 
 TransactionGuard::TransactionGuard(QSqlDatabase db)
@@ -57,7 +74,14 @@ TransactionGuard::TransactionGuard(QSqlDatabase db)
 {
     m_active = m_db.isOpen() && m_db.transaction();
     if (!m_active)
-        m_error = m_db.lastError().text();
+        setError();
+}
+
+void TransactionGuard::setError()
+{
+    const QSqlError error = m_db.lastError();
+    m_error = error.text();
+    m_databaseText = error.databaseText().isEmpty() ? error.text() : error.databaseText();
 }
 
 TransactionGuard::~TransactionGuard()
@@ -73,7 +97,7 @@ bool TransactionGuard::commit()
         m_active = false;
         return true;
     }
-    m_error = m_db.lastError().text();
+    setError();
     // SQLite may leave the transaction open after a failed COMMIT (a deferred
     // constraint, a busy database); the destructor rolls it back.
     return false;

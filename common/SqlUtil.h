@@ -22,6 +22,11 @@ QString userTablesStatement(const QString &schema = QString());
 // A statement's text with its last error, for console messages.
 QString errorText(const class QSqlQuery &query);
 
+// The name of the affinity SQLite gives a column declared with this type
+// (INTEGER, TEXT, BLOB, REAL or NUMERIC, by SQLite's own rules): a type read
+// from a file goes into a statement only as one of these five words.
+QString affinityName(const QString &declaredType);
+
 } // namespace sql
 
 // Begins a transaction on construction; rolls back on every exit that did not
@@ -38,9 +43,14 @@ public:
     bool commit();
     void rollback();
     QString errorText() const { return m_error; }
+    // The database's own words for the failure ("database or disk is full").
+    QString databaseText() const { return m_databaseText; }
 
 private:
+    void setError();
+
     QSqlDatabase m_db;
     bool m_active = false;
     QString m_error;
+    QString m_databaseText;
 };

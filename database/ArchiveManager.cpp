@@ -1,6 +1,7 @@
 #include "database/ArchiveManager.h"
 
 #include "common/Connections.h"
+#include "database/ApplicationDatabaseFile.h"
 #include "common/SqlUtil.h"
 #include "common/Trace.h"
 #include "database/DatabaseStructure.h"
@@ -10,10 +11,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMutex>
 #include <QSqlError>
+#include <QTemporaryDir>
 #include <QSqlQuery>
 
 #include <cstdio>
+#include <memory>
 #include <sqlite3.h>
 
 namespace {
@@ -26,6 +30,19 @@ void removeSidecars(const QString &path)
 {
     for (const char *suffix : {"-wal", "-shm", "-journal"})
         QFile::remove(path + QLatin1String(suffix));
+}
+
+struct Scratch
+{
+    QMutex mutex;
+    std::unique_ptr<QTemporaryDir> dir;
+};
+
+// Destroyed at exit, which removes the folder with what is left in it.
+Scratch &scratch()
+{
+    static Scratch s;
+    return s;
 }
 
 bool sameFile(const QString &a, const QString &b)
@@ -55,7 +72,8 @@ ArchiveManager::ArchiveManager(QObject *parent)
 {
     TRACE_FUNC();
     DatabaseStructure::installNewInstance();
-    m_tmpDbFilePath = QDir::tempPath() + QStringLiteral("/qrlgTmpDbFile.sqlite");
+    const QString folder = scratchFolder();
+    m_tmpDbFilePath = (folder.isEmpty() ? QDir::tempPath() : folder) + QStringLiteral("/qrlgTmpDbFile.sqlite");
 }
 
 ArchiveManager::~ArchiveManager()
@@ -79,14 +97,44 @@ QSqlDatabase ArchiveManager::dataConnection(Channel channel)
     // The registry opens the connection on first use (and again when it was
     // closed); reopening an open SQLite connection would drop its pragmas.
     QSqlDatabase db = Connections::database(kDataConnection);
-    if (db.isValid() && db.isOpen())
-        return db;
+    if (db.isValid() && db.isOpen()) {
+        // The members that report on the dialog channel write, or read for
+        // an import that will.
+        const QString refusal = channel == Channel::Dialog ? appdb::writeRefusal(kDataConnection) : QString();
+        if (refusal.isEmpty())
+            return db;
+        emit dialogMessage(refusal, QString(), 3);
+        return QSqlDatabase();
+    }
     const QString text = tr("Database is not opened.");
     if (channel == Channel::Dialog)
         emit dialogMessage(text, QString(), 2);
     else
         emit consoleMessage(text, 2);
     return QSqlDatabase();
+}
+
+QString ArchiveManager::scratchFolder(QString *error)
+{
+    Scratch &s = scratch();
+    QMutexLocker lock(&s.mutex);
+    // Made again when something emptied the temporary folder meanwhile.
+    if (!s.dir || !QFileInfo(s.dir->path()).isDir()) {
+        auto dir = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/quorlog-XXXXXX"));
+        if (!dir->isValid()) {
+            if (error)
+                *error = dir->errorString();
+            return QString();
+        }
+        s.dir = std::move(dir);
+    }
+    return s.dir->path();
+}
+
+QString ArchiveManager::temporaryFolderRefusal(const QString &reason)
+{
+    return tr("The temporary folder %1 cannot take the data of the import: %2")
+        .arg(QDir::toNativeSeparators(QDir::tempPath()), reason);
 }
 
 ArchiveManager::CallConnection::CallConnection(ArchiveManager *manager, Channel channel)
@@ -106,8 +154,8 @@ ArchiveManager::CallConnection::CallConnection(ArchiveManager *manager, Channel 
     }
     static QAtomicInteger<int> serial;
     m_own = QStringLiteral("ArchiveManager.call.%1").arg(serial.fetchAndAddRelaxed(1));
-    Connections::registerFile(m_own, Connections::filePath(kDataConnection));
-    if (Connections::database(m_own).isOpen())
+    // As the session's own: never creating the file, never writing another.
+    if (Connections::registerAlike(m_own, kDataConnection) && Connections::database(m_own).isOpen())
         return;
     TRACE() << "Cannot open a connection of its own:" << Connections::database(m_own).lastError().text();
     Connections::remove(m_own);
@@ -139,7 +187,20 @@ QString ArchiveManager::CallConnection::name() const
 
 QString ArchiveManager::tmpDatabasePath(const QString &name)
 {
-    return QDir::tempPath() + QLatin1Char('/') + name + QStringLiteral("_TmpDb.sqlite");
+    const QString folder = scratchFolder();
+    return folder.isEmpty() ? QString() : folder + QLatin1Char('/') + name + QStringLiteral("_TmpDb.sqlite");
+}
+
+void ArchiveManager::removeTmpDatabase(const QString &name)
+{
+    const QString path = Connections::contains(name) ? Connections::filePath(name) : tmpDatabasePath(name);
+    Connections::remove(name);
+    // Only a file of this process's own folder is ours to delete.
+    const QString folder = scratchFolder();
+    if (path.isEmpty() || folder.isEmpty() || QFileInfo(path).absolutePath() != QFileInfo(folder).absoluteFilePath())
+        return;
+    QFile::remove(path);
+    removeSidecars(path);
 }
 
 bool ArchiveManager::createDatabase(const QString &path)
@@ -203,6 +264,8 @@ QSqlDatabase ArchiveManager::openTmpDatabase(const QString &name)
 {
     TRACE_FUNC() << name;
     const QString path = tmpDatabasePath(name);
+    if (path.isEmpty())
+        return QSqlDatabase();
     if (QFile::exists(path) && !QFile::remove(path)) {
         TRACE() << "Cannot delete" << path;
         return QSqlDatabase();

@@ -46,11 +46,15 @@ public:
     // An existing file is replaced only once the new one is complete.
     static bool createDatabase(const QString &path);
 
-    // A fresh database with the application schema in the system temporary
-    // folder, "<name>_TmpDb.sqlite", registered as a scratch connection under
-    // name. The handle belongs to the calling thread. Invalid when an old
-    // file cannot be deleted; not open when the new one cannot be set up.
+    // A fresh database with the application schema in the process's own
+    // temporary folder, "<name>_TmpDb.sqlite", registered as a scratch
+    // connection under name. The handle belongs to the calling thread.
+    // Invalid when an old file cannot be deleted or the folder cannot be
+    // made; not open when the new one cannot be set up.
     QSqlDatabase openTmpDatabase(const QString &name);
+    // Forgets the name and deletes its temporary database with the files
+    // SQLite keeps beside it.
+    static void removeTmpDatabase(const QString &name);
 
     // Time span and row count of all measurements of the open application
     // database (narrow and wide tables together), upgrading its schema first.
@@ -93,6 +97,16 @@ public:
 
     static QString tmpDatabasePath(const QString &name);
 
+    // The folder of this process's temporary databases, inside the system
+    // temporary folder: another running copy of the program has its own, so
+    // neither replaces the other's files. Made on first use and removed with
+    // everything in it when the process ends. Empty when it cannot be made
+    // (error: why).
+    static QString scratchFolder(QString *error = nullptr);
+    // What the user is told when the temporary folder cannot take an
+    // import's data: the folder and the reason.
+    static QString temporaryFolderRefusal(const QString &reason);
+
 signals:
     void dialogMessage(QString msg, QString title, int icon);
     void consoleMessage(QString msg, int icon = 0);
@@ -104,7 +118,8 @@ public slots:
 protected:
     // The calling thread's "Data_con" handle when it is open; otherwise reports
     // "Database is not opened." (icon 2) on the chosen channel and returns an
-    // invalid handle.
+    // invalid handle. The dialog channel (the members that write) also
+    // refuses a file deleted or replaced since the session opened it.
     enum class Channel { Dialog, Console };
     QSqlDatabase dataConnection(Channel channel);
 

@@ -7,7 +7,6 @@
 
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QRegExp>
 #include <QUrl>
 
 using sql::quoteIdentifier;
@@ -257,10 +256,10 @@ RecorderImport::Result RecorderImport::importRows()
         QStringList definitions{QStringLiteral("\"id\" INTEGER PRIMARY KEY AUTOINCREMENT"),
                                 QStringLiteral("\"date\" TEXT"), QStringLiteral("\"time\" TEXT")};
         for (int i = 0; i < columns.size(); ++i) {
-            // A declared type is a name, not data: only its plain spelling goes in.
-            QString type = columnTypes.at(i);
-            type.remove(QRegExp(QStringLiteral("[^A-Za-z0-9_ (),]")));
-            definitions << (quoteIdentifier(columns.at(i).target) + (type.isEmpty() ? QString() : QLatin1Char(' ') + type));
+            // The file's declared type is text of the file: only the name of
+            // the affinity it stands for goes into the statement.
+            definitions << (quoteIdentifier(columns.at(i).target) + QLatin1Char(' ')
+                            + sql::affinityName(columnTypes.at(i)));
         }
         if (!exec(QStringLiteral("CREATE TABLE %1 (%2);").arg(t, definitions.join(QStringLiteral(", "))),
                   tr("Creating the table: ")))

@@ -3,7 +3,7 @@
 #include "common/SqlUtil.h"
 #include "common/Trace.h"
 #include "common/UtcTime.h"
-#include "database/UniqueDataInsert.h"
+#include "database/DataSurplusWriter.h"
 #include "tables/BrenaTableModel.h"
 
 #include <QDataStream>
@@ -236,14 +236,15 @@ bool BrenaConfigParser::convertData(QSqlDatabase db, BrenaTableModel *model)
     if (!records.empty() && layout > 1)
         return false;
 
+    // Before the transaction: what it writes goes with a rollback.
+    DataSurplusWriter insert;
+    if (!insert.begin(db)) {
+        emit consoleMessage(insert.errorText(), 3);
+        return false;
+    }
     TransactionGuard transaction(db);
     if (!transaction.isActive()) {
         emit consoleMessage(transaction.errorText(), 3);
-        return false;
-    }
-    UniqueDataInsert insert;
-    if (!insert.prepare(db)) {
-        emit consoleMessage(insert.errorText(), 3);
         return false;
     }
 
@@ -287,7 +288,7 @@ bool BrenaConfigParser::convertData(QSqlDatabase db, BrenaTableModel *model)
                 value = 0.0;
                 flag = 2;
             }
-            if (insert.insert(ids->at(k), value, flag, msecs) == UniqueDataInsert::Failed) {
+            if (insert.add(ids->at(k), value, flag, msecs) == DataSurplusWriter::Failed) {
                 TRACE() << "INSERT INTO Data" << ", " << insert.errorText();
                 emit consoleMessage(insert.errorText(), 3);
                 return false;
@@ -296,7 +297,6 @@ bool BrenaConfigParser::convertData(QSqlDatabase db, BrenaTableModel *model)
     }
     if (invalidTimes > 0)
         emit consoleMessage(tr("Records with an invalid date or time skipped: ") + QString::number(invalidTimes), 2);
-    insert.release();
     if (!transaction.commit()) {
         emit consoleMessage(transaction.errorText(), 3);
         return false;

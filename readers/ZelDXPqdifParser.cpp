@@ -2,6 +2,7 @@
 
 #include "common/SqlUtil.h"
 #include "common/Trace.h"
+#include "database/DataSurplusWriter.h"
 #include "pqdif/PqdifFile.h"
 #include "readers/PqdifParameterNames.h"
 
@@ -95,7 +96,6 @@ struct ZelDXPqdifParser::Statements
         , parameterSelect(db)
         , parameterInsert(db)
         , lastId(db)
-        , dataInsert(db)
     {
     }
     bool prepare()
@@ -107,12 +107,11 @@ struct ZelDXPqdifParser::Statements
                                                          "name = :name AND IFNULL(unit, '') = :unit"))
                && parameterInsert.prepare(QStringLiteral(
                    "INSERT INTO Parameters (idDevices, name, unit) VALUES (:deviceId, :name, :unit)"))
-               && lastId.prepare(QStringLiteral("SELECT last_insert_rowid()"))
-               && dataInsert.prepare(QStringLiteral("INSERT INTO Data (idParameters, value, flag, dateTime, "
-                                                    "observationId) VALUES (:paramId, :value, :flag, :dateTime, "
-                                                    ":observationId)"));
+               && lastId.prepare(QStringLiteral("SELECT last_insert_rowid()"));
     }
-    QSqlQuery deviceSelect, deviceInsert, parameterSelect, parameterInsert, lastId, dataInsert;
+    QSqlQuery deviceSelect, deviceInsert, parameterSelect, parameterInsert, lastId;
+    // Samples already stored (the same file imported again) are not added twice.
+    DataSurplusWriter data;
 };
 
 // One series of an observation that has rows to write.
@@ -218,22 +217,23 @@ bool ZelDXPqdifParser::parseFile(QSqlDatabase db, int *count)
         return false;
     }
 
-    TransactionGuard transaction(db);
-    if (!transaction.isActive()) {
-        dialog(tr("Unable to start transaction."), 3);
-        emit consoleMessage(transaction.errorText(), 3);
-        return false;
-    }
     m_sql = std::make_unique<Statements>(db);
     struct Release
     {
         std::unique_ptr<Statements> &sql;
         ~Release() { sql.reset(); }
     } release{m_sql};
-    if (!m_sql->prepare()) {
+    // Outside the transaction, which its rollback must not undo.
+    if (!m_sql->prepare() || !m_sql->data.begin(db)) {
         // Not a database with the measurement tables.
-        emit consoleMessage(db.lastError().text(), 3);
+        emit consoleMessage(m_sql->data.errorText().isEmpty() ? db.lastError().text() : m_sql->data.errorText(), 3);
         dialog(tr("Unable to start transaction."), 3);
+        return false;
+    }
+    TransactionGuard transaction(db);
+    if (!transaction.isActive()) {
+        dialog(tr("Unable to start transaction."), 3);
+        emit consoleMessage(transaction.errorText(), 3);
         return false;
     }
 
@@ -243,6 +243,7 @@ bool ZelDXPqdifParser::parseFile(QSqlDatabase db, int *count)
     const CPQDIFRecord *settings = nullptr;
     qint64 handled = 0;
     qint64 samples = 0;
+    m_matched = 0;
     const long records = controller->GetCountRecords();
     int lastProgress = -1;
     for (long i = 0; i < records; ++i) {
@@ -310,6 +311,8 @@ bool ZelDXPqdifParser::parseFile(QSqlDatabase db, int *count)
     if (count)
         *count = int(qMin<qint64>(samples, std::numeric_limits<int>::max()));
     emit consoleMessage(tr("Imported PQDIF samples: %1").arg(samples), 1);
+    if (m_matched > 0)
+        emit consoleMessage(tr("Samples already stored, not added again: %1").arg(m_matched), 1);
     return true;
 }
 
@@ -609,9 +612,7 @@ bool ZelDXPqdifParser::importObservation(const CPQDIFRecord *observation, DataSo
         labels.append(p.label);
     const QStringList names = pqdifnames::parameterNames(labels, number, kNameLength);
 
-    QSqlQuery &insert = m_sql->dataInsert;
-    const QVariant flag(0);
-    const QVariant observationId(number);
+    DataSurplusWriter &insert = m_sql->data;
     for (int k = 0; k < pending.size(); ++k) {
         if (cancelled()) {
             emit consoleMessage(tr("Data import was canceled."), 2);
@@ -624,18 +625,25 @@ bool ZelDXPqdifParser::importObservation(const CPQDIFRecord *observation, DataSo
         int parameterId = -1;
         if (!getOrCreateParameter(dataSource, key, names[k], p.unit, db, &parameterId))
             return false;
-        const QVariant pid(parameterId);
         for (int j = 0; j < p.values.size(); ++j) {
+            // A waveform series may hold millions of samples.
+            if ((j & 0xfff) == 0xfff && cancelled()) {
+                emit consoleMessage(tr("Data import was canceled."), 2);
+                return false;
+            }
             if (p.times[j] < 0)
                 continue;
-            insert.bindValue(0, pid);
-            insert.bindValue(1, p.values[j]);
-            insert.bindValue(2, flag);
-            insert.bindValue(3, p.times[j]);
-            insert.bindValue(4, observationId);
-            if (!insert.exec())
-                return fail(tr("Failed to insert measurement."), &insert);
-            ++*samples;
+            switch (insert.add(parameterId, p.values[j], 0, p.times[j], number)) {
+            case DataSurplusWriter::Added:
+                ++*samples;
+                break;
+            case DataSurplusWriter::Matched:
+                ++m_matched;
+                break;
+            case DataSurplusWriter::Failed:
+                emit consoleMessage(insert.errorText(), 3);
+                return fail(tr("Failed to insert measurement."));
+            }
         }
     }
     return true;

@@ -85,4 +85,5 @@ private:
     QString m_forcedDeviceName;
     std::unique_ptr<Statements> m_sql; // live during parseFile
     readers::MessageCap m_seriesWarnings;
+    qint64 m_matched = 0;              // samples found stored already
 };

@@ -3,6 +3,7 @@
 #include "common/Connections.h"
 #include "common/Trace.h"
 #include "common/SqlUtil.h"
+#include "common/SqliteStatement.h"
 
 #include <QApplication>
 #include <QColor>
@@ -16,13 +17,6 @@
 
 namespace {
 
-
-bool sameExportValue(const QVariant &a, const QVariant &b)
-{
-    if (a.isNull() || b.isNull())
-        return a.isNull() && b.isNull();
-    return a.toDouble() == b.toDouble();
-}
 
 } // namespace
 
@@ -544,6 +538,8 @@ void MyAbstractSqlModel::dropExportQuery()
 {
     delete exportQuery;
     exportQuery = nullptr;
+    m_exportPending = false;
+    m_exportError.clear();
     m_exportPosition = 0;
     m_exportBudget = 0;
     m_dupParam = -1;
@@ -554,46 +550,73 @@ void MyAbstractSqlModel::dropExportQuery()
 bool MyAbstractSqlModel::execDataExportQuery(uint offset, uint limit)
 {
     // Sequential pages continue the open cursor: every record comes exactly
-    // once and a long export stays linear.
-    if (exportQuery && exportQuery->isActive() && offset == m_exportPosition) {
+    // once and a long export stays linear. A cursor at its end stays there.
+    if (exportQuery && m_exportError.isEmpty() && offset == m_exportPosition) {
         m_exportBudget = limit;
         return true;
     }
     dropExportQuery();
-    exportQuery = new QSqlQuery(currentConnection());
-    exportQuery->setForwardOnly(true);
+    exportQuery = new SqliteStatement;
     // A stable order; equal records sit next to each other in it, so the
     // duplicates a DISTINCT would drop are skipped while reading. Time first:
     // the import then appends to the target's time index instead of
     // rewriting its pages once per parameter.
-    if (!exportQuery->exec(QStringLiteral("SELECT idParameters, dateTime, value, flag FROM Data "
-                                          "ORDER BY dateTime, idParameters, id"))) {
-        TRACE() << "Export Query Execution Failed: " << exportQuery->lastError().text();
+    // The first row is read at once: a sort that cannot be done (no room
+    // for it in the temporary folder) fails here, not as an early end.
+    if (!exportQuery->prepare(currentConnection(), QStringLiteral("SELECT idParameters, dateTime, value, flag FROM "
+                                                                  "Data ORDER BY dateTime, idParameters, id"))
+        || !stepExport()) {
+        const QString error = exportQuery->errorText();
+        TRACE() << "Export Query Execution Failed: " << error;
         dropExportQuery();
+        m_exportError = error;
         return false;
     }
+    m_exportPending = exportQuery->isPrepared();
     ExportRecord skipped;
     while (m_exportPosition < offset && nextDistinctExportRow(skipped))
         ++m_exportPosition;
+    if (!m_exportError.isEmpty())
+        return false;
     m_exportBudget = limit;
     return true;
 }
 
+bool MyAbstractSqlModel::stepExport()
+{
+    if (m_exportPending) {
+        m_exportPending = false;
+        return true;
+    }
+    if (!exportQuery->isPrepared())
+        return false;
+    const SqliteStatement::Step step = exportQuery->step();
+    if (step == SqliteStatement::Row)
+        return true;
+    // The end, or a read that failed: the statement goes now, before
+    // anything closes its connection.
+    if (step == SqliteStatement::Error) {
+        m_exportError = exportQuery->errorText();
+        TRACE() << "Export Query Execution Failed: " << m_exportError;
+    }
+    exportQuery->finalize();
+    return step == SqliteStatement::Done;
+}
+
 bool MyAbstractSqlModel::nextDistinctExportRow(ExportRecord &record)
 {
-    while (exportQuery->next()) {
-        const qint64 param = exportQuery->value(0).toLongLong();
-        const qint64 time = exportQuery->value(1).toLongLong();
-        const QVariant value = exportQuery->value(2);
-        const int flag = exportQuery->value(3).toInt();
+    while (stepExport() && exportQuery->isPrepared()) {
+        const qint64 param = exportQuery->int64(0);
+        const qint64 time = exportQuery->int64(1);
+        const SeenValue value{exportQuery->isNull(2), exportQuery->real(2), int(exportQuery->int64(3))};
         if (param != m_dupParam || time != m_dupTime) {
             m_dupParam = param;
             m_dupTime = time;
             m_dupSeen.clear();
         } else {
             bool seen = false;
-            for (const auto &s : qAsConst(m_dupSeen)) {
-                if (s.second == flag && sameExportValue(s.first, value)) {
+            for (const SeenValue &s : qAsConst(m_dupSeen)) {
+                if (s.flag == value.flag && s.null == value.null && (s.null || s.value == value.value)) {
                     seen = true;
                     break;
                 }
@@ -601,11 +624,11 @@ bool MyAbstractSqlModel::nextDistinctExportRow(ExportRecord &record)
             if (seen)
                 continue;
         }
-        m_dupSeen.append({value, flag});
+        m_dupSeen.append(value);
         record.idParameters = int(param);
         record.dateTime = time;
-        record.value = value.toDouble();
-        record.flag = flag;
+        record.value = value.null ? 0.0 : value.value;
+        record.flag = value.flag;
         return true;
     }
     return false;
@@ -613,7 +636,7 @@ bool MyAbstractSqlModel::nextDistinctExportRow(ExportRecord &record)
 
 bool MyAbstractSqlModel::getNextExportRecord(ExportRecord &record)
 {
-    if (!exportQuery || !exportQuery->isActive() || m_exportBudget == 0)
+    if (!exportQuery || m_exportBudget == 0)
         return false;
     ExportRecord next;
     if (!nextDistinctExportRow(next)) {

@@ -8,6 +8,7 @@
 
 class QSqlQuery;
 class QSqlQueryModel;
+class SqliteStatement;
 
 // Base of the table models over the narrow measurement table (Data with
 // Parameters and Devices): parameter list and headers, flag symbols, capped
@@ -62,6 +63,8 @@ public:
     virtual int getDataExportRowCnt();
     virtual bool execDataExportQuery(uint offset, uint limit);
     virtual bool getNextExportRecord(ExportRecord &record);
+    // Why the export stopped early (empty when it ran to its end).
+    QString exportError() const { return m_exportError; }
     virtual void getParameterInfo();
 
     QList<ParameterEntry> getParametersList() const;
@@ -112,7 +115,9 @@ protected:
     bool pivot = false;
     bool loadAll = false;
     FiltersCfg filters;
-    QSqlQuery *exportQuery = nullptr;
+    // The import reads up to millions of records through it: SQLite's own
+    // statement, without a QVariant per field.
+    SqliteStatement *exportQuery = nullptr;
     QSqlQuery *rowExportQuery = nullptr;
 
     // Schema facts read once at construction.
@@ -149,8 +154,18 @@ private:
     quint64 m_exportBudget = 0;   // records left in the current page
     qint64 m_dupParam = -1;       // current (parameter, time) group
     qint64 m_dupTime = 0;
-    QList<QPair<QVariant, int>> m_dupSeen; // (value, flag) already delivered in it
+    struct SeenValue
+    {
+        bool null;
+        double value;
+        int flag;
+    };
+    QVector<SeenValue> m_dupSeen; // (value, flag) already delivered in it
+    bool m_exportPending = false; // a row stepped to and not delivered yet
+    QString m_exportError;
     bool nextDistinctExportRow(ExportRecord &record);
+    // Moves to the next row; false at the end or on a failure (m_exportError).
+    bool stepExport();
 };
 
 using ExportRecord = MyAbstractSqlModel::ExportRecord;

@@ -8,7 +8,9 @@
 #include "support/TestMain.h"
 
 #include "acquisition/DataFilterPage.h"
+#include "acquisition/DataImportDialog.h"
 #include "acquisition/DeviceDialogHooks.h"
+#include "acquisition/DeviceDialogsInstall.h"
 #include "acquisition/FilterTemplate.h"
 #include "acquisition/FiltersCfgSelectDialog.h"
 #include "app/Framework.h"
@@ -22,13 +24,20 @@
 #include "support/DbTestUtil.h"
 #include "tables/MyAbstractSqlModel.h"
 #include "ui_DataFilterPage.h"
+#include "ui_DataImportDialog.h"
 
 #include <QCalendarWidget>
 #include <QTextCharFormat>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QMenu>
+#include <QElapsedTimer>
+#include <QFileSystemModel>
+#include <QMutex>
+#include <QProgressDialog>
 #include <QPushButton>
+#include <QSignalSpy>
+#include <QTimer>
 #include <QSettings>
 #include <QSqlQuery>
 #include <QStandardItemModel>
@@ -154,6 +163,10 @@ private slots:
         g_framework->createMainWindow();
         prompts = new ScriptedPrompts();
         dbPath = QDir(QDir::tempPath()).filePath(QStringLiteral("filter.qdb"));
+        installTestHooks();
+    }
+    void installTestHooks()
+    {
         deviceDialogHooks::setEditDialog([this](const deviceDialogHooks::EditRequest &r, QWidget *) {
             editCalls << r;
             return editAction ? editAction(r) : false;
@@ -183,6 +196,7 @@ private slots:
     }
     void cleanup()
     {
+        installTestHooks(); // a test may have put the program's own dialogs in
         window()->on_actionClosedata_triggered();
         settle();
     }
@@ -792,6 +806,113 @@ private slots:
         std::sort(ids.begin(), ids.end());
         QCOMPARE(ids, chosen);
         QCOMPARE(table->rowCount(), 2 * 30);
+    }
+
+    // The program's own import and progress dialogs: the user picks a long
+    // archive, presses Import and cancels in the middle of the second
+    // section. The console says what was kept; importing the file again
+    // completes it and says that it is whole.
+    void cancelledImportSaysWhatItKept()
+    {
+        const QString path = QDir(QDir::tempPath()).filePath(QStringLiteral("cancel.qdb"));
+        QVERIFY(ArchiveManager::createDatabase(path));
+        g_framework->openFile(path, INTERNAL_DB, 0, {});
+        settle();
+        const QString folder = QDir(QDir::tempPath()).filePath(QStringLiteral("cancelsite"));
+        QVERIFY(QDir().mkpath(folder));
+        const QString archive = QDir(folder).filePath(QStringLiteral("long.csv"));
+        // 120000 values: sections of 50000, 50000 and 20000.
+        QVERIFY(zelb::writeArchive(archive, 7500, 16, QDateTime(QDate(2024, 3, 1), QTime(), Qt::UTC)));
+        QVERIFY(g_framework->archiveManager.addDevice(QStringLiteral("Site"), ZelB, folder, false, QString(), 0,
+                                                      QString(), QString(), {}));
+        page()->updateDeviceTree();
+        installDeviceDialogs();
+        // Console lines and committed sections, as the import task tells them.
+        QMutex mutex;
+        QStringList lines;
+        QAtomicInt sections(0);
+        const QMetaObject::Connection listening = connect(
+            g_framework, &Framework::consoleMessage, g_framework,
+            [&](const QString &text, int) {
+                if (text.startsWith(QLatin1String("Imported parameters: ")))
+                    sections.fetchAndAddOrdered(1);
+                QMutexLocker lock(&mutex);
+                lines << text;
+            },
+            Qt::DirectConnection);
+
+        // Does in the import dialog what a user does: picks the archive,
+        // presses Import and, when cancelling, presses Cancel in the progress
+        // window once a section is in the database.
+        const auto run = [&](bool cancelling) {
+            int state = 0;
+            prompts->execAnswers.enqueue([&](QDialog *d) {
+                auto *dialog = qobject_cast<DataImportDialog *>(d);
+                if (!dialog)
+                    return int(QDialog::Rejected);
+                QFileSystemModel *files = dialog->filesModel();
+                QElapsedTimer listing;
+                listing.start();
+                while (files->rowCount(files->index(folder)) < 1 && listing.elapsed() < 10000)
+                    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+                dialog->form()->filesTreeView->selectionModel()->select(
+                    files->index(archive), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+                state = 1;
+                QTimer user;
+                user.setInterval(5);
+                connect(&user, &QTimer::timeout, [&]() {
+                    if (state != 1 || !cancelling || sections.loadAcquire() == 0)
+                        return;
+                    for (QProgressDialog *progress : window()->findChildren<QProgressDialog *>()) {
+                        if (QPushButton *cancel = progress->findChild<QPushButton *>()) {
+                            state = 2;
+                            QMetaObject::invokeMethod(cancel, "click", Qt::QueuedConnection);
+                            break;
+                        }
+                    }
+                });
+                user.start();
+                dialog->form()->importButton->click();
+                return dialog->result();
+            });
+            sections.storeRelease(0);
+            {
+                QMutexLocker lock(&mutex);
+                lines.clear();
+            }
+            select(deviceIndex(0));
+            page()->on_importDataButton_clicked();
+            settle();
+            return state;
+        };
+
+        QCOMPARE(run(true), 2);
+        QSqlDatabase db = Connections::database(QStringLiteral("Data_con"));
+        // The section being written went back; those before it stay.
+        const qint64 kept = testdb::count(db, QStringLiteral("Data"));
+        QVERIFY2(kept == 50000 || kept == 100000, qPrintable(QString::number(kept)));
+        {
+            QMutexLocker lock(&mutex);
+            QVERIFY(lines.contains(QStringLiteral("Data import was canceled.")));
+            QCOMPARE(lines.last(), QStringLiteral("%1 values of the file %2 were stored before the cancel; importing "
+                                                  "the file again completes it.")
+                                       .arg(kept)
+                                       .arg(archive));
+            QVERIFY(!lines.contains(QStringLiteral("The whole file was imported: ") + archive));
+        }
+
+        QCOMPARE(run(false), 1);
+        disconnect(listening);
+        QCOMPARE(testdb::count(db, QStringLiteral("Data")), qint64(120000));
+        {
+            QMutexLocker lock(&mutex);
+            QCOMPARE(lines.last(), QStringLiteral("The whole file was imported: ") + archive);
+            const QStringList statistics = lines.filter(QStringLiteral("Imported parameters: "));
+            QCOMPARE(statistics.size(), 3);
+            QVERIFY2(statistics.last().endsWith(QStringLiteral(" ms (added: %1, skipped: %2)").arg(120000 - kept).arg(kept)),
+                     qPrintable(statistics.last()));
+        }
+        QCOMPARE(prompts->count(QStringLiteral("message")), 0);
     }
 
     // ---- templates

@@ -13,6 +13,8 @@
 #include "readers/BrenaConfigWriter.h"
 #include "readers/ZelBArchiveWriter.h"
 #include "support/DbTestUtil.h"
+#include "pqdif/PqdifSampleFile.h"
+#include "pqdif/PqdifWriter.h"
 #include "pqdif/ZelDXExample.h"
 #include "tables/BrenaFileWriter.h"
 #include "tables/MyAbstractTableModel.h"
@@ -55,6 +57,45 @@ public:
     QMutex mutex;
     QStringList lines;
 };
+
+// The start of every fixture of the import cases.
+const QDateTime kBase(QDate(2016, 10, 24), QTime(9, 35, 57), Qt::UTC);
+
+// "seconds=value" items separated by blanks.
+QVector<QPair<double, double>> samples(const QString &items)
+{
+    QVector<QPair<double, double>> out;
+    for (const QString &item : items.split(QLatin1Char(' '), Qt::SkipEmptyParts))
+        out.append({item.section(QLatin1Char('='), 0, 0).toDouble(), item.section(QLatin1Char('='), 1).toDouble()});
+    return out;
+}
+
+// A ZelB archive with U1 alone, one line per sample (whole seconds).
+bool writeZelB(const QString &path, const QString &items)
+{
+    QByteArray text = zelb::header();
+    int index = 0;
+    for (const auto &s : samples(items)) {
+        const QDateTime t = kBase.addSecs(qint64(s.first));
+        text += zelb::line(t.date().toString(QStringLiteral("yyyy-MM-dd")).toLatin1(),
+                           t.time().toString(QStringLiteral("HH:mm:ss")).toLatin1(), ++index,
+                           {{"7500", "U1", zelb::formatValue(s.second)}});
+    }
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(text) == text.size();
+}
+
+bool writePqdif(const QString &path, const QString &items)
+{
+    std::vector<double> seconds, values;
+    for (const auto &s : samples(items)) {
+        seconds.push_back(s.first);
+        values.push_back(s.second);
+    }
+    const QTime t = kBase.time();
+    return pqdiffixture::writeSamples(path, "M1", pqdifTime(2016, 10, 24, t.msecsSinceStartOfDay() / 1000.0),
+                                      seconds, values);
+}
 
 QStringList statistics(const QStringList &lines)
 {
@@ -228,6 +269,94 @@ private slots:
                  before);
         QCOMPARE(testdb::count(appDb(), QStringLiteral("Parameters")), parameters);
         QCOMPARE(statistics(console->take()), QStringList{"(added: 0, skipped: 120)"});
+    }
+
+    // Files imported one after the other under one instrument: for one
+    // parameter and time, each value is stored as often as a file holds it
+    // beyond what is stored (identical lines of a text file being one).
+    void importCases_data()
+    {
+        QTest::addColumn<QString>("family");
+        QTest::addColumn<QStringList>("files"); // "seconds=value ..." per file
+        QTest::addColumn<QStringList>("stored"); // "ms=value", by time and value
+
+        QTest::newRow("text: the same file twice") << "zelb" << QStringList{"0=1 60=2", "0=1 60=2"}
+                                                   << QStringList{"0=1", "60000=2"};
+        QTest::newRow("text: two values at one time, imported twice")
+            << "zelb" << QStringList{"0=230.1 0=239.9", "0=230.1 0=239.9"} << QStringList{"0=230.1", "0=239.9"};
+        QTest::newRow("text: identical lines in one file") << "zelb" << QStringList{"0=5 0=5 60=6"}
+                                                           << QStringList{"0=5", "60000=6"};
+        QTest::newRow("text: overlapping files") << "zelb" << QStringList{"0=1 60=2", "60=2 120=3", "0=1 180=4"}
+                                                 << QStringList{"0=1", "60000=2", "120000=3", "180000=4"};
+        QTest::newRow("text: a second value at a stored time") << "zelb" << QStringList{"0=1", "0=1 0=7"}
+                                                               << QStringList{"0=1", "0=7"};
+        QTest::newRow("PQDIF: the same file twice") << "pqdif" << QStringList{"0=1 0.2=2", "0=1 0.2=2"}
+                                                    << QStringList{"0=1", "200=2"};
+        QTest::newRow("PQDIF: samples that share a millisecond and a value")
+            << "pqdif" << QStringList{"0=5 0.0002=5 0.0004=5 0.2=6", "0=5 0.0002=5 0.0004=5 0.2=6"}
+            << QStringList{"0=5", "0=5", "0=5", "200=6"};
+        QTest::newRow("PQDIF: one more such sample in a second file")
+            << "pqdif" << QStringList{"0=5 0.0002=5", "0=5 0.0002=5 0.0004=5"} << QStringList{"0=5", "0=5", "0=5"};
+        QTest::newRow("PQDIF: overlapping files") << "pqdif" << QStringList{"0=1 0.2=2", "0.2=2 0.4=3"}
+                                                  << QStringList{"0=1", "200=2", "400=3"};
+    }
+
+    void importCases()
+    {
+        QFETCH(QString, family);
+        QFETCH(QStringList, files);
+        QFETCH(QStringList, stored);
+        const bool pqdif = family == QLatin1String("pqdif");
+        const int id = openDatabaseWithDevice(pqdif ? ZelDX : ZelB);
+        QVERIFY(id > 0);
+        for (const QString &items : files) {
+            const QString path = dir.filePath(QStringLiteral("case%1.%2").arg(++serial).arg(pqdif ? "pqd" : "csv"));
+            QVERIFY(pqdif ? writePqdif(path, items) : writeZelB(path, items));
+            QVERIFY(import(path, pqdif ? ZelDX : ZelB, id));
+            QVERIFY(console->take().contains(QStringLiteral("The whole file was imported: ") + path));
+        }
+        QVERIFY(messageTexts().isEmpty());
+        QCOMPARE(testdb::column(appDb(), QStringLiteral("SELECT (dateTime - %1) || '=' || printf('%g', value) FROM Data "
+                                                        "ORDER BY dateTime, value")
+                                             .arg(kBase.toMSecsSinceEpoch())),
+                 stored);
+    }
+
+    // An import cancelled in its second section keeps the first, says so, and
+    // the same file imported again adds exactly the rest.
+    void cutShortThenCompleted()
+    {
+        const int id = openDatabaseWithDevice(ZelB);
+        QVERIFY(id > 0);
+        const QString path = zelbArchive(QStringLiteral("long.csv"), 4000, 16,
+                                         QDateTime(QDate(2024, 1, 1), QTime(), Qt::UTC));
+        const QMetaObject::Connection cancelling =
+            connect(g_framework, &Framework::progressValueChanged, g_framework,
+                    [](int percent) {
+                        if (percent >= 85)
+                            g_framework->cancelFlag.storeRelease(1);
+                    },
+                    Qt::DirectConnection);
+        QVERIFY(!import(path, ZelB, id));
+        disconnect(cancelling);
+        QCOMPARE(testdb::count(appDb(), QStringLiteral("Data")), qint64(50000));
+        QStringList lines = console->take();
+        QVERIFY(lines.contains(QStringLiteral("Data import was canceled.")));
+        QCOMPARE(lines.last(), QStringLiteral("50000 values of the file %1 were stored before the cancel; importing "
+                                              "the file again completes it.")
+                                   .arg(path));
+        QVERIFY(messageTexts().isEmpty());
+
+        QVERIFY(import(path, ZelB, id));
+        QCOMPARE(testdb::count(appDb(), QStringLiteral("Data")), qint64(64000));
+        QCOMPARE(testdb::column(appDb(), QStringLiteral("SELECT COUNT(*) FROM (SELECT DISTINCT idParameters, dateTime "
+                                                        "FROM Data)")),
+                 QStringList{"64000"});
+        lines = console->take();
+        QCOMPARE(statistics(lines).last(), QStringLiteral("(added: 14000, skipped: 50000)"));
+        QCOMPARE(lines.last(), QStringLiteral("The whole file was imported: ") + path);
+        // Nothing of the import is left in the temporary folder.
+        QCOMPARE(QDir(ArchiveManager::scratchFolder()).entryList(QDir::Files), QStringList());
     }
 
     // The session's filtered table has fetched only its first rows (its read

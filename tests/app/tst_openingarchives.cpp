@@ -153,7 +153,7 @@ private slots:
     // A built-in example is read from its copy, which the session names.
     void builtInExample()
     {
-        const QString copy = tempPath(QStringLiteral("temp_example_db.db"));
+        const QString copy = QDir(ArchiveManager::scratchFolder()).filePath(QStringLiteral("temp_example_db.db"));
         QFile::remove(copy);
         QFile stale(copy);
         QVERIFY(stale.open(QIODevice::WriteOnly));
@@ -177,7 +177,7 @@ private slots:
     // no message and not even the closing line.
     void exampleCopyFails()
     {
-        const QString copy = tempPath(QStringLiteral("temp_example_db.db"));
+        const QString copy = QDir(ArchiveManager::scratchFolder()).filePath(QStringLiteral("temp_example_db.db"));
         QFile::remove(copy);
         QVERIFY(QDir().mkpath(copy + QStringLiteral("/keep")));
 

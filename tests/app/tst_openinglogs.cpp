@@ -103,7 +103,7 @@ private slots:
         QCOMPARE(g_framework->tableModel->thread(), qApp->thread());
         QCOMPARE(g_framework->tableModel->rowCount(), 2);
         QCOMPARE(g_framework->dataDatabase.databaseName(),
-                 QDir(QDir::tempPath()).filePath(tmpDb + QStringLiteral("_TmpDb.sqlite")));
+                 ArchiveManager::tmpDatabasePath(tmpDb));
         if (!zelcModel)
             QCOMPARE(g_framework->tableModel->data(g_framework->tableModel->index(1, 2)).toString(),
                      QStringLiteral("Door closed"));

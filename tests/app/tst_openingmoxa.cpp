@@ -96,7 +96,7 @@ private slots:
         model->setLoadAllData(true);
         QCOMPARE(model->rowCount(), 1500);
         QCOMPARE(g_framework->dataDatabase.databaseName(),
-                 QDir(QDir::tempPath()).filePath(QStringLiteral("Data_con_TmpDb.sqlite")));
+                 ArchiveManager::tmpDatabasePath(QStringLiteral("Data_con")));
 
         // Only the MoxB data files lead to the settings-file offer.
         QCOMPARE(loaded.count(), 0);

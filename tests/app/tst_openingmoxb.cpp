@@ -236,7 +236,7 @@ private slots:
         model->setLoadAllData(true);
         QCOMPARE(model->rowCount(), 1200);
         QCOMPARE(g_framework->dataDatabase.databaseName(),
-                 QDir(QDir::tempPath()).filePath(QStringLiteral("Data_con_TmpDb.sqlite")));
+                 ArchiveManager::tmpDatabasePath(QStringLiteral("Data_con")));
 
         QCOMPARE(loaded.count(), 1);
         QTRY_COMPARE(prompts->count(QStringLiteral("message")), 1);
@@ -609,7 +609,7 @@ private slots:
         QCOMPARE(report->getParametersFullName().size(), moxbcsv::channelTitles().size());
         QVERIFY(qobject_cast<moxbcsvchart *>(g_framework->chartModel));
         QCOMPARE(g_framework->dataDatabase.databaseName(),
-                 QDir(QDir::tempPath()).filePath(QStringLiteral("Data_con_TmpDb.sqlite")));
+                 ArchiveManager::tmpDatabasePath(QStringLiteral("Data_con")));
         QVERIFY(g_framework->moxbManager);
         QVERIFY(g_framework->moxbManager->fetchTables().contains(table));
         // The temporary database's own schema is gone; only the file's sections remain.
@@ -674,7 +674,7 @@ private slots:
         const QByteArray settingsBytes = fileBytes(settings);
 
         // A folder where the temporary database's file goes cannot be removed.
-        const QString blocker = QDir(QDir::tempPath()).filePath(QStringLiteral("Data_con_1_TmpDb.sqlite"));
+        const QString blocker = ArchiveManager::tmpDatabasePath(QStringLiteral("Data_con_1"));
         if (blockTmpDb) {
             QFile::remove(blocker);
             QVERIFY(QDir().mkpath(blocker + QStringLiteral("/inside")));

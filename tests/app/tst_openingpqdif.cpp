@@ -89,7 +89,7 @@ private slots:
         QCOMPARE(g_framework->tableModel->thread(), qApp->thread());
         QVERIFY(g_framework->tableModel->rowCount() > 0);
         QCOMPARE(g_framework->dataDatabase.databaseName(),
-                 QDir(QDir::tempPath()).filePath(QStringLiteral("Data_con_TmpDb.sqlite")));
+                 ArchiveManager::tmpDatabasePath(QStringLiteral("Data_con")));
         QCOMPARE(prompts->count(QStringLiteral("message")), 0);
     }
 

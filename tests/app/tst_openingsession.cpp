@@ -36,7 +36,7 @@ QString exampleSessionFile(avaibleDevices_t type)
     const QString path = examplePath(type);
     const bool sqliteArchive = (type == ZelC || type == ZelD || type == ZelDX)
         && !path.endsWith(QLatin1String(".pqd"), Qt::CaseInsensitive);
-    return sqliteArchive ? QDir(QDir::tempPath()).filePath(QStringLiteral("temp_example_db.db")) : path;
+    return sqliteArchive ? QDir(ArchiveManager::scratchFolder()).filePath(QStringLiteral("temp_example_db.db")) : path;
 }
 
 } // namespace

@@ -257,7 +257,7 @@ private slots:
         QVERIFY(g_framework->chartModel);
         QCOMPARE(g_framework->chartModel->thread(), qApp->thread());
         QVERIFY(g_framework->chartModel->totalRowCnt > 0);
-        QCOMPARE(g_framework->dataDatabase.databaseName(), tempPath(tmpDb + QStringLiteral("_TmpDb.sqlite")));
+        QCOMPARE(g_framework->dataDatabase.databaseName(), ArchiveManager::tmpDatabasePath(tmpDb));
 
         // Every value the reader wrote is a row of the flat table.
         const int values = countRows(tmpDb, QStringLiteral("Data"));
@@ -361,7 +361,7 @@ private slots:
         QFETCH(QString, fixture);
         QFETCH(QString, tmpDb);
         QFETCH(bool, message);
-        const QString blocked = tempPath(tmpDb + QStringLiteral("_TmpDb.sqlite"));
+        const QString blocked = ArchiveManager::tmpDatabasePath(tmpDb);
         QVERIFY(makeUndeletable(blocked));
         const QString path = copyFixture(fixture);
 
@@ -414,7 +414,7 @@ private slots:
         QVERIFY(windowConsoleText().contains(QStringLiteral("Parser work was canceled in: ")));
         QCOMPARE(messages(recorder->take()).last(), QStringLiteral("Session closed"));
         // The reader rolled back: the temporary database holds no values.
-        Connections::registerFile(QStringLiteral("checkZelB"), tempPath(QStringLiteral("ZelB_TmpDb.sqlite")));
+        Connections::registerFile(QStringLiteral("checkZelB"), ArchiveManager::tmpDatabasePath(QStringLiteral("ZelB")));
         QCOMPARE(countRows(QStringLiteral("checkZelB"), QStringLiteral("Data")), 0);
         Connections::remove(QStringLiteral("checkZelB"));
         // The dialog held back during the task is released after it.
@@ -548,7 +548,7 @@ private slots:
         QCOMPARE(int(s.deviceType), int(Brena));
         QCOMPARE(s.views, standardViews(true));
         QVERIFY(qobject_cast<TempDatabaseTableModel *>(g_framework->tableModel));
-        QCOMPARE(g_framework->dataDatabase.databaseName(), tempPath(QStringLiteral("Brena_TmpDb.sqlite")));
+        QCOMPARE(g_framework->dataDatabase.databaseName(), ArchiveManager::tmpDatabasePath(QStringLiteral("Brena")));
         // Channel 1 has two values, channel 2 one: 2 records each.
         QCOMPARE(countRows(QStringLiteral("Brena"), QStringLiteral("Data")), 6);
         QCOMPARE(countRows(QStringLiteral("Brena"), QStringLiteral("Parameters")), 3);
@@ -650,7 +650,7 @@ private slots:
         QFETCH(int, state);
         QFETCH(QStringList, expected);
         const QString path = Framework::fixedTmpDbFilePath();
-        QCOMPARE(path, tempPath(QStringLiteral("qrlgTmpDbFile.sqlite")));
+        QCOMPARE(path, QDir(ArchiveManager::scratchFolder()).filePath(QStringLiteral("qrlgTmpDbFile.sqlite")));
         if (state == 1) {
             QFile f(path);
             QVERIFY(f.open(QIODevice::WriteOnly));

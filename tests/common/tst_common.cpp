@@ -1,7 +1,9 @@
+#include "common/CancelWatch.h"
 #include "common/Connections.h"
 #include "common/GuiCall.h"
 #include "common/Prompts.h"
 #include "common/SqlUtil.h"
+#include "common/SqliteStatement.h"
 #include "common/UtcTime.h"
 #include "support/TestMain.h"
 
@@ -12,6 +14,8 @@
 #include <QSemaphore>
 #include <QThread>
 #include <QtConcurrent>
+
+#include <cstdio>
 
 class TestCommon : public QObject
 {
@@ -33,6 +37,10 @@ private slots:
     void mustExistNeverCreates();
     void missingQuotedColumnIsAnError_data();
     void missingQuotedColumnIsAnError();
+    void sameFileRefusesAnotherFile_data();
+    void sameFileRefusesAnotherFile();
+    void cancelWatchStopsLongStatements();
+    void rawStatementReportsTheDatabasesReason();
     void transactionRollsBackOnEarlyReturn();
     void transactionReportsFailedCommit();
     void queuedCallSkipsDeletedTarget();
@@ -383,6 +391,157 @@ void TestCommon::missingQuotedColumnIsAnError()
     QCOMPARE(q.value(1).toInt(), 7);
     q.finish();
     Connections::remove(QStringLiteral("dqs"));
+}
+
+void TestCommon::sameFileRefusesAnotherFile_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::newRow("unchanged") << "unchanged";
+    QTest::newRow("deleted") << "deleted";
+    QTest::newRow("replaced") << "replaced";
+    QTest::newRow("renamed away") << "renamed";
+}
+
+// A file deleted or replaced under an open connection takes no write: not
+// through the connection already open (its rows would go into the deleted
+// file), not through a new one (that would create the file or open the other).
+void TestCommon::sameFileRefusesAnotherFile()
+{
+    QFETCH(QString, change);
+    const QString path = m_dir.filePath(QStringLiteral("same_%1.qdb").arg(change));
+    const QString other = m_dir.filePath(QStringLiteral("other_%1.qdb").arg(change));
+    for (const QString &file : {path, other}) {
+        Connections::registerFile(QStringLiteral("made"), file);
+        fillNumbers(QStringLiteral("made"), 3);
+        Connections::remove(QStringLiteral("made"));
+    }
+    Connections::Options options;
+    options.mustExist = true;
+    options.sameFile = true;
+    Connections::registerFile(QStringLiteral("same"), path, options);
+    QSqlDatabase db = Connections::database(QStringLiteral("same"));
+    QVERIFY(db.isOpen());
+    QSqlQuery q(db);
+    QVERIFY(q.exec(QStringLiteral("INSERT INTO n VALUES (10)")));
+
+    if (change == QLatin1String("deleted"))
+        QVERIFY(QFile::remove(path));
+    else if (change == QLatin1String("replaced"))
+        QVERIFY(std::rename(QFile::encodeName(other).constData(), QFile::encodeName(path).constData()) == 0);
+    else if (change == QLatin1String("renamed"))
+        QVERIFY(QFile::rename(path, path + QStringLiteral(".old")));
+    const bool same = change == QLatin1String("unchanged");
+    QCOMPARE(Connections::isSameFile(QStringLiteral("same")), same);
+
+    // The open connection: a write and a transaction's commit.
+    QCOMPARE(q.exec(QStringLiteral("INSERT INTO n VALUES (11)")), same);
+    QVERIFY(db.transaction());
+    QVERIFY(q.exec(QStringLiteral("INSERT INTO n VALUES (12)")));
+    // A refused commit leaves nothing written and no transaction open.
+    QCOMPARE(db.commit(), same);
+    QVERIFY(!db.rollback());
+    // Another thread's new connection.
+    bool opened = false;
+    QThread *thread = QThread::create([&opened] {
+        Connections::TaskScope scope;
+        opened = Connections::database(QStringLiteral("same")).isOpen();
+    });
+    thread->start();
+    QVERIFY(thread->wait(10000));
+    delete thread;
+    QCOMPARE(opened, same);
+    // A name registered alike later (a call's connection of its own) holds
+    // to the file the first name was registered for.
+    QVERIFY(Connections::registerAlike(QStringLiteral("alike"), QStringLiteral("same")));
+    QCOMPARE(Connections::database(QStringLiteral("alike")).isOpen(), same);
+    QCOMPARE(Connections::isSameFile(QStringLiteral("alike")), same);
+    Connections::remove(QStringLiteral("alike"));
+    QVERIFY(!Connections::registerAlike(QStringLiteral("alike"), QStringLiteral("nothing")));
+    QVERIFY(!Connections::contains(QStringLiteral("alike")));
+    q.finish();
+    Connections::remove(QStringLiteral("same"));
+
+    // Nothing was made at the path, and the files hold only the writes made
+    // while the path named the registered file: the log of the old file,
+    // left beside the path, is not read into the file there now.
+    const bool renamed = change == QLatin1String("renamed");
+    if (change == QLatin1String("deleted") || renamed)
+        QVERIFY(!QFile::exists(path));
+    if (change != QLatin1String("deleted")) {
+        Connections::registerFile(QStringLiteral("check"), renamed ? path + QStringLiteral(".old") : path);
+        QSqlQuery c(Connections::database(QStringLiteral("check")));
+        QVERIFY(c.exec(QStringLiteral("SELECT COUNT(*) FROM n")) && c.next());
+        QCOMPARE(c.value(0).toInt(), same ? 6 : renamed ? 4 : 3);
+        c.finish();
+        Connections::remove(QStringLiteral("check"));
+    }
+}
+
+// A statement that would run for hours stops once the flag is set; a short
+// one after it still runs, so a rollback or clean-up does.
+void TestCommon::cancelWatchStopsLongStatements()
+{
+    Connections::registerFile(QStringLiteral("watch"), m_dir.filePath(QStringLiteral("watch.sqlite")));
+    QSqlDatabase db = Connections::database(QStringLiteral("watch"));
+    QSqlQuery q(db);
+    QVERIFY(q.exec(QStringLiteral("CREATE TABLE t (x INTEGER)")));
+    QAtomicInteger<char> flag(0);
+    {
+        const CancelWatch watch(db, &flag);
+        QVERIFY(q.exec(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 1000) "
+                                      "SELECT COUNT(*) FROM n")));
+        q.finish();
+        QThread *setter = QThread::create([&flag] {
+            QThread::msleep(50);
+            flag.storeRelease(1);
+        });
+        setter->start();
+        QVERIFY(db.transaction());
+        QVERIFY(!q.exec(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n) "
+                                       "INSERT INTO t SELECT i FROM n WHERE i > 1000000000000")));
+        QVERIFY2(q.lastError().text().contains(QStringLiteral("interrupted")), qPrintable(q.lastError().text()));
+        QVERIFY(setter->wait(10000));
+        delete setter;
+        db.rollback();
+        QVERIFY(q.exec(QStringLiteral("INSERT INTO t VALUES (1)")));
+    }
+    // Without the watch the flag stops nothing.
+    QVERIFY(q.exec(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 100000) "
+                                  "SELECT COUNT(*) FROM n")));
+    QVERIFY(q.next());
+    QCOMPARE(q.value(0).toInt(), 100000);
+    q.finish();
+    Connections::remove(QStringLiteral("watch"));
+}
+
+void TestCommon::rawStatementReportsTheDatabasesReason()
+{
+    Connections::registerFile(QStringLiteral("raw"), m_dir.filePath(QStringLiteral("raw.sqlite")));
+    QSqlDatabase db = Connections::database(QStringLiteral("raw"));
+    QSqlQuery q(db);
+    QVERIFY(q.exec(QStringLiteral("CREATE TABLE t (x INTEGER, y REAL)")));
+    // A database that may not grow: the insert that needs a new page fails
+    // with SQLite's own words, which tell a full disk.
+    QVERIFY(q.exec(QStringLiteral("PRAGMA page_count")) && q.next());
+    const int pages = q.value(0).toInt();
+    QVERIFY(q.exec(QStringLiteral("PRAGMA max_page_count = %1").arg(pages)));
+    q.finish();
+    SqliteStatement insert;
+    QVERIFY(insert.prepare(db, QStringLiteral("INSERT INTO t VALUES (?1, ?2)")));
+    SqliteStatement::Step step = SqliteStatement::Done;
+    for (int i = 0; i < 100000 && step == SqliteStatement::Done; ++i) {
+        insert.bind(1, qint64(i));
+        insert.bind(2, i * 0.5);
+        step = insert.step();
+    }
+    QCOMPARE(int(step), int(SqliteStatement::Error));
+    QVERIFY(sql::isDiskFull(insert.errorText()));
+    QVERIFY(!sql::isDiskFull(QStringLiteral("no such table: x")));
+    insert.finalize();
+    SqliteStatement read;
+    QVERIFY(!read.prepare(db, QStringLiteral("SELECT missing FROM t")));
+    QVERIFY2(read.errorText().contains(QStringLiteral("no such column")), qPrintable(read.errorText()));
+    Connections::remove(QStringLiteral("raw"));
 }
 
 void TestCommon::transactionRollsBackOnEarlyReturn()

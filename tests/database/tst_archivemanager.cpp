@@ -8,11 +8,15 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QtConcurrent>
+
+#include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -25,6 +29,37 @@ const QString kDataCon = QStringLiteral("Data_con");
 const QString kUpdated = QStringLiteral("The Quorlog database has been updated.");
 
 const QStringList kSchemaTables{"Devices", "Parameters", "Data", "Events"};
+
+// Started again with QUORLOG_SCRATCH_CHILD set, this executable stands for a
+// second running copy of the program: it makes the import's temporary
+// database, writes its mark into it, prints the file's path, waits for a
+// line on its input and ends as the program does.
+const int kScratchChild = [] {
+    const QByteArray mark = qgetenv("QUORLOG_SCRATCH_CHILD");
+    if (mark.isEmpty())
+        return 0;
+    int argc = 1;
+    char name[] = "scratch-child";
+    char *argv[] = {name, nullptr};
+    QCoreApplication app(argc, argv);
+    {
+        ArchiveManager manager;
+        QSqlDatabase db = manager.openTmpDatabase(QStringLiteral("temp_Data_con"));
+        QSqlQuery q(db);
+        q.prepare(QStringLiteral("INSERT INTO Devices (name, type) VALUES (?, 4)"));
+        q.addBindValue(QString::fromLatin1(mark));
+        if (!q.exec())
+            std::exit(2);
+        std::printf("%s\n", qPrintable(Connections::filePath(QStringLiteral("temp_Data_con"))));
+        std::fflush(stdout);
+        char line[16];
+        if (!std::fgets(line, sizeof line, stdin))
+            std::exit(3);
+        q.finish();
+    }
+    Connections::remove(QStringLiteral("temp_Data_con"));
+    std::exit(0);
+}();
 
 } // namespace
 
@@ -40,6 +75,7 @@ private slots:
     void openTmpDatabaseTwiceGivesFreshSchema();
     void openTmpDatabaseOnWorkerThread();
     void openTmpDatabaseLeavesUndeletableFile();
+    void twoCopiesKeepTheirOwnTemporaryDatabases();
     void createDatabaseOverFilledFile();
     void createDatabaseFailures();
     void createDatabaseReplacesOpenApplicationDatabase();
@@ -70,7 +106,7 @@ QString TestArchiveManager::newDatabase(const QString &fileName)
 
 void TestArchiveManager::constructionAndTemporaryFile()
 {
-    const QString fixed = QDir::tempPath() + QStringLiteral("/qrlgTmpDbFile.sqlite");
+    const QString fixed = ArchiveManager::scratchFolder() + QStringLiteral("/qrlgTmpDbFile.sqlite");
     DatabaseStructure *before = g_databaseStructure;
     {
         ArchiveManager manager;
@@ -107,7 +143,8 @@ void TestArchiveManager::relaySlots()
 void TestArchiveManager::openTmpDatabaseTwiceGivesFreshSchema()
 {
     ArchiveManager manager;
-    const QString path = QDir::tempPath() + QStringLiteral("/ZelB_TmpDb.sqlite");
+    const QString path = ArchiveManager::tmpDatabasePath(QStringLiteral("ZelB"));
+    QCOMPARE(QFileInfo(path).fileName(), QStringLiteral("ZelB_TmpDb.sqlite"));
     {
         QSqlDatabase db = manager.openTmpDatabase(QStringLiteral("ZelB"));
         QVERIFY(db.isOpen());
@@ -131,7 +168,7 @@ void TestArchiveManager::openTmpDatabaseTwiceGivesFreshSchema()
     {
         QSqlDatabase db = manager.openTmpDatabase(QStringLiteral("temp_Data_con"));
         QVERIFY(db.isOpen());
-        QVERIFY(QFile::exists(QDir::tempPath() + QStringLiteral("/temp_Data_con_TmpDb.sqlite")));
+        QVERIFY(QFile::exists(ArchiveManager::tmpDatabasePath(QStringLiteral("temp_Data_con"))));
     }
     QVERIFY(QFile::exists(path));
     Connections::remove(QStringLiteral("ZelB"));
@@ -162,7 +199,7 @@ void TestArchiveManager::openTmpDatabaseLeavesUndeletableFile()
 {
     ArchiveManager manager;
     // A folder in place of the file cannot be deleted as a file.
-    const QString path = QDir::tempPath() + QStringLiteral("/Brena_TmpDb.sqlite");
+    const QString path = ArchiveManager::tmpDatabasePath(QStringLiteral("Brena"));
     QVERIFY(QDir().mkpath(path));
     QFile inside(path + QStringLiteral("/keep.txt"));
     QVERIFY(inside.open(QIODevice::WriteOnly));
@@ -180,6 +217,44 @@ void TestArchiveManager::openTmpDatabaseLeavesUndeletableFile()
     QCOMPARE(Connections::filePath(QStringLiteral("Brena")), earlier);
     QVERIFY(Connections::database(QStringLiteral("Brena")).isOpen());
     Connections::remove(QStringLiteral("Brena"));
+}
+
+// Two copies of the program importing at the same time: each has its own
+// temporary database, neither touches the other's, and each removes its own
+// folder when it ends.
+void TestArchiveManager::twoCopiesKeepTheirOwnTemporaryDatabases()
+{
+    QVERIFY(kScratchChild == 0);
+    QProcess first, second;
+    QStringList paths;
+    for (QProcess *copy : {&first, &second}) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QUORLOG_SCRATCH_CHILD"), copy == &first ? QStringLiteral("A") : QStringLiteral("B"));
+        copy->setProcessEnvironment(env);
+        copy->start(QCoreApplication::applicationFilePath(), QStringList());
+        QVERIFY(copy->waitForStarted(10000));
+        QVERIFY(copy->waitForReadyRead(30000));
+        paths << QString::fromLocal8Bit(copy->readLine()).trimmed();
+    }
+    QVERIFY(paths.at(0) != paths.at(1));
+    QVERIFY(QFileInfo(paths.at(0)).absolutePath() != QFileInfo(paths.at(1)).absolutePath());
+    for (int i = 0; i < 2; ++i) {
+        QVERIFY(paths.at(i).startsWith(QDir::tempPath() + QLatin1Char('/')));
+        QCOMPARE(QFileInfo(paths.at(i)).fileName(), QStringLiteral("temp_Data_con_TmpDb.sqlite"));
+        Connections::Options options;
+        options.readOnly = true;
+        Connections::registerFile(QStringLiteral("copy"), paths.at(i), options);
+        QCOMPARE(testdb::column(Connections::database(QStringLiteral("copy")), QStringLiteral("SELECT name FROM Devices")),
+                 QStringList{i == 0 ? "A" : "B"});
+        Connections::remove(QStringLiteral("copy"));
+    }
+    for (QProcess *copy : {&first, &second}) {
+        copy->write("end\n");
+        QVERIFY(copy->waitForFinished(30000));
+        QCOMPARE(copy->exitCode(), 0);
+    }
+    for (const QString &path : paths)
+        QVERIFY(!QFileInfo::exists(QFileInfo(path).absolutePath()));
 }
 
 void TestArchiveManager::createDatabaseOverFilledFile()

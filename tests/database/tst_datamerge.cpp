@@ -5,7 +5,9 @@
 
 #include "app/Framework.h"
 #include "common/Connections.h"
+#include "common/SqlUtil.h"
 #include "database/DataMerge.h"
+#include "database/DataSurplusWriter.h"
 #include "support/DbTestUtil.h"
 #include "tables/TempDatabaseTableModel.h"
 #include "tables/ZelCFixture.h"
@@ -68,6 +70,10 @@ private slots:
     void cancelInSecondSection();
     void emptySource();
     void failedCommitIsAFailure();
+    void fullDatabaseRollsBackTheSection();
+    void replacedTargetIsNotWritten();
+    void surplusRule_data();
+    void surplusRule();
 
 private:
     Run merge(MyAbstractSqlModel *model, avaibleDevices_t type = ZelB, QAtomicInteger<char> *cancel = nullptr,
@@ -270,21 +276,21 @@ void TestDataMerge::skippedValues()
 
 void TestDataMerge::mergedTwice()
 {
-    // A value already stored for its parameter and time is kept as it is,
-    // also within one source.
+    // Two values at one time are both stored; a value already stored for
+    // its parameter and time is not stored again.
     QCOMPARE(exec(m_source, {QStringLiteral("INSERT INTO Parameters (id, name, unit) VALUES (1, 'U1', 'V')"),
                              QStringLiteral("INSERT INTO Data VALUES (NULL, 1, 1, 0, 1000, NULL), "
                                             "(NULL, 1, 2, 0, 2000, NULL), (NULL, 1, 9, 0, 2000, NULL)")}),
              QStringList());
     Run run = mergeSource();
-    QCOMPARE(run.added, quint64(2));
-    QCOMPARE(run.skipped, quint64(1));
+    QCOMPARE(run.added, quint64(3));
+    QCOMPARE(run.skipped, quint64(0));
     const QStringList once = column(m_target, QStringLiteral("SELECT idParameters, value, flag, dateTime FROM Data"));
     run = mergeSource();
     QCOMPARE(run.added, quint64(0));
     QCOMPARE(run.skipped, quint64(3));
     QCOMPARE(column(m_target, QStringLiteral("SELECT idParameters, value, flag, dateTime FROM Data")), once);
-    QCOMPARE(testdb::count(m_target, QStringLiteral("Data")), qint64(2));
+    QCOMPARE(testdb::count(m_target, QStringLiteral("Data")), qint64(3));
 }
 
 void TestDataMerge::threeSections()
@@ -362,9 +368,181 @@ void TestDataMerge::failedCommitIsAFailure()
              QStringList());
     const Run run = mergeSource();
     QCOMPARE(int(run.result), int(DataMerge::Result::Failed));
-    QCOMPARE(run.dialogs, QStringList{"3|An error occurred"});
+    // With the database's own reason.
+    QCOMPARE(run.dialogs, QStringList{"3|An error occurred: FOREIGN KEY constraint failed"});
     QCOMPARE(statistics(run.console).size(), 0);
     QCOMPARE(testdb::count(m_target, QStringLiteral("Data")), qint64(0));
+}
+
+// The disk fills in the middle of the second section: that section goes
+// back whole, the first stays, the user reads the database's reason, and the
+// same source merged again once there is room completes the target exactly.
+void TestDataMerge::fullDatabaseRollsBackTheSection()
+{
+    QCOMPARE(exec(m_source, {QStringLiteral("INSERT INTO Parameters (id, name, unit) VALUES (1, 'A', 'V'), "
+                                            "(2, 'B', 'V')"),
+                             QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n "
+                                            "WHERE i < 120000) INSERT INTO Data (idParameters, value, flag, "
+                                            "dateTime) SELECT 1 + i % 2, i * 0.25, 0, i * 1000 FROM n")}),
+             QStringList());
+    bool limited = false;
+    TempDatabaseTableModel model(m_source);
+    const Run run = merge(&model, ZelB, nullptr, [&](int percent) {
+        if (percent < 55 || limited)
+            return;
+        // No page more than the file has now: the next one it needs fails.
+        QSqlQuery q(m_target);
+        QVERIFY(q.exec(QStringLiteral("PRAGMA page_count")) && q.next());
+        QVERIFY(q.exec(QStringLiteral("PRAGMA max_page_count = %1").arg(q.value(0).toInt())));
+        limited = true;
+    });
+    QVERIFY(limited);
+    QCOMPARE(int(run.result), int(DataMerge::Result::Failed));
+    QCOMPARE(run.dialogs, QStringList{"3|An error occurred: database or disk is full"});
+    QCOMPARE(statistics(run.console).size(), 1);
+    QCOMPARE(run.added, quint64(50000));
+    QCOMPARE(testdb::count(m_target, QStringLiteral("Data")), qint64(50000));
+    QCOMPARE(testdb::committedRowCount(m_target.databaseName(), QStringLiteral("Data")), 50000);
+
+    QCOMPARE(exec(m_target, {QStringLiteral("PRAGMA max_page_count = 1073741823")}), QStringList());
+    TempDatabaseTableModel again(m_source);
+    const Run complete = merge(&again);
+    QCOMPARE(int(complete.result), int(DataMerge::Result::Done));
+    QCOMPARE(complete.added, quint64(70001));
+    QCOMPARE(complete.skipped, quint64(50000));
+    QCOMPARE(column(m_target, QStringLiteral("SELECT COUNT(*) || '|' || COUNT(DISTINCT dateTime) || '|' || SUM(value) "
+                                             "FROM Data")),
+             QStringList{"120001|120001|1800015000.0"});
+}
+
+// The target stops being the file it was (replaced, deleted): the merge says
+// so and writes no further section.
+void TestDataMerge::replacedTargetIsNotWritten()
+{
+    QCOMPARE(exec(m_source, {QStringLiteral("INSERT INTO Parameters (id, name, unit) VALUES (1, 'A', 'V')"),
+                             QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n "
+                                            "WHERE i < 60000) INSERT INTO Data (idParameters, value, flag, "
+                                            "dateTime) SELECT 1, i, 0, i * 1000 FROM n")}),
+             QStringList());
+    bool replaced = false;
+    TempDatabaseTableModel model(m_source);
+    Run run;
+    {
+        const uint count = uint(model.getDataExportRowCnt());
+        QVERIFY(model.execDataExportQuery(0, qMin(count, DataMerge::SectionSize)));
+        DataMerge merger;
+        connect(&merger, &DataMerge::dialogMessage,
+                [&](const QString &text, const QString &, int icon) { run.dialogs << QString::number(icon) + '|' + text; });
+        connect(&merger, &DataMerge::progressValueChanged, [&](int percent) { replaced = replaced || percent >= 90; });
+        DataMerge::Input input;
+        input.source = &model;
+        input.count = count;
+        input.firstSection = qMin(count, DataMerge::SectionSize);
+        input.type = ZelB;
+        input.deviceId = kDevice;
+        input.target = m_target;
+        input.writeRefusal = [&]() { return replaced ? QStringLiteral("replaced") : QString(); };
+        run.result = merger.run(input);
+        run.added = merger.added();
+    }
+    QCOMPARE(int(run.result), int(DataMerge::Result::Failed));
+    QCOMPARE(run.dialogs, QStringList{"3|replaced"});
+    QCOMPARE(run.added, quint64(50000));
+    QCOMPARE(testdb::count(m_target, QStringLiteral("Data")), qint64(50000));
+}
+
+void TestDataMerge::surplusRule_data()
+{
+    // Rows as "time:value:flag" (value "nan" for no number), separated by
+    // blanks; split: the file's rows go in two transactions at this index.
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<int>("split");
+    QTest::addColumn<QString>("after");
+    QTest::addColumn<int>("added");
+
+    QTest::newRow("nothing stored") << "" << "1:5:0 1:5:0 2:6:0" << -1 << "1:5:0 1:5:0 2:6:0" << 3;
+    QTest::newRow("the same file again") << "1:5:0 1:5:0 2:6:0" << "1:5:0 1:5:0 2:6:0" << -1
+                                         << "1:5:0 1:5:0 2:6:0" << 0;
+    QTest::newRow("a second value at a stored time") << "1:5:0" << "1:5:0 1:9:0" << -1 << "1:5:0 1:9:0" << 1;
+    QTest::newRow("held once more than stored") << "1:5:0" << "1:5:0 1:5:0" << -1 << "1:5:0 1:5:0" << 1;
+    QTest::newRow("held less often than stored") << "1:5:0 1:5:0" << "1:5:0" << -1 << "1:5:0 1:5:0" << 0;
+    QTest::newRow("another flag is another row") << "1:5:0" << "1:5:2" << -1 << "1:5:0 1:5:2" << 1;
+    QTest::newRow("overlapping times") << "1:1:0 2:2:0" << "2:2:0 3:3:0 0:0:0" << -1 << "0:0:0 1:1:0 2:2:0 3:3:0"
+                                       << 2;
+    QTest::newRow("no number matches no number") << "1:nan:0" << "1:nan:0 1:nan:0" << -1 << "1:nan:0 1:nan:0" << 1;
+    QTest::newRow("out of time order") << "5:1:0" << "5:1:0 3:1:0 5:1:0 4:1:0" << -1 << "3:1:0 4:1:0 5:1:0 5:1:0"
+                                       << 3;
+    QTest::newRow("over two transactions") << "1:5:0 1:5:0" << "1:5:0 1:5:0 1:5:0 1:5:0" << 1
+                                           << "1:5:0 1:5:0 1:5:0 1:5:0" << 2;
+}
+
+// The rule every import writes by, on its own: the file's surplus over what
+// was stored before the import, whatever the order of its rows.
+void TestDataMerge::surplusRule()
+{
+    QFETCH(QString, stored);
+    QFETCH(QString, file);
+    QFETCH(int, split);
+    QFETCH(QString, after);
+    QFETCH(int, added);
+    struct Row
+    {
+        qint64 time;
+        double value;
+        int flag;
+    };
+    const auto parse = [](const QString &text) {
+        QVector<Row> rows;
+        for (const QString &item : text.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+            const QStringList f = item.split(QLatin1Char(':'));
+            rows.append({f.at(0).toLongLong() * 1000,
+                         f.at(1) == QLatin1String("nan") ? std::nan("") : f.at(1).toDouble(), f.at(2).toInt()});
+        }
+        return rows;
+    };
+    QCOMPARE(exec(m_target, {QStringLiteral("INSERT INTO Parameters (id, idDevices, name, unit) VALUES "
+                                            "(1, %1, 'U1', 'V'), (2, %1, 'U2', 'V')")
+                                 .arg(kDevice)}),
+             QStringList());
+    DataSurplusWriter writer;
+    QVERIFY(writer.begin(m_target));
+    for (const Row &r : parse(stored)) {
+        QCOMPARE(int(writer.add(1, r.value, r.flag, r.time)), int(DataSurplusWriter::Added));
+        // Another parameter's rows at the same times never match.
+        QCOMPARE(int(writer.add(2, r.value, r.flag, r.time)), int(DataSurplusWriter::Added));
+    }
+    writer.end();
+
+    QVERIFY(writer.begin(m_target));
+    const QVector<Row> rows = parse(file);
+    int written = 0;
+    for (int part = 0; part < 2; ++part) {
+        const int from = part == 0 ? 0 : (split < 0 ? rows.size() : split);
+        const int to = part == 0 ? (split < 0 ? rows.size() : split) : rows.size();
+        TransactionGuard transaction(m_target);
+        QVERIFY(transaction.isActive());
+        for (int i = from; i < to; ++i) {
+            const DataSurplusWriter::Result result = writer.add(1, rows[i].value, rows[i].flag, rows[i].time);
+            QVERIFY2(result != DataSurplusWriter::Failed, qPrintable(writer.errorText()));
+            written += result == DataSurplusWriter::Added ? 1 : 0;
+        }
+        QVERIFY(transaction.commit());
+    }
+    writer.end();
+    QCOMPARE(written, added);
+    QStringList expected;
+    for (const Row &r : parse(after))
+        expected << QStringLiteral("%1:%2:%3")
+                        .arg(r.time / 1000)
+                        .arg(std::isnan(r.value) ? QStringLiteral("nan") : QString::number(r.value))
+                        .arg(r.flag);
+    QCOMPARE(column(m_target, QStringLiteral("SELECT (dateTime / 1000) || ':' || CASE WHEN value IS NULL THEN 'nan' "
+                                             "ELSE printf('%g', value) END || ':' || flag FROM Data WHERE idParameters = 1 "
+                                             "ORDER BY dateTime, value, flag")),
+             expected);
+    // Nothing of the writer is left on the connection.
+    QCOMPARE(column(m_target, QStringLiteral("SELECT COUNT(*) FROM temp.sqlite_master")), QStringList{"0"});
 }
 
 QUORLOG_TEST_MAIN(TestDataMerge)

@@ -291,8 +291,9 @@ private slots:
         QCOMPARE(rows(app(), "SELECT * FROM DataMoxB"), QStringList{"1|2026-01-01|10:00:00|1|2|3|4"});
     }
 
-    // An archive's declared types carry over to a new table; added columns
-    // are text. The archive itself is never written.
+    // An archive's declared types carry over to a new table as the names of
+    // their affinities; added columns are text. The archive itself is never
+    // written.
     void archiveImport()
     {
         newApp();
@@ -303,7 +304,7 @@ private slots:
         const QByteArray hash = QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
         file.close();
         QCOMPARE(importFrom(path, kHall, Source::Archive), Result::Done);
-        QCOMPARE(testdb::columnTypes(app(), "DataMoxB"), (QStringList{"INTEGER", "TEXT", "TEXT", "REAL", ""}));
+        QCOMPARE(testdb::columnTypes(app(), "DataMoxB"), (QStringList{"INTEGER", "TEXT", "TEXT", "REAL", "BLOB"}));
         QCOMPARE(importFrom(path, kYard, Source::Archive), Result::Done);
         QCOMPARE(testdb::columnTypes(app(), "DataMoxB").mid(5), (QStringList{"TEXT", "TEXT"}));
         QCOMPARE(rows(app(), "SELECT * FROM DataMoxB"), QStringList{"1|2026-01-01|10:00:00|1.5|2|1.5|2"});
@@ -311,6 +312,59 @@ private slots:
         QCOMPARE(QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256), hash);
         QVERIFY(!QFile::exists(path + "-wal"));
         QVERIFY(!QFile::exists(path + "-journal"));
+    }
+
+    // A declared type is text of the file: only the name of the affinity
+    // SQLite gives it reaches the new table, by SQLite's rules.
+    void declaredTypes_data()
+    {
+        QTest::addColumn<QString>("declared");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("DOUBLE") << "DOUBLE" << "REAL";
+        QTest::newRow("VARCHAR(20)") << "VARCHAR(20)" << "TEXT";
+        QTest::newRow("BIGINT") << "BIGINT" << "INTEGER";
+        QTest::newRow("INT before REAL") << "FLOATING POINT" << "INTEGER";
+        QTest::newRow("CHAR before BLOB") << "CHARBLOB" << "TEXT";
+        QTest::newRow("lower case clob") << "clob" << "TEXT";
+        QTest::newRow("empty") << "" << "BLOB";
+        QTest::newRow("BLOB before REAL") << "BLOBREAL" << "BLOB";
+        QTest::newRow("DECIMAL(10,5)") << "DECIMAL(10,5)" << "NUMERIC";
+        QTest::newRow("unknown word") << "STRING" << "NUMERIC";
+        QTest::newRow("constraint") << "TEXT, UNIQUE (date) ON CONFLICT REPLACE" << "TEXT";
+        QTest::newRow("comment") << "REAL /* x */" << "REAL";
+    }
+    void declaredTypes()
+    {
+        QFETCH(QString, declared);
+        QFETCH(QString, stored);
+        newApp();
+        const QString path = source("Data", {"date", "time", "v"}, {{"2026-01-01", "10:00:00", "1"}},
+                                    {"TEXT", "TEXT", "\"" + QString(declared).replace("\"", "\"\"") + "\""});
+        QCOMPARE(rows(Connections::database(kApp), QStringLiteral("ATTACH DATABASE '%1' AS probe").arg(path)),
+                 QStringList());
+        QCOMPARE(rows(app(), "SELECT type FROM pragma_table_info('Data', 'probe') WHERE name = 'v'"),
+                 QStringList{declared});
+        rows(app(), "DETACH DATABASE probe");
+        QCOMPARE(importFrom(path, kHall, Source::Archive), Result::Done);
+        QCOMPARE(testdb::columnTypes(app(), "DataMoxB").value(3), stored);
+        QCOMPARE(rows(app(), "SELECT sql LIKE '%UNIQUE%' OR sql LIKE '%/*%' FROM sqlite_master "
+                             "WHERE name = 'DataMoxB'"),
+                 QStringList{"0"});
+    }
+
+    // The constraint a declared type tried to smuggle in holds no sway over
+    // later imports: rows of one date at two times stay two rows.
+    void declaredTypeIsNoConstraint()
+    {
+        newApp();
+        const QString archive = source("Data", {"date", "time", "v"}, {{"2026-01-01", "10:00:00", "1"}},
+                                       {"TEXT", "TEXT", "\"TEXT, UNIQUE (date) ON CONFLICT REPLACE\""});
+        QCOMPARE(importFrom(archive, kHall, Source::Archive), Result::Done);
+        QCOMPARE(importFrom(csvRows({{"2026-01-01", "11:00:00", "2", "3"}, {"2026-01-01", "12:00:00", "4", "5"}}),
+                            kYard),
+                 Result::Done);
+        QCOMPARE(rows(app(), "SELECT date, time FROM DataMoxB ORDER BY id"),
+                 (QStringList{"2026-01-01|10:00:00", "2026-01-01|11:00:00", "2026-01-01|12:00:00"}));
     }
 
     // A table written by an earlier version: ids out of date and time order,

@@ -334,7 +334,7 @@ void TestBrenaConfigParser::conversionRules()
 {
     QList<BrenaFileWriter::Record> records;
     records << BrenaFileWriter::sample(1, 0, "2024-05-01", "10:00:00", 1);
-    records << BrenaFileWriter::sample(1, 0, "2024-05-01", "10:00:00", 9); // same time again: kept once
+    records << BrenaFileWriter::sample(1, 0, "2024-05-01", "10:00:00", 9); // same time, another value: kept too
     records << BrenaFileWriter::sample(3, 0, "2024-05-01", "10:00:00", 3); // channel not in the map
     records << BrenaFileWriter::sample(1, 0, "2024-05-01", "25:00:00", 4); // no valid time
     BrenaFileWriter::Record noValue = BrenaFileWriter::sample(1, 0, "2024-05-01", "10:01:00", 5);
@@ -357,12 +357,13 @@ void TestBrenaConfigParser::conversionRules()
     QVERIFY(parser.convertData(m_db, &model));
     const qint64 t = testtime::utcMsecs(QStringLiteral("2024-05-01 10:00:00"));
     QCOMPARE(dataRows(m_db), (QStringList{QStringLiteral("1|1.1000000000000001|1|%1").arg(t),
+                                          QStringLiteral("1|9.0999999999999996|1|%1").arg(t),
                                           QStringLiteral("1|0|2|%1").arg(t + 60000)}));
     QCOMPARE(console.last(), (QList<QVariant>{"Records with an invalid date or time skipped: 1", 2}));
 
     // Converting the same file again adds nothing.
     QVERIFY(parser.convertData(m_db, &model));
-    QCOMPARE(dataRows(m_db).size(), 2);
+    QCOMPARE(dataRows(m_db).size(), 3);
 
     // A record file of an unknown layout is refused.
     BrenaTableModel unknown(recordFile(records, 2));

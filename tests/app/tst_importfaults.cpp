@@ -1,0 +1,368 @@
+// Faults on the way of an import into the application database: its file
+// deleted or replaced while open, its disk full, the temporary folder full,
+// and a file in a folder that cannot be written. The full disks are small
+// file systems the test mounts when it runs as root (as CI does); otherwise
+// those cases are skipped here (the merge's own test fills a database by an
+// SQLite limit instead).
+#include "support/SessionTestUtil.h"
+#include "support/TestMain.h"
+
+#include "app/ApplicationDatabaseCheck.h"
+#include "app/Framework.h"
+#include "common/Connections.h"
+#include "common/Prompts.h"
+#include "readers/ZelBArchiveWriter.h"
+#include "support/DbTestUtil.h"
+
+#include <QDir>
+#include <QFile>
+#include <QMutex>
+#include <QProcess>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+
+const QString kDataCon = QStringLiteral("Data_con");
+
+bool isRoot()
+{
+    return ::geteuid() == 0;
+}
+
+// A small file system of its own, gone again however the test ends.
+class SmallDisk
+{
+public:
+    explicit SmallDisk(const QString &path)
+        : m_path(path)
+    {
+    }
+    ~SmallDisk() { unmount(); }
+    SmallDisk(const SmallDisk &) = delete;
+    SmallDisk &operator=(const SmallDisk &) = delete;
+
+    bool mount(const QString &size)
+    {
+        QDir().mkpath(m_path);
+        m_mounted = QProcess::execute(QStringLiteral("mount"), {QStringLiteral("-t"), QStringLiteral("tmpfs"),
+                                                                QStringLiteral("-o"), QStringLiteral("size=") + size,
+                                                                QStringLiteral("tmpfs"), m_path})
+                    == 0;
+        return m_mounted;
+    }
+    // "size=…", "ro", "rw".
+    bool remount(const QString &options)
+    {
+        return m_mounted
+               && QProcess::execute(QStringLiteral("mount"), {QStringLiteral("-o"), QStringLiteral("remount,") + options,
+                                                              m_path})
+                      == 0;
+    }
+    void unmount()
+    {
+        if (m_mounted)
+            QProcess::execute(QStringLiteral("umount"), {QStringLiteral("-l"), m_path});
+        m_mounted = false;
+    }
+    QString path() const { return m_path; }
+
+private:
+    QString m_path;
+    bool m_mounted = false;
+};
+
+// Fills a file system to the last byte; the filler goes with the disk.
+bool fill(const QString &folder)
+{
+    QFile filler(QDir(folder).filePath(QStringLiteral("filler")));
+    if (!filler.open(QIODevice::WriteOnly))
+        return false;
+    const QByteArray block(64 * 1024, 'x');
+    while (filler.write(block) == block.size() && filler.flush()) {
+    }
+    // The last bytes, one page at a time.
+    const QByteArray page(4096, 'x');
+    while (filler.write(page) == page.size() && filler.flush()) {
+    }
+    return true;
+}
+
+class Console : public QObject
+{
+public:
+    explicit Console(Framework *fw)
+    {
+        connect(
+            fw, &Framework::consoleMessage, this,
+            [this](const QString &msg, int) {
+                QMutexLocker lock(&mutex);
+                lines << msg;
+            },
+            Qt::DirectConnection);
+    }
+    QStringList take()
+    {
+        QMutexLocker lock(&mutex);
+        QStringList out;
+        out.swap(lines);
+        return out;
+    }
+    QMutex mutex;
+    QStringList lines;
+};
+
+} // namespace
+
+class TestImportFaults : public QObject
+{
+    Q_OBJECT
+
+    ScriptedPrompts *prompts = nullptr;
+    Console *console = nullptr;
+    QString files; // archives and databases, on the ordinary disk
+    std::unique_ptr<SmallDisk> temporaryDisk;
+    int serial = 0;
+
+    QSqlDatabase appDb() { return Connections::database(kDataCon); }
+    QStringList messageTexts()
+    {
+        QStringList texts;
+        for (const ScriptedPrompts::Call &call : prompts->calls)
+            if (call.kind == QLatin1String("message"))
+                texts << call.text;
+        return texts;
+    }
+    // A new application database at path opened as the session, with one
+    // ZelB instrument; its id.
+    int openDatabase(const QString &path)
+    {
+        if (!ArchiveManager::createDatabase(path))
+            return -1;
+        g_framework->openFile(path, INTERNAL_DB, 0, {});
+        settle();
+        if (!g_framework->getSessionInfo().isOpen
+            || !g_framework->archiveManager.addDevice(QStringLiteral("Meter"), ZelB, QString(), false, QString(), 0,
+                                                      QString(), QString(), {}))
+            return -1;
+        console->take();
+        prompts->calls.clear();
+        return g_framework->archiveManager.getDevices().lastKey();
+    }
+    QString archive(int lines)
+    {
+        const QString path = QDir(files).filePath(QStringLiteral("archive%1.csv").arg(++serial));
+        return zelb::writeArchive(path, lines, 16, QDateTime(QDate(2024, 1, 1), QTime(), Qt::UTC)) ? path : QString();
+    }
+    bool import(const QString &path, int id)
+    {
+        const bool ok = g_framework->importData(path, QStringLiteral("1/1"), ZelB, id, QString());
+        settle();
+        return ok;
+    }
+    qint64 countIn(const QString &path, const QString &table)
+    {
+        Connections::registerFile(QStringLiteral("check"), path);
+        const qint64 n = testdb::count(Connections::database(QStringLiteral("check")), table);
+        Connections::remove(QStringLiteral("check"));
+        return n;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        files = QDir::tempPath();
+        // As root, everything temporary of this process goes to a small file
+        // system of its own, before anything (SQLite included) asks where
+        // the temporary folder is.
+        if (isRoot()) {
+            temporaryDisk = std::make_unique<SmallDisk>(QDir(files).filePath(QStringLiteral("smalltmp")));
+            QVERIFY(temporaryDisk->mount(QStringLiteral("16m")));
+            qputenv("TMPDIR", QFile::encodeName(temporaryDisk->path()));
+        }
+        g_framework = new Framework();
+        g_framework->createMainWindow();
+        prompts = new ScriptedPrompts();
+        console = new Console(g_framework);
+    }
+
+    void cleanupTestCase()
+    {
+        g_framework->closeOpenedFile();
+        settle();
+        delete console;
+        delete prompts;
+    }
+
+    void init()
+    {
+        g_framework->closeOpenedFile();
+        settle();
+        console->take();
+        prompts->calls.clear();
+    }
+
+    void cleanup()
+    {
+        g_framework->closeOpenedFile();
+        settle();
+    }
+
+    // Deleted: no write reaches the deleted file and no new file is made;
+    // replaced: nothing reaches the other database. Both are said.
+    void deletedOrReplacedDatabase_data()
+    {
+        QTest::addColumn<bool>("replaced");
+        QTest::newRow("deleted") << false;
+        QTest::newRow("replaced") << true;
+    }
+    void deletedOrReplacedDatabase()
+    {
+        QFETCH(bool, replaced);
+        const QString path = QDir(files).filePath(QStringLiteral("open%1.qdb").arg(++serial));
+        const int id = openDatabase(path);
+        QVERIFY(id > 0);
+        const QString first = archive(30);
+        QVERIFY(import(first, id));
+        QCOMPARE(testdb::count(appDb(), QStringLiteral("Data")), qint64(480));
+
+        const QString other = QDir(files).filePath(QStringLiteral("other%1.qdb").arg(serial));
+        if (replaced) {
+            QVERIFY(ArchiveManager::createDatabase(other));
+            QVERIFY(QFile::remove(path));
+            QVERIFY(QFile::rename(other, path));
+        } else {
+            QVERIFY(QFile::remove(path));
+        }
+        prompts->calls.clear();
+        console->take();
+
+        QVERIFY(!import(archive(30), id));
+        const QString refusal = QStringLiteral("The database file %1 was deleted or replaced while it was open. "
+                                               "Nothing was written to it; open the database again.")
+                                    .arg(path);
+        QCOMPARE(messageTexts(), QStringList{refusal});
+        // Renaming the instrument is refused the same way.
+        const DeviceCfg meter = g_framework->archiveManager.getDevices().value(id);
+        QVERIFY(!g_framework->archiveManager.editDevice(id, QStringLiteral("Renamed"), ZelB, meter.filesPath, false,
+                                                        QString(), 0, QString(), QString()));
+        settle();
+        QCOMPARE(messageTexts(), (QStringList{refusal, refusal}));
+
+        g_framework->closeOpenedFile();
+        settle();
+        if (replaced) {
+            QCOMPARE(countIn(path, QStringLiteral("Data")), qint64(0));
+            QCOMPARE(countIn(path, QStringLiteral("Devices")), qint64(0));
+        } else {
+            QVERIFY(!QFile::exists(path));
+        }
+    }
+
+    // The disk of the application database fills during the merge: the
+    // section goes back whole with the database's reason, and once there is
+    // room the same file imported again completes the database exactly.
+    void fullDatabaseDisk()
+    {
+        if (!isRoot())
+            QSKIP("Needs a file system of its own (root); the merge's test fills a database by an SQLite limit.");
+        SmallDisk disk(QDir(files).filePath(QStringLiteral("smallqdb")));
+        QVERIFY(disk.mount(QStringLiteral("3m")));
+        const QString path = QDir(disk.path()).filePath(QStringLiteral("full.qdb"));
+        const int id = openDatabase(path);
+        QVERIFY(id > 0);
+        const QString big = archive(4000); // 64000 values: two sections
+        QVERIFY(!import(big, id));
+        QCOMPARE(messageTexts(), QStringList{"An error occurred: database or disk is full"});
+        const qint64 kept = testdb::count(appDb(), QStringLiteral("Data"));
+        QVERIFY2(kept == 0 || kept == 50000, qPrintable(QString::number(kept)));
+        QCOMPARE(testdb::column(appDb(), QStringLiteral("PRAGMA integrity_check")), QStringList{"ok"});
+
+        QVERIFY(disk.remount(QStringLiteral("size=64m")));
+        prompts->calls.clear();
+        QVERIFY(import(big, id));
+        QVERIFY(messageTexts().isEmpty());
+        QCOMPARE(testdb::count(appDb(), QStringLiteral("Data")), qint64(64000));
+        g_framework->closeOpenedFile();
+        settle();
+    }
+
+    // No room in the temporary folder, or not enough for the whole archive:
+    // the user reads which folder and why, the import leaves nothing there,
+    // and with room again it goes through.
+    void fullTemporaryFolder_data()
+    {
+        QTest::addColumn<int>("leftKb");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("no room at all") << 0 << "no room left";
+        QTest::newRow("room for a part of it") << 768 << "database or disk is full";
+    }
+    void fullTemporaryFolder()
+    {
+        QFETCH(int, leftKb);
+        QFETCH(QString, reason);
+        if (!temporaryDisk)
+            QSKIP("Needs a file system of its own (root).");
+        const int id = openDatabase(QDir(files).filePath(QStringLiteral("tmpfull%1.qdb").arg(++serial)));
+        QVERIFY(id > 0);
+        const QString path = archive(4000);
+        QVERIFY(fill(temporaryDisk->path()));
+        const QString filler = QDir(temporaryDisk->path()).filePath(QStringLiteral("filler"));
+        QVERIFY(QFile::resize(filler, qMax<qint64>(0, QFileInfo(filler).size() - leftKb * 1024)));
+        QVERIFY(!import(path, id));
+        QCOMPARE(messageTexts(), QStringList{QStringLiteral("The temporary folder %1 cannot take the data of the "
+                                                            "import: %2")
+                                                 .arg(temporaryDisk->path(), reason)});
+        QCOMPARE(testdb::count(appDb(), QStringLiteral("Data")), qint64(0));
+        QCOMPARE(QDir(ArchiveManager::scratchFolder()).entryList(QDir::Files), QStringList());
+
+        QVERIFY(QFile::remove(filler));
+        prompts->calls.clear();
+        QVERIFY(import(path, id));
+        QVERIFY(messageTexts().isEmpty());
+        QCOMPARE(testdb::count(appDb(), QStringLiteral("Data")), qint64(64000));
+        QCOMPARE(QDir(ArchiveManager::scratchFolder()).entryList(QDir::Files), QStringList());
+    }
+
+    // A valid database in a folder that cannot be written is refused as
+    // such, not as "no SQLite database".
+    void readOnlyFolder()
+    {
+        SmallDisk disk(QDir(files).filePath(QStringLiteral("readonly")));
+        QString folder = QDir(files).filePath(QStringLiteral("readonly"));
+        if (isRoot())
+            QVERIFY(disk.mount(QStringLiteral("4m")));
+        else
+            QDir().mkpath(folder);
+        const QString path = QDir(folder).filePath(QStringLiteral("r3.qdb"));
+        QVERIFY(ArchiveManager::createDatabase(path));
+        QVERIFY(QFile::exists(path));
+        if (isRoot()) {
+            QVERIFY(disk.remount(QStringLiteral("ro")));
+        } else {
+            QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
+        }
+        struct Restore
+        {
+            QString folder;
+            ~Restore()
+            {
+                if (!folder.isEmpty())
+                    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+            }
+        } restore{isRoot() ? QString() : folder};
+
+        QCOMPARE(int(checkApplicationDatabaseFile(path)), int(DatabaseFileKind::NotWritable));
+        g_framework->openFile(path, INTERNAL_DB, 0, {});
+        settle();
+        QVERIFY(!g_framework->getSessionInfo().isOpen);
+        QCOMPARE(messageTexts(), QStringList{"The file 'r3.qdb' cannot be opened as the Quorlog database: the file or "
+                                             "its folder cannot be written."});
+    }
+};
+
+QUORLOG_TEST_MAIN(TestImportFaults)
+#include "tst_importfaults.moc"
