@@ -7,7 +7,7 @@
 #include "acquisition/FiltersCfgSelectDialog.h"
 #include "app/Framework.h"
 #include "app/MainWindow.h"
-#include "app/ProgressDialog.h"
+#include "common/ProgressDialog.h"
 #include "common/Prompts.h"
 #include "common/Trace.h"
 #include "ui_DataFilterPage.h"

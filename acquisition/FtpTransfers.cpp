@@ -3,7 +3,7 @@
 #include "acquisition/FtpAccess.h"
 #include "app/Framework.h"
 #include "app/MainWindow.h"
-#include "app/ProgressDialog.h"
+#include "common/ProgressDialog.h"
 #include "common/Prompts.h"
 #include "common/Trace.h"
 

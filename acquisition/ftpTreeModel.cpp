@@ -3,7 +3,7 @@
 #include "acquisition/FtpListing.h"
 #include "app/Framework.h"
 #include "app/MainWindow.h"
-#include "app/ProgressDialog.h"
+#include "common/ProgressDialog.h"
 #include "common/Trace.h"
 
 #include <QFileIconProvider>

@@ -1,6 +1,7 @@
 #include "app/Framework.h"
 
 #include "app/MainWindow.h"
+#include "charts/AbstractChartModel.h"
 #include "common/Prompts.h"
 #include "common/Trace.h"
 #include "readers/moxbdatabasemanager.h"
@@ -14,14 +15,6 @@ Framework *g_framework = nullptr;
 
 namespace {
 const char *const userThemeResource = ":/styles/_resources/styles/themeUser.qss";
-}
-
-Framework::SessionInfo::SessionInfo()
-    : isOpen(false)
-    , views(0)
-    , deviceType(DEVICE_UNDEFINED)
-{
-    TRACE() << "Function Name: " << "Framework::SessionInfo::SessionInfo()";
 }
 
 Framework::Framework(QObject *parent)
@@ -53,6 +46,11 @@ Framework::Framework(QObject *parent)
     , cancelFlag(0)
 {
     TRACE_FUNC();
+    // Data work opens its windows over the current main window.
+    UiHost::setCurrentLookup([]() -> UiHost * { return g_framework ? g_framework->mainWindow.data() : nullptr; });
+    // A chart draws the points that the session's table takes as valid.
+    AbstractChartModel::setSessionFlagModel(
+        []() -> const MyAbstractTableModel * { return g_framework ? g_framework->tableModel : nullptr; });
 
     const QStringList locations = QStandardPaths::standardLocations(QStandardPaths::AppConfigLocation);
     const QDir configDir(locations.isEmpty() ? QString() : locations.first());

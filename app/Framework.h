@@ -6,6 +6,7 @@
 #include "app/Language.h"
 #include "database/ArchiveManager.h"
 #include "database/FiltersCfg.h"
+#include "database/SessionInfo.h"
 
 #include <QAtomicInteger>
 #include <QColor>
@@ -35,25 +36,7 @@ class Framework : public QObject
     Q_OBJECT
 public:
     // The current session; copied by value.
-    struct SessionInfo
-    {
-        // View bits; each enables one view button of the main window.
-        static constexpr quint32 ViewDataFilter = 1;
-        static constexpr quint32 ViewTable = 2;
-        static constexpr quint32 ViewChart = 4;
-        static constexpr quint32 ViewReport = 8;
-        static constexpr quint32 ViewLogs = 16; // no session offers it
-        static constexpr quint32 ViewCsvExport = 32;
-        static constexpr quint32 ViewSettingsMoxB = 64;
-
-        SessionInfo();
-        bool hasView(quint32 view) const { return (views & view) != 0; }
-
-        bool isOpen;
-        quint32 views;
-        avaibleDevices_t deviceType;
-        QString fileName;
-    };
+    using SessionInfo = ::SessionInfo;
 
     // Theme indexes (savedTheme).
     enum ThemeIndex {

@@ -4,10 +4,10 @@
 #include "app/Framework.h"
 
 #include "app/MainWindow.h"
-#include "app/ProgressDialog.h"
 #include "app/SessionModelKinds.h"
 #include "app/TaskDialogGuard.h"
 #include "common/Connections.h"
+#include "common/ProgressDialog.h"
 #include "common/SqlUtil.h"
 #include "common/Trace.h"
 #include "database/ArchiveManager.h"

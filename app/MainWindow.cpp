@@ -4,7 +4,7 @@
 #include "app/ConsoleWidget.h"
 #include "app/Framework.h"
 #include "app/Language.h"
-#include "app/ProgressDialog.h"
+#include "common/ProgressDialog.h"
 #include "app/guidePage.h"
 #include "themes/ThemeWindow.h"
 #include "common/Prompts.h"
@@ -98,10 +98,12 @@ MainWindow::MainWindow(QWidget *parent)
     ui->consoleFrameLayout->addWidget(console);
 
     ui->logstViewButton->hide();
+    registerHost(this, this);
 }
 
 MainWindow::~MainWindow()
 {
+    unregisterHost(this);
     delete ui;
 }
 
@@ -261,6 +263,11 @@ void MainWindow::showMsgBox(QString msg, QString title, int icon)
 void MainWindow::addConsoleMessage(QString msg, int icon)
 {
     console->addMsg(msg, icon);
+}
+
+QWidget *MainWindow::dialogParent()
+{
+    return this;
 }
 
 void MainWindow::on_dataFilterButton_clicked() { changePage(DATA_FILTER_PAGE); }

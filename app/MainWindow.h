@@ -3,6 +3,7 @@
 // with its cache above the console, the footer; session display, themes,
 // languages and help.
 #include "app/AvailableDevices.h"
+#include "common/UiHost.h"
 
 #include <QMainWindow>
 #include <QMap>
@@ -19,7 +20,8 @@ namespace Ui {
 class MainWindow;
 }
 
-class MainWindow : public QMainWindow
+// The host of data work: it parents its dialogs and shows its messages.
+class MainWindow : public QMainWindow, public UiHost
 {
     Q_OBJECT
 public:
@@ -65,6 +67,7 @@ public:
     ConsoleWidget *consoleWidget() const { return console; }
     ThemeWindow *themeChooser() const;
     static QString pageProgressText(EPageIndexes index);
+    QWidget *dialogParent() override;
 
     // Opening files (MainWindow_open.cpp).
     void LoadData(avaibleDevices_t selectedDevice);
@@ -89,8 +92,8 @@ public slots:
     void onDataFileLoaded();
     void setThemeToggleUnchecked();
     void onSessionStarted();
-    void showMsgBox(QString msg, QString title = QString(), int icon = 1);
-    void addConsoleMessage(QString msg, int icon = 0);
+    void showMsgBox(QString msg, QString title = QString(), int icon = 1) override;
+    void addConsoleMessage(QString msg, int icon = 0) override;
 
     void on_dataFilterButton_clicked();
     void on_tableViewButton_clicked();

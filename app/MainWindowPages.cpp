@@ -4,13 +4,13 @@
 
 #include "acquisition/DataFilterPage.h"
 #include "app/WelcomePage.h"
-#include "charts/ChartViewPage.h"
+#include "charts/ui/ChartViewPage.h"
 #include "common/Trace.h"
 #include "export/CSVExportPage.h"
 #include "reports/ReportViewPage.h"
 #include "signature/digitalSignPage.h"
-#include "tables/SettingsMoxBPage.h"
-#include "tables/TableViewPage.h"
+#include "tables/ui/SettingsMoxBPage.h"
+#include "tables/ui/TableViewPage.h"
 
 #include <functional>
 

@@ -3,7 +3,7 @@
 #include "app/ApplicationDatabaseCheck.h"
 #include "app/Framework.h"
 #include "app/MainWindow.h"
-#include "app/ProgressDialog.h"
+#include "common/ProgressDialog.h"
 #include "app/SessionModelKinds.h"
 #include "common/Connections.h"
 #include "database/ApplicationDatabaseFile.h"

@@ -1,6 +1,6 @@
 #include "app/TaskDialogGuard.h"
 
-#include "app/ProgressDialog.h"
+#include "common/ProgressDialog.h"
 
 #include <QEvent>
 

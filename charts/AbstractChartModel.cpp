@@ -1,10 +1,9 @@
 #include "charts/AbstractChartModel.h"
 
-#include "app/Framework.h"
-#include "app/MainWindow.h"
-#include "app/ProgressDialog.h"
 #include "common/Connections.h"
+#include "common/ProgressDialog.h"
 #include "common/Trace.h"
+#include "common/UiHost.h"
 #include "tables/MyAbstractTableModel.h"
 
 #include <QElapsedTimer>
@@ -14,6 +13,7 @@
 #include <QSqlQuery>
 #include <QVarLengthArray>
 #include <QtConcurrent/QtConcurrentRun>
+#include <atomic>
 #include <cmath>
 
 namespace {
@@ -28,7 +28,14 @@ QString number(qint64 v)
     return QString::number(v);
 }
 
+std::atomic<AbstractChartModel::SessionFlagModel> sessionFlagModel{nullptr};
+
 } // namespace
+
+void AbstractChartModel::setSessionFlagModel(SessionFlagModel lookup)
+{
+    sessionFlagModel.store(lookup);
+}
 
 AbstractChartModel::AbstractChartModel(QSqlDatabase db, QObject *parent)
     : QSqlQueryModel(parent)
@@ -95,11 +102,12 @@ void AbstractChartModel::resetSeries()
 bool AbstractChartModel::loadData(uint rowIndex, uint rowLen)
 {
     abortFlag = false;
-    if (!m_flagModelSet)
-        m_flagModel = g_framework ? g_framework->tableModel : nullptr;
+    if (!m_flagModelSet) {
+        const SessionFlagModel lookup = sessionFlagModel.load();
+        m_flagModel = lookup ? lookup() : nullptr;
+    }
 
-    QWidget *window = g_framework ? g_framework->mainWindow.data() : nullptr;
-    ProgressDialog *dialog = new ProgressDialog(0, tr("Loading data"), window, false);
+    ProgressDialog *dialog = new ProgressDialog(0, tr("Loading data"), UiHost::currentDialogParent(), false);
     QFutureWatcher<void> watcher;
     connect(&watcher, SIGNAL(finished()), dialog, SLOT(deleteLater()));
     connect(this, SIGNAL(progressValueChanged(int)), dialog, SLOT(update(int)));

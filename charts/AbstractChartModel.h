@@ -35,6 +35,10 @@ public:
     // The table model whose isFlagValid decides which points are drawn; by
     // default the session's. Read on the GUI thread when a load starts.
     void setFlagModel(const MyAbstractTableModel *model) { m_flagModel = model; m_flagModelSet = true; }
+    // How the session's table model is found; the application installs it
+    // (none: no flag model).
+    using SessionFlagModel = const MyAbstractTableModel *(*)();
+    static void setSessionFlagModel(SessionFlagModel lookup);
 
 public slots:
     virtual bool loadData(uint rowIndex, uint rowLen);

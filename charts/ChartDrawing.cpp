@@ -1,7 +1,7 @@
 #include "charts/ChartDrawing.h"
 
 #include "chartlib/ViewPortManager.h"
-#include "themes/PaletteContrast.h"
+#include "common/PaletteContrast.h"
 
 #include <QColor>
 #include <algorithm>

@@ -5,8 +5,8 @@
 // holds them beyond what is stored (DataSurplusWriter), one transaction per
 // section of at most SectionSize records. A section that cannot be written
 // whole is rolled back whole.
-#include "app/AvailableDevices.h"
 #include "database/DataSurplusWriter.h"
+#include "database/DeviceTypes.h"
 #include "tables/MyAbstractSqlModel.h"
 
 #include <QAtomicInteger>

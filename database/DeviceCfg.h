@@ -1,7 +1,7 @@
 #pragma once
 // One configured instrument of the application database and the stored form
 // of its file-server password.
-#include "app/AvailableDevices.h"
+#include "database/DeviceTypes.h"
 
 #include <QList>
 #include <QMetaType>

@@ -2,7 +2,7 @@
 
 #include "app/Framework.h"
 #include "app/MainWindow.h"
-#include "app/ProgressDialog.h"
+#include "common/ProgressDialog.h"
 #include "common/Trace.h"
 #include "export/CsvText.h"
 #include "tables/MyAbstractTableModel.h"

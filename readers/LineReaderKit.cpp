@@ -5,7 +5,7 @@
 
 #include <QCoreApplication>
 
-#include "app/ProgressDialog.h"
+#include "common/ProgressDialog.h"
 
 namespace readers {
 

@@ -80,7 +80,7 @@ bool NormalDeviceParser::parseFile()
     m_db = Connections::database(QStringLiteral("Data_con"));
     const bool opened = m_db.isOpen();
     if (opened)
-        m_session.views |= Framework::SessionInfo::ViewDataFilter;
+        m_session.views |= SessionInfo::ViewDataFilter;
     return opened;
 }
 

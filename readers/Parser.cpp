@@ -1,11 +1,10 @@
 #include "readers/Parser.h"
 
+#include "common/ProgressDialog.h"
 #include "common/SqlUtil.h"
 #include "common/Trace.h"
+#include "common/UiHost.h"
 #include "tables/MyAbstractTableModel.h"
-
-#include "app/MainWindow.h"
-#include "app/ProgressDialog.h"
 
 #include <algorithm>
 
@@ -37,10 +36,9 @@ Parser::Parser(ProgressDialog *progress, QAtomicInteger<char> *cancelFlag, MainW
     connect(&m_input, &readers::LineReaderKit::progressValueChanged, this, &Parser::progressValueChanged);
     if (progress)
         connect(this, SIGNAL(progressValueChanged(int)), progress, SLOT(update(int)));
-    if (mainWindow) {
-        connect(this, SIGNAL(dialogMessage(QString, QString, int)), mainWindow,
-                SLOT(showMsgBox(QString, QString, int)));
-        connect(this, SIGNAL(consoleMessage(QString, int)), mainWindow, SLOT(addConsoleMessage(QString, int)));
+    if (UiHost *host = UiHost::of(mainWindow)) {
+        host->routeDialogMessages(this);
+        host->routeConsoleMessages(this);
     }
 }
 
@@ -68,7 +66,7 @@ int Parser::readRecords(MyAbstractTableModel *model, int reserved1, int reserved
 }
 
 void Parser::setDatabase(QSqlDatabase db, MyAbstractTableModel *tableModel, AbstractChartModel *chartModel,
-                         const Framework::SessionInfo &session)
+                         const SessionInfo &session)
 {
     m_db = db;
     m_tableModel = tableModel;

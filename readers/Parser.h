@@ -3,7 +3,7 @@
 // (check the header, begin, parse, finish, make the models), driven by
 // runParserSteps. Unlike the direct readers it keeps the session's database,
 // models and a copy of the session record.
-#include "app/Framework.h"
+#include "database/SessionInfo.h"
 #include "readers/LineReaderKit.h"
 
 #include <QAtomicInteger>
@@ -54,7 +54,7 @@ public:
     virtual QString unitForParameter(const QString &name) = 0;
 
     void setDatabase(QSqlDatabase db, MyAbstractTableModel *tableModel, AbstractChartModel *chartModel,
-                     const Framework::SessionInfo &session);
+                     const SessionInfo &session);
     bool openFile(const QString &path);
     // Passes over the next lines of the input, so that beginParsing takes the
     // right line as the column line; false when the file has fewer.
@@ -65,7 +65,7 @@ public:
     QSqlDatabase database() const { return m_db; }
     MyAbstractTableModel *tableModel() const { return m_tableModel; }
     AbstractChartModel *chartModel() const { return m_chartModel; }
-    Framework::SessionInfo session() const { return m_session; }
+    SessionInfo session() const { return m_session; }
     QString separator() const { return m_separator; }
 
     // Undoes what a failed run left: an open transaction is rolled back.
@@ -88,7 +88,7 @@ protected:
     QSqlDatabase m_db;
     MyAbstractTableModel *m_tableModel = nullptr;
     AbstractChartModel *m_chartModel = nullptr;
-    Framework::SessionInfo m_session;
+    SessionInfo m_session;
     int m_maxLineLength = 5000;
     QString m_dateTimeFormat;
     QPointer<ProgressDialog> m_progress;

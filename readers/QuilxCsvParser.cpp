@@ -1,8 +1,8 @@
 #include "readers/QuilxCsvParser.h"
 
-#include "app/MainWindow.h"
-#include "app/SessionModelKinds.h"
+#include "charts/SessionChartKinds.h"
 #include "common/Trace.h"
+#include "common/UiHost.h"
 #include "readers/MeasurementWriter.h"
 #include "readers/QuilArchiveFormat.h"
 #include "tables/TempDatabaseTableModel.h"
@@ -127,21 +127,21 @@ bool QuilxCsvParser::createModels(int count)
 {
     auto *table = new TempDatabaseTableModel(m_db, nullptr);
     m_tableModel = table;
-    if (m_mainWindow) {
-        connect(table, SIGNAL(dialogMessage(QString, QString, int)), m_mainWindow,
-                SLOT(showMsgBox(QString, QString, int)));
-        connect(table, SIGNAL(consoleMessage(QString, int)), m_mainWindow, SLOT(addConsoleMessage(QString, int)));
+    UiHost *host = UiHost::of(m_mainWindow);
+    if (host) {
+        host->routeDialogMessages(table);
+        host->routeConsoleMessages(table);
     }
-    m_session.views |= Framework::SessionInfo::ViewTable;
+    m_session.views |= SessionInfo::ViewTable;
 
     // Null in a build without the chart subsystem; the chart view then stays off.
     m_chartModel = session::newNarrowChartModel(m_db, count);
-    if (QObject *chart = session::modelObject(m_chartModel)) {
-        if (m_mainWindow)
-            connect(chart, SIGNAL(consoleMessage(QString, int)), m_mainWindow, SLOT(addConsoleMessage(QString, int)));
-        m_session.views |= Framework::SessionInfo::ViewChart;
+    if (session::modelObject(m_chartModel)) {
+        if (host)
+            host->routeConsoleMessages(m_chartModel);
+        m_session.views |= SessionInfo::ViewChart;
     }
-    m_session.views |= Framework::SessionInfo::ViewCsvExport;
+    m_session.views |= SessionInfo::ViewCsvExport;
     return true;
 }
 

@@ -1,6 +1,6 @@
 #include "readers/moxbcsvparser.h"
 
-#include "app/ProgressDialog.h"
+#include "common/ProgressDialog.h"
 #include "common/SqlUtil.h"
 #include "common/Trace.h"
 #include "database/DatabaseStructure.h"

@@ -1,9 +1,9 @@
 #include "reports/AbstractReportModel.h"
 
 #include "app/Framework.h"
+#include "common/PaletteContrast.h"
 #include "common/SqlUtil.h"
 #include "common/Trace.h"
-#include "themes/PaletteContrast.h"
 
 #include <QDateTime>
 #include <QSqlError>

@@ -4,7 +4,7 @@
 
 #include "app/Framework.h"
 #include "app/MainWindow.h"
-#include "app/ProgressDialog.h"
+#include "common/ProgressDialog.h"
 #include "common/Trace.h"
 #include "reports/RaportGenerator.h"
 

@@ -2,10 +2,10 @@
 
 #include "app/Framework.h"
 #include "app/MainWindow.h"
-#include "app/ProgressDialog.h"
 #include "charts/MoxAchart.h"
 #include "charts/MoxBChartModel.h"
 #include "charts/moxbcsvchart.h"
+#include "common/ProgressDialog.h"
 #include "common/Trace.h"
 #include "reports/RaportGenerator.h"
 #include "tables/MyAbstractSqlModelMoxB.h"

@@ -8,7 +8,7 @@
 #include "export/PdfConverter.h"
 #include "export/PdfConverterDialog.h"
 #include "reports/AbstractReportModel.h"
-#include "tables/ColumnsToWidth.h"
+#include "tables/ui/ColumnsToWidth.h"
 #include "ui_ReportViewPage.h"
 
 #include <QDateTime>

@@ -1,8 +1,7 @@
 #include "tables/ReloadProgress.h"
 
-#include "app/Framework.h"
-#include "app/MainWindow.h"
-#include "app/ProgressDialog.h"
+#include "common/ProgressDialog.h"
+#include "common/UiHost.h"
 
 #include <QFutureWatcher>
 #include <QPointer>
@@ -14,18 +13,11 @@ namespace {
 constexpr int TickCount = 10;
 constexpr int TickMs = 200;
 
-QWidget *progressParent()
-{
-    if (g_framework && g_framework->mainWindow)
-        return g_framework->mainWindow.data();
-    return nullptr;
-}
-
 } // namespace
 
 void startReloadBehindProgress(QObject *model, const QString &text, std::function<void()> reload)
 {
-    auto *dialog = new ProgressDialog(100, text, progressParent(), false);
+    auto *dialog = new ProgressDialog(100, text, UiHost::currentDialogParent(), false);
     dialog->show();
     QPointer<ProgressDialog> window(dialog);
 

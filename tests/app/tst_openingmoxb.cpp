@@ -19,7 +19,7 @@
 #include "tables/MoxBTableModel.h"
 #include "tables/moxbcsvtable.h"
 #include "tables/moxblogtable.h"
-#include "tables/SettingsMoxBPage.h"
+#include "tables/ui/SettingsMoxBPage.h"
 
 #include <QAction>
 #include <QTableView>

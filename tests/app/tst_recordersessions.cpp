@@ -6,9 +6,9 @@
 
 #include "app/Framework.h"
 #include "app/MainWindow.h"
-#include "charts/ChartViewPage.h"
 #include "charts/MoxAchart.h"
 #include "charts/moxbcsvchart.h"
+#include "charts/ui/ChartViewPage.h"
 #include "common/Connections.h"
 #include "common/Prompts.h"
 #include "reports/RecorderReportModel.h"

@@ -7,7 +7,7 @@
 #include "support/TestMain.h"
 
 #include "app/Framework.h"
-#include "charts/ChartViewPage.h"
+#include "charts/ui/ChartViewPage.h"
 #include "reports/AbstractReportModel.h"
 
 #include <QCheckBox>

@@ -6,9 +6,9 @@
 // 900 pixels wide) and <prefix>-chart.png.
 #include "app/Framework.h"
 #include "app/MainWindow.h"
-#include "charts/ChartViewPage.h"
-#include "charts/QChartViewer.h"
-#include "charts/QViewPortControl.h"
+#include "charts/ui/ChartViewPage.h"
+#include "charts/ui/QChartViewer.h"
+#include "charts/ui/QViewPortControl.h"
 #include "chartlib/XYChart.h"
 
 #include <QApplication>

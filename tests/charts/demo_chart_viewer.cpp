@@ -2,8 +2,8 @@
 // viewer with its navigator below. Drag to scroll, wheel to zoom, drag the
 // navigator's frame or its edges. With "--screenshot FILE" it moves the pointer
 // into the plot (track line), saves a screenshot of the screen and quits.
-#include "charts/QChartViewer.h"
-#include "charts/QViewPortControl.h"
+#include "charts/ui/QChartViewer.h"
+#include "charts/ui/QViewPortControl.h"
 #include "chartlib/XYChart.h"
 
 #include <QApplication>

@@ -1,8 +1,8 @@
 // The chart viewer and the navigator driven by the mouse (offscreen).
 #include "support/TestMain.h"
 
-#include "charts/QChartViewer.h"
-#include "charts/QViewPortControl.h"
+#include "charts/ui/QChartViewer.h"
+#include "charts/ui/QViewPortControl.h"
 #include "chartlib/XYChart.h"
 
 #include <QBitmap>

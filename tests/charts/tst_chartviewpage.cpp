@@ -1,11 +1,11 @@
 #include "app/Framework.h"
 #include "charts/AbstractChartModel.h"
-#include "charts/ChartLegendElement.h"
-#include "charts/ChartViewPage.h"
-#include "charts/QChartViewer.h"
+#include "charts/ui/ChartLegendElement.h"
+#include "charts/ui/ChartViewPage.h"
+#include "charts/ui/QChartViewer.h"
+#include "common/PaletteContrast.h"
 #include "common/Prompts.h"
 #include "support/TestMain.h"
-#include "themes/PaletteContrast.h"
 #include "ui_ChartViewPage.h"
 
 #include <QDir>

@@ -1,9 +1,9 @@
 // The chart models of the MoxB recorder's own wide tables: an opened SQLite
 // archive (Data) and a data CSV file imported into DataMoxB.
-#include "charts/ChartViewPage.h"
 #include "charts/MoxBChartModel.h"
 #include "charts/RecorderWideTable.h"
 #include "charts/moxbcsvchart.h"
+#include "charts/ui/ChartViewPage.h"
 #include "common/Connections.h"
 #include "readers/moxbcsvparser.h"
 #include "support/DbTestUtil.h"

@@ -1,4 +1,4 @@
-#include "app/ProgressDialog.h"
+#include "common/ProgressDialog.h"
 #include "common/Connections.h"
 #include "export/CsvConverter.h"
 #include "support/DbTestUtil.h"

@@ -1,7 +1,7 @@
 #include "export/PdfConverter.h"
 
 #include "app/Framework.h"
-#include "app/ProgressDialog.h"
+#include "common/ProgressDialog.h"
 #include "common/Prompts.h"
 #include "support/TestMain.h"
 #include "tables/MyAbstractTableModel.h"

@@ -1,5 +1,6 @@
 // Every reader names a line of the file as a text editor numbers it: the
 // first line of the file is line 1, header lines included.
+#include "app/Framework.h"
 #include "readers/FileWorkerStrategy.h"
 #include "readers/MoxBTotalizerParser.h"
 #include "readers/QuilACsvParser.h"

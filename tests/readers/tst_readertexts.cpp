@@ -1,6 +1,7 @@
 // The readers' and the recorder import's messages in Polish: every text has
 // its entry in the program's translation, under the context the code asks it
 // in, and the code asks in that context.
+#include "app/Framework.h"
 #include "common/Connections.h"
 #include "database/RecorderImport.h"
 #include "readers/MoxAparser.h"

@@ -1,4 +1,5 @@
 #include "app/AvailableDevices.h"
+#include "app/Framework.h"
 #include "app/SessionModelKinds.h"
 #include "common/Connections.h"
 #include "readers/FileWorkerStrategy.h"

@@ -1,7 +1,7 @@
 #include "readers/ZelBCsvParser.h"
 
-#include "app/ProgressDialog.h"
 #include "common/Connections.h"
+#include "common/ProgressDialog.h"
 #include "common/UtcTime.h"
 #include "database/ArchiveManager.h"
 #include "readers/ZelBArchiveWriter.h"

@@ -1,4 +1,4 @@
-#include "tables/SettingsMoxBPage.h"
+#include "tables/ui/SettingsMoxBPage.h"
 
 #include "app/Language.h"
 #include "readers/moxbdatabasemanager.h"

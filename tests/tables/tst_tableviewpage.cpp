@@ -6,8 +6,8 @@
 #include "tables/BrenaFileWriter.h"
 #include "tables/BrenaTableModel.h"
 #include "tables/NarrowFixture.h"
-#include "tables/TableViewPage.h"
 #include "tables/TempDatabaseTableModel.h"
+#include "tables/ui/TableViewPage.h"
 
 #include <QFrame>
 #include <QHeaderView>

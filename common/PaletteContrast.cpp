@@ -1,4 +1,4 @@
-#include "themes/PaletteContrast.h"
+#include "common/PaletteContrast.h"
 
 #include <algorithm>
 #include <cmath>

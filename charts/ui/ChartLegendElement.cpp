@@ -1,4 +1,4 @@
-#include "charts/ChartLegendElement.h"
+#include "charts/ui/ChartLegendElement.h"
 
 #include "app/Framework.h"
 #include "common/Trace.h"

@@ -1,7 +1,7 @@
-#include "charts/QViewPortControl.h"
+#include "charts/ui/QViewPortControl.h"
 
-#include "charts/QChartViewer.h"
 #include "chartlib/XYChart.h"
+#include "charts/ui/QChartViewer.h"
 #include "common/Trace.h"
 
 #include <QMouseEvent>

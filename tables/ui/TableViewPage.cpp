@@ -1,8 +1,8 @@
-#include "tables/TableViewPage.h"
+#include "tables/ui/TableViewPage.h"
 
 #include "app/Framework.h"
 #include "app/MainWindow.h"
-#include "app/ProgressDialog.h"
+#include "common/ProgressDialog.h"
 #include "common/Trace.h"
 #include "tables/BrenaTableModel.h"
 #include "tables/MyAbstractTableModel.h"

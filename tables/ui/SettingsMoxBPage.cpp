@@ -1,4 +1,4 @@
-#include "tables/SettingsMoxBPage.h"
+#include "tables/ui/SettingsMoxBPage.h"
 
 #include "app/Framework.h"
 #include "app/Language.h"

@@ -1,4 +1,4 @@
-#include "app/ProgressDialog.h"
+#include "common/ProgressDialog.h"
 #include "support/TestMain.h"
 
 #include <QKeyEvent>

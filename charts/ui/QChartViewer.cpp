@@ -1,4 +1,4 @@
-#include "charts/QChartViewer.h"
+#include "charts/ui/QChartViewer.h"
 
 #include "chartlib/XYChart.h"
 #include "common/Trace.h"

@@ -1,4 +1,4 @@
-#include "tables/ColumnsToWidth.h"
+#include "tables/ui/ColumnsToWidth.h"
 
 #include <QEvent>
 #include <QHeaderView>

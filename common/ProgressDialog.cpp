@@ -1,4 +1,4 @@
-#include "app/ProgressDialog.h"
+#include "common/ProgressDialog.h"
 
 #include "common/GuiCall.h"
 #include "common/Trace.h"
