@@ -128,6 +128,15 @@ int ScriptedPrompts::exec(QDialog *dialog)
     return execAnswers.dequeue()(dialog);
 }
 
+QStringList ScriptedPrompts::messageTexts() const
+{
+    QStringList texts;
+    for (const Call &call : calls)
+        if (call.kind == QLatin1String("message"))
+            texts << call.text;
+    return texts;
+}
+
 bool ScriptedPrompts::openUrl(const QUrl &url)
 {
     calls << Call{QStringLiteral("url"), QString(), url.toString(), QString()};

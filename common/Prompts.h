@@ -115,5 +115,8 @@ public:
     QColor getColor(const QColor &initial, QWidget *parent, const QString &title) override;
     bool openUrl(const QUrl &url) override;
 
+    // The texts of the message boxes shown so far, in order.
+    QStringList messageTexts() const;
+
     int count(const QString &kind) const;
 };

@@ -62,14 +62,6 @@ class TestRecorderInstrumentsPage : public QObject
         return result;
     }
 
-    QStringList messages() const
-    {
-        QStringList texts;
-        for (const ScriptedPrompts::Call &call : prompts->calls)
-            if (call.kind == QLatin1String("message"))
-                texts << call.text;
-        return texts;
-    }
 
     bool openNewDatabase()
     {
@@ -203,7 +195,7 @@ private slots:
         settle();
         QCOMPARE(tableRow(0), first);
         QCOMPARE(tableRow(299), last);
-        QCOMPARE(messages(), QStringList());
+        QCOMPARE(prompts->messageTexts(), QStringList());
 
         window()->changePage(MainWindow::DATA_FILTER_PAGE);
         select(QStringLiteral("B"));
@@ -270,7 +262,7 @@ private slots:
         QCOMPARE(model()->rowCount(), 0);
         QTRY_COMPARE(ui->dataRecordsValueLabel->text(), QStringLiteral("0"));
         QCOMPARE(ui->firstDateValueLabel->text(), QStringLiteral("---"));
-        QCOMPARE(messages().filter(QStringLiteral("Failed")), QStringList());
+        QCOMPARE(prompts->messageTexts().filter(QStringLiteral("Failed")), QStringList());
     }
 
     // The dialog stays open with the notice when the name would share the
@@ -284,7 +276,7 @@ private slots:
         QVERIFY(!addThroughPage(QStringLiteral("hall"), MoxB));
         QVERIFY(!addThroughPage(QStringLiteral("a) (B"), MoxB));
         renameThroughPage(QStringLiteral("b"), QStringLiteral("HALL"));
-        QCOMPARE(messages(),
+        QCOMPARE(prompts->messageTexts(),
                  (QStringList{"Device \"Hall\" already exists. Names that differ only in letter case would share "
                               "its data columns.",
                               "The name \"a) (B\" cannot be used beside device \"b\": when a name ends in \" (\" and "
@@ -317,7 +309,7 @@ private slots:
 
         QVERIFY(!import(QStringLiteral("hall"), MoxB, moxbcsv::file(5)));
         const QString first = moxbcsv::channelTitles().first();
-        QCOMPARE(messages(), QStringList{QStringLiteral("The column \"%1 (hall)\" of device \"hall\" would be the "
+        QCOMPARE(prompts->messageTexts(), QStringList{QStringLiteral("The column \"%1 (hall)\" of device \"hall\" would be the "
                                                         "column \"%1 (Hall)\" of parameter \"%1\" of device "
                                                         "\"Hall\". Nothing was imported.")
                                              .arg(first)});
@@ -345,7 +337,7 @@ private slots:
         window()->changePage(MainWindow::DATA_FILTER_PAGE);
         renameThroughPage(QStringLiteral("A"), QStringLiteral("B"));
         removeThroughPage(QStringLiteral("C"));
-        QCOMPARE(messages(), QStringList{"Removal of the device will also delete its archived data! Continue?"});
+        QCOMPARE(prompts->messageTexts(), QStringList{"Removal of the device will also delete its archived data! Continue?"});
         QCOMPARE(rowOf(QStringLiteral("C")), -1);
         QCOMPARE(rowOf(QStringLiteral("B")), 0);
         // What the file holds now, as a new connection reads it: the
@@ -358,7 +350,7 @@ private slots:
         QVERIFY(addThroughPage(QStringLiteral("D"), MoxA));
         QVERIFY(import(QStringLiteral("D"), MoxA, moxacsv::file(3000)));
         QTRY_COMPARE(page()->form()->dataRecordsValueLabel->text(), QStringLiteral("3 000"));
-        QCOMPARE(messages().size(), 1);
+        QCOMPARE(prompts->messageTexts().size(), 1);
     }
 
     // A column that is not there (dropped outside the program) is an error
@@ -379,7 +371,7 @@ private slots:
         window()->changePage(MainWindow::TABLE_VIEW_PAGE);
         settle();
         const QString error = QStringLiteral("The data cannot be read: no such column: ") + dropped;
-        QCOMPARE(messages(), QStringList{error});
+        QCOMPARE(prompts->messageTexts(), QStringList{error});
         QCOMPARE(prompts->calls.last().kind, QStringLiteral("message"));
         QVERIFY(window()->consoleWidget()->findChild<QTextEdit *>()->toPlainText().contains(error));
         QCOMPARE(dynamic_cast<QAbstractItemModel *>(g_framework->tableModel)->rowCount(), 0);

@@ -47,14 +47,6 @@ class TestDeviceEditDialog : public QObject
     QTemporaryDir dir;
     int serial = 0;
 
-    QStringList messages() const
-    {
-        QStringList texts;
-        for (const ScriptedPrompts::Call &call : prompts->calls)
-            if (call.kind == QLatin1String("message"))
-                texts << call.text;
-        return texts;
-    }
 
     bool openNewDatabase()
     {
@@ -237,14 +229,14 @@ private slots:
 
         const QMap<int, DeviceCfg> devices = g_framework->archiveManager.getDevices();
         if (!message.isEmpty()) {
-            QCOMPARE(messages(), QStringList({message}));
+            QCOMPARE(prompts->messageTexts(), QStringList({message}));
             QCOMPARE(prompts->calls.first().title, QString());
             QCOMPARE(dialog.result(), int(QDialog::Rejected));
             QVERIFY(devices.isEmpty());
             QCOMPARE(ui->deviceName->text(), name);
             return;
         }
-        QVERIFY(messages().isEmpty());
+        QVERIFY(prompts->messageTexts().isEmpty());
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QCOMPARE(devices.size(), 1);
         const DeviceCfg cfg = devices.first();
@@ -282,7 +274,7 @@ private slots:
         dialog.form()->deviceName->setText("renamed");
         dialog.form()->lineEditPass->clear();
         save(dialog);
-        QVERIFY(messages().isEmpty());
+        QVERIFY(prompts->messageTexts().isEmpty());
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         DeviceCfg edited = archive.getDevices().value(stored.id);
         QCOMPARE(edited.name, QString("renamed"));

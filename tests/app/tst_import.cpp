@@ -3,6 +3,7 @@
 // each family with a reader, re-imports, and an import while a filtered
 // session of the same database is being read.
 #include "support/SessionTestUtil.h"
+#include "support/ConsoleSpyUtil.h"
 #include "support/TestMain.h"
 
 #include "app/Framework.h"
@@ -33,30 +34,6 @@ namespace {
 
 const QString kDataCon = QStringLiteral("Data_con");
 
-// Framework's console lines, from whichever thread.
-class Console : public QObject
-{
-public:
-    explicit Console(Framework *fw)
-    {
-        connect(
-            fw, &Framework::consoleMessage, this,
-            [this](const QString &msg, int) {
-                QMutexLocker lock(&mutex);
-                lines << msg;
-            },
-            Qt::DirectConnection);
-    }
-    QStringList take()
-    {
-        QMutexLocker lock(&mutex);
-        QStringList out;
-        out.swap(lines);
-        return out;
-    }
-    QMutex mutex;
-    QStringList lines;
-};
 
 // The start of every fixture of the import cases.
 const QDateTime kBase(QDate(2016, 10, 24), QTime(9, 35, 57), Qt::UTC);
@@ -113,19 +90,11 @@ class TestImport : public QObject
     Q_OBJECT
 
     ScriptedPrompts *prompts = nullptr;
-    Console *console = nullptr;
+    consolespy::Lines *console = nullptr;
     QTemporaryDir dir;
     int serial = 0;
 
     QSqlDatabase appDb() { return Connections::database(kDataCon); }
-    QStringList messageTexts()
-    {
-        QStringList texts;
-        for (const ScriptedPrompts::Call &call : prompts->calls)
-            if (call.kind == QLatin1String("message"))
-                texts << call.text;
-        return texts;
-    }
     // A new application database opened as the session; returns the id of
     // an instrument of the given type in it.
     int openDatabaseWithDevice(avaibleDevices_t type, const QStringList &configFiles = {})
@@ -161,7 +130,7 @@ private slots:
         g_framework = new Framework();
         g_framework->createMainWindow();
         prompts = new ScriptedPrompts();
-        console = new Console(g_framework);
+        console = new consolespy::Lines(g_framework);
     }
 
     void cleanupTestCase()
@@ -236,7 +205,7 @@ private slots:
     {
         const QString path = zelbArchive(QStringLiteral("refused.csv"), 2, 2, QDateTime(QDate(2024, 1, 1), QTime(), Qt::UTC));
         QVERIFY(!import(path, ZelB, 1));
-        QCOMPARE(messageTexts(), QStringList{"An error occurred"});
+        QCOMPARE(prompts->messageTexts(), QStringList{"An error occurred"});
         QCOMPARE(console->take(), QStringList{QStringLiteral("Importing Data from file: ") + path});
     }
 
@@ -258,7 +227,7 @@ private slots:
         QStringList lines = console->take();
         QCOMPARE(lines.first(), QStringLiteral("Importing Data from file: ") + path);
         QCOMPARE(statistics(lines), QStringList{"(added: 120, skipped: 0)"});
-        QVERIFY(messageTexts().isEmpty());
+        QVERIFY(prompts->messageTexts().isEmpty());
         QVERIFY(!Connections::contains(QStringLiteral("temp_Data_con")));
 
         const QStringList before = testdb::column(appDb(), QStringLiteral("SELECT id, idParameters, value, flag, "
@@ -315,7 +284,7 @@ private slots:
             QVERIFY(import(path, pqdif ? ZelDX : ZelB, id));
             QVERIFY(console->take().contains(QStringLiteral("The whole file was imported: ") + path));
         }
-        QVERIFY(messageTexts().isEmpty());
+        QVERIFY(prompts->messageTexts().isEmpty());
         QCOMPARE(testdb::column(appDb(), QStringLiteral("SELECT (dateTime - %1) || '=' || printf('%g', value) FROM Data "
                                                         "ORDER BY dateTime, value")
                                              .arg(kBase.toMSecsSinceEpoch())),
@@ -345,7 +314,7 @@ private slots:
         QCOMPARE(lines.last(), QStringLiteral("50000 values of the file %1 were stored before the cancel; importing "
                                               "the file again completes it.")
                                    .arg(path));
-        QVERIFY(messageTexts().isEmpty());
+        QVERIFY(prompts->messageTexts().isEmpty());
 
         QVERIFY(import(path, ZelB, id));
         QCOMPARE(testdb::count(appDb(), QStringLiteral("Data")), qint64(64000));
@@ -381,7 +350,7 @@ private slots:
                        ZelB, id));
         QCOMPARE(statistics(console->take()).last(), QStringLiteral("(added: 400, skipped: 0)"));
         QCOMPARE(testdb::committedRowCount(Connections::filePath(kDataCon), QStringLiteral("Data")), 2000);
-        QVERIFY(messageTexts().isEmpty());
+        QVERIFY(prompts->messageTexts().isEmpty());
         // The table reads on.
         while (table->canFetchMore(QModelIndex()))
             table->fetchMore(QModelIndex());
@@ -423,7 +392,7 @@ private slots:
         // source name is gone.
         const QString bad = testdb::writeFile(dir.filePath(QStringLiteral("bad.db")), QByteArray("not a database"));
         QVERIFY(!import(bad, ZelC, id));
-        QCOMPARE(messageTexts(), QStringList{QStringLiteral("Unable to open file: ") + bad});
+        QCOMPARE(prompts->messageTexts(), QStringList{QStringLiteral("Unable to open file: ") + bad});
         QVERIFY(!Connections::contains(QStringLiteral("temp_Data_con")));
     }
 
@@ -440,11 +409,11 @@ private slots:
         QCOMPARE(testdb::column(appDb(), QStringLiteral("SELECT DISTINCT idDevices FROM Parameters")),
                  QStringList{QString::number(id)});
         QCOMPARE(testdb::count(appDb(), QStringLiteral("Devices")), qint64(1));
-        QVERIFY(messageTexts().isEmpty());
+        QVERIFY(prompts->messageTexts().isEmpty());
 
         const qint64 rows = testdb::count(appDb(), QStringLiteral("Data"));
         QVERIFY(!import(path, ZelDX, id + 1));
-        QCOMPARE(messageTexts(), QStringList{"Target device is missing from the database."});
+        QCOMPARE(prompts->messageTexts(), QStringList{"Target device is missing from the database."});
         QCOMPARE(testdb::count(appDb(), QStringLiteral("Data")), rows);
     }
 
@@ -473,7 +442,7 @@ private slots:
                                                         "= Data.idParameters WHERE idDevices = %1 AND flag = 1")
                                              .arg(id)),
                  QStringList{"375"});
-        QVERIFY(messageTexts().isEmpty());
+        QVERIFY(prompts->messageTexts().isEmpty());
         QVERIFY(import(path, Brena, id));
         QCOMPARE(testdb::count(appDb(), QStringLiteral("Data")), qint64(375));
 
@@ -483,7 +452,7 @@ private slots:
         const int plain = g_framework->archiveManager.getDevices().lastKey();
         prompts->calls.clear();
         QVERIFY(!import(path, Brena, plain));
-        QCOMPARE(messageTexts(), QStringList{"No channel configuration is stored for this device."});
+        QCOMPARE(prompts->messageTexts(), QStringList{"No channel configuration is stored for this device."});
         QCOMPARE(testdb::count(appDb(), QStringLiteral("Data")), qint64(375));
     }
 
@@ -515,8 +484,8 @@ private slots:
         QVERIFY(id > 0);
         const QString path = testdb::writeFile(dir.filePath(fileName), content);
         QVERIFY(!import(path, avaibleDevices_t(type), id));
-        QCOMPARE(messageTexts().size(), 1);
-        QVERIFY2(messageTexts().first().startsWith(message), qPrintable(messageTexts().first()));
+        QCOMPARE(prompts->messageTexts().size(), 1);
+        QVERIFY2(prompts->messageTexts().first().startsWith(message), qPrintable(prompts->messageTexts().first()));
         QCOMPARE(testdb::count(appDb(), QStringLiteral("Data")), qint64(0));
         QVERIFY(!Connections::contains(QStringLiteral("temp_Data_con")));
     }

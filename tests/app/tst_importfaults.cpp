@@ -5,6 +5,7 @@
 // those cases are skipped here (the merge's own test fills a database by an
 // SQLite limit instead).
 #include "support/SessionTestUtil.h"
+#include "support/ConsoleSpyUtil.h"
 #include "support/TestMain.h"
 
 #include "app/ApplicationDatabaseCheck.h"
@@ -91,29 +92,6 @@ bool fill(const QString &folder)
     return true;
 }
 
-class Console : public QObject
-{
-public:
-    explicit Console(Framework *fw)
-    {
-        connect(
-            fw, &Framework::consoleMessage, this,
-            [this](const QString &msg, int) {
-                QMutexLocker lock(&mutex);
-                lines << msg;
-            },
-            Qt::DirectConnection);
-    }
-    QStringList take()
-    {
-        QMutexLocker lock(&mutex);
-        QStringList out;
-        out.swap(lines);
-        return out;
-    }
-    QMutex mutex;
-    QStringList lines;
-};
 
 } // namespace
 
@@ -122,20 +100,12 @@ class TestImportFaults : public QObject
     Q_OBJECT
 
     ScriptedPrompts *prompts = nullptr;
-    Console *console = nullptr;
+    consolespy::Lines *console = nullptr;
     QString files; // archives and databases, on the ordinary disk
     std::unique_ptr<SmallDisk> temporaryDisk;
     int serial = 0;
 
     QSqlDatabase appDb() { return Connections::database(kDataCon); }
-    QStringList messageTexts()
-    {
-        QStringList texts;
-        for (const ScriptedPrompts::Call &call : prompts->calls)
-            if (call.kind == QLatin1String("message"))
-                texts << call.text;
-        return texts;
-    }
     // A new application database at path opened as the session, with one
     // ZelB instrument; its id.
     int openDatabase(const QString &path)
@@ -186,7 +156,7 @@ private slots:
         g_framework = new Framework();
         g_framework->createMainWindow();
         prompts = new ScriptedPrompts();
-        console = new Console(g_framework);
+        console = new consolespy::Lines(g_framework);
     }
 
     void cleanupTestCase()
@@ -244,13 +214,13 @@ private slots:
         const QString refusal = QStringLiteral("The database file %1 was deleted or replaced while it was open. "
                                                "Nothing was written to it; open the database again.")
                                     .arg(path);
-        QCOMPARE(messageTexts(), QStringList{refusal});
+        QCOMPARE(prompts->messageTexts(), QStringList{refusal});
         // Renaming the instrument is refused the same way.
         const DeviceCfg meter = g_framework->archiveManager.getDevices().value(id);
         QVERIFY(!g_framework->archiveManager.editDevice(id, QStringLiteral("Renamed"), ZelB, meter.filesPath, false,
                                                         QString(), 0, QString(), QString()));
         settle();
-        QCOMPARE(messageTexts(), (QStringList{refusal, refusal}));
+        QCOMPARE(prompts->messageTexts(), (QStringList{refusal, refusal}));
 
         g_framework->closeOpenedFile();
         settle();
@@ -276,7 +246,7 @@ private slots:
         QVERIFY(id > 0);
         const QString big = archive(4000); // 64000 values: two sections
         QVERIFY(!import(big, id));
-        QCOMPARE(messageTexts(), QStringList{"An error occurred: database or disk is full"});
+        QCOMPARE(prompts->messageTexts(), QStringList{"An error occurred: database or disk is full"});
         const qint64 kept = testdb::count(appDb(), QStringLiteral("Data"));
         QVERIFY2(kept == 0 || kept == 50000, qPrintable(QString::number(kept)));
         QCOMPARE(testdb::column(appDb(), QStringLiteral("PRAGMA integrity_check")), QStringList{"ok"});
@@ -284,7 +254,7 @@ private slots:
         QVERIFY(disk.remount(QStringLiteral("size=64m")));
         prompts->calls.clear();
         QVERIFY(import(big, id));
-        QVERIFY(messageTexts().isEmpty());
+        QVERIFY(prompts->messageTexts().isEmpty());
         QCOMPARE(testdb::count(appDb(), QStringLiteral("Data")), qint64(64000));
         g_framework->closeOpenedFile();
         settle();
@@ -313,7 +283,7 @@ private slots:
         const QString filler = QDir(temporaryDisk->path()).filePath(QStringLiteral("filler"));
         QVERIFY(QFile::resize(filler, qMax<qint64>(0, QFileInfo(filler).size() - leftKb * 1024)));
         QVERIFY(!import(path, id));
-        QCOMPARE(messageTexts(), QStringList{QStringLiteral("The temporary folder %1 cannot take the data of the "
+        QCOMPARE(prompts->messageTexts(), QStringList{QStringLiteral("The temporary folder %1 cannot take the data of the "
                                                             "import: %2")
                                                  .arg(temporaryDisk->path(), reason)});
         QCOMPARE(testdb::count(appDb(), QStringLiteral("Data")), qint64(0));
@@ -322,7 +292,7 @@ private slots:
         QVERIFY(QFile::remove(filler));
         prompts->calls.clear();
         QVERIFY(import(path, id));
-        QVERIFY(messageTexts().isEmpty());
+        QVERIFY(prompts->messageTexts().isEmpty());
         QCOMPARE(testdb::count(appDb(), QStringLiteral("Data")), qint64(64000));
         QCOMPARE(QDir(ArchiveManager::scratchFolder()).entryList(QDir::Files), QStringList());
     }
@@ -359,7 +329,7 @@ private slots:
         g_framework->openFile(path, INTERNAL_DB, 0, {});
         settle();
         QVERIFY(!g_framework->getSessionInfo().isOpen);
-        QCOMPARE(messageTexts(), QStringList{"The file 'r3.qdb' cannot be opened as the Quorlog database: the file or "
+        QCOMPARE(prompts->messageTexts(), QStringList{"The file 'r3.qdb' cannot be opened as the Quorlog database: the file or "
                                              "its folder cannot be written."});
     }
 };

@@ -35,14 +35,6 @@ class TestImportMoxBSettings : public QObject
     int second = 0;
 
     QSqlDatabase appDb() { return Connections::database(kDataCon); }
-    QStringList messageTexts()
-    {
-        QStringList texts;
-        for (const ScriptedPrompts::Call &call : prompts->calls)
-            if (call.kind == QLatin1String("message"))
-                texts << call.text;
-        return texts;
-    }
     int addRecorder(const QString &name, const QList<const char *> &parameters = {"U1", "U1 avg", "T_1", "TX1"})
     {
         if (!g_framework->archiveManager.addDevice(name, MoxB, QString(), false, QString(), 0, QString(), QString(),
@@ -126,7 +118,7 @@ private slots:
         QFETCH(bool, sqlite);
         const QString path = settingsFile(language, sqlite);
         QVERIFY(import(path, second));
-        QVERIFY(messageTexts().isEmpty());
+        QVERIFY(prompts->messageTexts().isEmpty());
         // A unit is named for one parameter exactly: U1's is not U1 avg's.
         QCOMPARE(units(second), (QStringList{"U1=V", "U1 avg=None", "T_1=C", "TX1=None"}));
         QCOMPARE(units(recorder), (QStringList{"U1=None", "U1 avg=None", "T_1=None", "TX1=None"}));
@@ -137,7 +129,7 @@ private slots:
         QVERIFY(import(path, second));
         QVERIFY(import(dir.filePath(QStringLiteral("any.txt")), recorder));
         QCOMPARE(units(recorder), units(second));
-        QVERIFY(messageTexts().isEmpty());
+        QVERIFY(prompts->messageTexts().isEmpty());
     }
 
     // The recorder's settings CSV (the sections the user guide describes):
@@ -153,7 +145,7 @@ private slots:
                                     "TOT4: Totalizer - value", "MB1", "MF1"});
         QVERIFY(id > 0);
         QVERIFY(import(settings, id));
-        QVERIFY(messageTexts().isEmpty());
+        QVERIFY(prompts->messageTexts().isEmpty());
         QCOMPARE(units(id), (QStringList{"AI1=m3/h", "AI2=bar", "AI3=None", "AI10=None", "ai1=None",
                                          "XAI1 total=None", "AI1: Analog input - value=m3/h",
                                          "AI2: Analog input - avg=bar", "AI12: Analog input - value=None",
@@ -200,9 +192,9 @@ private slots:
         }
         const QStringList tables = testdb::tables(appDb());
         QVERIFY(!import(path, recorder));
-        QCOMPARE(messageTexts().size(), 1);
-        QCOMPARE(messageTexts().first().section(QLatin1Char('\n'), 0, 0), message);
-        QVERIFY2(messageTexts().first().contains(detail), qPrintable(messageTexts().first()));
+        QCOMPARE(prompts->messageTexts().size(), 1);
+        QCOMPARE(prompts->messageTexts().first().section(QLatin1Char('\n'), 0, 0), message);
+        QVERIFY2(prompts->messageTexts().first().contains(detail), qPrintable(prompts->messageTexts().first()));
         QCOMPARE(testdb::tables(appDb()), tables);
         QCOMPARE(units(recorder), (QStringList{"U1=None", "U1 avg=None", "T_1=None", "TX1=None"}));
     }

@@ -49,14 +49,6 @@ class TestImportRecorder : public QObject
     int yard = -1;
 
     QSqlDatabase appDb() { return Connections::database(kDataCon); }
-    QStringList messages()
-    {
-        QStringList texts;
-        for (const ScriptedPrompts::Call &call : prompts->calls)
-            if (call.kind == QLatin1String("message"))
-                texts << call.text;
-        return texts;
-    }
     // A new application database as the session, with Hall and Yard of the type.
     bool openDatabase(avaibleDevices_t type)
     {
@@ -131,7 +123,7 @@ private slots:
         const QStringList before = dump(appDb(), QStringLiteral("DataMoxB"));
         QVERIFY(import(path, MoxB, hall));
         QCOMPARE(dump(appDb(), QStringLiteral("DataMoxB")), before);
-        QVERIFY(messages().isEmpty());
+        QVERIFY(prompts->messageTexts().isEmpty());
     }
 
     void moxaCsv()
@@ -166,7 +158,7 @@ private slots:
         QCOMPARE(testdb::column(appDb(), "SELECT time || ' ' || coalesce(\"AI1 (Yard)\", '-') || ' ' || "
                                          "coalesce(\"AI2 (Yard)\", '-') FROM DataMoxB ORDER BY id"),
                  (QStringList{"03:30:36.500 1.5 -", "03:30:37.000 2.5 3.0", "03:30:37.500 - -", "03:30:38.000 - -"}));
-        QVERIFY(messages().isEmpty());
+        QVERIFY(prompts->messageTexts().isEmpty());
     }
 
     // A failure in the merge is said, marks the import failed, and leaves the
@@ -181,7 +173,7 @@ private slots:
         const QStringList before = dump(appDb(), QStringLiteral("DataMoxB"));
         const QStringList parameters = testdb::column(appDb(), QStringLiteral("SELECT * FROM Parameters"));
         QVERIFY(!import(file(QStringLiteral("yard.csv"), moxbcsv::file(10)), MoxB, yard));
-        QCOMPARE(messages(), QStringList{"An error occurred during database import."});
+        QCOMPARE(prompts->messageTexts(), QStringList{"An error occurred during database import."});
         QCOMPARE(dump(appDb(), QStringLiteral("DataMoxB")), before);
         QCOMPARE(testdb::column(appDb(), QStringLiteral("SELECT * FROM Parameters")), parameters);
     }
@@ -207,7 +199,7 @@ private slots:
         disconnect(cancel);
         disconnect(lines);
         QVERIFY(console.contains(QStringLiteral("Data import was canceled.")));
-        QVERIFY(messages().isEmpty());
+        QVERIFY(prompts->messageTexts().isEmpty());
         QCOMPARE(dump(appDb(), QStringLiteral("DataMoxB")), before);
         QCOMPARE(testdb::column(appDb(), QStringLiteral("SELECT count(*) FROM Parameters WHERE idDevices = %1")
                                              .arg(yard)),

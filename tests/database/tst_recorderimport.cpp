@@ -30,21 +30,7 @@ const int kHall = 1;
 const int kYard = 2;
 const int kQuoted = 3;
 
-// Every row of a query as "v1|v2|…", NULL spelled out.
-QStringList rows(QSqlDatabase db, const QString &statement)
-{
-    QStringList out;
-    QSqlQuery q(db);
-    if (!q.exec(statement))
-        return {QStringLiteral("error: ") + statement};
-    while (q.next()) {
-        QStringList cells;
-        for (int i = 0; i < q.record().count(); ++i)
-            cells << (q.isNull(i) ? QStringLiteral("NULL") : q.value(i).toString());
-        out << cells.join(QLatin1Char('|'));
-    }
-    return out;
-}
+using testdb::rows;
 
 // Everything an import may change: schema, wide table, parameters, ids.
 QStringList snapshot(QSqlDatabase db)

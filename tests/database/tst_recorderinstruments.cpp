@@ -28,21 +28,7 @@ namespace {
 const QString kDataCon = QStringLiteral("Data_con");
 const QString kSource = QStringLiteral("instrumentsource");
 
-// Every row of a query as "v1|v2|…", NULL spelled out.
-QStringList rows(QSqlDatabase db, const QString &statement)
-{
-    QStringList out;
-    QSqlQuery q(db);
-    if (!q.exec(statement))
-        return {QStringLiteral("error: ") + q.lastError().text()};
-    while (q.next()) {
-        QStringList cells;
-        for (int i = 0; i < q.record().count(); ++i)
-            cells << (q.isNull(i) ? QStringLiteral("NULL") : q.value(i).toString());
-        out << cells.join(QLatin1Char('|'));
-    }
-    return out;
-}
+using testdb::rows;
 
 // Everything a refused or failed change must leave as it was.
 QStringList snapshot(QSqlDatabase db)

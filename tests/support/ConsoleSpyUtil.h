@@ -2,7 +2,10 @@
 // Reading what a QSignalSpy on a consoleMessage(QString text, int icon)
 // signal recorded.
 #include <QList>
+#include <QMutex>
+#include <QObject>
 #include <QSignalSpy>
+#include <QStringList>
 #include <QString>
 #include <QVariant>
 
@@ -30,5 +33,35 @@ inline int count(const QSignalSpy &spy, const QString &text, int icon)
 {
     return withIcon(spy, icon).count(QVariant(text));
 }
+
+// The texts of every consoleMessage(QString, int) an object emits, from
+// whichever thread (a worker's lines arrive before its task ends).
+class Lines : public QObject
+{
+public:
+    template <class Sender>
+    explicit Lines(Sender *sender)
+    {
+        connect(
+            sender, &Sender::consoleMessage, this,
+            [this](const QString &msg, int) {
+                QMutexLocker lock(&m_mutex);
+                m_lines << msg;
+            },
+            Qt::DirectConnection);
+    }
+    // The lines so far; forgets them.
+    QStringList take()
+    {
+        QMutexLocker lock(&m_mutex);
+        QStringList out;
+        out.swap(m_lines);
+        return out;
+    }
+
+private:
+    QMutex m_mutex;
+    QStringList m_lines;
+};
 
 } // namespace consolespy

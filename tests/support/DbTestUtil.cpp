@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QVariant>
 
 namespace testdb {
@@ -47,6 +48,21 @@ QStringList column(QSqlDatabase db, const QString &query, int column)
     QStringList out;
     while (q.next())
         out << q.value(column).toString();
+    return out;
+}
+
+QStringList rows(QSqlDatabase db, const QString &statement)
+{
+    QSqlQuery q(db);
+    if (!q.exec(statement))
+        return {QStringLiteral("error: ") + statement + QStringLiteral(": ") + q.lastError().text()};
+    QStringList out;
+    while (q.next()) {
+        QStringList cells;
+        for (int i = 0; i < q.record().count(); ++i)
+            cells << (q.isNull(i) ? QStringLiteral("NULL") : q.value(i).toString());
+        out << cells.join(QLatin1Char('|'));
+    }
     return out;
 }
 

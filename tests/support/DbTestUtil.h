@@ -23,6 +23,10 @@ QStringList exec(QSqlDatabase db, const QStringList &statements);
 // One column of a query's rows as text; empty when the query fails.
 QStringList column(QSqlDatabase db, const QString &query, int column = 0);
 
+// Every row of a query as "v1|v2|…", NULL spelled out; a failed query gives
+// the one line "error: " with the statement and the database's reason.
+QStringList rows(QSqlDatabase db, const QString &statement);
+
 // The file's own tables in the order they were made.
 QStringList tables(QSqlDatabase db);
 // The names and the declared types of a table's columns, in order.
