@@ -40,33 +40,36 @@ void Framework::applyFiltersWorker(FiltersCfg &filters, avaibleDevices_t device)
 
     const avaibleDevices_t sessionType = filteredSessionType(device);
     sessionInfo.deviceType = sessionType;
+    // This task's own connection; each model keeps the registration and
+    // finds its own connection on whichever thread reads it.
+    const QSqlDatabase db = dataDatabase.database();
 
     switch (sessionType) {
     case MoxB_FILTERED:
-        tableModel = new TempDatabaseTableModelMoxB(dataDatabase, filters, nullptr);
+        tableModel = new TempDatabaseTableModelMoxB(db, filters, nullptr);
         break;
     case MoxA_FILTERED:
-        tableModel = new TempDatabaseTableModelMoxA(dataDatabase, filters, nullptr);
+        tableModel = new TempDatabaseTableModelMoxA(db, filters, nullptr);
         break;
     default:
-        tableModel = new TempDatabaseTableModel(dataDatabase, filters, nullptr);
+        tableModel = new TempDatabaseTableModel(db, filters, nullptr);
         break;
     }
     connectTableModelSignals();
     switch (sessionType) {
     case MoxB_FILTERED:
-        chartModel = new AbstractChartModelMoxB(dataDatabase, filters, nullptr);
+        chartModel = new AbstractChartModelMoxB(db, filters, nullptr);
         break;
     case MoxA_FILTERED:
-        chartModel = new AbstractChartModelMoxA(dataDatabase, filters, nullptr);
+        chartModel = new AbstractChartModelMoxA(db, filters, nullptr);
         break;
     default:
-        chartModel = session::newFilteredChartModel(dataDatabase, filters);
+        chartModel = session::newFilteredChartModel(db, filters);
         break;
     }
     if (chartModel)
         connectChartModelSignals();
-    reportModel = session::newFilteredReportModel(dataDatabase, filters, sessionType);
+    reportModel = session::newFilteredReportModel(db, filters, sessionType);
     if (reportModel)
         connectReportModelSignals();
     sessionInfo.views |= SessionInfo::ViewCsvExport;

@@ -18,6 +18,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QSize>
+#include "common/Connections.h"
 #include <QSqlDatabase>
 #include <QString>
 #include <QTranslator>
@@ -177,7 +178,10 @@ public:
     QTranslator appTranslator;
     QTranslator qtTranslator;
     SessionInfo sessionInfo;
-    QSqlDatabase dataDatabase; // the session's "Data_con"
+    // The session's database (its "Data_con", or the reader's temporary
+    // one): the registration, not a handle. It is opened on a worker and
+    // used on the GUI thread and on others, each with a connection of its own.
+    Connections::Binding dataDatabase;
     QString configFilePath;    // full path of "cfg.ini"
     QSettings *settings;
     // Cancel request for the open and import tasks: 1 = stop. Set on the GUI

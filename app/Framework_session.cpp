@@ -202,13 +202,14 @@ void Framework::closeOpenedFile()
 {
     TRACE() << "Function Name: " << "void Framework::closeOpenedFile()";
     deleteModels();
-    // A handle whose opening failed still has its connection: it goes too.
+    // A registration whose opening failed goes too. Models retired but not
+    // yet deleted keep their connections until they are gone.
     if (dataDatabase.isValid()) {
-        const bool wasOpen = dataDatabase.isOpen();
-        QString name;
-        closeAndRemove(dataDatabase, &name);
-        if (wasOpen)
-            TRACE() << "Closed database: " << name;
+        const QString name = dataDatabase.isRegistered() ? dataDatabase.name() : QString();
+        if (!name.isEmpty() && dataDatabase.isCurrent())
+            Connections::remove(name);
+        dataDatabase.reset();
+        TRACE() << "Closed database: " << name;
     }
     removeFixedTmpDbFile();
     sessionInfo = SessionInfo();
@@ -239,10 +240,7 @@ bool Framework::closeMoxBDataConnection()
 bool Framework::clearTempDatabaseTables()
 {
     // This thread's own connection to the session's database.
-    QSqlDatabase db = dataDatabase;
-    const QString logical = logicalConnectionName(dataDatabase);
-    if (dataDatabase.isOpen() && Connections::contains(logical))
-        db = Connections::database(logical);
+    QSqlDatabase db = dataDatabase.database();
     if (!db.isOpen()) {
         TRACE() << "Baza danych nie jest otwarta.";
         return false;

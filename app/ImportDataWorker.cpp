@@ -58,8 +58,19 @@ bool Framework::importData(QString path, QString fileNumber, avaibleDevices_t de
     emit consoleMessage(tr("Importing Data from file: ") + path, 0);
     // The worker writes into the application database: without one open
     // there is nothing to import into.
-    if (!dataDatabase.isOpen() || !Connections::contains(kDataConnection)) {
-        showMessage(QString(), tr("An error occurred"), QMessageBox::Critical);
+    // Looked up on this thread: the session was opened on a worker.
+    QString unreachable;
+    if (!Connections::contains(kDataConnection)) {
+        unreachable = tr("No application database is open: there is nothing to import into.");
+    } else {
+        const QSqlDatabase target = Connections::database(kDataConnection);
+        if (!target.isOpen())
+            unreachable = tr("The application database %1 cannot be opened: %2")
+                              .arg(QDir::toNativeSeparators(Connections::filePath(kDataConnection)),
+                                   target.lastError().text());
+    }
+    if (!unreachable.isEmpty()) {
+        showMessage(QString(), tr("An error occurred") + QStringLiteral("\n") + unreachable, QMessageBox::Critical);
         return false;
     }
     cancelFlag.storeRelease(0);

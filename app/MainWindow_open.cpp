@@ -265,7 +265,7 @@ void MainWindow::on_newDatabaseButton_clicked()
         // any other stays open until the new file exists.
         const Framework::SessionInfo session = g_framework->getSessionInfo();
         if (session.isOpen && (sameFile(session.fileName, path)
-                               || sameFile(Connections::pathOf(g_framework->dataDatabase), path)))
+                               || sameFile(g_framework->dataDatabase.path(), path)))
             on_actionClosedata_triggered();
     }
 

@@ -151,7 +151,8 @@ bool OpenFileWorker::readIntoTmpDatabase(const char *tmpDbName, TmpDbFailure onT
     wireReader(&reader);
     if (!openTmpDatabase(tmpDbName, onTmpDbFailure))
         return false;
-    return read(reader, m_fw.dataDatabase, count);
+    QSqlDatabase db = m_fw.dataDatabase.database();
+    return read(reader, db, count);
 }
 
 template <class Reader>
@@ -180,7 +181,7 @@ OpenFileWorker::Outcome OpenFileWorker::eventLog(const char *tmpDbName, int code
     if (!read)
         return Outcome::Failure;
     m_fw.deleteModels();
-    m_fw.tableModel = new Model(m_fw.dataDatabase, code, nullptr);
+    m_fw.tableModel = new Model(m_fw.dataDatabase.database(), code, nullptr);
     m_fw.connectTableModelSignals();
     return Outcome::Success;
 }
@@ -291,9 +292,9 @@ OpenFileWorker::Outcome OpenFileWorker::moxbLogArchive()
         return Outcome::Failure;
     m_fw.deleteModels();
     if (audit)
-        m_fw.tableModel = new moxbaudittable(m_fw.dataDatabase, nullptr);
+        m_fw.tableModel = new moxbaudittable(m_fw.dataDatabase.database(), nullptr);
     else
-        m_fw.tableModel = new moxbalarmtable(m_fw.dataDatabase, nullptr);
+        m_fw.tableModel = new moxbalarmtable(m_fw.dataDatabase.database(), nullptr);
     m_fw.connectTableModelSignals();
     m_fw.sessionInfo.views |= Framework::SessionInfo::ViewCsvExport;
     return Outcome::Success;
@@ -334,10 +335,11 @@ bool OpenFileWorker::openInPlace()
     Connections::Options options;
     options.readOnly = true;
     Connections::registerFile(name, m_path, options);
-    m_fw.dataDatabase = Connections::database(name);
-    if (m_fw.dataDatabase.isOpen())
+    m_fw.dataDatabase = Connections::Binding::of(name);
+    const QSqlDatabase db = m_fw.dataDatabase.database();
+    if (db.isOpen())
         return true;
-    TRACE() << "Failed to open database: " << m_fw.dataDatabase.lastError().text();
+    TRACE() << "Failed to open database: " << db.lastError().text();
     return false;
 }
 
@@ -345,7 +347,7 @@ bool OpenFileWorker::probeInPlace(const QString &statement, const char *refusal)
 {
     // SQLite opens any file lazily: one that is not of the kind would give a
     // session whose every page fails.
-    QSqlQuery probe(m_fw.dataDatabase);
+    QSqlQuery probe(m_fw.dataDatabase.database());
     if (probe.exec(statement))
         return true;
     TRACE() << "Not a file of the kind chosen:" << m_path << probe.lastError().text();
@@ -357,11 +359,11 @@ template <class Table, class Chart, class Report>
 void OpenFileWorker::recorderModels(avaibleDevices_t reportType)
 {
     m_fw.deleteModels();
-    m_fw.tableModel = new Table(m_fw.dataDatabase, nullptr);
+    m_fw.tableModel = new Table(m_fw.dataDatabase.database(), nullptr);
     m_fw.connectTableModelSignals();
-    m_fw.chartModel = new Chart(m_fw.dataDatabase, nullptr);
+    m_fw.chartModel = new Chart(m_fw.dataDatabase.database(), nullptr);
     m_fw.connectChartModelSignals();
-    m_fw.reportModel = new Report(m_fw.dataDatabase, reportType, nullptr);
+    m_fw.reportModel = new Report(m_fw.dataDatabase.database(), reportType, nullptr);
     m_fw.connectReportModelSignals();
     m_fw.sessionInfo.views |= Framework::SessionInfo::ViewCsvExport;
 }
@@ -489,8 +491,8 @@ OpenFileWorker::Outcome OpenFileWorker::applicationDatabase()
     }
     const QString name = QStringLiteral("Data_con");
     appdb::registerSession(name, m_path);
-    m_fw.dataDatabase = Connections::database(name);
-    if (!m_fw.dataDatabase.isOpen())
+    m_fw.dataDatabase = Connections::Binding::of(name);
+    if (!m_fw.dataDatabase.database().isOpen())
         return Outcome::Failure;
     m_fw.sessionInfo.views |= Framework::SessionInfo::ViewDataFilter;
     return Outcome::Success;
@@ -515,16 +517,17 @@ OpenFileWorker::Outcome OpenFileWorker::brenaRecordFile()
     wireReader(&parser, nullptr, m_fw.mainWindow.data());
     if (!parser.openFile(m_files))
         return Outcome::Failure;
-    m_fw.dataDatabase = m_fw.archiveManager.openTmpDatabase(QStringLiteral("Brena"));
-    if (!m_fw.dataDatabase.isOpen()) {
+    m_fw.dataDatabase = Connections::Binding(m_fw.archiveManager.openTmpDatabase(QStringLiteral("Brena")));
+    QSqlDatabase brena = m_fw.dataDatabase.database();
+    if (!brena.isOpen()) {
         emit m_fw.sessionOpenError(Framework::tr("Unable to create temporary file"), QString(), 2);
         return Outcome::Failure;
     }
-    if (!parser.parseConfiguration(m_fw.dataDatabase, -1)) {
+    if (!parser.parseConfiguration(brena, -1)) {
         emit m_fw.sessionOpenError(Framework::tr("Error while processing config file."), QString(), 3);
         return Outcome::Failure;
     }
-    if (!parser.convertData(m_fw.dataDatabase, model))
+    if (!parser.convertData(brena, model))
         return Outcome::Failure;
     // The measurements are in the temporary database now: the session's
     // models are the generic ones over it (the record model goes with them).
@@ -552,8 +555,8 @@ void OpenFileWorker::wireReader(QObject *reader, ProgressDialog *progress, MainW
 
 bool OpenFileWorker::openTmpDatabase(const char *name, TmpDbFailure onFailure)
 {
-    m_fw.dataDatabase = m_fw.archiveManager.openTmpDatabase(QLatin1String(name));
-    if (m_fw.dataDatabase.isOpen())
+    m_fw.dataDatabase = Connections::Binding(m_fw.archiveManager.openTmpDatabase(QLatin1String(name)));
+    if (m_fw.dataDatabase.database().isOpen())
         return true;
     if (onFailure == TmpDbFailure::Report)
         emit m_fw.sessionOpenError(Framework::tr("Unable to create temp Database."), QString(), 3);
@@ -570,16 +573,17 @@ void OpenFileWorker::buildModels(const ModelSet &models, int readerCount)
 {
     // Models of a session the caller kept open are replaced, never leaked.
     m_fw.deleteModels();
-    m_fw.tableModel = new TableModel(m_fw.dataDatabase, nullptr);
+    m_fw.tableModel = new TableModel(m_fw.dataDatabase.database(), nullptr);
     m_fw.connectTableModelSignals();
 
-    m_fw.chartModel = session::newNarrowChartModel(m_fw.dataDatabase, models.chartCountFromReader ? readerCount : 0);
+    m_fw.chartModel
+        = session::newNarrowChartModel(m_fw.dataDatabase.database(), models.chartCountFromReader ? readerCount : 0);
     if (m_fw.chartModel)
         m_fw.connectChartModelSignals();
 
     if (models.report) {
         const avaibleDevices_t type = models.reportType == DEVICE_UNDEFINED ? m_device : models.reportType;
-        m_fw.reportModel = session::newNarrowReportModel(m_fw.dataDatabase, type);
+        m_fw.reportModel = session::newNarrowReportModel(m_fw.dataDatabase.database(), type);
         if (m_fw.reportModel)
             m_fw.connectReportModelSignals();
     }

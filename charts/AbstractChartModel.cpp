@@ -39,19 +39,17 @@ void AbstractChartModel::setSessionFlagModel(SessionFlagModel lookup)
 
 AbstractChartModel::AbstractChartModel(QSqlDatabase db, QObject *parent)
     : QSqlQueryModel(parent)
-    , db(db)
+    , m_binding(db)
 {
     TRACE() << "Function Name: " << "AbstractChartModel::AbstractChartModel(QSqlDatabase, QObject*)";
-    init();
 }
 
 AbstractChartModel::AbstractChartModel(QSqlDatabase db, FiltersCfg cfg, QObject *parent)
     : QSqlQueryModel(parent)
-    , db(db)
     , filtersCfg(std::move(cfg))
+    , m_binding(db)
 {
     TRACE() << "Function Name: " << "AbstractChartModel::AbstractChartModel(QSqlDatabase, FiltersCfg, QObject*)";
-    init();
 }
 
 AbstractChartModel::~AbstractChartModel()
@@ -60,23 +58,9 @@ AbstractChartModel::~AbstractChartModel()
     qDeleteAll(valueSeries);
 }
 
-void AbstractChartModel::init()
+QSqlDatabase AbstractChartModel::connection() const
 {
-    // A registered connection is looked up per thread: the section load runs
-    // on a pool thread, the names and counts on the GUI thread.
-    m_logicalConnection = Connections::logicalName(db);
-}
-
-QSqlDatabase AbstractChartModel::connection()
-{
-    // Only while the name still points at our file: a new session may have
-    // re-registered it for another one.
-    if (!m_logicalConnection.isEmpty() && Connections::logicalName(db) == m_logicalConnection) {
-        QSqlDatabase own = Connections::database(m_logicalConnection);
-        if (own.isValid() && own.isOpen())
-            return own;
-    }
-    return db;
+    return m_binding.database();
 }
 
 QString AbstractChartModel::rangeCondition() const

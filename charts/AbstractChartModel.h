@@ -8,6 +8,8 @@
 
 #include <QList>
 #include <QMap>
+#include "common/Connections.h"
+
 #include <QSqlDatabase>
 #include <QSqlQueryModel>
 #include <QString>
@@ -77,21 +79,21 @@ public:
     uint sectionStartRow = 0;
     qint64 sectionFirstTime = 0;
     qint64 sectionLastTime = 0;
-    QSqlDatabase db;
     FiltersCfg filtersCfg;
     int paramCnt = 0;
     bool abortFlag = false;
 
 protected:
-    // The calling thread's own connection to the model's database.
-    QSqlDatabase connection();
+    // The calling thread's own connection to the model's database (the
+    // section load runs on a pool thread, names and counts on the GUI
+    // thread). Never kept past the call.
+    QSqlDatabase connection() const;
     // " AND dateTime >= S AND dateTime <= E" when the filter gives a period.
     QString rangeCondition() const;
     // Deletes the series and makes paramCnt empty vectors in each list.
     void resetSeries();
 
 private:
-    void init();
     // The section's window over the distinct times: SELECT DISTINCT dateTime
     // ... ORDER BY dateTime LIMIT rowLen, started from a known time where
     // an earlier section ended (so a late section costs what an early one
@@ -100,7 +102,8 @@ private:
 
     const MyAbstractTableModel *m_flagModel = nullptr;
     bool m_flagModelSet = false;
-    QString m_logicalConnection;
+    // The model's registration, held for as long as the model lives.
+    Connections::Binding m_binding;
     // Set by the base's series query, whose repeated rows are dropped while
     // reading; a subclass's query is read as it is.
     bool m_seriesDistinctHere = false;

@@ -66,10 +66,14 @@ int refuseOtherFile(void *identity)
 
 struct Registration
 {
+    QString name;
     QString path;
     Connections::Options options;
     quint64 generation = 0;
     const FileIdentity *identity = nullptr; // with sameFile only
+    // The file its first connection opened: after the name has ended, a
+    // Binding opens nothing else at the path.
+    const FileIdentity *seen = nullptr;
 };
 
 // A connection this registry added to Qt's list, by its Qt name.
@@ -84,17 +88,38 @@ struct Registry
 {
     QMutex mutex;
     QHash<QString, Registration> names;
+    // Registrations whose name was removed or registered again while a
+    // Binding still held them, by generation.
+    QHash<quint64, Registration> ended;
+    QHash<quint64, int> pins; // Bindings per registration
     QHash<QString, Opened> opened;
     QHash<quint64, int> busy; // threads inside a TaskScope
     quint64 nextGeneration = 0;
     quint64 nextThreadTag = 0;
     quint64 guiThreadTag = 0;
+
+    // Under the mutex: the registration still serves connections.
+    bool isLive(const QString &logical, quint64 generation) const
+    {
+        auto it = names.constFind(logical);
+        return (it != names.cend() && it->generation == generation) || ended.contains(generation);
+    }
+    const Registration *find(const QString &logical, quint64 generation) const
+    {
+        auto it = names.constFind(logical);
+        if (it != names.cend() && it->generation == generation)
+            return &*it;
+        auto e = ended.constFind(generation);
+        return e == ended.cend() ? nullptr : &*e;
+    }
 };
 
+// Never destroyed: a Binding or a thread may let go after static destruction
+// has begun.
 Registry &registry()
 {
-    static Registry r;
-    return r;
+    static Registry *r = new Registry;
+    return *r;
 }
 
 // A file deleted, renamed or replaced under an open connection: SQLite then
@@ -110,7 +135,23 @@ void emptyLogOfMovedFile(QSqlDatabase &db)
     QSqlQuery(db).exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
 }
 
-void closeOwn(const QString &conn)
+// Connections this thread closed whose entry in Qt's list goes at its next
+// call here: the caller that removed a name may still hold a handle of it
+// in the same scope (closed, unused), and Qt would warn of it as in use.
+thread_local QStringList t_closedPending;
+
+void removeClosed()
+{
+    QStringList pending;
+    pending.swap(t_closedPending);
+    if (!QCoreApplication::instance())
+        return;
+    for (const QString &conn : qAsConst(pending))
+        QSqlDatabase::removeDatabase(conn);
+}
+
+// Closes at once; the entry goes now (now) or at the thread's next call.
+void closeOwn(const QString &conn, bool now)
 {
     // After the application object is gone the driver list may be too.
     if (!QCoreApplication::instance())
@@ -122,15 +163,18 @@ void closeOwn(const QString &conn)
             db.close();
         }
     }
-    QSqlDatabase::removeDatabase(conn);
+    if (now)
+        QSqlDatabase::removeDatabase(conn);
+    else
+        t_closedPending.append(conn);
 }
 
 // Closes connections already taken out of the registry. Another thread's idle
 // connection cannot be looked up from here; removing it closes it.
-void closeClaimed(const QStringList &own, const QStringList &others)
+void closeClaimed(const QStringList &own, const QStringList &others, bool now = false)
 {
     for (const QString &conn : own)
-        closeOwn(conn);
+        closeOwn(conn, now);
     if (!QCoreApplication::instance())
         return;
     for (const QString &conn : others)
@@ -143,6 +187,8 @@ struct ThreadState
     ~ThreadState();
 };
 
+// Nothing outside the thread holds its connections (handles stay on the
+// thread that opened them), so they end with it.
 ThreadState::~ThreadState()
 {
     QStringList own;
@@ -159,7 +205,8 @@ ThreadState::~ThreadState()
         }
         r.busy.remove(tag);
     }
-    closeClaimed(own, {});
+    closeClaimed(own, {}, true);
+    removeClosed();
 }
 
 quint64 threadTag()
@@ -178,13 +225,14 @@ quint64 threadTag()
     return storage.localData()->tag;
 }
 
-// Under the mutex: takes the connections of a name out of the registry that
-// may be closed now; others' busy ones stay for their owners to drop.
-void claimConnectionsOf(Registry &r, const QString &name, quint64 me, QStringList *own, QStringList *others)
+// Under the mutex: takes the connections of a name whose registration no
+// longer serves out of the registry, where they may be closed now; others'
+// busy ones stay for their owners to drop.
+void claimEndedOf(Registry &r, const QString &name, quint64 me, QStringList *own, QStringList *others)
 {
     for (auto it = r.opened.begin(); it != r.opened.end();) {
         const bool ownerBusy = it->owner == r.guiThreadTag || r.busy.value(it->owner) > 0;
-        if (it->logical == name && (it->owner == me || !ownerBusy)) {
+        if (it->logical == name && !r.isLive(it->logical, it->generation) && (it->owner == me || !ownerBusy)) {
             (it->owner == me ? own : others)->append(it.key());
             it = r.opened.erase(it);
         } else {
@@ -198,22 +246,26 @@ void claimConnectionsOf(Registry &r, const QString &name, quint64 me, QStringLis
 void claimStale(Registry &r, quint64 me, QStringList *own)
 {
     for (auto it = r.opened.begin(); it != r.opened.end();) {
-        if (it->owner == me) {
-            auto reg = r.names.constFind(it->logical);
-            if (reg == r.names.cend() || reg->generation != it->generation) {
-                own->append(it.key());
-                it = r.opened.erase(it);
-                continue;
-            }
+        if (it->owner == me && !r.isLive(it->logical, it->generation)) {
+            own->append(it.key());
+            it = r.opened.erase(it);
+            continue;
         }
         ++it;
     }
 }
 
+// Under the mutex: the name stops naming its registration, which a Binding
+// may still hold.
 void endRegistration(Registry &r, const QString &name, quint64 me, QStringList *own, QStringList *others)
 {
-    r.names.remove(name);
-    claimConnectionsOf(r, name, me, own, others);
+    auto it = r.names.find(name);
+    if (it != r.names.end()) {
+        if (r.pins.value(it->generation) > 0)
+            r.ended.insert(it->generation, *it);
+        r.names.erase(it);
+    }
+    claimEndedOf(r, name, me, own, others);
 }
 
 // SQLite reads a double-quoted name that matches no column as a text literal, so
@@ -259,6 +311,7 @@ void Connections::registerFile(const QString &name, const QString &path, Options
         QMutexLocker lock(&r.mutex);
         endRegistration(r, name, me, &own, &others);
         Registration reg;
+        reg.name = name;
         reg.path = path;
         reg.options = options;
         reg.generation = ++r.nextGeneration;
@@ -280,6 +333,7 @@ bool Connections::registerAlike(const QString &name, const QString &existing)
             return false;
         Registration reg = *it;
         endRegistration(r, name, me, &own, &others);
+        reg.name = name;
         reg.generation = ++r.nextGeneration;
         r.names.insert(name, reg);
     }
@@ -322,20 +376,34 @@ QString Connections::filePath(const QString &name)
     return r.names.value(name).path;
 }
 
-QSqlDatabase Connections::database(const QString &name)
+namespace {
+
+// The calling thread's connection of a registration: the name's current one
+// (generation 0) or the one given, current or held by a Binding.
+QSqlDatabase connectionFor(const QString &name, quint64 generation)
 {
     const quint64 me = threadTag();
+    removeClosed();
     Registry &r = registry();
     QStringList stale;
     Registration reg;
     QString conn;
     bool known = false;
+    bool ended = false;
     {
         QMutexLocker lock(&r.mutex);
         claimStale(r, me, &stale);
-        auto it = r.names.constFind(name);
-        if (it != r.names.cend()) {
-            reg = *it;
+        const Registration *found = nullptr;
+        if (generation == 0) {
+            auto it = r.names.constFind(name);
+            if (it != r.names.cend())
+                found = &*it;
+        } else {
+            found = r.find(name, generation);
+        }
+        if (found) {
+            reg = *found;
+            ended = !r.names.contains(name) || r.names.value(name).generation != reg.generation;
             conn = name + QLatin1Char('@') + QString::number(me) + QLatin1Char('#')
                    + QString::number(reg.generation);
             known = r.opened.contains(conn);
@@ -355,12 +423,18 @@ QSqlDatabase Connections::database(const QString &name)
     }
 
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), conn);
+    const FileIdentity *was = reg.identity ? reg.identity : reg.seen;
+    if (ended && was && !was->isStill()) {
+        TRACE() << "Connections: the file of an ended registration is gone or replaced:" << reg.path;
+        return db;
+    }
     QString connectOptions = QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000");
     if (reg.options.readOnly) {
         connectOptions += QStringLiteral(";QSQLITE_OPEN_READONLY");
         db.setDatabaseName(reg.path);
-    } else if (reg.options.mustExist) {
-        // SQLite creates a missing file unless a URI tells it not to.
+    } else if (reg.options.mustExist || ended) {
+        // SQLite creates a missing file unless a URI tells it not to; a file
+        // whose name has ended may have been deleted with it.
         connectOptions += QStringLiteral(";QSQLITE_OPEN_URI");
         db.setDatabaseName(QString::fromLatin1(QUrl::fromLocalFile(QFileInfo(reg.path).absoluteFilePath())
                                                    .toEncoded(QUrl::FullyEncoded))
@@ -373,6 +447,14 @@ QSqlDatabase Connections::database(const QString &name)
         TRACE() << "Connections: cannot open" << reg.path << db.lastError().text();
         return db;
     }
+    if (!reg.seen) {
+        const FileIdentity *seen = identityOf(reg.path);
+        QMutexLocker lock(&r.mutex);
+        if (r.names.contains(name) && r.names[name].generation == reg.generation)
+            r.names[name].seen = seen;
+        else if (r.ended.contains(reg.generation))
+            r.ended[reg.generation].seen = seen;
+    }
     if (!configure(db, reg.options, reg.identity)) {
         TRACE() << "Connections: cannot configure" << reg.path << db.lastError().text();
         // Another file than the one registered: nothing is read or written.
@@ -380,6 +462,13 @@ QSqlDatabase Connections::database(const QString &name)
             db.close();
     }
     return db;
+}
+
+} // namespace
+
+QSqlDatabase Connections::database(const QString &name)
+{
+    return connectionFor(name, 0);
 }
 
 void Connections::remove(const QString &name)
@@ -445,14 +534,20 @@ Connections::TaskScope::~TaskScope()
 {
     const quint64 me = threadTag();
     QStringList stale;
+    bool outermost = false;
     {
         Registry &r = registry();
         QMutexLocker lock(&r.mutex);
-        if (--r.busy[me] <= 0)
+        if (--r.busy[me] <= 0) {
             r.busy.remove(me);
+            outermost = true;
+        }
         claimStale(r, me, &stale);
     }
-    closeClaimed(stale, {});
+    // The task's own handles are gone once its outermost scope ends.
+    closeClaimed(stale, {}, outermost);
+    if (outermost)
+        removeClosed();
 }
 
 sqlite3 *Connections::handle(const QSqlDatabase &db)
@@ -461,4 +556,107 @@ sqlite3 *Connections::handle(const QSqlDatabase &db)
     if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
         return nullptr;
     return *static_cast<sqlite3 *const *>(handle.constData());
+}
+
+// ---- Binding
+
+struct Connections::Binding::Pin
+{
+    QString name;
+    QString path;
+    quint64 generation = 0;
+    ~Pin();
+};
+
+namespace {
+
+// Under the mutex: a new hold on a live registration.
+std::shared_ptr<Connections::Binding::Pin> pinOf(Registry &r, const Registration &reg)
+{
+    ++r.pins[reg.generation];
+    auto pin = std::make_shared<Connections::Binding::Pin>();
+    pin->name = reg.name;
+    pin->path = reg.path;
+    pin->generation = reg.generation;
+    return pin;
+}
+
+} // namespace
+
+Connections::Binding::Pin::~Pin()
+{
+    const quint64 me = threadTag();
+    QStringList own, others;
+    {
+        Registry &r = registry();
+        QMutexLocker lock(&r.mutex);
+        if (--r.pins[generation] > 0)
+            return;
+        r.pins.remove(generation);
+        if (!r.ended.remove(generation))
+            return;
+        claimEndedOf(r, name, me, &own, &others);
+    }
+    closeClaimed(own, others);
+}
+
+Connections::Binding::Binding(const QSqlDatabase &db)
+{
+    if (!db.isValid())
+        return;
+    {
+        Registry &r = registry();
+        QMutexLocker lock(&r.mutex);
+        auto it = r.opened.constFind(db.connectionName());
+        if (it != r.opened.cend()) {
+            if (const Registration *reg = r.find(it->logical, it->generation)) {
+                m_pin = pinOf(r, *reg);
+                return;
+            }
+        }
+    }
+    m_handle = db;
+}
+
+Connections::Binding Connections::Binding::of(const QString &name)
+{
+    Binding binding;
+    Registry &r = registry();
+    QMutexLocker lock(&r.mutex);
+    auto it = r.names.constFind(name);
+    if (it != r.names.cend())
+        binding.m_pin = pinOf(r, *it);
+    return binding;
+}
+
+QSqlDatabase Connections::Binding::database() const
+{
+    if (!m_pin)
+        return m_handle;
+    return connectionFor(m_pin->name, m_pin->generation);
+}
+
+QString Connections::Binding::name() const
+{
+    return m_pin ? m_pin->name : QString();
+}
+
+QString Connections::Binding::path() const
+{
+    return m_pin ? m_pin->path : Connections::pathOf(m_handle);
+}
+
+quint64 Connections::Binding::registration() const
+{
+    return m_pin ? m_pin->generation : 0;
+}
+
+bool Connections::Binding::isCurrent() const
+{
+    if (!m_pin)
+        return m_handle.isValid();
+    Registry &r = registry();
+    QMutexLocker lock(&r.mutex);
+    auto it = r.names.constFind(m_pin->name);
+    return it != r.names.cend() && it->generation == m_pin->generation;
 }

@@ -2,15 +2,21 @@
 #include <QSqlDatabase>
 #include <QString>
 
+#include <memory>
+
 struct sqlite3;
 
 // Logical database connections ("Data_con", "temp_Data_con", a reader kind...).
 // A QSqlDatabase works only on the thread that added it, so each thread gets
-// its own connection to the registered file. Removing or re-registering a name
-// closes the connections of it at once, except those of a thread that may be
-// using them right now (the GUI thread, or a thread inside a TaskScope): that
-// thread drops them itself at its next call here, at the end of its task, or
-// when it exits. So no thread ever has a connection closed under it.
+// its own connection to the registered file, and a handle never leaves that
+// thread: whatever outlives one call (a model, a session, a manager) keeps a
+// Binding and asks it for the calling thread's connection at each use. A
+// thread's connections end with the thread.
+// Removing or re-registering a name closes the connections of it at once,
+// except those of a thread that may be using them right now (the GUI thread,
+// or a thread inside a TaskScope): that thread drops them itself at its next
+// call here, at the end of its task, or when it exits. A registration that a
+// Binding still holds stays usable until the last such Binding is gone.
 // All code asks this registry; nobody calls QSqlDatabase::database directly.
 class Connections
 {
@@ -67,6 +73,47 @@ public:
 
     // SQLite's own handle of an open connection (null for another driver).
     static sqlite3 *handle(const QSqlDatabase &db);
+
+    // A lasting hold on one registration: the models and the session keep it
+    // and ask it for a connection on whichever thread they run. The
+    // registration stays usable while a Binding holds it, even after its name
+    // was removed or registered again for another file, so a model outlives
+    // neither its thread nor the next session's registration. After the name
+    // has ended, a thread that had no connection yet opens the file only if it
+    // still exists (and, under sameFile, is still the same file).
+    class Binding
+    {
+    public:
+        Binding() = default;
+        // The registration a handle of this registry belongs to. A handle
+        // opened elsewhere is kept as it is (it then serves its own thread).
+        explicit Binding(const QSqlDatabase &db);
+        // The name's current registration; invalid for an unknown name.
+        static Binding of(const QString &name);
+
+        // The calling thread's connection of the registration (opened on
+        // first use); invalid when the Binding is.
+        QSqlDatabase database() const;
+        bool isValid() const { return m_pin || m_handle.isValid(); }
+        // Held through the registry (not a bare handle).
+        bool isRegistered() const { return bool(m_pin); }
+        // The registered name, whether or not it still names this registration.
+        QString name() const;
+        // The file; for a bare handle, the file it was opened on.
+        QString path() const;
+        // The registration held (0 for a bare handle).
+        quint64 registration() const;
+        // The name still stands for the registration held.
+        bool isCurrent() const;
+        // Lets go (the same as assigning an empty Binding).
+        void reset() { *this = Binding(); }
+
+        struct Pin;
+
+    private:
+        std::shared_ptr<Pin> m_pin;
+        QSqlDatabase m_handle; // unregistered handles only
+    };
 
     // Marks the calling thread as running a task: its connections are not
     // closed by other threads until the scope ends (then the stale ones go).

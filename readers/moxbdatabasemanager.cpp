@@ -28,7 +28,7 @@ moxbdatabasemanager::~moxbdatabasemanager()
 {
     // A newer manager may own the name by now: its connection stays.
     if (s_owner.testAndSetOrdered(this, nullptr)) {
-        m_db = QSqlDatabase();
+        m_db.reset();
         Connections::remove(connectionName());
         TRACE() << "Database connection removed.";
     }
@@ -38,7 +38,7 @@ void moxbdatabasemanager::becomeOwner()
 {
     s_owner.storeRelease(this);
     m_useGivenDatabase = false;
-    m_db = QSqlDatabase();
+    m_db.reset();
 }
 
 bool moxbdatabasemanager::ownsConnection() const
@@ -91,7 +91,7 @@ bool moxbdatabasemanager::openDatabase(QString path)
 QSqlDatabase moxbdatabasemanager::database()
 {
     if (m_useGivenDatabase)
-        return m_db;
+        return m_db.database();
     const QString name = connectionName();
     return Connections::contains(name) ? Connections::database(name) : QSqlDatabase();
 }
@@ -141,7 +141,7 @@ QSqlTableModel *moxbdatabasemanager::loadTableModel(QString tableName)
 
 bool moxbdatabasemanager::hasInstrumentInfoTable(QSqlDatabase db)
 {
-    m_db = db;
+    m_db = Connections::Binding(db);
     m_useGivenDatabase = true;
     const QStringList tables = fetchTables();
     return tables.contains(QStringLiteral("Informacje systemowe")) || tables.contains(QStringLiteral("Instrument information"));
@@ -149,7 +149,7 @@ bool moxbdatabasemanager::hasInstrumentInfoTable(QSqlDatabase db)
 
 void moxbdatabasemanager::closeDatabase()
 {
-    m_db = QSqlDatabase();
+    m_db.reset();
     m_useGivenDatabase = false;
     if (s_owner.testAndSetOrdered(this, nullptr))
         Connections::remove(connectionName());

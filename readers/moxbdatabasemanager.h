@@ -1,4 +1,6 @@
 #pragma once
+#include "common/Connections.h"
+
 #include <QAtomicPointer>
 #include <QObject>
 #include <QSqlDatabase>
@@ -47,8 +49,10 @@ private:
     void becomeOwner();
 
     // A database handed in by hasInstrumentInfoTable; otherwise the registry's
-    // connection of the calling thread is used.
-    QSqlDatabase m_db;
+    // connection of the calling thread is used. Either way the calling
+    // thread's own connection: the manager is made on a worker and used on
+    // the GUI thread.
+    Connections::Binding m_db;
     bool m_useGivenDatabase = false;
     static QAtomicPointer<moxbdatabasemanager> s_owner;
 };

@@ -20,7 +20,7 @@ MoxBTableModel::~MoxBTableModel()
 
 MyAbstractTableModel *MoxBTableModel::clone() const
 {
-    return new MoxBTableModel(db, nullptr);
+    return new MoxBTableModel(currentConnection(), nullptr);
 }
 
 QList<bool> MoxBTableModel::getColumnsVisibilityList() const

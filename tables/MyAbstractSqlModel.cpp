@@ -22,7 +22,7 @@ namespace {
 
 MyAbstractSqlModel::MyAbstractSqlModel(QSqlDatabase db, QObject *parent)
     : MyAbstractTableModel(parent)
-    , connection(db)
+    , m_binding(db)
 {
     TRACE_FUNC();
     constInit();
@@ -30,8 +30,8 @@ MyAbstractSqlModel::MyAbstractSqlModel(QSqlDatabase db, QObject *parent)
 
 MyAbstractSqlModel::MyAbstractSqlModel(QSqlDatabase db, FiltersCfg filters, QObject *parent)
     : MyAbstractTableModel(parent)
-    , connection(db)
     , filters(std::move(filters))
+    , m_binding(db)
 {
     TRACE_FUNC();
     constInit();
@@ -78,9 +78,6 @@ void MyAbstractSqlModel::constInit()
 {
     attachQueryModel();
 
-    // A registered connection is looked up per thread from now on.
-    m_logicalConnection = Connections::logicalName(connection);
-
     exportQuery = nullptr;
     pivot = false;
     loadAll = false;
@@ -109,16 +106,9 @@ void MyAbstractSqlModel::constInit()
     flatColumnNames.insert(5, tr("Flag"));
 }
 
-QSqlDatabase MyAbstractSqlModel::currentConnection()
+QSqlDatabase MyAbstractSqlModel::currentConnection() const
 {
-    // Only while the name still points at our file: a new session may have
-    // re-registered it for another one.
-    if (!m_logicalConnection.isEmpty() && Connections::logicalName(connection) == m_logicalConnection) {
-        QSqlDatabase db = Connections::database(m_logicalConnection);
-        if (db.isValid() && db.isOpen())
-            connection = db;
-    }
-    return connection;
+    return m_binding.database();
 }
 
 void MyAbstractSqlModel::getParameterInfo()
@@ -651,7 +641,7 @@ bool MyAbstractSqlModel::getNextExportRecord(ExportRecord &record)
 
 bool MyAbstractSqlModel::event(QEvent *e)
 {
-    if (e->type() == QEvent::ThreadChange && !m_logicalConnection.isEmpty()) {
+    if (e->type() == QEvent::ThreadChange && m_binding.isRegistered()) {
         // Still on the old thread: release its connection's statements here
         // (headers stay), and run the statement again on the new thread's own
         // connection there; the posted call moves along with the model.

@@ -2,6 +2,8 @@
 #include "database/FiltersCfg.h"
 #include "tables/MyAbstractTableModel.h"
 
+#include "common/Connections.h"
+
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QVariantList>
@@ -83,8 +85,8 @@ protected:
 
     // The calling thread's connection to the model's database: a connection
     // serves only the thread that opened it, and the model is built on a
-    // worker but read on the GUI thread.
-    QSqlDatabase currentConnection();
+    // worker but read on the GUI thread. Never kept past the call.
+    QSqlDatabase currentConnection() const;
 
     // Runs a SELECT into queryModel with bound values; a rejected statement
     // is reported on the console (icon 3) and leaves the model empty.
@@ -104,7 +106,6 @@ protected:
     virtual qint64 groupedRowCount();
 
     QSqlQueryModel *queryModel = nullptr;
-    QSqlDatabase connection;
     QList<int> paramIds;
     QStringList paramNames;
     QStringList paramUnits;
@@ -137,7 +138,9 @@ private:
     void noteFetchCap();
     void dropExportQuery();
 
-    QString m_logicalConnection; // registry name, empty when not registered
+    // The model's registration, held for as long as the model lives: it is
+    // built on a worker and read on the GUI thread and on pool threads.
+    Connections::Binding m_binding;
     QString m_lastReportedError;
     QString m_lastQueryText; // the statement behind queryModel, for a thread move
     QVariantList m_lastQueryValues;

@@ -7,6 +7,8 @@
 #include "database/FiltersCfg.h"
 #include "tables/MyAbstractTableModel.h"
 
+#include "common/Connections.h"
+
 #include <QSqlDatabase>
 #include <QStringList>
 #include <QVector>
@@ -73,8 +75,8 @@ protected:
 
     // The calling thread's connection to the model's database: a connection
     // serves only the thread that opened it, and the model is built on a
-    // worker but read on the GUI thread.
-    QSqlDatabase currentConnection();
+    // worker but read on the GUI thread. Never kept past the call.
+    QSqlDatabase currentConnection() const;
 
     // Sets a SELECT on queryModel; the result's headers are `headers` (the
     // SQLite driver drops '"' from result column names). Values are bound.
@@ -107,7 +109,6 @@ protected:
     bool event(QEvent *e) override;
 
     QSqlQueryModel *queryModel = nullptr;
-    QSqlDatabase db;
     QList<int> paramIds;
     QStringList paramNames;
     QStringList colNamesNotGroup;
@@ -130,7 +131,9 @@ private:
     QStringList parameterColumns(bool fileSession);
     void reportQueryError(const QString &error);
 
-    QString m_logicalConnection; // registry name, empty when not registered
+    // The model's registration, held for as long as the model lives: it is
+    // built on a worker and read on the GUI thread.
+    Connections::Binding m_binding;
     QStringList m_exportHeaders;
     // The statement behind queryModel, for the row stream.
     QString m_queryText;

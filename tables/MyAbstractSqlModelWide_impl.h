@@ -19,7 +19,7 @@
 template <class Table>
 MyAbstractSqlModelWide<Table>::MyAbstractSqlModelWide(QSqlDatabase database, QObject *parent)
     : MyAbstractTableModel(parent)
-    , db(database)
+    , m_binding(database)
 {
     TRACE_FUNC();
     constInit();
@@ -28,8 +28,8 @@ MyAbstractSqlModelWide<Table>::MyAbstractSqlModelWide(QSqlDatabase database, QOb
 template <class Table>
 MyAbstractSqlModelWide<Table>::MyAbstractSqlModelWide(QSqlDatabase database, FiltersCfg filterCfg, QObject *parent)
     : MyAbstractTableModel(parent)
-    , db(database)
     , filters(std::move(filterCfg))
+    , m_binding(database)
 {
     TRACE_FUNC();
     constInit();
@@ -66,14 +66,7 @@ void MyAbstractSqlModelWide<Table>::constInit()
                              endInsertRows();
                      });
 
-    const QString name = db.connectionName();
-    const int at = name.lastIndexOf(QLatin1Char('@'));
-    if (at > 0) {
-        const QString logical = name.left(at);
-        if (Connections::contains(logical) && Connections::filePath(logical) == db.databaseName())
-            m_logicalConnection = logical;
-    }
-
+    const QString name = m_binding.name();
     exportQuery = nullptr;
     groupByDate = false;
     loadAllData = false;
@@ -90,17 +83,9 @@ void MyAbstractSqlModelWide<Table>::constInit()
 }
 
 template <class Table>
-QSqlDatabase MyAbstractSqlModelWide<Table>::currentConnection()
+QSqlDatabase MyAbstractSqlModelWide<Table>::currentConnection() const
 {
-    // Only while the name still points at our file: a new session may have
-    // re-registered it for another one.
-    if (!m_logicalConnection.isEmpty() && Connections::contains(m_logicalConnection)
-        && Connections::filePath(m_logicalConnection) == db.databaseName()) {
-        QSqlDatabase own = Connections::database(m_logicalConnection);
-        if (own.isValid() && own.isOpen())
-            db = own;
-    }
-    return db;
+    return m_binding.database();
 }
 
 template <class Table>
@@ -620,13 +605,15 @@ void MyAbstractSqlModelWide<Table>::listFileRows(bool descending, int *totalRowC
 template <class Table>
 bool MyAbstractSqlModelWide<Table>::event(QEvent *e)
 {
-    if (e->type() == QEvent::ThreadChange && !m_logicalConnection.isEmpty()) {
+    if (e->type() == QEvent::ThreadChange && m_binding.isRegistered()) {
         // Still on the old thread: let go of its connection's statements here
         // and run the query again on the new thread's own connection there;
-        // the posted call moves along with the model.
+        // the posted call moves along with the model. The emptied inner model
+        // must not keep the old connection's driver either (clear() would):
+        // the old thread's connection ends with that thread.
         {
             ResetScope reset(this);
-            queryModel->clear();
+            queryModel->setQuery(QSqlQuery(QString(), QSqlDatabase()));
         }
         dropExportQuery();
         QMetaObject::invokeMethod(this, [this]() { reload(); }, Qt::QueuedConnection);

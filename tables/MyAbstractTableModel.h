@@ -106,7 +106,6 @@ protected:
     void connectNotify(const QMetaMethod &signal) override;
 
     QStringList stringList;
-    QSqlDatabase database;
     bool showFlagSymbols = true;
     bool groupByDate = false;
     QList<bool> columnsVisibilityList;

@@ -34,7 +34,7 @@ TempDatabaseTableModel::~TempDatabaseTableModel()
 
 MyAbstractTableModel *TempDatabaseTableModel::clone() const
 {
-    return new TempDatabaseTableModel(connection, filters, nullptr);
+    return new TempDatabaseTableModel(currentConnection(), filters, nullptr);
 }
 
 bool TempDatabaseTableModel::scanByTime() const

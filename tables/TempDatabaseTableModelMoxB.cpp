@@ -27,8 +27,8 @@ TempDatabaseTableModelMoxB::~TempDatabaseTableModelMoxB() = default;
 MyAbstractTableModel *TempDatabaseTableModelMoxB::clone() const
 {
     if (m_filtered)
-        return new TempDatabaseTableModelMoxB(db, filters, nullptr);
-    return new TempDatabaseTableModelMoxB(db, nullptr);
+        return new TempDatabaseTableModelMoxB(currentConnection(), filters, nullptr);
+    return new TempDatabaseTableModelMoxB(currentConnection(), nullptr);
 }
 
 void TempDatabaseTableModelMoxB::updateQuery()

@@ -22,7 +22,7 @@ ZelCTableModel::~ZelCTableModel()
 
 MyAbstractTableModel *ZelCTableModel::clone() const
 {
-    return new ZelCTableModel(connection, nullptr);
+    return new ZelCTableModel(currentConnection(), nullptr);
 }
 
 bool ZelCTableModel::isFlagValid(int flag) const

@@ -124,7 +124,7 @@ moxbalarmtable::~moxbalarmtable()
 
 MyAbstractTableModel *moxbalarmtable::clone() const
 {
-    return new moxbalarmtable(db, nullptr);
+    return new moxbalarmtable(currentConnection(), nullptr);
 }
 
 moxbaudittable::moxbaudittable(QSqlDatabase db, QObject *parent)
@@ -142,5 +142,5 @@ moxbaudittable::~moxbaudittable()
 
 MyAbstractTableModel *moxbaudittable::clone() const
 {
-    return new moxbaudittable(db, nullptr);
+    return new moxbaudittable(currentConnection(), nullptr);
 }

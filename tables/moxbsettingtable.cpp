@@ -23,7 +23,7 @@ moxbsettingtable::~moxbsettingtable()
 
 MyAbstractTableModel *moxbsettingtable::clone() const
 {
-    return new moxbsettingtable(db, nullptr);
+    return new moxbsettingtable(currentConnection(), nullptr);
 }
 
 bool moxbsettingtable::isFlagValid(int flag) const

@@ -205,7 +205,9 @@ private slots:
     {
         const QString path = zelbArchive(QStringLiteral("refused.csv"), 2, 2, QDateTime(QDate(2024, 1, 1), QTime(), Qt::UTC));
         QVERIFY(!import(path, ZelB, 1));
-        QCOMPARE(prompts->messageTexts(), QStringList{"An error occurred"});
+        // Not only "An error occurred": the box says why.
+        QCOMPARE(prompts->messageTexts(),
+                 QStringList{"An error occurred\nNo application database is open: there is nothing to import into."});
         QCOMPARE(console->take(), QStringList{QStringLiteral("Importing Data from file: ") + path});
     }
 

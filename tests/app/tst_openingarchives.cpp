@@ -137,12 +137,12 @@ private slots:
         QCOMPARE(int(g_framework->reportModel->getDeviceType()), type);
         QCOMPARE(g_framework->reportModel->getParametersFullName(), QStringList({"U1 [V]", "f [Hz]"}));
         QVERIFY(g_framework->chartModel);
-        QCOMPARE(g_framework->dataDatabase.databaseName(), path);
+        QCOMPARE(g_framework->dataDatabase.path(), path);
         QCOMPARE(prompts->count(QStringLiteral("message")), 0);
 
         // Read-only in place: no writes, no change of journal mode.
         {
-            QSqlQuery write(g_framework->dataDatabase);
+            QSqlQuery write(g_framework->dataDatabase.database());
             QVERIFY(!write.exec(QStringLiteral("DELETE FROM Data")));
         }
         closeSession();

@@ -102,7 +102,7 @@ private slots:
             QVERIFY(qobject_cast<moxbeventcsv *>(g_framework->tableModel));
         QCOMPARE(g_framework->tableModel->thread(), qApp->thread());
         QCOMPARE(g_framework->tableModel->rowCount(), 2);
-        QCOMPARE(g_framework->dataDatabase.databaseName(),
+        QCOMPARE(g_framework->dataDatabase.path(),
                  ArchiveManager::tmpDatabasePath(tmpDb));
         if (!zelcModel)
             QCOMPARE(g_framework->tableModel->data(g_framework->tableModel->index(1, 2)).toString(),

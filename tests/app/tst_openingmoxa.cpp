@@ -95,7 +95,7 @@ private slots:
         QCOMPARE(model->data(model->index(0, 6)).toString(), QStringLiteral("3.147412E+01"));
         model->setLoadAllData(true);
         QCOMPARE(model->rowCount(), 1500);
-        QCOMPARE(g_framework->dataDatabase.databaseName(),
+        QCOMPARE(g_framework->dataDatabase.path(),
                  ArchiveManager::tmpDatabasePath(QStringLiteral("Data_con")));
 
         // Only the MoxB data files lead to the settings-file offer.

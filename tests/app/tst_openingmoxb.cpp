@@ -235,7 +235,7 @@ private slots:
         QCOMPARE(model->data(model->index(0, 1)).toString(), QStringLiteral("2026-01-14"));
         model->setLoadAllData(true);
         QCOMPARE(model->rowCount(), 1200);
-        QCOMPARE(g_framework->dataDatabase.databaseName(),
+        QCOMPARE(g_framework->dataDatabase.path(),
                  ArchiveManager::tmpDatabasePath(QStringLiteral("Data_con")));
 
         QCOMPARE(loaded.count(), 1);
@@ -265,7 +265,7 @@ private slots:
         QCOMPARE(model->headerData(3, Qt::Horizontal).toString(), QStringLiteral("AI1 value"));
         model->setGroupByDate(true); // flips to descending
         QCOMPARE(model->data(model->index(0, 0)).toString(), QStringLiteral("1500"));
-        QCOMPARE(g_framework->dataDatabase.databaseName(), path);
+        QCOMPARE(g_framework->dataDatabase.path(), path);
         QCOMPARE(loaded.count(), 1);
 
         closeSession();
@@ -608,7 +608,7 @@ private slots:
         QCOMPARE(report->thread(), qApp->thread());
         QCOMPARE(report->getParametersFullName().size(), moxbcsv::channelTitles().size());
         QVERIFY(qobject_cast<moxbcsvchart *>(g_framework->chartModel));
-        QCOMPARE(g_framework->dataDatabase.databaseName(),
+        QCOMPARE(g_framework->dataDatabase.path(),
                  ArchiveManager::tmpDatabasePath(QStringLiteral("Data_con")));
         QVERIFY(g_framework->moxbManager);
         QVERIFY(g_framework->moxbManager->fetchTables().contains(table));

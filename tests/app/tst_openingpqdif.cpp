@@ -88,7 +88,7 @@ private slots:
         QVERIFY(qobject_cast<ZelCTableModel *>(g_framework->tableModel));
         QCOMPARE(g_framework->tableModel->thread(), qApp->thread());
         QVERIFY(g_framework->tableModel->rowCount() > 0);
-        QCOMPARE(g_framework->dataDatabase.databaseName(),
+        QCOMPARE(g_framework->dataDatabase.path(),
                  ArchiveManager::tmpDatabasePath(QStringLiteral("Data_con")));
         QCOMPARE(prompts->count(QStringLiteral("message")), 0);
     }
@@ -102,7 +102,7 @@ private slots:
         QVERIFY(qobject_cast<ZelCTableModel *>(g_framework->tableModel));
         // Two days of 144 values: 3 x 3 voltages, 3 currents, power,
         // frequency, THD and three harmonics.
-        QSqlQuery q(g_framework->dataDatabase);
+        QSqlQuery q(g_framework->dataDatabase.database());
         QVERIFY(q.exec(QStringLiteral("SELECT COUNT(*), COUNT(DISTINCT name) FROM DataConnected")));
         QVERIFY(q.next());
         QCOMPARE(q.value(0).toInt(), 2 * 18 * 144);

@@ -152,7 +152,7 @@ private slots:
         window()->loadExample(ZelB);
         settle();
         QVERIFY(g_framework->getSessionInfo().isOpen);
-        const QString sessionDb = g_framework->dataDatabase.databaseName();
+        const QString sessionDb = g_framework->dataDatabase.path();
         QVERIFY(QFile::exists(sessionDb));
 
         prompts->fileAnswers.enqueue(sessionDb);

@@ -257,7 +257,7 @@ private slots:
         QVERIFY(g_framework->chartModel);
         QCOMPARE(g_framework->chartModel->thread(), qApp->thread());
         QVERIFY(g_framework->chartModel->totalRowCnt > 0);
-        QCOMPARE(g_framework->dataDatabase.databaseName(), ArchiveManager::tmpDatabasePath(tmpDb));
+        QCOMPARE(g_framework->dataDatabase.path(), ArchiveManager::tmpDatabasePath(tmpDb));
 
         // Every value the reader wrote is a row of the flat table.
         const int values = countRows(tmpDb, QStringLiteral("Data"));
@@ -548,7 +548,7 @@ private slots:
         QCOMPARE(int(s.deviceType), int(Brena));
         QCOMPARE(s.views, standardViews(true));
         QVERIFY(qobject_cast<TempDatabaseTableModel *>(g_framework->tableModel));
-        QCOMPARE(g_framework->dataDatabase.databaseName(), ArchiveManager::tmpDatabasePath(QStringLiteral("Brena")));
+        QCOMPARE(g_framework->dataDatabase.path(), ArchiveManager::tmpDatabasePath(QStringLiteral("Brena")));
         // Channel 1 has two values, channel 2 one: 2 records each.
         QCOMPARE(countRows(QStringLiteral("Brena"), QStringLiteral("Data")), 6);
         QCOMPARE(countRows(QStringLiteral("Brena"), QStringLiteral("Parameters")), 3);
@@ -687,7 +687,7 @@ private slots:
                      name);
         QVERIFY(q.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS eventData (id INTEGER)")));
         QVERIFY(q.exec(QStringLiteral("INSERT INTO tmpOldDataMoxB (id) VALUES (7)")));
-        g_framework->dataDatabase = db;
+        g_framework->dataDatabase = Connections::Binding(db);
 
         QVERIFY(g_framework->clearTempDatabaseTables());
         QStringList tables = db.tables();
@@ -752,7 +752,7 @@ private slots:
         QVERIFY(q.exec(QStringLiteral("INSERT INTO Parameters (id, idDevices, name, unit) VALUES (1, 1, 'U', 'V')")));
         QVERIFY(q.exec(QStringLiteral("INSERT INTO Data (idParameters, value, flag, dateTime) VALUES (1, 230, 0, 1000), "
                                       "(1, 231, 0, 2000)")));
-        g_framework->dataDatabase = db;
+        g_framework->dataDatabase = Connections::Binding(db);
         Framework::SessionInfo s;
         s.isOpen = true;
         s.views = Framework::SessionInfo::ViewDataFilter;
@@ -827,7 +827,7 @@ private slots:
                                                  "('2026-01-01', '00:00:00', '1'), ('2026-01-01', '00:00:01.500', '2')")
                                       .arg(table)})
                     .isEmpty());
-        g_framework->dataDatabase = db;
+        g_framework->dataDatabase = Connections::Binding(db);
         Framework::SessionInfo s;
         s.isOpen = true;
         s.views = Framework::SessionInfo::ViewDataFilter;

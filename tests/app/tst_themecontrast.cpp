@@ -8,6 +8,7 @@
 
 #include "app/Framework.h"
 #include "charts/ui/ChartViewPage.h"
+#include "common/Connections.h"
 #include "reports/AbstractReportModel.h"
 
 #include <QCheckBox>
@@ -307,7 +308,10 @@ private slots:
         for (int i = 0; i < page.drawing().palette.size(); ++i)
             check(QStringLiteral("chart series %1").arg(i), QColor(QRgb(page.drawing().palette[i])), plot);
 
-        AbstractReportModel report(QSqlDatabase(), nullptr);
+        // An empty database: the model reads no names, and no statement
+        // runs on a connection that is not open.
+        Connections::registerFile(QStringLiteral("contrast"), QDir(QDir::tempPath()).filePath(QStringLiteral("contrast.sqlite")));
+        AbstractReportModel report(Connections::database(QStringLiteral("contrast")), nullptr);
         const QHash<QString, QString> table = rules.value(QStringLiteral("QTableView, QTreeView, QListView"));
         const QColor rows(table.value(QStringLiteral("background-color")));
         const QColor otherRows(table.value(QStringLiteral("alternate-background-color")));

@@ -458,7 +458,8 @@ void TestCommon::sameFileRefusesAnotherFile()
     Connections::remove(QStringLiteral("alike"));
     QVERIFY(!Connections::registerAlike(QStringLiteral("alike"), QStringLiteral("nothing")));
     QVERIFY(!Connections::contains(QStringLiteral("alike")));
-    q.finish();
+    q = QSqlQuery();
+    db = QSqlDatabase(); // nothing holds the connection that the removal closes
     Connections::remove(QStringLiteral("same"));
 
     // Nothing was made at the path, and the files hold only the writes made

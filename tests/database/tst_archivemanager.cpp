@@ -441,9 +441,11 @@ void TestArchiveManager::updateMessageOnceOnOlderFile()
     QCOMPARE(console.size(), 1);
     QCOMPARE(a.allRecordsCnt, 1u);
     QCOMPARE(b.firstRecordDate, Q_INT64_C(5000));
-    QSqlDatabase db = Connections::database(kDataCon);
-    QCOMPARE(tables(db), (QStringList{"Devices", "Parameters", "Data", "Events", "eventData"}));
-    QCOMPARE(count(db, QStringLiteral("Data")), 1);
+    {
+        QSqlDatabase db = Connections::database(kDataCon);
+        QCOMPARE(tables(db), (QStringList{"Devices", "Parameters", "Data", "Events", "eventData"}));
+        QCOMPARE(count(db, QStringLiteral("Data")), 1);
+    }
 
     // Another older file opened under the same name is brought up to date too.
     const QString second = m_dir.filePath(QStringLiteral("older2.qdb"));

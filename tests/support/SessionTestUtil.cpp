@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QEvent>
 #include <QFile>
+#include <QThreadPool>
 
 void settle()
 {
@@ -11,6 +12,14 @@ void settle()
         QCoreApplication::processEvents();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
+}
+
+void endPoolThreads()
+{
+    settle();
+    // Qt 5's waitForDone joins and deletes every pool thread once idle.
+    QThreadPool::globalInstance()->waitForDone();
+    settle();
 }
 
 QString writeTemp(const QString &name, const QByteArray &bytes)

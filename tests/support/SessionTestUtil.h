@@ -7,6 +7,10 @@
 // Lets queued calls and deferred deletions of a finished task run.
 void settle();
 
+// Waits for the global pool's tasks and ends all its threads, as the pool
+// does after a session sat idle: what a worker opened must outlive it.
+void endPoolThreads();
+
 // Writes bytes to a file of that name in the temporary folder; the path, or
 // an empty text when it cannot be written.
 QString writeTemp(const QString &name, const QByteArray &bytes);
