@@ -37,6 +37,7 @@
 #include <QDir>
 #include <QStandardItemModel>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPaintEngine>
 #include <QPushButton>
@@ -690,6 +691,20 @@ class TestTextFit : public QObject
                 .value(MainWindow::REPORT_VIEW_PAGE)
                 ->findChild<QPushButton *>(QStringLiteral("exportBasicReportToPdfButton"))
                 ->click();
+        } else if (dialog.startsWith(QLatin1String("energy"))) {
+            // The page removes its energy tab, but its buttons' slots remain.
+            window()->changePage(MainWindow::REPORT_VIEW_PAGE);
+            settle();
+            QWidget *page = window()->cachedPages().value(MainWindow::REPORT_VIEW_PAGE);
+            prompts->execAnswers << check;
+            if (dialog == QLatin1String("energy tariff")) {
+                for (const char *peaks : {"summerTariffPeaksLine", "winterTariffPeaksLine"})
+                    page->findChild<QLineEdit *>(QLatin1String(peaks))->setText(QStringLiteral("7-13"));
+                page->findChild<QPushButton *>(QStringLiteral("addTariffButton"))->click();
+            } else {
+                // Its button waits for an energy report, which nothing makes.
+                QMetaObject::invokeMethod(page, "on_addVirtualRowButton_clicked");
+            }
         } else {
             window()->changePage(MainWindow::DATA_FILTER_PAGE);
             settle();
@@ -830,6 +845,8 @@ private slots:
             {"database", "template save"},
             {"database", "template load"},
             {"ZelB", "PDF options"},
+            {"ZelB", "energy tariff"},
+            {"ZelB", "energy extra row"},
         };
         for (const char *lang : {"en", "pl"})
             for (const auto &row : rows)
