@@ -47,12 +47,26 @@ DeviceEditDialog::DeviceEditDialog(EditType editType, bool moxbDeviceExists, boo
             sftp->setEnabled(false);
 
     fillDeviceTypes();
+    fitProtocolNames();
 
     const QString octet = QStringLiteral("([0-9]|[1-9]\\d{1}|1\\d{0,2}|2[0-4][0-9]|25[0-5])");
     const QString dot = QStringLiteral("\\.");
     QRegExp ipPattern(octet + dot + octet + dot + octet + dot + octet, Qt::CaseSensitive, QRegExp::RegExp);
     ipValidator = new QRegExpValidator(ipPattern, this);
     ui->lineEditIP->setValidator(ipValidator);
+}
+
+void DeviceEditDialog::fitProtocolNames()
+{
+    // The protocol names are long in some languages; the form stands at a
+    // fixed place, so the dialog widens by what the names need beyond it.
+    ui->comboBoxProtocol->setMinimumWidth(ui->comboBoxProtocol->sizeHint().width());
+    const int grow = ui->formLayoutWidget->minimumSizeHint().width() - ui->formLayoutWidget->width();
+    if (grow <= 0)
+        return;
+    ui->formLayoutWidget->resize(ui->formLayoutWidget->width() + grow, ui->formLayoutWidget->height());
+    ui->label_8->move(ui->label_8->x() + grow / 2, ui->label_8->y());
+    resize(width() + grow, height());
 }
 
 DeviceEditDialog::~DeviceEditDialog()

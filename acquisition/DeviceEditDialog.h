@@ -36,6 +36,7 @@ private slots:
 
 private:
     void fillDeviceTypes();
+    void fitProtocolNames();
     void setSaveAllowed(bool allowed);
     bool saveAllowedFor(const QString &typeName) const;
     void inform(const QString &text);

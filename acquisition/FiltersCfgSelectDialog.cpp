@@ -9,6 +9,7 @@
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSettings>
 #include <QTableWidget>
 
@@ -80,6 +81,12 @@ void FiltersCfgSelectDialog::initDialog()
         ui->tableWidget->setItem(n - 1, 0, item);
     }
     settings.endGroup();
+
+    // However small the window is made, the column title stays whole.
+    QTableWidget *table = ui->tableWidget;
+    table->setMinimumWidth(table->verticalHeader()->sizeHint().width()
+                           + table->horizontalHeader()->sectionSizeHint(0)
+                           + table->verticalScrollBar()->sizeHint().width() + 2 * table->frameWidth());
 
     if (loadMode) {
         ui->tableWidget->setEditTriggers(QAbstractItemView::NoEditTriggers);

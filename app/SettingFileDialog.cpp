@@ -31,6 +31,9 @@ SettingFileDialog::SettingFileDialog(QWidget *parent)
     label->setText(tr("Do you want to import settings file?"));
     pushButton->setText(tr("Yes"));
     pushButton_2->setText(tr("No"));
+    // A window made narrow would wrap the question into more lines than the
+    // buttons leave room for: it keeps the width of one line.
+    label->setMinimumWidth(label->fontMetrics().horizontalAdvance(label->text()) + 2 * label->margin());
     QMetaObject::connectSlotsByName(this);
 
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint);

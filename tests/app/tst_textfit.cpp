@@ -1,24 +1,30 @@
 // Every text the user reads fits the widget that shows it: labels, buttons,
 // the items of combo boxes, lists, trees and tables, on every page and in the
 // theme windows, in English and Polish, at 1600 x 1000 and at the window's
-// smallest size, with the console closed and open.
+// smallest size, with the console closed and open; and in every dialog, as it
+// opens and at its smallest size.
 //
 // What a widget paints is recorded through a paint engine of our own, so the
 // check sees the font of the widget's present state (a style sheet may paint a
 // disabled button in another font than it was laid out in), the text as drawn
 // (an item view elides what does not fit) and where it was drawn.
 #include "support/DbTestUtil.h"
+#include "support/FtpTestServer.h"
 #include "support/MoxBSettingsWriter.h"
 #include "support/SessionTestUtil.h"
 #include "support/TestMain.h"
 
 #include "acquisition/DataFilterPage.h"
+#include "acquisition/DeviceDialogsInstall.h"
+#include "app/SettingFileDialog.h"
 #include "app/Framework.h"
 #include "app/Language.h"
 #include "app/MainWindow.h"
 #include "app/SourceTypeFile.h"
 #include "common/Connections.h"
 #include "common/Prompts.h"
+#include "database/DeviceCfg.h"
+#include "themes/ThemeEditWindow.h"
 #include "themes/ThemeWindow.h"
 #include "ui_DataFilterPage.h"
 
@@ -27,8 +33,11 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QDialog>
 #include <QDir>
+#include <QStandardItemModel>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPaintEngine>
 #include <QPushButton>
@@ -40,7 +49,10 @@
 #include <QTextDocument>
 #include <QToolButton>
 #include <QTreeView>
+#include <QTemporaryDir>
 #include <QtMath>
+
+#include <memory>
 
 namespace {
 
@@ -396,7 +408,8 @@ private:
 
 const QString kDbName = QStringLiteral("textfit_fixture");
 
-// Two instruments with long names, a month of data.
+// Two instruments with long names, a month of data. The first one's file
+// server is FtpTestServer's (plain FTP).
 bool writeDatabase(const QString &path)
 {
     QFile::remove(path);
@@ -405,7 +418,9 @@ bool writeDatabase(const QString &path)
         return false;
     QStringList statements = {
         QStringLiteral("INSERT INTO Devices (id, name, type, filesPath, onlineCfgEnable, addresIP, protocolType, "
-                       "user, pass) VALUES (1, 'Substation meter north', 4, '/srv/meter', 1, '10.1.2.3', 1, 'op', '')"),
+                       "user, pass) VALUES (1, 'Substation meter north', 4, '/srv/meter', 1, '127.0.0.1', 0, 'meter', "
+                       "'%1')")
+            .arg(storedPassword::encode(QStringLiteral("pa ss#1"))), // Base64: nothing to quote
         QStringLiteral("INSERT INTO Devices (id, name, type, filesPath, onlineCfgEnable) "
                        "VALUES (2, 'Boiler room transducer', 6, '/srv/wex', 0)"),
         QStringLiteral("INSERT INTO Parameters (id, idDevices, name, unit) VALUES (1, 1, 'U1', 'V')"),
@@ -585,6 +600,139 @@ class TestTextFit : public QObject
         return nullptr;
     }
 
+    // A window the program opened, as it opens and, where it can be made
+    // smaller, at its smallest size. A panel inside the main window is
+    // checked where it stands.
+    void walkWindow(QWidget *dialog, QStringList &report)
+    {
+        if (!dialog->isVisible())
+            dialog->show();
+        QCoreApplication::processEvents();
+        if (!dialog->isWindow()) {
+            checkAt(dialog, QStringLiteral("in the window"), report);
+            return;
+        }
+        const auto checkHere = [&]() {
+            QCoreApplication::processEvents();
+            checkAt(dialog, QStringLiteral("%1x%2").arg(dialog->width()).arg(dialog->height()), report);
+        };
+        checkHere();
+        const QSize opened = dialog->size();
+        QSize smallest = dialog->minimumSize();
+        if (smallest.isEmpty())
+            smallest = dialog->minimumSizeHint(); // invalid without a layout
+        if (smallest.isValid() && smallest != opened) {
+            dialog->resize(smallest);
+            checkHere();
+            dialog->resize(opened);
+        }
+    }
+
+    QPushButton *filterPageButton(const char *name)
+    {
+        return filterPage()->findChild<QPushButton *>(QLatin1String(name));
+    }
+
+    void selectDevice(const QString &name)
+    {
+        QTreeView *tree = filterPage()->form()->treeView;
+        const QModelIndexList found =
+            tree->model()->match(tree->model()->index(0, 0), Qt::DisplayRole, name, 1, Qt::MatchContains);
+        QVERIFY2(!found.isEmpty(), qPrintable(name));
+        tree->selectionModel()->select(found.first(), QItemSelectionModel::ClearAndSelect);
+        QCoreApplication::processEvents();
+    }
+
+    // Opens the dialog the way the program does. A dialog the program runs
+    // modally arrives in Prompts::exec, whose answer gets check; others are
+    // returned to be checked.
+    QWidget *openDialog(const QString &dialog, const std::function<int(QDialog *)> &check)
+    {
+        const auto picking = [](const char *button) {
+            return [button](QDialog *d) {
+                d->findChild<QToolButton *>(QLatin1String(button))->click();
+                return int(QDialog::Rejected);
+            };
+        };
+        if (dialog == QLatin1String("about")) {
+            prompts->execAnswers << check;
+            window()->on_actionAbout_triggered();
+        } else if (dialog == QLatin1String("device selector")) {
+            prompts->execAnswers << check;
+            window()->on_openDeviceButton_clicked();
+        } else if (dialog == QLatin1String("example selector")) {
+            prompts->execAnswers << check;
+            window()->on_actionExamples_triggered();
+        } else if (dialog == QLatin1String("ZelC source selector")) {
+            prompts->execAnswers << picking("ZelC_button") << check;
+            window()->on_openDeviceButton_clicked();
+            session.clear(); // choosing a type closes the session
+        } else if (dialog == QLatin1String("MoxB source selector")) {
+            prompts->execAnswers << picking("MoxB_button") << check;
+            window()->on_openDeviceButton_clicked();
+            session.clear();
+        } else if (dialog == QLatin1String("settings file question")) {
+            // Nothing in the program opens it any more (a message box asks instead).
+            auto *question = new SettingFileDialog(window());
+            question->setAttribute(Qt::WA_DeleteOnClose);
+            return question;
+        } else if (dialog == QLatin1String("theme editor")) {
+            window()->findChild<QPushButton *>(QStringLiteral("themeToggle"))->setChecked(true);
+            settle();
+            window()->themeChooser()->findChild<QToolButton *>(QStringLiteral("UserThemeButton"))->click();
+            settle();
+            return window()->findChild<ThemeEditWindow *>();
+        } else if (dialog == QLatin1String("PDF options")) {
+            window()->changePage(MainWindow::REPORT_VIEW_PAGE);
+            settle();
+            stateAction(QStringLiteral("5 columns"))(); // a report to export
+            prompts->execAnswers << check;
+            window()->cachedPages()
+                .value(MainWindow::REPORT_VIEW_PAGE)
+                ->findChild<QPushButton *>(QStringLiteral("exportBasicReportToPdfButton"))
+                ->click();
+        } else if (dialog.startsWith(QLatin1String("energy"))) {
+            // The page removes its energy tab, but its buttons' slots remain.
+            window()->changePage(MainWindow::REPORT_VIEW_PAGE);
+            settle();
+            QWidget *page = window()->cachedPages().value(MainWindow::REPORT_VIEW_PAGE);
+            prompts->execAnswers << check;
+            if (dialog == QLatin1String("energy tariff")) {
+                for (const char *peaks : {"summerTariffPeaksLine", "winterTariffPeaksLine"})
+                    page->findChild<QLineEdit *>(QLatin1String(peaks))->setText(QStringLiteral("7-13"));
+                page->findChild<QPushButton *>(QStringLiteral("addTariffButton"))->click();
+            } else {
+                // Its button waits for an energy report, which nothing makes.
+                QMetaObject::invokeMethod(page, "on_addVirtualRowButton_clicked");
+            }
+        } else {
+            window()->changePage(MainWindow::DATA_FILTER_PAGE);
+            settle();
+            if (dialog == QLatin1String("template save")) {
+                // A template holds the parameters checked in the tree.
+                filterPage()->model()->item(0)->child(1)->child(0)->setCheckState(Qt::Checked);
+                prompts->execAnswers << check;
+                filterPageButton("saveCfg2TemplButton")->click();
+            } else if (dialog == QLatin1String("template load")) {
+                prompts->execAnswers << check;
+                filterPageButton("loadCfgTemplButton")->click();
+            } else if (dialog == QLatin1String("instrument add")) {
+                prompts->execAnswers << check;
+                filterPageButton("addNewDeviceButton")->click();
+            } else {
+                selectDevice(QStringLiteral("Substation meter north"));
+                prompts->execAnswers << check;
+                if (dialog == QLatin1String("instrument edit"))
+                    filterPageButton("editDeviceButton")->click();
+                else if (dialog == QLatin1String("import"))
+                    filterPageButton("importDataButton")->click();
+                else if (dialog == QLatin1String("file server"))
+                    filterPageButton("downloadDataButton")->click();
+            }
+        }
+        return nullptr;
+    }
+
 private slots:
     void initTestCase()
     {
@@ -595,6 +743,7 @@ private slots:
         g_framework->createMainWindow();
         window()->show();
         prompts = new ScriptedPrompts();
+        installDeviceDialogs(); // as the program does at start
         dbPath = QDir(QDir::tempPath()).filePath(QStringLiteral("textfit.qdb"));
     }
 
@@ -667,6 +816,86 @@ private slots:
             QTRY_COMPARE(filterPage()->form()->dataRecordsValueLabel->text(), QStringLiteral("93"));
         QStringList report;
         walk(stateAction(state), report);
+        for (const QString &line : report)
+            qWarning().noquote() << line;
+        QVERIFY2(report.isEmpty(), qPrintable(QStringLiteral("%1 texts do not fit").arg(report.size())));
+    }
+
+    void dialogs_data()
+    {
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<QString>("sessionKind");
+        QTest::addColumn<QString>("dialog");
+        const struct
+        {
+            const char *session;
+            const char *dialog;
+        } rows[] = {
+            {"", "about"},
+            {"", "device selector"},
+            {"", "example selector"},
+            {"", "ZelC source selector"},
+            {"", "MoxB source selector"},
+            {"", "settings file question"},
+            {"", "theme editor"},
+            {"database", "instrument add"},
+            {"database", "instrument edit"},
+            {"database", "import"},
+            {"database", "file server"},
+            {"database", "template save"},
+            {"database", "template load"},
+            {"ZelB", "PDF options"},
+            {"ZelB", "energy tariff"},
+            {"ZelB", "energy extra row"},
+        };
+        for (const char *lang : {"en", "pl"})
+            for (const auto &row : rows)
+                QTest::addRow("%s %s", lang, row.dialog)
+                    << QString::fromLatin1(lang) << QString::fromLatin1(row.session) << QString::fromLatin1(row.dialog);
+    }
+
+    void dialogs()
+    {
+        QFETCH(QString, language);
+        QFETCH(QString, sessionKind);
+        QFETCH(QString, dialog);
+        std::unique_ptr<FtpTestServer> server;
+        QTemporaryDir served;
+        if (dialog == QLatin1String("file server")) {
+            FTP_SERVER_AVAILABLE_OR_SKIP();
+            QVERIFY(served.isValid());
+            QDir(served.path()).mkpath(QStringLiteral("archive/2024"));
+            for (const char *name : {"archive/2024/meter_2024-03.csv", "archive/meter_events.csv", "readme.txt"}) {
+                QFile file(served.filePath(QLatin1String(name)));
+                QVERIFY(file.open(QIODevice::WriteOnly));
+                file.write("1;2;3\n");
+            }
+            server = std::make_unique<FtpTestServer>();
+            QVERIFY2(server->start(served.path(), FtpTestServer::Plain), qPrintable(server->error()));
+        }
+        setLanguage(language);
+        openSession(sessionKind);
+        window()->resize(1600, 1000);
+        settle();
+
+        QStringList report;
+        int shown = 0;
+        prompts->execAnswers.clear();
+        const auto check = [&](QDialog *d) {
+            ++shown;
+            walkWindow(d, report);
+            d->hide();
+            return int(QDialog::Rejected);
+        };
+        if (QWidget *opened = openDialog(dialog, check)) {
+            ++shown;
+            walkWindow(opened, report);
+            if (opened->isWindow())
+                opened->close();
+        }
+        settle();
+        prompts->execAnswers.clear();
+        QCOMPARE(shown, 1);
         for (const QString &line : report)
             qWarning().noquote() << line;
         QVERIFY2(report.isEmpty(), qPrintable(QStringLiteral("%1 texts do not fit").arg(report.size())));
