@@ -38,7 +38,6 @@ QIcon themedIcon(const QString &file)
     return Framework::createColoredIcon(IconDir + file, color, QSize());
 }
 
-// What the report palette depends on.
 } // namespace
 
 ReportViewPage::ReportViewPage(QWidget *parent)
