@@ -1,6 +1,7 @@
 #include "chartlib/XYChart.h"
 
 #include "chartlib/GifEncoder.h"
+#include "chartlib/RenderBuffers.h"
 #include "chartlib/ValueFormat.h"
 
 #include <QBuffer>
@@ -10,6 +11,8 @@
 #include <QPdfWriter>
 #include <QSaveFile>
 #include <QSvgGenerator>
+
+#include <cstring>
 
 namespace chartlib {
 
@@ -103,7 +106,9 @@ const QImage &BaseChart::staticImage(const ColorPalette &pal)
         layout();
     if (m_cacheValid && m_cacheBg == pal.background && m_cacheText == pal.text && m_cacheLine == pal.line)
         return m_cache;
-    m_cache = QImage(m_width, m_height, QImage::Format_ARGB32_Premultiplied);
+    // Pixels drawn over whole (the background below covers them or they are
+    // cleared), so a kept buffer serves.
+    m_cache = detail::pooledImage(m_width, m_height, QImage::Format_ARGB32_Premultiplied);
     m_cache.setDotsPerMeterX(3780);
     m_cache.setDotsPerMeterY(3780);
     // An opaque background covers every pixel anyway.
@@ -123,12 +128,17 @@ const QImage &BaseChart::staticImage(const ColorPalette &pal)
 QImage BaseChart::makeImage()
 {
     const ColorPalette pal = ColorPalette::current();
-    QImage img = staticImage(pal);
-    if (m_dynamic && !m_dynamic->isEmpty()) {
-        img.detach();
-        QPainter p(&img);
-        m_dynamic->paint(p, pal);
-    }
+    const QImage &cached = staticImage(pal);
+    if (!m_dynamic || m_dynamic->isEmpty())
+        return cached;
+    // The cached picture stays as it is; the track line goes on a copy.
+    QImage img = detail::pooledImage(cached.width(), cached.height(), cached.format());
+    std::memcpy(img.bits(), cached.constBits(), size_t(cached.sizeInBytes()));
+    img.setDotsPerMeterX(cached.dotsPerMeterX());
+    img.setDotsPerMeterY(cached.dotsPerMeterY());
+    QPainter p(&img);
+    m_dynamic->paint(p, pal);
+    p.end();
     return img;
 }
 

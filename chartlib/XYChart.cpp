@@ -217,11 +217,13 @@ void XYChart::doLayout()
             continue;
         }
         if (layer->m_xSorted) {
-            xmin = std::min(xmin, layer->m_x.first());
-            xmax = std::max(xmax, layer->m_x.last());
+            // Read-only access: the series stay shared with the caller's
+            // vectors (a non-const first() would copy them at each layout).
+            xmin = std::min(xmin, layer->m_x.constFirst());
+            xmax = std::max(xmax, layer->m_x.constLast());
             hasX = true;
         } else {
-            for (double x : layer->m_x)
+            for (double x : qAsConst(layer->m_x))
                 if (isValue(x)) {
                     xmin = std::min(xmin, x);
                     xmax = std::max(xmax, x);

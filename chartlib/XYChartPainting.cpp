@@ -2,6 +2,7 @@
 #include "chartlib/XYChart.h"
 
 #include "chartlib/ChartGeometry.h"
+#include "chartlib/RenderBuffers.h"
 
 #include <QPaintEngine>
 #include <QPainter>
@@ -106,31 +107,31 @@ bool clipSegment(QLineF &line, const QRectF &r)
 }
 
 // Draws a polyline cut to a rectangle: each run that stays inside is one polyline.
-void drawClippedPolyline(QPainter &p, const QVector<QPointF> &poly, const QRectF &clip)
+void drawClippedPolyline(QPainter &p, const std::vector<QPointF> &poly, std::vector<QPointF> &run, const QRectF &clip)
 {
     if (poly.size() == 1) {
-        if (clip.contains(poly.first()))
-            p.drawPoint(poly.first());
+        if (clip.contains(poly.front()))
+            p.drawPoint(poly.front());
         return;
     }
-    QVector<QPointF> run;
+    run.clear();
     auto flush = [&]() {
         if (run.size() > 1)
-            p.drawPolyline(run.constData(), run.size());
+            p.drawPolyline(run.data(), int(run.size()));
         run.clear();
     };
-    for (int i = 1; i < poly.size(); ++i) {
-        QLineF seg(poly.at(i - 1), poly.at(i));
+    for (size_t i = 1; i < poly.size(); ++i) {
+        QLineF seg(poly[i - 1], poly[i]);
         if (!clipSegment(seg, clip)) {
             flush();
             continue;
         }
-        if (run.isEmpty() || run.last() != seg.p1()) {
+        if (run.empty() || run.back() != seg.p1()) {
             flush();
-            run << seg.p1();
+            run.push_back(seg.p1());
         }
-        run << seg.p2();
-        if (seg.p2() != poly.at(i))
+        run.push_back(seg.p2());
+        if (seg.p2() != poly[i])
             flush();
     }
     flush();
@@ -159,16 +160,18 @@ void drawSeriesLine(QPainter &p, const QVector<double> &xdata, const QVector<dou
     const double *v = values.constData();
     // Without x data the points stand at their indices.
     const double *xv = xdata.isEmpty() ? nullptr : xdata.constData();
+    // Kept between renders: a redraw touches no new memory.
+    LineScratch &scratch = lineScratch();
     if (!fast) {
-        QVector<QPointF> poly;
-        poly.reserve(i1 - i0 + 1);
+        std::vector<QPointF> &poly = scratch.points;
+        poly.clear();
         auto flushPoly = [&]() {
-            if (cut && !poly.isEmpty())
-                drawClippedPolyline(p, poly, *cut);
+            if (cut && !poly.empty())
+                drawClippedPolyline(p, poly, scratch.run, *cut);
             else if (poly.size() == 1)
-                p.drawPoint(poly.first());
+                p.drawPoint(poly.front());
             else if (poly.size() > 1)
-                p.drawPolyline(poly.constData(), poly.size());
+                p.drawPolyline(poly.data(), int(poly.size()));
             poly.clear();
         };
         for (int i = i0; i <= i1; ++i) {
@@ -179,7 +182,7 @@ void drawSeriesLine(QPainter &p, const QVector<double> &xdata, const QVector<dou
                 flushPoly();
                 continue;
             }
-            poly.append(QPointF(x0 + (xval - xmin) * xs + 0.5, y0 + (val - ymin) * ys + 0.5));
+            poly.emplace_back(x0 + (xval - xmin) * xs + 0.5, y0 + (val - ymin) * ys + 0.5);
         }
         flushPoly();
         return;
@@ -187,9 +190,10 @@ void drawSeriesLine(QPainter &p, const QVector<double> &xdata, const QVector<dou
 
     // Fast mode: per column one vertical line over the column's extent, and the
     // segment from the previous column's last point to this column's first.
-    QVector<QLineF> lines;
-    lines.reserve(2 * (std::abs(int(xs * xr)) + 8));
-    QVector<QPointF> dots;
+    std::vector<QLineF> &lines = scratch.lines;
+    lines.clear();
+    std::vector<QPointF> &dots = scratch.dots;
+    dots.clear();
     // On a plain raster image the column spans are written straight into the
     // pixels (the same pixels the painter would set, without its per-line setup).
     QImage *target = nullptr;
@@ -212,25 +216,21 @@ void drawSeriesLine(QPainter &p, const QVector<double> &xdata, const QVector<dou
                 target = img;
         }
     }
-    struct Span
-    {
-        int col, top, bottom;
-    };
-    QVector<Span> spans;
-    spans.reserve(std::abs(int(xs * xr)) + 8);
+    std::vector<ColumnSpan> &spans = scratch.spans;
+    spans.clear();
     bool havePrev = false;
     double prevX = 0, prevY = 0;
     auto closeColumn = [&](long col, double firstX, double firstY, double lastX, double lastY, double lo, double hi) {
         if (havePrev)
-            lines.append(QLineF(prevX, prevY, firstX, firstY));
+            lines.emplace_back(prevX, prevY, firstX, firstY);
         // A lone point still gets its pixel: line ends alone may leave it out.
         if (lo != hi) {
             if (target)
-                spans.append(Span{int(col), int(std::floor(lo)), int(std::floor(hi))});
+                spans.push_back(ColumnSpan{int(col), int(std::floor(lo)), int(std::floor(hi))});
             else
-                lines.append(QLineF(col + 0.5, lo, col + 0.5, hi));
+                lines.emplace_back(col + 0.5, lo, col + 0.5, hi);
         } else
-            dots.append(QPointF(double(col), std::floor(firstY))); // whole pixels land exactly
+            dots.emplace_back(double(col), std::floor(firstY)); // whole pixels land exactly
         prevX = lastX;
         prevY = lastY;
         havePrev = true;
@@ -270,25 +270,26 @@ void drawSeriesLine(QPainter &p, const QVector<double> &xdata, const QVector<dou
         closeColumn(col, px, py, lastX, lastY, lo, hi);
     }
     if (cut) {
-        QVector<QLineF> kept;
-        kept.reserve(lines.size());
-        for (QLineF l : qAsConst(lines))
+        std::vector<QLineF> &kept = scratch.kept;
+        kept.clear();
+        for (QLineF l : lines)
             if (clipSegment(l, *cut))
-                kept << l;
+                kept.push_back(l);
         lines.swap(kept);
-        QVector<QPointF> inside;
-        for (const QPointF &d : qAsConst(dots))
+        std::vector<QPointF> &inside = scratch.inside;
+        inside.clear();
+        for (const QPointF &d : dots)
             if (cut->contains(d))
-                inside << d;
+                inside.push_back(d);
         dots.swap(inside);
     }
-    if (!lines.isEmpty())
-        p.drawLines(lines.constData(), lines.size());
-    if (!spans.isEmpty()) {
+    if (!lines.empty())
+        p.drawLines(lines.data(), int(lines.size()));
+    if (!spans.empty()) {
         const QRgb rgb = pen.color().rgba(); // opaque: premultiplied is the same
         uchar *bits = target->bits();
         const qsizetype stride = target->bytesPerLine();
-        for (const Span &sp : spans) {
+        for (const ColumnSpan &sp : spans) {
             if (sp.col < clip.left() || sp.col > clip.right())
                 continue;
             const int y1 = std::max(sp.top, clip.top()), y2 = std::min(sp.bottom, clip.bottom());
@@ -296,8 +297,8 @@ void drawSeriesLine(QPainter &p, const QVector<double> &xdata, const QVector<dou
                 reinterpret_cast<QRgb *>(bits + y * stride)[sp.col] = rgb;
         }
     }
-    if (!dots.isEmpty())
-        p.drawPoints(dots.constData(), dots.size());
+    if (!dots.empty())
+        p.drawPoints(dots.data(), int(dots.size()));
 }
 
 QImage symbolSprite(int shape, int size, const QColor &fill, const QColor &edge, int lineWidth)
@@ -367,7 +368,8 @@ void XYChart::paintLayer(QPainter &p, const ColorPalette &pal, Layer *layer, con
                 const QImage sprite = symbolSprite(ds->m_symbol, ds->m_symbolSize, fill, edge, ds->m_symbolLineWidth);
                 const int half = sprite.width() / 2;
                 // Many points share a pixel at low zoom: stamp each pixel once.
-                std::vector<bool> stamped(size_t(m_width) * size_t(m_height), false);
+                std::vector<bool> &stamped = lineScratch().stamped;
+                stamped.assign(size_t(m_width) * size_t(m_height), false);
                 for (int i = i0; i <= i1; ++i) {
                     const double v = ds->getValue(i);
                     const double xv = layer->getXPosition(i);

@@ -3,9 +3,11 @@
 #include "app/Framework.h"
 #include "app/Language.h"
 #include "app/MainWindow.h"
+#include "common/PaletteContrast.h"
 #include "common/ProgressDialog.h"
 #include "common/Prompts.h"
 #include "common/Trace.h"
+#include "reports/AbstractReportModel.h"
 #include "tables/MyAbstractTableModel.h"
 
 #include <QColor>
@@ -53,11 +55,7 @@ PdfConverter::Snapshot PdfConverter::takeSnapshot() const
     s.cells.reserve(s.rows);
     for (int c = 0; c < s.columns; ++c) {
         s.headers << model->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
-        // The colour the report view gives the column, so the file matches the screen.
-        const QVariant color = s.rows > 0 ? model->data(model->index(0, c), Qt::ForegroundRole) : QVariant();
-        s.colors << (color.canConvert<QColor>() && color.value<QColor>().isValid()
-                         ? color.value<QColor>().name()
-                         : QStringLiteral("black"));
+        s.colors << paperColor(c, s.rows);
     }
     for (int r = 0; r < s.rows; ++r) {
         QStringList row;
@@ -67,6 +65,25 @@ PdfConverter::Snapshot PdfConverter::takeSnapshot() const
         s.cells << row;
     }
     return s;
+}
+
+QString PdfConverter::paperColor(int column, int rows) const
+{
+    // The screen's colours are lifted against the theme's table rows, often
+    // dark ones: on paper the same rule is taken against the page (and the
+    // grey of the shaded rows).
+    QList<QColor> paper{QColor(Qt::white)};
+    if (rowAlternateColored)
+        paper << QColor(ShadedRow);
+    if (const auto *report = qobject_cast<const AbstractReportModel *>(model)) {
+        const QColor color = report->columnColorOn(column, paper);
+        return color.isValid() ? color.name() : QStringLiteral("black");
+    }
+    // Another model: its own colour, taken to the nearest brightness that reads.
+    const QVariant color = rows > 0 ? model->data(model->index(0, column), Qt::ForegroundRole) : QVariant();
+    if (!color.canConvert<QColor>() || !color.value<QColor>().isValid())
+        return QStringLiteral("black");
+    return PaletteContrast::readable(color.value<QColor>(), 50, paper, AbstractReportModel::MinimumContrast).name();
 }
 
 QString PdfConverter::buildReportHtml()
@@ -103,7 +120,10 @@ QString PdfConverter::documentHtml(const Snapshot &s, const QString &title, cons
     out << "</tr></thead>\n";
 
     for (int r = 0; r < s.rows; ++r) {
-        out << (r % 2 == 1 && rowAlternateColored ? "<tr bgcolor=#e5e5e5 valign=middle>" : "<tr valign=middle>");
+        if (r % 2 == 1 && rowAlternateColored)
+            out << "<tr bgcolor=" << ShadedRow << " valign=middle>";
+        else
+            out << "<tr valign=middle>";
         const QStringList &row = s.cells.at(r);
         for (int c = 0; c < s.columns; ++c) {
             QString text = row.value(c).simplified().toHtmlEscaped();

@@ -45,6 +45,10 @@ private:
         QStringList colors; // per column, as the report view paints it
     };
     Snapshot takeSnapshot() const;
+    // A parameter column's colour on the paper, or "black".
+    QString paperColor(int column, int rows) const;
+    // The grey of every second row when rows are shaded.
+    static constexpr const char *ShadedRow = "#e5e5e5";
     static QString documentHtml(const Snapshot &s, const QString &title, const QString &start, const QString &end,
                                 bool paramColored, bool rowAlternateColored, int lastPlainColumn);
     // The pool task: prints the document; true when the file was written.

@@ -78,18 +78,50 @@ void AbstractReportModel::initCommon()
 
 void AbstractReportModel::applyThemePalette()
 {
-    const bool light = g_framework ? g_framework->lightTheme : true;
-    const int brightness = g_framework ? g_framework->brightness : 50;
-    const QStringList &base = light ? lightPalette : darkPalette;
-    stringList = base;
-    buildColorTable(brightness);
-    const QList<QColor> rows = g_framework ? g_framework->tableBackgrounds : QList<QColor>();
-    if (rows.isEmpty())
-        return;
-    for (int i = 0; i < stringList.size() && i < base.size(); ++i) {
-        if (PaletteContrast::lowestRatio(QColor(stringList[i]), rows) < 3.0)
-            stringList[i] = PaletteContrast::readable(QColor(base[i]), brightness, rows).name().toUpper();
+    paletteLight = g_framework ? g_framework->lightTheme : true;
+    paletteBrightness = g_framework ? g_framework->brightness : 50;
+    stringList = paletteLight ? lightPalette : darkPalette;
+    buildColorTable(paletteBrightness);
+    paletteRows = g_framework ? g_framework->tableBackgrounds : QList<QColor>();
+    if (!paletteRows.isEmpty())
+        stringList = paletteOn(paletteRows);
+}
+
+bool AbstractReportModel::paletteIsCurrent() const
+{
+    if (!g_framework)
+        return true;
+    return paletteLight == g_framework->lightTheme && paletteBrightness == g_framework->brightness
+           && paletteRows == g_framework->tableBackgrounds;
+}
+
+QStringList AbstractReportModel::paletteOn(const QList<QColor> &backgrounds) const
+{
+    const QStringList &base = paletteLight ? lightPalette : darkPalette;
+    QStringList out;
+    out.reserve(base.size());
+    for (const QString &name : base) {
+        const QColor at = PaletteContrast::atBrightness(QColor(name), paletteBrightness);
+        out << (PaletteContrast::lowestRatio(at, backgrounds) < MinimumContrast
+                    ? PaletteContrast::readable(QColor(name), paletteBrightness, backgrounds, MinimumContrast)
+                    : at)
+                   .name()
+                   .toUpper();
     }
+    return out;
+}
+
+QColor AbstractReportModel::columnColorOn(int column, const QList<QColor> &backgrounds) const
+{
+    const int entry = paletteEntry(column);
+    return entry < 0 ? QColor() : QColor(paletteOn(backgrounds).value(entry));
+}
+
+int AbstractReportModel::paletteEntry(int column) const
+{
+    // The first parameter column takes the first colour.
+    const int entry = column - 2;
+    return entry >= 0 && entry < selectedParamsId.size() && entry < stringList.size() ? entry : -1;
 }
 
 void AbstractReportModel::clearSelectedParams()

@@ -65,9 +65,20 @@ public:
     static QColor blendColor(const QColor &a, const QColor &b, double f);
     void buildColorTable(int brightness);
     // The theme's palette at its brightness (buildColorTable), each colour
-    // that would not stand out 3 : 1 from the table's rows taken to the
-    // nearest brightness at which it does.
+    // that would not stand out 3 : 1 from both kinds of table row taken to
+    // the nearest brightness at which it does.
     void applyThemePalette();
+    // Whether the palette was made for the theme applied now (lightness,
+    // brightness and table rows).
+    bool paletteIsCurrent() const;
+    // The same palette against other backgrounds (paper): each colour of the
+    // theme at its brightness, moved to the nearest brightness at which it
+    // stands out 3 : 1 from every one of them.
+    QStringList paletteOn(const QList<QColor> &backgrounds) const;
+    // A column's colour against those backgrounds; invalid for a column
+    // drawn in the plain text colour.
+    QColor columnColorOn(int column, const QList<QColor> &backgrounds) const;
+    static constexpr double MinimumContrast = 3.0;
     void prepareQueryFilters(const QString &deviceName, int type);
 
     // Read back (the page, the PDF writer and tests).
@@ -124,6 +135,12 @@ protected:
 
 private:
     void construct(avaibleDevices_t type);
+    // The palette entry of a report column, -1 for none.
+    int paletteEntry(int column) const;
+    // What applyThemePalette took from the theme.
+    bool paletteLight = true;
+    int paletteBrightness = 50;
+    QList<QColor> paletteRows;
     // The instrument name of each parameter id (those without one left out).
     QHash<int, QString> deviceNamesOf(const QList<int> &ids);
     // Interval length of the wide increment rows, in minutes.

@@ -348,10 +348,8 @@ QVariant AbstractReportModel::data(const QModelIndex &index, int role) const
     case Qt::TextAlignmentRole:
         return int(Qt::AlignCenter);
     case Qt::ForegroundRole: {
-        const int c = index.column();
-        if (c >= 2 && c - 2 < selectedParamsId.size() && c - 2 < stringList.size())
-            return QColor(stringList.at(c - 2));
-        return QVariant();
+        const int entry = paletteEntry(index.column());
+        return entry < 0 ? QVariant() : QVariant(QColor(stringList.at(entry)));
     }
     default:
         return QVariant();

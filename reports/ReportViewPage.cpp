@@ -4,6 +4,7 @@
 #include "app/MainWindow.h"
 #include "common/ContentsWidth.h"
 #include "common/Prompts.h"
+#include "common/SaveFileName.h"
 #include "common/Trace.h"
 #include "export/PdfConverter.h"
 #include "export/PdfConverterDialog.h"
@@ -37,14 +38,6 @@ QIcon themedIcon(const QString &file)
     return Framework::createColoredIcon(IconDir + file, color, QSize());
 }
 
-// What the report palette depends on.
-QString themeKey()
-{
-    if (!g_framework)
-        return QString();
-    return QStringLiteral("%1/%2").arg(g_framework->lightTheme).arg(g_framework->brightness);
-}
-
 } // namespace
 
 ReportViewPage::ReportViewPage(QWidget *parent)
@@ -54,7 +47,6 @@ ReportViewPage::ReportViewPage(QWidget *parent)
     ui->setupUi(this);
     TRACE() << "Function Name: " << "ReportViewPage::ReportViewPage(QWidget*)";
     setIcons(false);
-    appliedThemeKey = themeKey();
 
     if (g_framework && !g_framework->configFilePath.isEmpty()) {
         tariffSettings = new QSettings(g_framework->configFilePath, QSettings::IniFormat, this);
@@ -307,15 +299,13 @@ void ReportViewPage::setIcons(bool regenerate)
         themedIcon(basicAdjustMode ? QStringLiteral("adjustToContents.svg") : QStringLiteral("adjustToWidth.svg")));
     ui->exportBasicReportToPdfButton->setIcon(themedIcon(QStringLiteral("exportPDForCSV.svg")));
     // The window refreshes a page's icons on every page switch too; only a
-    // change of the report palette's theme makes the report again.
-    const QString key = themeKey();
-    if (!regenerate || key == appliedThemeKey)
-        return;
-    appliedThemeKey = key;
-    if (!anyChecked() || !reportModel)
+    // palette made for other colours (a theme of the same lightness has rows
+    // of its own) makes the report again.
+    if (!regenerate || !reportModel || reportModel->paletteIsCurrent())
         return;
     reportModel->init();
-    on_generateBasicReportButton_clicked();
+    if (anyChecked())
+        on_generateBasicReportButton_clicked();
 }
 
 void ReportViewPage::updateIcons()
@@ -344,8 +334,14 @@ void ReportViewPage::exportReportToPdf(const QString &fileName, const QString &t
     const QString reportTitle = dialog.reportTitle();
     const bool alternate = dialog.isRowAlternateColored();
 
-    const QString path = Prompts::instance().getSaveFileName(this, tr("Exporting as PDF"), fileName,
-                                                             tr("PDF files (*.pdf)"));
+    // The proposed name has no extension of its own: the file written gets
+    // ".pdf", so the desktop knows what it is.
+    QString chosenFilter;
+    const QString typed = Prompts::instance().getSaveFileName(this, tr("Exporting as PDF"), fileName,
+                                                              tr("PDF files (*.pdf)"), &chosenFilter);
+    const QString path = SaveFileName::confirmed(mainWindow() ? static_cast<QWidget *>(mainWindow()) : this,
+                                                 tr("Exporting as PDF"), typed, chosenFilter,
+                                                 {QStringLiteral("pdf")}, QStringLiteral("pdf"));
     if (path.isEmpty())
         return;
 

@@ -100,7 +100,6 @@ private:
     QListWidget *currentParamList = nullptr;
     QTableView *currentTable = nullptr;
     QPushButton *currentAdjustButton = nullptr;
-    QString appliedThemeKey; // theme of the palette the shown report has
     // The tariff store; entry i of every list belongs to tariff i.
     QStringList tariffsNames;
     QStringList summerPeriods;

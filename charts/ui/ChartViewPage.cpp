@@ -7,6 +7,7 @@
 #include "charts/ui/QChartViewer.h"
 #include "charts/ui/QViewPortControl.h"
 #include "common/Prompts.h"
+#include "common/SaveFileName.h"
 #include "common/Trace.h"
 #include "ui_ChartViewPage.h"
 
@@ -469,16 +470,10 @@ void ChartViewPage::on_saveImgButton_clicked()
         &chosenFilter);
     if (fileName.isEmpty() || !viewer->getChart())
         return;
-    const QString target = withImageSuffix(fileName, chosenFilter);
-    // The dialog asked about the name as typed, not about the one completed here.
-    if (target != fileName && QFileInfo::exists(target)) {
-        const QString question =
-            tr("%1 already exists.\nDo you want to replace it?").arg(QDir::toNativeSeparators(target));
-        if (Prompts::instance().message(messageParent(), QMessageBox::Warning, tr("Save"), question,
-                                        QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
-            != QMessageBox::Yes)
-            return;
-    }
+    const QString target = SaveFileName::confirmed(messageParent(), tr("Save"), fileName, chosenFilter, imageSuffixes(),
+                                                   QStringLiteral("png"));
+    if (target.isEmpty())
+        return;
     saveImage(target);
 }
 
@@ -489,17 +484,10 @@ QWidget *ChartViewPage::messageParent()
     return this;
 }
 
-QString ChartViewPage::withImageSuffix(const QString &fileName, const QString &chosenFilter)
+QStringList ChartViewPage::imageSuffixes()
 {
-    static const QStringList known{QStringLiteral("png"), QStringLiteral("jpg"), QStringLiteral("jpeg"),
-                                   QStringLiteral("gif"), QStringLiteral("bmp"), QStringLiteral("svg"),
-                                   QStringLiteral("pdf")};
-    if (known.contains(QFileInfo(fileName).suffix().toLower()))
-        return fileName;
-    static const QRegularExpression pattern(QStringLiteral("\\*\\.(\\w+)"));
-    const QRegularExpressionMatch m = pattern.match(chosenFilter);
-    const QString suffix = m.hasMatch() ? m.captured(1) : QStringLiteral("png");
-    return fileName + (fileName.endsWith(QLatin1Char('.')) ? QString() : QStringLiteral(".")) + suffix;
+    return {QStringLiteral("png"), QStringLiteral("jpg"), QStringLiteral("jpeg"), QStringLiteral("gif"),
+            QStringLiteral("bmp"), QStringLiteral("svg"), QStringLiteral("pdf")};
 }
 
 bool ChartViewPage::saveImage(const QString &fileName)

@@ -41,9 +41,9 @@ public:
     // Writes the chart on screen to a file, the format from its extension;
     // reports a failure to the user. False when nothing was written.
     bool saveImage(const QString &fileName);
-    // A file name with an image format's extension: as given when it has one,
-    // else with that of the filter chosen in the save dialog (PNG without one).
-    static QString withImageSuffix(const QString &fileName, const QString &chosenFilter);
+    // The extensions of the formats a chart is saved in; a name without one
+    // takes that of the filter chosen in the save dialog (PNG without one).
+    static QStringList imageSuffixes();
 
 public slots:
     void onMouseMovePlotArea(QMouseEvent *event);

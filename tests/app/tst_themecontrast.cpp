@@ -7,8 +7,11 @@
 #include "support/TestMain.h"
 
 #include "app/Framework.h"
+#include "common/Prompts.h"
 #include "charts/ui/ChartViewPage.h"
 #include "common/Connections.h"
+#include "common/PaletteContrast.h"
+#include "export/PdfConverter.h"
 #include "reports/AbstractReportModel.h"
 
 #include <QCheckBox>
@@ -16,6 +19,8 @@
 #include <QDir>
 #include <QHash>
 #include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QSqlDatabase>
@@ -202,6 +207,49 @@ IndicatorLook indicatorLook(const QImage &unchecked, const QImage &checked, cons
     return look;
 }
 
+// A report of 20 parameters (as many as one report takes), two rows.
+class PaperReport : public AbstractReportModel
+{
+public:
+    PaperReport()
+        : AbstractReportModel(QSqlDatabase(), nullptr)
+    {
+        ReportRow row{QStringLiteral("2025-01-01 00:00:00"), QStringLiteral("2025-01-01 00:59:59")};
+        for (int i = 0; i < 20; ++i) {
+            selectedParamsId << i + 1;
+            row << QStringLiteral("%1.00").arg(i);
+        }
+        reportRows << row << row;
+    }
+};
+
+// The colours of the text of a PDF file, as poppler draws it.
+QList<QColor> pdfTextColors(const QString &pdf)
+{
+    const QString svg = pdf + QStringLiteral(".svg");
+    QProcess p;
+    p.start(QStringLiteral("pdftocairo"), {QStringLiteral("-svg"), pdf, svg});
+    if (!p.waitForFinished(30000) || p.exitCode() != 0)
+        return {};
+    QFile f(svg);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    const QString text = QString::fromUtf8(f.readAll());
+    // Glyphs are drawn as uses of their outlines inside a group of one fill.
+    QList<QColor> colors;
+    QRegularExpressionMatchIterator it =
+        QRegularExpression(QStringLiteral("<g style=\"fill:rgb\\(([\\d.]+)%,\\s*([\\d.]+)%,\\s*([\\d.]+)%\\)[^\"]*\">\\s*<use"))
+            .globalMatch(text);
+    while (it.hasNext()) {
+        const QRegularExpressionMatch m = it.next();
+        const QColor c = QColor::fromRgbF(m.captured(1).toDouble() / 100, m.captured(2).toDouble() / 100,
+                                          m.captured(3).toDouble() / 100);
+        if (!colors.contains(c))
+            colors << c;
+    }
+    return colors;
+}
+
 } // namespace
 
 class TestThemeContrast : public QObject
@@ -323,6 +371,74 @@ private slots:
             check(QStringLiteral("report column %1, other rows").arg(i), QColor(columns[i]), otherRows);
         }
         fw.brightness = ownBrightness;
+        QVERIFY2(failures.isEmpty(), qPrintable(failures.join(QStringLiteral("; "))));
+    }
+
+    // A colour-coded PDF report on white paper, shaded rows on: each column's
+    // colour at the nearest brightness at which it stands out 3 : 1 from the
+    // page and the shading, whatever the screen's rows needed.
+    void paperColumns_data()
+    {
+        themeRows(true);
+        QTest::newRow("dark, Bright") << int(Framework::ThemeDark) << int(Framework::ThemeLight) << 100;
+        QTest::newRow("red, Bright") << int(Framework::ThemeRed) << int(Framework::ThemeLight) << 100;
+        QTest::newRow("light, Bright") << int(Framework::ThemeLight) << int(Framework::ThemeLight) << 100;
+        QTest::newRow("gold, Dark") << int(Framework::ThemeGold) << int(Framework::ThemeLight) << 0;
+        QTest::newRow("user, Dark") << int(Framework::ThemeUser) << int(Framework::ThemeLight) << 0;
+    }
+    void paperColumns()
+    {
+        QFETCH(int, theme);
+        QFETCH(int, before);
+        QFETCH(int, brightness);
+        Framework &fw = *g_framework;
+        fw.loadTheme(before);
+        fw.loadTheme(theme);
+        const int ownBrightness = fw.brightness;
+        if (brightness >= 0)
+            fw.brightness = brightness;
+        PaperReport report;
+        fw.brightness = ownBrightness;
+        const QList<QColor> paper{QColor(Qt::white), QColor(QStringLiteral("#e5e5e5"))};
+        QStringList failures;
+
+        // Every colour of the palette, and no change where none is needed.
+        const QStringList &base = fw.lightTheme ? AbstractReportModel::lightPalette : AbstractReportModel::darkPalette;
+        const QStringList onPaper = report.paletteOn(paper);
+        QCOMPARE(onPaper.size(), base.size());
+        const double at = brightness >= 0 ? brightness : ownBrightness;
+        for (int i = 0; i < onPaper.size(); ++i) {
+            const QColor c(onPaper[i]);
+            const double ratio = PaletteContrast::lowestRatio(c, paper);
+            if (ratio < 3.0)
+                failures << QStringLiteral("colour %1: %2 is %3 : 1").arg(i).arg(c.name()).arg(ratio, 0, 'f', 2);
+            const QColor asIs = PaletteContrast::atBrightness(QColor(base[i]), at);
+            if (PaletteContrast::lowestRatio(asIs, paper) >= 3.0 && c != asIs)
+                failures << QStringLiteral("colour %1: %2 moved to %3").arg(i).arg(asIs.name(), c.name());
+        }
+
+        // The file itself: every text on the page, the columns' included.
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("report.pdf"));
+        ScriptedPrompts prompts;
+        PdfConverter writer(path, QStringLiteral("Report"), QStringLiteral("2025-01-01 00:00:00"),
+                            QStringLiteral("2025-01-01 00:59:59"), true, true, 1, report.getSelectedParamsId(), &report);
+        writer.startExport();
+        const QList<QColor> text = pdfTextColors(path);
+        auto near = [](const QColor &a, const QColor &b) {
+            return std::abs(a.red() - b.red()) <= 1 && std::abs(a.green() - b.green()) <= 1
+                   && std::abs(a.blue() - b.blue()) <= 1;
+        };
+        // Each column in its paper colour.
+        for (int i = 0; i < 20; ++i)
+            if (std::none_of(text.cbegin(), text.cend(), [&](const QColor &c) { return near(c, QColor(onPaper[i])); }))
+                failures << QStringLiteral("column colour %1 not in the PDF").arg(onPaper[i]);
+        for (const QColor &c : text) {
+            const double ratio = PaletteContrast::lowestRatio(c, paper);
+            // poppler writes colours in percent: allow its rounding.
+            if (ratio < 2.99)
+                failures << QStringLiteral("PDF text %1 is %2 : 1").arg(c.name()).arg(ratio, 0, 'f', 2);
+        }
         QVERIFY2(failures.isEmpty(), qPrintable(failures.join(QStringLiteral("; "))));
     }
 

@@ -1,6 +1,7 @@
 #include "reports/ReportViewPage.h"
 
 #include "app/Framework.h"
+#include "common/PaletteContrast.h"
 #include "common/Prompts.h"
 #include "export/PdfConverterDialog.h"
 #include "reports/AbstractReportModel.h"
@@ -9,6 +10,9 @@
 #include "support/TestMain.h"
 
 #include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QUrl>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QListWidget>
@@ -88,7 +92,11 @@ private slots:
     void adjustMode_data();
     void adjustMode();
     void pdfDefaultsAndCancel();
+    void pdfNameGetsExtension_data();
+    void pdfNameGetsExtension();
+    void pdfCompletedNameAsksBeforeReplacing();
     void themeChangeRegenerates();
+    void themeOfSameLightnessRegenerates();
     void withoutReportModel();
 
 private:
@@ -101,6 +109,8 @@ private:
         return w;
     }
     void tick(int count);
+    // Runs the PDF export with the options accepted and `typed` chosen in the save dialog.
+    void exportAs(ScriptedPrompts &prompts, const QString &typed);
 
     QTemporaryDir m_dir;
     FakeReportModel *m_model = nullptr;
@@ -414,6 +424,84 @@ void TestReportViewPage::pdfDefaultsAndCancel()
     QCOMPARE(prompts.count(QStringLiteral("url")), 0);
 }
 
+void TestReportViewPage::exportAs(ScriptedPrompts &prompts, const QString &typed)
+{
+    prompts.execAnswers.enqueue([](QDialog *d) {
+        d->findChild<QPushButton *>(QStringLiteral("pdfExportOkButton"))->click();
+        return 1;
+    });
+    prompts.fileAnswers.enqueue(typed);
+    prompts.filterAnswers.enqueue(QStringLiteral("PDF files (*.pdf)"));
+    child<QPushButton>("exportBasicReportToPdfButton")->click();
+}
+
+// The save dialog returns the name as typed; the file written is a PDF the
+// desktop can tell by its name. A dot in a name is no extension.
+void TestReportViewPage::pdfNameGetsExtension_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("written");
+    QTest::newRow("the proposed name") << "ZelBReport_2026.12.11_04.16.06" << "ZelBReport_2026.12.11_04.16.06.pdf";
+    QTest::newRow("no dot") << "report" << "report.pdf";
+    QTest::newRow("ending in a dot") << "report." << "report.pdf";
+    QTest::newRow("typed extension kept") << "report.PDF" << "report.PDF";
+}
+
+void TestReportViewPage::pdfNameGetsExtension()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, written);
+    tick(2);
+    child<QPushButton>("generateBasicReportButton")->click();
+    QTemporaryDir dir;
+    ScriptedPrompts prompts;
+    exportAs(prompts, dir.filePath(typed));
+    QCOMPARE(prompts.count(QStringLiteral("message")), 0);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{written});
+    QFile file(dir.filePath(written));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.read(4), QByteArray("%PDF"));
+    QCOMPARE(prompts.openedUrls, QList<QUrl>{QUrl::fromLocalFile(dir.filePath(written))});
+}
+
+// Completing the name must not replace another file unasked.
+void TestReportViewPage::pdfCompletedNameAsksBeforeReplacing()
+{
+    tick(2);
+    child<QPushButton>("generateBasicReportButton")->click();
+    QTemporaryDir dir;
+    const QString existing = dir.filePath(QStringLiteral("report.pdf"));
+    QFile file(existing);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("keep me");
+    file.close();
+    ScriptedPrompts prompts;
+
+    prompts.messageAnswers.enqueue(QMessageBox::No);
+    exportAs(prompts, dir.filePath(QStringLiteral("report")));
+    QCOMPARE(prompts.count(QStringLiteral("message")), 1);
+    QCOMPARE(prompts.calls.last().title, QStringLiteral("Exporting as PDF"));
+    QVERIFY(prompts.calls.last().text.contains(QDir::toNativeSeparators(existing)));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("keep me"));
+    file.close();
+    QCOMPARE(prompts.count(QStringLiteral("url")), 0);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("report.pdf")});
+
+    // Yes replaces it.
+    prompts.messageAnswers.enqueue(QMessageBox::Yes);
+    exportAs(prompts, dir.filePath(QStringLiteral("report")));
+    QCOMPARE(prompts.count(QStringLiteral("message")), 2);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.read(4), QByteArray("%PDF"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("report.pdf")});
+
+    // The name typed with its extension: the save dialog already asked.
+    exportAs(prompts, existing);
+    QCOMPARE(prompts.count(QStringLiteral("message")), 2);
+    QCOMPARE(prompts.count(QStringLiteral("url")), 2);
+}
+
 void TestReportViewPage::themeChangeRegenerates()
 {
     // A page switch refreshes the icons with the same theme: no report.
@@ -435,6 +523,40 @@ void TestReportViewPage::themeChangeRegenerates()
     tick(0);
     m_page->updateIcons();
     QCOMPARE(m_model->queries.size(), 1);
+}
+
+// Light to Pale olive: both light, same brightness, but other rows. The
+// columns must stand out 3 : 1 from both stripes of the rows they are on now.
+void TestReportViewPage::themeOfSameLightnessRegenerates()
+{
+    Framework &fw = *g_framework;
+    fw.loadTheme(Framework::ThemeLight);
+    m_page->updateIcons();
+    tick(20);
+    child<QPushButton>("generateBasicReportButton")->click();
+    QCOMPARE(m_model->queries.size(), 1);
+
+    fw.loadTheme(Framework::ThemeGold);
+    QVERIFY(fw.lightTheme);
+    QCOMPARE(fw.tableBackgrounds.size(), 2);
+    m_page->updateIcons();
+    QCOMPARE(m_model->queries.size(), 2);
+    QStringList failures;
+    auto *table = child<QTableView>("tableView");
+    for (int c = 2; c < table->model()->columnCount(); ++c) {
+        const QColor color = table->model()->index(0, c).data(Qt::ForegroundRole).value<QColor>();
+        for (const QColor &row : fw.tableBackgrounds)
+            if (PaletteContrast::ratio(color, row) < 3.0)
+                failures << QStringLiteral("column %1: %2 on %3").arg(c).arg(color.name(), row.name());
+    }
+    QVERIFY2(failures.isEmpty(), qPrintable(failures.join(QStringLiteral("; "))));
+    // Back and forth between the same two themes: each switch makes it again.
+    m_page->updateIcons();
+    QCOMPARE(m_model->queries.size(), 2);
+    fw.loadTheme(Framework::ThemeLight);
+    m_page->updateIcons();
+    QCOMPARE(m_model->queries.size(), 3);
+    qApp->setStyleSheet(QString());
 }
 
 void TestReportViewPage::withoutReportModel()

@@ -2,7 +2,7 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="pl_PL">
 <context>
-    <name>ChartViewPage</name>
+    <name>SaveFileName</name>
     <message>
         <source>%1 already exists.
 Do you want to replace it?</source>
