@@ -41,6 +41,17 @@
 
 namespace {
 
+// Lines of the file that the reader could not read (it tells them itself).
+qint64 skippedLinesOf(const MoxAparser &reader)
+{
+    return reader.skippedLines();
+}
+
+qint64 skippedLinesOf(const moxbcsvparser &)
+{
+    return 0;
+}
+
 const QString kSourceConnection = QStringLiteral("temp_Data_con");
 const QString kDataConnection = QStringLiteral("Data_con");
 
@@ -241,7 +252,10 @@ void ImportDataWorker::reportOutcome()
 {
     const QString file = QDir::toNativeSeparators(m_path);
     if (m_fw.cancelFlag.loadAcquire() == 0) {
-        emit m_fw.consoleMessage(Framework::tr("The whole file was imported: %1").arg(file), 1);
+        if (m_skippedLines > 0 || m_differingValues > 0)
+            emit m_fw.consoleMessage(Framework::tr("The file was imported, but not whole: %1").arg(file), 2);
+        else
+            emit m_fw.consoleMessage(Framework::tr("The whole file was imported: %1").arg(file), 1);
         return;
     }
     if (m_keptValues > 0)
@@ -536,6 +550,7 @@ void ImportDataWorker::recorderCsv(const QString &table, const char *trace)
         scratchFailure(QString());
         return;
     }
+    m_skippedLines = skippedLinesOf(reader);
     // Attached by its path for the merge, then deleted.
     const QString file = Connections::filePath(kSourceConnection);
     closeSource(true);
@@ -574,6 +589,12 @@ void ImportDataWorker::wideImport(const QString &file, const QString &sourceTabl
                                      .arg(import.addedParameters())
                                      .arg(m_timer.elapsed()),
                                  1);
+        m_differingValues = import.differing();
+        if (m_differingValues > 0)
+            emit m_fw.consoleMessage(Framework::tr("Values of the file not written, as the table already holds "
+                                                   "other values at their date and time: %1")
+                                         .arg(m_differingValues),
+                                     2);
         return;
     case RecorderImport::Result::Cancelled:
         emit m_fw.consoleMessage(Framework::tr("Data import was canceled."), 2);

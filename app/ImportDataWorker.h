@@ -103,6 +103,10 @@ private:
     bool m_scratch = false;     // m_source is this import's own scratch database
     bool m_failed = false;      // a failure, not the user's cancel
     qint64 m_keptValues = 0;    // values written by sections that committed
+    // What a finished import left out: lines its reader skipped, values
+    // that differ from those stored at their date and time.
+    qint64 m_skippedLines = 0;
+    qint64 m_differingValues = 0;
     QString m_readerError;      // the reader's last error line
     bool m_refusalTold = false; // the file was found gone or replaced, and said so
 };

@@ -100,6 +100,23 @@ QString foldCase(const QString &name)
     return folded;
 }
 
+bool findCaseTwins(const QStringList &names, QString *earlier, QString *later)
+{
+    QHash<QString, QString> seen;
+    seen.reserve(names.size());
+    for (const QString &name : names) {
+        const QString key = foldCase(name);
+        const auto it = seen.constFind(key);
+        if (it != seen.constEnd() && it.value() != name) {
+            *earlier = it.value();
+            *later = name;
+            return true;
+        }
+        seen.insert(key, name);
+    }
+    return false;
+}
+
 NameClash nameClash(const QString &name, const QString &other)
 {
     if (name == other)

@@ -24,6 +24,10 @@ QString columnName(const QString &parameter, const QString &instrument);
 // A name as SQLite compares column names: ASCII letters in lower case.
 QString foldCase(const QString &name);
 
+// The first two names (in list order) that SQLite takes for one column,
+// differing only in the case of ASCII letters: false when there are none.
+bool findCaseTwins(const QStringList &names, QString *earlier, QString *later);
+
 // Why a name may not stand beside another instrument's name.
 enum class NameClash {
     None,

@@ -84,6 +84,7 @@ RecorderImport::Result RecorderImport::run(const Request &request)
     m_stage = Stage::None;
     m_rows = 0;
     m_rewritten = 0;
+    m_differing = 0;
     m_addedParameters = 0;
 
     // A name left attached by an import that was torn down mid-way.
@@ -308,6 +309,7 @@ RecorderImport::Result RecorderImport::importRows()
         return Result::Cancelled;
     m_rows = merge.rowCount();
     m_rewritten = merge.rewritten();
+    m_differing = merge.differing();
     if (step(100))
         return Result::Cancelled;
     return Result::Done;

@@ -52,6 +52,9 @@ public:
     Stage failedAt() const { return m_stage; }
     qint64 rowCount() const { return m_rows; }
     qint64 rewritten() const { return m_rewritten; }
+    // Values of the file not written because the table holds another value
+    // at their date and time (RecorderMerge::differing).
+    qint64 differing() const { return m_differing; }
     int addedParameters() const { return m_addedParameters; }
 
     // Work tables that an interrupted import of an earlier version leaves
@@ -73,5 +76,6 @@ private:
     Stage m_stage = Stage::None;
     qint64 m_rows = 0;
     qint64 m_rewritten = 0;
+    qint64 m_differing = 0;
     int m_addedParameters = 0;
 };

@@ -64,8 +64,9 @@ void RecorderMerge::dropWork()
 
 // The order the merge leaves behind: ids 1..n, (date, time) text strictly
 // rising with the id, as SQLite orders text. Only such a table may keep its
-// leading rows untouched. One pass over the rows through the connection's own
-// handle: a window query over a large table costs several times more.
+// leading rows untouched. One pass over the date and time index through the
+// connection's own handle: a window query over a large table costs several
+// times more.
 bool RecorderMerge::isOrdered(bool *ordered)
 {
     *ordered = false;
@@ -75,8 +76,13 @@ bool RecorderMerge::isOrdered(bool *ordered)
         return false;
     }
     sqlite3 *db = *static_cast<sqlite3 *const *>(handle.constData());
-    const QByteArray statement =
-        QStringLiteral("SELECT id, \"date\", \"time\" FROM %1 ORDER BY id;").arg(quoteIdentifier(m_in.table)).toUtf8();
+    // Walked along the date and time index, which holds the id too: a pass
+    // over the index alone reads a fraction of the table's pages. In that
+    // order the ids must run 1, 2, … and no date and time may repeat.
+    const QByteArray statement = QStringLiteral("SELECT id, \"date\", \"time\" FROM %1 INDEXED BY %2 ORDER BY \"date\", "
+                                                "\"time\", id;")
+                                     .arg(quoteIdentifier(m_in.table), quoteIdentifier(indexName(m_in.table)))
+                                     .toUtf8();
     sqlite3_stmt *stmt = nullptr;
     if (sqlite3_prepare_v2(db, statement.constData(), statement.size(), &stmt, nullptr) != SQLITE_OK) {
         m_error = tr("Reading the order of the rows: ") + QString::fromUtf8(sqlite3_errmsg(db));
@@ -120,12 +126,41 @@ bool RecorderMerge::isOrdered(bool *ordered)
     return true;
 }
 
+bool RecorderMerge::countDiffering(const QStringList &targets)
+{
+    // The table keeps one row per date and time: a value that lost there is
+    // not in it, and the user is told how many.
+    m_differing = 0;
+    if (m_in.columns.isEmpty())
+        return true;
+    const QString source = quoteIdentifier(m_in.sourceSchema) + QLatin1Char('.') + quoteIdentifier(m_in.sourceTable);
+    QStringList sums;
+    for (int i = 0; i < m_in.columns.size(); ++i) {
+        const QString s = QStringLiteral("s.") + quoteIdentifier(m_in.columns.at(i).source);
+        sums << QStringLiteral("SUM(NULLIF(NULLIF(%1, ''), ' ') IS NOT NULL AND t.%2 IS NOT %1)")
+                    .arg(s, quoteIdentifier(targets.at(i)));
+    }
+    QSqlQuery query(m_in.db);
+    query.setForwardOnly(true);
+    if (!query.exec(QStringLiteral("SELECT %1 FROM %2 AS s JOIN main.%3 AS t ON t.\"date\" = s.\"date\" AND "
+                                   "t.\"time\" = s.\"time\";")
+                        .arg(sums.join(QStringLiteral(", ")), source, quoteIdentifier(m_in.table)))
+        || !query.next()) {
+        m_error = tr("Comparing the new rows with the table: ") + query.lastError().text();
+        return false;
+    }
+    for (int i = 0; i < sums.size(); ++i)
+        m_differing += query.value(i).toLongLong();
+    return true;
+}
+
 RecorderMerge::Result RecorderMerge::run(const Input &input)
 {
     m_in = input;
     m_error.clear();
     m_rows = 0;
     m_rewritten = 0;
+    m_differing = 0;
     dropWork();
     const Result result = [this] {
         const QString t = quoteIdentifier(m_in.table);
@@ -163,6 +198,9 @@ RecorderMerge::Result RecorderMerge::run(const Input &input)
             }
             targetOf << at;
         }
+        QStringList targets;
+        for (int at : qAsConst(targetOf))
+            targets << tableColumns.at(at);
 
         if (!exec(QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2(\"date\", \"time\");")
                       .arg(quoteIdentifier(indexName(m_in.table)), t),
@@ -200,6 +238,38 @@ RecorderMerge::Result RecorderMerge::run(const Input &input)
         if (cancelled(1))
             return Result::Cancelled;
 
+        // Every value of the file is written when no date and time is in it
+        // twice and all of them follow the table's last: then the comparison
+        // after the merge is not needed (the next file of an instrument), and
+        // no stored row is to be updated.
+        bool mayDiffer = true;
+        bool overlap = true;
+        {
+            QSqlQuery query(m_in.db);
+            qint64 sourceRows = -1, stagedRows = -2;
+            if (query.exec(QStringLiteral("SELECT count(*) FROM %1;").arg(source)) && query.next())
+                sourceRows = query.value(0).toLongLong();
+            if (query.exec(QStringLiteral("SELECT count(*) FROM %1;").arg(kNew)) && query.next())
+                stagedRows = query.value(0).toLongLong();
+            QVariant date, time;
+            if (query.exec(QStringLiteral("SELECT \"date\", \"time\" FROM %1 WHERE \"date\" IS NOT NULL AND \"time\" IS "
+                                          "NOT NULL ORDER BY \"date\", \"time\" LIMIT 1;")
+                               .arg(kNew))
+                && query.next()) {
+                date = query.value(0);
+                time = query.value(1);
+            }
+            query.finish();
+            overlap = !date.isNull();
+            if (overlap) {
+                query.prepare(QStringLiteral("SELECT EXISTS (SELECT 1 FROM %1 WHERE (\"date\", \"time\") >= (?, ?));").arg(t));
+                query.addBindValue(date);
+                query.addBindValue(time);
+                overlap = !query.exec() || !query.next() || query.value(0).toInt() != 0;
+            }
+            mayDiffer = sourceRows != stagedRows || overlap;
+        }
+
         bool ordered = false;
         if (!isOrdered(&ordered))
             return Result::Failed;
@@ -207,7 +277,7 @@ RecorderMerge::Result RecorderMerge::run(const Input &input)
             return Result::Cancelled;
 
         // Rows whose date and time the table holds: updated where they are.
-        if (!m_in.columns.isEmpty()) {
+        if (overlap && !m_in.columns.isEmpty()) {
             QStringList sets;
             for (int i = 0; i < m_in.columns.size(); ++i) {
                 const QString col = quoteIdentifier(tableColumns.at(targetOf.at(i)));
@@ -221,10 +291,11 @@ RecorderMerge::Result RecorderMerge::run(const Input &input)
                       tr("Updating the stored rows: ")))
                 return Result::Failed;
         }
-        if (!exec(QStringLiteral("DELETE FROM %1 WHERE EXISTS (SELECT 1 FROM %2 WHERE %2.\"date\" = %1.\"date\" AND "
-                                 "%2.\"time\" = %1.\"time\");")
-                      .arg(kNew, t),
-                  tr("Sorting out the new rows: ")))
+        if (overlap
+            && !exec(QStringLiteral("DELETE FROM %1 WHERE EXISTS (SELECT 1 FROM %2 WHERE %2.\"date\" = %1.\"date\" AND "
+                                    "%2.\"time\" = %1.\"time\");")
+                         .arg(kNew, t),
+                     tr("Sorting out the new rows: ")))
             return Result::Failed;
         if (cancelled(3))
             return Result::Cancelled;
@@ -263,7 +334,7 @@ RecorderMerge::Result RecorderMerge::run(const Input &input)
             QSqlQuery query(m_in.db);
             if (query.exec(QStringLiteral("SELECT count(*) FROM %1;").arg(t)) && query.next())
                 m_rows = query.value(0).toLongLong();
-            return Result::Done;
+            return !mayDiffer || countDiffering(targets) ? Result::Done : Result::Failed;
         }
 
         // The stored rows to write again; a table out of order may hold a
@@ -343,7 +414,10 @@ RecorderMerge::Result RecorderMerge::run(const Input &input)
             if (query.exec(QStringLiteral("SELECT count(*) FROM %1;").arg(t)) && query.next())
                 m_rows = query.value(0).toLongLong();
         }
-        TRACE() << "Wide table" << m_in.table << "rows:" << m_rows << "written again:" << m_rewritten;
+        if (mayDiffer && !countDiffering(targets))
+            return Result::Failed;
+        TRACE() << "Wide table" << m_in.table << "rows:" << m_rows << "written again:" << m_rewritten
+                << "differing values not written:" << m_differing;
         return cancelled(5) ? Result::Cancelled : Result::Done;
     }();
     dropWork();

@@ -61,6 +61,10 @@ public:
     // Rows the table has after the merge, and rows written anew by it.
     qint64 rowCount() const { return m_rows; }
     qint64 rewritten() const { return m_rewritten; }
+    // Values of the new rows (not NULL, '' or ' ') that the table does not
+    // hold at their date and time after the merge: a stored value kept in
+    // their place, or another new row's at the same date and time.
+    qint64 differing() const { return m_differing; }
 
     // Name of the (date, time) index that the merge keeps on a wide table.
     static QString indexName(const QString &table);
@@ -70,10 +74,12 @@ private:
     // Reports the step and tells whether the import is to stop.
     bool cancelled(int step) const;
     bool isOrdered(bool *ordered);
+    bool countDiffering(const QStringList &targets);
     void dropWork();
 
     Input m_in;
     QString m_error;
     qint64 m_rows = 0;
     qint64 m_rewritten = 0;
+    qint64 m_differing = 0;
 };

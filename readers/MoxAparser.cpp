@@ -4,6 +4,8 @@
 #include "common/Trace.h"
 #include "common/UtcTime.h"
 #include "database/DatabaseStructure.h"
+#include "database/RecorderColumns.h"
+#include "readers/MessageCap.h"
 #include "readers/WideRowWriter.h"
 
 #include <QElapsedTimer>
@@ -147,6 +149,16 @@ QString MoxAparser::columnName(const QString &block, int group, const QString &n
         .arg(block, QString::number(group), name, reg, QString::number(segment));
 }
 
+QString MoxAparser::caseTwinRefusal(const QStringList &columns)
+{
+    QString first, second;
+    if (!recorderColumns::findCaseTwins(columns, &first, &second))
+        return QString();
+    return tr("The column %1 repeats the column %2 of the file: column names that differ only in letter case are "
+              "one column.")
+        .arg(second, first);
+}
+
 bool MoxAparser::parseFile(QSqlDatabase db, int *count, int code)
 {
     Q_UNUSED(code)
@@ -166,20 +178,31 @@ bool MoxAparser::parseFile(QSqlDatabase db, int *count, int code)
     SegmentCounter segments;
     int dataLines = 0;
     int stampedLines = 0;
+    // Lines that cannot be read are skipped, and told once the file is known
+    // to be an export of this kind: (line number, reason).
+    QVector<QPair<int, QString>> skipped;
+    m_skippedLines = 0;
 
     for (int li = 1; li < lines.size(); ++li) {
         const QStringRef line = lines.at(li).trimmed();
         if (line.isEmpty())
             continue;
         ++dataLines;
-        if (line.contains(QChar(0)))
+        if (line.contains(QChar(0))) {
+            skipped.append({li + 1, tr("it holds a NUL byte")});
             continue;
+        }
         const QVector<QStringRef> fields = line.split(QLatin1Char(','));
-        if (fields.size() < 4)
+        if (fields.size() < 4) {
+            skipped.append({li + 1, tr("it has fewer than 4 fields")});
             continue;
+        }
         qint64 msecs = 0;
-        if (!utc::parseMsecs(fields.at(0).toString(), kDateFormat, fields.at(1).toString(), kTimeFormat, &msecs))
+        if (!utc::parseMsecs(fields.at(0).toString(), kDateFormat, fields.at(1).toString(), kTimeFormat, &msecs)) {
+            skipped.append({li + 1, tr("its date and time \"%1 %2\" cannot be read")
+                                        .arg(fields.at(0).toString(), fields.at(1).toString())});
             continue;
+        }
         ++stampedLines;
         const int segment = segments.next(msecs);
 
@@ -210,6 +233,28 @@ bool MoxAparser::parseFile(QSqlDatabase db, int *count, int code)
     columns.sort(Qt::CaseSensitive);
     QStringList header{QStringLiteral("date"), QStringLiteral("time")};
     header += columns;
+
+    // Blocks or channel names in two letter cases would make one column of
+    // two series: nothing is written, and the user learns which columns.
+    const QString twins = caseTwinRefusal(columns);
+    if (!twins.isEmpty()) {
+        emit consoleMessage(twins, 3);
+        emit dialogMessage(twins, QString(), 3);
+        return false;
+    }
+
+    if (!skipped.isEmpty()) {
+        // A damaged file must not flood the console: the text readers' cap.
+        readers::MessageCap cap;
+        const char *kind = "skipped line";
+        for (const auto &line : qAsConst(skipped)) {
+            if (cap.admit(kind, 2))
+                emit consoleMessage(tr("Line %1 was skipped: %2.").arg(line.first).arg(line.second), 2);
+        }
+        for (const readers::MessageCap::Kind &k : cap.takeOverflow())
+            emit consoleMessage(tr("%1 more skipped lines are not listed.").arg(k.suppressed()), 2);
+        emit consoleMessage(tr("Lines of the file that cannot be read, skipped: %1").arg(skipped.size()), 2);
+    }
 
     // Outside the transaction: the table and its columns stay whatever
     // happens to the rows.
@@ -262,6 +307,7 @@ bool MoxAparser::parseFile(QSqlDatabase db, int *count, int code)
         return false;
     }
     TRACE() << QStringLiteral("Success! Parsed %1 time points in %2 ms").arg(processed).arg(timer.elapsed());
+    m_skippedLines = skipped.size();
     *count = processed;
     return true;
 }

@@ -35,6 +35,15 @@ public:
     // "block<block>_value<k>_<name>_<register>_t<segment>", fields as written.
     static QString columnName(const QString &block, int group, const QString &name, const QString &reg, int segment);
 
+    // Data lines of the last parseFile that could not be read and were
+    // skipped (a NUL byte, fewer than 4 fields, a date and time that does
+    // not parse).
+    qint64 skippedLines() const { return m_skippedLines; }
+
+    // Two columns whose names differ only in letter case (SQLite takes them
+    // for one): the refusal that names both, empty when there are none.
+    static QString caseTwinRefusal(const QStringList &columns);
+
     using Row = QVector<QString>;
     // Writes rows whose cells follow header, through writer (prepared on
     // first use). A row of the wrong size is skipped.
@@ -51,4 +60,5 @@ private:
     QFile m_file;
     ProgressDialog *m_progress;
     QAtomicInteger<char> *m_cancelFlag;
+    qint64 m_skippedLines = 0;
 };

@@ -4,6 +4,7 @@
 #include "common/SqlUtil.h"
 #include "common/Trace.h"
 #include "database/DatabaseStructure.h"
+#include "database/RecorderColumns.h"
 
 #include <QElapsedTimer>
 #include <QHash>
@@ -67,14 +68,7 @@ QStringList moxbcsvparser::columnList(const QString &header, int *recordIndex)
 QString moxbcsvparser::columnConflict(const QStringList &columns)
 {
     // SQLite compares column names without ASCII letter case.
-    const auto key = [](const QString &name) {
-        QString k = name;
-        for (QChar &c : k) {
-            if (c.unicode() >= 'A' && c.unicode() <= 'Z')
-                c = QChar(c.unicode() + ('a' - 'A'));
-        }
-        return k;
-    };
+    const auto key = &recorderColumns::foldCase;
     QHash<QString, QString> seen;
     seen.reserve(columns.size());
     for (const QString &name : columns) {

@@ -68,10 +68,18 @@ public:
     bool isLoadingAllData() const { return loadAllData; }
 
 protected:
-    // Whether grouped rows read a cell's flag from its right neighbour. A
-    // table without value and flag column pairs (a recorder's log) shows
-    // its cells as stored.
+    // Whether grouped rows show a channel's cells by the channel's flag
+    // column. A recorder's log has no channels and shows its cells as stored.
     virtual bool hasFlagColumns() const { return true; }
+
+public:
+    // For each column, the column of its channel's flag ("<channel> - flag",
+    // with the same instrument mark as the column), or -1: the date, the
+    // time, a flag column itself and a column of no channel with a flag
+    // column (every MoxA column) show what they hold.
+    static QVector<int> channelFlagColumns(const QStringList &headers);
+
+protected:
 
     // The calling thread's connection to the model's database: a connection
     // serves only the thread that opened it, and the model is built on a
@@ -118,6 +126,8 @@ protected:
     QSqlQuery *exportQuery = nullptr;
     // The column names of the result set, as the table has them.
     QStringList resultHeaders;
+    // channelFlagColumns of resultHeaders.
+    QVector<int> m_flagColumns;
 
 private:
     void constInit();
@@ -125,9 +135,9 @@ private:
     void dropExportQuery();
     QVariant cellForDisplay(const QModelIndex &index, int role) const;
     // What a cell shows (display or foreground role) under the grouping's
-    // flag rule; cell(c) gives column c's own display value.
-    template <class Cell>
-    QVariant flaggedCell(int column, int columns, int role, const Cell &cell) const;
+    // flag rule, given what its channel's flag column holds; invalid: the
+    // cell's own value.
+    QVariant flaggedCell(const QVariant &flagCell, int role) const;
     QStringList parameterColumns(bool fileSession);
     void reportQueryError(const QString &error);
 

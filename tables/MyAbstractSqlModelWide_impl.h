@@ -187,6 +187,7 @@ bool MyAbstractSqlModelWide<Table>::setModelQuery(const QString &text, const QVa
         reportQueryError(q.lastError().databaseText());
         queryModel->clear();
         resultHeaders.clear();
+        m_flagColumns.clear();
         m_queryText.clear();
         m_queryValues.clear();
         return false;
@@ -194,6 +195,7 @@ bool MyAbstractSqlModelWide<Table>::setModelQuery(const QString &text, const QVa
     m_reportedError.clear();
     queryModel->setQuery(std::move(q));
     resultHeaders = headers;
+    m_flagColumns = channelFlagColumns(headers);
     m_queryText = text;
     m_queryValues = values;
     return !queryModel->lastError().isValid();
@@ -254,40 +256,69 @@ template <class Table>
 QVariant MyAbstractSqlModelWide<Table>::data(const QModelIndex &index, int role) const
 {
     const QVariant v = cellForDisplay(index, role);
-    if (!groupByDate || index.column() == 0 || !hasFlagColumns())
+    if (!groupByDate || !hasFlagColumns() || (role != Qt::DisplayRole && role != Qt::ForegroundRole))
         return v;
-    if (role != Qt::DisplayRole && role != Qt::ForegroundRole)
+    const int flagColumn = m_flagColumns.value(index.column(), -1);
+    if (flagColumn < 0)
         return v;
-    const QVariant shown = flaggedCell(index.column(), queryModel->columnCount(), role, [&](int c) {
-        return cellForDisplay(index.sibling(index.row(), c), Qt::DisplayRole);
-    });
+    const QVariant shown =
+        flaggedCell(cellForDisplay(index.sibling(index.row(), flagColumn), Qt::DisplayRole), role);
     return shown.isValid() ? shown : v;
 }
 
 template <class Table>
-template <class Cell>
-QVariant MyAbstractSqlModelWide<Table>::flaggedCell(int column, int columns, int role, const Cell &cell) const
+QVariant MyAbstractSqlModelWide<Table>::flaggedCell(const QVariant &flagCell, int role) const
 {
-    // A cell's flag is the text its right neighbour shows, which follows the
-    // same rule: walk in from the row's end. A cell past the end reads 0.
-    // An invalid result means the cell shows its own value.
-    const int last = columns - 1;
-    int flag = 0;
-    if (column < last) {
-        QVariant shown = cell(last);
-        for (int c = last - 1; c > column; --c) {
-            bool ok = false;
-            const int f = shown.toString().toInt(&ok);
-            const bool valid = isFlagValid(ok ? f : 0);
-            shown = valid ? cell(c) : QVariant(QStringLiteral("---"));
-        }
-        bool ok = false;
-        const int f = shown.toString().toInt(&ok);
-        flag = ok ? f : 0;
-    }
+    // A flag that is no number (a blank where the channel has no sample)
+    // reads 0.
+    bool ok = false;
+    const int read = flagCell.toString().trimmed().toInt(&ok);
+    const int flag = ok ? read : 0;
     if (role == Qt::DisplayRole)
         return isFlagValid(flag) ? QVariant() : QVariant(QStringLiteral("---"));
     return flag == 1 ? QVariant(QColor(160, 160, 160)) : QVariant();
+}
+
+template <class Table>
+QVector<int> MyAbstractSqlModelWide<Table>::channelFlagColumns(const QStringList &headers)
+{
+    // A recorder channel's columns: "<channel> - <quantity>", in the
+    // application database followed by " (<instrument>)". The longer word
+    // first: "valueRaw" also starts with "value".
+    static const QStringList quantities{QStringLiteral("valueRaw"), QStringLiteral("value"), QStringLiteral("avg"),
+                                        QStringLiteral("min"), QStringLiteral("max"), QStringLiteral("flag")};
+    static const QString dash = QStringLiteral(" - ");
+    QHash<QString, int> columnOf;
+    for (int i = headers.size() - 1; i >= 0; --i)
+        columnOf.insert(headers.at(i), i);
+    QVector<int> flagColumns(headers.size(), -1);
+    for (int i = 0; i < headers.size(); ++i) {
+        const QString &name = headers.at(i);
+        bool matched = false;
+        // Any " - " may be the channel's: the instrument's name may hold one
+        // too. Only a flag column that is there makes the match.
+        for (int p = name.indexOf(dash); p >= 0 && !matched; p = name.indexOf(dash, p + 1)) {
+            const int at = p + dash.size();
+            for (const QString &quantity : quantities) {
+                if (!name.midRef(at).startsWith(quantity))
+                    continue;
+                const QString rest = name.mid(at + quantity.size());
+                if (!rest.isEmpty() && !(rest.startsWith(QLatin1String(" (")) && rest.endsWith(QLatin1Char(')'))))
+                    continue;
+                if (quantity == quantities.last()) {
+                    matched = true; // the flag column itself shows its code
+                    break;
+                }
+                const auto flag = columnOf.constFind(name.left(p) + dash + quantities.last() + rest);
+                if (flag != columnOf.constEnd()) {
+                    flagColumns[i] = flag.value();
+                    matched = true;
+                    break;
+                }
+            }
+        }
+    }
+    return flagColumns;
 }
 
 template <class Table>
@@ -334,10 +365,10 @@ bool MyAbstractSqlModelWide<Table>::readRowExport(ExportSection &section, int ma
             section.stored.append(m_rowStream->value(c));
         for (int c = 0; c < columns; ++c) {
             const QVariant &own = section.stored.at(first + c);
+            const int flagColumn = groupByDate && flagColumns ? m_flagColumns.value(c, -1) : -1;
             QVariant shown;
-            if (groupByDate && c > 0 && flagColumns)
-                shown = flaggedCell(c, columns, Qt::DisplayRole,
-                                    [&](int k) { return section.stored.at(first + k); });
+            if (flagColumn >= 0 && flagColumn < columns)
+                shown = flaggedCell(section.stored.at(first + flagColumn), Qt::DisplayRole);
             section.shown.append(shown.isValid() ? shown : own);
         }
         ++section.rows;

@@ -9,6 +9,7 @@
 #include "app/MainWindow.h"
 #include "common/Connections.h"
 #include "common/Prompts.h"
+#include "support/ConsoleSpyUtil.h"
 #include "support/DbTestUtil.h"
 #include "support/MoxACsvWriter.h"
 #include "support/MoxBCsvWriter.h"
@@ -158,6 +159,130 @@ private slots:
         QCOMPARE(testdb::column(appDb(), "SELECT time || ' ' || coalesce(\"AI1 (Yard)\", '-') || ' ' || "
                                          "coalesce(\"AI2 (Yard)\", '-') FROM DataMoxB ORDER BY id"),
                  (QStringList{"03:30:36.500 1.5 -", "03:30:37.000 2.5 3.0", "03:30:37.500 - -", "03:30:38.000 - -"}));
+        QVERIFY(prompts->messageTexts().isEmpty());
+    }
+
+    // Blocks (or channel names) in two letter cases would be one column of
+    // the table: the file is refused by name, and nothing is stored.
+    void moxaCaseTwinsRefused_data()
+    {
+        QTest::addColumn<QByteArray>("lines");
+        QTest::addColumn<QString>("earlier");
+        QTest::addColumn<QString>("later");
+        QTest::newRow("blocks") << QByteArray("2025-03-10,17:14:43,1,A,14500,Ch1,1.5\n"
+                                              "2025-03-10,17:14:44,2,a,14500,Ch1,2.5\n")
+                                << "blockA_value1_Ch1_14500_t1" << "blocka_value1_Ch1_14500_t1";
+        QTest::newRow("channels") << QByteArray("2025-03-10,17:14:43,1,1,14500,Ch1,1.5\n"
+                                                "2025-03-10,17:14:44,2,1,14500,CH1,2.5\n")
+                                  << "block1_value1_CH1_14500_t1" << "block1_value1_Ch1_14500_t1";
+    }
+    void moxaCaseTwinsRefused()
+    {
+        QFETCH(QByteArray, lines);
+        QFETCH(QString, earlier);
+        QFETCH(QString, later);
+        QVERIFY(openDatabase(MoxA));
+        QVERIFY(import(file(QStringLiteral("a.CSV"), moxacsv::file(5)), MoxA, hall));
+        const QStringList before = dump(appDb(), QStringLiteral("DataMoxA"));
+        const QString refusal = QStringLiteral("The column %1 repeats the column %2 of the file: column names that "
+                                               "differ only in letter case are one column.")
+                                    .arg(later, earlier);
+        const int shown = windowConsoleLines().size();
+        QVERIFY(!import(file(QStringLiteral("twins.CSV"), moxacsv::header() + lines), MoxA, yard));
+        QCOMPARE(prompts->messageTexts(), QStringList{refusal});
+        QVERIFY(windowConsoleLines().mid(shown).contains(refusal));
+        QCOMPARE(dump(appDb(), QStringLiteral("DataMoxA")), before);
+        QCOMPARE(testdb::column(appDb(), QStringLiteral("SELECT count(*) FROM Parameters WHERE idDevices = %1")
+                                             .arg(yard)),
+                 QStringList{"0"});
+    }
+
+    // Lines that cannot be read are skipped, each named (up to the readers'
+    // cap), counted, and the file is not called imported whole.
+    void moxaSkippedLinesTold_data()
+    {
+        QTest::addColumn<QByteArray>("lines");
+        QTest::addColumn<QStringList>("told");
+        QTest::addColumn<int>("rows");
+        const QByteArray nul = QByteArray("2025-03-10,17:14:44,2,1,14500,Ch1,2") + '\0' + QByteArray(".5\n");
+        QTest::newRow("three kinds")
+            << (QByteArray("2025-03-10,17:14:43,1,1,14500,Ch1,1.5\n") + nul
+                + "2025-13-45,17:14:45,3,1,14500,Ch1,3.5\n"
+                  "x,y\n"
+                  "2025-03-10,17:14:46,4,1,14500,Ch1,4.5\n")
+            << QStringList{"Line 3 was skipped: it holds a NUL byte.",
+                           "Line 4 was skipped: its date and time \"2025-13-45 17:14:45\" cannot be read.",
+                           "Line 5 was skipped: it has fewer than 4 fields.",
+                           "Lines of the file that cannot be read, skipped: 3"}
+            << 2;
+        QByteArray many("2025-03-10,17:14:43,1,1,14500,Ch1,1.5\n");
+        QStringList told;
+        for (int i = 0; i < 150; ++i) {
+            many += "2025-03-10,17:61:00,1,1,14500,Ch1,1.5\n";
+            if (i < 100)
+                told << QStringLiteral("Line %1 was skipped: its date and time \"2025-03-10 17:61:00\" cannot be "
+                                       "read.")
+                            .arg(i + 3);
+        }
+        told << "50 more skipped lines are not listed." << "Lines of the file that cannot be read, skipped: 150";
+        QTest::newRow("past the cap") << many << told << 1;
+    }
+    void moxaSkippedLinesTold()
+    {
+        QFETCH(QByteArray, lines);
+        QFETCH(QStringList, told);
+        QFETCH(int, rows);
+        QVERIFY(openDatabase(MoxA));
+        consolespy::Lines console(g_framework);
+        const int shown = windowConsoleLines().size();
+        const QString path = file(QStringLiteral("damaged.CSV"), moxacsv::header() + lines);
+        QVERIFY(import(path, MoxA, hall));
+        // The reader tells the window; the import's verdict comes last.
+        QCOMPARE(windowConsoleLines().mid(shown).filter(QStringLiteral("skipped")), told);
+        const QStringList seen = console.take();
+        QVERIFY(!seen.contains(QStringLiteral("The whole file was imported: ") + path));
+        QCOMPARE(seen.last(), QStringLiteral("The file was imported, but not whole: ") + path);
+        QCOMPARE(testdb::count(appDb(), QStringLiteral("DataMoxA")), qint64(rows));
+        QVERIFY(prompts->messageTexts().isEmpty());
+    }
+
+    // The table keeps one row per date and time: a value of the file that
+    // differs from the one kept at its time is counted, and the file is not
+    // called imported whole.
+    void differingValuesTold()
+    {
+        QVERIFY(openDatabase(MoxB));
+        const QByteArray header("record,date,time,U1,U2,\n");
+        consolespy::Lines console(g_framework);
+        const QString first = file(QStringLiteral("first.csv"), header + "1,2026-01-14,00:00:00.000,1,5,\n");
+        QVERIFY(import(first, MoxB, hall));
+        QCOMPARE(console.take().last(), QStringLiteral("The whole file was imported: ") + first);
+
+        // U1 = 9 where 1 is stored; U2 the same value; a new time.
+        const QString second = file(QStringLiteral("second.csv"), header + "1,2026-01-14,00:00:00.000,9,5,\n"
+                                                                           "2,2026-01-14,00:00:01.000,2,6,\n");
+        QVERIFY(import(second, MoxB, hall));
+        QStringList lines = console.take();
+        QVERIFY(lines.contains(QStringLiteral("Values of the file not written, as the table already holds other values "
+                                              "at their date and time: 1")));
+        QCOMPARE(lines.last(), QStringLiteral("The file was imported, but not whole: ") + second);
+        QCOMPARE(testdb::column(appDb(), "SELECT \"U1 (Hall)\" FROM DataMoxB ORDER BY id"), (QStringList{"1", "2"}));
+
+        // One time twice in a file: one value is kept, the other counted; a
+        // blank (no value) counts nothing.
+        const QString twice = file(QStringLiteral("twice.csv"), header + "1,2026-01-14,00:00:00.000,1,,\n"
+                                                                         "2,2026-01-14,00:00:00.000,7,,\n");
+        QVERIFY(import(twice, MoxB, yard));
+        lines = console.take();
+        QVERIFY(lines.contains(QStringLiteral("Values of the file not written, as the table already holds other values "
+                                              "at their date and time: 1")));
+        QCOMPARE(lines.last(), QStringLiteral("The file was imported, but not whole: ") + twice);
+
+        // The first file again: every value is the one stored.
+        QVERIFY(import(first, MoxB, hall));
+        lines = console.take();
+        QVERIFY(lines.filter(QStringLiteral("not written")).isEmpty());
+        QCOMPARE(lines.last(), QStringLiteral("The whole file was imported: ") + first);
         QVERIFY(prompts->messageTexts().isEmpty());
     }
 

@@ -155,6 +155,54 @@ private slots:
         QCOMPARE(prompts->count(QStringLiteral("message")), 0);
     }
 
+    // A file whose channel names differ only in letter case is refused by
+    // name; lines that cannot be read are named and counted, the rest opens.
+    void refusedOrShortened_data()
+    {
+        QTest::addColumn<QByteArray>("lines");
+        QTest::addColumn<bool>("opens");
+        QTest::addColumn<QStringList>("messages");
+        QTest::addColumn<QStringList>("told"); // console lines about the file's content
+        const QString twins = QStringLiteral("The column block1_value1_Ch1_14500_t1 repeats the column "
+                                             "block1_value1_CH1_14500_t1 of the file: column names that differ only "
+                                             "in letter case are one column.");
+        QTest::newRow("case twins") << QByteArray("2025-03-10,17:14:43,1,1,14500,Ch1,1.5\n"
+                                                  "2025-03-10,17:14:44,2,1,14500,CH1,2.5\n")
+                                    << false << QStringList{twins} << QStringList{twins};
+        QTest::newRow("skipped lines")
+            << (QByteArray("2025-03-10,17:14:43,1,1,14500,Ch1,1.5\n2025-03-10,,2,1,14500,Ch1,2.5\n")
+                + QByteArray("2025-03-10,17:14:45,3,1,14500,Ch1") + '\0' + QByteArray(",3.5\n"))
+            << true << QStringList()
+            << QStringList{"Line 3 was skipped: its date and time \"2025-03-10 \" cannot be read.",
+                           "Line 4 was skipped: it holds a NUL byte.",
+                           "Lines of the file that cannot be read, skipped: 2"};
+    }
+
+    void refusedOrShortened()
+    {
+        QFETCH(QByteArray, lines);
+        QFETCH(bool, opens);
+        QFETCH(QStringList, messages);
+        QFETCH(QStringList, told);
+        const QString path = writeTemp(QStringLiteral("20000001.CSV"), moxacsv::header() + lines);
+        QVERIFY(!path.isEmpty());
+        const int shown = windowConsoleLines().size();
+        g_framework->openFile(path, MoxA, 0, {});
+        settle();
+        QCOMPARE(g_framework->getSessionInfo().isOpen, opens);
+        QCOMPARE(prompts->messageTexts(), messages);
+        QTRY_VERIFY(!console.filter(opens ? QStringLiteral("Session opened in: ") : QStringLiteral("Session closed"))
+                         .isEmpty());
+        // The reader tells the window's console.
+        QStringList content;
+        for (const QString &line : windowConsoleLines().mid(shown))
+            if (line.contains(QLatin1String("skipped")) || line.contains(QLatin1String("letter case")))
+                content << line;
+        QCOMPARE(content, told);
+        if (opens)
+            QCOMPARE(g_framework->tableModel->rowCount(), 1);
+    }
+
     // Help > Examples offers the recorder, and its example opens with every
     // line of the export as a row.
     void example()

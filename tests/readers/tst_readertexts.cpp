@@ -78,17 +78,27 @@ void TestReaderTexts::entries_data()
         "Removing the rows to write again: ",
         "Restarting the ids: ",
         "Writing the rows: ",
+        "Comparing the new rows with the table: ",
     };
     for (const char *s : recorderMerge)
         QTest::newRow(s) << "RecorderMerge" << s;
     // What the import worker adds to them.
     for (const char *s : {"Imported into %1: %2 rows in the table, %3 of them written, %4 new parameters, in: %5 ms",
                           "Data import was canceled.", "An error occurred during transaction start.",
-                          "An error occurred during database import."})
+                          "An error occurred during database import.",
+                          "The file was imported, but not whole: %1",
+                          "Values of the file not written, as the table already holds other values at their date "
+                          "and time: %1"})
         QTest::newRow(s) << "Framework" << s;
     QTest::newRow("step-driven reader's end") << "NormalDeviceParser" << "Parse table data in: ";
     QTest::newRow("event log, unreadable") << "moxbauditparser" << "File has invalid format!";
     QTest::newRow("MoxA, no export") << "MoxAparser" << "File has invalid format!";
+    for (const char *s : {"The column %1 repeats the column %2 of the file: column names that differ only in letter "
+                          "case are one column.",
+                          "it holds a NUL byte", "it has fewer than 4 fields",
+                          "its date and time \"%1 %2\" cannot be read", "Line %1 was skipped: %2.",
+                          "%1 more skipped lines are not listed.", "Lines of the file that cannot be read, skipped: %1"})
+        QTest::newRow(s) << "MoxAparser" << s;
     QTest::newRow("MoxB, column twice") << "moxbcsvparser" << "The header names the column %1 twice.";
     QTest::newRow("MoxB, letter case")
         << "moxbcsvparser"

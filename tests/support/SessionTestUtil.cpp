@@ -1,5 +1,12 @@
 #include "support/SessionTestUtil.h"
 
+#include "app/ConsoleWidget.h"
+#include "app/Framework.h"
+#include "app/MainWindow.h"
+
+#include <QRegularExpression>
+#include <QTextEdit>
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QEvent>
@@ -29,4 +36,19 @@ QString writeTemp(const QString &name, const QByteArray &bytes)
     if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size())
         return QString();
     return path;
+}
+
+QStringList windowConsoleLines()
+{
+    QStringList out;
+    MainWindow *window = g_framework ? g_framework->mainWindow.data() : nullptr;
+    QTextEdit *edit = window ? window->consoleWidget()->findChild<QTextEdit *>() : nullptr;
+    if (!edit)
+        return out;
+    static const QRegularExpression stamp(QStringLiteral("^\\[\\d\\d:\\d\\d:\\d\\d\\.\\d{3}\\] - "));
+    for (QString line : edit->toPlainText().split(QLatin1Char('\n'))) {
+        line.remove(stamp);
+        out << line;
+    }
+    return out;
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include <QStringList>
 // Helpers of the tests that drive whole sessions through the Framework.
 #include "support/SessionTestUtil.h"
 #include <QByteArray>
@@ -14,3 +15,7 @@ void endPoolThreads();
 // Writes bytes to a file of that name in the temporary folder; the path, or
 // an empty text when it cannot be written.
 QString writeTemp(const QString &name, const QByteArray &bytes);
+
+// The messages the main window's console shows, oldest first, without their
+// time stamps: what readers send to the window, as the user reads it.
+QStringList windowConsoleLines();

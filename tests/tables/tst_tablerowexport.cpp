@@ -109,9 +109,9 @@ bool TestTableRowExport::writeWide(QSqlDatabase db, int rows)
 {
     QSqlQuery q(db);
     if (!q.exec(QStringLiteral("CREATE TABLE DataMoxB (id INTEGER PRIMARY KEY AUTOINCREMENT, date TEXT, time TEXT, "
-                               "\"U (X)\" TEXT, \"F (X)\" TEXT)")))
+                               "\"U - value (X)\" TEXT, \"U - flag (X)\" TEXT)")))
         return false;
-    if (!db.transaction() || !q.prepare(QStringLiteral("INSERT INTO DataMoxB (date, time, \"U (X)\", \"F (X)\") "
+    if (!db.transaction() || !q.prepare(QStringLiteral("INSERT INTO DataMoxB (date, time, \"U - value (X)\", \"U - flag (X)\") "
                                                        "VALUES (?, ?, ?, ?)")))
         return false;
     for (int i = 0; i < rows; ++i) {
@@ -153,7 +153,7 @@ void TestTableRowExport::wideTableStreamsWithoutLoading()
         QVERIFY(q.exec(QStringLiteral("CREATE TABLE Parameters (id INTEGER PRIMARY KEY, idDevices INTEGER, "
                                       "name TEXT, unit TEXT)")));
         QVERIFY(q.exec(QStringLiteral("INSERT INTO Devices VALUES (1, 'X')")));
-        QVERIFY(q.exec(QStringLiteral("INSERT INTO Parameters VALUES (1, 1, 'U', 'V'), (2, 1, 'F', '')")));
+        QVERIFY(q.exec(QStringLiteral("INSERT INTO Parameters VALUES (1, 1, 'U - value', 'V'), (2, 1, 'U - flag', '')")));
     }
     QVERIFY(writeWide(db, rows));
 
@@ -190,7 +190,7 @@ void TestTableRowExport::wideTableStreamsWithoutLoading()
     m->endRowExport();
     QCOMPARE(seen, rows);
     QCOMPARE(m->rowCount(), screen);
-    // Only the grouped flag rule hides values (behind a "2" to their right).
+    // Only the grouped flag rule hides values (those of their channel's flag 2).
     QCOMPARE(dashes > 0, filtered && grouped);
 }
 
