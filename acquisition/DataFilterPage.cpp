@@ -14,7 +14,6 @@
 
 #include <QCalendarWidget>
 #include <QElapsedTimer>
-#include <QMessageBox>
 #include <QFileInfo>
 #include <QLocale>
 #include <QMenu>

@@ -115,7 +115,7 @@ private:
     // Counts still running, and what interrupts the newest (the older ones
     // are interrupted already). Each reads through a read-only connection of
     // its own, so none needs the page or the session's connection: the page
-    // does not wait for them when it goes.
+    // waits for them no longer than a moment when it goes.
     QList<QFuture<void>> recordCounts;
     std::shared_ptr<QueryInterrupt> recordCountStop;
 };

@@ -301,12 +301,19 @@ namespace {
 // whose columns cannot be read is left out, with the reason in errors.
 bool ownWideColumns(QSqlDatabase db, int id, QList<QPair<QString, QStringList>> *own, QStringList *errors)
 {
+    // Most databases have no wide table: then nothing is read at all.
+    QStringList tables;
+    for (const QString &table : recorderColumns::wideTables())
+        if (sql::hasTable(db, table))
+            tables << table;
+    if (tables.isEmpty())
+        return true;
     recorderColumns::Owners owners;
     if (!owners.load(db)) {
         *errors << owners.errorText();
         return false;
     }
-    for (const QString &table : recorderColumns::wideTables()) {
+    for (const QString &table : qAsConst(tables)) {
         QStringList columns;
         QString error;
         if (!recorderColumns::tableColumns(db, table, &columns, &error)) {
@@ -386,6 +393,7 @@ ArchivePeriod ArchiveManager::devicePeriod(QSqlDatabase db, int id)
     // Per parameter, the first and the last time from the (idParameters,
     // dateTime) index: a few page reads each, however many rows there are.
     QSqlQuery query(db);
+    query.setForwardOnly(true);
     query.prepare(QStringLiteral(
         "SELECT MIN(first), MAX(last) FROM (SELECT "
         "(SELECT MIN(dateTime) FROM Data WHERE idParameters = p.id) AS first, "
