@@ -8,10 +8,12 @@
 #include "common/Connections.h"
 #include "common/ContentsWidth.h"
 #include "common/GuiCall.h"
+#include "common/QueryInterrupt.h"
 #include "common/Trace.h"
 #include "ui_DataFilterPage.h"
 
 #include <QCalendarWidget>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLocale>
 #include <QMenu>
@@ -20,6 +22,7 @@
 #include <QStandardItemModel>
 #include <QTableView>
 #include <QTextCharFormat>
+#include <QThread>
 #include <QtConcurrent>
 
 #include <algorithm>
@@ -135,8 +138,13 @@ DataFilterPage::DataFilterPage(QWidget *parent)
 DataFilterPage::~DataFilterPage()
 {
     stopRecordCounts();
+    // An interrupted count ends within milliseconds; one that does not (a
+    // busy pool) ends by itself later and reports to no one.
+    QElapsedTimer waited;
+    waited.start();
     for (QFuture<void> &count : recordCounts)
-        count.waitForFinished();
+        while (!count.isFinished() && waited.elapsed() < 50)
+            QThread::msleep(1);
     delete ui;
     delete deviceModel;
 }
@@ -297,37 +305,43 @@ void DataFilterPage::startRecordCount(bool hasRecords)
     const QString file = Connections::filePath(QStringLiteral("Data_con"));
     if (file.isEmpty())
         return;
-    // A read-only connection of the count's own: closing the session removes
-    // "Data_con" with every thread's connection to it, which must not happen
-    // under a running count, and a reader never writes or removes the file's
-    // journal. The count removes its name itself, on its own thread.
-    static int serial = 0;
-    const QString name = QStringLiteral("Data_con_count_%1").arg(++serial);
-    Connections::Options options;
-    options.readOnly = true;
-    Connections::registerFile(name, file, options);
-    recordCountCancel = std::make_shared<QAtomicInt>(0);
-    const std::shared_ptr<QAtomicInt> cancel = recordCountCancel;
+    const QString name = registerCountConnection(file);
+    recordCountStop = std::make_shared<QueryInterrupt>();
+    const std::shared_ptr<QueryInterrupt> stop = recordCountStop;
     QPointer<DataFilterPage> page(this);
     recordCounts.erase(std::remove_if(recordCounts.begin(), recordCounts.end(),
                                       [](const QFuture<void> &count) { return count.isFinished(); }),
                        recordCounts.end());
-    recordCounts << QtConcurrent::run([page, generation, name, cancel]() {
+    recordCounts << QtConcurrent::run([page, generation, name, stop]() {
         QString error;
         qint64 count = -1;
         {
             Connections::TaskScope connections;
-            count = ArchiveManager::countRecords(name, &error, cancel.get());
+            count = ArchiveManager::countRecords(name, &error, stop.get());
             Connections::remove(name);
         }
         callQueued(page, [generation, count, error](DataFilterPage *p) { p->showRecordCount(generation, count, error); });
     });
 }
 
+// A read-only connection of a count's own: closing the session removes
+// "Data_con" with every thread's connection to it, which must not happen
+// under a running count, and a reader never writes or removes the file's
+// journal. The count removes the name itself, on its own thread.
+QString DataFilterPage::registerCountConnection(const QString &file)
+{
+    static int serial = 0;
+    const QString name = QStringLiteral("Data_con_count_%1").arg(++serial);
+    Connections::Options options;
+    options.readOnly = true;
+    Connections::registerFile(name, file, options);
+    return name;
+}
+
 void DataFilterPage::stopRecordCounts()
 {
-    if (recordCountCancel)
-        recordCountCancel->storeRelaxed(1);
+    if (recordCountStop)
+        recordCountStop->interrupt();
 }
 
 void DataFilterPage::showRecordCount(int generation, qint64 count, const QString &error)

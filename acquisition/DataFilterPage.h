@@ -3,7 +3,6 @@
 #include "database/DeviceCfg.h"
 #include "database/FiltersCfg.h"
 
-#include <QAtomicInt>
 #include <QFuture>
 #include <QItemSelection>
 #include <QMap>
@@ -13,6 +12,8 @@
 
 #include <memory>
 
+class QMessageBox;
+class QueryInterrupt;
 class QStandardItem;
 class QStandardItemModel;
 
@@ -89,7 +90,14 @@ private:
     // database: it runs on the pool and the info label shows it when done.
     void startRecordCount(bool hasRecords);
     void stopRecordCounts();
+    // A read-only connection of one count's own, to the application database.
+    static QString registerCountConnection(const QString &file);
     void showRecordCount(int generation, qint64 count, const QString &error);
+    // The instrument's record count for its details box, counted on the pool
+    // like the database's; closing the box interrupts it.
+    void startDeviceCount(QMessageBox *box, int deviceId, const ArchivePeriod &period);
+    // The details box's text; count as it is shown.
+    static QString detailsText(const QString &count, const ArchivePeriod &period);
     // The colours the tree and the calendars were last drawn in.
     QStringList themeColours() const;
 
@@ -104,9 +112,10 @@ private:
     QString drawnFile; // the database file the tree was built from
     ArchivePeriod lastPeriod;
     int recordCountGeneration = 0; // a later refresh outdates a running count
-    // Counts still running, and the flag that stops the newest (the older
-    // ones are stopped already). The page waits for them when it goes: the
-    // file they read may be closed or replaced right after.
+    // Counts still running, and what interrupts the newest (the older ones
+    // are interrupted already). Each reads through a read-only connection of
+    // its own, so none needs the page or the session's connection: the page
+    // waits for them no longer than a moment when it goes.
     QList<QFuture<void>> recordCounts;
-    std::shared_ptr<QAtomicInt> recordCountCancel;
+    std::shared_ptr<QueryInterrupt> recordCountStop;
 };

@@ -7,14 +7,20 @@
 #include "acquisition/FiltersCfgSelectDialog.h"
 #include "app/Framework.h"
 #include "app/MainWindow.h"
+#include "common/Connections.h"
+#include "common/GuiCall.h"
 #include "common/ProgressDialog.h"
 #include "common/Prompts.h"
+#include "common/QueryInterrupt.h"
 #include "common/Trace.h"
 #include "ui_DataFilterPage.h"
 
 #include <QMessageBox>
 #include <QPointer>
 #include <QStandardItemModel>
+#include <QtConcurrent>
+
+#include <memory>
 
 namespace {
 
@@ -162,14 +168,10 @@ void DataFilterPage::showSelectedDeviceDetails()
         return;
     QPointer<ProgressDialog> progress = new ProgressDialog(0, tr("loading information..."), mainWindow(), true);
     progress->show();
-    const ArchiveInfo info = g_framework->archiveManager.getDeviceInfo(currentDeviceId);
-    QString text;
-    text += QStringLiteral("<strong>") + tr("Data records:") + QStringLiteral("&nbsp;&nbsp;&nbsp;&nbsp;</strong>")
-            + QString::number(info.allRecordsCnt) + QStringLiteral("<br />");
-    text += QStringLiteral("<strong>") + tr("First record date:") + QStringLiteral("&nbsp;&nbsp;</strong>")
-            + dateText(info.firstRecordDate) + QStringLiteral("<br />");
-    text += QStringLiteral("<strong>") + tr("Last record date:") + QStringLiteral("&nbsp;&nbsp;</strong>")
-            + dateText(info.lastRecordDate) + QStringLiteral("<br />");
+    // The first and last record from the indexes; the count, which reads
+    // every row of the instrument, follows from the pool.
+    const ArchivePeriod period = g_framework->archiveManager.getDevicePeriod(currentDeviceId);
+    const QString text = detailsText(QStringLiteral("-"), period);
     if (progress) {
         progress->close();
         delete progress.data();
@@ -180,6 +182,48 @@ void DataFilterPage::showSelectedDeviceDetails()
     box->setModal(false);
     connect(box, SIGNAL(finished(int)), box, SLOT(deleteLater()));
     box->show();
+    startDeviceCount(box, currentDeviceId, period);
+}
+
+QString DataFilterPage::detailsText(const QString &count, const ArchivePeriod &period)
+{
+    QString text;
+    text += QStringLiteral("<strong>") + tr("Data records:") + QStringLiteral("&nbsp;&nbsp;&nbsp;&nbsp;</strong>")
+            + count + QStringLiteral("<br />");
+    text += QStringLiteral("<strong>") + tr("First record date:") + QStringLiteral("&nbsp;&nbsp;</strong>")
+            + dateText(period.firstRecordDate) + QStringLiteral("<br />");
+    text += QStringLiteral("<strong>") + tr("Last record date:") + QStringLiteral("&nbsp;&nbsp;</strong>")
+            + dateText(period.lastRecordDate) + QStringLiteral("<br />");
+    return text;
+}
+
+void DataFilterPage::startDeviceCount(QMessageBox *box, int deviceId, const ArchivePeriod &period)
+{
+    const QString file = Connections::filePath(QStringLiteral("Data_con"));
+    if (file.isEmpty())
+        return;
+    const QString name = registerCountConnection(file);
+    const auto stop = std::make_shared<QueryInterrupt>();
+    // Closed, or gone with the page: nobody waits for the count any more.
+    connect(box, &QObject::destroyed, [stop]() { stop->interrupt(); });
+    QPointer<QMessageBox> target(box);
+    QtConcurrent::run([target, name, stop, deviceId, period]() {
+        QString error;
+        qint64 count = -1;
+        {
+            Connections::TaskScope connections;
+            count = ArchiveManager::countDeviceRecords(name, deviceId, &error, stop.get());
+            Connections::remove(name);
+        }
+        callQueued(target, [count, error, period](QMessageBox *b) {
+            if (count < 0) {
+                if (g_framework && !error.isEmpty())
+                    emit g_framework->consoleMessage(error, 2);
+                return;
+            }
+            b->setText(detailsText(QString::number(count), period));
+        });
+    });
 }
 
 bool DataFilterPage::hasSelectedParams(FiltersCfg &filters)

@@ -1,6 +1,7 @@
 #include "acquisition/DeviceDialogsInstall.h"
 #include "app/Framework.h"
 #include "common/Trace.h"
+#include "database/ArchiveManager.h"
 
 #include <QApplication>
 
@@ -10,6 +11,8 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quorlog"));
     QApplication::setApplicationVersion(QStringLiteral(QUORLOG_VERSION));
+    // Before any database is opened.
+    ArchiveManager::prepareScratch();
 
     // Lives until the process ends; never deleted.
     g_framework = new Framework();

@@ -2,12 +2,16 @@
 
 #include "common/Connections.h"
 #include "database/ApplicationDatabaseFile.h"
+#include "common/QueryInterrupt.h"
 #include "common/SqlUtil.h"
 #include "common/Trace.h"
 #include "database/DatabaseStructure.h"
 #include "database/RecorderColumns.h"
 
 #include <QAtomicInteger>
+#include <QCoreApplication>
+#include <QRegularExpression>
+#include <QSaveFile>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -18,7 +22,9 @@
 
 #include <cstdio>
 #include <memory>
+#include <mutex>
 #include <sqlite3.h>
+#include <unistd.h>
 
 namespace {
 
@@ -43,6 +49,64 @@ Scratch &scratch()
 {
     static Scratch s;
     return s;
+}
+
+// Plain characters: read also while other files' statics are being made.
+// Hidden, beside the temporary databases that listings of the folder look for.
+constexpr char kOwnerMark[] = ".owner";
+
+QByteArray bootId()
+{
+    QFile file(QStringLiteral("/proc/sys/kernel/random/boot_id"));
+    return file.open(QIODevice::ReadOnly) ? file.readAll().trimmed() : QByteArray();
+}
+
+// What tells a running process from any other, also from a later one under
+// the same number: the number, its start time since boot and the boot.
+// Empty when no such process runs.
+QByteArray processMark(qint64 pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (pid <= 0 || !stat.open(QIODevice::ReadOnly))
+        return QByteArray();
+    const QByteArray line = stat.readAll();
+    // The name in parentheses may hold blanks and parentheses itself.
+    const int close = line.lastIndexOf(')');
+    if (close < 0)
+        return QByteArray();
+    const QList<QByteArray> fields = line.mid(close + 2).split(' ');
+    // From the state (field 3) on; the start time is field 22.
+    if (fields.size() < 20 || fields.at(19).isEmpty())
+        return QByteArray();
+    return QByteArray::number(pid) + ' ' + fields.at(19) + ' ' + bootId();
+}
+
+// Written whole or not at all: a mark that cannot be read is never taken
+// for that of a process that ended.
+void writeOwnerMark(const QString &folder)
+{
+    QSaveFile file(folder + QLatin1Char('/') + QLatin1String(kOwnerMark));
+    if (file.open(QIODevice::WriteOnly)) {
+        file.write(processMark(QCoreApplication::applicationPid()) + '\n');
+        file.commit();
+    }
+}
+
+// True when the folder's mark names a process that no longer runs. A
+// folder without a readable mark (another copy making its folder right now)
+// stays.
+bool ownerGone(const QString &folder)
+{
+    QFile file(folder + QLatin1Char('/') + QLatin1String(kOwnerMark));
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray mark = file.read(256).trimmed();
+    const QList<QByteArray> fields = mark.split(' ');
+    bool ok = false;
+    const qint64 pid = fields.value(0).toLongLong(&ok);
+    if (fields.size() != 3 || !ok || pid <= 0 || fields.at(1).isEmpty() || fields.at(2).isEmpty())
+        return false;
+    return processMark(pid) != mark;
 }
 
 bool sameFile(const QString &a, const QString &b)
@@ -71,6 +135,7 @@ ArchiveManager::ArchiveManager(QObject *parent)
     : QObject(parent)
 {
     TRACE_FUNC();
+    prepareScratch();
     DatabaseStructure::installNewInstance();
     const QString folder = scratchFolder();
     m_tmpDbFilePath = (folder.isEmpty() ? QDir::tempPath() : folder) + QStringLiteral("/qrlgTmpDbFile.sqlite");
@@ -118,17 +183,66 @@ QString ArchiveManager::scratchFolder(QString *error)
 {
     Scratch &s = scratch();
     QMutexLocker lock(&s.mutex);
-    // Made again when something emptied the temporary folder meanwhile.
-    if (!s.dir || !QFileInfo(s.dir->path()).isDir()) {
-        auto dir = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/quorlog-XXXXXX"));
-        if (!dir->isValid()) {
-            if (error)
-                *error = dir->errorString();
-            return QString();
-        }
-        s.dir = std::move(dir);
+    if (s.dir && QFileInfo(s.dir->path()).isDir())
+        return s.dir->path();
+    // Something emptied the temporary folder meanwhile: the same folder
+    // again, which SQLite was told to use for its own files.
+    if (s.dir && QDir().mkdir(s.dir->path())) {
+        QFile::setPermissions(s.dir->path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        writeOwnerMark(s.dir->path());
+        return s.dir->path();
     }
+    auto dir = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/quorlog-XXXXXX"));
+    if (!dir->isValid()) {
+        if (error)
+            *error = dir->errorString();
+        return QString();
+    }
+    writeOwnerMark(dir->path());
+    s.dir = std::move(dir);
     return s.dir->path();
+}
+
+void ArchiveManager::prepareScratch()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        removeStaleScratchFolders();
+        // Where SQLite goes when the folder cannot be used: the temporary
+        // folder the messages name, not its own choice (/var/tmp when TMPDIR
+        // is unset).
+        if (qEnvironmentVariableIsEmpty("SQLITE_TMPDIR"))
+            qputenv("SQLITE_TMPDIR", QFile::encodeName(QDir::tempPath()));
+        const QString folder = scratchFolder();
+        if (!folder.isEmpty())
+            sqlite3_temp_directory = sqlite3_mprintf("%s", QFile::encodeName(folder).constData());
+    });
+}
+
+QStringList ArchiveManager::removeStaleScratchFolders()
+{
+    QStringList removed;
+    // Without the process table nothing tells a running copy from an ended one.
+    if (processMark(QCoreApplication::applicationPid()).isEmpty())
+        return removed;
+    const QString own = [] {
+        Scratch &s = scratch();
+        QMutexLocker lock(&s.mutex);
+        return s.dir ? QFileInfo(s.dir->path()).absoluteFilePath() : QString();
+    }();
+    static const QRegularExpression name(QStringLiteral("^quorlog-[A-Za-z0-9]{6}$"));
+    const QFileInfoList entries =
+        QDir(QDir::tempPath()).entryInfoList({QStringLiteral("quorlog-*")}, QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::NoSymLinks);
+    for (const QFileInfo &entry : entries) {
+        if (!name.match(entry.fileName()).hasMatch() || entry.isSymLink() || entry.ownerId() != ::getuid()
+            || entry.absoluteFilePath() == own)
+            continue;
+        if (!ownerGone(entry.absoluteFilePath()))
+            continue;
+        if (QDir(entry.absoluteFilePath()).removeRecursively())
+            removed << entry.absoluteFilePath();
+    }
+    return removed;
 }
 
 QString ArchiveManager::temporaryFolderRefusal(const QString &reason)
@@ -326,6 +440,34 @@ QStringList wideTables(QSqlDatabase &db, QString *error)
 
 } // namespace
 
+qint64 ArchiveManager::runCount(const QString &connection, QString *error, QueryInterrupt *stop,
+                                const std::function<qint64(QSqlDatabase &, QueryInterrupt *, QString *)> &count)
+{
+    QString reason;
+    qint64 result = -1;
+    {
+        QSqlDatabase db = Connections::database(connection);
+        if (!db.isValid() || !db.isOpen()) {
+            reason = ArchiveManager::tr("Database is not opened.");
+        } else {
+            if (stop)
+                stop->attach(db);
+            result = count(db, stop, &reason);
+            if (stop)
+                stop->release();
+        }
+    }
+    if (stop && stop->isInterrupted()) {
+        result = -1;
+        reason.clear();
+    } else if (result < 0 && reason.isEmpty()) {
+        reason = ArchiveManager::tr("Database is not opened.");
+    }
+    if (error)
+        *error = reason;
+    return result;
+}
+
 ArchivePeriod ArchiveManager::getArchivePeriod()
 {
     TRACE_FUNC();
@@ -371,27 +513,17 @@ ArchivePeriod ArchiveManager::getArchivePeriod()
         emit consoleMessage(error, 2);
 
     // Recorder instruments keep their rows in the wide tables; a database
-    // holding several kinds of instrument spans all of them. The first and
-    // last rows come from the (date, time) index: dates are all "yyyy-MM-dd",
-    // so this order is that of the joined text.
+    // holding several kinds of instrument spans all of them.
     for (const QString &table : tables) {
-        const QString t = sql::quoteIdentifier(table);
-        const QString bound = QStringLiteral("(SELECT date || ' ' || time FROM %1 WHERE date IS NOT NULL AND time IS "
-                                             "NOT NULL ORDER BY date %2, time %2 LIMIT 1)");
-        if (!query.exec(QStringLiteral("SELECT %1, %2, EXISTS (SELECT 1 FROM %3)")
-                            .arg(bound.arg(t, QStringLiteral("ASC")), bound.arg(t, QStringLiteral("DESC")), t))) {
-            emit consoleMessage(sql::errorText(query), 2);
+        recorderColumns::Span bounds;
+        bool exists = false;
+        if (!recorderColumns::rowBounds(db, table, {}, &bounds, &exists, &error)) {
+            emit consoleMessage(error, 2);
             continue;
         }
-        if (query.next()) {
-            period.hasRecords = period.hasRecords || query.value(2).toInt() != 0;
-            qint64 first = 0;
-            qint64 last = 0;
-            if (recorderColumns::parseWideTime(query.value(0).toString(), &first)
-                && recorderColumns::parseWideTime(query.value(1).toString(), &last))
-                span.add(first, last);
-        }
-        query.finish();
+        period.hasRecords = period.hasRecords || exists;
+        if (bounds.found)
+            span.add(bounds.first, bounds.last);
     }
 
     if (span.hasSpan) {
@@ -401,47 +533,26 @@ ArchivePeriod ArchiveManager::getArchivePeriod()
     return period;
 }
 
-qint64 ArchiveManager::countRecords(const QString &connection, QString *error, const QAtomicInt *cancel)
+qint64 ArchiveManager::countRecords(const QString &connection, QString *error, QueryInterrupt *stop)
 {
-    QString reason;
-    qint64 count = -1;
-    {
-        QSqlDatabase db = Connections::database(connection);
-        sqlite3 *raw = Connections::handle(db);
-        if (!db.isValid() || !db.isOpen()) {
-            reason = tr("Database is not opened.");
-        } else {
-            // A set flag interrupts the statement that is running.
-            if (raw && cancel)
-                sqlite3_progress_handler(
-                    raw, 10000,
-                    [](void *flag) { return static_cast<const QAtomicInt *>(flag)->loadRelaxed(); },
-                    const_cast<QAtomicInt *>(cancel));
-            QSqlQuery query(db);
-            QStringList tables = wideTables(db, &reason);
-            tables.prepend(QStringLiteral("Data"));
-            count = 0;
-            for (const QString &table : qAsConst(tables)) {
-                // A bare COUNT(*) walks the smallest index of the table.
-                if (!query.exec(QStringLiteral("SELECT COUNT(*) FROM %1").arg(table)) || !query.next()) {
-                    reason = sql::errorText(query);
-                    count = -1;
-                    break;
-                }
-                count += query.value(0).toLongLong();
-                query.finish();
+    return runCount(connection, error, stop, [](QSqlDatabase &db, QueryInterrupt *stop, QString *reason) {
+        QStringList tables = wideTables(db, reason);
+        if (!reason->isEmpty())
+            return qint64(-1);
+        tables.prepend(QStringLiteral("Data"));
+        qint64 count = 0;
+        QSqlQuery query(db);
+        for (const QString &table : qAsConst(tables)) {
+            // A bare COUNT(*) walks the smallest index of the table.
+            if ((stop && stop->isInterrupted())
+                || !query.exec(QStringLiteral("SELECT COUNT(*) FROM %1").arg(sql::quoteIdentifier(table)))
+                || !query.next()) {
+                *reason = sql::errorText(query);
+                return qint64(-1);
             }
-            if (!reason.isEmpty())
-                count = -1;
-            if (raw && cancel)
-                sqlite3_progress_handler(raw, 0, nullptr, nullptr);
+            count += query.value(0).toLongLong();
+            query.finish();
         }
-    }
-    if (cancel && cancel->loadRelaxed()) {
-        count = -1;
-        reason.clear();
-    }
-    if (error)
-        *error = reason;
-    return count;
+        return count;
+    });
 }

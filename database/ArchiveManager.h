@@ -10,6 +10,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 // Time span and row count of the measurements of an archive (or of one
 // instrument). Times are milliseconds since 1970-01-01 UTC; all 0 when nothing
 // was read.
@@ -33,6 +35,8 @@ struct ArchivePeriod
 // Owner of the application database's records and of temporary databases.
 // The application database is the registry's "Data_con"; this class never
 // registers that name, whoever opens a ".qdb" file does.
+class QueryInterrupt;
+
 class ArchiveManager : public QObject
 {
     Q_OBJECT
@@ -65,9 +69,9 @@ public:
     // The exact number of measurements of the application database that the
     // registry holds under connection (any thread, its own connection): reads
     // every index entry of the tables. -1 with the reason in *error when the
-    // database cannot be read, and -1 with no reason soon after *cancel is set.
-    static qint64 countRecords(const QString &connection, QString *error = nullptr,
-                               const QAtomicInt *cancel = nullptr);
+    // database cannot be read, and -1 with no reason within milliseconds of
+    // stop->interrupt().
+    static qint64 countRecords(const QString &connection, QString *error = nullptr, QueryInterrupt *stop = nullptr);
 
     QString tmpDbFilePath() const { return m_tmpDbFilePath; }
 
@@ -90,6 +94,13 @@ public:
     // Time span and row count of one instrument's Data rows and of the wide
     // table rows in which one of its columns holds a value.
     ArchiveInfo getDeviceInfo(int id);
+    // The same time span from the indexes, without counting; hasRecords: a
+    // first and a last time were found.
+    ArchivePeriod getDevicePeriod(int id);
+    // The same row count, as countRecords counts (any thread, the
+    // registry's connection name, interruptible).
+    static qint64 countDeviceRecords(const QString &connection, int id, QString *error = nullptr,
+                                     QueryInterrupt *stop = nullptr);
     // Removes an instrument with its parameters, values, events, its columns
     // of the wide tables and the rows left there without a value, in one
     // transaction.
@@ -103,6 +114,16 @@ public:
     // everything in it when the process ends. Empty when it cannot be made
     // (error: why).
     static QString scratchFolder(QString *error = nullptr);
+    // At start, before any connection is opened (later calls do nothing):
+    // removes the scratch folders that copies of the program which no longer
+    // run left behind, makes this process's own, and sends SQLite's own
+    // temporary files (sorts, temporary tables) into it, so that the folder
+    // that is checked and named is the one they fill.
+    static void prepareScratch();
+    // The scratch folders in the temporary folder whose owner is known and
+    // no longer runs: removed with their contents. Folders without an owner
+    // mark, and those of running copies, stay. Returns the folders removed.
+    static QStringList removeStaleScratchFolders();
     // What the user is told when the temporary folder cannot take an
     // import's data: the folder and the reason.
     static QString temporaryFolderRefusal(const QString &reason);
@@ -149,6 +170,12 @@ protected:
     };
 
 private:
+    // Runs count on the calling thread's connection of the registry's name,
+    // which stop may interrupt meanwhile. -1 with the reason when it fails;
+    // an interrupted count is -1 with no reason: nothing went wrong.
+    static qint64 runCount(const QString &connection, QString *error, QueryInterrupt *stop,
+                           const std::function<qint64(QSqlDatabase &, QueryInterrupt *, QString *)> &count);
+    ArchivePeriod devicePeriod(QSqlDatabase db, int id);
     // False, with the notice shown, when name may not be given to the
     // instrument ownId (-1: a new one) beside the others.
     bool nameIsFree(QSqlDatabase db, const QString &name, int ownId, const QString &failed);

@@ -2,6 +2,7 @@
 // instruments, their stored password and the Brena meter's channel map.
 #include "database/ArchiveManager.h"
 
+#include "common/QueryInterrupt.h"
 #include "common/SqlUtil.h"
 #include "common/Trace.h"
 #include "database/RecorderColumns.h"
@@ -294,6 +295,40 @@ bool ArchiveManager::getOtherCfg(int id, QByteArray &buffer)
     return true;
 }
 
+namespace {
+
+// The instrument's own columns in each wide table that has any. A table
+// whose columns cannot be read is left out, with the reason in errors.
+bool ownWideColumns(QSqlDatabase db, int id, QList<QPair<QString, QStringList>> *own, QStringList *errors)
+{
+    // Most databases have no wide table: then nothing is read at all.
+    QStringList tables;
+    for (const QString &table : recorderColumns::wideTables())
+        if (sql::hasTable(db, table))
+            tables << table;
+    if (tables.isEmpty())
+        return true;
+    recorderColumns::Owners owners;
+    if (!owners.load(db)) {
+        *errors << owners.errorText();
+        return false;
+    }
+    for (const QString &table : qAsConst(tables)) {
+        QStringList columns;
+        QString error;
+        if (!recorderColumns::tableColumns(db, table, &columns, &error)) {
+            *errors << error;
+            continue;
+        }
+        const QStringList mine = owners.columnsOf(columns, id, false);
+        if (!mine.isEmpty())
+            *own << qMakePair(table, mine);
+    }
+    return true;
+}
+
+} // namespace
+
 ArchiveInfo ArchiveManager::getDeviceInfo(int id)
 {
     TRACE_FUNC() << id;
@@ -302,58 +337,104 @@ ArchiveInfo ArchiveManager::getDeviceInfo(int id)
     QSqlDatabase db = connection.database();
     if (!db.isValid())
         return info;
+    const ArchivePeriod period = devicePeriod(db, id);
+    info.firstRecordDate = period.firstRecordDate;
+    info.lastRecordDate = period.lastRecordDate;
+    QString error;
+    const qint64 count = countDeviceRecords(connection.name(), id, &error);
+    if (count < 0)
+        emit consoleMessage(error, 2);
+    else
+        info.allRecordsCnt = static_cast<quint32>(count); // low 32 bits, as the record holds
+    return info;
+}
+
+qint64 ArchiveManager::countDeviceRecords(const QString &connection, int id, QString *error, QueryInterrupt *stop)
+{
+    return runCount(connection, error, stop, [id](QSqlDatabase &db, QueryInterrupt *stop, QString *reason) {
+        QSqlQuery query(db);
+        query.prepare(QStringLiteral("SELECT COUNT(*) FROM Data WHERE idParameters IN "
+                                     "(SELECT id FROM Parameters WHERE idDevices = ?)"));
+        query.addBindValue(id);
+        if (!query.exec() || !query.next()) {
+            *reason = sql::errorText(query);
+            return qint64(-1);
+        }
+        qint64 count = query.value(0).toLongLong();
+        query.finish();
+        // Wide tables whose columns cannot be read are left out here; the
+        // period look-up reports them.
+        QList<QPair<QString, QStringList>> own;
+        QStringList errors;
+        ownWideColumns(db, id, &own, &errors);
+        for (const auto &table : qAsConst(own)) {
+            if (stop && stop->isInterrupted())
+                return qint64(-1);
+            recorderColumns::Span span;
+            if (!recorderColumns::rowSpan(db, table.first, table.second, &span, reason))
+                return qint64(-1);
+            count += qint64(span.count);
+        }
+        return count;
+    });
+}
+
+ArchivePeriod ArchiveManager::getDevicePeriod(int id)
+{
+    TRACE_FUNC() << id;
+    const CallConnection connection(this, Channel::Console);
+    QSqlDatabase db = connection.database();
+    return db.isValid() ? devicePeriod(db, id) : ArchivePeriod();
+}
+
+ArchivePeriod ArchiveManager::devicePeriod(QSqlDatabase db, int id)
+{
+    ArchivePeriod period;
+    // Per parameter, the first and the last time from the (idParameters,
+    // dateTime) index: a few page reads each, however many rows there are.
     QSqlQuery query(db);
-    query.prepare(QStringLiteral("SELECT MIN(dateTime) AS firstRecordData, MAX(dateTime) AS lastRecordData, "
-                                 "COUNT(Data.id) AS allRecordsCnt FROM Data JOIN Parameters "
-                                 "ON Data.idParameters = Parameters.id WHERE idDevices = ?"));
+    query.setForwardOnly(true);
+    query.prepare(QStringLiteral(
+        "SELECT MIN(first), MAX(last) FROM (SELECT "
+        "(SELECT MIN(dateTime) FROM Data WHERE idParameters = p.id) AS first, "
+        "(SELECT MAX(dateTime) FROM Data WHERE idParameters = p.id) AS last "
+        "FROM Parameters AS p WHERE p.idDevices = ?)"));
     query.addBindValue(id);
     if (!query.exec()) {
         emit consoleMessage(sql::errorText(query), 2);
-        return info;
+        return period;
     }
     bool found = false;
-    quint64 count = 0;
-    if (query.next()) {
-        found = !query.value(0).isNull() && !query.value(1).isNull();
-        if (found) {
-            info.firstRecordDate = query.value(0).toLongLong();
-            info.lastRecordDate = query.value(1).toLongLong();
-        }
-        count = query.value(2).toULongLong();
+    if (query.next() && !query.value(0).isNull() && !query.value(1).isNull()) {
+        found = true;
+        period.firstRecordDate = query.value(0).toLongLong();
+        period.lastRecordDate = query.value(1).toLongLong();
     }
     query.finish();
 
     // A recorder's rows are those of the wide tables in which one of its own
     // columns holds a value.
-    recorderColumns::Owners owners;
-    if (!owners.load(db)) {
-        emit consoleMessage(owners.errorText(), 2);
-        return info;
-    }
-    for (const QString &table : recorderColumns::wideTables()) {
-        QStringList columns;
-        QString error;
+    QList<QPair<QString, QStringList>> own;
+    QStringList errors;
+    ownWideColumns(db, id, &own, &errors);
+    for (const QString &error : qAsConst(errors))
+        emit consoleMessage(error, 2);
+    for (const auto &table : qAsConst(own)) {
         recorderColumns::Span span;
-        if (!recorderColumns::tableColumns(db, table, &columns, &error)) {
+        bool exists = false;
+        QString error;
+        if (!recorderColumns::rowBounds(db, table.first, table.second, &span, &exists, &error)) {
             emit consoleMessage(error, 2);
             continue;
         }
-        const QStringList own = owners.columnsOf(columns, id, false);
-        if (own.isEmpty())
-            continue;
-        if (!recorderColumns::rowSpan(db, table, own, &span, &error)) {
-            emit consoleMessage(error, 2);
-            continue;
-        }
-        count += span.count;
         if (!span.found)
             continue;
-        info.firstRecordDate = found ? qMin(info.firstRecordDate, span.first) : span.first;
-        info.lastRecordDate = found ? qMax(info.lastRecordDate, span.last) : span.last;
+        period.firstRecordDate = found ? qMin(period.firstRecordDate, span.first) : span.first;
+        period.lastRecordDate = found ? qMax(period.lastRecordDate, span.last) : span.last;
         found = true;
     }
-    info.allRecordsCnt = static_cast<quint32>(count);
-    return info;
+    period.hasRecords = found;
+    return period;
 }
 
 bool ArchiveManager::removeDevice(int id)

@@ -441,4 +441,31 @@ bool rowSpan(QSqlDatabase db, const QString &table, const QStringList &columns, 
     return true;
 }
 
+bool rowBounds(QSqlDatabase db, const QString &table, const QStringList &columns, Span *span, bool *exists,
+               QString *error)
+{
+    // Dates are all "yyyy-MM-dd", so the index order is that of the joined
+    // text. With columns, the walk along the index stops at the first row
+    // that holds one of their values.
+    const QString t = quoteIdentifier(table);
+    const QString holds = columns.isEmpty() ? QString() : QStringLiteral(" AND ") + hasValueExpression(columns);
+    const QString bound = QStringLiteral("(SELECT date || ' ' || time FROM %1 WHERE date IS NOT NULL AND time IS "
+                                         "NOT NULL%2 ORDER BY date %3, time %3 LIMIT 1)");
+    const QString text =
+        QStringLiteral("SELECT %1, %2, EXISTS (SELECT 1 FROM %3%4)")
+            .arg(bound.arg(t, holds, QStringLiteral("ASC")), bound.arg(t, holds, QStringLiteral("DESC")), t,
+                 columns.isEmpty() ? QString() : QStringLiteral(" WHERE ") + hasValueExpression(columns));
+    QSqlQuery query(db);
+    if (!query.exec(text))
+        return fail(error, query.lastError().text());
+    *span = Span();
+    *exists = false;
+    if (query.next()) {
+        *exists = query.value(2).toInt() != 0;
+        span->found = parseWideTime(query.value(0).toString(), &span->first)
+                   && parseWideTime(query.value(1).toString(), &span->last);
+    }
+    return true;
+}
+
 } // namespace recorderColumns

@@ -121,5 +121,10 @@ struct Span
     quint64 count = 0;
 };
 bool rowSpan(QSqlDatabase db, const QString &table, const QStringList &columns, Span *span, QString *error);
+// The same first and last times from the (date, time) index, a few page
+// reads where rowSpan reads every row; span->count stays 0. exists: such a
+// row exists (also one whose time cannot be read).
+bool rowBounds(QSqlDatabase db, const QString &table, const QStringList &columns, Span *span, bool *exists,
+               QString *error);
 
 } // namespace recorderColumns

@@ -1,4 +1,5 @@
 #include "common/Connections.h"
+#include "common/QueryInterrupt.h"
 #include "database/ArchiveManager.h"
 #include "database/DatabaseStructure.h"
 #include "support/ConsoleSpyUtil.h"
@@ -17,6 +18,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+
+#include <unistd.h>
 
 namespace {
 
@@ -84,6 +87,8 @@ private slots:
     void updateMessageOnceOnOlderFile();
     void failedUpgradeIsReportedNotAnnounced();
     void notOpened();
+    void sqliteTemporaryFilesInScratchFolder();
+    void scratchFoldersOfEndedCopiesRemoved();
 
 private:
     QString newDatabase(const QString &fileName);
@@ -412,7 +417,8 @@ void TestArchiveManager::getArchiveInfo()
     QCOMPARE(counted, qint64(rows));
     QCOMPARE(error, QString());
     // Stopped: no count, and nothing to report.
-    const QAtomicInt stop(1);
+    QueryInterrupt stop;
+    stop.interrupt();
     QCOMPARE(ArchiveManager::countRecords(kDataCon, &error, &stop), qint64(-1));
     QCOMPARE(error, QString());
     QCOMPARE(console.size(), 0);
@@ -495,6 +501,143 @@ void TestArchiveManager::notOpened()
     QString error;
     QCOMPARE(ArchiveManager::countRecords(kDataCon, &error), qint64(-1));
     QCOMPARE(error, QStringLiteral("Database is not opened."));
+}
+
+namespace {
+
+// Where the process's open files are; SQLite unlinks its temporary files as
+// soon as it opens them, so they are seen only here.
+QStringList openFiles()
+{
+    QStringList targets;
+    const QDir fds(QStringLiteral("/proc/self/fd"));
+    for (const QString &fd : fds.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
+        char target[4096];
+        const ssize_t n = ::readlink(QFile::encodeName(fds.filePath(fd)).constData(), target, sizeof target - 1);
+        if (n > 0)
+            targets << QFile::decodeName(QByteArray(target, int(n)));
+    }
+    return targets;
+}
+
+// What the program writes into its scratch folder to name its owner.
+QByteArray markOf(qint64 pid, const QByteArray &startTime = QByteArray())
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    QFile boot(QStringLiteral("/proc/sys/kernel/random/boot_id"));
+    if (!stat.open(QIODevice::ReadOnly) || !boot.open(QIODevice::ReadOnly))
+        return QByteArray();
+    const QByteArray line = stat.readAll();
+    const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+    return QByteArray::number(pid) + ' ' + (startTime.isEmpty() ? fields.value(19) : startTime) + ' '
+           + boot.readAll().trimmed();
+}
+
+QString scratchLike(const QString &name, const QByteArray &mark)
+{
+    const QString folder = QDir::tempPath() + QLatin1Char('/') + name;
+    if (!QDir().mkpath(folder))
+        return QString();
+    QFile(folder + QStringLiteral("/data_TmpDb.sqlite")).open(QIODevice::WriteOnly);
+    if (!mark.isNull()) {
+        QFile owner(folder + QStringLiteral("/.owner"));
+        if (!owner.open(QIODevice::WriteOnly) || owner.write(mark + '\n') < 0)
+            return QString();
+    }
+    return folder;
+}
+
+} // namespace
+
+void TestArchiveManager::sqliteTemporaryFilesInScratchFolder()
+{
+    ArchiveManager manager;
+    const QString folder = ArchiveManager::scratchFolder();
+    QVERIFY(QFileInfo(folder).fileName().startsWith(QStringLiteral("quorlog-")));
+    const QString path = newDatabase(QStringLiteral("spill.qdb"));
+    Connections::registerFile(kDataCon, path);
+    QStringList spills;
+    {
+        QSqlQuery q(Connections::database(kDataCon));
+        // A temporary table larger than its cache, and a sort larger than the
+        // main cache, go to files of SQLite's own.
+        QCOMPARE(exec(Connections::database(kDataCon),
+                      {QStringLiteral("PRAGMA temp_store = FILE"), QStringLiteral("PRAGMA cache_size = 10"),
+                       QStringLiteral("PRAGMA temp.cache_size = 10"), QStringLiteral("CREATE TEMP TABLE spill (x)"),
+                       QStringLiteral("WITH RECURSIVE c(x) AS (SELECT 0 UNION ALL SELECT x + 1 FROM c WHERE x < 3000) "
+                                      "INSERT INTO spill SELECT randomblob(1000) FROM c")}),
+                 QStringList());
+        QVERIFY(q.exec(QStringLiteral("SELECT x FROM spill ORDER BY x")));
+        QVERIFY(q.next());
+        for (const QString &file : openFiles())
+            if (file.contains(QStringLiteral("/etilqs_")))
+                spills << file;
+        q.finish();
+        QVERIFY(q.exec(QStringLiteral("DROP TABLE spill")));
+    }
+    Connections::remove(kDataCon);
+    QVERIFY2(!spills.isEmpty(), "SQLite kept its temporary data in memory");
+    for (const QString &file : qAsConst(spills))
+        QVERIFY2(file.startsWith(folder + QLatin1Char('/')), qPrintable(file));
+}
+
+void TestArchiveManager::scratchFoldersOfEndedCopiesRemoved()
+{
+    QVERIFY(kScratchChild == 0);
+    ArchiveManager manager;
+    const QString own = ArchiveManager::scratchFolder();
+    QVERIFY(QFile::exists(own + QStringLiteral("/.owner")));
+
+    // A running copy of the program; it would remove the folders below as
+    // well, so they are made once it runs.
+    QProcess copy;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QUORLOG_SCRATCH_CHILD"), QStringLiteral("C"));
+    copy.setProcessEnvironment(env);
+    copy.start(QCoreApplication::applicationFilePath(), QStringList());
+    QVERIFY(copy.waitForStarted(10000));
+    QVERIFY(copy.waitForReadyRead(30000));
+    const QString running = QFileInfo(QString::fromLocal8Bit(copy.readLine()).trimmed()).absolutePath();
+    QVERIFY(QFileInfo(running).fileName().startsWith(QStringLiteral("quorlog-")));
+
+    // A process that has ended, with the mark it had while it ran.
+    QProcess ended;
+    ended.start(QStringLiteral("/bin/sleep"), {QStringLiteral("60")});
+    QVERIFY(ended.waitForStarted(10000));
+    const QByteArray endedMark = markOf(ended.processId());
+    QVERIFY(!endedMark.isEmpty());
+    ended.kill();
+    QVERIFY(ended.waitForFinished(10000));
+
+    const QString dead = scratchLike(QStringLiteral("quorlog-Dead01"), endedMark);
+    // The number of a running process, which started at another time: one
+    // that ended long ago, whose number came back.
+    const QString reused = scratchLike(QStringLiteral("quorlog-Reuse1"), markOf(::getpid(), "1"));
+    // Being made by another copy right now, or of another program.
+    const QString unmarked = scratchLike(QStringLiteral("quorlog-NoMrk1"), QByteArray());
+    const QString garbled = scratchLike(QStringLiteral("quorlog-Garbl1"), QByteArray("12 x"));
+    const QString otherName = scratchLike(QStringLiteral("quorlog-dead"), endedMark);
+    for (const QString &folder : {dead, reused, unmarked, garbled, otherName})
+        QVERIFY(!folder.isEmpty());
+
+    QStringList removed = ArchiveManager::removeStaleScratchFolders();
+    removed.sort();
+    QCOMPARE(removed, (QStringList{dead, reused}));
+    for (const QString &folder : {dead, reused})
+        QVERIFY(!QFileInfo::exists(folder));
+    for (const QString &folder : {unmarked, garbled, otherName, own, running})
+        QVERIFY2(QFileInfo(folder).isDir(), qPrintable(folder));
+    QVERIFY(QFile::exists(own + QStringLiteral("/.owner")));
+
+    // Killed, the copy leaves its folder behind; the next start removes it.
+    copy.kill();
+    QVERIFY(copy.waitForFinished(10000));
+    QVERIFY(QFileInfo(running).isDir());
+    QCOMPARE(ArchiveManager::removeStaleScratchFolders(), QStringList{running});
+    QVERIFY(!QFileInfo::exists(running));
+    QVERIFY(QFileInfo(own).isDir());
+    for (const QString &folder : {unmarked, garbled, otherName})
+        QDir(folder).removeRecursively();
 }
 
 QUORLOG_TEST_MAIN(TestArchiveManager)

@@ -2,6 +2,7 @@
 
 #include "common/Connections.h"
 #include "common/SqlUtil.h"
+#include "database/ArchiveManager.h"
 #include "database/DatabaseStructure.h"
 
 #include <QFile>
@@ -9,6 +10,8 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QVariant>
+
+#include <sqlite3.h>
 
 namespace testdb {
 
@@ -28,6 +31,40 @@ QSqlDatabase createSchemaDatabase(const QString &name, const QString &path)
     if (!DatabaseStructure().initStructure(db))
         qFatal("cannot create the schema in %s", qPrintable(path));
     return db;
+}
+
+bool makeLongCountDatabase(const QString &path, int rows)
+{
+    for (const char *suffix : {"", "-wal", "-shm", "-journal"})
+        QFile::remove(path + QLatin1String(suffix));
+    if (!ArchiveManager::createDatabase(path))
+        return false;
+    // Built outside the registry: the page size changes only out of WAL
+    // mode, and the fill needs no journal.
+    sqlite3 *db = nullptr;
+    bool ok = sqlite3_open(QFile::encodeName(path).constData(), &db) == SQLITE_OK;
+    const QByteArray statements =
+        "PRAGMA journal_mode = DELETE; PRAGMA page_size = 512; VACUUM;"
+        "PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF;"
+        "INSERT INTO Devices (id, name, type) VALUES (1, 'Hall', 17);"
+        "INSERT INTO Parameters (idDevices, name, unit) VALUES (1, 'U1', 'V');"
+        "CREATE TABLE DataMoxB (id INTEGER PRIMARY KEY AUTOINCREMENT NOT NULL, date TEXT, time TEXT, \"U1 (Hall)\" TEXT);"
+        "BEGIN;"
+        "INSERT INTO DataMoxB (date, time, \"U1 (Hall)\") "
+        "WITH RECURSIVE c(x) AS (SELECT 0 UNION ALL SELECT x + 1 FROM c WHERE x + 1 < "
+        + QByteArray::number(rows)
+        + ") SELECT date(1709251200 + x, 'unixepoch'), time(1709251200 + x, 'unixepoch') || '.000', "
+          "printf('%0400d', x) FROM c;"
+          "COMMIT;"
+          "CREATE INDEX DataMoxB_period ON DataMoxB (date, time) WHERE date IS NOT NULL AND time IS NOT NULL;";
+    char *error = nullptr;
+    if (ok && sqlite3_exec(db, statements.constData(), nullptr, nullptr, &error) != SQLITE_OK) {
+        qWarning("makeLongCountDatabase: %s", error);
+        ok = false;
+    }
+    sqlite3_free(error);
+    sqlite3_close(db);
+    return ok;
 }
 
 QStringList exec(QSqlDatabase db, const QStringList &statements)

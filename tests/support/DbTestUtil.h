@@ -39,6 +39,14 @@ int rowCount(QSqlDatabase db, const QString &table);
 // Rows of the table that another connection to the file sees: what was committed.
 int committedRowCount(const QString &path, const QString &table);
 
+// An application database whose record count takes long while its period
+// stays a few index look-ups: a recorder instrument "Hall" (MoxB, parameter
+// "U1") with rows in DataMoxB, one row per page of 512 bytes, and an index
+// on (date, time) that only the look-ups can use (partial), so a bare
+// COUNT(*) walks every page of the table. Times: one second apart from
+// 2024-03-01 00:00:00 UTC. False when it cannot be made.
+bool makeLongCountDatabase(const QString &path, int rows);
+
 // Writes bytes to a file; returns its path.
 QString writeFile(const QString &path, const QByteArray &bytes);
 
