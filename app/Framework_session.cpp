@@ -328,8 +328,9 @@ void Framework::openFile(QString path, avaibleDevices_t device, int sourceType, 
     watcher.setFuture(task);
     progress->exec();
     // After a cancel the window is gone from the screen; the task stops at
-    // its next look at the flag and never waits for this thread.
-    task.waitForFinished();
+    // its next look at the flag. Meanwhile this thread keeps the window
+    // alive (painting, timers, queued messages).
+    waitForTask(task);
     // The settings offer comes after the window has shown the new session:
     // a settings file opened while this task still ran would be undone by
     // the task's own end, and both would work on the settings connection.

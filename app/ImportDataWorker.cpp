@@ -100,7 +100,9 @@ bool Framework::importData(QString path, QString fileNumber, avaibleDevices_t de
     TaskDialogGuard guard(progress, task);
     watcher.setFuture(task);
     progress->exec();
-    task.waitForFinished();
+    // The window closes at a cancel or at the last value, while the task may
+    // still write: this thread goes on serving the window until it ends.
+    waitForTask(task);
     return cancelFlag.loadAcquire() == 0;
 }
 
@@ -178,6 +180,25 @@ ImportDataWorker::ImportDataWorker(Framework &framework, QString path, avaibleDe
 void ImportDataWorker::error(const QString &text)
 {
     emit m_fw.dialogMessage(text, QString(), 3);
+}
+
+void ImportDataWorker::wireReader(QObject *reader)
+{
+    // Progress goes by way of Framework::progressValueChanged, which the
+    // launcher takes to the window, as the merge's does.
+    OpenFileWorker::wireReader(reader, nullptr, m_fw.mainWindow.data());
+    QObject::connect(reader, SIGNAL(progressValueChanged(int)), &m_fw, SIGNAL(progressValueChanged(int)),
+                     Qt::DirectConnection);
+}
+
+bool ImportDataWorker::cancelledWhileReading()
+{
+    // The reader stops with false at a cancel and rolls its scratch database
+    // back; the flag is set by nobody else before the merge.
+    if (m_failed || m_fw.cancelFlag.loadAcquire() == 0)
+        return false;
+    emit m_fw.consoleMessage(Framework::tr("Data import was canceled."), 2);
+    return true;
 }
 
 void ImportDataWorker::markFailed()
@@ -297,7 +318,10 @@ void ImportDataWorker::run()
     const QString refusal = m_failed && !m_refusalTold ? appdb::writeRefusal(kDataConnection) : QString();
     if (!refusal.isEmpty())
         error(refusal);
-    if (branch != Branch::NoBranch && branch != Branch::UnknownSuffix)
+    // What went in before is in a file that is gone: the refusal ("nothing
+    // was written to it") is the whole truth about the file now there.
+    const bool databaseGone = m_refusalTold || !refusal.isEmpty();
+    if (branch != Branch::NoBranch && branch != Branch::UnknownSuffix && !databaseGone)
         reportOutcome();
 }
 
@@ -353,7 +377,7 @@ template <class Reader>
 void ImportDataWorker::csvFamily()
 {
     Reader reader(m_progress, &m_fw.cancelFlag, nullptr);
-    OpenFileWorker::wireReader(&reader, m_progress, m_fw.mainWindow.data());
+    wireReader(&reader);
     noteReaderErrors(&reader, &Reader::consoleMessage);
     if (!openSource())
         return;
@@ -364,7 +388,10 @@ void ImportDataWorker::csvFamily()
     }
     int lines = 0;
     if (!reader.openFile(m_path) || !reader.checkHeader() || !reader.parseFile(m_source, &lines)) {
-        scratchFailure(QString());
+        if (cancelledWhileReading())
+            closeSource();
+        else
+            scratchFailure(QString());
         return;
     }
     {
@@ -460,7 +487,7 @@ void ImportDataWorker::pqdifFile()
 {
     // The reader writes under the target instrument in its own transaction.
     ZelDXPqdifParser reader(m_progress, &m_fw.cancelFlag, nullptr);
-    OpenFileWorker::wireReader(&reader, m_progress, m_fw.mainWindow.data());
+    wireReader(&reader);
     QSqlQuery query(m_target);
     query.prepare(QStringLiteral("SELECT name FROM Devices WHERE id = :deviceId;"));
     query.bindValue(QStringLiteral(":deviceId"), m_deviceId);
@@ -475,7 +502,11 @@ void ImportDataWorker::pqdifFile()
     query = QSqlQuery();
     reader.setDeviceInfo(m_deviceId, name);
     int count = 0;
-    if (!reader.openFile(m_path) || !reader.parseFile(m_target, &count))
+    if (!reader.openFile(m_path))
+        markFailed();
+    // A cancel rolls the file's one transaction back: the reader says it was
+    // cancelled, the outcome that nothing was stored.
+    else if (!reader.parseFile(m_target, &count) && m_fw.cancelFlag.loadAcquire() == 0)
         markFailed();
 }
 
@@ -539,7 +570,7 @@ void ImportDataWorker::recorderCsv(const QString &table, const char *trace)
 {
     TRACE() << trace;
     Reader reader(m_progress, &m_fw.cancelFlag, nullptr);
-    OpenFileWorker::wireReader(&reader, m_progress, m_fw.mainWindow.data());
+    wireReader(&reader);
     // The reader fills a scratch database: the application database changes
     // only in the one transaction of the merge.
     noteReaderErrors(&reader, &Reader::consoleMessage);
@@ -547,7 +578,10 @@ void ImportDataWorker::recorderCsv(const QString &table, const char *trace)
         return;
     int rows = 0;
     if (!reader.openFile(m_path) || !reader.parseFile(m_source, &rows, 0)) {
-        scratchFailure(QString());
+        if (cancelledWhileReading())
+            closeSource();
+        else
+            scratchFailure(QString());
         return;
     }
     m_skippedLines = skippedLinesOf(reader);
@@ -597,8 +631,8 @@ void ImportDataWorker::wideImport(const QString &file, const QString &sourceTabl
                                      2);
         return;
     case RecorderImport::Result::Cancelled:
+        // One transaction, rolled back: the outcome says nothing was stored.
         emit m_fw.consoleMessage(Framework::tr("Data import was canceled."), 2);
-        markFailed();
         return;
     case RecorderImport::Result::Failed:
         // A long statement stopped by the cancel fails as interrupted.

@@ -84,6 +84,11 @@ private:
                 m_readerError = text;
         });
     }
+    // Messages to the window, progress to Framework::progressValueChanged.
+    void wireReader(QObject *reader);
+    // After a reader stopped with false: whether the user's cancel stopped it
+    // (then said as the import's cancel; nothing of the file was stored).
+    bool cancelledWhileReading();
     // A failed import looks like a cancelled one to the launcher.
     void markFailed();
     void error(const QString &text);

@@ -1,5 +1,6 @@
 #include "readers/MoxAparser.h"
 
+#include "common/ProgressDialog.h"
 #include "common/SqlUtil.h"
 #include "common/Trace.h"
 #include "common/UtcTime.h"
@@ -268,6 +269,10 @@ bool MoxAparser::parseFile(QSqlDatabase db, int *count, int code)
     }
 
     const double total = double(timePoints.size());
+    // Percents: the window needs its maximum before the first value, which
+    // would otherwise close it.
+    if (m_progress)
+        ProgressDialog::postMaximum(QPointer<ProgressDialog>(m_progress), 100);
     int processed = 0;
     int lastPercent = -1;
     QVector<Row> pending;

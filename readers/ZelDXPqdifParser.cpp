@@ -1,5 +1,6 @@
 #include "readers/ZelDXPqdifParser.h"
 
+#include "common/ProgressDialog.h"
 #include "common/SqlUtil.h"
 #include "common/Trace.h"
 #include "database/DataSurplusWriter.h"
@@ -158,6 +159,12 @@ bool ZelDXPqdifParser::cancelled() const
 
 bool ZelDXPqdifParser::fail(const QString &dialogText, const QSqlQuery *failed)
 {
+    // A statement stopped by the cancel fails as "interrupted": that is the
+    // user's cancel, not a fault of the database.
+    if (cancelled()) {
+        emit consoleMessage(tr("Data import was canceled."), 2);
+        return false;
+    }
     if (failed)
         emit consoleMessage(failed->lastError().text(), 3);
     dialog(dialogText, 3);
@@ -245,7 +252,12 @@ bool ZelDXPqdifParser::parseFile(QSqlDatabase db, int *count)
     qint64 samples = 0;
     m_matched = 0;
     const long records = controller->GetCountRecords();
-    int lastProgress = -1;
+    // Whole percents of the records: the window needs its maximum before the
+    // first value, or that value would close it.
+    if (m_progress)
+        ProgressDialog::postMaximum(m_progress, 100);
+    emit progressValueChanged(0);
+    int lastProgress = 0;
     for (long i = 0; i < records; ++i) {
         if (cancelled()) {
             emit consoleMessage(tr("Data import was canceled."), 2);
@@ -324,7 +336,8 @@ bool ZelDXPqdifParser::getOrCreateDevice(DataSourceEntry &entry, QSqlDatabase db
     QSqlQuery &select = m_sql->deviceSelect;
     select.bindValue(QStringLiteral(":name"), entry.name);
     if (!select.exec()) {
-        emit consoleMessage(select.lastError().text(), 2);
+        if (!cancelled())
+            emit consoleMessage(select.lastError().text(), 2);
     } else if (select.next()) {
         entry.deviceId = select.value(0).toInt();
         select.finish();
@@ -365,7 +378,8 @@ bool ZelDXPqdifParser::getOrCreateParameter(DataSourceEntry &entry, const QStrin
     select.bindValue(QStringLiteral(":name"), name);
     select.bindValue(QStringLiteral(":unit"), unit);
     if (!select.exec()) {
-        emit consoleMessage(select.lastError().text(), 2);
+        if (!cancelled())
+            emit consoleMessage(select.lastError().text(), 2);
     } else if (select.next()) {
         *id = select.value(0).toInt();
         select.finish();
@@ -641,7 +655,8 @@ bool ZelDXPqdifParser::importObservation(const CPQDIFRecord *observation, DataSo
                 ++m_matched;
                 break;
             case DataSurplusWriter::Failed:
-                emit consoleMessage(insert.errorText(), 3);
+                if (!cancelled())
+                    emit consoleMessage(insert.errorText(), 3);
                 return fail(tr("Failed to insert measurement."));
             }
         }

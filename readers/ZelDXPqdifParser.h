@@ -7,6 +7,7 @@
 #include <QAtomicInteger>
 #include <QHash>
 #include <QObject>
+#include <QPointer>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
@@ -79,7 +80,7 @@ private:
     void sendSeriesWarningCounts();
 
     QString m_path;
-    ProgressDialog *m_progress;
+    QPointer<ProgressDialog> m_progress;
     QAtomicInteger<char> *m_cancelFlag;
     int m_forcedDeviceId = -1;
     QString m_forcedDeviceName;

@@ -14,12 +14,14 @@
 #include "acquisition/FilterTemplate.h"
 #include "acquisition/FiltersCfgSelectDialog.h"
 #include "app/Framework.h"
+#include "app/ConsoleWidget.h"
 #include "app/MainWindow.h"
 #include "app/SessionModelKinds.h"
 #include "charts/AbstractChartModelMoxA.h"
 #include "charts/AbstractChartModelMoxB.h"
 #include "common/Connections.h"
 #include "common/Prompts.h"
+#include "pqdif/PqdifBenchFile.h"
 #include "readers/ZelBArchiveWriter.h"
 #include "support/DbTestUtil.h"
 #include "tables/MyAbstractSqlModel.h"
@@ -36,6 +38,8 @@
 #include <QMutex>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QSemaphore>
+#include <QTextEdit>
 #include <QSignalSpy>
 #include <QTimer>
 #include <QSettings>
@@ -809,111 +813,219 @@ private slots:
         QCOMPARE(table->rowCount(), 2 * 30);
     }
 
-    // The program's own import and progress dialogs: the user picks a long
-    // archive, presses Import and cancels in the middle of the second
-    // section. The console says what was kept; importing the file again
-    // completes it and says that it is whole.
-    void cancelledImportSaysWhatItKept()
+private:
+    // Where the user presses Cancel in the progress window of an import.
+    enum class CancelAt {
+        Never,
+        Reading,      // while the reader fills its database (at a percent)
+        FirstSection, // once the first section of the merge is committed
+    };
+
+    // Console lines of Framework (from any thread) during importThroughDialog.
+    QMutex linesMutex;
+    QStringList lines;
+    QStringList takeLines()
     {
-        const QString path = QDir(QDir::tempPath()).filePath(QStringLiteral("cancel.qdb"));
-        QVERIFY(ArchiveManager::createDatabase(path));
-        g_framework->openFile(path, INTERNAL_DB, 0, {});
-        settle();
-        const QString folder = QDir(QDir::tempPath()).filePath(QStringLiteral("cancelsite"));
-        QVERIFY(QDir().mkpath(folder));
-        const QString archive = QDir(folder).filePath(QStringLiteral("long.csv"));
-        // 120000 values: sections of 50000, 50000 and 20000.
-        QVERIFY(zelb::writeArchive(archive, 7500, 16, QDateTime(QDate(2024, 3, 1), QTime(), Qt::UTC)));
-        QVERIFY(g_framework->archiveManager.addDevice(QStringLiteral("Site"), ZelB, folder, false, QString(), 0,
-                                                      QString(), QString(), {}));
-        page()->updateDeviceTree();
-        installDeviceDialogs();
-        // Console lines and committed sections, as the import task tells them.
-        QMutex mutex;
-        QStringList lines;
+        QMutexLocker lock(&linesMutex);
+        QStringList out;
+        out.swap(lines);
+        return out;
+    }
+
+    // Does in the import dialog what a user does: picks the file, presses
+    // Import and, when cancelling, presses Cancel in the progress window. The
+    // import task waits at the chosen moment until Cancel has been pressed, so
+    // the cancel lands exactly there however loaded the machine is. True when
+    // Cancel was pressed; maxGapMs gets the longest time the window's thread
+    // went without serving a 10 ms timer while the import ran.
+    bool importThroughDialog(const QString &folder, const QString &file, CancelAt at, int atPercent = 1,
+                             qint64 *maxGapMs = nullptr)
+    {
+        QAtomicInt reached(0);
+        QSemaphore pressed;
+        const auto holdHere = [&]() {
+            if (reached.testAndSetOrdered(0, 1))
+                pressed.tryAcquire(1, 30000);
+        };
         QAtomicInt sections(0);
-        const QMetaObject::Connection listening = connect(
+        const QMetaObject::Connection console = connect(
             g_framework, &Framework::consoleMessage, g_framework,
             [&](const QString &text, int) {
-                if (text.startsWith(QLatin1String("Imported parameters: ")))
+                {
+                    QMutexLocker lock(&linesMutex);
+                    lines << text;
+                }
+                if (text.startsWith(QLatin1String("Imported parameters: "))) {
                     sections.fetchAndAddOrdered(1);
-                QMutexLocker lock(&mutex);
-                lines << text;
+                    if (at == CancelAt::FirstSection)
+                        holdHere();
+                }
+            },
+            Qt::DirectConnection);
+        const QMetaObject::Connection progress = connect(
+            g_framework, &Framework::progressValueChanged, g_framework,
+            [&](int value) {
+                if (at == CancelAt::Reading && value >= atPercent && sections.loadAcquire() == 0)
+                    holdHere();
             },
             Qt::DirectConnection);
 
-        // Does in the import dialog what a user does: picks the archive,
-        // presses Import and, when cancelling, presses Cancel in the progress
-        // window once a section is in the database.
-        const auto run = [&](bool cancelling) {
-            int state = 0;
-            prompts->execAnswers.enqueue([&](QDialog *d) {
-                auto *dialog = qobject_cast<DataImportDialog *>(d);
-                if (!dialog)
-                    return int(QDialog::Rejected);
-                QFileSystemModel *files = dialog->filesModel();
-                QElapsedTimer listing;
-                listing.start();
-                while (files->rowCount(files->index(folder)) < 1 && listing.elapsed() < 10000)
-                    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-                dialog->form()->filesTreeView->selectionModel()->select(
-                    files->index(archive), QItemSelectionModel::Select | QItemSelectionModel::Rows);
-                state = 1;
-                QTimer user;
-                user.setInterval(5);
-                connect(&user, &QTimer::timeout, [&]() {
-                    if (state != 1 || !cancelling || sections.loadAcquire() == 0)
-                        return;
-                    for (QProgressDialog *progress : window()->findChildren<QProgressDialog *>()) {
-                        if (QPushButton *cancel = progress->findChild<QPushButton *>()) {
-                            state = 2;
-                            QMetaObject::invokeMethod(cancel, "click", Qt::QueuedConnection);
-                            break;
-                        }
+        bool cancelled = false;
+        qint64 maxGap = 0;
+        prompts->execAnswers.enqueue([&](QDialog *d) {
+            auto *dialog = qobject_cast<DataImportDialog *>(d);
+            if (!dialog)
+                return int(QDialog::Rejected);
+            QFileSystemModel *files = dialog->filesModel();
+            QElapsedTimer listing;
+            listing.start();
+            while (files->rowCount(files->index(folder)) < 1 && listing.elapsed() < 10000)
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+            dialog->form()->filesTreeView->selectionModel()->select(
+                files->index(file), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+            QTimer user;
+            user.setInterval(10);
+            QElapsedTimer sinceTick;
+            sinceTick.start();
+            connect(&user, &QTimer::timeout, [&]() {
+                maxGap = qMax(maxGap, sinceTick.restart());
+                if (reached.loadAcquire() != 1 || cancelled)
+                    return;
+                for (QProgressDialog *window : window()->findChildren<QProgressDialog *>()) {
+                    if (QPushButton *cancel = window->findChild<QPushButton *>()) {
+                        cancelled = true;
+                        cancel->click();
+                        break;
                     }
-                });
-                user.start();
-                dialog->form()->importButton->click();
-                return dialog->result();
+                }
+                if (cancelled)
+                    pressed.release();
             });
-            sections.storeRelease(0);
-            {
-                QMutexLocker lock(&mutex);
-                lines.clear();
-            }
-            select(deviceIndex(0));
-            page()->on_importDataButton_clicked();
-            settle();
-            return state;
-        };
+            user.start();
+            sinceTick.restart();
+            dialog->form()->importButton->click();
+            maxGap = qMax(maxGap, sinceTick.elapsed());
+            return dialog->result();
+        });
+        takeLines();
+        select(deviceIndex(0));
+        page()->on_importDataButton_clicked();
+        settle();
+        disconnect(console);
+        disconnect(progress);
+        if (maxGapMs)
+            *maxGapMs = maxGap;
+        return cancelled;
+    }
 
-        QCOMPARE(run(true), 2);
+    // A new application database as the session, with one instrument whose
+    // files are in folder.
+    void openDatabaseWithDevice(const QString &name, avaibleDevices_t type, const QString &folder)
+    {
+        const QString path = QDir(QDir::tempPath()).filePath(name + QStringLiteral(".qdb"));
+        QVERIFY(ArchiveManager::createDatabase(path));
+        g_framework->openFile(path, INTERNAL_DB, 0, {});
+        settle();
+        QVERIFY(QDir().mkpath(folder));
+        QVERIFY(g_framework->archiveManager.addDevice(QStringLiteral("Site"), type, folder, false, QString(), 0,
+                                                      QString(), QString(), {}));
+        page()->updateDeviceTree();
+        installDeviceDialogs();
+    }
+
+private slots:
+    // The program's own import and progress dialogs: the user picks a long
+    // archive, presses Import and cancels once the first section is in the
+    // database. The console says what was kept; importing the file again
+    // completes it and says that it is whole.
+    void cancelledImportSaysWhatItKept()
+    {
+        const QString folder = QDir(QDir::tempPath()).filePath(QStringLiteral("cancelsite"));
+        openDatabaseWithDevice(QStringLiteral("cancel"), ZelB, folder);
+        const QString archive = QDir(folder).filePath(QStringLiteral("long.csv"));
+        // 120000 values: sections of 50000, 50000 and 20000.
+        QVERIFY(zelb::writeArchive(archive, 7500, 16, QDateTime(QDate(2024, 3, 1), QTime(), Qt::UTC)));
+
+        QVERIFY(importThroughDialog(folder, archive, CancelAt::FirstSection));
         QSqlDatabase db = Connections::database(QStringLiteral("Data_con"));
-        // The section being written went back; those before it stay.
-        const qint64 kept = testdb::count(db, QStringLiteral("Data"));
-        QVERIFY2(kept == 50000 || kept == 100000, qPrintable(QString::number(kept)));
-        {
-            QMutexLocker lock(&mutex);
-            QVERIFY(lines.contains(QStringLiteral("Data import was canceled.")));
-            QCOMPARE(lines.last(), QStringLiteral("%1 values of the file %2 were stored before the cancel; importing "
-                                                  "the file again completes it.")
-                                       .arg(kept)
-                                       .arg(archive));
-            QVERIFY(!lines.contains(QStringLiteral("The whole file was imported: ") + archive));
-        }
+        // The section being written went back; the one before it stays.
+        QCOMPARE(testdb::count(db, QStringLiteral("Data")), qint64(50000));
+        QStringList seen = takeLines();
+        QVERIFY(seen.contains(QStringLiteral("Data import was canceled.")));
+        QCOMPARE(seen.last(), QStringLiteral("50000 values of the file %1 were stored before the cancel; importing "
+                                             "the file again completes it.")
+                                  .arg(archive));
+        QVERIFY(!seen.contains(QStringLiteral("The whole file was imported: ") + archive));
 
-        QCOMPARE(run(false), 1);
-        disconnect(listening);
+        QVERIFY(!importThroughDialog(folder, archive, CancelAt::Never));
         QCOMPARE(testdb::count(db, QStringLiteral("Data")), qint64(120000));
-        {
-            QMutexLocker lock(&mutex);
-            QCOMPARE(lines.last(), QStringLiteral("The whole file was imported: ") + archive);
-            const QStringList statistics = lines.filter(QStringLiteral("Imported parameters: "));
-            QCOMPARE(statistics.size(), 3);
-            QVERIFY2(statistics.last().endsWith(QStringLiteral(" ms (added: %1, skipped: %2)").arg(120000 - kept).arg(kept)),
-                     qPrintable(statistics.last()));
-        }
+        seen = takeLines();
+        QCOMPARE(seen.last(), QStringLiteral("The whole file was imported: ") + archive);
+        const QStringList statistics = seen.filter(QStringLiteral("Imported parameters: "));
+        QCOMPARE(statistics.size(), 3);
+        QVERIFY2(statistics.last().endsWith(QStringLiteral(" ms (added: 70000, skipped: 50000)")),
+                 qPrintable(statistics.last()));
         QCOMPARE(prompts->count(QStringLiteral("message")), 0);
+    }
+
+    // Cancel while the archive is still being read: the reader's own line,
+    // the import's cancel and that nothing of the file was stored.
+    void cancelWhileReadingStoresNothing()
+    {
+        const QString folder = QDir(QDir::tempPath()).filePath(QStringLiteral("readsite"));
+        openDatabaseWithDevice(QStringLiteral("reading"), ZelB, folder);
+        const QString archive = QDir(folder).filePath(QStringLiteral("long.csv"));
+        QVERIFY(zelb::writeArchive(archive, 7500, 16, QDateTime(QDate(2024, 3, 1), QTime(), Qt::UTC)));
+
+        QVERIFY(importThroughDialog(folder, archive, CancelAt::Reading, 30));
+        QSqlDatabase db = Connections::database(QStringLiteral("Data_con"));
+        QCOMPARE(testdb::count(db, QStringLiteral("Data")), qint64(0));
+        QCOMPARE(testdb::count(db, QStringLiteral("Parameters")), qint64(0));
+        const QStringList seen = takeLines();
+        QVERIFY(seen.filter(QStringLiteral("Imported parameters: ")).isEmpty());
+        QVERIFY(seen.contains(QStringLiteral("Data import was canceled.")));
+        QCOMPARE(seen.last(), QStringLiteral("Nothing of the file %1 was stored.").arg(archive));
+        settle();
+        const QString console = window()->consoleWidget()->findChild<QTextEdit *>()->toPlainText();
+        QVERIFY(console.contains(QStringLiteral("Parser work was canceled in: ")));
+        QCOMPARE(prompts->count(QStringLiteral("message")), 0);
+        // Nothing of it stays in the temporary folder either.
+        QCOMPARE(QDir(ArchiveManager::scratchFolder()).entryList(QDir::Files), QStringList());
+    }
+
+    // A PQDIF file is one transaction: cancelled half-way it leaves nothing,
+    // says so in the import's own words (not as a failed insert), and the
+    // window's thread serves its timers all along.
+    void cancelledPqdifImport()
+    {
+        const QString folder = QDir(QDir::tempPath()).filePath(QStringLiteral("pqdifsite"));
+        openDatabaseWithDevice(QStringLiteral("pqdif"), ZelDX, folder);
+        const QString file = QDir(folder).filePath(QStringLiteral("long.pqd"));
+        // 40 observations of 5 channels x 3 series x 250 values.
+        QVERIFY(pqdifbench::writeFile(file, true, 40));
+        const qint64 values = 40 * 5 * 3 * 250;
+
+        qint64 gap = 0;
+        QVERIFY(importThroughDialog(folder, file, CancelAt::Reading, 50, &gap));
+        QVERIFY2(gap < 200, qPrintable(QString::number(gap)));
+        QSqlDatabase db = Connections::database(QStringLiteral("Data_con"));
+        QCOMPARE(testdb::count(db, QStringLiteral("Data")), qint64(0));
+        QCOMPARE(testdb::count(db, QStringLiteral("Parameters")), qint64(0));
+        QStringList seen = takeLines();
+        QCOMPARE(seen.last(), QStringLiteral("Nothing of the file %1 was stored.").arg(file));
+        settle();
+        const QString console = window()->consoleWidget()->findChild<QTextEdit *>()->toPlainText();
+        QVERIFY(console.contains(QStringLiteral("Data import was canceled.")));
+        QVERIFY(!console.contains(QStringLiteral("interrupted")));
+        QCOMPARE(prompts->messageTexts(), QStringList());
+
+        // Not cancelled: every value, and the window served all along.
+        QVERIFY(!importThroughDialog(folder, file, CancelAt::Never, 0, &gap));
+        QVERIFY2(gap < 200, qPrintable(QString::number(gap)));
+        QCOMPARE(testdb::count(db, QStringLiteral("Data")), values);
+        seen = takeLines();
+        QCOMPARE(seen.last(), QStringLiteral("The whole file was imported: ") + file);
+        QCOMPARE(prompts->messageTexts(), QStringList());
     }
 
     // ---- templates

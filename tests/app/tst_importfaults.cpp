@@ -1,9 +1,10 @@
 // Faults on the way of an import into the application database: its file
-// deleted or replaced while open, its disk full, the temporary folder full,
-// and a file in a folder that cannot be written. The full disks are small
-// file systems the test mounts when it may (root, where mounting is allowed);
-// otherwise those cases are skipped here (the merge's own test fills a
-// database by an SQLite limit instead).
+// deleted or replaced while open (also half-way through an import), its disk
+// full, the temporary folder full, a recorder import's disk full, and a file
+// in a folder that cannot be written. Everywhere, an SQLite page limit on the
+// import task's own connection stands in for a full disk. As extras, small
+// file systems the test mounts where it may (root, where mounting is allowed);
+// where CI runs as root they are expected to mount, and not mounting fails.
 #include "support/SessionTestUtil.h"
 #include "support/ConsoleSpyUtil.h"
 #include "support/TestMain.h"
@@ -13,6 +14,7 @@
 #include "common/Connections.h"
 #include "common/Prompts.h"
 #include "readers/ZelBArchiveWriter.h"
+#include "support/MoxACsvWriter.h"
 #include "support/DbTestUtil.h"
 
 #include <QDir>
@@ -23,6 +25,7 @@
 #include <QTemporaryDir>
 
 #include <cstdio>
+#include <functional>
 #include <unistd.h>
 
 namespace {
@@ -89,6 +92,34 @@ bool canMount()
     return can;
 }
 
+// Skips a case that needs a file system of its own where none can be
+// mounted; on CI as root one is expected, and its absence is a failure.
+#define SMALL_DISK_OR_SKIP(available, why)                                                                        \
+    do {                                                                                                           \
+        if (!(available)) {                                                                                        \
+            if (qEnvironmentVariable("CI") == QLatin1String("true") && isRoot())                                   \
+                QFAIL("CI runs as root and is expected to mount a small file system: " why);                       \
+            QSKIP(why);                                                                                            \
+        }                                                                                                          \
+    } while (false)
+
+// The connection of this thread for the name may not grow its file past the
+// pages it has now: a full disk for that connection alone.
+bool limitPages(const QString &name)
+{
+    QSqlQuery q(Connections::database(name));
+    if (!q.exec(QStringLiteral("PRAGMA page_count")) || !q.next())
+        return false;
+    const int pages = q.value(0).toInt();
+    return q.exec(QStringLiteral("PRAGMA max_page_count = %1").arg(pages));
+}
+
+bool unlimitPages(const QString &name)
+{
+    QSqlQuery q(Connections::database(name));
+    return q.exec(QStringLiteral("PRAGMA max_page_count = 1073741823"));
+}
+
 // Fills a file system to the last byte; the filler goes with the disk.
 bool fill(const QString &folder)
 {
@@ -152,6 +183,37 @@ class TestImportFaults : public QObject
         const qint64 n = testdb::count(Connections::database(QStringLiteral("check")), table);
         Connections::remove(QStringLiteral("check"));
         return n;
+    }
+
+    // Runs action once on the import task's thread: at its first progress
+    // value (reader or merge), or, with afterFirstSection, once the merge has
+    // committed its first section. Disconnected when the returned object goes.
+    struct TaskHook
+    {
+        QMetaObject::Connection connection;
+        ~TaskHook() { QObject::disconnect(connection); }
+    };
+    std::unique_ptr<TaskHook> onTask(std::function<void()> action, bool afterFirstSection = false)
+    {
+        auto fired = std::make_shared<QAtomicInt>(0);
+        auto hook = std::make_unique<TaskHook>();
+        if (afterFirstSection)
+            hook->connection = connect(
+                g_framework, &Framework::consoleMessage, g_framework,
+                [fired, action](const QString &text, int) {
+                    if (text.startsWith(QLatin1String("Imported parameters: ")) && fired->testAndSetOrdered(0, 1))
+                        action();
+                },
+                Qt::DirectConnection);
+        else
+            hook->connection = connect(
+                g_framework, &Framework::progressValueChanged, g_framework,
+                [fired, action](int value) {
+                    if (value >= 1 && fired->testAndSetOrdered(0, 1))
+                        action();
+                },
+                Qt::DirectConnection);
+        return hook;
     }
 
 private slots:
@@ -245,14 +307,141 @@ private slots:
         }
     }
 
+    // Replaced once the first section is in: the later sections are refused,
+    // and the user reads one thing, that nothing was written to the file now
+    // at the path (what went in before is in the file that is gone).
+    void replacedDuringImport()
+    {
+        const QString path = QDir(files).filePath(QStringLiteral("midway%1.qdb").arg(++serial));
+        const int id = openDatabase(path);
+        QVERIFY(id > 0);
+        const QString other = QDir(files).filePath(QStringLiteral("midwayother%1.qdb").arg(serial));
+        QVERIFY(ArchiveManager::createDatabase(other));
+        const QString big = archive(7500); // 120000 values: three sections
+        bool replaced = false;
+        {
+            const auto hook = onTask([&]() { replaced = QFile::remove(path) && QFile::rename(other, path); }, true);
+            QVERIFY(!import(big, id));
+        }
+        QVERIFY(replaced);
+        const QString refusal = QStringLiteral("The database file %1 was deleted or replaced while it was open. "
+                                               "Nothing was written to it; open the database again.")
+                                    .arg(path);
+        QCOMPARE(prompts->messageTexts(), QStringList{refusal});
+        const QStringList lines = console->take();
+        QVERIFY2(lines.filter(QStringLiteral("were stored before")).isEmpty(), qPrintable(lines.join('\n')));
+        QVERIFY(lines.filter(QStringLiteral("The whole file was imported")).isEmpty());
+        g_framework->closeOpenedFile();
+        settle();
+        QCOMPARE(countIn(path, QStringLiteral("Data")), qint64(0));
+    }
+
+    // The application database cannot grow once the first section is in:
+    // the second goes back whole with the database's reason, the console
+    // says what stayed, and with room again the same file completes it.
+    void fullDatabaseByPageLimit()
+    {
+        const int id = openDatabase(QDir(files).filePath(QStringLiteral("limited%1.qdb").arg(++serial)));
+        QVERIFY(id > 0);
+        const QString big = archive(4000); // 64000 values: two sections
+        bool limited = false;
+        {
+            const auto hook = onTask([&]() { limited = limitPages(kDataCon); }, true);
+            QVERIFY(!import(big, id));
+        }
+        QVERIFY(limited);
+        QCOMPARE(prompts->messageTexts(), QStringList{"An error occurred: database or disk is full"});
+        QCOMPARE(testdb::count(appDb(), QStringLiteral("Data")), qint64(50000));
+        QCOMPARE(testdb::column(appDb(), QStringLiteral("PRAGMA integrity_check")), QStringList{"ok"});
+        QCOMPARE(console->take().last(), QStringLiteral("50000 values of the file %1 were stored before the failure; "
+                                                        "importing the file again completes it.")
+                                             .arg(big));
+
+        prompts->calls.clear();
+        {
+            // The task may run on the same pool thread, with the same connection.
+            const auto hook = onTask([&]() { unlimitPages(kDataCon); });
+            QVERIFY(import(big, id));
+        }
+        QVERIFY(prompts->messageTexts().isEmpty());
+        QCOMPARE(testdb::count(appDb(), QStringLiteral("Data")), qint64(64000));
+        QCOMPARE(console->take().last(), QStringLiteral("The whole file was imported: ") + big);
+    }
+
+    // The scratch database of the reader cannot grow: the user reads which
+    // folder and why, nothing reaches the application database or stays in
+    // the temporary folder, and the next import goes through.
+    void fullTemporaryDatabaseByPageLimit()
+    {
+        const int id = openDatabase(QDir(files).filePath(QStringLiteral("tmplimited%1.qdb").arg(++serial)));
+        QVERIFY(id > 0);
+        const QString path = archive(4000);
+        bool limited = false;
+        {
+            const auto hook = onTask([&]() { limited = limitPages(QStringLiteral("temp_Data_con")); });
+            QVERIFY(!import(path, id));
+        }
+        QVERIFY(limited);
+        QCOMPARE(prompts->messageTexts(),
+                 QStringList{QStringLiteral("The temporary folder %1 cannot take the data of the import: database or "
+                                            "disk is full")
+                                 .arg(QDir::toNativeSeparators(QDir::tempPath()))});
+        QCOMPARE(testdb::count(appDb(), QStringLiteral("Data")), qint64(0));
+        QCOMPARE(QDir(ArchiveManager::scratchFolder()).entryList(QDir::Files), QStringList());
+
+        prompts->calls.clear();
+        QVERIFY(import(path, id));
+        QVERIFY(prompts->messageTexts().isEmpty());
+        QCOMPARE(testdb::count(appDb(), QStringLiteral("Data")), qint64(64000));
+        QCOMPARE(QDir(ArchiveManager::scratchFolder()).entryList(QDir::Files), QStringList());
+    }
+
+    // A recorder's CSV goes into its wide table in one transaction: with the
+    // disk full nothing of it stays, the reason is shown, and with room again
+    // it goes in whole.
+    void recorderImportFullDatabase()
+    {
+        QVERIFY(openDatabase(QDir(files).filePath(QStringLiteral("reclimited%1.qdb").arg(++serial))) > 0);
+        QVERIFY(g_framework->archiveManager.addDevice(QStringLiteral("Recorder"), MoxA, QString(), false, QString(), 0,
+                                                      QString(), QString(), {}));
+        const int id = g_framework->archiveManager.getDevices().lastKey();
+        const QString path = testdb::writeFile(QDir(files).filePath(QStringLiteral("rec%1.csv").arg(serial)),
+                                               moxacsv::file(3000));
+        QVERIFY(!path.isEmpty());
+        prompts->calls.clear();
+        console->take();
+        bool limited = false;
+        {
+            const auto hook = onTask([&]() { limited = limitPages(kDataCon); });
+            QVERIFY(!g_framework->importData(path, QStringLiteral("1/1"), MoxA, id, QStringLiteral("data")));
+            settle();
+        }
+        QVERIFY(limited);
+        QCOMPARE(prompts->messageTexts(),
+                 QStringList{QStringLiteral("An error occurred during database import.\ndatabase or disk is full")});
+        QCOMPARE(testdb::column(appDb(), QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name = 'DataMoxA'")),
+                 QStringList{"0"});
+        QCOMPARE(testdb::column(appDb(), QStringLiteral("SELECT count(*) FROM Parameters WHERE idDevices = %1").arg(id)),
+                 QStringList{"0"});
+        QCOMPARE(testdb::column(appDb(), QStringLiteral("PRAGMA integrity_check")), QStringList{"ok"});
+
+        prompts->calls.clear();
+        {
+            const auto hook = onTask([&]() { unlimitPages(kDataCon); });
+            QVERIFY(g_framework->importData(path, QStringLiteral("1/1"), MoxA, id, QStringLiteral("data")));
+            settle();
+        }
+        QVERIFY(prompts->messageTexts().isEmpty());
+        QCOMPARE(testdb::count(appDb(), QStringLiteral("DataMoxA")), qint64(3000));
+    }
+
     // The disk of the application database fills during the merge: the
     // section goes back whole with the database's reason, and once there is
     // room the same file imported again completes the database exactly.
     void fullDatabaseDisk()
     {
-        if (!canMount())
-            QSKIP("Needs a file system of its own (root, mounting allowed); the merge's test fills a database by an "
-                  "SQLite limit.");
+        SMALL_DISK_OR_SKIP(canMount(), "Needs a file system of its own (root, mounting allowed); "
+                                       "fullDatabaseByPageLimit covers the fault everywhere.");
         SmallDisk disk(QDir(files).filePath(QStringLiteral("smallqdb")));
         QVERIFY(disk.mount(QStringLiteral("3m")));
         const QString path = QDir(disk.path()).filePath(QStringLiteral("full.qdb"));
@@ -288,8 +477,8 @@ private slots:
     {
         QFETCH(int, leftKb);
         QFETCH(QString, reason);
-        if (!temporaryDisk)
-            QSKIP("Needs a file system of its own (root, mounting allowed).");
+        SMALL_DISK_OR_SKIP(temporaryDisk, "Needs a file system of its own (root, mounting allowed); "
+                                          "fullTemporaryDatabaseByPageLimit covers the fault everywhere.");
         const int id = openDatabase(QDir(files).filePath(QStringLiteral("tmpfull%1.qdb").arg(++serial)));
         QVERIFY(id > 0);
         const QString path = archive(4000);
@@ -318,8 +507,7 @@ private slots:
         SmallDisk disk(QDir(files).filePath(QStringLiteral("readonly")));
         QString folder = QDir(files).filePath(QStringLiteral("readonly"));
         // Root passes every permission: only a read-only file system stops it.
-        if (isRoot() && !canMount())
-            QSKIP("Root without a file system of its own writes into any folder.");
+        SMALL_DISK_OR_SKIP(!isRoot() || canMount(), "Root without a file system of its own writes into any folder.");
         if (isRoot())
             QVERIFY(disk.mount(QStringLiteral("4m")));
         else

@@ -9,12 +9,16 @@
 #include "app/MainWindow.h"
 #include "app/SourceTypeFile.h"
 #include "common/Prompts.h"
+#include "pqdif/PqdifBenchFile.h"
 #include "pqdif/ZelDXExample.h"
 #include "tables/ZelCTableModel.h"
 
 #include <QDir>
 #include <QFile>
+#include <QElapsedTimer>
+#include <QProgressDialog>
 #include <QSqlQuery>
+#include <QTimer>
 
 namespace {
 
@@ -107,6 +111,41 @@ private slots:
         QVERIFY(q.next());
         QCOMPARE(q.value(0).toInt(), 2 * 18 * 144);
         QCOMPARE(q.value(1).toInt(), 2 * 18);
+    }
+
+    // A long file: the progress window keeps its percent scale until the
+    // read ends, and the window's thread serves a 10 ms timer all along.
+    void longFileKeepsTheWindowServed()
+    {
+        const QString path = QDir(QDir::tempPath()).filePath(QStringLiteral("long.pqd"));
+        QVERIFY(pqdifbench::writeFile(path, true, 100));
+        QTimer timer;
+        timer.setInterval(10);
+        QElapsedTimer sinceTick;
+        qint64 maxGap = 0;
+        int maximum = 0;
+        int largestValue = -1;
+        connect(&timer, &QTimer::timeout, [&]() {
+            maxGap = qMax(maxGap, sinceTick.restart());
+            for (QProgressDialog *window : g_framework->mainWindow->findChildren<QProgressDialog *>()) {
+                maximum = qMax(maximum, window->maximum());
+                largestValue = qMax(largestValue, window->value());
+            }
+        });
+        timer.start();
+        sinceTick.start();
+        g_framework->openFile(path, ZelDX, ZelC_DATA_FILE, {});
+        maxGap = qMax(maxGap, sinceTick.elapsed());
+        timer.stop();
+        settle();
+        QVERIFY(g_framework->getSessionInfo().isOpen);
+        QVERIFY2(maxGap < 200, qPrintable(QString::number(maxGap)));
+        QCOMPARE(maximum, 100);
+        QVERIFY(largestValue >= 0);
+        QSqlQuery q(g_framework->dataDatabase);
+        QVERIFY(q.exec(QStringLiteral("SELECT COUNT(*) FROM Data")) && q.next());
+        QCOMPARE(q.value(0).toInt(), 100 * 5 * 3 * 250);
+        QCOMPARE(prompts->count(QStringLiteral("message")), 0);
     }
 
     // Other members of the family do not read ".pqd" as PQDIF; a damaged

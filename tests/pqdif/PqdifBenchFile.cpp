@@ -10,6 +10,11 @@ namespace pqdifbench {
 
 bool writeFile(const QString &path, bool compress)
 {
+    return writeFile(path, compress, kObservations);
+}
+
+bool writeFile(const QString &path, bool compress, int observations)
+{
     PqdifWriter::Options options;
     options.compress = compress;
     PqdifWriter w(options);
@@ -34,7 +39,7 @@ bool writeFile(const QString &path, bool compress)
     std::vector<double> times(kValues);
     for (int j = 0; j < kValues; ++j)
         times[j] = j * 0.2;
-    for (int o = 0; o < kObservations; ++o) {
+    for (int o = 0; o < observations; ++o) {
         std::vector<PqdifChannelInstDesc> insts;
         for (int c = 0; c < kChannels; ++c) {
             PqdifChannelInstDesc inst;

@@ -11,5 +11,7 @@ constexpr int kSeriesPerChannel = 4; // time, min, max, avg
 constexpr int kValues = 250;
 
 bool writeFile(const QString &path, bool compress);
+// The same kind of file with fewer (or more) observations.
+bool writeFile(const QString &path, bool compress, int observations);
 
 } // namespace pqdifbench
