@@ -142,7 +142,7 @@ private slots:
         QVERIFY2(maxGap < 200, qPrintable(QString::number(maxGap)));
         QCOMPARE(maximum, 100);
         QVERIFY(largestValue >= 0);
-        QSqlQuery q(g_framework->dataDatabase);
+        QSqlQuery q(g_framework->dataDatabase.database());
         QVERIFY(q.exec(QStringLiteral("SELECT COUNT(*) FROM Data")) && q.next());
         QCOMPARE(q.value(0).toInt(), 100 * 5 * 3 * 250);
         QCOMPARE(prompts->count(QStringLiteral("message")), 0);

@@ -207,12 +207,21 @@ IndicatorLook indicatorLook(const QImage &unchecked, const QImage &checked, cons
     return look;
 }
 
+// An empty database of the test's own: a model over it reads no names, and
+// no statement runs on a connection that is not open.
+QSqlDatabase emptyDatabase()
+{
+    Connections::registerFile(QStringLiteral("contrast"),
+                              QDir(QDir::tempPath()).filePath(QStringLiteral("contrast.sqlite")));
+    return Connections::database(QStringLiteral("contrast"));
+}
+
 // A report of 20 parameters (as many as one report takes), two rows.
 class PaperReport : public AbstractReportModel
 {
 public:
     PaperReport()
-        : AbstractReportModel(QSqlDatabase(), nullptr)
+        : AbstractReportModel(emptyDatabase(), nullptr)
     {
         ReportRow row{QStringLiteral("2025-01-01 00:00:00"), QStringLiteral("2025-01-01 00:59:59")};
         for (int i = 0; i < 20; ++i) {
@@ -356,10 +365,7 @@ private slots:
         for (int i = 0; i < page.drawing().palette.size(); ++i)
             check(QStringLiteral("chart series %1").arg(i), QColor(QRgb(page.drawing().palette[i])), plot);
 
-        // An empty database: the model reads no names, and no statement
-        // runs on a connection that is not open.
-        Connections::registerFile(QStringLiteral("contrast"), QDir(QDir::tempPath()).filePath(QStringLiteral("contrast.sqlite")));
-        AbstractReportModel report(Connections::database(QStringLiteral("contrast")), nullptr);
+        AbstractReportModel report(emptyDatabase(), nullptr);
         const QHash<QString, QString> table = rules.value(QStringLiteral("QTableView, QTreeView, QListView"));
         const QColor rows(table.value(QStringLiteral("background-color")));
         const QColor otherRows(table.value(QStringLiteral("alternate-background-color")));
