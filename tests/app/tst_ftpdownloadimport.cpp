@@ -1,6 +1,9 @@
 // The whole road of a server archive: an instrument with access to a real FTP
 // server, its archive downloaded through the import dialog and then imported
-// from the local list into the application database.
+// from the local list into the application database, then filtered into a
+// session; the pool's worker threads end between the steps, as they do
+// while the user looks at the dialog.
+#include "support/SessionTestUtil.h"
 #include "support/TestMain.h"
 
 #include "acquisition/ftpTreeModel.h"
@@ -8,6 +11,7 @@
 #include "app/Framework.h"
 #include "common/Connections.h"
 #include "common/Prompts.h"
+#include "tables/MyAbstractTableModel.h"
 #include "readers/ZelBArchiveWriter.h"
 #include "support/DbTestUtil.h"
 #include "support/FtpTestServer.h"
@@ -15,6 +19,7 @@
 
 #include <QDir>
 #include <QFileSystemModel>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 
 class TestFtpDownloadImport : public QObject
@@ -41,6 +46,7 @@ private slots:
         g_framework->openFile(dbPath, INTERNAL_DB, 0, {});
         QCoreApplication::processEvents();
         QVERIFY(g_framework->getSessionInfo().isOpen);
+        endPoolThreads();
         const FtpAccess access = server.access();
         QVERIFY(g_framework->archiveManager.addDevice("meter", ZelB, local, true, access.addresIP,
                                                       access.protocolType, access.user, access.pass, {}));
@@ -55,6 +61,7 @@ private slots:
         dialog.form()->downloadtButton->click();
         QCOMPARE(dialog.result(), int(QDialog::Rejected)); // still open, not closed
         QVERIFY(QFile::exists(local + "/meter.csv"));
+        endPoolThreads();
 
         QFileSystemModel *files = dialog.filesModel();
         QTRY_COMPARE(files->rowCount(files->index(local)), 1);
@@ -63,6 +70,20 @@ private slots:
         dialog.form()->importButton->click();
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QCOMPARE(testdb::count(Connections::database("Data_con"), "Data"), qint64(120));
+        endPoolThreads();
+
+        FiltersCfg filters;
+        {
+            QSqlQuery ids(Connections::database("Data_con"));
+            QVERIFY(ids.exec("SELECT id FROM Parameters ORDER BY id"));
+            while (ids.next())
+                filters.selectedParamId << ids.value(0).toInt();
+        }
+        g_framework->applyFilters(filters, ZelB);
+        settle();
+        endPoolThreads();
+        QVERIFY(g_framework->tableModel);
+        QCOMPARE(g_framework->tableModel->rowCount(), 120);
 
         g_framework->closeOpenedFile();
         server.stop();
