@@ -135,6 +135,19 @@ class TestIdleSessions : public QObject
         QVERIFY2(prompts->messageTexts().isEmpty(), qPrintable(prompts->messageTexts().join('\n')));
     }
 
+    // Table (flat and grouped), chart and report of a session just opened,
+    // the pool's threads ended before each.
+    void checkViews(bool allReportParams)
+    {
+        endPoolThreads();
+        checkTable(10);
+        endPoolThreads();
+        checkChart();
+        endPoolThreads();
+        checkReport(allReportParams);
+        endPoolThreads();
+    }
+
     void checkCsv(const QString &name)
     {
         QWidget *page = onPage<QWidget>(MainWindow::CSV_EXPORT_PAGE);
@@ -212,13 +225,7 @@ private slots:
         window()->loadExample(ZelB);
         settle();
         QVERIFY(g_framework->getSessionInfo().isOpen);
-        endPoolThreads();
-        checkTable(10);
-        endPoolThreads();
-        checkChart();
-        endPoolThreads();
-        checkReport();
-        endPoolThreads();
+        checkViews(true);
         checkCsv(QStringLiteral("idle.csv"));
         endPoolThreads();
         checkPdf(QStringLiteral("idle.pdf"));
@@ -235,13 +242,7 @@ private slots:
         window()->loadExample(MoxB);
         settle();
         QVERIFY(g_framework->getSessionInfo().isOpen);
-        endPoolThreads();
-        checkTable(10);
-        endPoolThreads();
-        checkChart();
-        endPoolThreads();
-        checkReport(false);
-        endPoolThreads();
+        checkViews(false);
         if (g_framework->getSessionInfo().hasView(Framework::SessionInfo::ViewSettingsMoxB)) {
             QWidget *settings = onPage<QWidget>(MainWindow::DEVICE_SETTINGS_PAGE);
             QVERIFY(settings);

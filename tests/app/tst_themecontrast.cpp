@@ -328,6 +328,22 @@ private slots:
         QVERIFY2(failures.isEmpty(), qPrintable(failures.join(QLatin1Char('\n'))));
     }
 
+    // Applies the data row's theme (after the one before it) and brightness
+    // (-1: the theme's own); returns the theme's own brightness.
+    static int applyThemeRow()
+    {
+        QFETCH(int, theme);
+        QFETCH(int, before);
+        QFETCH(int, brightness);
+        Framework &fw = *g_framework;
+        fw.loadTheme(before);
+        fw.loadTheme(theme);
+        const int own = fw.brightness;
+        if (brightness >= 0)
+            fw.brightness = brightness;
+        return own;
+    }
+
     // The series colours of the chart page on the plot area, the report's
     // column colours on both kinds of table row.
     void paletteAgainstBackground_data()
@@ -341,15 +357,8 @@ private slots:
     }
     void paletteAgainstBackground()
     {
-        QFETCH(int, theme);
-        QFETCH(int, before);
-        QFETCH(int, brightness);
         Framework &fw = *g_framework;
-        fw.loadTheme(before);
-        fw.loadTheme(theme);
-        const int ownBrightness = fw.brightness;
-        if (brightness >= 0)
-            fw.brightness = brightness;
+        const int ownBrightness = applyThemeRow();
         const auto rules = parseSheet(qApp->styleSheet());
         QStringList failures;
         auto check = [&](const QString &name, const QColor &fg, const QColor &bg) {
@@ -394,15 +403,9 @@ private slots:
     }
     void paperColumns()
     {
-        QFETCH(int, theme);
-        QFETCH(int, before);
         QFETCH(int, brightness);
         Framework &fw = *g_framework;
-        fw.loadTheme(before);
-        fw.loadTheme(theme);
-        const int ownBrightness = fw.brightness;
-        if (brightness >= 0)
-            fw.brightness = brightness;
+        const int ownBrightness = applyThemeRow();
         PaperReport report;
         fw.brightness = ownBrightness;
         const QList<QColor> paper{QColor(Qt::white), QColor(QStringLiteral("#e5e5e5"))};
