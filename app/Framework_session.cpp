@@ -41,30 +41,18 @@ bool isKeptTable(const QString &name)
     return name.startsWith(QLatin1String("tmpOld"));
 }
 
-// The registry name behind a handle ("ZelB" for "ZelB@<thread>"), or the
-// handle's own name when it is not registered.
-QString logicalConnectionName(const QSqlDatabase &db)
-{
-    const QString name = db.connectionName();
-    const int at = name.lastIndexOf(QLatin1Char('@'));
-    if (at > 0 && Connections::contains(name.left(at)))
-        return name.left(at);
-    return name;
-}
-
-// Closes a handle and removes its connection, whichever thread opened it.
-void closeAndRemove(QSqlDatabase &db, QString *logicalName)
+// Closes a handle and removes its connection: through the registry while
+// its name still stands for the handle's file.
+void closeAndRemove(QSqlDatabase &db)
 {
     const QString connection = db.connectionName();
-    const QString logical = logicalConnectionName(db);
+    const QString logical = Connections::logicalName(db);
     db.close();
     db = QSqlDatabase();
-    if (Connections::contains(logical))
+    if (!logical.isEmpty())
         Connections::remove(logical);
     else if (!connection.isEmpty())
         QSqlDatabase::removeDatabase(connection);
-    if (logicalName)
-        *logicalName = logical;
 }
 
 bool onGuiThread()
@@ -220,7 +208,7 @@ void Framework::closeDatabase(QSqlDatabase &db)
 {
     if (!db.isOpen())
         return;
-    closeAndRemove(db, nullptr);
+    closeAndRemove(db);
     removeFixedTmpDbFile();
 }
 
