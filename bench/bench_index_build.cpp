@@ -200,9 +200,10 @@ int main(int argc, char *argv[])
         QString label;
         int afterMs;
     };
-    const Moment moments[] = {{"cancel_latency_at_start_ms", QStringLiteral("Building the database indexes ("), 0},
-                              {"cancel_latency_in_index_2_ms", QStringLiteral("Building the database indexes (2 of "), 150},
-                              {"cancel_latency_in_index_3_ms", QStringLiteral("Building the database indexes (3 of "), 150}};
+    const QString building = QStringLiteral("Building the database indexes (");
+    const Moment moments[] = {{"cancel_latency_at_start_ms", building, 0},
+                              {"cancel_latency_in_index_2_ms", building + QStringLiteral("2 of "), 150},
+                              {"cancel_latency_in_index_3_ms", building + QStringLiteral("3 of "), 150}};
     double cancelMs = 0;
     double cancelGapMs = 0;
     double cancelBuildGapMs = 0;

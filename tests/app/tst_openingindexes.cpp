@@ -184,7 +184,8 @@ private slots:
                  qPrintable(first.labels.join(QLatin1String(" / "))));
         QStringList lines = windowConsoleLines();
         QVERIFY2(lines.contains(preparingLine(path)), qPrintable(lines.join(QLatin1Char('\n'))));
-        QVERIFY2(lines.filter(QStringLiteral("Session opened in: ")).size() == 1, qPrintable(lines.join(QLatin1Char('\n'))));
+        QVERIFY2(lines.filter(QStringLiteral("Session opened in: ")).size() == 1,
+                 qPrintable(lines.join(QLatin1Char('\n'))));
         QCOMPARE(prompts->count(QStringLiteral("message")), 0);
 
         QVERIFY(page());
@@ -204,7 +205,8 @@ private slots:
         QVERIFY(g_framework->getSessionInfo().isOpen);
         lines = windowConsoleLines().replaceInStrings(path, QStringLiteral("<file>"));
         QVERIFY2(lines.filter(QStringLiteral("index")).isEmpty(), qPrintable(lines.join(QLatin1Char('\n'))));
-        QVERIFY2(second.labels.filter(QStringLiteral("index")).isEmpty(), qPrintable(second.labels.join(QLatin1String(" / "))));
+        QVERIFY2(second.labels.filter(QStringLiteral("index")).isEmpty(),
+                 qPrintable(second.labels.join(QLatin1String(" / "))));
         QVERIFY2(second.openMs < 1000, qPrintable(QString::number(second.openMs)));
         QCOMPARE(page()->form()->firstDateValueLabel->text(), utcText(testdb::kSchemaOnlyFirst));
     }
@@ -257,7 +259,8 @@ private slots:
         openThroughWindow();
         QVERIFY(g_framework->getSessionInfo().isOpen);
         const QStringList lines = windowConsoleLines();
-        const QStringList failed = lines.filter(QStringLiteral("The indexes of the database %1 could not be built: ").arg(path));
+        const QStringList failed =
+            lines.filter(QStringLiteral("The indexes of the database %1 could not be built: ").arg(path));
         QCOMPARE(failed.size(), 1);
         QVERIFY2(failed.first().contains(QStringLiteral("dateTime")), qPrintable(failed.first()));
         QVERIFY(failed.first().endsWith(QStringLiteral(". It opens without them; look-ups in it may be slow.")));
@@ -289,11 +292,12 @@ private slots:
         QCoreApplication::removeTranslator(&polish);
 
         const QStringList lines = windowConsoleLines();
-        QVERIFY2(lines.contains(QStringLiteral("Przygotowanie bazy danych %1: budowa brakujących indeksów. Odbywa się "
-                                               "to jednorazowo i przy dużej bazie może potrwać.")
+        QVERIFY2(lines.contains(QStringLiteral("Przygotowanie bazy danych %1: budowa brakujących indeksów. Odbywa "
+                                               "się to jednorazowo i przy dużej bazie może potrwać.")
                                     .arg(path)),
                  qPrintable(lines.join(QLatin1Char('\n'))));
-        QCOMPARE(lines.filter(QStringLiteral("Nie udało się zbudować indeksów bazy danych %1: ").arg(path)).size(), 1);
+        QCOMPARE(lines.filter(QStringLiteral("Nie udało się zbudować indeksów bazy danych %1: ").arg(path)).size(),
+                 1);
         QCOMPARE(label, QStringLiteral("Budowa indeksów bazy danych (%1 z %2)..."));
         QCOMPARE(cancelled, QStringLiteral("Otwieranie bazy danych anulowano podczas budowy jej indeksów; plik %1 "
                                            "pozostał bez zmian."));
