@@ -1,6 +1,7 @@
 #include "app/OpenFileWorker.h"
 
 #include "app/ApplicationDatabaseCheck.h"
+#include "app/DatabaseIndexes.h"
 #include "app/Framework.h"
 #include "app/MainWindow.h"
 #include "common/ProgressDialog.h"
@@ -493,6 +494,8 @@ OpenFileWorker::Outcome OpenFileWorker::applicationDatabase()
     appdb::registerSession(name, m_path);
     m_fw.dataDatabase = Connections::Binding::of(name);
     if (!m_fw.dataDatabase.database().isOpen())
+        return Outcome::Failure;
+    if (prepareDatabaseIndexes(m_fw, m_progress, m_path) == DatabaseIndexes::Cancelled)
         return Outcome::Failure;
     m_fw.sessionInfo.views |= Framework::SessionInfo::ViewDataFilter;
     return Outcome::Success;

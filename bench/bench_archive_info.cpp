@@ -23,7 +23,7 @@
 #include "app/Framework.h"
 #include "common/Connections.h"
 #include "database/ArchiveManager.h"
-#include "database/DatabaseStructure.h"
+#include "database/IndexBuild.h"
 #include "ui_DataFilterPage.h"
 
 #include <QApplication>
@@ -89,9 +89,10 @@ bool makeDatabase(const QString &path, qint64 rows)
                 std::fprintf(stderr, "fill: %s\n", qPrintable(q.lastError().text()));
             ok = db.commit() && ok;
         }
-        QStringList errors;
-        g_databaseStructure->createOrUpdate(db, &errors); // rebuilds the indexes
-        ok = ok && errors.isEmpty();
+        QString error; // rebuilds the indexes
+        ok = ok && indexBuild::run(db, indexBuild::missing(db), nullptr, {}, &error) == indexBuild::Outcome::Built;
+        if (!error.isEmpty())
+            std::fprintf(stderr, "indexes: %s\n", qPrintable(error));
         q.finish();
     }
     Connections::remove(name);

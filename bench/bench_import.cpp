@@ -8,7 +8,7 @@
 #include "common/Connections.h"
 #include "database/ArchiveManager.h"
 #include "database/DataMerge.h"
-#include "database/DatabaseStructure.h"
+#include "database/IndexBuild.h"
 #include "readers/ZelBArchiveWriter.h"
 #include "readers/ZelBCsvParser.h"
 #include "tables/TempDatabaseTableModel.h"
@@ -102,10 +102,9 @@ int fillApplicationDatabase(const QString &path, QSqlDatabase source)
                  .arg(kExisting - 1)
                  .arg(parameters)
                  .arg(before));
-    QStringList errors;
-    g_databaseStructure->createOrUpdate(db, &errors); // the schema's indexes again
-    if (!errors.isEmpty())
-        die("indexes:", errors.join(QLatin1Char(' ')));
+    QString error; // the schema's indexes again
+    if (indexBuild::run(db, indexBuild::missing(db), nullptr, {}, &error) != indexBuild::Outcome::Built)
+        die("indexes:", error);
     return 1;
 }
 

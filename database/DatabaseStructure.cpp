@@ -175,19 +175,25 @@ QString DatabaseStructure::columnDefinition(const Column &column)
     return QStringLiteral("%1 %2").arg(column.name, column.type);
 }
 
-QStringList DatabaseStructure::indexQueries(int tableId)
+QList<DatabaseStructure::Index> DatabaseStructure::indexes()
 {
     // Make the time-span, per-parameter and by-name look-ups index searches;
     // they change no result.
-    switch (tableId) {
-    case ParametersTable:
-        return {QStringLiteral("CREATE INDEX IF NOT EXISTS idx_Parameters_idDevices_name ON Parameters(idDevices, name);")};
-    case DataTable:
-        return {QStringLiteral("CREATE INDEX IF NOT EXISTS idx_Data_idParameters_dateTime ON Data(idParameters, dateTime);"),
-                QStringLiteral("CREATE INDEX IF NOT EXISTS idx_Data_dateTime ON Data(dateTime);")};
-    default:
-        return {};
-    }
+    return {{ParametersTable, QStringLiteral("idx_Parameters_idDevices_name"),
+             QStringLiteral("CREATE INDEX IF NOT EXISTS idx_Parameters_idDevices_name ON Parameters(idDevices, name);")},
+            {DataTable, QStringLiteral("idx_Data_idParameters_dateTime"),
+             QStringLiteral("CREATE INDEX IF NOT EXISTS idx_Data_idParameters_dateTime ON Data(idParameters, dateTime);")},
+            {DataTable, QStringLiteral("idx_Data_dateTime"),
+             QStringLiteral("CREATE INDEX IF NOT EXISTS idx_Data_dateTime ON Data(dateTime);")}};
+}
+
+QStringList DatabaseStructure::indexQueries(int tableId)
+{
+    QStringList statements;
+    for (const Index &index : indexes())
+        if (index.tableId == tableId)
+            statements << index.statement;
+    return statements;
 }
 
 bool DatabaseStructure::execQuery(QSqlQuery &query, int tableId) const
@@ -258,16 +264,16 @@ bool DatabaseStructure::createOrUpdate(QSqlDatabase db, QStringList *errors) con
             query.finish();
         } else {
             TRACE() << "Tworze baze danych " << name;
-            if (execQuery(query, it.key()))
-                changed = true;
-            else {
+            if (!execQuery(query, it.key())) {
                 fail(QStringLiteral("%1 %2").arg(t->createTableQuery(), lastError(query)));
                 continue;
             }
-        }
-        for (const QString &statement : indexQueries(it.key())) {
-            if (!query.exec(statement))
-                fail(QStringLiteral("%1 %2").arg(statement, lastError(query)));
+            changed = true;
+            // The new table is empty: its indexes cost nothing now.
+            for (const QString &statement : indexQueries(it.key())) {
+                if (!query.exec(statement))
+                    fail(QStringLiteral("%1 %2").arg(statement, lastError(query)));
+            }
         }
     }
     return changed;

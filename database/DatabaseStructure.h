@@ -77,9 +77,12 @@ public:
     // indexes. False at the first failing statement.
     bool initStructure(QSqlDatabase db) const;
 
-    // Creates missing tables (all five) and appends missing columns. True when
-    // a statement that changed the schema succeeded. Failures are appended to
-    // errors (when given) for the caller to show; they never count as changes.
+    // Creates missing tables (all five, with their indexes) and appends
+    // missing columns. True when a statement that changed the schema
+    // succeeded. Failures are appended to errors (when given) for the caller
+    // to show; they never count as changes. The indexes of tables that exist
+    // already are left to IndexBuild: on millions of rows they take seconds,
+    // which the window's thread, where this runs, cannot give.
     bool createOrUpdate(QSqlDatabase db, QStringList *errors = nullptr) const;
 
     // Executes the CREATE TABLE statement of the table registered under id
@@ -95,8 +98,15 @@ public:
 
     const ITable *tableById(int tableId) const { return m_tables.value(tableId, nullptr); }
 
-    // Index statements (CREATE INDEX IF NOT EXISTS) of a table; empty for
-    // tables without one.
+    // The indexes of the schema, in the order they are made.
+    struct Index
+    {
+        int tableId;
+        QString name;
+        QString statement; // CREATE INDEX IF NOT EXISTS
+    };
+    static QList<Index> indexes();
+    // Index statements of a table; empty for tables without one.
     static QStringList indexQueries(int tableId);
 
     // Makes a fresh process-wide instance and points g_databaseStructure at

@@ -1,6 +1,7 @@
 #include "common/Connections.h"
 #include "common/SqlUtil.h"
 #include "database/DatabaseStructure.h"
+#include "database/IndexBuild.h"
 #include "support/DbTestUtil.h"
 #include "support/TestMain.h"
 
@@ -40,6 +41,19 @@ const QStringList kParameterColumns{
     "id", "idDevices", "name", "unit", "unitId", "unitPrefixId", "unitPreferredId", "nominal", "precisionDigits",
     "resolution", "valueTypeGuid", "characteristicGuid"};
 
+QStringList indexNames(QSqlDatabase db)
+{
+    return testdb::column(db, QStringLiteral("SELECT name FROM sqlite_master WHERE type='index' ORDER BY name"));
+}
+
+QStringList names(const QList<DatabaseStructure::Index> &indexes)
+{
+    QStringList out;
+    for (const DatabaseStructure::Index &index : indexes)
+        out << index.name;
+    return out;
+}
+
 QString storedDdl(QSqlDatabase db, const QString &table)
 {
     QSqlQuery q(db);
@@ -66,6 +80,11 @@ private slots:
     void createOrUpdate_data();
     void createOrUpdate();
     void createOrUpdateSecondRunChangesNothing();
+    void createOrUpdateIndexesOnlyNewTables();
+    void missingIndexes_data();
+    void missingIndexes();
+    void indexBuild_data();
+    void indexBuild();
     void foreignKeysCascade();
     void wideTable_data();
     void wideTable();
@@ -237,6 +256,106 @@ void TestDatabaseStructure::createOrUpdateSecondRunChangesNothing()
     QCOMPARE(installed, g_databaseStructure);
     QVERIFY(before != g_databaseStructure);
     QVERIFY(!before->createOrUpdate(db)); // the old instance stays usable
+}
+
+// The indexes of a table that holds rows are the open's to build, off the
+// window's thread; a table made now is empty and gets them at once.
+void TestDatabaseStructure::createOrUpdateIndexesOnlyNewTables()
+{
+    {
+        QSqlDatabase db = freshDatabase();
+        QCOMPARE(exec(db, {kDevicesDdl, kParametersDdl, kDataDdl}), QStringList());
+        QVERIFY(g_databaseStructure->createOrUpdate(db)); // Events and eventData
+        QCOMPARE(indexNames(db), QStringList());
+    }
+    Connections::remove(m_name);
+    m_name += QStringLiteral("b");
+    QSqlDatabase empty = freshDatabase();
+    QVERIFY(g_databaseStructure->createOrUpdate(empty));
+    QCOMPARE(indexNames(empty),
+             (QStringList{"idx_Data_dateTime", "idx_Data_idParameters_dateTime", "idx_Parameters_idDevices_name"}));
+}
+
+void TestDatabaseStructure::missingIndexes_data()
+{
+    QTest::addColumn<QStringList>("setup");
+    QTest::addColumn<QStringList>("missing");
+
+    const QStringList schemaAlone{kDevicesDdl, kParametersDdl, kDataDdl, kEventsDdl, kEventDataDdl};
+    QTest::newRow("no tables") << QStringList() << QStringList();
+    QTest::newRow("schema alone: all, in schema order")
+        << schemaAlone
+        << QStringList{"idx_Parameters_idDevices_name", "idx_Data_idParameters_dateTime", "idx_Data_dateTime"};
+    QTest::newRow("one there already")
+        << (schemaAlone + QStringList{"CREATE INDEX idx_Data_dateTime ON Data(dateTime)"})
+        << QStringList{"idx_Parameters_idDevices_name", "idx_Data_idParameters_dateTime"};
+    // The name decides: another tool's index of that name counts as there.
+    QTest::newRow("same name, other columns")
+        << (schemaAlone + QStringList{"CREATE INDEX idx_Parameters_idDevices_name ON Parameters(unit)"})
+        << QStringList{"idx_Data_idParameters_dateTime", "idx_Data_dateTime"};
+    QTest::newRow("no Data table") << QStringList{kDevicesDdl, kParametersDdl}
+                                   << QStringList{"idx_Parameters_idDevices_name"};
+    QTest::newRow("the program's own file") << QStringList{"INIT"} << QStringList();
+}
+
+void TestDatabaseStructure::missingIndexes()
+{
+    QFETCH(QStringList, setup);
+    QFETCH(QStringList, missing);
+
+    QSqlDatabase db = freshDatabase();
+    if (setup == QStringList{"INIT"})
+        QVERIFY(g_databaseStructure->initStructure(db));
+    else
+        QCOMPARE(exec(db, setup), QStringList());
+    QString error = QStringLiteral("stale");
+    QCOMPARE(names(indexBuild::missing(db, &error)), missing);
+    QCOMPARE(error, QString());
+}
+
+void TestDatabaseStructure::indexBuild_data()
+{
+    QTest::addColumn<QString>("dataDdl");
+    QTest::addColumn<bool>("cancelFirst");
+    QTest::addColumn<int>("outcome");
+    QTest::addColumn<QList<int>>("steps");
+    QTest::addColumn<QStringList>("indexesAfter");
+
+    QTest::newRow("built") << kDataDdl << false << int(indexBuild::Outcome::Built) << QList<int>{0, 1, 2}
+                           << QStringList{"idx_Data_dateTime", "idx_Data_idParameters_dateTime",
+                                          "idx_Parameters_idDevices_name"};
+    QTest::newRow("cancelled before it starts")
+        << kDataDdl << true << int(indexBuild::Outcome::Cancelled) << QList<int>() << QStringList();
+    // The second index fails: the first, already made, goes back with it.
+    QTest::newRow("failed: nothing stays")
+        << QStringLiteral("CREATE TABLE Data (id integer PRIMARY KEY, idParameters INTEGER, value DOUBLE)") << false
+        << int(indexBuild::Outcome::Failed) << QList<int>{0, 1} << QStringList();
+}
+
+void TestDatabaseStructure::indexBuild()
+{
+    QFETCH(QString, dataDdl);
+    QFETCH(bool, cancelFirst);
+    QFETCH(int, outcome);
+    QFETCH(QList<int>, steps);
+    QFETCH(QStringList, indexesAfter);
+
+    QSqlDatabase db = freshDatabase();
+    QCOMPARE(exec(db, {kDevicesDdl, kParametersDdl, dataDdl, QStringLiteral("INSERT INTO Devices (name) VALUES ('M')"),
+                       QStringLiteral("INSERT INTO Parameters (idDevices, name) VALUES (1, 'U1')"),
+                       QStringLiteral("INSERT INTO Data (idParameters, value) VALUES (1, 2.5)")}),
+             QStringList());
+    const QList<DatabaseStructure::Index> all = DatabaseStructure::indexes();
+    QAtomicInteger<char> flag(cancelFirst ? 1 : 0);
+    QList<int> seen;
+    QString error;
+    QCOMPARE(int(indexBuild::run(db, all, &flag, [&seen](int i) { seen << i; }, &error)), outcome);
+    QCOMPARE(seen, steps);
+    QCOMPARE(indexNames(db), indexesAfter);
+    QCOMPARE(error.isEmpty(), outcome != int(indexBuild::Outcome::Failed));
+    // No transaction is left open, and the rows are as they were.
+    QCOMPARE(exec(db, {QStringLiteral("BEGIN"), QStringLiteral("COMMIT")}), QStringList());
+    QCOMPARE(count(db, QStringLiteral("Data")), 1);
 }
 
 void TestDatabaseStructure::foreignKeysCascade()

@@ -67,6 +67,71 @@ bool makeLongCountDatabase(const QString &path, int rows)
     return ok;
 }
 
+bool makeSchemaOnlyDatabase(const QString &path, int values, int parameters)
+{
+    for (const char *suffix : {"", "-wal", "-shm", "-journal"})
+        QFile::remove(path + QLatin1String(suffix));
+    const DatabaseStructure schema;
+    QByteArray statements = "PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF;";
+    for (int id = DatabaseStructure::DevicesTable; id <= DatabaseStructure::EventDataTable; ++id)
+        statements += schema.tableById(id)->createTableQuery().toUtf8();
+    statements += "INSERT INTO Devices (id, name, type) VALUES (1, 'Meter', 4);"
+                  "INSERT INTO Parameters (idDevices, name, unit) "
+                  "WITH RECURSIVE p(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM p WHERE i < "
+                  + QByteArray::number(parameters)
+                  + ") SELECT 1, 'P' || i, 'V' FROM p;"
+                    "BEGIN;"
+                    "INSERT INTO Data (idParameters, value, flag, dateTime) "
+                    "WITH RECURSIVE c(x) AS (SELECT 0 UNION ALL SELECT x + 1 FROM c WHERE x + 1 < "
+                  + QByteArray::number(values) + ") SELECT x % " + QByteArray::number(parameters)
+                  + " + 1, x * 0.5, 0, " + QByteArray::number(kSchemaOnlyFirst) + " + (x / "
+                  + QByteArray::number(parameters)
+                  + ") * 1000 FROM c;"
+                    "COMMIT;"
+                    "PRAGMA journal_mode = DELETE;";
+    sqlite3 *db = nullptr;
+    bool ok = sqlite3_open(QFile::encodeName(path).constData(), &db) == SQLITE_OK;
+    char *error = nullptr;
+    if (ok && sqlite3_exec(db, statements.constData(), nullptr, nullptr, &error) != SQLITE_OK) {
+        qWarning("makeSchemaOnlyDatabase: %s", error);
+        ok = false;
+    }
+    sqlite3_free(error);
+    sqlite3_close(db);
+    return ok;
+}
+
+QStringList contentDigest(const QString &path)
+{
+    // Outside the registry, which would switch the file to WAL mode.
+    sqlite3 *db = nullptr;
+    QStringList out;
+    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+        sqlite3_close(db);
+        return {QStringLiteral("cannot open ") + path};
+    }
+    for (const char *statement : {"SELECT type, name, tbl_name, sql FROM sqlite_master ORDER BY type, name",
+                                  "SELECT COUNT(*), SUM(idParameters), SUM(value), SUM(dateTime) FROM Data",
+                                  "PRAGMA integrity_check"}) {
+        sqlite3_stmt *stmt = nullptr;
+        if (sqlite3_prepare_v2(db, statement, -1, &stmt, nullptr) != SQLITE_OK) {
+            out << QStringLiteral("error: ") + QString::fromUtf8(sqlite3_errmsg(db));
+            continue;
+        }
+        while (sqlite3_step(stmt) == SQLITE_ROW) {
+            QStringList cells;
+            for (int i = 0; i < sqlite3_column_count(stmt); ++i)
+                cells << (sqlite3_column_type(stmt, i) == SQLITE_NULL
+                              ? QStringLiteral("NULL")
+                              : QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(stmt, i))));
+            out << cells.join(QLatin1Char('|'));
+        }
+        sqlite3_finalize(stmt);
+    }
+    sqlite3_close(db);
+    return out;
+}
+
 QStringList exec(QSqlDatabase db, const QStringList &statements)
 {
     QStringList failures;

@@ -47,6 +47,21 @@ int committedRowCount(const QString &path, const QString &table);
 // 2024-03-01 00:00:00 UTC. False when it cannot be made.
 bool makeLongCountDatabase(const QString &path, int rows);
 
+// An application database made to the schema alone, as an older version or
+// another tool writes it: the five tables, none of the program's indexes, in
+// SQLite's rollback journal mode. One instrument "Meter" (type 4) with
+// parameters "P1".."P<parameters>" and values of them in turn, one round per
+// second from 2024-03-01 00:00:00 UTC (kSchemaOnlyFirst). Opening it is the
+// index build. False when it cannot be made.
+constexpr qint64 kSchemaOnlyFirst = Q_INT64_C(1709251200000);
+bool makeSchemaOnlyDatabase(const QString &path, int values, int parameters = 10);
+
+// What must not change in an application database whatever happens to it:
+// its schema entries (tables and indexes with their statements) and a digest
+// of the Data rows, and whether SQLite finds it sound. Read outside the
+// registry: the file keeps its journal mode.
+QStringList contentDigest(const QString &path);
+
 // Writes bytes to a file; returns its path.
 QString writeFile(const QString &path, const QByteArray &bytes);
 
