@@ -3,6 +3,7 @@
 #include "common/CancelWatch.h"
 #include "common/SqlUtil.h"
 #include "common/Trace.h"
+#include "database/RecorderMerge.h"
 
 #include <QSet>
 #include <QSqlQuery>
@@ -43,6 +44,15 @@ QList<DatabaseStructure::Index> missing(QSqlDatabase db, QString *error)
         // upgrade.
         if (table && tables.contains(table->tableName()) && !indexes.contains(index.name))
             out << index;
+    }
+    // The recorders' wide tables get their date and time index at their
+    // first import; one written without it is sorted at every period look-up.
+    for (const QString &wide : {QStringLiteral("DataMoxB"), QStringLiteral("DataMoxA")}) {
+        const QString name = RecorderMerge::indexName(wide);
+        if (tables.contains(wide) && !indexes.contains(name))
+            out << DatabaseStructure::Index{-1, name,
+                                            QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2(\"date\", \"time\");")
+                                                .arg(sql::quoteIdentifier(name), sql::quoteIdentifier(wide))};
     }
     return out;
 }

@@ -296,6 +296,13 @@ void TestDatabaseStructure::missingIndexes_data()
     QTest::newRow("no Data table") << QStringList{kDevicesDdl, kParametersDdl}
                                    << QStringList{"idx_Parameters_idDevices_name"};
     QTest::newRow("the program's own file") << QStringList{"INIT"} << QStringList();
+    const QString wide = QStringLiteral("CREATE TABLE %1 (id INTEGER PRIMARY KEY, date TEXT, time TEXT, \"U\" TEXT)");
+    QTest::newRow("wide recorder tables without their index")
+        << QStringList{wide.arg("DataMoxB"), wide.arg("DataMoxA")}
+        << QStringList{"idx_DataMoxB_date_time", "idx_DataMoxA_date_time"};
+    QTest::newRow("wide recorder table with its index")
+        << QStringList{wide.arg("DataMoxB"), "CREATE INDEX idx_DataMoxB_date_time ON DataMoxB(date, time)"}
+        << QStringList();
 }
 
 void TestDatabaseStructure::missingIndexes()
