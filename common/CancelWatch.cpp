@@ -38,8 +38,11 @@ DeferredCheckpoint::DeferredCheckpoint(const QSqlDatabase &db)
 {
     if (!m_db)
         return;
+    // SQLite's own default, should the connection not tell its threshold.
+    m_pages = 1000;
     QSqlQuery pages(db);
-    m_pages = pages.exec(QStringLiteral("PRAGMA wal_autocheckpoint")) && pages.next() ? pages.value(0).toInt() : 0;
+    if (pages.exec(QStringLiteral("PRAGMA wal_autocheckpoint")) && pages.next())
+        m_pages = pages.value(0).toInt();
     sqlite3_wal_autocheckpoint(m_db, 0);
 }
 

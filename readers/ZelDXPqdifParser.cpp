@@ -323,9 +323,9 @@ bool ZelDXPqdifParser::parseFile(QSqlDatabase db, int *count)
         return false;
     }
     {
-        // Millions of rows take a second to move from the log into the file,
-        // which the commit itself cannot stop: that follows it, where a
-        // cancel can.
+        // Moving millions of rows from the log into the file takes about as
+        // long as the commit, and inside the commit nothing stops it: it
+        // follows the commit, where a cancel can.
         const DeferredCheckpoint deferred(db);
         if (!transaction.commit()) {
             dialog(tr("Failed to commit transaction."), 3);
