@@ -2,6 +2,10 @@
 
 #include "common/Connections.h"
 
+#include <QSqlQuery>
+#include <QThread>
+#include <QVariant>
+
 #include <sqlite3.h>
 
 namespace {
@@ -27,4 +31,55 @@ CancelWatch::~CancelWatch()
 {
     if (m_db)
         sqlite3_progress_handler(m_db, 0, nullptr, nullptr);
+}
+
+DeferredCheckpoint::DeferredCheckpoint(const QSqlDatabase &db)
+    : m_db(db.isOpen() ? Connections::handle(db) : nullptr)
+{
+    if (!m_db)
+        return;
+    // SQLite's own default, should the connection not tell its threshold.
+    m_pages = 1000;
+    QSqlQuery pages(db);
+    if (pages.exec(QStringLiteral("PRAGMA wal_autocheckpoint")) && pages.next())
+        m_pages = pages.value(0).toInt();
+    sqlite3_wal_autocheckpoint(m_db, 0);
+}
+
+DeferredCheckpoint::~DeferredCheckpoint()
+{
+    if (m_db)
+        sqlite3_wal_autocheckpoint(m_db, m_pages);
+}
+
+void checkpointUnlessCancelled(const QSqlDatabase &db, QAtomicInteger<char> *cancelFlag)
+{
+    sqlite3 *handle = db.isOpen() ? Connections::handle(db) : nullptr;
+    if (!handle || (cancelFlag && cancelFlag->loadAcquire() == 1))
+        return;
+    // No progress handler is called while pages are copied, but the copying
+    // looks at the connection's interrupt: a thread of its own sets it. One
+    // that comes just as the copying ends is cleared by the next statement
+    // that starts while none runs.
+    QAtomicInt done(0);
+    QThread *watcher = nullptr;
+    if (cancelFlag) {
+        watcher = QThread::create([handle, cancelFlag, &done]() {
+            while (done.loadAcquire() == 0) {
+                if (cancelFlag->loadAcquire() == 1) {
+                    sqlite3_interrupt(handle);
+                    return;
+                }
+                QThread::msleep(5);
+            }
+        });
+        watcher->start();
+    }
+    // Passive: readers of the file go on, and what they still read stays in the log.
+    sqlite3_wal_checkpoint_v2(handle, nullptr, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
+    done.storeRelease(1);
+    if (watcher) {
+        watcher->wait();
+        delete watcher;
+    }
 }

@@ -21,3 +21,27 @@ public:
 private:
     sqlite3 *m_db = nullptr;
 };
+
+// While it lives, a commit of the connection only writes its write-ahead log:
+// moving the log into the database file (SQLite's checkpoint, which after a
+// commit of millions of rows runs about as long as the commit itself, and
+// outside the statement machine that a watch can stop) is left to
+// checkpointUnlessCancelled.
+class DeferredCheckpoint
+{
+public:
+    explicit DeferredCheckpoint(const QSqlDatabase &db);
+    ~DeferredCheckpoint();
+    DeferredCheckpoint(const DeferredCheckpoint &) = delete;
+    DeferredCheckpoint &operator=(const DeferredCheckpoint &) = delete;
+
+private:
+    sqlite3 *m_db = nullptr;
+    int m_pages = 0; // the automatic checkpoint's threshold to restore
+};
+
+// Moves the connection's write-ahead log into the database file, unless the
+// cancel flag is 1, and stops within moments of it turning 1. Stopping loses
+// nothing: what was committed stays committed, and a later checkpoint moves
+// the rest of the log.
+void checkpointUnlessCancelled(const QSqlDatabase &db, QAtomicInteger<char> *cancelFlag);

@@ -2,6 +2,7 @@
 
 #include "pqdif/PqdifPhysical.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -20,6 +21,17 @@ void CPQDIF_PC_FlatFile::SetFileName(const char *fileName)
 
 namespace {
 const char kOutOfMemory[] = "Not enough memory to read the file.";
+// The file comes in pieces of this size, with a look at the cancel between them.
+constexpr size_t kReadPiece = size_t(16) << 20;
+}
+
+bool CPQDIF_PC_FlatFile::cancelled()
+{
+    if (m_cancelled && m_cancelled()) {
+        m_wasCancelled = true;
+        m_error = pqdif::kReadCancelled;
+    }
+    return m_wasCancelled;
 }
 
 bool CPQDIF_PC_FlatFile::ReadHeaders()
@@ -27,6 +39,7 @@ bool CPQDIF_PC_FlatFile::ReadHeaders()
     m_records.clear();
     m_warnings.clear();
     m_error.clear();
+    m_wasCancelled = false;
     // A file image of up to 2 GiB, and compressed bodies that may inflate to a
     // thousand times their size, can exhaust memory: that is a failure to read,
     // not an exception through the caller.
@@ -49,7 +62,6 @@ bool CPQDIF_PC_FlatFile::readFromDisk()
         m_error = "Cannot open the file: " + std::string(std::strerror(errno)) + ".";
         return false;
     }
-    auto image = std::make_shared<std::vector<uint8_t>>();
     bool ok = std::fseek(f, 0, SEEK_END) == 0;
     const long size = ok ? std::ftell(f) : -1;
     ok = ok && size >= 0 && std::fseek(f, 0, SEEK_SET) == 0;
@@ -57,9 +69,15 @@ bool CPQDIF_PC_FlatFile::readFromDisk()
         m_error = "The file is larger than the format allows.";
         return false;
     }
+    std::shared_ptr<pqdif::Buffer> image;
     if (ok) {
-        image->resize(static_cast<size_t>(size));
-        ok = size == 0 || std::fread(image->data(), 1, image->size(), f) == image->size();
+        image = std::make_shared<pqdif::Buffer>(static_cast<size_t>(size));
+        for (size_t done = 0; ok && done < image->size(); done += kReadPiece) {
+            if (cancelled())
+                return false;
+            const size_t piece = std::min(kReadPiece, image->size() - done);
+            ok = std::fread(image->data() + done, 1, piece, f) == piece;
+        }
     }
     file.reset();
     if (!ok) {
@@ -74,8 +92,12 @@ bool CPQDIF_PC_FlatFile::ReadHeadersFromMemory(const uint8_t *data, size_t size)
     m_records.clear();
     m_warnings.clear();
     m_error.clear();
+    m_wasCancelled = false;
     try {
-        return readImage(std::make_shared<std::vector<uint8_t>>(data, data + size));
+        auto image = std::make_shared<pqdif::Buffer>(size);
+        if (size > 0)
+            std::memcpy(image->data(), data, size);
+        return readImage(std::move(image));
     } catch (const std::bad_alloc &) {
         m_records.clear();
         m_warnings.clear();
@@ -84,18 +106,18 @@ bool CPQDIF_PC_FlatFile::ReadHeadersFromMemory(const uint8_t *data, size_t size)
     }
 }
 
-bool CPQDIF_PC_FlatFile::readImage(std::shared_ptr<const std::vector<uint8_t>> image)
+bool CPQDIF_PC_FlatFile::readImage(std::shared_ptr<const pqdif::Buffer> image)
 {
     pqdif::FileContents contents;
-    if (!pqdif::readFile(std::move(image), contents, m_error))
+    if (!pqdif::readFile(std::move(image), contents, m_error, [this]() { return cancelled(); }))
         return false;
     m_compressionStyle = contents.compressionStyle;
     m_compressionAlgorithm = contents.compressionAlgorithm;
     m_warnings = std::move(contents.warnings);
     m_records.reserve(contents.records.size());
-    for (auto &data : contents.records) {
-        const PqdifGuid type = data->header.type;
-        std::shared_ptr<const pqdif::RecordData> d = std::move(data);
+    for (auto &stored : contents.records) {
+        const PqdifGuid type = stored->header.type;
+        std::shared_ptr<const pqdif::StoredRecord> d = std::move(stored);
         if (type == pqdif::tagRecDataSource)
             m_records.push_back(std::make_unique<CPQDIF_R_DataSource>(std::move(d)));
         else if (type == pqdif::tagRecMonitorSettings)
@@ -140,7 +162,7 @@ CPQDIF_R_Observation *CPQDIF_Factory::NewObservationWrapper2(const CPQDIFRecord 
         return nullptr;
     if (settings && settings->GetTag() != pqdif::tagRecMonitorSettings)
         return nullptr;
-    return new CPQDIF_R_Observation(observation->data(), dataSource->data(),
+    return new CPQDIF_R_Observation(observation->dataForOneUse(), dataSource->data(),
                                     settings ? settings->data() : nullptr);
 }
 

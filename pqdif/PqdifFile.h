@@ -7,13 +7,20 @@
 #include "pqdif/PqdifTags.h"
 #include "pqdif/PqdifTypes.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+namespace pqdif {
+class Buffer;
+}
+
 // Reads a PQDIF file as a chain of records. ReadHeaders walks the chain and
 // reads, checks, inflates and parses every record, so that a damaged file is
-// reported there (GetLastError) instead of part-way through an import.
+// reported there (GetLastError) instead of part-way through an import. It
+// keeps the file's bytes only: a record's body is inflated and its element
+// tree built again when the record is first asked for them.
 class CPQDIF_PC_FlatFile
 {
 public:
@@ -29,6 +36,11 @@ public:
     bool ReadHeaders();
     // The same from a file image already in memory (copied).
     bool ReadHeadersFromMemory(const uint8_t *data, size_t size);
+
+    // Asked between records and every few megabytes of the reading; once it
+    // returns true, the reading stops and fails with IsCancelled() true.
+    void SetCancelCheck(std::function<bool()> cancelled) { m_cancelled = std::move(cancelled); }
+    bool IsCancelled() const { return m_wasCancelled; }
 
     long GetCountRecords() const { return static_cast<long>(m_records.size()); }
     // Null outside 0 .. count-1. Data source, monitor settings, observation and
@@ -46,9 +58,12 @@ public:
 
 private:
     bool readFromDisk();
-    bool readImage(std::shared_ptr<const std::vector<uint8_t>> image);
+    bool readImage(std::shared_ptr<const pqdif::Buffer> image);
+    bool cancelled();
 
     std::string m_fileName;
+    std::function<bool()> m_cancelled;
+    bool m_wasCancelled = false;
     std::string m_error;
     std::vector<std::string> m_warnings;
     std::vector<std::unique_ptr<CPQDIFRecord>> m_records;

@@ -5,7 +5,12 @@
 #include <zlib.h>
 
 #include <cstring>
+#include <new>
 #include <set>
+
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -47,7 +52,9 @@ public:
     {
     }
 
-    bool parseCollection(size_t offset, int depth, CPQDIF_E_Collection &into)
+    // Builds the elements into into; with into null only checks them, with
+    // the same checks.
+    bool parseCollection(size_t offset, int depth, CPQDIF_E_Collection *into)
     {
         if (depth > kMaxDepth)
             return fail("collections nested too deeply" + at(offset));
@@ -65,7 +72,8 @@ public:
 
         for (int32_t i = 0; i < count; ++i) {
             const size_t e = offset + 4 + static_cast<size_t>(i) * kEntrySize;
-            const PqdifGuid tag = PqdifGuid::fromBytes(m_body + e);
+            // Only a tree that is built needs the tags.
+            const PqdifGuid tag = into ? PqdifGuid::fromBytes(m_body + e) : PqdifGuid();
             const int elementType = static_cast<int8_t>(m_body[e + 16]);
             const int physicalType = static_cast<int8_t>(m_body[e + 17]);
             const bool embedded = m_body[e + 18] != 0;
@@ -78,10 +86,13 @@ public:
                     return fail("embedded collection" + at(e));
                 if (link < 0 || static_cast<size_t>(link) >= m_size)
                     return fail("collection link points outside the body" + at(e));
-                auto child = std::make_unique<CPQDIF_E_Collection>(tag);
-                if (!parseCollection(static_cast<size_t>(link), depth + 1, *child))
+                std::unique_ptr<CPQDIF_E_Collection> child;
+                if (into)
+                    child = std::make_unique<CPQDIF_E_Collection>(tag);
+                if (!parseCollection(static_cast<size_t>(link), depth + 1, child.get()))
                     return false;
-                into.Append(std::move(child));
+                if (into)
+                    into->Append(std::move(child));
                 break;
             }
             case ID_ELEMENT_TYPE_SCALAR: {
@@ -99,7 +110,8 @@ public:
                         return fail("scalar link points outside the body" + at(e));
                     value = m_body + link;
                 }
-                into.Append(std::make_unique<CPQDIF_E_Scalar>(tag, physicalType, value));
+                if (into)
+                    into->Append(std::make_unique<CPQDIF_E_Scalar>(tag, physicalType, value));
                 break;
             }
             case ID_ELEMENT_TYPE_VECTOR: {
@@ -120,7 +132,9 @@ public:
                 // its own block would read the next element's bytes as values.
                 if (linkSize > 0 && bytes + 4 > static_cast<size_t>(linkSize))
                     return fail("vector count larger than its block" + at(link));
-                into.Append(std::make_unique<CPQDIF_E_Vector>(tag, physicalType, m_body + link + 4, static_cast<long>(n)));
+                if (into)
+                    into->Append(std::make_unique<CPQDIF_E_Vector>(tag, physicalType, m_body + link + 4,
+                                                                   static_cast<long>(n)));
                 break;
             }
             default:
@@ -154,13 +168,13 @@ bool readScalarUInt(const CPQDIF_E_Collection *c, const PqdifGuid &tag, uint32_t
 
 } // namespace
 
-uint32_t adler32(const uint8_t *data, size_t size)
+uint32_t adler32(const uint8_t *data, size_t size, uint32_t start)
 {
     // RFC 1950 Adler-32 over blocks short enough for 32-bit sums; the stored
     // bodies of a large file are all hashed, so 16 bytes go at a time.
     constexpr uint32_t kBase = 65521;
     constexpr size_t kBlock = 5552 / 16 * 16;
-    uint64_t a = 1, b = 0;
+    uint64_t a = start & 0xFFFF, b = start >> 16;
     while (size > 0) {
         size_t n = size < kBlock ? size : kBlock;
         size -= n;
@@ -201,9 +215,9 @@ uint32_t adler32(const uint8_t *data, size_t size)
     return static_cast<uint32_t>((b << 16) | a);
 }
 
-uint32_t crc32(const uint8_t *data, size_t size)
+uint32_t crc32(const uint8_t *data, size_t size, uint32_t start)
 {
-    uLong c = ::crc32(0L, Z_NULL, 0);
+    uLong c = start;
     while (size > 0) {
         const uInt chunk = size > 0x40000000u ? 0x40000000u : static_cast<uInt>(size);
         c = ::crc32(c, data, chunk);
@@ -213,63 +227,183 @@ uint32_t crc32(const uint8_t *data, size_t size)
     return static_cast<uint32_t>(c);
 }
 
-bool inflateBody(const uint8_t *data, size_t size, std::vector<uint8_t> &out, std::string &error)
+namespace {
+
+// Output of one inflate call: a body of hundreds of megabytes is inflated in
+// steps, with a look at the cancel between them.
+constexpr size_t kInflateStep = size_t(4) << 20;
+// Long bodies are hashed in pieces of this size, for the same reason.
+constexpr size_t kChecksumPiece = size_t(16) << 20;
+
+bool isCancelled(const CancelCheck &cancelled)
 {
-    out.clear();
+    return cancelled && cancelled();
+}
+
+// Room for the inflated bodies of one read: it grows to the largest body of
+// the file instead of once per record.
+class Scratch
+{
+public:
+    uint8_t *data() { return m_bytes ? m_bytes->data() : nullptr; }
+    size_t capacity() const { return m_bytes ? m_bytes->size() : 0; }
+    // At least room bytes, of which the first keep are kept.
+    void reserve(size_t room, size_t keep)
+    {
+        if (room <= capacity())
+            return;
+        auto grown = std::make_unique<Buffer>(room);
+        if (keep > 0)
+            std::memcpy(grown->data(), m_bytes->data(), keep);
+        m_bytes = std::move(grown);
+    }
+
+private:
+    std::unique_ptr<Buffer> m_bytes;
+};
+
+enum class Inflated { Done, Failed, Cancelled };
+
+// One zlib stream inflated to its end into out; produced gets its length.
+Inflated inflateInto(const uint8_t *data, size_t size, Scratch &out, size_t &produced, std::string &error,
+                     const CancelCheck &cancelled)
+{
+    produced = 0;
     z_stream zs;
     std::memset(&zs, 0, sizeof zs);
     if (inflateInit(&zs) != Z_OK) {
         error = "cannot start zlib";
-        return false;
+        return Inflated::Failed;
     }
+    struct End
+    {
+        z_stream &zs;
+        ~End() { inflateEnd(&zs); }
+    } end{zs};
     zs.next_in = const_cast<Bytef *>(data);
     zs.avail_in = static_cast<uInt>(size);
-    size_t capacity = size < (size_t(1) << 20) ? size * 4 + 1024 : size * 2;
-    if (capacity > kMaxBodySize)
-        capacity = kMaxBodySize;
-    out.resize(capacity);
-    size_t produced = 0;
-    int rc = Z_OK;
+    size_t guess = size < (size_t(1) << 20) ? size * 4 + 1024 : size * 2;
+    if (guess > kMaxBodySize)
+        guess = kMaxBodySize;
+    out.reserve(guess, 0);
     for (;;) {
-        if (produced == out.size()) {
-            if (out.size() >= kMaxBodySize) {
-                inflateEnd(&zs);
+        if (produced == out.capacity()) {
+            if (out.capacity() >= kMaxBodySize) {
                 error = "inflated body too large";
-                return false;
+                return Inflated::Failed;
             }
-            size_t grown = out.size() * 2;
+            size_t grown = out.capacity() * 2;
             if (grown > kMaxBodySize)
                 grown = kMaxBodySize;
-            out.resize(grown);
+            out.reserve(grown, produced);
         }
         zs.next_out = out.data() + produced;
-        const size_t room = out.size() - produced;
-        zs.avail_out = static_cast<uInt>(room > 0x40000000u ? 0x40000000u : room);
+        const size_t room = out.capacity() - produced;
+        zs.avail_out = static_cast<uInt>(room > kInflateStep ? kInflateStep : room);
         const uInt before = zs.avail_out;
-        rc = inflate(&zs, Z_NO_FLUSH);
+        const int rc = inflate(&zs, Z_NO_FLUSH);
         produced += before - zs.avail_out;
         if (rc == Z_STREAM_END)
-            break;
+            return Inflated::Done;
         if (rc == Z_BUF_ERROR && zs.avail_out != 0) {
             // No progress possible with output room left: the input ran out.
-            inflateEnd(&zs);
             error = "compressed body is truncated";
-            return false;
+            return Inflated::Failed;
         }
         if (rc != Z_OK && rc != Z_BUF_ERROR) {
-            inflateEnd(&zs);
             error = std::string("compressed body is damaged") + (zs.msg ? std::string(": ") + zs.msg : std::string());
-            return false;
+            return Inflated::Failed;
         }
         if (rc == Z_OK && zs.avail_in == 0 && zs.avail_out != 0) {
-            inflateEnd(&zs);
             error = "compressed body is truncated";
-            return false;
+            return Inflated::Failed;
         }
+        if (isCancelled(cancelled))
+            return Inflated::Cancelled;
     }
+}
+
+// A stream that inflateInto accepted, inflated again into exactly the room
+// it needs. Its header and trailer were checked then: only the deflated data
+// between them is read now, which spares the trailer's checksum.
+bool inflateExactly(const uint8_t *data, size_t size, uint8_t *out, size_t outSize)
+{
+    constexpr size_t kZlibHeader = 2;
+    if (size < kZlibHeader)
+        return false;
+    z_stream zs;
+    std::memset(&zs, 0, sizeof zs);
+    if (inflateInit2(&zs, -MAX_WBITS) != Z_OK)
+        return false;
+    zs.next_in = const_cast<Bytef *>(data + kZlibHeader);
+    zs.avail_in = static_cast<uInt>(size - kZlibHeader);
+    zs.next_out = out;
+    zs.avail_out = static_cast<uInt>(outSize);
+    int rc = Z_OK;
+    // Every Z_OK made progress; no progress ends in Z_BUF_ERROR.
+    while (rc == Z_OK)
+        rc = inflate(&zs, Z_NO_FLUSH);
+    const bool whole = rc == Z_STREAM_END && zs.total_out == outSize;
     inflateEnd(&zs);
-    out.resize(produced);
+    return whole;
+}
+
+// Adler-32 of the stored bytes or CRC-32 of the body, in pieces; false at a cancel.
+template <class Sum>
+bool checksumInPieces(const uint8_t *data, size_t size, uint32_t &sum, Sum piece, const CancelCheck &cancelled)
+{
+    for (size_t done = 0; done < size; done += kChecksumPiece) {
+        if (done > 0 && isCancelled(cancelled))
+            return false;
+        sum = piece(data + done, size - done < kChecksumPiece ? size - done : kChecksumPiece, sum);
+    }
     return true;
+}
+
+const uint8_t *storedBody(const StoredRecord &record)
+{
+    return record.file->data() + record.header.position + record.header.headerSize;
+}
+
+} // namespace
+
+Buffer::Buffer(size_t size)
+    : m_size(size)
+{
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+    // A large image in pages of 2 MiB: the first touch of each 4 KiB page
+    // costs a fault, and on virtual machines that is most of a read's time.
+    constexpr size_t kHuge = size_t(2) << 20;
+    if (size >= kHuge) {
+        const size_t length = (size + kHuge - 1) / kHuge * kHuge;
+        void *raw = mmap(nullptr, length + kHuge, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (raw == MAP_FAILED)
+            throw std::bad_alloc();
+        // Aligned to the large page; the rest of the reservation goes back.
+        const uintptr_t start = reinterpret_cast<uintptr_t>(raw);
+        const uintptr_t aligned = (start + kHuge - 1) / kHuge * kHuge;
+        if (aligned > start)
+            munmap(raw, aligned - start);
+        if (start + kHuge > aligned)
+            munmap(reinterpret_cast<void *>(aligned + length), start + kHuge - aligned);
+        m_bytes = reinterpret_cast<uint8_t *>(aligned);
+        m_mapped = length;
+        madvise(m_bytes, length, MADV_HUGEPAGE);
+        return;
+    }
+#endif
+    m_bytes = new uint8_t[size];
+}
+
+Buffer::~Buffer()
+{
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+    if (m_mapped > 0) {
+        munmap(m_bytes, m_mapped);
+        return;
+    }
+#endif
+    delete[] m_bytes;
 }
 
 std::unique_ptr<CPQDIF_E_Collection> parseBody(const uint8_t *body, size_t size, const PqdifGuid &rootTag,
@@ -277,18 +411,46 @@ std::unique_ptr<CPQDIF_E_Collection> parseBody(const uint8_t *body, size_t size,
 {
     auto root = std::make_unique<CPQDIF_E_Collection>(rootTag);
     TreeParser parser(body, size);
-    if (!parser.parseCollection(0, 0, *root)) {
+    if (!parser.parseCollection(0, 0, root.get())) {
         error = parser.error();
         return nullptr;
     }
     return root;
 }
 
-bool readFile(std::shared_ptr<const std::vector<uint8_t>> file, FileContents &out, std::string &error)
+std::shared_ptr<const RecordData> readRecord(const StoredRecord &record)
+{
+    auto rec = std::make_shared<RecordData>();
+    rec->header = record.header;
+    rec->compressed = record.compressed;
+    const uint8_t *stored = storedBody(record);
+    const size_t storedSize = static_cast<size_t>(record.header.bodySize);
+    bool ok = true;
+    if (record.compressed) {
+        auto body = std::make_shared<Buffer>(record.bodySize);
+        ok = inflateExactly(stored, storedSize, body->data(), body->size());
+        rec->body = body->data();
+        rec->bodySize = ok ? body->size() : 0;
+        rec->storage = std::move(body);
+    } else {
+        rec->storage = record.file;
+        rec->body = stored;
+        rec->bodySize = storedSize;
+    }
+    std::string error;
+    if (ok)
+        rec->root = parseBody(rec->body, rec->bodySize, record.header.type, error);
+    // The same bytes passed when the file was read, so this is only a guard.
+    if (!rec->root)
+        rec->root = std::make_unique<CPQDIF_E_Collection>(record.header.type);
+    return rec;
+}
+
+bool readFile(std::shared_ptr<const Buffer> file, FileContents &out, std::string &error, const CancelCheck &cancelled)
 {
     out = FileContents();
-    const std::vector<uint8_t> &bytes = *file;
-    const size_t fileSize = bytes.size();
+    const uint8_t *bytes = file->data();
+    const size_t fileSize = file->size();
     if (fileSize == 0) {
         error = "The file is empty.";
         return false;
@@ -297,6 +459,11 @@ bool readFile(std::shared_ptr<const std::vector<uint8_t>> file, FileContents &ou
         error = "The file is larger than the format allows.";
         return false;
     }
+    auto cancel = [&]() {
+        out.cancelled = true;
+        error = kReadCancelled;
+        return false;
+    };
 
     // Walk the chain of headers first: the links decide which bytes are records.
     std::vector<RecordHeader> headers;
@@ -307,7 +474,7 @@ bool readFile(std::shared_ptr<const std::vector<uint8_t>> file, FileContents &ou
             error = "Record header lies past the end of the file" + at(pos) + ".";
             return false;
         }
-        const uint8_t *h = bytes.data() + pos;
+        const uint8_t *h = bytes + pos;
         if (PqdifGuid::fromBytes(h) != signature) {
             error = pos == 0 ? "The file is not a PQDIF file (wrong signature)."
                              : "Record without PQDIF signature" + at(pos) + ".";
@@ -357,46 +524,63 @@ bool readFile(std::shared_ptr<const std::vector<uint8_t>> file, FileContents &ou
         return false;
     }
 
+    out.records.reserve(headers.size());
+    Scratch scratch;
     for (size_t i = 0; i < headers.size(); ++i) {
+        if (isCancelled(cancelled))
+            return cancel();
         const RecordHeader &rh = headers[i];
-        auto rec = std::make_shared<RecordData>();
+        auto rec = std::make_shared<StoredRecord>();
         rec->header = rh;
-        const uint8_t *stored = bytes.data() + rh.position + rh.headerSize;
+        rec->file = file;
+        const uint8_t *stored = storedBody(*rec);
         const size_t storedSize = static_cast<size_t>(rh.bodySize);
         // The container tells whether later bodies are compressed; it never is itself.
         rec->compressed = i > 0 && out.compressionStyle == ID_COMP_STYLE_RECORDLEVEL
                           && out.compressionAlgorithm == ID_COMP_ALG_ZLIB;
-        const std::string where = "record " + std::to_string(i) + at(rh.position);
+        auto where = [&]() { return "record " + std::to_string(i) + at(rh.position); };
+        const uint8_t *body = stored;
+        size_t bodySize = storedSize;
         if (rec->compressed) {
-            auto inflated = std::make_shared<std::vector<uint8_t>>();
             std::string zerr;
-            if (!inflateBody(stored, storedSize, *inflated, zerr)) {
-                error = "Cannot read " + where + ": " + zerr + ".";
+            switch (inflateInto(stored, storedSize, scratch, bodySize, zerr, cancelled)) {
+            case Inflated::Done:
+                break;
+            case Inflated::Failed:
+                error = "Cannot read " + where() + ": " + zerr + ".";
                 return false;
+            case Inflated::Cancelled:
+                return cancel();
             }
-            rec->body = inflated->data();
-            rec->bodySize = inflated->size();
-            rec->storage = std::move(inflated);
-        } else {
-            rec->storage = file;
-            rec->body = stored;
-            rec->bodySize = storedSize;
+            body = scratch.data();
         }
+        rec->bodySize = bodySize;
         // Writers disagree on the checksum (Adler-32 of the stored bytes, CRC-32
         // of the unpacked body, or 0): a mismatch is only worth a warning.
-        if (rh.checksum != 0 && rh.checksum != adler32(stored, storedSize)
-            && rh.checksum != crc32(rec->body, rec->bodySize))
-            out.warnings.push_back("Checksum mismatch in " + where + ".");
+        if (rh.checksum != 0) {
+            uint32_t adler = 1, crc = 0;
+            if (!checksumInPieces(stored, storedSize, adler, adler32, cancelled))
+                return cancel();
+            if (adler != rh.checksum) {
+                if (!checksumInPieces(body, bodySize, crc, crc32, cancelled))
+                    return cancel();
+                if (crc != rh.checksum)
+                    out.warnings.push_back("Checksum mismatch in " + where() + ".");
+            }
+        }
 
-        std::string perr;
-        rec->root = parseBody(rec->body, rec->bodySize, rh.type, perr);
-        if (!rec->root) {
-            error = "Cannot read " + where + ": " + perr + ".";
+        // Only checked here: readRecord builds the tree when it is asked for.
+        TreeParser parser(body, bodySize);
+        std::unique_ptr<CPQDIF_E_Collection> container;
+        if (i == 0)
+            container = std::make_unique<CPQDIF_E_Collection>(rh.type);
+        if (!parser.parseCollection(0, 0, container.get())) {
+            error = "Cannot read " + where() + ": " + parser.error() + ".";
             return false;
         }
         if (i == 0) {
-            readScalarUInt(rec->root.get(), tagCompressionStyleID, out.compressionStyle);
-            readScalarUInt(rec->root.get(), tagCompressionAlgorithmID, out.compressionAlgorithm);
+            readScalarUInt(container.get(), tagCompressionStyleID, out.compressionStyle);
+            readScalarUInt(container.get(), tagCompressionAlgorithmID, out.compressionAlgorithm);
             const uint32_t style = out.compressionStyle;
             const uint32_t alg = out.compressionAlgorithm;
             // Whole-file compression and the PKZIP algorithm are deprecated and

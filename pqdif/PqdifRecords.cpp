@@ -125,36 +125,58 @@ CPQDIFRecord::CPQDIFRecord(std::shared_ptr<const RecordData> data)
 {
 }
 
+CPQDIFRecord::CPQDIFRecord(std::shared_ptr<const StoredRecord> stored)
+    : m_stored(std::move(stored))
+{
+}
+
 CPQDIFRecord::~CPQDIFRecord() = default;
+
+const RecordHeader &CPQDIFRecord::header() const
+{
+    return m_stored ? m_stored->header : m_data->header;
+}
+
+const std::shared_ptr<const RecordData> &CPQDIFRecord::data() const
+{
+    if (!m_data)
+        m_data = readRecord(*m_stored);
+    return m_data;
+}
+
+std::shared_ptr<const RecordData> CPQDIFRecord::dataForOneUse() const
+{
+    return m_data ? m_data : readRecord(*m_stored);
+}
 
 const PqdifGuid &CPQDIFRecord::GetTag() const
 {
-    return m_data->header.type;
+    return header().type;
 }
 
 const CPQDIF_E_Collection *CPQDIFRecord::GetMainCollection() const
 {
-    return m_data->root.get();
+    return data()->root.get();
 }
 
 int64_t CPQDIFRecord::GetFilePosition() const
 {
-    return m_data->header.position;
+    return header().position;
 }
 
 int32_t CPQDIFRecord::GetStoredBodySize() const
 {
-    return m_data->header.bodySize;
+    return header().bodySize;
 }
 
 uint32_t CPQDIFRecord::GetChecksum() const
 {
-    return m_data->header.checksum;
+    return header().checksum;
 }
 
 bool CPQDIFRecord::IsCompressed() const
 {
-    return m_data->compressed;
+    return m_stored ? m_stored->compressed : m_data->compressed;
 }
 
 // ---------------------------------------------------------------------------
@@ -295,10 +317,24 @@ CPQDIF_R_Observation::CPQDIF_R_Observation(std::shared_ptr<const RecordData> obs
     , m_dataSource(std::move(dataSource))
     , m_settings(std::move(settings))
 {
+}
+
+CPQDIF_R_Observation::CPQDIF_R_Observation(std::shared_ptr<const StoredRecord> stored)
+    : CPQDIFRecord(std::move(stored))
+{
+}
+
+CPQDIF_R_Observation::~CPQDIF_R_Observation() = default;
+
+const std::vector<CPQDIF_R_Observation::Channel> &CPQDIF_R_Observation::channels() const
+{
+    if (m_channelsBuilt)
+        return m_channels;
+    m_channelsBuilt = true;
     const std::vector<const CPQDIF_E_Collection *> defns = channelDefns(rootOf(m_dataSource));
     const CPQDIF_E_Collection *instances = GetMainCollection()->FindCollection(tagChannelInstances);
     if (!instances)
-        return;
+        return m_channels;
     for (const CPQDIF_E_Collection *inst : instances->FindCollections(tagOneChannelInst)) {
         Channel ch;
         ch.instance = inst;
@@ -316,15 +352,15 @@ CPQDIF_R_Observation::CPQDIF_R_Observation(std::shared_ptr<const RecordData> obs
             ch.series = series->FindCollections(tagOneSeriesInstance);
         m_channels.push_back(std::move(ch));
     }
+    return m_channels;
 }
-
-CPQDIF_R_Observation::~CPQDIF_R_Observation() = default;
 
 const CPQDIF_R_Observation::Channel *CPQDIF_R_Observation::channel(long idx) const
 {
-    if (idx < 0 || idx >= static_cast<long>(m_channels.size()))
+    const std::vector<Channel> &all = channels();
+    if (idx < 0 || idx >= static_cast<long>(all.size()))
         return nullptr;
-    return &m_channels[static_cast<size_t>(idx)];
+    return &all[static_cast<size_t>(idx)];
 }
 
 std::string CPQDIF_R_Observation::GetName() const
@@ -344,7 +380,7 @@ const CPQDIF_Element *CPQDIF_R_Observation::GetObservationExtendedData(const Pqd
 
 long CPQDIF_R_Observation::GetCountChannels() const
 {
-    return static_cast<long>(m_channels.size());
+    return static_cast<long>(channels().size());
 }
 
 bool CPQDIF_R_Observation::GetChannelInfo(long idxChannel, std::string &name, uint32_t &phase,
@@ -410,7 +446,7 @@ bool CPQDIF_R_Observation::resolveShare(long &idxChannel, long &idxSeries) const
     // Every hop visits a different series or the chain is a loop; the number of
     // series bounds the walk.
     size_t guard = 1;
-    for (const Channel &ch : m_channels)
+    for (const Channel &ch : channels())
         guard += ch.series.size();
     for (; guard > 0; --guard) {
         const CPQDIF_E_Collection *inst = GetSeriesInstance(idxChannel, idxSeries);
@@ -441,7 +477,7 @@ const CPQDIF_E_Vector *CPQDIF_R_Observation::GetSeriesValues(long idxChannel, lo
     const auto key = std::make_pair(idxChannel, idxSeries);
     auto it = m_expanded.find(key);
     if (it == m_expanded.end())
-        it = m_expanded.emplace(key, expandIncrement(raw, static_cast<double>(m_data->bodySize))).first;
+        it = m_expanded.emplace(key, expandIncrement(raw, static_cast<double>(data()->bodySize))).first;
     return it->second.get();
 }
 

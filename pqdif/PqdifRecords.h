@@ -12,12 +12,19 @@
 
 namespace pqdif {
 struct RecordData;
-}
+struct RecordHeader;
+struct StoredRecord;
+} // namespace pqdif
 
+// A record's body and element tree are read the first time something asks
+// for them, and kept (records are used by one thread at a time).
 class CPQDIFRecord
 {
 public:
+    // A record read already.
     explicit CPQDIFRecord(std::shared_ptr<const pqdif::RecordData> data);
+    // A record as the controller found it in the file.
+    explicit CPQDIFRecord(std::shared_ptr<const pqdif::StoredRecord> stored);
     virtual ~CPQDIFRecord();
     CPQDIFRecord(const CPQDIFRecord &) = delete;
     CPQDIFRecord &operator=(const CPQDIFRecord &) = delete;
@@ -32,10 +39,17 @@ public:
     uint32_t GetChecksum() const;
     bool IsCompressed() const;
 
-    const std::shared_ptr<const pqdif::RecordData> &data() const { return m_data; }
+    const std::shared_ptr<const pqdif::RecordData> &data() const;
+    // The same, but a record not read yet is read for the caller alone and
+    // not kept: an importer that wraps one observation after another holds
+    // one body at a time.
+    std::shared_ptr<const pqdif::RecordData> dataForOneUse() const;
 
-protected:
-    std::shared_ptr<const pqdif::RecordData> m_data;
+private:
+    const pqdif::RecordHeader &header() const;
+
+    std::shared_ptr<const pqdif::StoredRecord> m_stored;
+    mutable std::shared_ptr<const pqdif::RecordData> m_data;
 };
 
 class CPQDIF_R_Container : public CPQDIFRecord
@@ -98,6 +112,8 @@ public:
     explicit CPQDIF_R_Observation(std::shared_ptr<const pqdif::RecordData> observation,
                                   std::shared_ptr<const pqdif::RecordData> dataSource = nullptr,
                                   std::shared_ptr<const pqdif::RecordData> settings = nullptr);
+    // A record of the controller, bound to nothing.
+    explicit CPQDIF_R_Observation(std::shared_ptr<const pqdif::StoredRecord> stored);
     ~CPQDIF_R_Observation() override;
 
     std::string GetName() const;
@@ -146,6 +162,8 @@ private:
         std::vector<const CPQDIF_E_Collection *> seriesDefns;
     };
 
+    // Built from the channel instances at the first question.
+    const std::vector<Channel> &channels() const;
     const Channel *channel(long idx) const;
     uint32_t storageMethod(long idxChannel, long idxSeries) const;
     // Follows sharing to the instance that holds the values.
@@ -154,6 +172,7 @@ private:
 
     std::shared_ptr<const pqdif::RecordData> m_dataSource;
     std::shared_ptr<const pqdif::RecordData> m_settings;
-    std::vector<Channel> m_channels;
+    mutable bool m_channelsBuilt = false;
+    mutable std::vector<Channel> m_channels;
     mutable std::map<std::pair<long, long>, std::unique_ptr<CPQDIF_E_Vector>> m_expanded;
 };

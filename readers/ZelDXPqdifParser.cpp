@@ -1,5 +1,6 @@
 #include "readers/ZelDXPqdifParser.h"
 
+#include "common/CancelWatch.h"
 #include "common/ProgressDialog.h"
 #include "common/SqlUtil.h"
 #include "common/Trace.h"
@@ -173,6 +174,9 @@ bool ZelDXPqdifParser::fail(const QString &dialogText, const QSqlQuery *failed)
 
 bool ZelDXPqdifParser::readHeaders(CPQDIF_PC_FlatFile &controller)
 {
+    // The whole file is read and checked before the first record: a large
+    // one takes a while, and a cancel stops it.
+    controller.SetCancelCheck([this]() { return cancelled(); });
     bool ok = false;
     if (m_path.startsWith(QLatin1Char(':'))) {
         // A built-in example lives in the program's resources, out of reach of
@@ -220,7 +224,10 @@ bool ZelDXPqdifParser::parseFile(QSqlDatabase db, int *count)
         return false;
     }
     if (!readHeaders(*controller)) {
-        dialog(tr("Failed to read PQDIF headers."), 3);
+        if (controller->IsCancelled())
+            emit consoleMessage(tr("Data import was canceled."), 2);
+        else
+            dialog(tr("Failed to read PQDIF headers."), 3);
         return false;
     }
 
@@ -315,11 +322,18 @@ bool ZelDXPqdifParser::parseFile(QSqlDatabase db, int *count)
         dialog(tr("Failed to prepare data view."), 3);
         return false;
     }
-    if (!transaction.commit()) {
-        dialog(tr("Failed to commit transaction."), 3);
-        emit consoleMessage(transaction.errorText(), 3);
-        return false;
+    {
+        // Moving millions of rows from the log into the file takes about as
+        // long as the commit, and inside the commit nothing stops it: it
+        // follows the commit, where a cancel can.
+        const DeferredCheckpoint deferred(db);
+        if (!transaction.commit()) {
+            dialog(tr("Failed to commit transaction."), 3);
+            emit consoleMessage(transaction.errorText(), 3);
+            return false;
+        }
     }
+    checkpointUnlessCancelled(db, m_cancelFlag);
     if (count)
         *count = int(qMin<qint64>(samples, std::numeric_limits<int>::max()));
     emit consoleMessage(tr("Imported PQDIF samples: %1").arg(samples), 1);

@@ -1,6 +1,7 @@
 // Opening the analysers' PQDIF files: a ZelDX data file ending in ".pqd" (any
 // letter case) is read into the temporary database "Data_con" and shown by
-// the analysers' table model; the built-in example is one such file.
+// the analysers' table model; the built-in example is one such file. A large
+// file opened or imported can be cancelled while it is still being read.
 #include "support/SessionTestUtil.h"
 #include "support/TestMain.h"
 
@@ -8,7 +9,9 @@
 #include "app/Framework.h"
 #include "app/MainWindow.h"
 #include "app/SourceTypeFile.h"
+#include "common/Connections.h"
 #include "common/Prompts.h"
+#include "database/ArchiveManager.h"
 #include "pqdif/PqdifBenchFile.h"
 #include "pqdif/ZelDXExample.h"
 #include "tables/ZelCTableModel.h"
@@ -17,6 +20,7 @@
 #include <QFile>
 #include <QElapsedTimer>
 #include <QProgressDialog>
+#include <QPushButton>
 #include <QSqlQuery>
 #include <QTimer>
 
@@ -146,6 +150,100 @@ private slots:
         QVERIFY(q.exec(QStringLiteral("SELECT COUNT(*) FROM Data")) && q.next());
         QCOMPARE(q.value(0).toInt(), 100 * 5 * 3 * 250);
         QCOMPARE(prompts->count(QStringLiteral("message")), 0);
+    }
+
+    // A user's sequence through the window: a large file (2.7 million rows)
+    // opened or imported, Cancel clicked in the progress window while the
+    // file is still being read, before its first record; time passes, and
+    // then a file goes through whole. The cancel ends the task within a
+    // second, nothing is stored, and the console tells the cancel and, for
+    // an import, that nothing of the file was stored.
+    void cancelWhileTheFileIsRead_data()
+    {
+        QTest::addColumn<bool>("import");
+        QTest::newRow("open") << false;
+        QTest::newRow("import") << true;
+    }
+
+    void cancelWhileTheFileIsRead()
+    {
+        QFETCH(bool, import);
+        const QString large = QDir(QDir::tempPath()).filePath(QStringLiteral("large.pqd"));
+        if (!QFileInfo::exists(large))
+            QVERIFY(pqdifbench::writeFile(large, true, 720));
+        int device = -1;
+        if (import) {
+            const QString qdb = QDir(QDir::tempPath()).filePath(QStringLiteral("cancel.qdb"));
+            QFile::remove(qdb);
+            QVERIFY(ArchiveManager::createDatabase(qdb));
+            g_framework->openFile(qdb, INTERNAL_DB, 0, {});
+            settle();
+            QVERIFY(g_framework->getSessionInfo().isOpen);
+            QVERIFY(g_framework->archiveManager.addDevice(QStringLiteral("Analyser"), ZelDX, QString(), false,
+                                                          QString(), 0, QString(), QString(), {}));
+            device = g_framework->archiveManager.getDevices().lastKey();
+        }
+        const int messagesBefore = prompts->count(QStringLiteral("message"));
+        const int linesBefore = windowConsoleLines().size();
+        auto run = [&](const QString &path) {
+            if (import)
+                return g_framework->importData(path, QStringLiteral("1/1"), ZelDX, device, QString());
+            g_framework->openFile(path, ZelDX, ZelC_DATA_FILE, {});
+            return g_framework->getSessionInfo().isOpen;
+        };
+
+        // The window shows no scale until the reader reaches its records.
+        QElapsedTimer sinceClick;
+        int scaleAtClick = -1;
+        QTimer poll;
+        poll.setInterval(2);
+        connect(&poll, &QTimer::timeout, [&]() {
+            for (QProgressDialog *window : g_framework->mainWindow->findChildren<QProgressDialog *>()) {
+                QPushButton *cancel = window->findChild<QPushButton *>();
+                if (window->isVisible() && cancel && scaleAtClick < 0) {
+                    scaleAtClick = window->maximum();
+                    sinceClick.start();
+                    QTest::mouseClick(cancel, Qt::LeftButton);
+                }
+            }
+        });
+        poll.start();
+        const bool done = run(large);
+        const qint64 late = sinceClick.elapsed();
+        poll.stop();
+        settle();
+
+        QVERIFY(!done);
+        QCOMPARE(scaleAtClick, 0);
+        QVERIFY2(late < 1000, qPrintable(QString::number(late)));
+        QCOMPARE(prompts->count(QStringLiteral("message")), messagesBefore);
+        const QStringList lines = windowConsoleLines().mid(linesBefore);
+        QVERIFY2(lines.contains(QStringLiteral("Data import was canceled.")), qPrintable(lines.join('\n')));
+        QVERIFY(lines.filter(QStringLiteral("Using data source")).isEmpty());
+        if (import) {
+            QCOMPARE(lines.last(), QStringLiteral("Nothing of the file %1 was stored.").arg(large));
+            QSqlQuery q(Connections::database(QStringLiteral("Data_con")));
+            QVERIFY(q.exec(QStringLiteral("SELECT (SELECT COUNT(*) FROM Data) + (SELECT COUNT(*) FROM Parameters)")));
+            QVERIFY(q.next());
+            QCOMPARE(q.value(0).toInt(), 0);
+        } else {
+            QVERIFY(!g_framework->tableModel);
+        }
+
+        // Threads end while the user decides; then a file goes in whole.
+        endPoolThreads();
+        const QString small = writeTemp(QStringLiteral("small.pqd"), zeldxexample::bytes());
+        QVERIFY(run(small));
+        settle();
+        QCOMPARE(prompts->count(QStringLiteral("message")), messagesBefore);
+        if (import) {
+            QCOMPARE(windowConsoleLines().last(), QStringLiteral("The whole file was imported: %1").arg(small));
+            QSqlQuery q(Connections::database(QStringLiteral("Data_con")));
+            QVERIFY(q.exec(QStringLiteral("SELECT COUNT(*) FROM Data")) && q.next());
+            QCOMPARE(q.value(0).toInt(), 2 * 18 * 144);
+        } else {
+            QVERIFY(g_framework->tableModel && g_framework->tableModel->rowCount() > 0);
+        }
     }
 
     // Other members of the family do not read ".pqd" as PQDIF; a damaged

@@ -8,6 +8,7 @@
 #include "support/TestMain.h"
 
 #include <QDialog>
+#include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -40,6 +41,7 @@ private slots:
     void sameFileRefusesAnotherFile_data();
     void sameFileRefusesAnotherFile();
     void cancelWatchStopsLongStatements();
+    void checkpointFollowsTheCommit();
     void rawStatementReportsTheDatabasesReason();
     void transactionRollsBackOnEarlyReturn();
     void transactionReportsFailedCommit();
@@ -513,6 +515,73 @@ void TestCommon::cancelWatchStopsLongStatements()
     QCOMPARE(q.value(0).toInt(), 100000);
     q.finish();
     Connections::remove(QStringLiteral("watch"));
+}
+
+// A commit under a deferred checkpoint leaves its pages in the log; the
+// checkpoint after it moves them into the file unless the flag is set, and
+// the automatic one is back after the commit. A cancel during the copying
+// loses nothing committed, and the connection serves on.
+void TestCommon::checkpointFollowsTheCommit()
+{
+    const QString path = m_dir.filePath(QStringLiteral("checkpoint.sqlite"));
+    Connections::registerFile(QStringLiteral("checkpoint"), path);
+    QSqlDatabase db = Connections::database(QStringLiteral("checkpoint"));
+    QSqlQuery q(db);
+    QVERIFY(q.exec(QStringLiteral("CREATE TABLE t (x INTEGER, y TEXT)")));
+    auto fill = [&](int rows) {
+        return db.transaction()
+               && q.exec(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
+                                        "INSERT INTO t SELECT i, hex(randomblob(64)) FROM n")
+                             .arg(rows))
+               && db.commit();
+    };
+    auto rows = [&]() {
+        const int n = q.exec(QStringLiteral("SELECT COUNT(*) FROM t")) && q.next() ? q.value(0).toInt() : -1;
+        q.finish(); // a read left open would hold the checkpoint back
+        return n;
+    };
+    auto fileSize = [&]() { return QFileInfo(path).size(); };
+    constexpr qint64 kMegabyte = 1 << 20;
+    const qint64 empty = fileSize();
+
+    QAtomicInteger<char> flag(1);
+    {
+        const DeferredCheckpoint deferred(db);
+        QVERIFY(fill(40000)); // some 6 MB: past the automatic checkpoint's 1000 pages
+    }
+    QCOMPARE(fileSize(), empty);
+    checkpointUnlessCancelled(db, &flag);
+    QCOMPARE(fileSize(), empty);
+    QCOMPARE(rows(), 40000);
+    flag.storeRelease(0);
+    checkpointUnlessCancelled(db, &flag);
+    const qint64 moved = fileSize();
+    QVERIFY(moved > empty + 4 * kMegabyte);
+    QVERIFY(fill(40000));
+    QVERIFY(fileSize() > moved + 4 * kMegabyte);
+
+    // A cancel while a larger log is copied.
+    {
+        const DeferredCheckpoint deferred(db);
+        QVERIFY(fill(200000));
+    }
+    QThread *setter = QThread::create([&flag] {
+        QThread::msleep(1);
+        flag.storeRelease(1);
+    });
+    setter->start();
+    checkpointUnlessCancelled(db, &flag);
+    QVERIFY(setter->wait(10000));
+    delete setter;
+    QCOMPARE(rows(), 280000);
+    QVERIFY(fill(10));
+    QCOMPARE(rows(), 280010);
+    flag.storeRelease(0);
+    checkpointUnlessCancelled(db, &flag);
+    QVERIFY(fileSize() > moved + 30 * kMegabyte);
+    q = QSqlQuery();
+    db = QSqlDatabase();
+    Connections::remove(QStringLiteral("checkpoint"));
 }
 
 void TestCommon::rawStatementReportsTheDatabasesReason()

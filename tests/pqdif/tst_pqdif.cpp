@@ -127,6 +127,29 @@ PqdifWriter::Options compressedOptions()
     return o;
 }
 
+// A data source with one channel and observations of it, each a time series
+// and a value series of the given length.
+std::vector<uint8_t> observationsFile(const PqdifWriter::Options &options, int observations, int values)
+{
+    PqdifWriter w(options);
+    w.addContainer();
+    PqdifChannelDefnDesc ch;
+    ch.name = "U1";
+    ch.series = {timeDefn(), valueDefn()};
+    w.addRecord(*pqdifDataSourceRecord("M1", {ch}));
+    std::vector<double> times(static_cast<size_t>(values)), v(static_cast<size_t>(values));
+    for (int o = 0; o < observations; ++o) {
+        for (int j = 0; j < values; ++j) {
+            times[size_t(j)] = j * 0.25;
+            v[size_t(j)] = 230.0 + (int64_t(j) * 7919 + o) % 1000 * 0.01;
+        }
+        PqdifChannelInstDesc inst;
+        inst.series = {PqdifSeriesInstDesc::real8(times), PqdifSeriesInstDesc::real8(v)};
+        w.addRecord(*pqdifObservationRecord("Obs", kStart, {inst}, o + 1));
+    }
+    return w.bytes();
+}
+
 } // namespace
 
 class TestPqdif : public QObject
@@ -159,6 +182,9 @@ private slots:
     void timeStampRule();
     void unitNames();
     void adler32MatchesZlib();
+    void cancelStopsTheRead_data();
+    void cancelStopsTheRead();
+    void recordsOutliveTheirReading();
 };
 
 void TestPqdif::workedExampleReads()
@@ -955,8 +981,123 @@ void TestPqdif::adler32MatchesZlib()
                 const uint8_t *p = buf->data() + start;
                 const uint32_t expected = static_cast<uint32_t>(::adler32(::adler32(0, nullptr, 0), p, uInt(len)));
                 QCOMPARE(pqdif::adler32(p, len), expected);
+                // Long bodies are summed in pieces: the second goes on from the first.
+                const size_t cut = len / 3;
+                QCOMPARE(pqdif::adler32(p + cut, len - cut, pqdif::adler32(p, cut)), expected);
+                const uint32_t crc = static_cast<uint32_t>(::crc32(0, p, uInt(len)));
+                QCOMPARE(pqdif::crc32(p + cut, len - cut, pqdif::crc32(p, cut)), crc);
             }
         }
+    }
+}
+
+void TestPqdif::cancelStopsTheRead_data()
+{
+    QTest::addColumn<bool>("compress");
+    QTest::addColumn<bool>("fromDisk");
+    QTest::addColumn<int>("observations");
+    QTest::addColumn<int>("values");
+    // Looks at the cancel that a whole read must take at the least.
+    QTest::addColumn<int>("minimumLooks");
+    // Between records: one look before each.
+    QTest::newRow("records, plain") << false << false << 40 << 50 << 42;
+    QTest::newRow("records, compressed, from the disk") << true << true << 40 << 50 << 42;
+    // 2 x 9.6 MB in one body: its inflating in steps of 4 MB.
+    QTest::newRow("one long compressed body") << true << false << 1 << 1200000 << 3 + 4;
+    // 19 MB read from the disk and summed in pieces of 16 MB.
+    QTest::newRow("one long plain body, from the disk") << false << true << 1 << 1200000 << 3 + 2;
+}
+
+// The read looks at the cancel between records and every few megabytes of a
+// long one; a cancel at any look ends it with nothing read and says so, and
+// the same controller reads the whole file afterwards.
+void TestPqdif::cancelStopsTheRead()
+{
+    QFETCH(bool, compress);
+    QFETCH(bool, fromDisk);
+    QFETCH(int, observations);
+    QFETCH(int, values);
+    QFETCH(int, minimumLooks);
+    const std::vector<uint8_t> image =
+        observationsFile(compress ? compressedOptions() : plainOptions(), observations, values);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("long.pqd"));
+    if (fromDisk) {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        QCOMPARE(f.write(reinterpret_cast<const char *>(image.data()), qint64(image.size())), qint64(image.size()));
+    }
+    CPQDIF_PC_FlatFile pc;
+    pc.SetFileName(QFile::encodeName(path).constData());
+    auto read = [&]() { return fromDisk ? pc.ReadHeaders() : pc.ReadHeadersFromMemory(image.data(), image.size()); };
+
+    int looks = 0;
+    pc.SetCancelCheck([&looks]() {
+        ++looks;
+        return false;
+    });
+    QVERIFY2(read(), pc.GetLastError().c_str());
+    QVERIFY(!pc.IsCancelled());
+    QCOMPARE(pc.GetCountRecords(), long(observations + 2));
+    QVERIFY2(looks >= minimumLooks, qPrintable(QString::number(looks)));
+
+    for (const int at : {1, looks / 2, looks}) {
+        int n = 0;
+        pc.SetCancelCheck([&n, at]() { return ++n >= at; });
+        QVERIFY(!read());
+        QVERIFY(pc.IsCancelled());
+        QCOMPARE(n, at); // nothing more after the cancel
+        QCOMPARE(pc.GetLastError(), std::string("The read was cancelled."));
+        QCOMPARE(pc.GetCountRecords(), 0L);
+        QVERIFY(!pc.GetRecord(0));
+    }
+
+    pc.SetCancelCheck([]() { return false; });
+    QVERIFY2(read(), pc.GetLastError().c_str());
+    QVERIFY(!pc.IsCancelled());
+    QCOMPARE(pc.GetCountRecords(), long(observations + 2));
+    std::unique_ptr<CPQDIF_R_Observation> last(
+        theFactory.NewObservationWrapper(pc.GetRecord(observations + 1), pc.GetRecord(1)));
+    QVERIFY(last);
+    const CPQDIF_E_Vector *v = last->GetSeriesValues(0, 1);
+    QVERIFY(v);
+    QCOMPARE(v->GetCount(), long(values));
+    double d = 0;
+    QVERIFY(v->GetValueREAL8(values - 1, d));
+    QCOMPARE(d, 230.0 + (int64_t(values - 1) * 7919 + observations - 1) % 1000 * 0.01);
+}
+
+// A record's body is inflated and its tree built when it is asked for them;
+// what is handed out stays valid for as long as its holder keeps it, also
+// after the controller is gone, and a record read for one wrapper is the
+// same as one the controller keeps.
+void TestPqdif::recordsOutliveTheirReading()
+{
+    for (const PqdifWriter::Options &options : {plainOptions(), compressedOptions()}) {
+        const std::vector<uint8_t> image = observationsFile(options, 3, 4);
+        auto pc = readImage(image);
+        QCOMPARE(pc->GetCountRecords(), 5L);
+        std::unique_ptr<CPQDIF_R_Observation> first(theFactory.NewObservationWrapper(pc->GetRecord(2), pc->GetRecord(1)));
+        // Kept by the controller, then wrapped.
+        const auto kept = pc->GetRecord(3)->data();
+        QCOMPARE(pc->GetRecord(3)->dataForOneUse(), kept);
+        std::unique_ptr<CPQDIF_R_Observation> second(theFactory.NewObservationWrapper(pc->GetRecord(3), pc->GetRecord(1)));
+        // Read for the wrapper alone: the same bytes as kept ones.
+        const auto once = pc->GetRecord(4)->dataForOneUse();
+        QVERIFY(once != pc->GetRecord(4)->dataForOneUse());
+        const auto &third = pc->GetRecord(4)->data();
+        QCOMPARE(std::vector<uint8_t>(once->body, once->body + once->bodySize),
+                 std::vector<uint8_t>(third->body, third->body + third->bodySize));
+        pc.reset();
+
+        for (const CPQDIF_R_Observation *obs : {first.get(), second.get()}) {
+            QCOMPARE(obs->GetCountChannels(), 1L);
+            QCOMPARE(realValues(obs->GetSeriesValues(0, 0)), (std::vector<double>{0.0, 0.25, 0.5, 0.75}));
+            QCOMPARE(resolvedMs(obs, 0, 1), (std::vector<qint64>{kStartMs, kStartMs + 250, kStartMs + 500, kStartMs + 750}));
+        }
+        QCOMPARE(realValues(second->GetSeriesValues(0, 1)),
+                 (std::vector<double>{230.0 + 1 * 0.01, 230.0 + 7920 % 1000 * 0.01, 230.0 + 15839 % 1000 * 0.01,
+                                      230.0 + 23758 % 1000 * 0.01}));
     }
 }
 

@@ -4,6 +4,7 @@
 #include "support/TestMain.h"
 
 #include "common/Connections.h"
+#include "pqdif/PqdifBenchFile.h"
 #include "pqdif/PqdifWriter.h"
 #include "readers/PqdifParameterNames.h"
 #include "readers/ZelDXPqdifParser.h"
@@ -13,9 +14,11 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QSqlQuery>
 #include <QTemporaryDir>
+#include <QThread>
 
 using namespace pqdif;
 
@@ -411,6 +414,98 @@ private slots:
         // Nothing left open: the database takes a new transaction.
         QVERIFY(db.transaction());
         QVERIFY(db.rollback());
+    }
+
+    // A large file: the whole of it is read and checked before the first
+    // record, and a cancel then stops that read. Nothing is stored, the
+    // cancel is told as such (no failure to read the file), and the reader
+    // returns well within a second of it.
+    void cancelDuringTheHeaderRead_data()
+    {
+        QTest::addColumn<int>("afterMs");
+        QTest::newRow("set as the read begins") << 0;
+        QTest::newRow("set during the read") << 5;
+    }
+
+    void cancelDuringTheHeaderRead()
+    {
+        QFETCH(int, afterMs);
+        const QString path = dir.filePath(QStringLiteral("large.pqd"));
+        if (!QFileInfo::exists(path))
+            QVERIFY(pqdifbench::writeFile(path, true, 400));
+        QAtomicInteger<char> flag(afterMs == 0 ? 1 : 0);
+        QElapsedTimer sinceCancel;
+        QThread *canceller = QThread::create([&flag, &sinceCancel, afterMs]() {
+            QThread::msleep(static_cast<unsigned long>(afterMs));
+            sinceCancel.start();
+            flag.storeRelease(1);
+        });
+        if (afterMs == 0)
+            sinceCancel.start();
+        else
+            canceller->start();
+        Run r;
+        run(path, r, &flag);
+        const qint64 late = sinceCancel.elapsed();
+        canceller->wait();
+        delete canceller;
+
+        QVERIFY(!r.parsed);
+        QCOMPARE(r.count, 0);
+        QVERIFY2(late < 1000, qPrintable(QString::number(late)));
+        QVERIFY(r.log.dialogs.isEmpty());
+        QCOMPARE(r.log.lastConsole().text, QStringLiteral("Data import was canceled."));
+        QCOMPARE(r.log.lastConsole().icon, 2);
+        if (afterMs == 0)
+            QCOMPARE(r.log.console.size(), 1);
+        for (const char *table : {"Devices", "Parameters", "Data"})
+            QCOMPARE(testdb::count(db, QLatin1String(table)), 0);
+        QVERIFY(db.transaction());
+        QVERIFY(db.rollback());
+    }
+
+    // A cancel once every record is read comes after all that was to be
+    // stored: the file is committed whole, and said so. Only moving the
+    // rows from the log into the database file is left for later.
+    void cancelAfterTheLastRecordKeepsTheFile_data()
+    {
+        QTest::addColumn<bool>("cancel");
+        QTest::newRow("cancel at the last record") << true;
+        QTest::newRow("no cancel") << false;
+    }
+
+    void cancelAfterTheLastRecordKeepsTheFile()
+    {
+        QFETCH(bool, cancel);
+        const QString path = dir.filePath(QStringLiteral("tail.pqd"));
+        if (!QFileInfo::exists(path))
+            QVERIFY(pqdifbench::writeFile(path, true, 40));
+        QAtomicInteger<char> flag(0);
+        QAtomicInteger<char> *flagPtr = &flag;
+        ZelDXPqdifParser reader(nullptr, &flag);
+        ReaderLog log;
+        log.attach(&reader);
+        connect(&reader, &ZelDXPqdifParser::progressValueChanged, &reader, [flagPtr, cancel](int value) {
+            if (value == 100 && cancel)
+                flagPtr->storeRelease(1);
+        });
+        QVERIFY(reader.openFile(path));
+        int count = -1;
+        QVERIFY(reader.parseFile(db, &count));
+        const int rows = 40 * pqdifbench::kChannels * (pqdifbench::kSeriesPerChannel - 1) * pqdifbench::kValues;
+        QCOMPARE(count, rows);
+        QCOMPARE(log.lastConsole().text, QStringLiteral("Imported PQDIF samples: %1").arg(rows));
+        QVERIFY(log.dialogs.isEmpty());
+        // 150,000 rows take some 10 MB in the file once moved there.
+        const qint64 fileSize = QFileInfo(Connections::filePath(kDb)).size();
+        QVERIFY2(cancel ? fileSize < (1 << 20) : fileSize > 4 * (1 << 20), qPrintable(QString::number(fileSize)));
+        QCOMPARE(testdb::count(db, QStringLiteral("DataConnected")), rows);
+        // The connection serves on: no transaction left open, no statement stopped.
+        QVERIFY(db.transaction());
+        QSqlQuery q(db);
+        QVERIFY(q.exec(QStringLiteral("DELETE FROM Data WHERE id IN (SELECT id FROM Data LIMIT 10)")));
+        QVERIFY(db.commit());
+        QCOMPARE(testdb::count(db, QStringLiteral("Data")), rows - 10);
     }
 
     // Compressed records (checksums of either kind, the last link 0 or the
