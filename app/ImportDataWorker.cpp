@@ -92,6 +92,7 @@ bool Framework::importData(QString path, QString fileNumber, avaibleDevices_t de
     // The window closes at a cancel or at the last value, while the task may
     // still write: this thread goes on serving the window until it ends.
     waitForTask(task);
+    // The task's outcome, not the flag: a cancel after its last commit is none.
     return lastImportStored;
 }
 
