@@ -105,9 +105,8 @@ public:
     // returns when it has ended.
     void openFile(QString path, avaibleDevices_t device, int sourceType, QStringList files);
     void applyFilters(FiltersCfg filters, avaibleDevices_t device);
-    // The tasks themselves (pool threads). openFileWorker is true when the
-    // recorder's settings file is to be offered for the session it opened.
-    bool openFileWorker(QString path, avaibleDevices_t device, QStringList files, ProgressDialog *progress,
+    // The tasks themselves (pool threads).
+    void openFileWorker(QString path, avaibleDevices_t device, QStringList files, ProgressDialog *progress,
                         int sourceType);
     void applyFiltersWorker(FiltersCfg &filters, avaibleDevices_t device);
     // Imports one archive file into the open application database under the
@@ -187,6 +186,12 @@ public:
     // Cancel request for the open and import tasks: 1 = stop. Set on the GUI
     // thread, polled by workers and readers through a pointer.
     QAtomicInteger<char> cancelFlag;
+    // What the last task told its launcher, read once the task has ended:
+    // the open-file task, that the recorder's settings file is to be offered
+    // for the session it opened; the import task, that it stored its file
+    // (whole or not).
+    bool offerSettingsFile = false;
+    bool lastImportStored = false;
 
 signals:
     void sessioneStarted();

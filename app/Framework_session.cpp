@@ -306,9 +306,9 @@ void Framework::openFile(QString path, avaibleDevices_t device, int sourceType, 
     QFutureWatcher<void> watcher;
     connect(&watcher, SIGNAL(finished()), progress, SLOT(deleteLater()));
 
-    QFuture<bool> task = QtConcurrent::run([this, path, device, files, progress, sourceType]() {
+    QFuture<void> task = QtConcurrent::run([this, path, device, files, progress, sourceType]() {
         Connections::TaskScope connections;
-        return openFileWorker(path, device, files, progress, sourceType);
+        openFileWorker(path, device, files, progress, sourceType);
     });
     // The task and its readers hold the dialog's address: it lives until the
     // task has ended, even when the user cancels.
@@ -322,7 +322,7 @@ void Framework::openFile(QString path, avaibleDevices_t device, int sourceType, 
     // The settings offer comes after the window has shown the new session:
     // a settings file opened while this task still ran would be undone by
     // the task's own end, and both would work on the settings connection.
-    if (task.result()) {
+    if (offerSettingsFile) {
         QMetaObject::invokeMethod(
             this,
             [this, path]() {

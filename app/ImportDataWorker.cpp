@@ -41,17 +41,6 @@
 
 namespace {
 
-// Lines of the file that the reader could not read (it tells them itself).
-qint64 skippedLinesOf(const MoxAparser &reader)
-{
-    return reader.skippedLines();
-}
-
-qint64 skippedLinesOf(const moxbcsvparser &)
-{
-    return 0;
-}
-
 const QString kSourceConnection = QStringLiteral("temp_Data_con");
 const QString kDataConnection = QStringLiteral("Data_con");
 
@@ -103,14 +92,15 @@ bool Framework::importData(QString path, QString fileNumber, avaibleDevices_t de
     // The window closes at a cancel or at the last value, while the task may
     // still write: this thread goes on serving the window until it ends.
     waitForTask(task);
-    return cancelFlag.loadAcquire() == 0;
+    // The task's outcome, not the flag: a cancel after its last commit is none.
+    return lastImportStored;
 }
 
 void Framework::importDataWorker(QString path, avaibleDevices_t device, int deviceId, QString kind,
                                  ProgressDialog *progress)
 {
     TRACE_FUNC();
-    ImportDataWorker(*this, path, device, deviceId, kind, progress).run();
+    lastImportStored = ImportDataWorker::stored(ImportDataWorker(*this, path, device, deviceId, kind, progress).run());
 }
 
 // ---- branch choice
@@ -185,26 +175,26 @@ void ImportDataWorker::error(const QString &text)
 void ImportDataWorker::wireReader(QObject *reader)
 {
     // Progress goes by way of Framework::progressValueChanged, which the
-    // launcher takes to the window, as the merge's does.
-    OpenFileWorker::wireReader(reader, nullptr, m_fw.mainWindow.data());
+    // launcher takes to the window, as the merge's does; messages by way of
+    // Framework's own, as the task's.
+    OpenFileWorker::wireReader(reader, nullptr, &m_fw);
     QObject::connect(reader, SIGNAL(progressValueChanged(int)), &m_fw, SIGNAL(progressValueChanged(int)),
                      Qt::DirectConnection);
+}
+
+bool ImportDataWorker::cancelRequested() const
+{
+    return m_fw.cancelFlag.loadAcquire() != 0;
 }
 
 bool ImportDataWorker::cancelledWhileReading()
 {
     // The reader stops with false at a cancel and rolls its scratch database
-    // back; the flag is set by nobody else before the merge.
-    if (m_failed || m_fw.cancelFlag.loadAcquire() == 0)
+    // back; the flag is set by nobody else.
+    if (!cancelRequested())
         return false;
     emit m_fw.consoleMessage(Framework::tr("Data import was canceled."), 2);
     return true;
-}
-
-void ImportDataWorker::markFailed()
-{
-    m_failed = true;
-    m_fw.cancelFlag.storeRelease(1);
 }
 
 bool ImportDataWorker::openSource()
@@ -221,7 +211,6 @@ bool ImportDataWorker::openSource()
     else {
         error(Framework::tr("Unable to open temp Database."));
         closeSource();
-        markFailed();
     }
     return false;
 }
@@ -246,12 +235,11 @@ void ImportDataWorker::removeScratchFile()
     m_scratch = false;
 }
 
-void ImportDataWorker::scratchFailure(const QString &reason)
+ImportDataWorker::End ImportDataWorker::scratchFailure(const QString &reason)
 {
     // Asked before the scratch database goes, which frees its room.
     const bool noRoom = scratchRoomShort();
     closeSource();
-    markFailed();
     // The reader tells its own failures; a full disk it tells only in the
     // console, in SQLite's words.
     const QString told = !reason.isEmpty() ? reason : m_readerError;
@@ -259,6 +247,7 @@ void ImportDataWorker::scratchFailure(const QString &reason)
         error(ArchiveManager::temporaryFolderRefusal(sql::isDiskFull(told) ? sql::diskFullText()
                                                      : !told.isEmpty()     ? told
                                                                            : Framework::tr("no room left")));
+    return End::Failed;
 }
 
 bool ImportDataWorker::scratchRoomShort()
@@ -269,29 +258,58 @@ bool ImportDataWorker::scratchRoomShort()
     return storage.isValid() && storage.bytesAvailable() < kLeast;
 }
 
-void ImportDataWorker::reportOutcome()
+ImportDataWorker::Outcome ImportDataWorker::outcomeOf(End end, bool databaseGone) const
 {
-    const QString file = QDir::toNativeSeparators(m_path);
-    if (m_fw.cancelFlag.loadAcquire() == 0) {
-        if (m_skippedLines > 0 || m_differingValues > 0)
-            emit m_fw.consoleMessage(Framework::tr("The file was imported, but not whole: %1").arg(file), 2);
-        else
-            emit m_fw.consoleMessage(Framework::tr("The whole file was imported: %1").arg(file), 1);
-        return;
+    switch (end) {
+    case End::Committed:
+        return m_skippedLines > 0 || m_differingValues > 0 || m_repeatedValues > 0 ? Outcome::NotWhole
+                                                                                   : Outcome::Whole;
+    case End::Cancelled:
+        return Outcome::Cancelled;
+    case End::Failed:
+        break;
     }
-    if (m_keptValues > 0)
-        emit m_fw.consoleMessage((m_failed ? Framework::tr("%2 values of the file %1 were stored before the "
-                                                           "failure; importing the file again completes it.")
-                                           : Framework::tr("%2 values of the file %1 were stored before the "
-                                                           "cancel; importing the file again completes it."))
-                                     .arg(file)
-                                     .arg(m_keptValues),
-                                 2);
-    else if (!m_failed)
-        emit m_fw.consoleMessage(Framework::tr("Nothing of the file %1 was stored.").arg(file), 2);
+    // What went in before is in a file that is gone: the refusal ("nothing
+    // was written to it") is the whole truth about the file now there.
+    return databaseGone ? Outcome::DatabaseGone : Outcome::Failed;
 }
 
-void ImportDataWorker::run()
+void ImportDataWorker::reportOutcome(Outcome outcome)
+{
+    const QString file = QDir::toNativeSeparators(m_path);
+    switch (outcome) {
+    case Outcome::Whole:
+        emit m_fw.consoleMessage(Framework::tr("The whole file was imported: %1").arg(file), 1);
+        return;
+    case Outcome::NotWhole:
+        // What was left out has been told by the reader and the merge.
+        emit m_fw.consoleMessage(Framework::tr("The file was imported, but not whole: %1").arg(file), 2);
+        return;
+    case Outcome::Cancelled:
+        if (m_keptValues > 0)
+            emit m_fw.consoleMessage(Framework::tr("%2 values of the file %1 were stored before the cancel; "
+                                                   "importing the file again completes it.")
+                                         .arg(file)
+                                         .arg(m_keptValues),
+                                     2);
+        else
+            emit m_fw.consoleMessage(Framework::tr("Nothing of the file %1 was stored.").arg(file), 2);
+        return;
+    case Outcome::Failed:
+        // The failure itself has been told where it happened.
+        if (m_keptValues > 0)
+            emit m_fw.consoleMessage(Framework::tr("%2 values of the file %1 were stored before the failure; "
+                                                   "importing the file again completes it.")
+                                         .arg(file)
+                                         .arg(m_keptValues),
+                                     2);
+        return;
+    case Outcome::DatabaseGone:
+        return;
+    }
+}
+
+ImportDataWorker::Outcome ImportDataWorker::run()
 {
     m_timer.start();
     // This thread's own connection to the application database.
@@ -301,31 +319,29 @@ void ImportDataWorker::run()
         const QString refusal = appdb::writeRefusal(kDataConnection);
         if (!refusal.isEmpty() || !m_target.isOpen()) {
             error(refusal.isEmpty() ? Framework::tr("Database is not opened.") : refusal);
-            markFailed();
-            return;
+            return refusal.isEmpty() ? Outcome::Failed : Outcome::DatabaseGone;
         }
     }
+    End end = End::Failed;
     {
         // Long statements (a sort, a set-based merge) stop at a cancel too.
         // The settings import cannot be cancelled.
         const bool watched = branch != Branch::MoxBSettings && branch != Branch::MoxBUnitUpdate;
         const CancelWatch watch(m_target, watched ? &m_fw.cancelFlag : nullptr);
-        runBranch(branch);
+        end = runBranch(branch);
     }
     closeSource();
     // The file may have gone while the branch wrote (its commit was then
     // refused): the user learns why, whichever branch it was.
-    const QString refusal = m_failed && !m_refusalTold ? appdb::writeRefusal(kDataConnection) : QString();
+    const QString refusal = end == End::Failed && !m_refusalTold ? appdb::writeRefusal(kDataConnection) : QString();
     if (!refusal.isEmpty())
         error(refusal);
-    // What went in before is in a file that is gone: the refusal ("nothing
-    // was written to it") is the whole truth about the file now there.
-    const bool databaseGone = m_refusalTold || !refusal.isEmpty();
-    if (branch != Branch::NoBranch && branch != Branch::UnknownSuffix && !databaseGone)
-        reportOutcome();
+    const Outcome outcome = outcomeOf(end, m_refusalTold || !refusal.isEmpty());
+    reportOutcome(outcome);
+    return outcome;
 }
 
-void ImportDataWorker::runBranch(Branch branch)
+ImportDataWorker::End ImportDataWorker::runBranch(Branch branch)
 {
     switch (branch) {
     case Branch::ZelACsv:
@@ -346,8 +362,7 @@ void ImportDataWorker::runBranch(Branch branch)
         return brenaRecordFile();
     case Branch::UnknownSuffix:
         error(Framework::tr("Unsupported file type: ") + m_path);
-        markFailed();
-        return;
+        return End::Failed;
     case Branch::Pqdif:
         return pqdifFile();
     // Branches that come with their readers.
@@ -363,53 +378,52 @@ void ImportDataWorker::runBranch(Branch branch)
     case Branch::NoBranch:
         break;
     }
-    notImported("no import for this type");
+    return notImported("no import for this type");
 }
 
-void ImportDataWorker::notImported(const char *why)
+ImportDataWorker::End ImportDataWorker::notImported(const char *why)
 {
     TRACE() << "Import not available:" << why << m_device << m_path;
     error(Framework::tr("Import is not supported for this device type."));
-    markFailed();
+    return End::Failed;
 }
 
 template <class Reader>
-void ImportDataWorker::csvFamily()
+ImportDataWorker::End ImportDataWorker::csvFamily()
 {
     Reader reader(m_progress, &m_fw.cancelFlag, nullptr);
     wireReader(&reader);
     noteReaderErrors(&reader, &Reader::consoleMessage);
     if (!openSource())
-        return;
+        return End::Failed;
     QString error;
-    if (!DataMerge::prepareSourceForFill(m_source, &error)) {
-        scratchFailure(error);
-        return;
-    }
+    if (!DataMerge::prepareSourceForFill(m_source, &error))
+        return scratchFailure(error);
     int lines = 0;
     if (!reader.openFile(m_path) || !reader.checkHeader() || !reader.parseFile(m_source, &lines)) {
-        if (cancelledWhileReading())
-            closeSource();
-        else
-            scratchFailure(QString());
-        return;
+        if (!cancelledWhileReading())
+            return scratchFailure(QString());
+        closeSource();
+        return End::Cancelled;
     }
+    m_skippedLines = reader.skippedLines();
+    End end = End::Failed;
     {
         const CancelWatch watch(m_source, &m_fw.cancelFlag);
         if (!DataMerge::prepareSourceForMerge(m_source, &error)) {
-            if (m_fw.cancelFlag.loadAcquire() == 1)
-                emit m_fw.consoleMessage(Framework::tr("Data import was canceled."), 2);
-            else
-                scratchFailure(error);
-            return;
+            if (!cancelRequested())
+                return scratchFailure(error);
+            emit m_fw.consoleMessage(Framework::tr("Data import was canceled."), 2);
+            return End::Cancelled;
         }
         TempDatabaseTableModel model(m_source, nullptr);
-        merge(&model);
+        end = merge(&model);
     }
     closeSource();
+    return end;
 }
 
-void ImportDataWorker::analyserArchive()
+ImportDataWorker::End ImportDataWorker::analyserArchive()
 {
     // The instrument's own archive: read in place, never changed.
     Connections::Options options;
@@ -423,26 +437,27 @@ void ImportDataWorker::analyserArchive()
         probe = QSqlQuery();
         error(Framework::tr("Unable to open file: ") + m_path);
         closeSource();
-        markFailed();
-        return;
+        return End::Failed;
     }
     probe = QSqlQuery();
+    End end = End::Failed;
     {
         const CancelWatch watch(m_source, &m_fw.cancelFlag);
         ZelCTableModel model(m_source, nullptr);
-        merge(&model);
+        end = merge(&model);
     }
     closeSource();
+    return end;
 }
 
-void ImportDataWorker::merge(MyAbstractSqlModel *source)
+ImportDataWorker::End ImportDataWorker::merge(MyAbstractSqlModel *source)
 {
     const uint count = uint(qMax(0, source->getDataExportRowCnt()));
     const uint first = qMin(count, DataMerge::SectionSize);
     if (!source->execDataExportQuery(0, first)) {
-        if (m_fw.cancelFlag.loadAcquire() == 1) {
+        if (cancelRequested()) {
             emit m_fw.consoleMessage(Framework::tr("Data import was canceled."), 2);
-            return;
+            return End::Cancelled;
         }
         const QString reason = source->exportError();
         emit m_fw.consoleMessage(Framework::tr("Unable to read the archive's records.") + QLatin1Char(' ') + reason,
@@ -451,8 +466,7 @@ void ImportDataWorker::merge(MyAbstractSqlModel *source)
             error(ArchiveManager::temporaryFolderRefusal(reason));
         else
             error(Framework::tr("Unable to read the archive's records."));
-        markFailed();
-        return;
+        return End::Failed;
     }
     DataMerge merger;
     QObject::connect(&merger, &DataMerge::progressValueChanged, &m_fw, &Framework::progressValueChanged,
@@ -479,11 +493,19 @@ void ImportDataWorker::merge(MyAbstractSqlModel *source)
     };
     const DataMerge::Result result = merger.run(input);
     m_keptValues = qint64(merger.added());
-    if (result == DataMerge::Result::Failed)
-        markFailed();
+    switch (result) {
+    case DataMerge::Result::Done:
+        // Every section committed: a cancel after the last commit is none.
+        return End::Committed;
+    case DataMerge::Result::Cancelled:
+        return End::Cancelled;
+    case DataMerge::Result::Failed:
+        break;
+    }
+    return End::Failed;
 }
 
-void ImportDataWorker::pqdifFile()
+ImportDataWorker::End ImportDataWorker::pqdifFile()
 {
     // The reader writes under the target instrument in its own transaction.
     ZelDXPqdifParser reader(m_progress, &m_fw.cancelFlag, nullptr);
@@ -495,22 +517,22 @@ void ImportDataWorker::pqdifFile()
         emit m_fw.consoleMessage(query.lastError().text(), 3);
     if (!query.next()) {
         error(Framework::tr("Target device is missing from the database."));
-        markFailed();
-        return;
+        return End::Failed;
     }
     const QString name = query.value(0).toString();
     query = QSqlQuery();
     reader.setDeviceInfo(m_deviceId, name);
     int count = 0;
     if (!reader.openFile(m_path))
-        markFailed();
-    // A cancel rolls the file's one transaction back: the reader says it was
-    // cancelled, the outcome that nothing was stored.
-    else if (!reader.parseFile(m_target, &count) && m_fw.cancelFlag.loadAcquire() == 0)
-        markFailed();
+        return End::Failed;
+    if (reader.parseFile(m_target, &count))
+        return End::Committed;
+    // The file's one transaction went back: at a cancel the reader has said
+    // so, and nothing of the file is stored.
+    return cancelRequested() ? End::Cancelled : End::Failed;
 }
 
-void ImportDataWorker::moxbSettings()
+ImportDataWorker::End ImportDataWorker::moxbSettings()
 {
     MoxBSettingsImport settings;
     QObject::connect(&settings, &MoxBSettingsImport::consoleMessage, &m_fw, &Framework::consoleMessage,
@@ -523,50 +545,52 @@ void ImportDataWorker::moxbSettings()
     input.target = m_target;
     input.cancelFlag = &m_fw.cancelFlag;
     input.progress = m_progress;
-    MainWindow *window = m_fw.mainWindow.data();
+    Framework *fw = &m_fw;
     ProgressDialog *progress = m_progress;
-    input.wireReader = [progress, window](QObject *reader) { OpenFileWorker::wireReader(reader, progress, window); };
-    if (settings.run(input) != MoxBSettingsImport::Result::Done)
-        markFailed();
+    input.wireReader = [progress, fw](QObject *reader) { OpenFileWorker::wireReader(reader, progress, fw); };
+    return settings.run(input) == MoxBSettingsImport::Result::Done ? End::Committed : End::Failed;
 }
 
-void ImportDataWorker::brenaRecordFile()
+ImportDataWorker::End ImportDataWorker::brenaRecordFile()
 {
     BrenaTableModel model(m_path, nullptr);
-    OpenFileWorker::wireReader(&model, nullptr, m_fw.mainWindow.data());
-    if (!model.loadFile()) {
-        markFailed();
-        return;
-    }
+    OpenFileWorker::wireReader(&model, nullptr, &m_fw);
+    if (!model.loadFile())
+        return End::Failed;
     // The conversion reports whole percents.
     ProgressDialog::postMaximum(QPointer<ProgressDialog>(m_progress), 100);
 
     BrenaConfigParser parser;
     parser.setCancelFlag(&m_fw.cancelFlag);
-    OpenFileWorker::wireReader(&parser, nullptr, m_fw.mainWindow.data());
+    OpenFileWorker::wireReader(&parser, nullptr, &m_fw);
     if (m_progress)
         QObject::connect(&parser, SIGNAL(fillDataProgressChanged(int)), m_progress, SLOT(update(int)),
                          Qt::QueuedConnection);
     QByteArray blob;
     if (!m_fw.archiveManager.getOtherCfg(m_deviceId, blob)) {
         error(Framework::tr("Target device is missing from the database."));
-        markFailed();
-        return;
+        return End::Failed;
     }
     parser.loadParametersMap(blob);
     if (parser.parametersMap().isEmpty()) {
         error(Framework::tr("No channel configuration is stored for this device."));
-        markFailed();
-        return;
+        return End::Failed;
     }
-    if (!parser.convertData(m_target, &model))
-        markFailed();
+    if (parser.convertData(m_target, &model)) {
+        m_skippedLines = parser.skippedRecords();
+        return End::Committed;
+    }
+    // One transaction, rolled back; the conversion says nothing of a cancel.
+    if (!cancelRequested())
+        return End::Failed;
+    emit m_fw.consoleMessage(Framework::tr("Data import was canceled."), 2);
+    return End::Cancelled;
 }
 
 // ---- recorder branches
 
 template <class Reader>
-void ImportDataWorker::recorderCsv(const QString &table, const char *trace)
+ImportDataWorker::End ImportDataWorker::recorderCsv(const QString &table, const char *trace)
 {
     TRACE() << trace;
     Reader reader(m_progress, &m_fw.cancelFlag, nullptr);
@@ -575,32 +599,32 @@ void ImportDataWorker::recorderCsv(const QString &table, const char *trace)
     // only in the one transaction of the merge.
     noteReaderErrors(&reader, &Reader::consoleMessage);
     if (!openSource())
-        return;
+        return End::Failed;
     int rows = 0;
     if (!reader.openFile(m_path) || !reader.parseFile(m_source, &rows, 0)) {
-        if (cancelledWhileReading())
-            closeSource();
-        else
-            scratchFailure(QString());
-        return;
+        if (!cancelledWhileReading())
+            return scratchFailure(QString());
+        closeSource();
+        return End::Cancelled;
     }
-    m_skippedLines = skippedLinesOf(reader);
+    m_skippedLines = reader.skippedLines();
     // Attached by its path for the merge, then deleted.
     const QString file = Connections::filePath(kSourceConnection);
     closeSource(true);
-    wideImport(file, table, table, RecorderImport::Source::ReaderTable);
+    const End end = wideImport(file, table, table, RecorderImport::Source::ReaderTable);
     removeScratchFile();
+    return end;
 }
 
-void ImportDataWorker::moxbArchive()
+ImportDataWorker::End ImportDataWorker::moxbArchive()
 {
     TRACE() << "SourceTypeFile == MoxB_DATA_FILE_SQLITE";
     ProgressDialog::postMaximum(QPointer<ProgressDialog>(m_progress), 100);
-    wideImport(m_path, QStringLiteral("Data"), QStringLiteral("DataMoxB"), RecorderImport::Source::Archive);
+    return wideImport(m_path, QStringLiteral("Data"), QStringLiteral("DataMoxB"), RecorderImport::Source::Archive);
 }
 
-void ImportDataWorker::wideImport(const QString &file, const QString &sourceTable, const QString &table,
-                                  RecorderImport::Source source)
+ImportDataWorker::End ImportDataWorker::wideImport(const QString &file, const QString &sourceTable,
+                                                   const QString &table, RecorderImport::Source source)
 {
     RecorderImport import;
     RecorderImport::Request request;
@@ -615,6 +639,7 @@ void ImportDataWorker::wideImport(const QString &file, const QString &sourceTabl
     request.progress = [fw](int percent) { emit fw->progressValueChanged(percent); };
     switch (import.run(request)) {
     case RecorderImport::Result::Done:
+        // Committed: a cancel after it is none.
         emit m_fw.consoleMessage(Framework::tr("Imported into %1: %2 rows in the table, %3 of them written, "
                                                "%4 new parameters, in: %5 ms")
                                      .arg(table)
@@ -624,21 +649,27 @@ void ImportDataWorker::wideImport(const QString &file, const QString &sourceTabl
                                      .arg(m_timer.elapsed()),
                                  1);
         m_differingValues = import.differing();
+        m_repeatedValues = import.repeatedInFile();
         if (m_differingValues > 0)
             emit m_fw.consoleMessage(Framework::tr("Values of the file not written, as the table already holds "
                                                    "other values at their date and time: %1")
                                          .arg(m_differingValues),
                                      2);
-        return;
+        if (m_repeatedValues > 0)
+            emit m_fw.consoleMessage(Framework::tr("Values of the file not written, as a later row of the file holds "
+                                                   "another value at the same date and time: %1")
+                                         .arg(m_repeatedValues),
+                                     2);
+        return End::Committed;
     case RecorderImport::Result::Cancelled:
-        // One transaction, rolled back: the outcome says nothing was stored.
+        // One transaction, rolled back: nothing of the file was stored.
         emit m_fw.consoleMessage(Framework::tr("Data import was canceled."), 2);
-        return;
+        return End::Cancelled;
     case RecorderImport::Result::Failed:
         // A long statement stopped by the cancel fails as interrupted.
-        if (m_fw.cancelFlag.loadAcquire() == 1 && !m_failed) {
+        if (cancelRequested()) {
             emit m_fw.consoleMessage(Framework::tr("Data import was canceled."), 2);
-            return;
+            return End::Cancelled;
         }
         break;
     }
@@ -654,5 +685,5 @@ void ImportDataWorker::wideImport(const QString &file, const QString &sourceTabl
             text += QLatin1Char('\n') + sql::diskFullText();
         error(text);
     }
-    markFailed();
+    return End::Failed;
 }

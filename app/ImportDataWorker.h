@@ -40,40 +40,59 @@ public:
 
     static Branch chooseBranch(avaibleDevices_t device, const QString &kind, const QString &path);
 
+    // What an import came to, decided from what it committed, not from the
+    // cancel flag: a cancel that comes after the last commit is no cancel.
+    enum class Outcome {
+        Whole,        // every value of the file is stored
+        NotWhole,     // stored, but the reader left lines out or the table kept other values
+        Cancelled,    // the user's cancel stopped it; what went in before stays
+        Failed,       // reported; what went in before stays
+        DatabaseGone, // the database file was deleted or replaced, and said so
+    };
+    // Whether the launcher goes on with the next file.
+    static bool stored(Outcome outcome) { return outcome == Outcome::Whole || outcome == Outcome::NotWhole; }
+
     ImportDataWorker(Framework &framework, QString path, avaibleDevices_t device, int deviceId, QString kind,
                      ProgressDialog *progress);
 
-    void run();
+    Outcome run();
 
 private:
-    void runBranch(Branch branch);
+    // How a branch ended: every write it had to do committed, or stopped.
+    enum class End {
+        Committed,
+        Cancelled,
+        Failed,
+    };
+
+    End runBranch(Branch branch);
     template <class Reader>
-    void csvFamily();
-    void analyserArchive();
-    void pqdifFile();
-    void moxbSettings();
-    void brenaRecordFile();
-    void notImported(const char *why);
+    End csvFamily();
+    End analyserArchive();
+    End pqdifFile();
+    End moxbSettings();
+    End brenaRecordFile();
+    End notImported(const char *why);
     // Recorder files into the wide tables: a CSV read into a scratch
     // database, or a MoxB archive attached as it is.
     template <class Reader>
-    void recorderCsv(const QString &table, const char *trace);
-    void moxbArchive();
-    void wideImport(const QString &file, const QString &sourceTable, const QString &table,
-                    RecorderImport::Source source);
+    End recorderCsv(const QString &table, const char *trace);
+    End moxbArchive();
+    End wideImport(const QString &file, const QString &sourceTable, const QString &table,
+                   RecorderImport::Source source);
 
-    // The merge into the open application database; marks a failure.
-    void merge(MyAbstractSqlModel *source);
-    // The scratch database a reader fills; false (reported, failed) when it
-    // cannot be opened.
+    // The merge into the open application database.
+    End merge(MyAbstractSqlModel *source);
+    // The scratch database a reader fills; false (reported) when it cannot
+    // be opened.
     bool openSource();
     // Closes and forgets the source connection; a scratch database is
     // deleted unless the caller still needs its file (and deletes it then).
     void closeSource(bool keepScratchFile = false);
     void removeScratchFile();
     // The scratch stage failed: said with the temporary folder and the
-    // reason when the folder has no room (or a reason is known), failed.
-    void scratchFailure(const QString &reason);
+    // reason when the folder has no room (or a reason is known).
+    End scratchFailure(const QString &reason);
     static bool scratchRoomShort();
     // Keeps the reader's error lines: a reader tells a full disk only there.
     template <class Reader, class Signal>
@@ -89,12 +108,12 @@ private:
     // After a reader stopped with false: whether the user's cancel stopped it
     // (then said as the import's cancel; nothing of the file was stored).
     bool cancelledWhileReading();
-    // A failed import looks like a cancelled one to the launcher.
-    void markFailed();
+    bool cancelRequested() const;
     void error(const QString &text);
-    // What the console is told at the end: the file imported whole, or how
-    // much of it was kept.
-    void reportOutcome();
+    Outcome outcomeOf(End end, bool databaseGone) const;
+    // The one place that tells the console how the import ended: the file
+    // imported whole or not, or how much of it was kept.
+    void reportOutcome(Outcome outcome);
 
     Framework &m_fw;
     const QString m_path;
@@ -106,12 +125,13 @@ private:
     QSqlDatabase m_source;
     QSqlDatabase m_target;
     bool m_scratch = false;     // m_source is this import's own scratch database
-    bool m_failed = false;      // a failure, not the user's cancel
     qint64 m_keptValues = 0;    // values written by sections that committed
-    // What a finished import left out: lines its reader skipped, values
-    // that differ from those stored at their date and time.
+    // What a finished import left out: lines (records) its reader could not
+    // read or did not reach, values that differ from those stored at their
+    // date and time, values a later row of the file replaced.
     qint64 m_skippedLines = 0;
     qint64 m_differingValues = 0;
+    qint64 m_repeatedValues = 0;
     QString m_readerError;      // the reader's last error line
     bool m_refusalTold = false; // the file was found gone or replaced, and said so
 };

@@ -3,7 +3,6 @@
 #include "app/ApplicationDatabaseCheck.h"
 #include "app/DatabaseIndexes.h"
 #include "app/Framework.h"
-#include "app/MainWindow.h"
 #include "common/ProgressDialog.h"
 #include "app/SessionModelKinds.h"
 #include "common/Connections.h"
@@ -58,11 +57,11 @@ const char *const kNotAlarmLog = QT_TRANSLATE_NOOP("Framework", "The file %1 is 
 
 } // namespace
 
-bool Framework::openFileWorker(QString path, avaibleDevices_t device, QStringList files, ProgressDialog *progress,
+void Framework::openFileWorker(QString path, avaibleDevices_t device, QStringList files, ProgressDialog *progress,
                                int sourceType)
 {
     TRACE_FUNC();
-    return OpenFileWorker(*this, path, device, files, progress, sourceType).run();
+    OpenFileWorker(*this, path, device, files, progress, sourceType).run();
 }
 
 OpenFileWorker::OpenFileWorker(Framework &framework, QString path, avaibleDevices_t device, QStringList files,
@@ -76,8 +75,9 @@ OpenFileWorker::OpenFileWorker(Framework &framework, QString path, avaibleDevice
 {
 }
 
-bool OpenFileWorker::run()
+void OpenFileWorker::run()
 {
+    m_fw.offerSettingsFile = false;
     // The caller closed the previous session where that was wanted; the
     // models of one it kept are still there.
     m_keptSession = m_fw.sessionInfo;
@@ -85,17 +85,23 @@ bool OpenFileWorker::run()
     m_timer.start();
     emit m_fw.consoleMessage(Framework::tr("Opening file: ") + m_path, 0);
 
+    // Decided by what the branch did: a reader that committed the whole file
+    // opens the session even when Cancel was pressed after its commit.
     switch (dispatch()) {
     case Outcome::Success:
         successTail();
-        return m_offerSettings;
+        m_fw.offerSettingsFile = m_offerSettings;
+        return;
     case Outcome::Failure:
+        // A reader stops at the cancel and rolls its database back.
+        if (m_fw.cancelFlag.loadAcquire() != 0)
+            emit m_fw.consoleMessage(
+                Framework::tr("Opening of the file %1 was cancelled.").arg(QDir::toNativeSeparators(m_path)), 2);
         failureTail();
-        break;
+        return;
     case Outcome::Abandoned:
-        break;
+        return;
     }
-    return false;
 }
 
 OpenFileWorker::Outcome OpenFileWorker::dispatch()
@@ -517,7 +523,7 @@ OpenFileWorker::Outcome OpenFileWorker::brenaRecordFile()
     BrenaConfigParser parser;
     parser.setCancelFlag(&m_fw.cancelFlag);
     // Messages only: this reader's conversion has no progress here.
-    wireReader(&parser, nullptr, m_fw.mainWindow.data());
+    wireReader(&parser, nullptr, &m_fw);
     if (!parser.openFile(m_files))
         return Outcome::Failure;
     m_fw.dataDatabase = Connections::Binding(m_fw.archiveManager.openTmpDatabase(QStringLiteral("Brena")));
@@ -540,19 +546,21 @@ OpenFileWorker::Outcome OpenFileWorker::brenaRecordFile()
 
 void OpenFileWorker::wireReader(QObject *reader)
 {
-    wireReader(reader, m_progress, m_fw.mainWindow.data());
+    wireReader(reader, m_progress, &m_fw);
 }
 
-void OpenFileWorker::wireReader(QObject *reader, ProgressDialog *progress, MainWindow *window)
+void OpenFileWorker::wireReader(QObject *reader, ProgressDialog *progress, Framework *framework)
 {
-    // The dialog outlives the task (TaskDialogGuard); both connections
-    // deliver queued on the GUI thread.
+    // The dialog outlives the task (TaskDialogGuard); progress arrives queued
+    // on the GUI thread. Messages go out as the task's own, in the order
+    // sent, on Framework's signals, which the window takes queued.
     if (progress)
         QObject::connect(reader, SIGNAL(progressValueChanged(int)), progress, SLOT(update(int)));
-    if (window) {
-        QObject::connect(reader, SIGNAL(dialogMessage(QString, QString, int)), window,
-                         SLOT(showMsgBox(QString, QString, int)));
-        QObject::connect(reader, SIGNAL(consoleMessage(QString, int)), window, SLOT(addConsoleMessage(QString, int)));
+    if (framework) {
+        QObject::connect(reader, SIGNAL(dialogMessage(QString, QString, int)), framework,
+                         SIGNAL(dialogMessage(QString, QString, int)), Qt::DirectConnection);
+        QObject::connect(reader, SIGNAL(consoleMessage(QString, int)), framework, SIGNAL(consoleMessage(QString, int)),
+                         Qt::DirectConnection);
     }
 }
 

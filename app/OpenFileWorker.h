@@ -12,7 +12,6 @@
 #include <QStringList>
 
 class Framework;
-class MainWindow;
 class ProgressDialog;
 class QObject;
 class moxbdatabasemanager;
@@ -23,13 +22,15 @@ public:
     OpenFileWorker(Framework &framework, QString path, avaibleDevices_t device, QStringList files,
                    ProgressDialog *progress, int sourceType);
 
-    // True when the window is to offer the data file's settings file (once
-    // the task has ended: the settings open into the session this one made).
-    bool run();
+    // Sets Framework::offerSettingsFile when the window is to offer the data
+    // file's settings file once the task has ended (the settings open into
+    // the session this one made).
+    void run();
 
     // Steps 1-2 of the reader procedure, shared with the import task:
-    // progress to the dialog, messages to the window (both may be null).
-    static void wireReader(QObject *reader, ProgressDialog *progress, MainWindow *window);
+    // progress to the dialog, messages on Framework's signals, which the
+    // window shows (both may be null).
+    static void wireReader(QObject *reader, ProgressDialog *progress, Framework *framework);
 
 private:
     enum class Outcome {

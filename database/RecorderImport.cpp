@@ -85,6 +85,7 @@ RecorderImport::Result RecorderImport::run(const Request &request)
     m_rows = 0;
     m_rewritten = 0;
     m_differing = 0;
+    m_repeated = 0;
     m_addedParameters = 0;
 
     // A name left attached by an import that was torn down mid-way.
@@ -310,6 +311,7 @@ RecorderImport::Result RecorderImport::importRows()
     m_rows = merge.rowCount();
     m_rewritten = merge.rewritten();
     m_differing = merge.differing();
+    m_repeated = merge.repeatedInSource();
     if (step(100))
         return Result::Cancelled;
     return Result::Done;

@@ -53,8 +53,10 @@ public:
     qint64 rowCount() const { return m_rows; }
     qint64 rewritten() const { return m_rewritten; }
     // Values of the file not written because the table holds another value
-    // at their date and time (RecorderMerge::differing).
+    // at their date and time (RecorderMerge::differing), or because a later
+    // row of the file holds another one there (RecorderMerge::repeatedInSource).
     qint64 differing() const { return m_differing; }
+    qint64 repeatedInFile() const { return m_repeated; }
     int addedParameters() const { return m_addedParameters; }
 
     // Work tables that an interrupted import of an earlier version leaves
@@ -77,5 +79,6 @@ private:
     qint64 m_rows = 0;
     qint64 m_rewritten = 0;
     qint64 m_differing = 0;
+    qint64 m_repeated = 0;
     int m_addedParameters = 0;
 };

@@ -19,6 +19,14 @@ namespace {
 
 const QString kNew = QStringLiteral("temp.recorder_new");
 const QString kTail = QStringLiteral("temp.recorder_tail");
+// Values of new rows that a later new row at their date and time replaced.
+const QString kLost = QStringLiteral("temp.recorder_lost");
+
+// A cell that holds a value: not NULL, '' or ' '.
+QString valueOf(const QString &cell)
+{
+    return QStringLiteral("NULLIF(NULLIF(%1, ''), ' ')").arg(cell);
+}
 
 bool isKey(const QString &name)
 {
@@ -60,6 +68,7 @@ void RecorderMerge::dropWork()
     QSqlQuery query(m_in.db);
     query.exec(QStringLiteral("DROP TABLE IF EXISTS ") + kNew);
     query.exec(QStringLiteral("DROP TABLE IF EXISTS ") + kTail);
+    query.exec(QStringLiteral("DROP TABLE IF EXISTS ") + kLost);
 }
 
 // The order the merge leaves behind: ids 1..n, (date, time) text strictly
@@ -126,19 +135,22 @@ bool RecorderMerge::isOrdered(bool *ordered)
     return true;
 }
 
-bool RecorderMerge::countDiffering(const QStringList &targets)
+bool RecorderMerge::countDiffering(const QStringList &targets, bool repeats)
 {
     // The table keeps one row per date and time: a value that lost there is
-    // not in it, and the user is told how many.
+    // not in it, and the user is told how many, and why.
     m_differing = 0;
+    m_repeated = 0;
     if (m_in.columns.isEmpty())
         return true;
     const QString source = quoteIdentifier(m_in.sourceSchema) + QLatin1Char('.') + quoteIdentifier(m_in.sourceTable);
-    QStringList sums;
+    QStringList sums, lost;
     for (int i = 0; i < m_in.columns.size(); ++i) {
         const QString s = QStringLiteral("s.") + quoteIdentifier(m_in.columns.at(i).source);
-        sums << QStringLiteral("SUM(NULLIF(NULLIF(%1, ''), ' ') IS NOT NULL AND t.%2 IS NOT %1)")
-                    .arg(s, quoteIdentifier(targets.at(i)));
+        const QString t = QStringLiteral("t.") + quoteIdentifier(targets.at(i));
+        sums << QStringLiteral("SUM(%1 IS NOT NULL AND %2 IS NOT %3)").arg(valueOf(s), t, s);
+        const QString l = QStringLiteral("l.") + slot(QLatin1Char('v'), i);
+        lost << QStringLiteral("SUM(%1 IS NOT NULL AND %2 IS NOT %1)").arg(l, t);
     }
     QSqlQuery query(m_in.db);
     query.setForwardOnly(true);
@@ -151,6 +163,20 @@ bool RecorderMerge::countDiffering(const QStringList &targets)
     }
     for (int i = 0; i < sums.size(); ++i)
         m_differing += query.value(i).toLongLong();
+    if (!repeats)
+        return true;
+    // Of those, the ones a later new row replaced before the table was
+    // reached; the rest lost to a stored value.
+    if (!query.exec(QStringLiteral("SELECT %1 FROM %2 AS l JOIN main.%3 AS t ON t.\"date\" = l.\"date\" AND "
+                                   "t.\"time\" = l.\"time\";")
+                        .arg(lost.join(QStringLiteral(", ")), kLost, quoteIdentifier(m_in.table)))
+        || !query.next()) {
+        m_error = tr("Comparing the new rows with the table: ") + query.lastError().text();
+        return false;
+    }
+    for (int i = 0; i < lost.size(); ++i)
+        m_repeated += query.value(i).toLongLong();
+    m_differing -= m_repeated;
     return true;
 }
 
@@ -161,6 +187,7 @@ RecorderMerge::Result RecorderMerge::run(const Input &input)
     m_rows = 0;
     m_rewritten = 0;
     m_differing = 0;
+    m_repeated = 0;
     dropWork();
     const Result result = [this] {
         const QString t = quoteIdentifier(m_in.table);
@@ -208,13 +235,14 @@ RecorderMerge::Result RecorderMerge::run(const Input &input)
             return Result::Failed;
 
         // Stage the new rows, one per date and time: of rows with an equal
-        // key the later one wins column by column where it has a value.
+        // key the later one wins column by column where it has a value (a
+        // blank cell is none).
         QStringList staged, sourceNames, upsert;
         for (int i = 0; i < m_in.columns.size(); ++i) {
             const QString v = slot(QLatin1Char('v'), i);
             staged << v;
             sourceNames << quoteIdentifier(m_in.columns.at(i).source);
-            upsert << QStringLiteral("%1 = coalesce(excluded.%1, %1)").arg(v);
+            upsert << QStringLiteral("%1 = coalesce(%2, %1)").arg(v, valueOf(QStringLiteral("excluded.") + v));
         }
         const QString newSlots = staged.isEmpty() ? QString() : QStringLiteral(", ") + staged.join(QStringLiteral(", "));
         if (!exec(QStringLiteral("CREATE TEMP TABLE recorder_new (\"date\" TEXT, \"time\" TEXT%1, "
@@ -244,6 +272,7 @@ RecorderMerge::Result RecorderMerge::run(const Input &input)
         // no stored row is to be updated.
         bool mayDiffer = true;
         bool overlap = true;
+        bool repeats = true;
         {
             QSqlQuery query(m_in.db);
             qint64 sourceRows = -1, stagedRows = -2;
@@ -267,7 +296,25 @@ RecorderMerge::Result RecorderMerge::run(const Input &input)
                 query.addBindValue(time);
                 overlap = !query.exec() || !query.next() || query.value(0).toInt() != 0;
             }
-            mayDiffer = sourceRows != stagedRows || overlap;
+            repeats = sourceRows != stagedRows;
+            mayDiffer = repeats || overlap;
+        }
+        // A date and time the new rows hold twice: the values that a later
+        // row replaced, kept apart while every staged row is still there.
+        if (repeats && !m_in.columns.isEmpty()) {
+            QStringList picked;
+            for (int i = 0; i < m_in.columns.size(); ++i) {
+                const QString s = QStringLiteral("s.") + quoteIdentifier(m_in.columns.at(i).source);
+                const QString v = slot(QLatin1Char('v'), i);
+                picked << QStringLiteral("CASE WHEN %1 IS NOT NULL AND %2 IS NOT n.%3 THEN %2 END AS %3")
+                              .arg(valueOf(s), s, v);
+            }
+            if (!exec(QStringLiteral("CREATE TEMP TABLE recorder_lost AS SELECT s.\"date\" AS \"date\", s.\"time\" "
+                                     "AS \"time\", %1 FROM %2 AS s JOIN %3 AS n ON n.\"date\" = s.\"date\" AND "
+                                     "n.\"time\" = s.\"time\";")
+                          .arg(picked.join(QStringLiteral(", ")), source, kNew),
+                      tr("Reading the new rows: ")))
+                return Result::Failed;
         }
 
         bool ordered = false;
@@ -334,7 +381,7 @@ RecorderMerge::Result RecorderMerge::run(const Input &input)
             QSqlQuery query(m_in.db);
             if (query.exec(QStringLiteral("SELECT count(*) FROM %1;").arg(t)) && query.next())
                 m_rows = query.value(0).toLongLong();
-            return !mayDiffer || countDiffering(targets) ? Result::Done : Result::Failed;
+            return !mayDiffer || countDiffering(targets, repeats) ? Result::Done : Result::Failed;
         }
 
         // The stored rows to write again; a table out of order may hold a
@@ -414,10 +461,10 @@ RecorderMerge::Result RecorderMerge::run(const Input &input)
             if (query.exec(QStringLiteral("SELECT count(*) FROM %1;").arg(t)) && query.next())
                 m_rows = query.value(0).toLongLong();
         }
-        if (mayDiffer && !countDiffering(targets))
+        if (mayDiffer && !countDiffering(targets, repeats))
             return Result::Failed;
         TRACE() << "Wide table" << m_in.table << "rows:" << m_rows << "written again:" << m_rewritten
-                << "differing values not written:" << m_differing;
+                << "differing values not written:" << m_differing << "repeated:" << m_repeated;
         return cancelled(5) ? Result::Cancelled : Result::Done;
     }();
     dropWork();

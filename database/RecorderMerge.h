@@ -62,9 +62,11 @@ public:
     qint64 rowCount() const { return m_rows; }
     qint64 rewritten() const { return m_rewritten; }
     // Values of the new rows (not NULL, '' or ' ') that the table does not
-    // hold at their date and time after the merge: a stored value kept in
-    // their place, or another new row's at the same date and time.
+    // hold at their date and time after the merge, apart by why: a stored
+    // value kept in their place, or a later new row's value at the same date
+    // and time (the new rows hold that date and time twice).
     qint64 differing() const { return m_differing; }
+    qint64 repeatedInSource() const { return m_repeated; }
 
     // Name of the (date, time) index that the merge keeps on a wide table.
     static QString indexName(const QString &table);
@@ -74,7 +76,8 @@ private:
     // Reports the step and tells whether the import is to stop.
     bool cancelled(int step) const;
     bool isOrdered(bool *ordered);
-    bool countDiffering(const QStringList &targets);
+    // repeats: the new rows hold a date and time twice (recorder_lost made).
+    bool countDiffering(const QStringList &targets, bool repeats);
     void dropWork();
 
     Input m_in;
@@ -82,4 +85,5 @@ private:
     qint64 m_rows = 0;
     qint64 m_rewritten = 0;
     qint64 m_differing = 0;
+    qint64 m_repeated = 0;
 };

@@ -225,6 +225,7 @@ void BrenaConfigParser::loadParametersMap(const QByteArray &blob)
 bool BrenaConfigParser::convertData(QSqlDatabase db, BrenaTableModel *model)
 {
     TRACE_FUNC();
+    m_skippedRecords = 0;
     if (m_parametersMap.isEmpty())
         return false;
     emit consoleMessage(tr("Converting data"), 0);
@@ -301,5 +302,6 @@ bool BrenaConfigParser::convertData(QSqlDatabase db, BrenaTableModel *model)
         emit consoleMessage(transaction.errorText(), 3);
         return false;
     }
+    m_skippedRecords = invalidTimes;
     return true;
 }

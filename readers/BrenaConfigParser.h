@@ -38,6 +38,8 @@ public:
     // transaction; a value already stored for its parameter and time is
     // kept as it is. Progress in percent through fillDataProgressChanged.
     bool convertData(QSqlDatabase db, BrenaTableModel *model);
+    // Records the last conversion left out: their date or time cannot be read.
+    int skippedRecords() const { return m_skippedRecords; }
 
     // Polled once per record by convertData: 1 stops it (rolled back, false).
     void setCancelFlag(QAtomicInteger<char> *cancelFlag) { m_cancelFlag = cancelFlag; }
@@ -58,4 +60,5 @@ private:
     QFile m_unitsFile;
     ParametersMap m_parametersMap;
     QAtomicInteger<char> *m_cancelFlag = nullptr;
+    int m_skippedRecords = 0;
 };

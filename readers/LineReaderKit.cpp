@@ -238,6 +238,12 @@ void LineReaderKit::reportLine(const char *source, qint64 lineNumber, int icon, 
         emit consoleMessage(message(), icon);
 }
 
+void LineReaderKit::skipLine(const char *source, qint64 lineNumber, int icon, LineNumberStyle style)
+{
+    ++m_skippedLines;
+    reportLine(source, lineNumber, icon, style);
+}
+
 void LineReaderKit::resetLineMessages()
 {
     m_lineMessages.reset();
@@ -296,6 +302,7 @@ bool LineReaderKit::runReadLoop(QSqlDatabase db, int *count, qint64 firstLineNum
     } release{m_writer};
 
     resetLineMessages();
+    m_skippedLines = 0;
     // The counts of held-back messages end the read, whichever way it ends.
     struct CountsAtEnd
     {
@@ -379,6 +386,8 @@ bool LineReaderKit::runReadLoop(QSqlDatabase db, int *count, qint64 firstLineNum
         reportDatabaseError(transaction.errorText(), QStringLiteral("COMMIT"));
         return false;
     }
+    if (m_skippedLines > 0)
+        emit consoleMessage(text("Lines of the file that cannot be read, skipped: %1").arg(m_skippedLines), 2);
     emit consoleMessage(text("Parse table data in: ") + QString::number(m_timer.elapsed()) + QStringLiteral(" ms"), 0);
     if (count)
         *count = int(lineNumber);

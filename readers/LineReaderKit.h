@@ -82,6 +82,14 @@ public:
     };
     void reportLine(const char *source, qint64 lineNumber, int icon,
                     LineNumberStyle style = LineNumberStyle::Parenthesised);
+    // A line that held something the reader could not read, passed over
+    // while the read goes on: reported as reportLine does, and counted. A
+    // read that ends with such lines tells their count (a text of the
+    // reader's, "Lines of the file that cannot be read, skipped: %1").
+    void skipLine(const char *source, qint64 lineNumber, int icon = 2,
+                  LineNumberStyle style = LineNumberStyle::Parenthesised);
+    // Lines skipped by the last read loop; what a file's import tells.
+    qint64 skippedLines() const { return m_skippedLines; }
 
     MeasurementWriter &writer() { return m_writer; }
 
@@ -161,6 +169,7 @@ private:
     // CRs of a run that no LF closed: each ends an empty line.
     qint64 m_pendingLoneCrs = 0;
     MessageCap m_lineMessages;
+    qint64 m_skippedLines = 0;
     QElapsedTimer m_timer;
     MeasurementWriter m_writer;
     LongLineHandler m_longLineHandler;

@@ -16,6 +16,7 @@ namespace {
     QT_TRANSLATE_NOOP("MoxBTotalizerParser", "Line skipped, invalid date or time"),
     QT_TRANSLATE_NOOP("MoxBTotalizerParser", "Line skipped, too long"),
     QT_TRANSLATE_NOOP("MoxBTotalizerParser", "%1 (%2 more lines like this not listed)"),
+    QT_TRANSLATE_NOOP("MoxBTotalizerParser", "Lines of the file that cannot be read, skipped: %1"),
 };
 
 } // namespace

@@ -19,6 +19,7 @@ namespace {
     QT_TRANSLATE_NOOP("QuilACsvParser", "Parser work was canceled in: "),
     QT_TRANSLATE_NOOP("QuilACsvParser", "Parse table data in: "),
     QT_TRANSLATE_NOOP("QuilACsvParser", "%1 (%2 more lines like this not listed)"),
+    QT_TRANSLATE_NOOP("QuilACsvParser", "Lines of the file that cannot be read, skipped: %1"),
 };
 
 const char *const kInvalidHeader = QT_TRANSLATE_NOOP("QuilACsvParser", "Invalid header format!");
@@ -105,7 +106,7 @@ bool QuilACsvParser::parseFile(QSqlDatabase db, int *count)
 
 void QuilACsvParser::skipLine(const char *text, qint64 lineNumber)
 {
-    m_kit.reportLine(text, lineNumber, 2);
+    m_kit.skipLine(text, lineNumber);
 }
 
 bool QuilACsvParser::handleLine(const Field &line, qint64 lineNumber)

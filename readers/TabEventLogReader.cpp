@@ -34,7 +34,7 @@ TabEventLogReader::TabEventLogReader(LineReaderKit &kit, EventTime time, const c
     // line holding only its line end reaches the handler, which passes it
     // over without a word.
     m_kit.setShortLinesToHandler(true);
-    m_kit.setLongLineHandler([this](qint64 n) { m_kit.reportLine(kTooLong, n, 2); });
+    m_kit.setLongLineHandler([this](qint64 n) { m_kit.skipLine(kTooLong, n); });
 }
 
 bool TabEventLogReader::parseFile(QSqlDatabase db, int *count, int eventType)
@@ -93,12 +93,12 @@ bool TabEventLogReader::handleLine(const Field &line, qint64 lineNumber)
         return true;
     }
     if (m_fields.size() != 3) {
-        m_kit.reportLine(kWrongFieldCount, lineNumber, 2);
+        m_kit.skipLine(kWrongFieldCount, lineNumber);
         return true;
     }
     qint64 msecs = 0;
     if (!readTime(&msecs)) {
-        m_kit.reportLine(kBadTimeStamp, lineNumber, 2);
+        m_kit.skipLine(kBadTimeStamp, lineNumber);
         return true;
     }
     if (!m_prepared) {

@@ -22,6 +22,8 @@ public:
     // Checks the shape of the first line; the file stays at its start.
     bool checkHeader();
     bool parseFile(QSqlDatabase db, int *count);
+    // Lines the last parse left out as unreadable (the kit counts them).
+    qint64 skippedLines() const { return m_kit.skippedLines(); }
 
     static QString unitForParameter(QString name);
 

@@ -23,6 +23,8 @@ public:
     // the file is back at its start.
     bool checkHeader();
     bool parseFile(QSqlDatabase db, int *count);
+    // Lines the last parse left out as unreadable (the kit counts them).
+    qint64 skippedLines() const { return m_kit.skippedLines(); }
 
     static QString unitForParameter(QString name);
 

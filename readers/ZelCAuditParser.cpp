@@ -16,6 +16,7 @@ namespace {
     QT_TRANSLATE_NOOP("ZelCAuditParser", "Line skipped, invalid date or time"),
     QT_TRANSLATE_NOOP("ZelCAuditParser", "Line skipped, too long"),
     QT_TRANSLATE_NOOP("ZelCAuditParser", "%1 (%2 more lines like this not listed)"),
+    QT_TRANSLATE_NOOP("ZelCAuditParser", "Lines of the file that cannot be read, skipped: %1"),
 };
 
 } // namespace

@@ -20,6 +20,8 @@ public:
 
     bool openFile(QString path);
     bool parseFile(QSqlDatabase db, int *count, int eventType);
+    // Lines the last parse left out as unreadable (the kit counts them).
+    qint64 skippedLines() const { return m_kit.skippedLines(); }
 
 signals:
     void dialogMessage(QString msg, QString title = QString(), int icon = 0);

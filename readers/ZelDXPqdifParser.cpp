@@ -315,9 +315,19 @@ bool ZelDXPqdifParser::parseFile(QSqlDatabase db, int *count)
 
     sendSeriesWarningCounts();
 
+    // Up to the commit a cancel is one: nothing of the file stays. After it
+    // the file is stored, whatever the flag says by then.
+    if (cancelled()) {
+        emit consoleMessage(tr("Data import was canceled."), 2);
+        return false;
+    }
     QSqlQuery view(db);
     view.exec(QStringLiteral("DROP VIEW IF EXISTS DataConnected"));
     if (!view.exec(QLatin1String(kViewStatement))) {
+        if (cancelled()) {
+            emit consoleMessage(tr("Data import was canceled."), 2);
+            return false;
+        }
         emit consoleMessage(view.lastError().text(), 3);
         dialog(tr("Failed to prepare data view."), 3);
         return false;

@@ -19,6 +19,7 @@ namespace {
     QT_TRANSLATE_NOOP("moxbauditparser", "Parser work was canceled in: "),
     QT_TRANSLATE_NOOP("moxbauditparser", "Parse table data in: "),
     QT_TRANSLATE_NOOP("moxbauditparser", "%1 (%2 more lines like this not listed)"),
+    QT_TRANSLATE_NOOP("moxbauditparser", "Lines of the file that cannot be read, skipped: %1"),
 };
 
 const char *const kNotThreeParts = QT_TRANSLATE_NOOP("moxbauditparser", "Skipping line (not exactly 3 parts): ");
@@ -44,7 +45,7 @@ moxbauditparser::moxbauditparser(ProgressDialog *progress, QAtomicInteger<char> 
     m_kit.forwardSignalsTo(this);
     // Empty lines are lines without three parts like any other.
     m_kit.setShortLinesToHandler(true);
-    m_kit.setLongLineHandler([this](qint64 n) { m_kit.reportLine(kTooLong, n, 2); });
+    m_kit.setLongLineHandler([this](qint64 n) { m_kit.skipLine(kTooLong, n); });
 }
 
 moxbauditparser::~moxbauditparser() = default;
@@ -89,7 +90,11 @@ bool moxbauditparser::handleLine(const Field &line, qint64 lineNumber)
     }
     if (m_fields.size() != 3) {
         TRACE() << "Skipping line " << lineNumber << ": Not exactly 3 parts";
-        m_kit.reportLine(kNotThreeParts, lineNumber, 2, LineReaderKit::LineNumberStyle::Appended);
+        // An empty line is told like any other, but it held nothing to lose.
+        if (m_fields.isEmpty())
+            m_kit.reportLine(kNotThreeParts, lineNumber, 2, LineReaderKit::LineNumberStyle::Appended);
+        else
+            m_kit.skipLine(kNotThreeParts, lineNumber, 2, LineReaderKit::LineNumberStyle::Appended);
         return true;
     }
     if (!m_prepared) {

@@ -22,6 +22,8 @@ public:
     bool openFile(QString path);
     // code (audit or alarm log) is accepted and not stored.
     bool parseFile(QSqlDatabase db, int *count, int code);
+    // Lines the last parse left out as unreadable (the kit counts them).
+    qint64 skippedLines() const { return m_kit.skippedLines(); }
 
 signals:
     void dialogMessage(QString msg, QString title = QString(), int icon = 0);

@@ -10,6 +10,8 @@
 #include <QHash>
 #include <QPointer>
 
+#include <algorithm>
+
 namespace {
 
 const QString kBlank = QStringLiteral(" ");
@@ -105,6 +107,29 @@ bool moxbcsvparser::parseFile(QSqlDatabase db, int *count, int code)
     const int nul = bytes.indexOf('\0');
     const QString text = QString::fromUtf8(bytes.constData(), nul < 0 ? bytes.size() : nul);
     const double totalBytes = bytes.size();
+    // What lies beyond the first NUL is not read; only NULs there lose nothing.
+    m_skippedLines = 0;
+    int stoppedAt = 0;
+    if (nul >= 0) {
+        bool beyondNuls = false;
+        bool pieceHolds = false; // the current line of the tail holds text
+        for (int i = nul; i < bytes.size(); ++i) {
+            const char c = bytes.at(i);
+            if (c == '\0')
+                continue;
+            beyondNuls = true;
+            if (c == '\n') {
+                m_skippedLines += pieceHolds ? 1 : 0;
+                pieceHolds = false;
+            } else if (c != '\r') {
+                pieceHolds = true;
+            }
+        }
+        if (beyondNuls) {
+            m_skippedLines = qMax<qint64>(m_skippedLines + (pieceHolds ? 1 : 0), 1);
+            stoppedAt = int(std::count(bytes.constData(), bytes.constData() + nul, '\n')) + 1;
+        }
+    }
 
     if (m_progress)
         ProgressDialog::postMaximum(QPointer<ProgressDialog>(m_progress), 100);
@@ -195,6 +220,10 @@ bool moxbcsvparser::parseFile(QSqlDatabase db, int *count, int code)
         return false;
     }
     emit consoleMessage(QStringLiteral("Parsed %1 rows in %2 ms").arg(rowCounter).arg(timer.elapsed()), 1);
+    if (stoppedAt > 0)
+        emit consoleMessage(tr("Reading stopped at a NUL byte in line %1; the rest of the file was not read.")
+                                .arg(stoppedAt),
+                            2);
     *count = rowCounter;
     return true;
 }

@@ -28,6 +28,10 @@ public:
     // code is accepted and not used. On success count holds the lines after
     // the header, stored or skipped (a final line end counts one).
     bool parseFile(QSqlDatabase db, int *count, int code);
+    // Reading stops at the first NUL byte. Lines after it that the last
+    // parse left unread, when more than NUL bytes follow (a tail of NULs is
+    // a logger's unused space); 0 for a file read to its end.
+    qint64 skippedLines() const { return m_skippedLines; }
 
     // The header's titles as DataMoxB columns: trailing empty titles dropped,
     // an empty title between others named "Column_<position>", the "record"
@@ -52,6 +56,7 @@ private:
     bool insertBatch(WideRowWriter &writer, QSqlDatabase db, const QStringList &columns, const QVector<Row> &rows);
 
     QFile m_file;
+    qint64 m_skippedLines = 0;
     ProgressDialog *m_progress;
     QAtomicInteger<char> *m_cancelFlag;
 };

@@ -268,15 +268,41 @@ private slots:
         QCOMPARE(lines.last(), QStringLiteral("The file was imported, but not whole: ") + second);
         QCOMPARE(testdb::column(appDb(), "SELECT \"U1 (Hall)\" FROM DataMoxB ORDER BY id"), (QStringList{"1", "2"}));
 
-        // One time twice in a file: one value is kept, the other counted; a
-        // blank (no value) counts nothing.
-        const QString twice = file(QStringLiteral("twice.csv"), header + "1,2026-01-14,00:00:00.000,1,,\n"
+        // One time twice in a file, for an instrument the table holds no
+        // value of: the later value is kept and the earlier one counted in
+        // words of its own; a blank is no value and replaces none.
+        const QString twice = file(QStringLiteral("twice.csv"), header + "1,2026-01-14,00:00:00.000,1,3,\n"
                                                                          "2,2026-01-14,00:00:00.000,7,,\n");
         QVERIFY(import(twice, MoxB, yard));
         lines = console.take();
+        QVERIFY(lines.contains(QStringLiteral("Values of the file not written, as a later row of the file holds "
+                                              "another value at the same date and time: 1")));
+        QVERIFY(lines.filter(QStringLiteral("already holds")).isEmpty());
+        QCOMPARE(lines.last(), QStringLiteral("The file was imported, but not whole: ") + twice);
+        QCOMPARE(testdb::column(appDb(), "SELECT \"U1 (Yard)\" || '|' || \"U2 (Yard)\" FROM DataMoxB WHERE \"time\" = "
+                                         "'00:00:00.000'"),
+                 QStringList{"7|3"});
+
+        // Both at once, each counted apart: U1 at 00:00:00 differs from the
+        // stored 1; 00:00:05 is in the file twice.
+        const QString both = file(QStringLiteral("both.csv"), header + "1,2026-01-14,00:00:00.000,4,5,\n"
+                                                                       "2,2026-01-14,00:00:05.000,3,,\n"
+                                                                       "3,2026-01-14,00:00:05.000,8,,\n");
+        QVERIFY(import(both, MoxB, hall));
+        lines = console.take();
         QVERIFY(lines.contains(QStringLiteral("Values of the file not written, as the table already holds other values "
                                               "at their date and time: 1")));
-        QCOMPARE(lines.last(), QStringLiteral("The file was imported, but not whole: ") + twice);
+        QVERIFY(lines.contains(QStringLiteral("Values of the file not written, as a later row of the file holds "
+                                              "another value at the same date and time: 1")));
+        QCOMPARE(lines.last(), QStringLiteral("The file was imported, but not whole: ") + both);
+
+        // The same line twice loses nothing.
+        const QString same = file(QStringLiteral("same.csv"), header + "1,2026-01-14,00:00:09.000,6,6,\n"
+                                                                       "1,2026-01-14,00:00:09.000,6,6,\n");
+        QVERIFY(import(same, MoxB, hall));
+        lines = console.take();
+        QVERIFY(lines.filter(QStringLiteral("not written")).isEmpty());
+        QCOMPARE(lines.last(), QStringLiteral("The whole file was imported: ") + same);
 
         // The first file again: every value is the one stored.
         QVERIFY(import(first, MoxB, hall));

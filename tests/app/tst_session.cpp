@@ -314,7 +314,8 @@ private slots:
         expectClosed();
         QCOMPARE(recorder->takeStarted(), 0);
         QCOMPARE(messages(recorder->take()),
-                 (QStringList{QStringLiteral("Opening file: ") + path, QStringLiteral("Session closed")}));
+                 (QStringList{QStringLiteral("Opening file: ") + path, QStringLiteral("File has invalid format!"),
+                              QStringLiteral("Session closed")}));
         QCOMPARE(prompts->count(QStringLiteral("message")), 1);
         QCOMPARE(prompts->calls.last().text, QStringLiteral("File has invalid format!"));
     }
@@ -412,7 +413,9 @@ private slots:
         expectClosed();
         QCOMPARE(g_framework->cancelFlag.loadAcquire(), char(1));
         QVERIFY(windowConsoleText().contains(QStringLiteral("Parser work was canceled in: ")));
-        QCOMPARE(messages(recorder->take()).last(), QStringLiteral("Session closed"));
+        const QStringList told = messages(recorder->take());
+        QVERIFY(told.contains(QStringLiteral("Opening of the file %1 was cancelled.").arg(QDir::toNativeSeparators(path))));
+        QCOMPARE(told.last(), QStringLiteral("Session closed"));
         // The reader rolled back: the temporary database holds no values.
         Connections::registerFile(QStringLiteral("checkZelB"), ArchiveManager::tmpDatabasePath(QStringLiteral("ZelB")));
         QCOMPARE(countRows(QStringLiteral("checkZelB"), QStringLiteral("Data")), 0);

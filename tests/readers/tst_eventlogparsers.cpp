@@ -100,6 +100,8 @@ static ReaderOutcome runEventReader(const QString &path, QSqlDatabase db, int co
     o.headerOk = o.opened;
     if (o.opened)
         o.parsed = reader.parseFile(db, &o.count, code);
+    if (o.parsed)
+        o.skipped = reader.skippedLines();
     return o;
 }
 
@@ -201,7 +203,12 @@ void TestEventLogParsers::tabLines()
         QCOMPARE(rows[0].dateTime, dateTime);
         QCOMPARE(rows[0].eventType, 7);
     }
-    QCOMPARE(warnings(log), warning.isEmpty() ? QStringList() : QStringList{warning});
+    // A skipped line is counted, and the count told once the read is done.
+    QStringList told;
+    if (!warning.isEmpty())
+        told << warning << QStringLiteral("2:Lines of the file that cannot be read, skipped: 1");
+    QCOMPARE(warnings(log), told);
+    QCOMPARE(o.skipped, qint64(warning.isEmpty() ? 0 : 1));
     QVERIFY(log.dialogs.isEmpty());
     QVERIFY(log.lastConsole().text.startsWith(QStringLiteral("Parse table data in: ")));
 }
@@ -217,7 +224,10 @@ void TestEventLogParsers::tabCountAndOrder()
     const ReaderOutcome o = runTab(Audit, file, 2, &log);
     QVERIFY(o.parsed);
     QCOMPARE(o.count, 5);
-    QCOMPARE(warnings(log), QStringList{QStringLiteral("2:Line skipped, wrong number of fields (2)")});
+    // The empty line held nothing: only the other one is left out.
+    QCOMPARE(warnings(log), (QStringList{QStringLiteral("2:Line skipped, wrong number of fields (2)"),
+                                         QStringLiteral("2:Lines of the file that cannot be read, skipped: 1")}));
+    QCOMPARE(o.skipped, qint64(1));
     const auto rows = tabEvents(m_db);
     QCOMPARE(rows.size(), 2);
     QCOMPARE(rows[0].name, QStringLiteral("First"));
@@ -271,26 +281,30 @@ void TestEventLogParsers::textLogLines_data()
 {
     QTest::addColumn<QByteArray>("line");
     QTest::addColumn<QStringList>("row"); // empty: no row
+    QTest::addColumn<bool>("leftOut");    // a line that held something
     const QStringList dte{QStringLiteral("2024-01-02"), QStringLiteral("10:00:00"), QStringLiteral("Door open")};
-    QTest::newRow("CR LF") << QByteArray("2024-01-02,10:00:00,Door open\r\n") << dte;
-    QTest::newRow("final comma, CR LF") << QByteArray("2024-01-02,10:00:00,Door open,\r\n") << dte;
+    QTest::newRow("CR LF") << QByteArray("2024-01-02,10:00:00,Door open\r\n") << dte << false;
+    QTest::newRow("final comma, CR LF") << QByteArray("2024-01-02,10:00:00,Door open,\r\n") << dte << false;
     // A final comma before an LF alone leaves no field either.
-    QTest::newRow("final comma, LF") << QByteArray("2024-01-02,10:00:00,Door open,\n") << dte;
-    QTest::newRow("empty field") << QByteArray("2024-01-02,,10:00:00,Door open\r\n") << dte;
-    QTest::newRow("blanks around") << QByteArray("  2024-01-02 , 10:00:00 ,\tDoor open  \r\n") << dte;
-    QTest::newRow("no line end") << QByteArray("2024-01-02,10:00:00,Door open") << dte;
+    QTest::newRow("final comma, LF") << QByteArray("2024-01-02,10:00:00,Door open,\n") << dte << false;
+    QTest::newRow("empty field") << QByteArray("2024-01-02,,10:00:00,Door open\r\n") << dte << false;
+    QTest::newRow("blanks around") << QByteArray("  2024-01-02 , 10:00:00 ,\tDoor open  \r\n") << dte << false;
+    QTest::newRow("no line end") << QByteArray("2024-01-02,10:00:00,Door open") << dte << false;
     QTest::newRow("unparsed texts") << QByteArray("yesterday,noon,Zażółć\r\n")
                                     << QStringList{QStringLiteral("yesterday"), QStringLiteral("noon"),
-                                                   QStringLiteral("Za\u017c\u00f3\u0142\u0107")};
-    QTest::newRow("comma in the text") << QByteArray("2024-01-02,10:00:00,Door, open\r\n") << QStringList();
-    QTest::newRow("empty line") << QByteArray("\r\n") << QStringList();
-    QTest::newRow("two fields") << QByteArray("2024-01-02,10:00:00\r\n") << QStringList();
+                                                   QStringLiteral("Za\u017c\u00f3\u0142\u0107")}
+                                    << false;
+    QTest::newRow("comma in the text") << QByteArray("2024-01-02,10:00:00,Door, open\r\n") << QStringList()
+                                       << true;
+    QTest::newRow("empty line") << QByteArray("\r\n") << QStringList() << false;
+    QTest::newRow("two fields") << QByteArray("2024-01-02,10:00:00\r\n") << QStringList() << true;
 }
 
 void TestEventLogParsers::textLogLines()
 {
     QFETCH(QByteArray, line);
     QFETCH(QStringList, row);
+    QFETCH(bool, leftOut);
     ReaderLog log;
     // The header line is never stored, even with three fields.
     const ReaderOutcome o = runText("Date,Time,Event\r\n" + line, &log);
@@ -299,12 +313,16 @@ void TestEventLogParsers::textLogLines()
     const auto rows = textEvents(m_db);
     if (row.isEmpty()) {
         QCOMPARE(rows.size(), 0);
-        QCOMPARE(warnings(log), QStringList{QStringLiteral("2:Skipping line (not exactly 3 parts): 2")});
+        QStringList told{QStringLiteral("2:Skipping line (not exactly 3 parts): 2")};
+        if (leftOut)
+            told << QStringLiteral("2:Lines of the file that cannot be read, skipped: 1");
+        QCOMPARE(warnings(log), told);
     } else {
         QCOMPARE(rows.size(), 1);
         QCOMPARE(rows[0], row);
         QVERIFY(warnings(log).isEmpty());
     }
+    QCOMPARE(o.skipped, qint64(leftOut ? 1 : 0));
 }
 
 void TestEventLogParsers::textLogCountAndCancel()
@@ -319,9 +337,11 @@ void TestEventLogParsers::textLogCountAndCancel()
     QCOMPARE(o.count, 152);
     QCOMPARE(textEvents(m_db).size(), 1);
     const QStringList w = warnings(log);
-    QCOMPARE(w.size(), 101);
+    QCOMPARE(w.size(), 102);
     QCOMPARE(w.first(), QStringLiteral("2:Skipping line (not exactly 3 parts): 2"));
-    QCOMPARE(w.last(), QStringLiteral("2:Skipping line (not exactly 3 parts) (50 more lines like this not listed)"));
+    QCOMPARE(w.at(100), QStringLiteral("2:Skipping line (not exactly 3 parts) (50 more lines like this not listed)"));
+    QCOMPARE(w.last(), QStringLiteral("2:Lines of the file that cannot be read, skipped: 150"));
+    QCOMPARE(o.skipped, qint64(150));
 
     cleanup();
     init();

@@ -88,8 +88,17 @@ void TestReaderTexts::entries_data()
                           "An error occurred during database import.",
                           "The file was imported, but not whole: %1",
                           "Values of the file not written, as the table already holds other values at their date "
-                          "and time: %1"})
+                          "and time: %1",
+                          "Values of the file not written, as a later row of the file holds another value at the same "
+                          "date and time: %1",
+                          "Opening of the file %1 was cancelled."})
         QTest::newRow(s) << "Framework" << s;
+    // The count a read ends with, in each context of a reader that skips lines.
+    for (const char *context : {"QuilACsvParser", "ZelCAuditParser", "ZelCDipSwellParser", "ZelCAlarmParser",
+                                "MoxBTotalizerParser", "moxbauditparser"})
+        QTest::newRow(context) << context << "Lines of the file that cannot be read, skipped: %1";
+    QTest::newRow("MoxB, cut at a NUL")
+        << "moxbcsvparser" << "Reading stopped at a NUL byte in line %1; the rest of the file was not read.";
     QTest::newRow("step-driven reader's end") << "NormalDeviceParser" << "Parse table data in: ";
     QTest::newRow("event log, unreadable") << "moxbauditparser" << "File has invalid format!";
     QTest::newRow("MoxA, no export") << "MoxAparser" << "File has invalid format!";

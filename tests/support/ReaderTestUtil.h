@@ -27,6 +27,7 @@ struct ReaderOutcome
     bool parsed = false;
     int count = -1;
     char separator = 0;
+    qint64 skipped = -1; // lines the reader left out as unreadable, once parsed
 };
 
 namespace readertest {
@@ -59,6 +60,8 @@ ReaderOutcome runReader(const QString &path, QSqlDatabase db, ReaderLog *log = n
         o.separator = reader.separator();
     if (o.headerOk)
         o.parsed = reader.parseFile(db, &o.count);
+    if (o.parsed)
+        o.skipped = reader.skippedLines();
     return o;
 }
 
