@@ -20,6 +20,8 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include <sqlite3.h>
+
 using namespace pqdif;
 
 namespace {
@@ -464,19 +466,21 @@ private slots:
         QVERIFY(db.rollback());
     }
 
-    // A cancel once every record is read comes after all that was to be
-    // stored: the file is committed whole, and said so. Only moving the
-    // rows from the log into the database file is left for later.
-    void cancelAfterTheLastRecordKeepsTheFile_data()
+    // Up to the commit a cancel is one: a cancel once every record is read
+    // stores nothing. One that comes with the commit is too late to stop it:
+    // the file is committed whole and said so; only moving the rows from the
+    // log into the database file is left for later.
+    void cancelAroundTheCommit_data()
     {
-        QTest::addColumn<bool>("cancel");
-        QTest::newRow("cancel at the last record") << true;
-        QTest::newRow("no cancel") << false;
+        QTest::addColumn<QString>("cancelAt");
+        QTest::newRow("at the last record") << QStringLiteral("last record");
+        QTest::newRow("during the commit") << QStringLiteral("commit");
+        QTest::newRow("no cancel") << QString();
     }
 
-    void cancelAfterTheLastRecordKeepsTheFile()
+    void cancelAroundTheCommit()
     {
-        QFETCH(bool, cancel);
+        QFETCH(QString, cancelAt);
         const QString path = dir.filePath(QStringLiteral("tail.pqd"));
         if (!QFileInfo::exists(path))
             QVERIFY(pqdifbench::writeFile(path, true, 40));
@@ -485,20 +489,53 @@ private slots:
         ZelDXPqdifParser reader(nullptr, &flag);
         ReaderLog log;
         log.attach(&reader);
-        connect(&reader, &ZelDXPqdifParser::progressValueChanged, &reader, [flagPtr, cancel](int value) {
-            if (value == 100 && cancel)
+        connect(&reader, &ZelDXPqdifParser::progressValueChanged, &reader, [flagPtr, cancelAt](int value) {
+            if (value == 100 && cancelAt == QLatin1String("last record"))
                 flagPtr->storeRelease(1);
         });
+        sqlite3 *handle = Connections::handle(db);
+        QVERIFY(handle);
+        // The commit of the samples, not one of the small ones before it.
+        struct AtCommit
+        {
+            sqlite3 *handle;
+            QAtomicInteger<char> *flag;
+        } atCommit{handle, flagPtr};
+        if (cancelAt == QLatin1String("commit"))
+            sqlite3_commit_hook(
+                handle,
+                [](void *p) {
+                    const auto *c = static_cast<AtCommit *>(p);
+                    if (sqlite3_total_changes(c->handle) > 1000)
+                        c->flag->storeRelease(1);
+                    return 0;
+                },
+                &atCommit);
+        struct HookOff
+        {
+            sqlite3 *handle;
+            ~HookOff() { sqlite3_commit_hook(handle, nullptr, nullptr); }
+        } hookOff{handle};
         QVERIFY(reader.openFile(path));
         int count = -1;
-        QVERIFY(reader.parseFile(db, &count));
+        const bool parsed = reader.parseFile(db, &count);
+        sqlite3_commit_hook(handle, nullptr, nullptr);
+        QVERIFY(log.dialogs.isEmpty());
+        if (cancelAt == QLatin1String("last record")) {
+            QVERIFY(!parsed);
+            QCOMPARE(log.lastConsole().text, QStringLiteral("Data import was canceled."));
+            for (const char *table : {"Devices", "Parameters", "Data"})
+                QCOMPARE(testdb::count(db, QLatin1String(table)), 0);
+            return;
+        }
+        QVERIFY(parsed);
         const int rows = 40 * pqdifbench::kChannels * (pqdifbench::kSeriesPerChannel - 1) * pqdifbench::kValues;
         QCOMPARE(count, rows);
         QCOMPARE(log.lastConsole().text, QStringLiteral("Imported PQDIF samples: %1").arg(rows));
-        QVERIFY(log.dialogs.isEmpty());
         // 150,000 rows take some 10 MB in the file once moved there.
         const qint64 fileSize = QFileInfo(Connections::filePath(kDb)).size();
-        QVERIFY2(cancel ? fileSize < (1 << 20) : fileSize > 4 * (1 << 20), qPrintable(QString::number(fileSize)));
+        QVERIFY2(!cancelAt.isEmpty() ? fileSize < (1 << 20) : fileSize > 4 * (1 << 20),
+                 qPrintable(QString::number(fileSize)));
         QCOMPARE(testdb::count(db, QStringLiteral("DataConnected")), rows);
         // The connection serves on: no transaction left open, no statement stopped.
         QVERIFY(db.transaction());
