@@ -33,12 +33,18 @@ bool sameFile(const QStringList &a, const QStringList &b)
     return false;
 }
 
-// The interrupts made for a file, while they live.
-QMutex registryMutex;
-QList<QueryInterrupt *> &registry()
+// The interrupts made for a file, while they live. Never destroyed: a count
+// may still end on a pool thread while the program's statics go.
+struct Registry
 {
-    static QList<QueryInterrupt *> list;
-    return list;
+    QMutex mutex;
+    QList<QueryInterrupt *> list;
+};
+
+Registry &registry()
+{
+    static Registry *const instance = new Registry;
+    return *instance;
 }
 
 } // namespace
@@ -48,15 +54,15 @@ QueryInterrupt::QueryInterrupt(const QString &file)
 {
     if (m_file.isEmpty())
         return;
-    QMutexLocker lock(&registryMutex);
-    registry().append(this);
+    QMutexLocker lock(&registry().mutex);
+    registry().list.append(this);
 }
 
 QueryInterrupt::~QueryInterrupt()
 {
     if (!m_file.isEmpty()) {
-        QMutexLocker lock(&registryMutex);
-        registry().removeOne(this);
+        QMutexLocker lock(&registry().mutex);
+        registry().list.removeOne(this);
     }
     release();
 }
@@ -67,8 +73,8 @@ void QueryInterrupt::interruptReadersOf(const QString &file)
     if (keys.isEmpty())
         return;
     // Under the registry's lock: none of them is destroyed meanwhile.
-    QMutexLocker lock(&registryMutex);
-    for (QueryInterrupt *stop : qAsConst(registry()))
+    QMutexLocker lock(&registry().mutex);
+    for (QueryInterrupt *stop : qAsConst(registry().list))
         if (sameFile(stop->m_file, keys))
             stop->interrupt();
 }
