@@ -306,7 +306,9 @@ void DataFilterPage::startRecordCount(bool hasRecords)
     if (file.isEmpty())
         return;
     const QString name = registerCountConnection(file);
-    recordCountStop = std::make_shared<QueryInterrupt>();
+    // Closing the session stops it too: the page may outlive the session
+    // (a new one is opened right after) while the count still reads its file.
+    recordCountStop = std::make_shared<QueryInterrupt>(file);
     const std::shared_ptr<QueryInterrupt> stop = recordCountStop;
     QPointer<DataFilterPage> page(this);
     recordCounts.erase(std::remove_if(recordCounts.begin(), recordCounts.end(),

@@ -203,8 +203,9 @@ void DataFilterPage::startDeviceCount(QMessageBox *box, int deviceId, const Arch
     if (file.isEmpty())
         return;
     const QString name = registerCountConnection(file);
-    const auto stop = std::make_shared<QueryInterrupt>();
-    // Closed, or gone with the page: nobody waits for the count any more.
+    // The box closed, or gone with the page, or the session closed: nobody
+    // waits for the count any more.
+    const auto stop = std::make_shared<QueryInterrupt>(file);
     connect(box, &QObject::destroyed, [stop]() { stop->interrupt(); });
     QPointer<QMessageBox> target(box);
     QtConcurrent::run([target, name, stop, deviceId, period]() {

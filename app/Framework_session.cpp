@@ -8,6 +8,7 @@
 #include "app/TaskDialogGuard.h"
 #include "common/Connections.h"
 #include "common/ProgressDialog.h"
+#include "common/QueryInterrupt.h"
 #include "common/SqlUtil.h"
 #include "common/Trace.h"
 #include "database/ArchiveManager.h"
@@ -189,6 +190,12 @@ MyAbstractTableModel *Framework::cloneTableModel()
 void Framework::closeOpenedFile()
 {
     TRACE() << "Function Name: " << "void Framework::closeOpenedFile()";
+    // Counts and look-ups on the pool still reading the session's file stop
+    // now, not when the page that started them goes: a page may outlive its
+    // session, and one deleted later waits for the next turn of the event
+    // loop (after the next file's opening, when that follows).
+    if (dataDatabase.isValid())
+        QueryInterrupt::interruptReadersOf(dataDatabase.path());
     deleteModels();
     // A registration whose opening failed goes too. Models retired but not
     // yet deleted keep their connections until they are gone.

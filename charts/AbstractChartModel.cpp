@@ -7,7 +7,9 @@
 #include "tables/MyAbstractTableModel.h"
 
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFutureWatcher>
+#include <QProgressDialog>
 #include <QPointer>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -92,19 +94,46 @@ bool AbstractChartModel::loadData(uint rowIndex, uint rowLen)
     }
 
     ProgressDialog *dialog = new ProgressDialog(0, tr("Loading data"), UiHost::currentDialogParent(), false);
-    QFutureWatcher<void> watcher;
-    connect(&watcher, SIGNAL(finished()), dialog, SLOT(deleteLater()));
-    connect(this, SIGNAL(progressValueChanged(int)), dialog, SLOT(update(int)));
+    const QPointer<ProgressDialog> window(dialog);
+    // A value at the maximum would hide the window (the toolkit's auto-close)
+    // and one past it close it, before the section is loaded and drawn: the
+    // bar stops one short of its end, and stays a busy indicator until the
+    // worker has posted a maximum.
+    const QMetaObject::Connection progress =
+        connect(this, &AbstractChartModel::progressValueChanged, dialog, [window](int value) {
+            QProgressDialog *inner = window ? window->progressDialog() : nullptr;
+            if (!inner || inner->maximum() <= 1)
+                return;
+            window->update(qBound(0, value, inner->maximum() - 1));
+        });
+
     QFuture<void> future = QtConcurrent::run([this, rowIndex, rowLen, dialog]() {
         Connections::TaskScope connections;
         loadDataWorker(rowIndex, rowLen, dialog);
     });
+    dialog->show();
+    // The window's thread goes on serving its timers, painting and queued
+    // calls; the window-modal progress window keeps the user's input from the
+    // page under it.
+    QFutureWatcher<void> watcher;
+    QEventLoop loop;
+    connect(&watcher, &QFutureWatcherBase::finished, &loop, &QEventLoop::quit);
     watcher.setFuture(future);
-    // The watcher deletes the window once the task has ended, which ends
-    // the modal run; a task that ended before the run started has queued
-    // that deletion already.
-    dialog->exec();
+    // A task that ended while the window was being shown has had its end
+    // delivered already: no loop would ever see it.
+    if (!future.isFinished())
+        loop.exec();
     future.waitForFinished();
+    disconnect(progress);
+    // The caller draws the section before events are processed again; the
+    // window goes then, and not before. Deferred deletion alone would wait
+    // for the event loop that asked for it, keeping a modal window over the
+    // page through plain event processing (and tests).
+    if (window) {
+        window->deleteLater();
+        QMetaObject::invokeMethod(
+            window, [window]() { delete window.data(); }, Qt::QueuedConnection);
+    }
     return !abortFlag;
 }
 

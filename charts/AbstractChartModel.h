@@ -2,7 +2,8 @@
 // The contract between the chart page and a session's data: which parameters
 // can be drawn (ids, names, units, devices), how many distinct times there
 // are to page through, and one section of (time, value) series at a time,
-// loaded on the global thread pool under a busy progress window.
+// loaded on the global thread pool behind a progress window that stays until
+// the caller has drawn it.
 #include "chartlib/ChartTypes.h"
 #include "database/FiltersCfg.h"
 

@@ -1,11 +1,14 @@
 #include "charts/RecorderArchiveChartModel.h"
 
+#include "common/ProgressDialog.h"
 #include "common/SqlUtil.h"
 #include "common/Trace.h"
 
 #include <QElapsedTimer>
+#include <QPointer>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <climits>
 
 RecorderArchiveChartModel::RecorderArchiveChartModel(QSqlDatabase db, const QString &table, QObject *parent)
     : AbstractChartModel(db, parent)
@@ -63,35 +66,38 @@ bool RecorderArchiveChartModel::getDataExportRowCnt()
     paramRowCntList.clear();
     totalRowCnt = 0;
     maxParamRowCnt = 0;
-    const QString table = sql::quoteIdentifier(m_table);
-    for (int i = 0; i < paramCnt && i < paramNamesList.size(); ++i) {
-        // The CSV import writes a blank into a channel's cells in the rows of
-        // other channels: such a cell is as empty as an empty one.
+    const int columns = qMin(paramCnt, paramNamesList.size());
+    if (columns < 1)
+        return false;
+    // One pass over the table for every column: the page opens on the
+    // window's thread, and a scan per column of a wide table held it for
+    // seconds. The CSV import writes a blank into a channel's cells in the
+    // rows of other channels: such a cell is as empty as an empty one. A
+    // number is never empty: SQLite sorts every number before every text, so
+    // "< ''" finds one without turning it into text to trim it, which is
+    // what a scan of an archive's numeric columns spent its time on.
+    QStringList filled;
+    for (int i = 0; i < columns; ++i) {
         const QString column = recorderwide::column(m_table, paramNamesList.at(i));
-        if (!query.exec(QStringLiteral("SELECT COUNT(*) FROM ") + table + QStringLiteral(" WHERE TRIM(") + column
-                        + QStringLiteral(") != ''"))
-            || !query.next()) {
-            TRACE() << "Chart row count failed:" << query.lastError().text();
-            return false;
-        }
-        const int n = query.value(0).toInt();
-        query.finish();
+        filled << QStringLiteral("TOTAL(CASE WHEN ") + column + QStringLiteral(" < '' THEN 1 ELSE TRIM(") + column
+                      + QStringLiteral(") != '' END)");
+    }
+    if (!query.exec(QStringLiteral("SELECT COUNT(*), ") + filled.join(QStringLiteral(", ")) + QStringLiteral(" FROM ")
+                    + sql::quoteIdentifier(m_table))
+        || !query.next()) {
+        TRACE() << "Chart row count failed:" << query.lastError().text();
+        return false;
+    }
+    for (int i = 0; i < columns; ++i) {
+        const int n = int(query.value(i + 1).toLongLong());
         paramRowCntList.append(n);
         totalRowCnt += uint(n);
     }
     // The page pages through rows of the table, not through one column's
     // filled cells: columns filled in alternate rows would otherwise leave
     // the tail of the table out of every section.
-    if (!paramRowCntList.isEmpty()) {
-        if (query.exec(QStringLiteral("SELECT COUNT(*) FROM ") + table) && query.next()) {
-            maxParamRowCnt = uint(query.value(0).toLongLong());
-        } else {
-            TRACE() << "Chart row count failed:" << query.lastError().text();
-            for (int n : qAsConst(paramRowCntList))
-                maxParamRowCnt = qMax(maxParamRowCnt, uint(n));
-        }
-        query.finish();
-    }
+    maxParamRowCnt = uint(query.value(0).toLongLong());
+    query.finish();
     return totalRowCnt != 0;
 }
 
@@ -108,13 +114,21 @@ void RecorderArchiveChartModel::readEdgeTime(QSqlQuery &query, const QString &ag
     query.finish();
 }
 
-void RecorderArchiveChartModel::loadDataWorker(uint rowIndex, uint rowLen, ProgressDialog *)
+void RecorderArchiveChartModel::loadDataWorker(uint rowIndex, uint rowLen, ProgressDialog *dialog)
 {
     if (paramCnt < 1)
         return;
     QElapsedTimer timer;
     timer.start();
     resetSeries();
+
+    // The window holds the table's rows from rowIndex on, at most rowLen of
+    // them (rowLen when the table was never counted). Queued before the
+    // first value, so the window has its maximum when that value arrives.
+    quint64 expected = rowLen;
+    if (maxParamRowCnt > 0)
+        expected = rowIndex < maxParamRowCnt ? qMin(rowLen, maxParamRowCnt - rowIndex) : 0;
+    ProgressDialog::postMaximum(QPointer<ProgressDialog>(dialog), int(qMin<quint64>(expected + 1, INT_MAX)));
 
     QSqlQuery query(connection());
     query.setForwardOnly(true);

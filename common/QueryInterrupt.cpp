@@ -2,11 +2,81 @@
 
 #include "common/Connections.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <QList>
+
 #include <sqlite3.h>
+
+namespace {
+
+// The texts that name a file: its absolute path and, while it exists, the
+// path with links resolved. A file deleted meanwhile is still found by the
+// path it had.
+QStringList fileKeys(const QString &file)
+{
+    if (file.isEmpty())
+        return {};
+    const QFileInfo info(file);
+    QStringList keys{QDir::cleanPath(info.absoluteFilePath())};
+    const QString canonical = info.canonicalFilePath();
+    if (!canonical.isEmpty() && canonical != keys.first())
+        keys << canonical;
+    return keys;
+}
+
+bool sameFile(const QStringList &a, const QStringList &b)
+{
+    for (const QString &key : a)
+        if (b.contains(key))
+            return true;
+    return false;
+}
+
+// The interrupts made for a file, while they live. Never destroyed: a count
+// may still end on a pool thread while the program's statics go.
+struct Registry
+{
+    QMutex mutex;
+    QList<QueryInterrupt *> list;
+};
+
+Registry &registry()
+{
+    static Registry *const instance = new Registry;
+    return *instance;
+}
+
+} // namespace
+
+QueryInterrupt::QueryInterrupt(const QString &file)
+    : m_file(fileKeys(file))
+{
+    if (m_file.isEmpty())
+        return;
+    QMutexLocker lock(&registry().mutex);
+    registry().list.append(this);
+}
 
 QueryInterrupt::~QueryInterrupt()
 {
+    if (!m_file.isEmpty()) {
+        QMutexLocker lock(&registry().mutex);
+        registry().list.removeOne(this);
+    }
     release();
+}
+
+void QueryInterrupt::interruptReadersOf(const QString &file)
+{
+    const QStringList keys = fileKeys(file);
+    if (keys.isEmpty())
+        return;
+    // Under the registry's lock: none of them is destroyed meanwhile.
+    QMutexLocker lock(&registry().mutex);
+    for (QueryInterrupt *stop : qAsConst(registry().list))
+        if (sameFile(stop->m_file, keys))
+            stop->interrupt();
 }
 
 void QueryInterrupt::attach(const QSqlDatabase &db)

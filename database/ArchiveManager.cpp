@@ -445,7 +445,8 @@ qint64 ArchiveManager::runCount(const QString &connection, QString *error, Query
 {
     QString reason;
     qint64 result = -1;
-    {
+    // Stopped before it began (its session closed): the file is not opened.
+    if (!stop || !stop->isInterrupted()) {
         QSqlDatabase db = Connections::database(connection);
         if (!db.isValid() || !db.isOpen()) {
             reason = ArchiveManager::tr("Database is not opened.");

@@ -2,12 +2,14 @@
 #include "common/Connections.h"
 #include "common/GuiCall.h"
 #include "common/Prompts.h"
+#include "common/QueryInterrupt.h"
 #include "common/SqlUtil.h"
 #include "common/SqliteStatement.h"
 #include "common/UtcTime.h"
 #include "support/TestMain.h"
 
 #include <QDialog>
+#include <QFile>
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -17,6 +19,7 @@
 #include <QtConcurrent>
 
 #include <cstdio>
+#include <memory>
 
 class TestCommon : public QObject
 {
@@ -42,6 +45,8 @@ private slots:
     void sameFileRefusesAnotherFile();
     void cancelWatchStopsLongStatements();
     void checkpointFollowsTheCommit();
+    void closingAFileStopsItsReaders_data();
+    void closingAFileStopsItsReaders();
     void rawStatementReportsTheDatabasesReason();
     void transactionRollsBackOnEarlyReturn();
     void transactionReportsFailedCommit();
@@ -582,6 +587,81 @@ void TestCommon::checkpointFollowsTheCommit()
     q = QSqlQuery();
     db = QSqlDatabase();
     Connections::remove(QStringLiteral("checkpoint"));
+}
+
+void TestCommon::closingAFileStopsItsReaders_data()
+{
+    QTest::addColumn<QString>("closed"); // how the closed file is named
+    QTest::addColumn<bool>("stopped");
+    QTest::newRow("the same path") << "same" << true;
+    QTest::newRow("a link to it") << "link" << true;
+    QTest::newRow("a path with dots") << "dots" << true;
+    QTest::newRow("the file deleted") << "deleted" << true;
+    QTest::newRow("another file") << "other" << false;
+    QTest::newRow("no file") << "" << false;
+}
+
+// Closing a file stops what reads it: a statement running on another
+// thread, and one that has not started yet; readers of other files, and
+// interrupts made for no file, run on.
+void TestCommon::closingAFileStopsItsReaders()
+{
+    QFETCH(QString, closed);
+    QFETCH(bool, stopped);
+    const QString tag = QString::number(qHash(QString::fromUtf8(QTest::currentDataTag())));
+    const QString path = m_dir.filePath(QStringLiteral("readers_%1.sqlite").arg(tag));
+    const QString other = m_dir.filePath(QStringLiteral("others_%1.sqlite").arg(tag));
+    const QString name = QStringLiteral("readers");
+    Connections::registerFile(name, path);
+    fillNumbers(name, 1);
+    QueryInterrupt unrelated(m_dir.filePath(QStringLiteral("unrelated_%1.sqlite").arg(tag)));
+    QueryInterrupt unnamed;
+    QueryInterrupt notStarted(path);
+    const auto running = std::make_shared<QueryInterrupt>(path);
+    QSemaphore started;
+    QFuture<QString> reader = QtConcurrent::run([name, running, &started]() {
+        Connections::TaskScope scope;
+        QSqlDatabase db = Connections::database(name);
+        running->attach(db);
+        started.release();
+        QSqlQuery q(db);
+        // Runs for hours unless stopped.
+        const bool ok = q.exec(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n) "
+                                              "SELECT COUNT(*) FROM n WHERE i < 0"));
+        running->release();
+        return ok ? QStringLiteral("ran") : q.lastError().text();
+    });
+    QVERIFY(started.tryAcquire(1, 10000));
+
+    QString closedPath;
+    if (closed == QLatin1String("same")) {
+        closedPath = path;
+    } else if (closed == QLatin1String("link")) {
+        closedPath = m_dir.filePath(QStringLiteral("link_%1.sqlite").arg(tag));
+        QVERIFY(QFile::link(path, closedPath));
+    } else if (closed == QLatin1String("dots")) {
+        closedPath = m_dir.path() + QStringLiteral("/./sub/../") + QFileInfo(path).fileName();
+    } else if (closed == QLatin1String("deleted")) {
+        QVERIFY(QFile::remove(path));
+        closedPath = path;
+    } else if (closed == QLatin1String("other")) {
+        closedPath = other;
+    }
+    QueryInterrupt::interruptReadersOf(closedPath);
+    QCOMPARE(notStarted.isInterrupted(), stopped);
+    QCOMPARE(running->isInterrupted(), stopped);
+    QVERIFY(!unrelated.isInterrupted());
+    QVERIFY(!unnamed.isInterrupted());
+    if (stopped) {
+        QVERIFY(reader.isFinished() || QTest::qWaitFor([&reader]() { return reader.isFinished(); }, 10000));
+        QVERIFY2(reader.result().contains(QStringLiteral("interrupted")), qPrintable(reader.result()));
+    } else {
+        QTest::qWait(50);
+        QVERIFY(!reader.isFinished());
+        running->interrupt();
+        QVERIFY(QTest::qWaitFor([&reader]() { return reader.isFinished(); }, 10000));
+    }
+    Connections::remove(name);
 }
 
 void TestCommon::rawStatementReportsTheDatabasesReason()
