@@ -204,6 +204,18 @@ void Framework::closeOpenedFile()
     emit consoleMessage(tr("Session closed"), 1);
 }
 
+void Framework::endSessionOfGoneDatabase(quint64 registration, const QString &message)
+{
+    // A later session on another file (or the same path opened again) stays.
+    if (!sessionInfo.isOpen || dataDatabase.registration() != registration)
+        return;
+    if (MainWindow *window = mainWindow.data())
+        window->on_actionClosedata_triggered();
+    else
+        closeOpenedFile();
+    emit dialogMessage(message, QString(), 3);
+}
+
 void Framework::closeDatabase(QSqlDatabase &db)
 {
     if (!db.isOpen())
