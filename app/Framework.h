@@ -206,7 +206,8 @@ private:
     void applyPalette(bool light);
     void disposeModel(QObject *model);
     // A read found the file of the registration gone: the session on it
-    // ends, and the user reads why. Run when the window is idle.
+    // ends, and the user reads why (unless a refused write said it). Run
+    // when the window is idle.
     void endSessionOfGoneDatabase(quint64 registration, const QString &message);
     void removeFixedTmpDbFile();
 

@@ -10,6 +10,7 @@
 #include "common/ProgressDialog.h"
 #include "common/SqlUtil.h"
 #include "common/Trace.h"
+#include "database/ApplicationDatabaseFile.h"
 #include "database/ArchiveManager.h"
 #include "readers/moxbdatabasemanager.h"
 
@@ -213,7 +214,8 @@ void Framework::endSessionOfGoneDatabase(quint64 registration, const QString &me
         window->on_actionClosedata_triggered();
     else
         closeOpenedFile();
-    emit dialogMessage(message, QString(), 3);
+    if (appdb::tellNow(registration))
+        emit dialogMessage(message, QString(), 3);
 }
 
 void Framework::closeDatabase(QSqlDatabase &db)

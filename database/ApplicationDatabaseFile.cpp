@@ -13,7 +13,8 @@ struct Gone
 {
     QMutex mutex;
     GoneHandler handler;
-    QSet<quint64> told; // registrations whose loss was passed on
+    QSet<quint64> passedOn; // registrations whose loss the handler heard of
+    QSet<quint64> told;     // registrations whose loss the user read of
 };
 
 Gone &gone()
@@ -28,9 +29,9 @@ void passOn(const Connections::Binding &binding)
     {
         Gone &g = gone();
         QMutexLocker lock(&g.mutex);
-        if (g.told.contains(binding.registration()))
+        if (g.passedOn.contains(binding.registration()))
             return;
-        g.told.insert(binding.registration());
+        g.passedOn.insert(binding.registration());
         handler = g.handler;
     }
     if (handler)
@@ -59,6 +60,13 @@ QString writeRefusal(const QString &name)
 {
     if (!Connections::contains(name) || Connections::isSameFile(name))
         return QString();
+    // Every writer shows it: a read that finds the same file gone later
+    // ends the session without saying it again.
+    {
+        Gone &g = gone();
+        QMutexLocker lock(&g.mutex);
+        g.told.insert(Connections::registration(name));
+    }
     return goneMessage(Connections::filePath(name));
 }
 
@@ -82,6 +90,16 @@ QSqlDatabase readConnection(const Connections::Binding &binding, bool *goneOut)
 QSqlDatabase readConnection(const QString &name, bool *goneOut)
 {
     return readConnection(Connections::Binding::of(name), goneOut);
+}
+
+bool tellNow(quint64 registration)
+{
+    Gone &g = gone();
+    QMutexLocker lock(&g.mutex);
+    if (g.told.contains(registration))
+        return false;
+    g.told.insert(registration);
+    return true;
 }
 
 void setGoneHandler(GoneHandler handler)

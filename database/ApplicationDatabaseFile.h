@@ -19,7 +19,8 @@ namespace appdb {
 void registerSession(const QString &name, const QString &path);
 
 // Empty while the registered application database may be written (also when
-// none is registered under name); otherwise the message for the user.
+// none is registered under name); otherwise the message for the user, which
+// the caller shows.
 QString writeRefusal(const QString &name = QStringLiteral("Data_con"));
 
 // What the user is told about a database file that was deleted or replaced
@@ -39,5 +40,9 @@ QSqlDatabase readConnection(const QString &name, bool *gone = nullptr);
 // the registration and the message for the user. The application installs it.
 using GoneHandler = std::function<void(quint64 registration, const QString &message)>;
 void setGoneHandler(GoneHandler handler);
+
+// True the first time for a registration whose file is gone: the user is to
+// read the message now. A refused write (writeRefusal) has shown it already.
+bool tellNow(quint64 registration);
 
 } // namespace appdb

@@ -84,6 +84,7 @@ class TestDatabaseGone : public QObject
 
     ScriptedPrompts *prompts = nullptr;
     int serial = 0;
+    int deviceId = 0; // the instrument of the session
 
     // A new database with one instrument, an archive imported into it, two
     // parameters ticked and accepted: a filtered session, as the user makes it.
@@ -96,7 +97,7 @@ class TestDatabaseGone : public QObject
         QVERIFY(g_framework->getSessionInfo().isOpen);
         QVERIFY(g_framework->archiveManager.addDevice(QStringLiteral("Site"), ZelB, QDir::tempPath(), false, QString(),
                                                       0, QString(), QString(), {}));
-        const int id = g_framework->archiveManager.getDevices().firstKey();
+        const int id = deviceId = g_framework->archiveManager.getDevices().firstKey();
         const QString archive = QDir(QDir::tempPath()).filePath(QStringLiteral("gone%1.csv").arg(serial));
         QVERIFY(zelb::writeArchive(archive, 30, 4, QDateTime(QDate(2024, 3, 31), QTime(0, 30), Qt::UTC)));
         QVERIFY(g_framework->importData(archive, QStringLiteral("1/1"), ZelB, id, QString()));
@@ -288,8 +289,9 @@ private slots:
         QCOMPARE(besidePath(path), QStringList());
     }
 
-    // Two pages read after the file went, before the window was idle once:
-    // one message, and a later session on the same path is not touched.
+    // An import refused after the file went, then two pages read before the
+    // window was idle once: one message in all, and a later session on the
+    // same path is not touched.
     void toldOnceAndOnlyForThatFile()
     {
         const QString path = QDir(QDir::tempPath()).filePath(QStringLiteral("victim%1.qdb").arg(serial));
@@ -299,6 +301,10 @@ private slots:
         endPoolThreads();
         QVERIFY(QFile::remove(path));
         endPoolThreads();
+        const QString archive = QDir(QDir::tempPath()).filePath(QStringLiteral("late%1.csv").arg(serial));
+        QVERIFY(zelb::writeArchive(archive, 3, 4, QDateTime(QDate(2024, 4, 30), QTime(0, 30), Qt::UTC)));
+        QVERIFY(!g_framework->importData(archive, QStringLiteral("1/1"), ZelB, deviceId, QString()));
+        QCOMPARE(prompts->messageTexts(), QStringList{refusal(path)});
         window()->changePage(MainWindow::CHART_VIEW_PAGE);
         window()->changePage(MainWindow::TABLE_VIEW_PAGE);
         window()->cachedPages()
