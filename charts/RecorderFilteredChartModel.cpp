@@ -45,8 +45,9 @@ QMap<int, QString> RecorderFilteredChartModel::getFullParamNames()
     const QSqlDatabase db = connection();
     QSqlQuery query(db);
     query.setForwardOnly(true);
-    if (!db.isOpen() || !query.prepare(QStringLiteral("SELECT T1.id, T1.name, T2.name FROM Parameters AS T1 JOIN Devices AS T2 "
-                                      "ON T1.idDevices = T2.id"))
+    if (!db.isOpen()
+        || !query.prepare(QStringLiteral("SELECT T1.id, T1.name, T2.name FROM Parameters AS T1 JOIN Devices AS T2 "
+                                         "ON T1.idDevices = T2.id"))
         || !query.exec()) {
         TRACE() << "SQL Error in getFullParamNames: " << query.lastError().text();
         return names;

@@ -522,8 +522,9 @@ QSqlDatabase connectionFor(const QString &name, quint64 generation)
     if (conn.isEmpty())
         return QSqlDatabase();
 
-    QSqlDatabase db = known && QSqlDatabase::contains(conn) ? QSqlDatabase::database(conn, false)
-                                                            : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), conn);
+    QSqlDatabase db = known && QSqlDatabase::contains(conn)
+                          ? QSqlDatabase::database(conn, false)
+                          : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), conn);
     // An open connection stays what it is; one that did not open (or was
     // closed as another file) is opened afresh, with every check again.
     if (db.isOpen() || !openOnRegisteredFile(db, reg, ended))

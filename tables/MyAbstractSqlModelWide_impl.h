@@ -546,7 +546,8 @@ int MyAbstractSqlModelWide<Table>::countRows(const QString &table)
     const QSqlDatabase db = currentConnection();
     QSqlQuery q(db);
     // id is the table's key: every row counts once.
-    if (!db.isOpen() || !q.exec(QStringLiteral("SELECT COUNT(*) FROM %1").arg(sql::quoteIdentifier(table))) || !q.next()) {
+    if (!db.isOpen() || !q.exec(QStringLiteral("SELECT COUNT(*) FROM %1").arg(sql::quoteIdentifier(table)))
+        || !q.next()) {
         TRACE() << "Count query failed: " << q.lastError().text();
         return -1;
     }
