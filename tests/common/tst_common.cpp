@@ -5,6 +5,7 @@
 #include "common/SqlUtil.h"
 #include "common/SqliteStatement.h"
 #include "common/UtcTime.h"
+#include "common/WhenIdle.h"
 #include "support/TestMain.h"
 
 #include <QDialog>
@@ -13,6 +14,7 @@
 #include <QTemporaryDir>
 #include <QSemaphore>
 #include <QThread>
+#include <QTimer>
 #include <QtConcurrent>
 
 #include <cstdio>
@@ -41,6 +43,7 @@ private slots:
     void sameFileRefusesAnotherFile();
     void goneFileIsNeverOpenedAgain_data();
     void goneFileIsNeverOpenedAgain();
+    void idleCallsWaitForTheOutermostLoop();
     void cancelWatchStopsLongStatements();
     void rawStatementReportsTheDatabasesReason();
     void transactionRollsBackOnEarlyReturn();
@@ -576,6 +579,39 @@ void TestCommon::goneFileIsNeverOpenedAgain()
         for (const char *suffix : {"", "-wal", "-shm", "-journal"})
             QVERIFY2(!QFile::exists(path + QLatin1String(suffix)), suffix);
     }
+}
+
+// As in the application, whose outermost loop is QApplication::exec: a call
+// posted (here from a worker) waits while a nested loop runs, since whoever
+// started that loop is below it, and runs once the outermost loop is about
+// to wait. A call whose context is gone by then is dropped.
+void TestCommon::idleCallsWaitForTheOutermostLoop()
+{
+    whenIdle::setOutermostLevel(1);
+    QStringList order;
+    QEventLoop outer;
+    auto *gone = new QObject;
+    QTimer::singleShot(0, [&] {
+        QThread *worker = QThread::create([&] {
+            whenIdle::post(gone, [&] { order << QStringLiteral("gone"); });
+            whenIdle::post(&outer, [&] {
+                order << QStringLiteral("idle");
+                outer.quit();
+            });
+        });
+        worker->start();
+        worker->wait();
+        delete worker;
+        delete gone;
+        QEventLoop nested;
+        QTimer::singleShot(200, &nested, &QEventLoop::quit);
+        nested.exec();
+        order << QStringLiteral("nested loop ended");
+    });
+    QTimer::singleShot(20000, &outer, &QEventLoop::quit);
+    outer.exec();
+    whenIdle::setOutermostLevel(0);
+    QCOMPARE(order, (QStringList{QStringLiteral("nested loop ended"), QStringLiteral("idle")}));
 }
 
 // A statement that would run for hours stops once the flag is set; a short
