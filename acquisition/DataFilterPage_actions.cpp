@@ -13,6 +13,7 @@
 #include "common/Prompts.h"
 #include "common/QueryInterrupt.h"
 #include "common/Trace.h"
+#include "database/ApplicationDatabaseFile.h"
 #include "ui_DataFilterPage.h"
 
 #include <QMessageBox>
@@ -165,6 +166,11 @@ void DataFilterPage::showSelectedDeviceDetails()
 {
     const DeviceCfg *device = currentDevice();
     if (!device || !g_framework)
+        return;
+    // A file that went has no details to show; the session says why.
+    bool gone = false;
+    appdb::readConnection(QStringLiteral("Data_con"), &gone);
+    if (gone)
         return;
     QPointer<ProgressDialog> progress = new ProgressDialog(0, tr("loading information..."), mainWindow(), true);
     progress->show();

@@ -5,6 +5,7 @@
 #include "charts/AbstractChartModelMoxA.h"
 #include "charts/AbstractChartModelMoxB.h"
 #include "common/Trace.h"
+#include "database/ApplicationDatabaseFile.h"
 #include "tables/TempDatabaseTableModel.h"
 #include "tables/TempDatabaseTableModelMoxA.h"
 #include "tables/TempDatabaseTableModelMoxB.h"
@@ -35,14 +36,23 @@ void Framework::applyFiltersWorker(FiltersCfg &filters, avaibleDevices_t device)
     TRACE_FUNC();
     QElapsedTimer timer;
     timer.start();
+    // This task's own connection; each model keeps the registration and
+    // finds its own connection on whichever thread reads it. Without one on
+    // the file the session opened, the session stays as it was: models over
+    // no data are no filtered session. A file that is gone is the session's
+    // to tell (it ends).
+    bool gone = false;
+    const QSqlDatabase db = appdb::readConnection(dataDatabase, &gone);
+    if (!db.isOpen()) {
+        if (!gone)
+            emit consoleMessage(QCoreApplication::translate("ArchiveManager", "Database is not opened."), 3);
+        return;
+    }
     // Retired, not deleted, while the window's pages may still show them.
     deleteModels();
 
     const avaibleDevices_t sessionType = filteredSessionType(device);
     sessionInfo.deviceType = sessionType;
-    // This task's own connection; each model keeps the registration and
-    // finds its own connection on whichever thread reads it.
-    const QSqlDatabase db = dataDatabase.database();
 
     switch (sessionType) {
     case MoxB_FILTERED:
@@ -73,6 +83,13 @@ void Framework::applyFiltersWorker(FiltersCfg &filters, avaibleDevices_t device)
     if (reportModel)
         connectReportModelSignals();
     sessionInfo.views |= SessionInfo::ViewCsvExport;
+
+    // The file may go while the models read it; what they read then is not
+    // the session's to show.
+    if (!appdb::readConnection(dataDatabase).isOpen()) {
+        deleteModels();
+        return;
+    }
 
     QThread *gui = qApp->thread();
     for (QObject *model :

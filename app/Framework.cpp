@@ -4,6 +4,8 @@
 #include "charts/AbstractChartModel.h"
 #include "common/Prompts.h"
 #include "common/Trace.h"
+#include "common/WhenIdle.h"
+#include "database/ApplicationDatabaseFile.h"
 #include "readers/moxbdatabasemanager.h"
 
 #include <QApplication>
@@ -51,6 +53,11 @@ Framework::Framework(QObject *parent)
     // A chart draws the points that the session's table takes as valid.
     AbstractChartModel::setSessionFlagModel(
         []() -> const MyAbstractTableModel * { return g_framework ? g_framework->tableModel : nullptr; });
+    // A read that finds the application database's file gone ends the
+    // session; the pages that read go with it, so not while one still runs.
+    appdb::setGoneHandler([this](quint64 registration, const QString &message) {
+        whenIdle::post(this, [this, registration, message]() { endSessionOfGoneDatabase(registration, message); });
+    });
 
     const QStringList locations = QStandardPaths::standardLocations(QStandardPaths::AppConfigLocation);
     const QDir configDir(locations.isEmpty() ? QString() : locations.first());
@@ -81,6 +88,7 @@ Framework::Framework(QObject *parent)
 
 Framework::~Framework()
 {
+    appdb::setGoneHandler(nullptr);
     // The models and the main window are left alone: the process ends here.
     delete moxbManager;
     moxbManager = nullptr;

@@ -210,6 +210,10 @@ public slots:
 private:
     void applyPalette(bool light);
     void disposeModel(QObject *model);
+    // A read found the file of the registration gone: the session on it
+    // ends, and the user reads why (unless a refused write said it). Run
+    // when the window is idle.
+    void endSessionOfGoneDatabase(quint64 registration, const QString &message);
     void removeFixedTmpDbFile();
 
     // Dropped models waiting for the window to let go of their pages.

@@ -11,6 +11,7 @@
 #include "common/QueryInterrupt.h"
 #include "common/SqlUtil.h"
 #include "common/Trace.h"
+#include "database/ApplicationDatabaseFile.h"
 #include "database/ArchiveManager.h"
 #include "readers/moxbdatabasemanager.h"
 
@@ -209,6 +210,19 @@ void Framework::closeOpenedFile()
     removeFixedTmpDbFile();
     sessionInfo = SessionInfo();
     emit consoleMessage(tr("Session closed"), 1);
+}
+
+void Framework::endSessionOfGoneDatabase(quint64 registration, const QString &message)
+{
+    // A later session on another file (or the same path opened again) stays.
+    if (!sessionInfo.isOpen || dataDatabase.registration() != registration)
+        return;
+    if (MainWindow *window = mainWindow.data())
+        window->on_actionClosedata_triggered();
+    else
+        closeOpenedFile();
+    if (appdb::tellNow(registration))
+        emit dialogMessage(message, QString(), 3);
 }
 
 void Framework::closeDatabase(QSqlDatabase &db)

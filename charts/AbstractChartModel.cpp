@@ -4,6 +4,7 @@
 #include "common/ProgressDialog.h"
 #include "common/Trace.h"
 #include "common/UiHost.h"
+#include "database/ApplicationDatabaseFile.h"
 #include "tables/MyAbstractTableModel.h"
 
 #include <QElapsedTimer>
@@ -62,7 +63,7 @@ AbstractChartModel::~AbstractChartModel()
 
 QSqlDatabase AbstractChartModel::connection() const
 {
-    return m_binding.database();
+    return appdb::readConnection(m_binding);
 }
 
 QString AbstractChartModel::rangeCondition() const
@@ -145,6 +146,12 @@ void AbstractChartModel::loadDataWorker(uint rowIndex, uint rowLen, ProgressDial
 
     resetSeries();
     QSqlDatabase conn = connection();
+    if (!conn.isOpen()) {
+        // Nothing was read: no section is shown as loaded.
+        TRACE() << "Chart section: no connection" << conn.lastError().text();
+        abortFlag = true;
+        return;
+    }
     QSqlQuery query(conn);
     query.setForwardOnly(true);
 
@@ -334,7 +341,10 @@ bool AbstractChartModel::getDataExportRowCnt()
     totalRowCnt = 0;
     maxParamRowCnt = 0;
     m_sectionAfter.clear();
-    QSqlQuery query(connection());
+    const QSqlDatabase conn = connection();
+    if (!conn.isOpen())
+        return false;
+    QSqlQuery query(conn);
     query.setForwardOnly(true);
     const QString range = rangeCondition();
     QStringList ids;
@@ -393,6 +403,10 @@ void AbstractChartModel::makeStringQueryDB_Limit(QString &query, uint rowIndex, 
 bool AbstractChartModel::loadNamesDB()
 {
     QSqlDatabase conn = connection();
+    if (!conn.isOpen()) {
+        TRACE() << "Chart names: no connection" << conn.lastError().text();
+        return false;
+    }
     QSqlQuery schema(conn);
     bool hasDeviceColumn = false;
     if (schema.exec(QStringLiteral("PRAGMA table_info(Parameters)"))) {

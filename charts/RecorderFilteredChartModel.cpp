@@ -42,10 +42,12 @@ QString RecorderFilteredChartModel::getTimeExprStr() const
 QMap<int, QString> RecorderFilteredChartModel::getFullParamNames()
 {
     QMap<int, QString> names;
-    QSqlQuery query(connection());
+    const QSqlDatabase db = connection();
+    QSqlQuery query(db);
     query.setForwardOnly(true);
-    if (!query.prepare(QStringLiteral("SELECT T1.id, T1.name, T2.name FROM Parameters AS T1 JOIN Devices AS T2 "
-                                      "ON T1.idDevices = T2.id"))
+    if (!db.isOpen()
+        || !query.prepare(QStringLiteral("SELECT T1.id, T1.name, T2.name FROM Parameters AS T1 JOIN Devices AS T2 "
+                                         "ON T1.idDevices = T2.id"))
         || !query.exec()) {
         TRACE() << "SQL Error in getFullParamNames: " << query.lastError().text();
         return names;
@@ -95,7 +97,10 @@ bool RecorderFilteredChartModel::getDataExportRowCnt()
         return false;
     }
 
-    QSqlQuery query(connection());
+    const QSqlDatabase db = connection();
+    if (!db.isOpen())
+        return false;
+    QSqlQuery query(db);
     query.setForwardOnly(true);
     const QString table = sql::quoteIdentifier(m_table);
     for (auto it = paramNamesMap.constBegin(); it != paramNamesMap.constEnd(); ++it) {
@@ -146,10 +151,11 @@ void RecorderFilteredChartModel::findWindow(uint rowIndex, uint rowLen)
     m_window.rowIndex = rowIndex;
     m_window.rowLen = rowLen;
     const QStringList columns = chosenColumns(getFullParamNames());
-    if (columns.isEmpty() || rowLen == 0)
+    const QSqlDatabase db = connection();
+    if (columns.isEmpty() || rowLen == 0 || !db.isOpen())
         return;
 
-    QSqlQuery query(connection());
+    QSqlQuery query(db);
     query.setForwardOnly(true);
     query.prepare(QStringLiteral("SELECT t, r FROM (SELECT ") + getTimeExprStr() + QStringLiteral(" AS t, rowid AS r FROM ")
                   + sql::quoteIdentifier(m_table) + QStringLiteral(" WHERE ") + sectionRowsCondition(columns)

@@ -82,6 +82,9 @@ struct Opened
     QString logical;
     quint64 generation = 0;
     quint64 owner = 0; // thread tag
+    QString path;
+    bool open = false;     // opened on the registration's file
+    bool writable = false; // SQLite may keep its log and index files beside it
 };
 
 struct Registry
@@ -128,11 +131,54 @@ Registry &registry()
 // The log is emptied into the old file first.
 void emptyLogOfMovedFile(QSqlDatabase &db)
 {
-    sqlite3 *raw = db.isOpen() ? Connections::handle(db) : nullptr;
-    int moved = 0;
-    if (!raw || sqlite3_file_control(raw, "main", SQLITE_FCNTL_HAS_MOVED, &moved) != SQLITE_OK || !moved)
-        return;
-    QSqlQuery(db).exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
+    if (Connections::hasMoved(db))
+        QSqlQuery(db).exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
+}
+
+// Under the mutex: a connection of this registry is open on the path.
+bool openOn(const Registry &r, const QString &path)
+{
+    for (const Opened &o : r.opened)
+        if (o.open && o.path == path)
+            return true;
+    return false;
+}
+
+// Once the last connection to a file that is no longer at its path has
+// closed, the log and index files SQLite left beside the path belong to
+// nothing: they go, so nothing stays in the user's folder. A log that still
+// holds pages stays (they would be lost), as does everything beside a path
+// that names a file again.
+void removeOrphanedSidecars(const QStringList &paths)
+{
+    for (const QString &path : paths) {
+        if (path.isEmpty() || QFileInfo::exists(path))
+            continue;
+        {
+            Registry &r = registry();
+            QMutexLocker lock(&r.mutex);
+            if (openOn(r, path))
+                continue;
+        }
+        const QString wal = path + QStringLiteral("-wal");
+        const QFileInfo log(wal);
+        if (log.exists() && log.size() > 0)
+            continue;
+        QFile::remove(wal);
+        QFile::remove(path + QStringLiteral("-shm"));
+    }
+}
+
+// The files of the connections this thread has just taken out of the
+// registry, looked at once they are closed.
+thread_local QStringList t_claimedPaths;
+
+// Under the mutex: an entry leaves the registry.
+QHash<QString, Opened>::iterator claim(Registry &r, QHash<QString, Opened>::iterator it)
+{
+    if (it->writable)
+        t_claimedPaths.append(it->path);
+    return r.opened.erase(it);
 }
 
 // Connections this thread closed whose entry in Qt's list goes at its next
@@ -173,12 +219,16 @@ void closeOwn(const QString &conn, bool now)
 // connection cannot be looked up from here; removing it closes it.
 void closeClaimed(const QStringList &own, const QStringList &others, bool now = false)
 {
+    QStringList paths;
+    paths.swap(t_claimedPaths);
     for (const QString &conn : own)
         closeOwn(conn, now);
     if (!QCoreApplication::instance())
         return;
     for (const QString &conn : others)
         QSqlDatabase::removeDatabase(conn);
+    paths.removeDuplicates();
+    removeOrphanedSidecars(paths);
 }
 
 struct ThreadState
@@ -198,7 +248,7 @@ ThreadState::~ThreadState()
         for (auto it = r.opened.begin(); it != r.opened.end();) {
             if (it->owner == tag) {
                 own.append(it.key());
-                it = r.opened.erase(it);
+                it = claim(r, it);
             } else {
                 ++it;
             }
@@ -234,7 +284,7 @@ void claimEndedOf(Registry &r, const QString &name, quint64 me, QStringList *own
         const bool ownerBusy = it->owner == r.guiThreadTag || r.busy.value(it->owner) > 0;
         if (it->logical == name && !r.isLive(it->logical, it->generation) && (it->owner == me || !ownerBusy)) {
             (it->owner == me ? own : others)->append(it.key());
-            it = r.opened.erase(it);
+            it = claim(r, it);
         } else {
             ++it;
         }
@@ -248,7 +298,7 @@ void claimStale(Registry &r, quint64 me, QStringList *own)
     for (auto it = r.opened.begin(); it != r.opened.end();) {
         if (it->owner == me && !r.isLive(it->logical, it->generation)) {
             own->append(it.key());
-            it = r.opened.erase(it);
+            it = claim(r, it);
             continue;
         }
         ++it;
@@ -378,6 +428,56 @@ QString Connections::filePath(const QString &name)
 
 namespace {
 
+// Opens a connection on the registration's file and on nothing else: not on
+// a file that came to the path after the registration's own went (sameFile,
+// or a name that has ended), never on an empty name (SQLite would make a
+// private temporary database of it and call it open), and never creating a
+// file where the registration must not.
+bool openOnRegisteredFile(QSqlDatabase &db, const Registration &reg, bool ended)
+{
+    if (reg.path.isEmpty())
+        return false;
+    const FileIdentity *was = reg.identity ? reg.identity : (ended ? reg.seen : nullptr);
+    if (was && !was->isStill()) {
+        TRACE() << "Connections: the registered file is gone or replaced:" << reg.path;
+        return false;
+    }
+    QString connectOptions = QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000");
+    if (reg.options.readOnly) {
+        connectOptions += QStringLiteral(";QSQLITE_OPEN_READONLY");
+        db.setDatabaseName(reg.path);
+    } else if (reg.options.mustExist || ended) {
+        // SQLite creates a missing file unless a URI tells it not to; a file
+        // whose name has ended may have been deleted with it.
+        connectOptions += QStringLiteral(";QSQLITE_OPEN_URI");
+        db.setDatabaseName(QString::fromLatin1(QUrl::fromLocalFile(QFileInfo(reg.path).absoluteFilePath())
+                                                   .toEncoded(QUrl::FullyEncoded))
+                           + QStringLiteral("?mode=rw"));
+    } else {
+        db.setDatabaseName(reg.path);
+    }
+    db.setConnectOptions(connectOptions);
+    if (!db.open()) {
+        TRACE() << "Connections: cannot open" << reg.path << db.lastError().text();
+        return false;
+    }
+    // The path may have changed between the look and the open.
+    if (was && (!was->isStill() || Connections::hasMoved(db))) {
+        TRACE() << "Connections: opened another file than the registered one:" << reg.path;
+        db.close();
+        return false;
+    }
+    if (!configure(db, reg.options, reg.identity)) {
+        TRACE() << "Connections: cannot configure" << reg.path << db.lastError().text();
+        // Another file than the one registered: nothing is read or written.
+        if (reg.options.sameFile) {
+            db.close();
+            return false;
+        }
+    }
+    return true;
+}
+
 // The calling thread's connection of a registration: the name's current one
 // (generation 0) or the one given, current or held by a Binding.
 QSqlDatabase connectionFor(const QString &name, quint64 generation)
@@ -407,59 +507,39 @@ QSqlDatabase connectionFor(const QString &name, quint64 generation)
             conn = name + QLatin1Char('@') + QString::number(me) + QLatin1Char('#')
                    + QString::number(reg.generation);
             known = r.opened.contains(conn);
-            if (!known)
-                r.opened.insert(conn, Opened{name, reg.generation, me});
+            if (!known) {
+                Opened entry;
+                entry.logical = name;
+                entry.generation = reg.generation;
+                entry.owner = me;
+                entry.path = QFileInfo(reg.path).absoluteFilePath();
+                entry.writable = !reg.options.readOnly;
+                r.opened.insert(conn, entry);
+            }
         }
     }
     closeClaimed(stale, {});
     if (conn.isEmpty())
         return QSqlDatabase();
 
-    if (known && QSqlDatabase::contains(conn)) {
-        QSqlDatabase db = QSqlDatabase::database(conn, false);
-        if (!db.isOpen() && db.open() && !configure(db, reg.options, reg.identity) && reg.options.sameFile)
-            db.close();
+    QSqlDatabase db = known && QSqlDatabase::contains(conn)
+                          ? QSqlDatabase::database(conn, false)
+                          : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), conn);
+    // An open connection stays what it is; one that did not open (or was
+    // closed as another file) is opened afresh, with every check again.
+    if (db.isOpen() || !openOnRegisteredFile(db, reg, ended))
         return db;
-    }
 
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), conn);
-    const FileIdentity *was = reg.identity ? reg.identity : reg.seen;
-    if (ended && was && !was->isStill()) {
-        TRACE() << "Connections: the file of an ended registration is gone or replaced:" << reg.path;
-        return db;
-    }
-    QString connectOptions = QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000");
-    if (reg.options.readOnly) {
-        connectOptions += QStringLiteral(";QSQLITE_OPEN_READONLY");
-        db.setDatabaseName(reg.path);
-    } else if (reg.options.mustExist || ended) {
-        // SQLite creates a missing file unless a URI tells it not to; a file
-        // whose name has ended may have been deleted with it.
-        connectOptions += QStringLiteral(";QSQLITE_OPEN_URI");
-        db.setDatabaseName(QString::fromLatin1(QUrl::fromLocalFile(QFileInfo(reg.path).absoluteFilePath())
-                                                   .toEncoded(QUrl::FullyEncoded))
-                           + QStringLiteral("?mode=rw"));
-    } else {
-        db.setDatabaseName(reg.path);
-    }
-    db.setConnectOptions(connectOptions);
-    if (!db.open()) {
-        TRACE() << "Connections: cannot open" << reg.path << db.lastError().text();
-        return db;
-    }
-    if (!reg.seen) {
-        const FileIdentity *seen = identityOf(reg.path);
-        QMutexLocker lock(&r.mutex);
+    const FileIdentity *seen = reg.seen ? nullptr : identityOf(reg.path);
+    QMutexLocker lock(&r.mutex);
+    auto entry = r.opened.find(conn);
+    if (entry != r.opened.end())
+        entry->open = true;
+    if (seen) {
         if (r.names.contains(name) && r.names[name].generation == reg.generation)
             r.names[name].seen = seen;
         else if (r.ended.contains(reg.generation))
             r.ended[reg.generation].seen = seen;
-    }
-    if (!configure(db, reg.options, reg.identity)) {
-        TRACE() << "Connections: cannot configure" << reg.path << db.lastError().text();
-        // Another file than the one registered: nothing is read or written.
-        if (reg.options.sameFile)
-            db.close();
     }
     return db;
 }
@@ -513,7 +593,7 @@ void Connections::closeForThisThread(const QString &name)
         for (auto it = r.opened.begin(); it != r.opened.end();) {
             if (it->owner == me && it->logical == name) {
                 own.append(it.key());
-                it = r.opened.erase(it);
+                it = claim(r, it);
             } else {
                 ++it;
             }
@@ -548,6 +628,13 @@ Connections::TaskScope::~TaskScope()
     closeClaimed(stale, {}, outermost);
     if (outermost)
         removeClosed();
+}
+
+bool Connections::hasMoved(const QSqlDatabase &db)
+{
+    sqlite3 *raw = db.isOpen() ? handle(db) : nullptr;
+    int moved = 0;
+    return raw && sqlite3_file_control(raw, "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK && moved;
 }
 
 sqlite3 *Connections::handle(const QSqlDatabase &db)
@@ -649,6 +736,22 @@ QString Connections::Binding::path() const
 quint64 Connections::Binding::registration() const
 {
     return m_pin ? m_pin->generation : 0;
+}
+
+bool Connections::Binding::fileChanged() const
+{
+    if (!m_pin)
+        return false;
+    const FileIdentity *identity = nullptr;
+    {
+        Registry &r = registry();
+        QMutexLocker lock(&r.mutex);
+        const Registration *reg = r.find(m_pin->name, m_pin->generation);
+        if (!reg || !reg->options.sameFile)
+            return false;
+        identity = reg->identity;
+    }
+    return !identity || !identity->isStill();
 }
 
 bool Connections::Binding::isCurrent() const

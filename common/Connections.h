@@ -74,13 +74,19 @@ public:
     // SQLite's own handle of an open connection (null for another driver).
     static sqlite3 *handle(const QSqlDatabase &db);
 
+    // An open connection whose file is no longer the one at its path
+    // (deleted, renamed or replaced since it was opened): SQLite still
+    // reads the old file through it.
+    static bool hasMoved(const QSqlDatabase &db);
+
     // A lasting hold on one registration: the models and the session keep it
     // and ask it for a connection on whichever thread they run. The
     // registration stays usable while a Binding holds it, even after its name
     // was removed or registered again for another file, so a model outlives
     // neither its thread nor the next session's registration. After the name
     // has ended, a thread that had no connection yet opens the file only if it
-    // still exists (and, under sameFile, is still the same file).
+    // still exists and is still the file the registration's connections
+    // opened (under sameFile, the file registered, at any time).
     class Binding
     {
     public:
@@ -105,6 +111,9 @@ public:
         quint64 registration() const;
         // The name still stands for the registration held.
         bool isCurrent() const;
+        // Registered with sameFile, and its path no longer names the file it
+        // named then (deleted or replaced).
+        bool fileChanged() const;
         // Lets go (the same as assigning an empty Binding).
         void reset() { *this = Binding(); }
 

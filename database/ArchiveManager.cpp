@@ -161,7 +161,12 @@ QSqlDatabase ArchiveManager::dataConnection(Channel channel)
 {
     // The registry opens the connection on first use (and again when it was
     // closed); reopening an open SQLite connection would drop its pragmas.
-    QSqlDatabase db = Connections::database(kDataConnection);
+    // A read of a file that is gone reads nothing; the session tells why.
+    bool gone = false;
+    QSqlDatabase db = channel == Channel::Console ? appdb::readConnection(kDataConnection, &gone)
+                                                  : Connections::database(kDataConnection);
+    if (gone)
+        return QSqlDatabase();
     if (db.isValid() && db.isOpen()) {
         // The members that report on the dialog channel write, or read for
         // an import that will.

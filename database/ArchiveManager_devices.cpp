@@ -249,6 +249,8 @@ QMap<int, DeviceCfg> ArchiveManager::getDevices()
         DeviceCfg device;
         device.id = query.value(0).toInt();
         device.name = query.value(1).toString();
+        // Any stored number, also one that names no instrument: the
+        // enumeration holds every int.
         device.type = avaibleDevices_t(query.value(2).toInt());
         device.filesPath = query.value(3).toString();
         device.onlineCfgEnable = query.value(4).toBool();

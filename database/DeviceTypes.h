@@ -1,7 +1,10 @@
 #pragma once
 // Instrument types. 18 and 21 are filtered sessions over the application
 // database's MoxB and MoxA data and have no name.
-enum avaibleDevices_t {
+// Fixed to int: a type read from a database that holds a value outside
+// these (written by another version, or damaged) stays that value, which
+// names no instrument, rather than being out of the enumeration's range.
+enum avaibleDevices_t : int {
     DEVICE_UNDEFINED = 0,
     INTERNAL_DB = 1,
     ZelD = 2,

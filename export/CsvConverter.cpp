@@ -152,9 +152,7 @@ bool CsvConverter::writeRows(const RowPass &pass)
         model->setGroupByDate(settings.groupByDate);
     if (!model->beginRowExport()) {
         removeProgress();
-        const QString msg = tr("Unable to read the table data");
-        emit consoleMessage(msg, 3);
-        emit dialogMessage(msg, QString(""), 3);
+        reportReadFailure();
         return false;
     }
     struct StreamEnd
@@ -189,9 +187,7 @@ bool CsvConverter::writeRows(const RowPass &pass)
         if (!model->readRowExport(section, SectionRows)) {
             outputFile.close();
             removeProgress();
-            const QString msg = tr("Unable to read the table data");
-            emit consoleMessage(msg, 3);
-            emit dialogMessage(msg, QString(""), 3);
+            reportReadFailure();
             return false;
         }
         if (section.rows == 0)
@@ -233,6 +229,16 @@ bool CsvConverter::writeRows(const RowPass &pass)
     removeProgress();
     emit consoleMessage(pass.endText.arg(m_records).arg(timer.elapsed()), 1);
     return true;
+}
+
+void CsvConverter::reportReadFailure()
+{
+    // The session's database file went: the session says so, once.
+    if (model->databaseGone())
+        return;
+    const QString msg = tr("Unable to read the table data");
+    emit consoleMessage(msg, 3);
+    emit dialogMessage(msg, QString(""), 3);
 }
 
 bool CsvConverter::writeHeader()

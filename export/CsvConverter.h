@@ -95,6 +95,8 @@ private:
         std::function<void(const MyAbstractTableModel::ExportSection &, int, QByteArray &)> appendRow;
     };
     bool writeRows(const RowPass &pass);
+    // Tells the user that the rows could not be read.
+    void reportReadFailure();
 
     bool convertGeneric();
     bool convertRecorder(Recorder family);

@@ -183,9 +183,12 @@ void AbstractReportModel::prepareCombinedParamsList()
 
     if (deviceType == MoxB_FILTERED || deviceType == MoxA_FILTERED) {
         QHash<int, QPair<QString, QString>> named; // id -> ("name (device)", unit)
-        QSqlQuery q(currentConnection());
+        const QSqlDatabase db = currentConnection();
+        QSqlQuery q(db);
         q.setForwardOnly(true);
-        if (!q.exec(QStringLiteral("SELECT T1.id, T1.name, T2.name, T1.unit FROM Parameters AS T1 "
+        if (!db.isOpen()) {
+            TRACE() << "No connection for the parameter names";
+        } else if (!q.exec(QStringLiteral("SELECT T1.id, T1.name, T2.name, T1.unit FROM Parameters AS T1 "
                                    "JOIN Devices AS T2 ON T1.idDevices = T2.id"))) {
             TRACE() << "SQL Error in fetching parameter data:" << q.lastError().text();
         } else {
@@ -245,9 +248,10 @@ QHash<int, QString> AbstractReportModel::deviceNamesOf(const QList<int> &ids)
     QHash<int, QString> names;
     if (ids.isEmpty() || !hasDeviceLink)
         return names;
-    QSqlQuery q(currentConnection());
+    const QSqlDatabase db = currentConnection();
+    QSqlQuery q(db);
     q.setForwardOnly(true);
-    bool ok = q.prepare(QStringLiteral("SELECT Parameters.id, Devices.name FROM Parameters JOIN Devices "
+    bool ok = db.isOpen() && q.prepare(QStringLiteral("SELECT Parameters.id, Devices.name FROM Parameters JOIN Devices "
                                        "ON Parameters.idDevices = Devices.id WHERE Parameters.id IN (%1)")
                             .arg(sql::placeholders(ids.size())));
     for (int id : ids)

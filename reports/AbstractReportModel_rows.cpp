@@ -85,10 +85,12 @@ void AbstractReportModel::updateQuery(int type)
         // is millions of result rows, never held beside the report rows.
         reportQuery = new QSqlQuery(db);
         reportQuery->setForwardOnly(true);
-        if (!reportQuery->exec(statement))
+        if (db.isOpen() && !reportQuery->exec(statement))
             TRACE() << "Report statement failed:" << reportQuery->lastError().text();
         busy.close();
-        loadReportData(kind);
+        // Nothing was read from a file that is gone; the session says so.
+        if (!databaseGone())
+            loadReportData(kind);
     }
     delete reportQuery;
     reportQuery = nullptr;
@@ -109,8 +111,9 @@ QString AbstractReportModel::clearForRun()
     delete reportQuery;
     reportQuery = nullptr;
 
-    QSqlQuery names(currentConnection());
-    if (names.exec(QStringLiteral("SELECT name FROM Devices;")) && names.next())
+    const QSqlDatabase db = currentConnection();
+    QSqlQuery names(db);
+    if (db.isOpen() && names.exec(QStringLiteral("SELECT name FROM Devices;")) && names.next())
         return names.value(0).toString();
     return QString();
 }

@@ -82,8 +82,7 @@ void MyAbstractSqlModel::constInit()
     pivot = false;
     loadAll = false;
 
-    {
-        QSqlDatabase db = currentConnection();
+    if (QSqlDatabase db = currentConnection(); db.isOpen()) {
         QSqlQuery q(db);
         bool parametersHaveDevice = false;
         if (q.exec(QStringLiteral("PRAGMA table_info(Parameters)"))) {
@@ -108,6 +107,11 @@ void MyAbstractSqlModel::constInit()
 
 QSqlDatabase MyAbstractSqlModel::currentConnection() const
 {
+    return readConnection(m_binding);
+}
+
+QSqlDatabase MyAbstractSqlModel::boundConnection() const
+{
     return m_binding.database();
 }
 
@@ -130,9 +134,14 @@ void MyAbstractSqlModel::getParameterInfo()
     }
 
     QSqlDatabase conn = currentConnection();
+    if (!conn.isOpen()) {
+        if (!databaseGone())
+            reportSqlError(conn.lastError(), 2);
+        return;
+    }
     // A recorder's own file or wide table has no parameter records: nothing
     // to list, and nothing the user needs to be warned of.
-    if (conn.isOpen() && !conn.tables().contains(QStringLiteral("Parameters")))
+    if (!conn.tables().contains(QStringLiteral("Parameters")))
         return;
     QSqlQuery q(conn);
     q.setForwardOnly(true);
@@ -258,7 +267,13 @@ QVariant MyAbstractSqlModel::shownValue(int column, const QVariant &stored, cons
 bool MyAbstractSqlModel::beginRowExport()
 {
     endRowExport();
-    rowExportQuery = new QSqlQuery(currentConnection());
+    const QSqlDatabase db = currentConnection();
+    if (!db.isOpen()) {
+        if (!databaseGone())
+            reportSqlError(db.lastError(), 3);
+        return false;
+    }
+    rowExportQuery = new QSqlQuery(db);
     // Forward only: the rows pass through once and are never all held.
     rowExportQuery->setForwardOnly(true);
     if (!hasTableStatement())
@@ -329,6 +344,10 @@ bool MyAbstractSqlModel::canFetchMore(const QModelIndex &parent) const
 void MyAbstractSqlModel::fetchMore(const QModelIndex &parent)
 {
     if (parent.isValid() || queryModel->rowCount() >= m_fetchLimit)
+        return;
+    // The statement reads on through its connection even after the file
+    // went: the next rows come only while the file is there.
+    if (m_binding.isRegistered() && !currentConnection().isOpen())
         return;
     queryModel->fetchMore();
     if (queryModel->rowCount() >= m_fetchLimit && queryModel->canFetchMore())
@@ -404,9 +423,10 @@ void MyAbstractSqlModel::noteFetchCap()
         return;
     noted = true;
     qint64 total = -1;
-    QSqlQuery q(currentConnection());
+    const QSqlDatabase db = currentConnection();
+    QSqlQuery q(db);
     q.setForwardOnly(true);
-    if (q.prepare(QStringLiteral("SELECT COUNT(*) FROM (%1)").arg(m_lastQueryText))) {
+    if (db.isOpen() && q.prepare(QStringLiteral("SELECT COUNT(*) FROM (%1)").arg(m_lastQueryText))) {
         for (const QVariant &v : qAsConst(m_lastQueryValues))
             q.addBindValue(v);
         if (q.exec() && q.next())
@@ -485,14 +505,17 @@ bool MyAbstractSqlModel::setModelQuery(const QString &text, const QVariantList &
 {
     endBackgroundFill();
     ResetScope reset(this);
-    QSqlQuery q(currentConnection());
-    bool ok = q.prepare(text);
+    const QSqlDatabase db = currentConnection();
+    QSqlQuery q(db);
+    bool ok = db.isOpen() && q.prepare(text);
     for (const QVariant &v : values)
         q.addBindValue(v);
     ok = ok && q.exec();
     if (!ok) {
         TRACE() << "rejected table query:" << text;
-        reportSqlError(q.lastError(), 3);
+        // A file that is gone is the session's to tell, once.
+        if (!databaseGone())
+            reportSqlError(db.isOpen() ? q.lastError() : db.lastError(), 3);
         queryModel->clear();
         ++m_queryGeneration;
         m_lastQueryText.clear();
@@ -518,8 +541,9 @@ void MyAbstractSqlModel::reportSqlError(const QSqlError &error, int icon)
 
 int MyAbstractSqlModel::getDataExportRowCnt()
 {
-    QSqlQuery q(currentConnection());
-    if (!q.exec(QStringLiteral("SELECT COUNT(*) FROM Data")) || !q.next())
+    const QSqlDatabase db = currentConnection();
+    QSqlQuery q(db);
+    if (!db.isOpen() || !q.exec(QStringLiteral("SELECT COUNT(*) FROM Data")) || !q.next())
         return 0;
     return q.value(0).toInt();
 }

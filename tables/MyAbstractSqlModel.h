@@ -87,6 +87,10 @@ protected:
     // serves only the thread that opened it, and the model is built on a
     // worker but read on the GUI thread. Never kept past the call.
     QSqlDatabase currentConnection() const;
+    // The connection as the registry hands it out, without the look at its
+    // file: what a copy of the model is built on, so that it reads the same
+    // registration.
+    QSqlDatabase boundConnection() const;
 
     // Runs a SELECT into queryModel with bound values; a rejected statement
     // is reported on the console (icon 3) and leaves the model empty.

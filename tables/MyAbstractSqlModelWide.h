@@ -85,6 +85,9 @@ protected:
     // serves only the thread that opened it, and the model is built on a
     // worker but read on the GUI thread. Never kept past the call.
     QSqlDatabase currentConnection() const;
+    // The connection as the registry hands it out, without the look at its
+    // file: what a copy of the model is built on.
+    QSqlDatabase boundConnection() const { return m_binding.database(); }
 
     // Sets a SELECT on queryModel; the result's headers are `headers` (the
     // SQLite driver drops '"' from result column names). Values are bound.

@@ -85,14 +85,17 @@ void MyAbstractSqlModelWide<Table>::constInit()
 template <class Table>
 QSqlDatabase MyAbstractSqlModelWide<Table>::currentConnection() const
 {
-    return m_binding.database();
+    return readConnection(m_binding);
 }
 
 template <class Table>
 QStringList MyAbstractSqlModelWide<Table>::tableColumns(const QString &table)
 {
     QStringList names;
-    QSqlQuery q(currentConnection());
+    const QSqlDatabase db = currentConnection();
+    if (!db.isOpen())
+        return names;
+    QSqlQuery q(db);
     if (!q.exec(QStringLiteral("PRAGMA table_info(%1)").arg(sql::quoteIdentifier(table)))) {
         TRACE() << "Error executing PRAGMA query for" << table << ": " << q.lastError().text();
         return names;
@@ -106,6 +109,8 @@ template <class Table>
 void MyAbstractSqlModelWide<Table>::getParameterInfo()
 {
     QSqlDatabase conn = currentConnection();
+    if (!conn.isOpen())
+        return;
     const QStringList tables = conn.tables(QSql::Tables);
     if (Table::logTables) {
         for (const char *log : {"AlarmLog", "AuditLog"}) {
@@ -177,14 +182,17 @@ template <class Table>
 bool MyAbstractSqlModelWide<Table>::setModelQuery(const QString &text, const QVariantList &values,
                                                   const QStringList &headers)
 {
-    QSqlQuery q(currentConnection());
-    bool ok = q.prepare(text);
+    const QSqlDatabase db = currentConnection();
+    QSqlQuery q(db);
+    bool ok = db.isOpen() && q.prepare(text);
     for (const QVariant &v : values)
         q.addBindValue(v);
     ok = ok && q.exec();
     if (!ok) {
         TRACE() << "SQL Error:" << q.lastError().text();
-        reportQueryError(q.lastError().databaseText());
+        // A file that is gone is the session's to tell, once.
+        if (!databaseGone())
+            reportQueryError(db.isOpen() ? q.lastError().databaseText() : db.lastError().text());
         queryModel->clear();
         resultHeaders.clear();
         m_flagColumns.clear();
@@ -325,7 +333,13 @@ template <class Table>
 bool MyAbstractSqlModelWide<Table>::beginRowExport()
 {
     endRowExport();
-    m_rowStream = new QSqlQuery(currentConnection());
+    const QSqlDatabase db = currentConnection();
+    if (!db.isOpen()) {
+        if (!databaseGone())
+            reportConsole(db.lastError().text(), 3);
+        return false;
+    }
+    m_rowStream = new QSqlQuery(db);
     m_rowStream->setForwardOnly(true);
     if (m_queryText.isEmpty())
         return true; // no statement behind the table: nothing to read
@@ -392,6 +406,10 @@ void MyAbstractSqlModelWide<Table>::fetchMore(const QModelIndex &parent)
 {
     if (loadAllData || parent.isValid())
         return;
+    // The statement reads on through its connection even after the file
+    // went: the next rows come only while the file is there.
+    if (m_binding.isRegistered() && !currentConnection().isOpen())
+        return;
     // The inner model's insertions reach the views through the forwarding
     // set up in constInit.
     queryModel->fetchMore();
@@ -441,8 +459,9 @@ void MyAbstractSqlModelWide<Table>::updateQuery()
 template <class Table>
 int MyAbstractSqlModelWide<Table>::getDataExportRowCnt()
 {
-    QSqlQuery q(currentConnection());
-    if (q.exec(QStringLiteral("SELECT COUNT(*) FROM (SELECT DISTINCT id FROM Data) ")) && q.next())
+    const QSqlDatabase db = currentConnection();
+    QSqlQuery q(db);
+    if (db.isOpen() && q.exec(QStringLiteral("SELECT COUNT(*) FROM (SELECT DISTINCT id FROM Data) ")) && q.next())
         return q.value(0).toInt();
     return 0;
 }
@@ -452,7 +471,10 @@ bool MyAbstractSqlModelWide<Table>::openExportPage(const QString &table, const Q
                                                    uint limit)
 {
     dropExportQuery();
-    exportQuery = new QSqlQuery(currentConnection());
+    const QSqlDatabase db = currentConnection();
+    if (!db.isOpen())
+        return false;
+    exportQuery = new QSqlQuery(db);
     exportQuery->setForwardOnly(true);
     const bool ok = exportQuery->exec(text.arg(offset).arg(limit));
     if (!ok) {
@@ -521,9 +543,11 @@ bool MyAbstractSqlModelWide<Table>::listById(const QString &table, bool descendi
 template <class Table>
 int MyAbstractSqlModelWide<Table>::countRows(const QString &table)
 {
-    QSqlQuery q(currentConnection());
+    const QSqlDatabase db = currentConnection();
+    QSqlQuery q(db);
     // id is the table's key: every row counts once.
-    if (!q.exec(QStringLiteral("SELECT COUNT(*) FROM %1").arg(sql::quoteIdentifier(table))) || !q.next()) {
+    if (!db.isOpen() || !q.exec(QStringLiteral("SELECT COUNT(*) FROM %1").arg(sql::quoteIdentifier(table)))
+        || !q.next()) {
         TRACE() << "Count query failed: " << q.lastError().text();
         return -1;
     }
@@ -550,9 +574,10 @@ QStringList MyAbstractSqlModelWide<Table>::parameterColumns(bool fileSession)
     if (fileSession)
         return tableColumns(Table::table()).mid(3);
 
-    QSqlQuery q(currentConnection());
+    const QSqlDatabase db = currentConnection();
+    QSqlQuery q(db);
     QHash<int, QString> fullNames;
-    if (!q.exec(QStringLiteral("SELECT Parameters.id, Parameters.name, Devices.name FROM Parameters "
+    if (!db.isOpen() || !q.exec(QStringLiteral("SELECT Parameters.id, Parameters.name, Devices.name FROM Parameters "
                                "JOIN Devices ON Parameters.idDevices = Devices.id"))) {
         TRACE() << "SQL Error: " << q.lastError().text();
         return {};

@@ -1,6 +1,7 @@
 #include "tables/MyAbstractTableModel.h"
 
 #include "common/Trace.h"
+#include "database/ApplicationDatabaseFile.h"
 #include "tables/ReloadProgress.h"
 
 #include <QMetaMethod>
@@ -109,6 +110,14 @@ bool MyAbstractTableModel::readRowExport(ExportSection &section, int maxRows)
 void MyAbstractTableModel::endRowExport()
 {
     m_exportRow = 0;
+}
+
+QSqlDatabase MyAbstractTableModel::readConnection(const Connections::Binding &binding) const
+{
+    bool gone = false;
+    QSqlDatabase db = appdb::readConnection(binding, &gone);
+    m_databaseGone = gone;
+    return db;
 }
 
 void MyAbstractTableModel::reportConsole(const QString &msg, int icon)

@@ -8,6 +8,10 @@
 #include <QVariant>
 #include <QVector>
 
+#include "common/Connections.h"
+
+#include <atomic>
+
 // The contract every table view, the CSV export, the import and the report
 // models read a table model through.
 class MyAbstractTableModel : public QAbstractTableModel
@@ -59,6 +63,10 @@ public:
     virtual bool readRowExport(ExportSection &section, int maxRows);
     virtual void endRowExport();
 
+    // The model's last read found the session's database file gone (deleted
+    // or replaced) and read nothing; the session tells the user of it once.
+    bool databaseGone() const { return m_databaseGone; }
+
     bool getShowFlagSymbols() const { return showFlagSymbols; }
     void setShowFlagSymbols(bool show) { showFlagSymbols = show; }
 
@@ -77,6 +85,11 @@ protected:
     // once the first listener connects.
     void reportConsole(const QString &msg, int icon = 0);
     void reportDialog(const QString &msg, const QString &title = QString(), int icon = 0);
+
+    // The calling thread's connection of binding for a read
+    // (appdb::readConnection): invalid once the application database's file
+    // is gone, which databaseGone() then tells.
+    QSqlDatabase readConnection(const Connections::Binding &binding) const;
 
     // Reloads with a model reset around updateQuery, so attached views drop
     // their row and column counts. Nested calls share the outer reset.
@@ -112,6 +125,8 @@ protected:
 
 private:
     void flushPendingMessages();
+
+    mutable std::atomic<bool> m_databaseGone{false};
 
     struct PendingMessage
     {

@@ -34,7 +34,7 @@ TempDatabaseTableModel::~TempDatabaseTableModel()
 
 MyAbstractTableModel *TempDatabaseTableModel::clone() const
 {
-    return new TempDatabaseTableModel(currentConnection(), filters, nullptr);
+    return new TempDatabaseTableModel(boundConnection(), filters, nullptr);
 }
 
 bool TempDatabaseTableModel::scanByTime() const
@@ -51,9 +51,10 @@ qint64 TempDatabaseTableModel::firstSelectedTime()
     // One index probe per parameter: where the selected data begins, so the
     // walk in time order does not wade through other instruments' earlier
     // rows first.
-    QSqlQuery q(currentConnection());
+    const QSqlDatabase db = currentConnection();
+    QSqlQuery q(db);
     q.setForwardOnly(true);
-    if (!q.prepare(QStringLiteral("SELECT MIN(dateTime) FROM Data WHERE idParameters = ?")))
+    if (!db.isOpen() || !q.prepare(QStringLiteral("SELECT MIN(dateTime) FROM Data WHERE idParameters = ?")))
         return 0;
     bool any = false;
     qint64 first = 0;
@@ -170,7 +171,9 @@ void TempDatabaseTableModel::updateQuery()
         if (loadAll)
             fetchAllRows();
     }
-    reportConsole(tr("Table data query time: ") + QString::number(timer.elapsed()) + QStringLiteral(" ms"), 0);
+    // Nothing was read from a file that is gone.
+    if (!databaseGone())
+        reportConsole(tr("Table data query time: ") + QString::number(timer.elapsed()) + QStringLiteral(" ms"), 0);
 }
 
 qint64 TempDatabaseTableModel::groupedRowCount()
@@ -187,9 +190,10 @@ qint64 TempDatabaseTableModel::groupedRowCount()
         text += QStringLiteral(" AND dateTime >= ? AND dateTime <= ?");
         values << filters.startDateTime << filters.endDateTime;
     }
-    QSqlQuery q(currentConnection());
+    const QSqlDatabase db = currentConnection();
+    QSqlQuery q(db);
     q.setForwardOnly(true);
-    if (!q.prepare(text))
+    if (!db.isOpen() || !q.prepare(text))
         return -1;
     for (const QVariant &v : qAsConst(values))
         q.addBindValue(v);

@@ -28,8 +28,8 @@ MyAbstractTableModel *TempDatabaseTableModelMoxA::clone() const
 {
     // The copy starts flat and fetching in steps, whatever this one shows.
     if (m_filtered)
-        return new TempDatabaseTableModelMoxA(currentConnection(), filters, nullptr);
-    return new TempDatabaseTableModelMoxA(currentConnection(), nullptr);
+        return new TempDatabaseTableModelMoxA(boundConnection(), filters, nullptr);
+    return new TempDatabaseTableModelMoxA(boundConnection(), nullptr);
 }
 
 void TempDatabaseTableModelMoxA::updateQuery()

@@ -27,8 +27,8 @@ TempDatabaseTableModelMoxB::~TempDatabaseTableModelMoxB() = default;
 MyAbstractTableModel *TempDatabaseTableModelMoxB::clone() const
 {
     if (m_filtered)
-        return new TempDatabaseTableModelMoxB(currentConnection(), filters, nullptr);
-    return new TempDatabaseTableModelMoxB(currentConnection(), nullptr);
+        return new TempDatabaseTableModelMoxB(boundConnection(), filters, nullptr);
+    return new TempDatabaseTableModelMoxB(boundConnection(), nullptr);
 }
 
 void TempDatabaseTableModelMoxB::updateQuery()

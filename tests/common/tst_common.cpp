@@ -6,6 +6,7 @@
 #include "common/SqlUtil.h"
 #include "common/SqliteStatement.h"
 #include "common/UtcTime.h"
+#include "common/WhenIdle.h"
 #include "support/TestMain.h"
 
 #include <QDialog>
@@ -16,6 +17,7 @@
 #include <QTemporaryDir>
 #include <QSemaphore>
 #include <QThread>
+#include <QTimer>
 #include <QtConcurrent>
 
 #include <cstdio>
@@ -43,6 +45,9 @@ private slots:
     void missingQuotedColumnIsAnError();
     void sameFileRefusesAnotherFile_data();
     void sameFileRefusesAnotherFile();
+    void goneFileIsNeverOpenedAgain_data();
+    void goneFileIsNeverOpenedAgain();
+    void idleCallsWaitForTheOutermostLoop();
     void cancelWatchStopsLongStatements();
     void checkpointFollowsTheCommit();
     void closingAFileStopsItsReaders_data();
@@ -483,6 +488,137 @@ void TestCommon::sameFileRefusesAnotherFile()
         c.finish();
         Connections::remove(QStringLiteral("check"));
     }
+}
+
+void TestCommon::goneFileIsNeverOpenedAgain_data()
+{
+    QTest::addColumn<bool>("sameFile");
+    QTest::addColumn<bool>("replaced");
+    QTest::newRow("ended name, deleted") << false << false;
+    QTest::newRow("ended name, replaced") << false << true;
+    QTest::newRow("same file, deleted") << true << false;
+    QTest::newRow("same file, replaced") << true << true;
+}
+
+// A registration whose file went (its name ended and a Binding holds it, or
+// a sameFile name): a thread that had no connection yet gets none, on every
+// call, on nothing: not an empty name (SQLite's private temporary database),
+// not the file now at the path, not a file it would create. Once its last
+// connection has closed, nothing stays beside a path that names no file.
+void TestCommon::goneFileIsNeverOpenedAgain()
+{
+    QFETCH(bool, sameFile);
+    QFETCH(bool, replaced);
+    const QString path = m_dir.filePath(QStringLiteral("gone_%1_%2.qdb").arg(sameFile).arg(replaced));
+    const QString other = m_dir.filePath(QStringLiteral("gone_other_%1_%2.qdb").arg(sameFile).arg(replaced));
+    for (const QString &file : {path, other}) {
+        Connections::registerFile(QStringLiteral("made"), file);
+        fillNumbers(QStringLiteral("made"), file == path ? 3 : 7);
+        Connections::remove(QStringLiteral("made"));
+    }
+    Connections::Options options;
+    options.mustExist = sameFile;
+    options.sameFile = sameFile;
+    Connections::registerFile(QStringLiteral("gone"), path, options);
+    Connections::Binding binding = Connections::Binding::of(QStringLiteral("gone"));
+    {
+        QSqlQuery q(binding.database());
+        QVERIFY(q.exec(QStringLiteral("SELECT COUNT(*) FROM n")) && q.next());
+        QCOMPARE(q.value(0).toInt(), 3);
+    }
+    if (!sameFile)
+        Connections::remove(QStringLiteral("gone"));
+    QVERIFY(QFile::remove(path));
+    if (replaced)
+        QVERIFY(QFile::rename(other, path));
+    QCOMPARE(binding.fileChanged(), sameFile);
+
+    struct Call
+    {
+        bool open = true;
+        QString file;
+        int rows = -1;
+    };
+    QList<Call> calls;
+    QThread *thread = QThread::create([&binding, &calls] {
+        Connections::TaskScope scope;
+        for (int i = 0; i < 3; ++i) {
+            QSqlDatabase db = binding.database();
+            Call call;
+            call.open = db.isOpen();
+            call.file = db.databaseName();
+            if (call.open) {
+                QSqlQuery q(db);
+                if (q.exec(QStringLiteral("SELECT COUNT(*) FROM n")) && q.next())
+                    call.rows = q.value(0).toInt();
+            }
+            calls << call;
+        }
+    });
+    thread->start();
+    QVERIFY(thread->wait(10000));
+    delete thread;
+    QCOMPARE(calls.size(), 3);
+    for (const Call &call : qAsConst(calls))
+        QVERIFY2(!call.open, qPrintable(QStringLiteral("open on '%1', %2 rows").arg(call.file).arg(call.rows)));
+    QCOMPARE(QFile::exists(path), replaced);
+
+    // The thread that read before the file went still reads it.
+    {
+        QSqlDatabase db = binding.database();
+        QVERIFY(db.isOpen());
+        QVERIFY(Connections::hasMoved(db));
+        QSqlQuery q(db);
+        QVERIFY(q.exec(QStringLiteral("SELECT COUNT(*) FROM n")) && q.next());
+        QCOMPARE(q.value(0).toInt(), 3);
+    }
+    binding.reset();
+    if (sameFile)
+        Connections::remove(QStringLiteral("gone"));
+    if (replaced) {
+        Connections::registerFile(QStringLiteral("check"), path);
+        QSqlQuery q(Connections::database(QStringLiteral("check")));
+        QVERIFY(q.exec(QStringLiteral("SELECT COUNT(*) FROM n")) && q.next());
+        QCOMPARE(q.value(0).toInt(), 7);
+        q.finish();
+        Connections::remove(QStringLiteral("check"));
+    } else {
+        for (const char *suffix : {"", "-wal", "-shm", "-journal"})
+            QVERIFY2(!QFile::exists(path + QLatin1String(suffix)), suffix);
+    }
+}
+
+// As in the application, whose outermost loop is QApplication::exec: a call
+// posted (here from a worker) waits while a nested loop runs, since whoever
+// started that loop is below it, and runs once the outermost loop is about
+// to wait. A call whose context is gone by then is dropped.
+void TestCommon::idleCallsWaitForTheOutermostLoop()
+{
+    whenIdle::setOutermostLevel(1);
+    QStringList order;
+    QEventLoop outer;
+    auto *gone = new QObject;
+    QTimer::singleShot(0, [&] {
+        QThread *worker = QThread::create([&] {
+            whenIdle::post(gone, [&] { order << QStringLiteral("gone"); });
+            whenIdle::post(&outer, [&] {
+                order << QStringLiteral("idle");
+                outer.quit();
+            });
+        });
+        worker->start();
+        worker->wait();
+        delete worker;
+        delete gone;
+        QEventLoop nested;
+        QTimer::singleShot(200, &nested, &QEventLoop::quit);
+        nested.exec();
+        order << QStringLiteral("nested loop ended");
+    });
+    QTimer::singleShot(20000, &outer, &QEventLoop::quit);
+    outer.exec();
+    whenIdle::setOutermostLevel(0);
+    QCOMPARE(order, (QStringList{QStringLiteral("nested loop ended"), QStringLiteral("idle")}));
 }
 
 // A statement that would run for hours stops once the flag is set; a short

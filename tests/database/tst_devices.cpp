@@ -3,6 +3,7 @@
 // instrument's time span, its configuration blob, and removal.
 #include "support/TestMain.h"
 
+#include "app/AvailableDevices.h"
 #include "common/Connections.h"
 #include "database/ArchiveManager.h"
 #include "database/DatabaseStructure.h"
@@ -38,6 +39,8 @@ private slots:
     void offlineInstrument();
     void duplicateNames();
     void listing();
+    void storedTypeNamesNoInstrument_data();
+    void storedTypeNamesNoInstrument();
     void otherCfg();
     void deviceInfo();
     void brenaMeter();
@@ -225,6 +228,32 @@ void TestDevices::listing()
     QCOMPARE(params.at(0).name, QStringLiteral("U1"));
     QCOMPARE(params.at(1).name, QStringLiteral("U2"));
     QCOMPARE(params.at(1).unit, QStringLiteral("V"));
+}
+
+void TestDevices::storedTypeNamesNoInstrument_data()
+{
+    QTest::addColumn<qint64>("stored");
+    QTest::newRow("past the types") << qint64(99);
+    QTest::newRow("between the filtered kinds") << qint64(22);
+    QTest::newRow("negative") << qint64(-1);
+    QTest::newRow("largest int") << qint64(2147483647);
+}
+
+// A type number that another version (or a damaged file) stored is read as
+// that number: it names no instrument and is never taken for one.
+void TestDevices::storedTypeNamesNoInstrument()
+{
+    QFETCH(qint64, stored);
+    ArchiveManager manager;
+    QCOMPARE(exec(db(), {QStringLiteral("INSERT INTO Devices (id, name, type, filesPath, onlineCfgEnable) "
+                                        "VALUES (7, 'Odd', %1, '/srv/odd', 0)")
+                             .arg(stored)}),
+             QStringList());
+    const DeviceCfg device = manager.getDevices().value(7);
+    QCOMPARE(device.name, QStringLiteral("Odd"));
+    QCOMPARE(qint64(device.type), stored);
+    QCOMPARE(AvailableDevices::getDeviceName(device.type), QString());
+    QCOMPARE(AvailableDevices::getDeviceIndex(device.type), -1);
 }
 
 void TestDevices::otherCfg()

@@ -3,6 +3,7 @@
 #include "app/ConsoleWidget.h"
 #include "app/Framework.h"
 #include "app/MainWindow.h"
+#include "common/WhenIdle.h"
 
 #include <QRegularExpression>
 #include <QTextEdit>
@@ -17,6 +18,8 @@ void settle()
 {
     for (int i = 0; i < 3; ++i) {
         QCoreApplication::processEvents();
+        // As the application's loop before it waits for the next event.
+        whenIdle::idleNow();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 }

@@ -5,7 +5,8 @@
 #include <QByteArray>
 #include <QString>
 
-// Lets queued calls and deferred deletions of a finished task run.
+// Lets queued calls and deferred deletions of a finished task run, and
+// what waits for the window to be idle.
 void settle();
 
 // Waits for the global pool's tasks and ends all its threads, as the pool

@@ -1,6 +1,8 @@
 #pragma once
 // Test entry: a QApplication (offscreen under CTest), test-mode standard paths
 // so nothing touches the user's folders.
+#include "common/WhenIdle.h"
+
 #include <QApplication>
 #include <QStandardPaths>
 #include <QThreadPool>
@@ -25,6 +27,8 @@ inline void quorlogTestPoolExpiry()
         app.setApplicationName(QStringLiteral("Quorlog"));                                                         \
         app.setAttribute(Qt::AA_Use96Dpi, true);                                                                    \
         quorlogTestPoolExpiry();                                                                                    \
+        /* The tests drive the window from outside any event loop. */                                              \
+        whenIdle::setOutermostLevel(0);                                                                             \
         TestObject tc;                                                                                              \
         QTEST_SET_MAIN_SOURCE_PATH                                                                                  \
         return QTest::qExec(&tc, argc, argv);                                                                       \
