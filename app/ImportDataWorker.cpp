@@ -89,20 +89,15 @@ bool Framework::importData(QString path, QString fileNumber, avaibleDevices_t de
                          + fileNumber + QLatin1Char(')');
     ProgressDialog *progress = new ProgressDialog(0, text, mainWindow.data(), true);
     connect(progress, SIGNAL(canceled()), this, SLOT(cancelDataImport()));
-    QFutureWatcher<void> watcher;
-    connect(&watcher, SIGNAL(finished()), progress, SLOT(deleteLater()));
     connect(this, SIGNAL(progressValueChanged(int)), progress, SLOT(update(int)));
 
     QFuture<void> task = QtConcurrent::run([this, path, device, deviceId, kind, progress]() {
         Connections::TaskScope connections;
         importDataWorker(path, device, deviceId, kind, progress);
     });
-    TaskDialogGuard guard(progress, task);
-    watcher.setFuture(task);
-    progress->exec();
-    // The window closes at a cancel or at the last value, while the task may
-    // still write: this thread goes on serving the window until it ends.
-    waitForTask(task);
+    // In view from the reading to the end of the writing or merging, with
+    // Cancel working all along.
+    runTaskWindow(progress, task);
     return cancelFlag.loadAcquire() == 0;
 }
 
@@ -272,7 +267,9 @@ bool ImportDataWorker::scratchRoomShort()
 void ImportDataWorker::reportOutcome()
 {
     const QString file = QDir::toNativeSeparators(m_path);
-    if (m_fw.cancelFlag.loadAcquire() == 0) {
+    // A cancel that came after the last commit stops no more than the files
+    // that were to follow.
+    if (m_fw.cancelFlag.loadAcquire() == 0 || m_complete) {
         if (m_skippedLines > 0 || m_differingValues > 0)
             emit m_fw.consoleMessage(Framework::tr("The file was imported, but not whole: %1").arg(file), 2);
         else
@@ -309,7 +306,10 @@ void ImportDataWorker::run()
         // Long statements (a sort, a set-based merge) stop at a cancel too.
         // The settings import cannot be cancelled.
         const bool watched = branch != Branch::MoxBSettings && branch != Branch::MoxBUnitUpdate;
-        const CancelWatch watch(m_target, watched ? &m_fw.cancelFlag : nullptr);
+        // The merges and the PQDIF reader take any failure after a cancel
+        // for the cancel: a commit's checkpoint may be stopped at once too.
+        const CancelWatch::Stop stop = branch == Branch::Brena ? CancelWatch::Stop::Polled : CancelWatch::Stop::AtOnce;
+        const CancelWatch watch(m_target, watched ? &m_fw.cancelFlag : nullptr, stop);
         runBranch(branch);
     }
     closeSource();
@@ -378,6 +378,7 @@ void ImportDataWorker::csvFamily()
 {
     Reader reader(m_progress, &m_fw.cancelFlag, nullptr);
     wireReader(&reader);
+    OpenFileWorker::showReaderPhases(&reader, m_progress);
     noteReaderErrors(&reader, &Reader::consoleMessage);
     if (!openSource())
         return;
@@ -394,6 +395,7 @@ void ImportDataWorker::csvFamily()
             scratchFailure(QString());
         return;
     }
+    ProgressDialog::postPhase(QPointer<ProgressDialog>(m_progress), OpenFileWorker::writingPhase(), 0);
     {
         const CancelWatch watch(m_source, &m_fw.cancelFlag);
         if (!DataMerge::prepareSourceForMerge(m_source, &error)) {
@@ -454,6 +456,7 @@ void ImportDataWorker::merge(MyAbstractSqlModel *source)
         markFailed();
         return;
     }
+    ProgressDialog::postPhase(QPointer<ProgressDialog>(m_progress), OpenFileWorker::writingPhase(), 100);
     DataMerge merger;
     QObject::connect(&merger, &DataMerge::progressValueChanged, &m_fw, &Framework::progressValueChanged,
                      Qt::DirectConnection);
@@ -479,6 +482,7 @@ void ImportDataWorker::merge(MyAbstractSqlModel *source)
     };
     const DataMerge::Result result = merger.run(input);
     m_keptValues = qint64(merger.added());
+    m_complete = result == DataMerge::Result::Done;
     if (result == DataMerge::Result::Failed)
         markFailed();
 }
@@ -488,6 +492,9 @@ void ImportDataWorker::pqdifFile()
     // The reader writes under the target instrument in its own transaction.
     ZelDXPqdifParser reader(m_progress, &m_fw.cancelFlag, nullptr);
     wireReader(&reader);
+    // The reader writes as it reads; after its last value the view and the
+    // commit follow.
+    OpenFileWorker::showReaderPhases(&reader, m_progress);
     QSqlQuery query(m_target);
     query.prepare(QStringLiteral("SELECT name FROM Devices WHERE id = :deviceId;"));
     query.bindValue(QStringLiteral(":deviceId"), m_deviceId);
@@ -506,7 +513,9 @@ void ImportDataWorker::pqdifFile()
         markFailed();
     // A cancel rolls the file's one transaction back: the reader says it was
     // cancelled, the outcome that nothing was stored.
-    else if (!reader.parseFile(m_target, &count) && m_fw.cancelFlag.loadAcquire() == 0)
+    else if (reader.parseFile(m_target, &count))
+        m_complete = true;
+    else if (m_fw.cancelFlag.loadAcquire() == 0)
         markFailed();
 }
 
@@ -571,6 +580,7 @@ void ImportDataWorker::recorderCsv(const QString &table, const char *trace)
     TRACE() << trace;
     Reader reader(m_progress, &m_fw.cancelFlag, nullptr);
     wireReader(&reader);
+    OpenFileWorker::showReaderPhases(&reader, m_progress);
     // The reader fills a scratch database: the application database changes
     // only in the one transaction of the merge.
     noteReaderErrors(&reader, &Reader::consoleMessage);
@@ -595,13 +605,14 @@ void ImportDataWorker::recorderCsv(const QString &table, const char *trace)
 void ImportDataWorker::moxbArchive()
 {
     TRACE() << "SourceTypeFile == MoxB_DATA_FILE_SQLITE";
-    ProgressDialog::postMaximum(QPointer<ProgressDialog>(m_progress), 100);
     wideImport(m_path, QStringLiteral("Data"), QStringLiteral("DataMoxB"), RecorderImport::Source::Archive);
 }
 
 void ImportDataWorker::wideImport(const QString &file, const QString &sourceTable, const QString &table,
                                   RecorderImport::Source source)
 {
+    ProgressDialog::postPhase(QPointer<ProgressDialog>(m_progress),
+                              Framework::tr("Merging the rows by date and time"), 100);
     RecorderImport import;
     RecorderImport::Request request;
     request.db = m_target;
@@ -615,6 +626,7 @@ void ImportDataWorker::wideImport(const QString &file, const QString &sourceTabl
     request.progress = [fw](int percent) { emit fw->progressValueChanged(percent); };
     switch (import.run(request)) {
     case RecorderImport::Result::Done:
+        m_complete = true;
         emit m_fw.consoleMessage(Framework::tr("Imported into %1: %2 rows in the table, %3 of them written, "
                                                "%4 new parameters, in: %5 ms")
                                      .arg(table)

@@ -108,6 +108,7 @@ private:
     bool m_scratch = false;     // m_source is this import's own scratch database
     bool m_failed = false;      // a failure, not the user's cancel
     qint64 m_keptValues = 0;    // values written by sections that committed
+    bool m_complete = false;    // all of the file was committed
     // What a finished import left out: lines its reader skipped, values
     // that differ from those stored at their date and time.
     qint64 m_skippedLines = 0;

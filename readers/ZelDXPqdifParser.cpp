@@ -308,14 +308,20 @@ bool ZelDXPqdifParser::parseFile(QSqlDatabase db, int *count)
 
     sendSeriesWarningCounts();
 
-    QSqlQuery view(db);
-    view.exec(QStringLiteral("DROP VIEW IF EXISTS DataConnected"));
-    if (!view.exec(QLatin1String(kViewStatement))) {
-        emit consoleMessage(view.lastError().text(), 3);
-        dialog(tr("Failed to prepare data view."), 3);
+    // The last moment a cancel can undo the file.
+    if (cancelled()) {
+        emit consoleMessage(tr("Data import was canceled."), 2);
         return false;
     }
+    QSqlQuery view(db);
+    view.exec(QStringLiteral("DROP VIEW IF EXISTS DataConnected"));
+    if (!view.exec(QLatin1String(kViewStatement)))
+        return fail(tr("Failed to prepare data view."), &view);
     if (!transaction.commit()) {
+        if (cancelled()) {
+            emit consoleMessage(tr("Data import was canceled."), 2);
+            return false;
+        }
         dialog(tr("Failed to commit transaction."), 3);
         emit consoleMessage(transaction.errorText(), 3);
         return false;
