@@ -9,6 +9,8 @@
 #include <QElapsedTimer>
 #include <QHash>
 #include <QPointer>
+#include <QTextCodec>
+#include <QTextDecoder>
 
 namespace {
 
@@ -101,10 +103,29 @@ bool moxbcsvparser::parseFile(QSqlDatabase db, int *count, int code)
         return false;
     }
 
-    const QByteArray bytes = m_file.readAll();
-    const int nul = bytes.indexOf('\0');
-    const QString text = QString::fromUtf8(bytes.constData(), nul < 0 ? bytes.size() : nul);
-    const double totalBytes = bytes.size();
+    // Read and decoded piece by piece: a large file takes a second before its
+    // first line, and a cancel is to be seen within moments meanwhile.
+    const qint64 firstByte = m_file.pos();
+    QString text;
+    {
+        constexpr qint64 kPiece = 4 * 1024 * 1024;
+        QTextDecoder decoder(QTextCodec::codecForName("UTF-8"));
+        for (;;) {
+            if (m_cancelFlag && m_cancelFlag->loadAcquire() != 0) {
+                emit consoleMessage(QStringLiteral("Import canceled by user."), 2);
+                return false;
+            }
+            const QByteArray piece = m_file.read(kPiece);
+            if (piece.isEmpty())
+                break;
+            // The text ends at a NUL; the whole file counts for the progress.
+            const int nul = piece.indexOf('\0');
+            text += decoder.toUnicode(piece.constData(), nul < 0 ? piece.size() : nul);
+            if (nul >= 0)
+                break;
+        }
+    }
+    const double totalBytes = double(m_file.size() - firstByte);
 
     if (m_progress)
         ProgressDialog::postMaximum(QPointer<ProgressDialog>(m_progress), 100);
