@@ -308,8 +308,8 @@ void ImportDataWorker::run()
         const bool watched = branch != Branch::MoxBSettings && branch != Branch::MoxBUnitUpdate;
         // The merges and the PQDIF reader take any failure after a cancel
         // for the cancel: a commit's checkpoint may be stopped at once too.
-        const CancelWatch::Stop stop = branch == Branch::Brena ? CancelWatch::Stop::Polled : CancelWatch::Stop::AtOnce;
-        const CancelWatch watch(m_target, watched ? &m_fw.cancelFlag : nullptr, stop);
+        const CancelWatch watch(m_target, watched ? &m_fw.cancelFlag : nullptr,
+                                branch == Branch::Brena ? CancelWatch::Stop::Polled : CancelWatch::Stop::AtOnce);
         runBranch(branch);
     }
     closeSource();

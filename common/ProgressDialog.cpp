@@ -173,8 +173,9 @@ void ProgressDialog::showLabel()
         return;
     const QSize before = m_dialog->size();
     m_dialog->setLabelText(m_phase.isEmpty() ? m_text : m_text + QLatin1Char('\n') + m_phase);
-    // A longer text widens the window: it stays over the middle of its parent.
-    if (m_dialog->size() != before)
+    // A task's window grows with its phase line: it stays over the middle of
+    // its parent.
+    if (m_taskRunning && m_dialog->size() != before)
         centerOnParent(m_dialog->parentWidget(), m_dialog);
 }
 

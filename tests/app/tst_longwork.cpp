@@ -45,10 +45,9 @@ class TestLongWork : public QObject
     static void row(const QString &operation, const QString &phase, int value, int afterMs,
                     Moment::Target target = Moment::Cancel, bool mustCancel = false)
     {
+        const QString what = target == Moment::Cancel ? QStringLiteral("Cancel") : QStringLiteral("main window");
         const QString name = QStringLiteral("%1: %2 in %3 at %4, +%5 ms")
-                                 .arg(operation,
-                                      target == Moment::Cancel ? QStringLiteral("Cancel") : QStringLiteral("main window"),
-                                      phase.isEmpty() ? QStringLiteral("any phase") : phase)
+                                 .arg(operation, what, phase.isEmpty() ? QStringLiteral("any phase") : phase)
                                  .arg(value)
                                  .arg(afterMs);
         QTest::newRow(qPrintable(name)) << operation << phase << value << afterMs << target << mustCancel;

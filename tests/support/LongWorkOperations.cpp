@@ -99,11 +99,14 @@ Operations::Operations(const QString &folder, int scale)
                        [observations](const QString &path) { return pqdifbench::writeFile(path, true, observations); });
     };
     const auto moxb = [this](int rows, const QString &name) {
-        return fixture(name, [rows](const QString &path) { return !testdb::writeFile(path, moxbcsv::file(rows)).isEmpty(); });
+        return fixture(name, [rows](const QString &path) {
+            return !testdb::writeFile(path, moxbcsv::file(rows)).isEmpty();
+        });
     };
     const auto moxa = [this, moxaRows]() {
-        return fixture(QStringLiteral("export.CSV"),
-                       [moxaRows](const QString &path) { return !testdb::writeFile(path, moxacsv::file(moxaRows)).isEmpty(); });
+        return fixture(QStringLiteral("export.CSV"), [moxaRows](const QString &path) {
+            return !testdb::writeFile(path, moxacsv::file(moxaRows)).isEmpty();
+        });
     };
     const auto import = [this](const QString &path, int type, const QString &kind) {
         g_framework->importData(path, QStringLiteral("1/1"), avaibleDevices_t(type), m_deviceId, kind);
@@ -135,7 +138,9 @@ Operations::Operations(const QString &folder, int scale)
                              return !pqdif().isEmpty();
                          },
                          [pqdif]() { g_framework->openFile(pqdif(), ZelDX, ZelC_DATA_FILE, {}); },
-                         [this, observations]() { return checkOpen(qint64(observations) * kPqdifValuesPerObservation); }});
+                         [this, observations]() {
+                             return checkOpen(qint64(observations) * kPqdifValuesPerObservation);
+                         }});
     m_operations.append({QStringLiteral("MoxB CSV import"),
                          {reading(), writing(), merging()},
                          true,

@@ -129,8 +129,8 @@ void Probe::turn()
     if (!m_hasMoment || clicked())
         return;
     // A busy window's value stays below 0.
-    if ((!m_moment.phase.isEmpty() && phase != m_moment.phase) || (m_moment.value > 0 && window->value() < m_moment.value)
-        || now - m_phaseShownAt < m_moment.afterMs)
+    if ((!m_moment.phase.isEmpty() && phase != m_moment.phase)
+        || (m_moment.value > 0 && window->value() < m_moment.value) || now - m_phaseShownAt < m_moment.afterMs)
         return;
     QWidget *target = m_target;
     if (m_moment.target == Moment::Cancel) {
