@@ -16,7 +16,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QFutureWatcher>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QThread>

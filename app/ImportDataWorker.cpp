@@ -30,7 +30,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QFutureWatcher>
 #include <QSqlError>
 #include <QStorageInfo>
 #include <QPointer>
