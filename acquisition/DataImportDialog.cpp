@@ -220,7 +220,9 @@ void DataImportDialog::on_importButton_clicked()
                                     + QLatin1Char(' ') + QString::number(count);
         TRACE() << ", fileAbsPath: " << path << ", fileNumber: " << counterText
                 << ", m_deviceCfg.type: " << int(m_deviceCfg.type) << ", m_deviceCfg.id: " << m_deviceCfg.id;
-        if (!m_importer(path, counterText))
+        // A Cancel that came after the file was stored whole stops the files
+        // still to come all the same: that is what the user asked for.
+        if (!m_importer(path, counterText) || (g_framework && g_framework->cancelFlag.loadAcquire() == 1))
             break;
     }
     accept();

@@ -2,6 +2,7 @@
 
 #include "app/MainWindow.h"
 #include "charts/AbstractChartModel.h"
+#include "common/CancelWatch.h"
 #include "common/Prompts.h"
 #include "common/Trace.h"
 #include "common/WhenIdle.h"
@@ -116,6 +117,8 @@ void Framework::createMainWindow()
 void Framework::cancelDataImport()
 {
     cancelFlag.storeRelease(1);
+    // A commit's checkpoint polls no flag: it is interrupted.
+    CancelWatch::cancel(&cancelFlag);
 }
 
 void Framework::showMessage(const QString &title, const QString &text, QMessageBox::Icon icon)

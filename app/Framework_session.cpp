@@ -18,7 +18,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QFutureWatcher>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QThread>
@@ -324,22 +323,14 @@ void Framework::openFile(QString path, avaibleDevices_t device, int sourceType, 
     cancelFlag.storeRelease(0);
     ProgressDialog *progress = new ProgressDialog(0, tr("Loading Data"), mainWindow.data(), true);
     connect(progress, SIGNAL(canceled()), this, SLOT(cancelDataImport()));
-    QFutureWatcher<void> watcher;
-    connect(&watcher, SIGNAL(finished()), progress, SLOT(deleteLater()));
 
     QFuture<void> task = QtConcurrent::run([this, path, device, files, progress, sourceType]() {
         Connections::TaskScope connections;
         openFileWorker(path, device, files, progress, sourceType);
     });
-    // The task and its readers hold the dialog's address: it lives until the
-    // task has ended, even when the user cancels.
-    TaskDialogGuard guard(progress, task);
-    watcher.setFuture(task);
-    progress->exec();
-    // After a cancel the window is gone from the screen; the task stops at
-    // its next look at the flag. Meanwhile this thread keeps the window
-    // alive (painting, timers, queued messages).
-    waitForTask(task);
+    // The task and its readers hold the dialog's address: it lives, and is
+    // in view, until the task has ended, even when the user cancels.
+    runTaskWindow(progress, task);
     // The settings offer comes after the window has shown the new session:
     // a settings file opened while this task still ran would be undone by
     // the task's own end, and both would work on the settings connection.
@@ -357,17 +348,10 @@ void Framework::openFile(QString path, avaibleDevices_t device, int sourceType, 
 void Framework::applyFilters(FiltersCfg filters, avaibleDevices_t device)
 {
     ProgressDialog *progress = new ProgressDialog(0, tr("Loading Data"), mainWindow.data(), false);
-    QFutureWatcher<void> watcher;
-    connect(&watcher, SIGNAL(finished()), progress, SLOT(deleteLater()));
-
     QFuture<void> task = QtConcurrent::run([this, filters, device]() mutable {
         Connections::TaskScope connections;
         applyFiltersWorker(filters, device);
     });
-    TaskDialogGuard guard(progress, task);
-    watcher.setFuture(task);
-    progress->exec();
-    // The dialog ends with the task; this only makes sure no worker writes
-    // the session after the launcher has returned.
-    task.waitForFinished();
+    // No worker writes the session after the launcher has returned.
+    runTaskWindow(progress, task);
 }

@@ -30,7 +30,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QFutureWatcher>
 #include <QSqlError>
 #include <QStorageInfo>
 #include <QPointer>
@@ -78,20 +77,15 @@ bool Framework::importData(QString path, QString fileNumber, avaibleDevices_t de
                          + fileNumber + QLatin1Char(')');
     ProgressDialog *progress = new ProgressDialog(0, text, mainWindow.data(), true);
     connect(progress, SIGNAL(canceled()), this, SLOT(cancelDataImport()));
-    QFutureWatcher<void> watcher;
-    connect(&watcher, SIGNAL(finished()), progress, SLOT(deleteLater()));
     connect(this, SIGNAL(progressValueChanged(int)), progress, SLOT(update(int)));
 
     QFuture<void> task = QtConcurrent::run([this, path, device, deviceId, kind, progress]() {
         Connections::TaskScope connections;
         importDataWorker(path, device, deviceId, kind, progress);
     });
-    TaskDialogGuard guard(progress, task);
-    watcher.setFuture(task);
-    progress->exec();
-    // The window closes at a cancel or at the last value, while the task may
-    // still write: this thread goes on serving the window until it ends.
-    waitForTask(task);
+    // In view from the reading to the end of the writing or merging, with
+    // Cancel working all along.
+    runTaskWindow(progress, task);
     // The task's outcome, not the flag: a cancel after its last commit is none.
     return lastImportStored;
 }
@@ -327,7 +321,10 @@ ImportDataWorker::Outcome ImportDataWorker::run()
         // Long statements (a sort, a set-based merge) stop at a cancel too.
         // The settings import cannot be cancelled.
         const bool watched = branch != Branch::MoxBSettings && branch != Branch::MoxBUnitUpdate;
-        const CancelWatch watch(m_target, watched ? &m_fw.cancelFlag : nullptr);
+        // The merges and the PQDIF reader take any failure after a cancel
+        // for the cancel: a commit's checkpoint may be stopped at once too.
+        const CancelWatch watch(m_target, watched ? &m_fw.cancelFlag : nullptr,
+                                branch == Branch::Brena ? CancelWatch::Stop::Polled : CancelWatch::Stop::AtOnce);
         end = runBranch(branch);
     }
     closeSource();
@@ -393,6 +390,7 @@ ImportDataWorker::End ImportDataWorker::csvFamily()
 {
     Reader reader(m_progress, &m_fw.cancelFlag, nullptr);
     wireReader(&reader);
+    OpenFileWorker::showReaderPhases(&reader, m_progress);
     noteReaderErrors(&reader, &Reader::consoleMessage);
     if (!openSource())
         return End::Failed;
@@ -407,6 +405,7 @@ ImportDataWorker::End ImportDataWorker::csvFamily()
         return End::Cancelled;
     }
     m_skippedLines = reader.skippedLines();
+    ProgressDialog::postPhase(QPointer<ProgressDialog>(m_progress), OpenFileWorker::writingPhase(), 0);
     End end = End::Failed;
     {
         const CancelWatch watch(m_source, &m_fw.cancelFlag);
@@ -468,6 +467,7 @@ ImportDataWorker::End ImportDataWorker::merge(MyAbstractSqlModel *source)
             error(Framework::tr("Unable to read the archive's records."));
         return End::Failed;
     }
+    ProgressDialog::postPhase(QPointer<ProgressDialog>(m_progress), OpenFileWorker::writingPhase(), 100);
     DataMerge merger;
     QObject::connect(&merger, &DataMerge::progressValueChanged, &m_fw, &Framework::progressValueChanged,
                      Qt::DirectConnection);
@@ -510,6 +510,9 @@ ImportDataWorker::End ImportDataWorker::pqdifFile()
     // The reader writes under the target instrument in its own transaction.
     ZelDXPqdifParser reader(m_progress, &m_fw.cancelFlag, nullptr);
     wireReader(&reader);
+    // The reader writes as it reads; after its last value the view and the
+    // commit follow.
+    OpenFileWorker::showReaderPhases(&reader, m_progress);
     QSqlQuery query(m_target);
     query.prepare(QStringLiteral("SELECT name FROM Devices WHERE id = :deviceId;"));
     query.bindValue(QStringLiteral(":deviceId"), m_deviceId);
@@ -595,6 +598,7 @@ ImportDataWorker::End ImportDataWorker::recorderCsv(const QString &table, const 
     TRACE() << trace;
     Reader reader(m_progress, &m_fw.cancelFlag, nullptr);
     wireReader(&reader);
+    OpenFileWorker::showReaderPhases(&reader, m_progress);
     // The reader fills a scratch database: the application database changes
     // only in the one transaction of the merge.
     noteReaderErrors(&reader, &Reader::consoleMessage);
@@ -619,13 +623,14 @@ ImportDataWorker::End ImportDataWorker::recorderCsv(const QString &table, const 
 ImportDataWorker::End ImportDataWorker::moxbArchive()
 {
     TRACE() << "SourceTypeFile == MoxB_DATA_FILE_SQLITE";
-    ProgressDialog::postMaximum(QPointer<ProgressDialog>(m_progress), 100);
     return wideImport(m_path, QStringLiteral("Data"), QStringLiteral("DataMoxB"), RecorderImport::Source::Archive);
 }
 
 ImportDataWorker::End ImportDataWorker::wideImport(const QString &file, const QString &sourceTable,
                                                    const QString &table, RecorderImport::Source source)
 {
+    ProgressDialog::postPhase(QPointer<ProgressDialog>(m_progress),
+                              Framework::tr("Merging the rows by date and time"), 100);
     RecorderImport import;
     RecorderImport::Request request;
     request.db = m_target;

@@ -5,6 +5,7 @@
 #include "app/Framework.h"
 #include "common/ProgressDialog.h"
 #include "app/SessionModelKinds.h"
+#include "common/CancelWatch.h"
 #include "common/Connections.h"
 #include "database/ApplicationDatabaseFile.h"
 #include "common/Trace.h"
@@ -156,6 +157,7 @@ bool OpenFileWorker::readIntoTmpDatabase(const char *tmpDbName, TmpDbFailure onT
     // Destroyed when the branch ends, whatever its outcome.
     Reader reader(m_progress, &m_fw.cancelFlag, nullptr);
     wireReader(&reader);
+    showReaderPhases(&reader, m_progress);
     if (!openTmpDatabase(tmpDbName, onTmpDbFailure))
         return false;
     QSqlDatabase db = m_fw.dataDatabase.database();
@@ -215,6 +217,9 @@ OpenFileWorker::Outcome OpenFileWorker::pqdifArchive()
     int count = 0;
     const bool read = readIntoTmpDatabase<ZelDXPqdifParser>(
         "Data_con", TmpDbFailure::Report, &count, [this](ZelDXPqdifParser &reader, QSqlDatabase &db, int *n) {
+            // The reader takes a failure after a cancel for the cancel; the
+            // checkpoint after its commit is stopped at once.
+            const CancelWatch watch(db, &m_fw.cancelFlag, CancelWatch::Stop::AtOnce);
             return reader.openFile(m_path) && reader.parseFile(db, n);
         });
     if (!read)
@@ -542,6 +547,16 @@ OpenFileWorker::Outcome OpenFileWorker::brenaRecordFile()
     // models are the generic ones over it (the record model goes with them).
     buildStandardModels(ModelSet{true, Brena, false}, 0);
     return Outcome::Success;
+}
+
+QString OpenFileWorker::readingPhase()
+{
+    return Framework::tr("Reading the file");
+}
+
+QString OpenFileWorker::writingPhase()
+{
+    return Framework::tr("Writing into the database");
 }
 
 void OpenFileWorker::wireReader(QObject *reader)

@@ -5,8 +5,10 @@
 // dispatch() built from these steps.
 #include "app/AvailableDevices.h"
 #include "app/Framework.h"
+#include "common/ProgressDialog.h"
 
 #include <QElapsedTimer>
+#include <QPointer>
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
@@ -31,6 +33,29 @@ public:
     // progress to the dialog, messages on Framework's signals, which the
     // window shows (both may be null).
     static void wireReader(QObject *reader, ProgressDialog *progress, Framework *framework);
+
+    // The phases a task's window shows for a reader: reading from now until
+    // the reader's last value (100), then writing what it read, which is not
+    // the task's end. The task names any later phase itself.
+    template <class Reader>
+    static void showReaderPhases(Reader *reader, ProgressDialog *progress)
+    {
+        if (!progress)
+            return;
+        const QPointer<ProgressDialog> window(progress);
+        ProgressDialog::postPhase(window, readingPhase(), 0);
+        QObject::connect(
+            reader, &Reader::progressValueChanged, reader,
+            [window, told = false](int value) mutable {
+                if (value >= 100 && !told) {
+                    told = true;
+                    ProgressDialog::postPhase(window, writingPhase(), 0);
+                }
+            },
+            Qt::DirectConnection);
+    }
+    static QString readingPhase();
+    static QString writingPhase();
 
 private:
     enum class Outcome {

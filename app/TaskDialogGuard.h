@@ -4,13 +4,13 @@
 // dialog delete itself while they still use it. Deletion asked for meanwhile
 // is held back; once the task has ended (and when the guard goes) the dialog
 // is released with deleteLater.
+#include "common/ProgressDialog.h"
+
 #include <QEventLoop>
 #include <QFuture>
 #include <QFutureWatcher>
 #include <QObject>
 #include <QPointer>
-
-class ProgressDialog;
 
 class TaskDialogGuard : public QObject
 {
@@ -27,19 +27,25 @@ private:
     QFuture<void> m_task;
 };
 
-// Waits on the GUI thread for a task whose progress window has closed (a
-// cancel, or the last value): timers, painting and queued calls go on
-// meanwhile, the user's input waits until the task has ended. A task stops
-// at its next look at the cancel flag, which may take a moment.
+// Runs a task's progress window until the task has ended: the window is in
+// view all that time (a last reader value or a cancel does not hide it), the
+// user's input reaches it and nothing else, and this thread goes on serving
+// it. The window is released afterwards.
 template <class T>
-void waitForTask(const QFuture<T> &task)
+void runTaskWindow(ProgressDialog *dialog, const QFuture<T> &task)
 {
-    if (task.isFinished())
-        return;
-    QFutureWatcher<T> watcher;
-    QEventLoop loop;
-    QObject::connect(&watcher, &QFutureWatcherBase::finished, &loop, &QEventLoop::quit);
-    // An end that comes before exec is posted, and exec still sees it.
-    watcher.setFuture(task);
-    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    const TaskDialogGuard guard(dialog, task);
+    const QPointer<ProgressDialog> window(dialog);
+    if (window)
+        window->beginTask();
+    if (!task.isFinished()) {
+        QFutureWatcher<T> watcher;
+        QEventLoop loop;
+        QObject::connect(&watcher, &QFutureWatcherBase::finished, &loop, &QEventLoop::quit);
+        // An end that comes before exec is posted, and exec still sees it.
+        watcher.setFuture(task);
+        loop.exec();
+    }
+    if (window)
+        window->endTask();
 }

@@ -5,6 +5,8 @@
 #include <QSqlQuery>
 #include <QThread>
 #include <QVariant>
+#include <QList>
+#include <QMutex>
 
 #include <sqlite3.h>
 
@@ -18,19 +20,55 @@ int stopWhenCancelled(void *flag)
     return static_cast<QAtomicInteger<char> *>(flag)->loadRelaxed() == 1 ? 1 : 0;
 }
 
+struct Watched
+{
+    sqlite3 *db;
+    QAtomicInteger<char> *flag;
+};
+
+// The connections that a cancel interrupts at once. A watch leaves the list
+// before its connection can close, and the list is only read under the
+// lock: sqlite3_interrupt never meets a closed connection.
+QMutex g_mutex;
+QList<Watched> g_atOnce;
+
 } // namespace
 
-CancelWatch::CancelWatch(const QSqlDatabase &db, QAtomicInteger<char> *cancelFlag)
+CancelWatch::CancelWatch(const QSqlDatabase &db, QAtomicInteger<char> *cancelFlag, Stop stop)
     : m_db(cancelFlag && db.isOpen() ? Connections::handle(db) : nullptr)
+    , m_flag(cancelFlag)
+    , m_atOnce(stop == Stop::AtOnce)
 {
-    if (m_db)
-        sqlite3_progress_handler(m_db, kSteps, stopWhenCancelled, cancelFlag);
+    if (!m_db)
+        return;
+    sqlite3_progress_handler(m_db, kSteps, stopWhenCancelled, cancelFlag);
+    if (m_atOnce) {
+        QMutexLocker lock(&g_mutex);
+        g_atOnce.append({m_db, m_flag});
+    }
 }
 
 CancelWatch::~CancelWatch()
 {
-    if (m_db)
-        sqlite3_progress_handler(m_db, 0, nullptr, nullptr);
+    if (!m_db)
+        return;
+    if (m_atOnce) {
+        QMutexLocker lock(&g_mutex);
+        for (int i = g_atOnce.size() - 1; i >= 0; --i)
+            if (g_atOnce.at(i).db == m_db && g_atOnce.at(i).flag == m_flag) {
+                g_atOnce.removeAt(i);
+                break;
+            }
+    }
+    sqlite3_progress_handler(m_db, 0, nullptr, nullptr);
+}
+
+void CancelWatch::cancel(QAtomicInteger<char> *cancelFlag)
+{
+    QMutexLocker lock(&g_mutex);
+    for (const Watched &watched : qAsConst(g_atOnce))
+        if (watched.flag == cancelFlag)
+            sqlite3_interrupt(watched.db);
 }
 
 DeferredCheckpoint::DeferredCheckpoint(const QSqlDatabase &db)

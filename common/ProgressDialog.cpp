@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QProgressDialog>
+#include <QPushButton>
 #include <QScreen>
 #include <QThread>
 #include <QWindow>
@@ -31,6 +32,16 @@ public:
             QProgressDialog::reject();
     }
 
+    // While held, the window leaves the screen with its task and not before:
+    // the toolkit hides a progress dialog at its maximum and at a cancel.
+    void setHeld(bool held) { m_held = held; }
+    void setVisible(bool visible) override
+    {
+        if (!visible && m_held)
+            return;
+        QProgressDialog::setVisible(visible);
+    }
+
 protected:
     void closeEvent(QCloseEvent *event) override
     {
@@ -42,13 +53,20 @@ protected:
 
 private:
     bool m_cancelable;
+    bool m_held = false;
 };
+
+InnerProgressDialog *inner(const QPointer<QProgressDialog> &dialog)
+{
+    return static_cast<InnerProgressDialog *>(dialog.data());
+}
 
 } // namespace
 
 ProgressDialog::ProgressDialog(int maximum, QString text, QWidget *parent, bool cancelable)
     : QWidget(parent)
     , m_cancelable(cancelable)
+    , m_text(text)
 {
     TRACE_FUNC();
     // Explicitly hidden, so that showing the parent later does not show this
@@ -145,17 +163,30 @@ QProgressDialog *ProgressDialog::progressDialog() const
 
 void ProgressDialog::updateText(QString text)
 {
-    if (m_dialog)
-        m_dialog->setLabelText(text);
+    m_text = text;
+    showLabel();
+}
+
+void ProgressDialog::showLabel()
+{
+    if (!m_dialog)
+        return;
+    const QSize before = m_dialog->size();
+    m_dialog->setLabelText(m_phase.isEmpty() ? m_text : m_text + QLatin1Char('\n') + m_phase);
+    // A task's window grows with its phase line: it stays over the middle of
+    // its parent.
+    if (m_taskRunning && m_dialog->size() != before)
+        centerOnParent(m_dialog->parentWidget(), m_dialog);
 }
 
 void ProgressDialog::update(int value)
 {
-    if (value == -1 || !m_dialog) {
+    // A task's window ends with its task, not with a value.
+    if ((value == -1 && !m_taskRunning) || !m_dialog) {
         close();
         return;
     }
-    if (m_dialog->wasCanceled())
+    if (m_dialog->wasCanceled() || value == -1)
         return;
 
     const int maximum = m_dialog->maximum();
@@ -166,8 +197,47 @@ void ProgressDialog::update(int value)
     if (!self)
         return;
     --m_settingValue;
-    if (finished)
+    if (finished && !m_taskRunning)
         close();
+}
+
+void ProgressDialog::beginTask()
+{
+    if (!m_dialog)
+        return;
+    m_taskRunning = true;
+    inner(m_dialog)->setHeld(true);
+    m_dialog->setAutoReset(false);
+    m_dialog->setAutoClose(false);
+    // Every other window waits: a click there would otherwise be held back
+    // and acted on after the task, or start a second one.
+    m_dialog->setWindowModality(Qt::ApplicationModal);
+    m_dialog->show();
+}
+
+void ProgressDialog::endTask()
+{
+    m_taskRunning = false;
+    if (!m_dialog)
+        return;
+    inner(m_dialog)->setHeld(false);
+    // Gone with its task: the deletion that follows may wait for an outer
+    // event loop, while the caller goes on (to the next file's window).
+    m_dialog->hide();
+}
+
+void ProgressDialog::setPhase(const QString &phase, int maximum)
+{
+    if (!m_dialog || m_dialog->wasCanceled())
+        return;
+    m_phase = phase;
+    showLabel();
+    m_dialog->setRange(0, qMax(0, maximum));
+    QPointer<ProgressDialog> self(this);
+    ++m_settingValue;
+    m_dialog->setValue(0);
+    if (self)
+        --m_settingValue;
 }
 
 void ProgressDialog::onCanceled()
@@ -179,6 +249,15 @@ void ProgressDialog::onCanceled()
     if (m_canceledEmitted)
         return;
     m_canceledEmitted = true;
+    if (m_taskRunning && m_dialog) {
+        // In view until the task has stopped, which a long statement may
+        // take a moment to do.
+        if (QPushButton *button = m_dialog->findChild<QPushButton *>())
+            button->setEnabled(false);
+        m_phase = tr("Cancelling");
+        showLabel();
+        m_dialog->setRange(0, 0);
+    }
     emit canceled();
     // Only a task's heap dialog (run with exec) disposes of itself; a busy
     // indicator may live on the caller's stack.
@@ -230,4 +309,9 @@ void ProgressDialog::postUpdate(const QPointer<ProgressDialog> &dialog, int valu
 void ProgressDialog::postText(const QPointer<ProgressDialog> &dialog, const QString &text)
 {
     callQueued(dialog, [text](ProgressDialog *d) { d->updateText(text); });
+}
+
+void ProgressDialog::postPhase(const QPointer<ProgressDialog> &dialog, const QString &phase, int maximum)
+{
+    callQueued(dialog, [phase, maximum](ProgressDialog *d) { d->setPhase(phase, maximum); });
 }

@@ -78,6 +78,8 @@ bool DataMerge::prepareSourceForMerge(QSqlDatabase source, QString *error)
 
 void DataMerge::reportFailure(const QString &console, const QString &reason)
 {
+    if (cancelled())
+        return;
     emit consoleMessage(console, 2);
     const QString text = trFramework("An error occurred");
     emit dialogMessage(reason.isEmpty() ? text : text + QStringLiteral(": ") + reason, QString(), 3);
@@ -85,6 +87,8 @@ void DataMerge::reportFailure(const QString &console, const QString &reason)
 
 void DataMerge::reportSourceFailure(const QString &reason)
 {
+    if (cancelled())
+        return;
     const QString console = trFramework("Unable to read the archive's records.") + QLatin1Char(' ') + reason;
     // The ordered read sorts in SQLite's temporary files: no room for them
     // is the temporary folder's.
@@ -174,7 +178,7 @@ DataMerge::Result DataMerge::mergeSection(const Input &input, DataSurplusWriter 
     TransactionGuard transaction(input.target);
     if (!transaction.isActive()) {
         reportFailure(transaction.errorText(), transaction.databaseText());
-        return Result::Failed;
+        return cancelledOrFailed();
     }
 
     quint64 added = 0;
@@ -249,9 +253,18 @@ DataMerge::Result DataMerge::mergeSection(const Input &input, DataSurplusWriter 
     return Result::Done;
 }
 
+DataMerge::Result DataMerge::cancelledOrFailed()
+{
+    if (!cancelled())
+        return Result::Failed;
+    emit consoleMessage(trFramework("Data import was canceled."), 2);
+    return Result::Cancelled;
+}
+
 DataMerge::Result DataMerge::run(const Input &input)
 {
     TRACE_FUNC() << input.deviceId << input.count;
+    m_cancelFlag = input.cancelFlag;
     m_ids.clear();
     m_read = 0;
     m_added = 0;
@@ -262,12 +275,12 @@ DataMerge::Result DataMerge::run(const Input &input)
         return Result::Failed;
     }
     if (!mergeParameters(input))
-        return Result::Failed;
+        return cancelledOrFailed();
     const CheckpointSpacing checkpoints(input.target);
     DataSurplusWriter writer;
     if (!writer.begin(input.target)) {
         reportFailure(writer.errorText(), writer.errorText());
-        return Result::Failed;
+        return cancelledOrFailed();
     }
 
     emit progressValueChanged(0);

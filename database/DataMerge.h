@@ -77,7 +77,12 @@ private:
     // to the user after "An error occurred".
     void reportFailure(const QString &console, const QString &reason = QString());
     void reportSourceFailure(const QString &reason);
+    // A statement stopped by the cancel fails too: that is the cancel, told
+    // as such, not a failure.
+    bool cancelled() const { return m_cancelFlag && m_cancelFlag->loadAcquire() == 1; }
+    Result cancelledOrFailed();
 
+    QAtomicInteger<char> *m_cancelFlag = nullptr;
     QHash<int, int> m_ids; // source parameter id -> target id
     quint64 m_read = 0;
     quint64 m_added = 0;

@@ -185,6 +185,11 @@ bool MoxAparser::parseFile(QSqlDatabase db, int *count, int code)
     m_skippedLines = 0;
 
     for (int li = 1; li < lines.size(); ++li) {
+        // The gathering of the time points takes as long as their writing.
+        if ((li & 0x3ff) == 0 && m_cancelFlag && m_cancelFlag->loadAcquire() != 0) {
+            qCCritical(lcTrace) << "Import canceled by user.";
+            return false;
+        }
         const QStringRef line = lines.at(li).trimmed();
         if (line.isEmpty())
             continue;

@@ -323,21 +323,19 @@ bool ZelDXPqdifParser::parseFile(QSqlDatabase db, int *count)
     }
     QSqlQuery view(db);
     view.exec(QStringLiteral("DROP VIEW IF EXISTS DataConnected"));
-    if (!view.exec(QLatin1String(kViewStatement))) {
-        if (cancelled()) {
-            emit consoleMessage(tr("Data import was canceled."), 2);
-            return false;
-        }
-        emit consoleMessage(view.lastError().text(), 3);
-        dialog(tr("Failed to prepare data view."), 3);
-        return false;
-    }
+    if (!view.exec(QLatin1String(kViewStatement)))
+        return fail(tr("Failed to prepare data view."), &view);
     {
         // Moving millions of rows from the log into the file takes about as
         // long as the commit, and inside the commit nothing stops it: it
         // follows the commit, where a cancel can.
         const DeferredCheckpoint deferred(db);
         if (!transaction.commit()) {
+            // A commit the cancel stopped took the file back whole.
+            if (cancelled()) {
+                emit consoleMessage(tr("Data import was canceled."), 2);
+                return false;
+            }
             dialog(tr("Failed to commit transaction."), 3);
             emit consoleMessage(transaction.errorText(), 3);
             return false;

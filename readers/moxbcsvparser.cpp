@@ -9,8 +9,8 @@
 #include <QElapsedTimer>
 #include <QHash>
 #include <QPointer>
-
-#include <algorithm>
+#include <QTextCodec>
+#include <QTextDecoder>
 
 namespace {
 
@@ -103,33 +103,56 @@ bool moxbcsvparser::parseFile(QSqlDatabase db, int *count, int code)
         return false;
     }
 
-    const QByteArray bytes = m_file.readAll();
-    const int nul = bytes.indexOf('\0');
-    const QString text = QString::fromUtf8(bytes.constData(), nul < 0 ? bytes.size() : nul);
-    const double totalBytes = bytes.size();
+    // Read and decoded piece by piece: a large file takes a second before its
+    // first line, and a cancel is to be seen within moments meanwhile.
+    const qint64 firstByte = m_file.pos();
+    QString text;
     // What lies beyond the first NUL is not read; only NULs there lose nothing.
     m_skippedLines = 0;
     int stoppedAt = 0;
-    if (nul >= 0) {
+    {
+        constexpr qint64 kPiece = 4 * 1024 * 1024;
+        QTextDecoder decoder(QTextCodec::codecForName("UTF-8"));
+        bool afterNul = false;
         bool beyondNuls = false;
         bool pieceHolds = false; // the current line of the tail holds text
-        for (int i = nul; i < bytes.size(); ++i) {
-            const char c = bytes.at(i);
-            if (c == '\0')
-                continue;
-            beyondNuls = true;
-            if (c == '\n') {
-                m_skippedLines += pieceHolds ? 1 : 0;
-                pieceHolds = false;
-            } else if (c != '\r') {
-                pieceHolds = true;
+        for (;;) {
+            if (m_cancelFlag && m_cancelFlag->loadAcquire() != 0) {
+                emit consoleMessage(QStringLiteral("Import canceled by user."), 2);
+                return false;
+            }
+            const QByteArray piece = m_file.read(kPiece);
+            if (piece.isEmpty())
+                break;
+            int tailFrom = 0;
+            if (!afterNul) {
+                // The text ends at a NUL; the whole file counts for the progress.
+                const int nul = piece.indexOf('\0');
+                text += decoder.toUnicode(piece.constData(), nul < 0 ? piece.size() : nul);
+                if (nul < 0)
+                    continue;
+                afterNul = true;
+                tailFrom = nul;
+            }
+            for (int i = tailFrom; i < piece.size(); ++i) {
+                const char c = piece.at(i);
+                if (c == '\0')
+                    continue;
+                beyondNuls = true;
+                if (c == '\n') {
+                    m_skippedLines += pieceHolds ? 1 : 0;
+                    pieceHolds = false;
+                } else if (c != '\r') {
+                    pieceHolds = true;
+                }
             }
         }
         if (beyondNuls) {
             m_skippedLines = qMax<qint64>(m_skippedLines + (pieceHolds ? 1 : 0), 1);
-            stoppedAt = int(std::count(bytes.constData(), bytes.constData() + nul, '\n')) + 1;
+            stoppedAt = text.count(QLatin1Char('\n')) + 1;
         }
     }
+    const double totalBytes = double(m_file.size() - firstByte);
 
     if (m_progress)
         ProgressDialog::postMaximum(QPointer<ProgressDialog>(m_progress), 100);

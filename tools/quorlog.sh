@@ -9,7 +9,7 @@ build=${QUORLOG_BUILD_DIR:-$root/build}
 
 packages=(
   cmake g++ make ccache pkg-config
-  qtbase5-dev qtbase5-dev-tools libqt5sql5-sqlite libqt5svg5-dev qttools5-dev qttools5-dev-tools
+  qtbase5-dev qtbase5-private-dev qtbase5-dev-tools libqt5sql5-sqlite libqt5svg5-dev qttools5-dev qttools5-dev-tools
   qttranslations5-l10n libqt5opengl5-dev
   libcurl4-openssl-dev libssl-dev zlib1g-dev libsqlite3-dev
   python3 python3-pyftpdlib python3-openssl openssl proftpd-core proftpd-mod-crypto

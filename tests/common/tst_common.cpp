@@ -7,6 +7,7 @@
 #include "common/SqliteStatement.h"
 #include "common/UtcTime.h"
 #include "common/WhenIdle.h"
+#include "support/DbTestUtil.h"
 #include "support/TestMain.h"
 
 #include <QDialog>
@@ -52,6 +53,8 @@ private slots:
     void checkpointFollowsTheCommit();
     void closingAFileStopsItsReaders_data();
     void closingAFileStopsItsReaders();
+    void cancelWatchAtOnceStopsWhatRuns_data();
+    void cancelWatchAtOnceStopsWhatRuns();
     void rawStatementReportsTheDatabasesReason();
     void transactionRollsBackOnEarlyReturn();
     void transactionReportsFailedCommit();
@@ -798,6 +801,56 @@ void TestCommon::closingAFileStopsItsReaders()
         QVERIFY(QTest::qWaitFor([&reader]() { return reader.isFinished(); }, 10000));
     }
     Connections::remove(name);
+}
+
+// A bare count is one step of SQLite's machine: no progress handler sees it.
+// A watch that stops at once is interrupted by the cancel of its own flag;
+// a polled watch, or another flag's cancel, lets the count run to its end.
+void TestCommon::cancelWatchAtOnceStopsWhatRuns_data()
+{
+    QTest::addColumn<bool>("atOnce");
+    QTest::addColumn<bool>("ownFlag");
+    QTest::addColumn<bool>("stopped");
+    QTest::newRow("at once") << true << true << true;
+    QTest::newRow("polled") << false << true << false;
+    QTest::newRow("another flag") << true << false << false;
+}
+
+void TestCommon::cancelWatchAtOnceStopsWhatRuns()
+{
+    QFETCH(bool, atOnce);
+    QFETCH(bool, ownFlag);
+    QFETCH(bool, stopped);
+    const QString path = m_dir.filePath(QStringLiteral("count.qdb"));
+    constexpr int kRows = 200000;
+    if (!QFile::exists(path))
+        QVERIFY(testdb::makeLongCountDatabase(path, kRows));
+    Connections::registerFile(QStringLiteral("count"), path);
+    {
+        QSqlDatabase db = Connections::database(QStringLiteral("count"));
+        QAtomicInteger<char> flag(0);
+        QAtomicInteger<char> other(0);
+        QAtomicInteger<char> *cancelled = ownFlag ? &flag : &other;
+        const CancelWatch watch(db, &flag, atOnce ? CancelWatch::Stop::AtOnce : CancelWatch::Stop::Polled);
+        QScopedPointer<QThread> canceller(QThread::create([cancelled] {
+            QThread::msleep(50);
+            cancelled->storeRelease(1);
+            CancelWatch::cancel(cancelled);
+        }));
+        QSqlQuery q(db);
+        canceller->start();
+        const bool counted = q.exec(QStringLiteral("SELECT COUNT(*) FROM DataMoxB")) && q.next();
+        QVERIFY(canceller->wait(10000));
+        QCOMPARE(!counted, stopped);
+        if (counted)
+            QCOMPARE(q.value(0).toInt(), kRows);
+        else
+            QVERIFY2(q.lastError().text().contains(QStringLiteral("interrupted")), qPrintable(q.lastError().text()));
+        q.finish();
+        // What follows the cancel (a rollback, a clean-up) still runs.
+        QVERIFY(q.exec(QStringLiteral("SELECT 1")));
+    }
+    Connections::remove(QStringLiteral("count"));
 }
 
 void TestCommon::rawStatementReportsTheDatabasesReason()

@@ -39,6 +39,10 @@ private slots:
     void keptOnScreenAtRightEdge();
     void queuedCallsFromWorker();
     void cancelledDialogSurvivesQueuedCallsFromWorker();
+    void taskWindowStaysUntilTheTaskEnds_data();
+    void taskWindowStaysUntilTheTaskEnds();
+    void cancelledTaskWindowSaysSoUntilTheEnd();
+    void taskWindowTakesTheInputAlone();
 
 private:
     QMainWindow *m_window = nullptr;
@@ -370,6 +374,98 @@ void TestProgressDialog::cancelledDialogSurvivesQueuedCallsFromWorker()
     QVERIFY(worker->wait(10000));
     QCoreApplication::processEvents();
     QVERIFY(p.isNull());
+}
+
+// A task with work after its reader: no value, the toolkit's auto-close at
+// the maximum included, ends the window before endTask().
+void TestProgressDialog::taskWindowStaysUntilTheTaskEnds_data()
+{
+    QTest::addColumn<int>("maximum");
+    QTest::addColumn<QList<int>>("values");
+    QTest::addColumn<int>("shown");
+
+    QTest::newRow("a reader's last value") << 100 << QList<int>{0, 50, 100} << 100;
+    QTest::newRow("past the maximum") << 100 << QList<int>{40, 150} << 100;
+    QTest::newRow("minus one") << 100 << QList<int>{40, -1} << 40;
+    QTest::newRow("busy, a value") << 0 << QList<int>{1} << 0;
+}
+
+void TestProgressDialog::taskWindowStaysUntilTheTaskEnds()
+{
+    QFETCH(int, maximum);
+    QFETCH(QList<int>, values);
+    QFETCH(int, shown);
+
+    auto *d = new ProgressDialog(maximum, QStringLiteral("Importing"), m_window, true);
+    QPointer<ProgressDialog> guard(d);
+    d->beginTask();
+    QVERIFY(d->isTaskRunning());
+    QVERIFY(d->isVisible());
+    for (int v : values)
+        d->update(v);
+    QCoreApplication::processEvents();
+    QVERIFY(d->isVisible());
+    if (maximum > 0)
+        QCOMPARE(innerValue(*d), shown);
+
+    // The next phase starts its own scale under the same text.
+    d->setPhase(QStringLiteral("Writing"), 100);
+    QCOMPARE(d->progressDialog()->labelText(), QStringLiteral("Importing\nWriting"));
+    QCOMPARE(d->progressDialog()->maximum(), 100);
+    QCOMPARE(innerValue(*d), 0);
+    d->updateText(QStringLiteral("Importing again"));
+    QCOMPARE(d->progressDialog()->labelText(), QStringLiteral("Importing again\nWriting"));
+    QVERIFY(d->isVisible());
+
+    d->endTask();
+    QVERIFY(!d->isVisible());
+    QVERIFY(guard); // its owner deletes it
+    delete d;
+}
+
+// After Cancel the window stays, says it is cancelling, takes no second
+// cancel and no later phase, and does not delete itself: the task's owner
+// does once the task has ended.
+void TestProgressDialog::cancelledTaskWindowSaysSoUntilTheEnd()
+{
+    auto *d = new ProgressDialog(0, QStringLiteral("Importing"), m_window, true);
+    QPointer<ProgressDialog> guard(d);
+    QSignalSpy canceled(d, &ProgressDialog::canceled);
+    d->beginTask();
+    d->setPhase(QStringLiteral("Reading"), 100);
+    d->update(30);
+    QPushButton *cancel = d->progressDialog()->findChild<QPushButton *>();
+    QVERIFY(cancel);
+    QTest::mouseClick(cancel, Qt::LeftButton);
+    QCOMPARE(canceled.count(), 1);
+    QVERIFY(d->isVisible());
+    QVERIFY(!cancel->isEnabled());
+    QCOMPARE(d->progressDialog()->labelText(), QStringLiteral("Importing\nCancelling"));
+    sendEscape(d->progressDialog());
+    d->setPhase(QStringLiteral("Writing"), 100);
+    d->update(100);
+    QCOMPARE(d->progressDialog()->labelText(), QStringLiteral("Importing\nCancelling"));
+    QCOMPARE(canceled.count(), 1);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(guard);
+    QVERIFY(d->isVisible());
+    d->endTask();
+    QVERIFY(!d->isVisible());
+    delete d;
+}
+
+// While the task runs, every other window waits: the window is modal to the
+// whole application, not only to its parent.
+void TestProgressDialog::taskWindowTakesTheInputAlone()
+{
+    QWidget other;
+    other.show();
+    ProgressDialog d(0, QStringLiteral("Importing"), m_window, true);
+    d.beginTask();
+    QCOMPARE(d.progressDialog()->windowModality(), Qt::ApplicationModal);
+    QCOMPARE(QApplication::activeModalWidget(), d.progressDialog());
+    d.endTask();
+    QVERIFY(!QApplication::activeModalWidget());
 }
 
 QUORLOG_TEST_MAIN(TestProgressDialog)
