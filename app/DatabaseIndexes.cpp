@@ -24,19 +24,18 @@ DatabaseIndexes prepareDatabaseIndexes(Framework &framework, ProgressDialog *pro
                                       .arg(path),
                                   0);
     const QPointer<ProgressDialog> dialog(progress);
-    ProgressDialog::postMaximum(dialog, total);
-    // One step per index; the last is never posted as reached, since a
-    // window at its maximum closes while the open goes on.
+    // One step per index, each its own phase of the open's window.
     const auto step = [dialog, total](int index) {
-        ProgressDialog::postText(dialog, Framework::tr("Building the database indexes (%1 of %2)...")
-                                             .arg(index + 1)
-                                             .arg(total));
+        ProgressDialog::postPhase(dialog,
+                                  Framework::tr("Building the database indexes (%1 of %2)...")
+                                      .arg(index + 1)
+                                      .arg(total),
+                                  total);
         ProgressDialog::postUpdate(dialog, index);
     };
     const indexBuild::Outcome outcome = indexBuild::run(db, missing, &framework.cancelFlag, step, &error);
     // Back to the open's own busy window for the rest of it.
-    ProgressDialog::postMaximum(dialog, 0);
-    ProgressDialog::postText(dialog, Framework::tr("Loading Data"));
+    ProgressDialog::postPhase(dialog, QString(), 0);
 
     switch (outcome) {
     case indexBuild::Outcome::Built:

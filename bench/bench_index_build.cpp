@@ -120,7 +120,7 @@ OpenRun openThroughWindow(ScriptedPrompts &prompts, const QString &path, const Q
         if (label.isEmpty() || cancelledAt >= 0)
             return;
         for (QProgressDialog *dialog : window->findChildren<QProgressDialog *>()) {
-            if (!dialog->isVisible() || !dialog->labelText().startsWith(label))
+            if (!dialog->isVisible() || !dialog->labelText().section(QLatin1Char('\n'), -1).startsWith(label))
                 continue;
             if (labelSeen < 0)
                 labelSeen = now;

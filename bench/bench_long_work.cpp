@@ -1,5 +1,6 @@
 // The long operations of the main window (text import, PQDIF import and open,
-// the recorder CSV imports, Accept) through the real window: for each, the
+// the recorder CSV imports, the index build of an older database's first
+// open, Accept, a recorder chart section) through the real window: for each, the
 // largest time the window's thread stood still while it ran, and how long a
 // Cancel clicked at moments of each of its phases took to end it (from the
 // click, a posted window-system event, to the launcher's return). Goals:
@@ -113,8 +114,11 @@ int main(int argc, char *argv[])
         if (op.cancelable) {
             // Early in the read (the header of a PQDIF file), half-way, and
             // at the start of each later phase and a moment into it.
-            QVector<Moment> moments{{Operations::reading(), 0, 100, Moment::Cancel},
-                                    {Operations::reading(), 50, 0, Moment::Cancel}};
+            // A phase of a few steps (an index of three) has no half-way value.
+            const QString first = op.phases.value(0);
+            const Moment later = first == Operations::reading() ? Moment{first, 50, 0, Moment::Cancel}
+                                                                : Moment{first, 0, 400, Moment::Cancel};
+            QVector<Moment> moments{{first, 0, 100, Moment::Cancel}, later};
             for (const QString &phase : op.phases.mid(1))
                 for (int afterMs : {0, 150})
                     moments.append({phase, 0, afterMs, Moment::Cancel});

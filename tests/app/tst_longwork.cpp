@@ -125,8 +125,18 @@ private slots:
         row(QStringLiteral("MoxA CSV import"), merging, 0, 0, cancel, true);
         row(QStringLiteral("MoxA CSV import"), merging, 80, 0);
 
+        // The first open of an older database: Cancel in either index that
+        // sorts the values leaves none of the build.
+        const QString index2 = Operations::indexPhase(2);
+        const QString index3 = Operations::indexPhase(3);
+        row(QStringLiteral("index build"), index2, 0, 0, mainWindow);
+        row(QStringLiteral("index build"), index2, 0, 0, cancel, true);
+        row(QStringLiteral("index build"), index2, 0, 150, cancel, true);
+        row(QStringLiteral("index build"), index3, 0, 50, cancel, true);
+
         // No Cancel button by design: in view, served, the main window deaf.
         row(QStringLiteral("Accept"), QString(), 0, 0, mainWindow);
+        row(QStringLiteral("recorder chart section"), QString(), 0, 0, mainWindow);
     }
 
     void longWork()
@@ -141,6 +151,8 @@ private slots:
         QVERIFY(op);
         QVERIFY2(op->prepare(), qPrintable(operation));
         endPoolThreads();
+        // Questions of the preparation (a recorder's settings offer) aside.
+        const int messagesBefore = prompts->messageTexts().size();
 
         longwork::Probe probe(g_framework->mainWindow.data(), mainWindowButton());
         probe.clickAt({phase, value, afterMs, target});
@@ -175,7 +187,8 @@ private slots:
             for (const QString &expected : op->phases)
                 QVERIFY2(probe.phases().contains(expected), qPrintable(expected + QStringLiteral("; ") + seen));
         }
-        QCOMPARE(prompts->count(QStringLiteral("message")), 0);
+        QVERIFY2(prompts->messageTexts().size() == messagesBefore,
+                 qPrintable(prompts->messageTexts().mid(messagesBefore).join(QStringLiteral(" | "))));
         endPoolThreads();
     }
 };

@@ -117,9 +117,9 @@ class TestOpeningIndexes : public QObject
                 w.windowAllAlong = w.windowAllAlong && (cancelled || taskEnded.loadAcquire());
                 return;
             }
-            if (w.labels.value(w.labels.size() - 1) != shown->labelText())
-                w.labels << shown->labelText();
-            if (cancelAt > 0 && !cancelled && shown->labelText().startsWith(cancelLabel)) {
+            if (w.labels.value(w.labels.size() - 1) != shown->labelText().section(QLatin1Char('\n'), -1))
+                w.labels << shown->labelText().section(QLatin1Char('\n'), -1);
+            if (cancelAt > 0 && !cancelled && shown->labelText().section(QLatin1Char('\n'), -1).startsWith(cancelLabel)) {
                 if (QPushButton *cancel = shown->findChild<QPushButton *>()) {
                     cancelled = true;
                     sinceCancel.start();

@@ -3,6 +3,8 @@
 #include "app/Framework.h"
 #include "app/MainWindow.h"
 #include "app/SourceTypeFile.h"
+#include "charts/AbstractChartModel.h"
+#include "charts/ui/ChartViewPage.h"
 #include "common/Connections.h"
 #include "pqdif/PqdifBenchFile.h"
 #include "readers/ZelBArchiveWriter.h"
@@ -10,10 +12,13 @@
 #include "support/DbTestUtil.h"
 #include "support/MoxACsvWriter.h"
 #include "support/MoxBCsvWriter.h"
+#include "support/RecorderChartFixture.h"
 #include "support/SessionTestUtil.h"
 
 #include <QDir>
 #include <QFile>
+#include <QAbstractButton>
+#include <QProgressDialog>
 #include <QRegularExpression>
 #include <QSqlQuery>
 
@@ -33,6 +38,13 @@ constexpr int kPqdifValuesPerObservation = pqdifbench::kChannels * (pqdifbench::
 constexpr int kMoxBRows = 30000;
 constexpr int kMoxARows = 60000;
 constexpr int kAcceptRows = 20000;
+// Values of an older application database whose indexes the first open
+// builds: each index that sorts them lasts long enough to be clicked in.
+constexpr int kIndexedValues = 1000000;
+// A recorder chart: two sections of the page's full length, 60 parameters.
+constexpr int kChartRows = 100000;
+constexpr int kChartColumns = 60;
+constexpr uint kChartSection = 50000;
 
 qint64 countRows(const QSqlDatabase &db, const QString &table)
 {
@@ -77,6 +89,16 @@ QString Operations::merging()
 QString Operations::loading()
 {
     return QStringLiteral("Loading Data");
+}
+
+QString Operations::chartLoading()
+{
+    return QStringLiteral("Loading data");
+}
+
+QString Operations::indexPhase(int index)
+{
+    return QStringLiteral("Building the database indexes (%1 of 3)...").arg(index);
 }
 
 Operations::Operations(const QString &folder, int scale)
@@ -195,6 +217,56 @@ Operations::Operations(const QString &folder, int scale)
                                                  .arg(s.views);
                              return out;
                          }});
+
+    // The first open of an application database written to the schema
+    // alone: its indexes are built behind the open's window. Each run opens
+    // a fresh copy of the file as it was written.
+    const int indexedValues = kIndexedValues * m_scale;
+    const auto older = [this, indexedValues]() {
+        return fixture(QStringLiteral("older.qdb"), [indexedValues](const QString &path) {
+            return testdb::makeSchemaOnlyDatabase(path, indexedValues);
+        });
+    };
+    const auto olderCopy = [this]() { return QDir(m_folder).filePath(QStringLiteral("older-%1.qdb").arg(m_serial)); };
+    m_operations.append({QStringLiteral("index build"),
+                         {indexPhase(2), indexPhase(3)},
+                         true,
+                         [this, older, olderCopy]() {
+                             closeSession();
+                             const QString pristine = older();
+                             ++m_serial;
+                             m_console->take();
+                             return !pristine.isEmpty() && QFile::copy(pristine, olderCopy());
+                         },
+                         [olderCopy]() { g_framework->openFile(olderCopy(), INTERNAL_DB, 0, {}); },
+                         [this, olderCopy]() { return checkIndexBuild(olderCopy()); }});
+
+    // The next section of a recorder's chart, as the page's Next button loads
+    // it; the window has no Cancel.
+    m_operations.append({QStringLiteral("recorder chart section"),
+                         {chartLoading()},
+                         false,
+                         []() {
+                             if (!recchart::openSession(recchart::Kind::MoxBArchive, kChartRows, kChartColumns))
+                                 return false;
+                             ChartViewPage *page = recchart::chartPage();
+                             settle();
+                             return page && g_framework->chartModel && g_framework->chartModel->sectionStartRow == 0;
+                         },
+                         []() {
+                             if (ChartViewPage *page = recchart::chartPage())
+                                 recchart::nextButton(page)->click();
+                         },
+                         []() {
+                             Outcome out;
+                             const AbstractChartModel *model = g_framework->chartModel;
+                             if (!model || model->sectionStartRow != kChartSection || model->valueSeries.size() != kChartColumns
+                                 || model->valueSeries.last()->size() != int(kChartSection))
+                                 out.error = QStringLiteral("the second section is not what the chart shows");
+                             else if (!g_framework->mainWindow->findChildren<QProgressDialog *>().isEmpty())
+                                 out.error = QStringLiteral("a progress window is left after the section");
+                             return out;
+                         }});
 }
 
 Operations::~Operations() = default;
@@ -293,6 +365,39 @@ Outcome Operations::checkOpen(qint64 wholeValues)
     const qint64 values = countRows(g_framework->dataDatabase.database(), QStringLiteral("Data"));
     if (values != wholeValues)
         out.error = QStringLiteral("a session of %1 of %2 values").arg(values).arg(wholeValues);
+    return out;
+}
+
+Outcome Operations::checkIndexBuild(const QString &file)
+{
+    Outcome out;
+    const QStringList lines = m_console->take();
+    const QString name = QDir::toNativeSeparators(file);
+    const bool cancelLine = lines.contains(QStringLiteral("Opening the database was canceled while its indexes were "
+                                                          "being built; the file %1 is left as it was.")
+                                               .arg(file));
+    const Framework::SessionInfo s = g_framework->getSessionInfo();
+    out.cancelled = !s.isOpen;
+    if (out.cancelled != cancelLine) {
+        out.error = QStringLiteral("session open: %1, but the console: %2")
+                        .arg(s.isOpen)
+                        .arg(lines.join(QStringLiteral(" | ")));
+        return out;
+    }
+    // What the file holds now: all three indexes after an open, none of the
+    // build after a cancel.
+    const QString connection = QStringLiteral("longwork_indexes");
+    int indexes = -1;
+    {
+        QSqlDatabase db = testdb::open(connection, file);
+        const QStringList found =
+            testdb::column(db, QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'index' AND name LIKE "
+                                              "'idx_%'"));
+        indexes = found.size();
+    }
+    Connections::remove(connection);
+    if (indexes != (out.cancelled ? 0 : 3))
+        out.error = QStringLiteral("%1 indexes in %2 after %3").arg(indexes).arg(name, out.cancelled ? "a cancel" : "the open");
     return out;
 }
 

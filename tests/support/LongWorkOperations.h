@@ -54,6 +54,10 @@ public:
     static QString writing();
     static QString merging();
     static QString loading();
+    // The chart page's window, and the build of the index'th of an older
+    // application database's three indexes.
+    static QString chartLoading();
+    static QString indexPhase(int index);
 
 private:
     bool openDatabase(int type);
@@ -63,6 +67,9 @@ private:
     Outcome checkImport(const QString &file, qint64 whole, qint64 stored);
     Outcome checkRecorderImport(const QString &file, const QString &table, qint64 wholeRows);
     Outcome checkOpen(qint64 wholeValues);
+    // An older database opened: its indexes built and the session there, or
+    // the open cancelled (said so) and none of them kept.
+    Outcome checkIndexBuild(const QString &file);
 
     QString m_folder;
     int m_scale;
