@@ -90,14 +90,8 @@ class TestDatabaseGone : public QObject
     // parameters ticked and accepted: a filtered session, as the user makes it.
     void openFilteredSession(const QString &path)
     {
-        QFile::remove(path);
-        QVERIFY(ArchiveManager::createDatabase(path));
-        g_framework->openFile(path, INTERNAL_DB, 0, {});
-        settle();
-        QVERIFY(g_framework->getSessionInfo().isOpen);
-        QVERIFY(g_framework->archiveManager.addDevice(QStringLiteral("Site"), ZelB, QDir::tempPath(), false, QString(),
-                                                      0, QString(), QString(), {}));
-        const int id = deviceId = g_framework->archiveManager.getDevices().firstKey();
+        const int id = deviceId = openNewDatabase(path, ZelB, QStringLiteral("Site"), QDir::tempPath());
+        QVERIFY(id >= 0);
         const QString archive = QDir(QDir::tempPath()).filePath(QStringLiteral("gone%1.csv").arg(serial));
         QVERIFY(zelb::writeArchive(archive, 30, 4, QDateTime(QDate(2024, 3, 31), QTime(0, 30), Qt::UTC)));
         QVERIFY(g_framework->importData(archive, QStringLiteral("1/1"), ZelB, id, QString()));

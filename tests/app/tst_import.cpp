@@ -99,18 +99,11 @@ class TestImport : public QObject
     // an instrument of the given type in it.
     int openDatabaseWithDevice(avaibleDevices_t type, const QStringList &configFiles = {})
     {
-        const QString path = dir.filePath(QStringLiteral("import%1.qdb").arg(++serial));
-        if (!ArchiveManager::createDatabase(path))
-            return -1;
-        g_framework->openFile(path, INTERNAL_DB, 0, {});
-        settle();
-        if (!g_framework->getSessionInfo().isOpen
-            || !g_framework->archiveManager.addDevice(QStringLiteral("Instrument"), type, QString(), false, QString(),
-                                                      0, QString(), QString(), configFiles))
-            return -1;
+        const int id = openNewDatabase(dir.filePath(QStringLiteral("import%1.qdb").arg(++serial)), type,
+                                       QStringLiteral("Instrument"), QString(), configFiles);
         console->take();
         prompts->calls.clear();
-        return g_framework->archiveManager.getDevices().lastKey();
+        return id;
     }
     bool import(const QString &path, avaibleDevices_t type, int id, const QString &kind = QString())
     {

@@ -154,17 +154,10 @@ class TestImportFaults : public QObject
     // ZelB instrument; its id.
     int openDatabase(const QString &path)
     {
-        if (!ArchiveManager::createDatabase(path))
-            return -1;
-        g_framework->openFile(path, INTERNAL_DB, 0, {});
-        settle();
-        if (!g_framework->getSessionInfo().isOpen
-            || !g_framework->archiveManager.addDevice(QStringLiteral("Meter"), ZelB, QString(), false, QString(), 0,
-                                                      QString(), QString(), {}))
-            return -1;
+        const int id = openNewDatabase(path, ZelB, QStringLiteral("Meter"));
         console->take();
         prompts->calls.clear();
-        return g_framework->archiveManager.getDevices().lastKey();
+        return id;
     }
     QString archive(int lines)
     {

@@ -100,18 +100,11 @@ class TestImportOutcomes : public QObject
     // type; its id, or -1.
     int openDatabaseWithDevice(avaibleDevices_t type, const QStringList &configFiles = {})
     {
-        const QString path = dir.filePath(QStringLiteral("outcomes%1.qdb").arg(++serial));
-        if (!ArchiveManager::createDatabase(path))
-            return -1;
-        g_framework->openFile(path, INTERNAL_DB, 0, {});
-        settle();
-        if (!g_framework->getSessionInfo().isOpen
-            || !g_framework->archiveManager.addDevice(QStringLiteral("Site"), type, QString(), false, QString(), 0,
-                                                      QString(), QString(), configFiles))
-            return -1;
+        const int id = openNewDatabase(dir.filePath(QStringLiteral("outcomes%1.qdb").arg(++serial)), type,
+                                       QStringLiteral("Site"), QString(), configFiles);
         console->take();
         prompts->calls.clear();
-        return g_framework->archiveManager.getDevices().lastKey();
+        return id;
     }
 
     int openDatabaseForFamily(const QString &family)

@@ -53,16 +53,10 @@ class TestImportRecorder : public QObject
     // A new application database as the session, with Hall and Yard of the type.
     bool openDatabase(avaibleDevices_t type)
     {
-        const QString path = dir.filePath(QStringLiteral("rec%1.qdb").arg(++serial));
-        if (!ArchiveManager::createDatabase(path))
+        hall = openNewDatabase(dir.filePath(QStringLiteral("rec%1.qdb").arg(++serial)), type, QStringLiteral("Hall"));
+        if (hall < 0)
             return false;
-        g_framework->openFile(path, INTERNAL_DB, 0, {});
-        settle();
         ArchiveManager &devices = g_framework->archiveManager;
-        if (!g_framework->getSessionInfo().isOpen
-            || !devices.addDevice(QStringLiteral("Hall"), type, QString(), false, QString(), 0, QString(), QString(), {}))
-            return false;
-        hall = devices.getDevices().lastKey();
         if (!devices.addDevice(QStringLiteral("Yard"), type, QString(), false, QString(), 0, QString(), QString(), {}))
             return false;
         yard = devices.getDevices().lastKey();

@@ -174,14 +174,8 @@ private slots:
         int device = -1;
         if (import) {
             const QString qdb = QDir(QDir::tempPath()).filePath(QStringLiteral("cancel.qdb"));
-            QFile::remove(qdb);
-            QVERIFY(ArchiveManager::createDatabase(qdb));
-            g_framework->openFile(qdb, INTERNAL_DB, 0, {});
-            settle();
-            QVERIFY(g_framework->getSessionInfo().isOpen);
-            QVERIFY(g_framework->archiveManager.addDevice(QStringLiteral("Analyser"), ZelDX, QString(), false,
-                                                          QString(), 0, QString(), QString(), {}));
-            device = g_framework->archiveManager.getDevices().lastKey();
+            device = openNewDatabase(qdb, ZelDX, QStringLiteral("Analyser"));
+            QVERIFY(device >= 0);
         }
         const int messagesBefore = prompts->count(QStringLiteral("message"));
         const int linesBefore = windowConsoleLines().size();

@@ -290,19 +290,10 @@ QString Operations::fixture(const QString &name, const std::function<bool(const 
 bool Operations::openDatabase(int type)
 {
     closeSession();
-    const QString path = QDir(m_folder).filePath(QStringLiteral("longwork%1.qdb").arg(++m_serial));
-    if (!ArchiveManager::createDatabase(path))
-        return false;
-    g_framework->openFile(path, INTERNAL_DB, 0, {});
-    settle();
-    ArchiveManager &devices = g_framework->archiveManager;
-    if (!g_framework->getSessionInfo().isOpen
-        || !devices.addDevice(QStringLiteral("Instrument"), avaibleDevices_t(type), QString(), false, QString(), 0,
-                              QString(), QString(), {}))
-        return false;
-    m_deviceId = devices.getDevices().lastKey();
+    m_deviceId = openNewDatabase(QDir(m_folder).filePath(QStringLiteral("longwork%1.qdb").arg(++m_serial)),
+                                 avaibleDevices_t(type), QStringLiteral("Instrument"));
     m_console->take();
-    return true;
+    return m_deviceId >= 0;
 }
 
 Outcome Operations::checkImport(const QString &file, qint64 whole, qint64 stored)

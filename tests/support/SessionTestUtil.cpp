@@ -4,6 +4,7 @@
 #include "app/Framework.h"
 #include "app/MainWindow.h"
 #include "common/WhenIdle.h"
+#include "database/ArchiveManager.h"
 
 #include <QRegularExpression>
 #include <QTextEdit>
@@ -54,4 +55,20 @@ QStringList windowConsoleLines()
         out << line;
     }
     return out;
+}
+
+int openNewDatabase(const QString &path, avaibleDevices_t type, const QString &name, const QString &folder,
+                    const QStringList &configFiles)
+{
+    for (const char *suffix : {"", "-wal", "-shm"})
+        QFile::remove(path + QLatin1String(suffix));
+    if (!ArchiveManager::createDatabase(path))
+        return -1;
+    g_framework->openFile(path, INTERNAL_DB, 0, {});
+    settle();
+    ArchiveManager &devices = g_framework->archiveManager;
+    if (!g_framework->getSessionInfo().isOpen
+        || !devices.addDevice(name, type, folder, false, QString(), 0, QString(), QString(), configFiles))
+        return -1;
+    return devices.getDevices().lastKey();
 }
