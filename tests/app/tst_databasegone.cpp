@@ -68,14 +68,6 @@ QStringList besidePath(const QString &path)
     return found;
 }
 
-QString pdfText(const QString &path)
-{
-    QProcess p;
-    p.start(QStringLiteral("pdftotext"), {path, QStringLiteral("-")});
-    p.waitForFinished(60000);
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
-
 } // namespace
 
 class TestDatabaseGone : public QObject

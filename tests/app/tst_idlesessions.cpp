@@ -56,14 +56,6 @@ QStringList errorLines(const QSignalSpy &console)
     return lines;
 }
 
-QString pdfText(const QString &path)
-{
-    QProcess p;
-    p.start(QStringLiteral("pdftotext"), {path, QStringLiteral("-")});
-    p.waitForFinished(60000);
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
-
 } // namespace
 
 class TestIdleSessions : public QObject

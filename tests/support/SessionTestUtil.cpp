@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QEvent>
 #include <QFile>
+#include <QProcess>
 #include <QThreadPool>
 
 void settle()
@@ -71,4 +72,12 @@ int openNewDatabase(const QString &path, avaibleDevices_t type, const QString &n
         || !devices.addDevice(name, type, folder, false, QString(), 0, QString(), QString(), configFiles))
         return -1;
     return devices.getDevices().lastKey();
+}
+
+QString pdfText(const QString &path)
+{
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {path, QStringLiteral("-")});
+    p.waitForFinished(60000);
+    return QString::fromUtf8(p.readAllStandardOutput());
 }

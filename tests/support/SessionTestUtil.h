@@ -27,3 +27,6 @@ QStringList windowConsoleLines();
 // id, or -1 when any step failed.
 int openNewDatabase(const QString &path, avaibleDevices_t type, const QString &name,
                     const QString &folder = QString(), const QStringList &configFiles = {});
+
+// The text of a PDF file as poppler's pdftotext reads it.
+QString pdfText(const QString &path);
