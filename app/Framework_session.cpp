@@ -5,7 +5,7 @@
 
 #include "app/MainWindow.h"
 #include "app/SessionModelKinds.h"
-#include "app/TaskDialogGuard.h"
+#include "common/TaskWindow.h"
 #include "common/Connections.h"
 #include "common/ProgressDialog.h"
 #include "common/QueryInterrupt.h"

@@ -3,7 +3,7 @@
 #include "app/Framework.h"
 #include "app/MainWindow.h"
 #include "app/OpenFileWorker.h"
-#include "app/TaskDialogGuard.h"
+#include "common/TaskWindow.h"
 #include "common/CancelWatch.h"
 #include "common/Connections.h"
 #include "common/ProgressDialog.h"

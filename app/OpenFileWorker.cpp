@@ -566,7 +566,7 @@ void OpenFileWorker::wireReader(QObject *reader)
 
 void OpenFileWorker::wireReader(QObject *reader, ProgressDialog *progress, Framework *framework)
 {
-    // The dialog outlives the task (TaskDialogGuard); progress arrives queued
+    // The dialog outlives the task (common/TaskWindow); progress arrives queued
     // on the GUI thread. Messages go out as the task's own, in the order
     // sent, on Framework's signals, which the window takes queued.
     if (progress)

@@ -2,6 +2,7 @@
 
 #include "common/Connections.h"
 #include "common/ProgressDialog.h"
+#include "common/TaskWindow.h"
 #include "common/Trace.h"
 #include "common/UiHost.h"
 #include "database/ApplicationDatabaseFile.h"
@@ -95,46 +96,14 @@ bool AbstractChartModel::loadData(uint rowIndex, uint rowLen)
     }
 
     ProgressDialog *dialog = new ProgressDialog(0, tr("Loading data"), UiHost::currentDialogParent(), false);
-    const QPointer<ProgressDialog> window(dialog);
-    // A value at the maximum would hide the window (the toolkit's auto-close)
-    // and one past it close it, before the section is loaded and drawn: the
-    // bar stops one short of its end, and stays a busy indicator until the
-    // worker has posted a maximum.
-    const QMetaObject::Connection progress =
-        connect(this, &AbstractChartModel::progressValueChanged, dialog, [window](int value) {
-            QProgressDialog *inner = window ? window->progressDialog() : nullptr;
-            if (!inner || inner->maximum() <= 1)
-                return;
-            window->update(qBound(0, value, inner->maximum() - 1));
-        });
-
+    connect(this, SIGNAL(progressValueChanged(int)), dialog, SLOT(update(int)));
     QFuture<void> future = QtConcurrent::run([this, rowIndex, rowLen, dialog]() {
         Connections::TaskScope connections;
         loadDataWorker(rowIndex, rowLen, dialog);
     });
-    dialog->show();
     // The window's thread goes on serving its timers, painting and queued
-    // calls; the window-modal progress window keeps the user's input from the
-    // page under it.
-    QFutureWatcher<void> watcher;
-    QEventLoop loop;
-    connect(&watcher, &QFutureWatcherBase::finished, &loop, &QEventLoop::quit);
-    watcher.setFuture(future);
-    // A task that ended while the window was being shown has had its end
-    // delivered already: no loop would ever see it.
-    if (!future.isFinished())
-        loop.exec();
-    future.waitForFinished();
-    disconnect(progress);
-    // The caller draws the section before events are processed again; the
-    // window goes then, and not before. Deferred deletion alone would wait
-    // for the event loop that asked for it, keeping a modal window over the
-    // page through plain event processing (and tests).
-    if (window) {
-        window->deleteLater();
-        QMetaObject::invokeMethod(
-            window, [window]() { delete window.data(); }, Qt::QueuedConnection);
-    }
+    // calls; the window stays until the caller has drawn the section.
+    runTaskWindow(dialog, future, TaskWindowEnd::Stay);
     return !abortFlag;
 }
 

@@ -3,14 +3,15 @@
 // on the caller's window, with the finishing rules of update() and a
 // canceled() signal.
 //
-// Two ways to use it, both on the GUI thread:
+// Three ways to use it, all on the GUI thread:
 //  - busy indicator: a local object, show(), synchronous work, end of scope;
 //    it never deletes itself;
 //  - task progress: made with new, canceled() connected to the task's cancel
 //    slot, the watcher's finished() to deleteLater(), then exec(); on cancel
 //    it deletes itself later;
-//  - a task with work after its reader (open, import, filters): made with
-//    new and run between beginTask() and endTask() (app/TaskDialogGuard's
+//  - a task with work after its reader (open, import, filters, a chart
+//    section): made with
+//    new and run between beginTask() and endTask() (common/TaskWindow's
 //    runTaskWindow); it stays in view until the task has ended.
 // Workers never call it directly: they hold a QPointer taken on the GUI
 // thread and use postMaximum/postUpdate/postText (or queued signal

@@ -10,7 +10,7 @@
 #include "app/MainWindow.h"
 #include "common/ProgressDialog.h"
 #include "app/SessionModelKinds.h"
-#include "app/TaskDialogGuard.h"
+#include "common/TaskWindow.h"
 #include "charts/AbstractChartModelMoxA.h"
 #include "charts/AbstractChartModelMoxB.h"
 #include "common/Connections.h"

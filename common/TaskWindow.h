@@ -1,5 +1,6 @@
 #pragma once
-// Keeps a task's progress dialog alive while the task runs. The task and the
+// A task's progress window, run on the GUI thread while the task runs on the
+// pool. TaskDialogGuard keeps the window alive while the task runs. The task and the
 // readers it makes hold the dialog's address; a cancel would otherwise let the
 // dialog delete itself while they still use it. Deletion asked for meanwhile
 // is held back; once the task has ended (and when the guard goes) the dialog
@@ -27,12 +28,19 @@ private:
     QFuture<void> m_task;
 };
 
+// How a task's window ends with its task.
+enum class TaskWindowEnd {
+    Hide,  // at once: the caller may go on to another task's window
+    Stay,  // in view until the caller's work after the task is done and events
+           // are processed again (a chart section drawn first)
+};
+
 // Runs a task's progress window until the task has ended: the window is in
 // view all that time (a last reader value or a cancel does not hide it), the
 // user's input reaches it and nothing else, and this thread goes on serving
 // it. The window is released afterwards.
 template <class T>
-void runTaskWindow(ProgressDialog *dialog, const QFuture<T> &task)
+void runTaskWindow(ProgressDialog *dialog, const QFuture<T> &task, TaskWindowEnd end = TaskWindowEnd::Hide)
 {
     const TaskDialogGuard guard(dialog, task);
     const QPointer<ProgressDialog> window(dialog);
@@ -46,6 +54,6 @@ void runTaskWindow(ProgressDialog *dialog, const QFuture<T> &task)
         watcher.setFuture(task);
         loop.exec();
     }
-    if (window)
+    if (window && end == TaskWindowEnd::Hide)
         window->endTask();
 }

@@ -1,4 +1,4 @@
-#include "app/TaskDialogGuard.h"
+#include "common/TaskWindow.h"
 
 #include "common/ProgressDialog.h"
 
@@ -17,9 +17,14 @@ TaskDialogGuard::~TaskDialogGuard()
     if (!m_dialog)
         return;
     m_dialog->removeEventFilter(this);
-    // The dialog may have ended its modal loop early (a value past its
-    // maximum); nothing else would release it then.
-    m_dialog->deleteLater();
+    // Gone at the next turn of whichever event loop comes first: deferred
+    // deletion alone would wait for the loop that asked for it, keeping a
+    // window that stayed in view over the page through plain event
+    // processing.
+    const QPointer<QObject> dialog = m_dialog;
+    dialog->deleteLater();
+    QMetaObject::invokeMethod(
+        dialog, [dialog]() { delete dialog.data(); }, Qt::QueuedConnection);
 }
 
 bool TaskDialogGuard::eventFilter(QObject *watched, QEvent *event)
