@@ -137,7 +137,11 @@ void Framework::loadTheme(int index)
     }
     if (qApp) {
         IndicatorStyle::install();
-        qApp->setStyleSheet(styleSheet);
+        // Every page change applies the theme again: setting the same sheet
+        // would repolish every widget of the window, seconds for a chart page
+        // with a legend of hundreds of parameters.
+        if (qApp->styleSheet() != styleSheet)
+            qApp->setStyleSheet(styleSheet);
         // The rows' colours as the sheet gives them to every table.
         QTableView probe;
         probe.ensurePolished();

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QPainter>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QSettings>
 #include <QStandardPaths>
@@ -34,6 +35,7 @@ private slots:
     void loadTheme();
     void loadUserThemeBeforeCreation();
     void loadCreatedUserTheme();
+    void sameThemeAgainRepolishesNothing();
     void coloredIconPixels();
     void coloredIconFromSvgAtSize();
     void coloredIconMissingFile();
@@ -372,6 +374,39 @@ void TestThemes::loadCreatedUserTheme()
     QVERIFY(!fw.logoColorBlack);
     QVERIFY(!fw.lightTheme);
     QCOMPARE(fw.textColor, QStringLiteral("#keep00"));
+}
+
+// Every page change applies the theme again; with the sheet unchanged no
+// widget is styled anew (a window full of widgets took seconds), while a
+// theme of its own restyles them.
+void TestThemes::sameThemeAgainRepolishesNothing()
+{
+    Framework fw;
+    fw.loadTheme(Framework::ThemeDark);
+    QWidget window;
+    auto *button = new QPushButton(QStringLiteral("Button"), &window);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    struct StyleChanges : QObject
+    {
+        int count = 0;
+        bool eventFilter(QObject *, QEvent *event) override
+        {
+            count += event->type() == QEvent::StyleChange ? 1 : 0;
+            return false;
+        }
+    } changes;
+    button->installEventFilter(&changes);
+    const QColor before = button->palette().color(QPalette::Button);
+
+    fw.loadTheme(Framework::ThemeDark);
+    QCoreApplication::processEvents();
+    QCOMPARE(changes.count, 0);
+
+    fw.loadTheme(Framework::ThemeLight);
+    QCoreApplication::processEvents();
+    QVERIFY(changes.count > 0);
+    QVERIFY(button->palette().color(QPalette::Button) != before);
 }
 
 void TestThemes::coloredIconPixels()
