@@ -46,11 +46,14 @@ void runTaskWindow(ProgressDialog *dialog, const QFuture<T> &task, TaskWindowEnd
     const QPointer<ProgressDialog> window(dialog);
     if (window)
         window->beginTask();
-    if (!task.isFinished()) {
+    {
+        // Also for a task that has ended already: what it posted to this
+        // thread (its messages, its outcome) is delivered before its end, so
+        // the caller returns with the console and the boxes told. An end that
+        // comes before exec is posted, and exec still sees it.
         QFutureWatcher<T> watcher;
         QEventLoop loop;
         QObject::connect(&watcher, &QFutureWatcherBase::finished, &loop, &QEventLoop::quit);
-        // An end that comes before exec is posted, and exec still sees it.
         watcher.setFuture(task);
         loop.exec();
     }
