@@ -49,6 +49,19 @@ QString utcText(qint64 ms)
     return QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 }
 
+// An older database whose Data table lacks the column its indexes are on.
+bool makeUnindexableDatabase(const QString &path)
+{
+    if (!testdb::makeSchemaOnlyDatabase(path, 1000, kParameters))
+        return false;
+    const QString name = QStringLiteral("fixture");
+    QSqlDatabase db = testdb::open(name, path);
+    const bool dropped = testdb::exec(db, {QStringLiteral("ALTER TABLE Data DROP COLUMN dateTime")}).isEmpty();
+    db = QSqlDatabase();
+    Connections::remove(name);
+    return dropped;
+}
+
 QString preparingLine(const QString &path)
 {
     return QStringLiteral("Preparing the database %1: building the indexes it lacks. This is done once and may take "
@@ -248,14 +261,7 @@ private slots:
     // schema upgrade then adds the column.
     void failedBuildStillOpens()
     {
-        QVERIFY(testdb::makeSchemaOnlyDatabase(path, 1000, kParameters));
-        {
-            const QString name = QStringLiteral("fixture");
-            QSqlDatabase db = testdb::open(name, path);
-            QCOMPARE(testdb::exec(db, {QStringLiteral("ALTER TABLE Data DROP COLUMN dateTime")}), QStringList());
-            db = QSqlDatabase();
-            Connections::remove(name);
-        }
+        QVERIFY(makeUnindexableDatabase(path));
         openThroughWindow();
         QVERIFY(g_framework->getSessionInfo().isOpen);
         const QStringList lines = windowConsoleLines();
@@ -273,14 +279,7 @@ private slots:
     // A Polish user reads the build's texts in Polish.
     void polishTexts()
     {
-        QVERIFY(testdb::makeSchemaOnlyDatabase(path, 1000, kParameters));
-        {
-            const QString name = QStringLiteral("fixture");
-            QSqlDatabase db = testdb::open(name, path);
-            QCOMPARE(testdb::exec(db, {QStringLiteral("ALTER TABLE Data DROP COLUMN dateTime")}), QStringList());
-            db = QSqlDatabase();
-            Connections::remove(name);
-        }
+        QVERIFY(makeUnindexableDatabase(path));
         QTranslator polish;
         QVERIFY(polish.load(QStringLiteral(QUORLOG_BIN_DIR "/qrlg_pl.qm")));
         QCoreApplication::installTranslator(&polish);
