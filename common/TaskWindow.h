@@ -1,10 +1,10 @@
 #pragma once
 // A task's progress window, run on the GUI thread while the task runs on the
-// pool. TaskDialogGuard keeps the window alive while the task runs. The task and the
-// readers it makes hold the dialog's address; a cancel would otherwise let the
-// dialog delete itself while they still use it. Deletion asked for meanwhile
-// is held back; once the task has ended (and when the guard goes) the dialog
-// is released with deleteLater.
+// pool. TaskDialogGuard keeps the window alive while the task runs: the task
+// and the readers it makes hold the dialog's address, and a cancel would
+// otherwise let the dialog delete itself while they still use it. Deletion
+// asked for meanwhile is held back; once the task has ended (and when the
+// guard goes) the dialog is released with deleteLater.
 #include "common/ProgressDialog.h"
 
 #include <QEventLoop>

@@ -50,9 +50,7 @@ QList<DatabaseStructure::Index> missing(QSqlDatabase db, QString *error)
     for (const QString &wide : {QStringLiteral("DataMoxB"), QStringLiteral("DataMoxA")}) {
         const QString name = RecorderMerge::indexName(wide);
         if (tables.contains(wide) && !indexes.contains(name))
-            out << DatabaseStructure::Index{-1, name,
-                                            QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2(\"date\", \"time\");")
-                                                .arg(sql::quoteIdentifier(name), sql::quoteIdentifier(wide))};
+            out << DatabaseStructure::Index{-1, name, RecorderMerge::indexStatement(wide)};
     }
     return out;
 }

@@ -46,6 +46,12 @@ QString RecorderMerge::indexName(const QString &table)
     return QStringLiteral("idx_%1_date_time").arg(table);
 }
 
+QString RecorderMerge::indexStatement(const QString &table)
+{
+    return QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2(\"date\", \"time\");")
+        .arg(quoteIdentifier(indexName(table)), quoteIdentifier(table));
+}
+
 bool RecorderMerge::exec(const QString &statement, const QString &what)
 {
     QSqlQuery query(m_in.db);
@@ -229,9 +235,7 @@ RecorderMerge::Result RecorderMerge::run(const Input &input)
         for (int at : qAsConst(targetOf))
             targets << tableColumns.at(at);
 
-        if (!exec(QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2(\"date\", \"time\");")
-                      .arg(quoteIdentifier(indexName(m_in.table)), t),
-                  tr("Creating the date and time index: ")))
+        if (!exec(indexStatement(m_in.table), tr("Creating the date and time index: ")))
             return Result::Failed;
 
         // Stage the new rows, one per date and time: of rows with an equal

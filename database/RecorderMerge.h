@@ -70,6 +70,8 @@ public:
 
     // Name of the (date, time) index that the merge keeps on a wide table.
     static QString indexName(const QString &table);
+    // The statement that makes it where it is missing.
+    static QString indexStatement(const QString &table);
 
 private:
     bool exec(const QString &statement, const QString &what);
